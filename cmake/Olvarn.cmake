@@ -1,0 +1,40 @@
+# Helpers that give every folder of the tree the same shape of target.
+
+# olvarn_library(NAME [DEPENDS lib...] [PACKAGES pkg-config-module...])
+# One static library from the .cpp files of the calling folder; header-only folders
+# become interface libraries. Includes are written from the folder's parent
+# ("graphics/Color.h", "board/CGrid.h").
+function(olvarn_library name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS;PACKAGES" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  get_filename_component(parent ${CMAKE_CURRENT_SOURCE_DIR} DIRECTORY)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${parent} ${CMAKE_SOURCE_DIR}/framework)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} Threads::Threads)
+    foreach(pkg ${ARG_PACKAGES})
+      string(MAKE_C_IDENTIFIER ${pkg} id)
+      pkg_check_modules(PKG_${id} REQUIRED IMPORTED_TARGET ${pkg})
+      target_link_libraries(${name} PUBLIC PkgConfig::PKG_${id})
+    endforeach()
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${parent} ${CMAKE_SOURCE_DIR}/framework)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
+  endif()
+endfunction()
+
+# olvarn_test(NAME LIBS lib...): one GoogleTest program from the .cpp files of the calling folder.
+function(olvarn_test name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} olvarn_testsupport GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;TAMBERLO_SOURCE_DIR=${CMAKE_SOURCE_DIR};TAMBERLO_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
