@@ -47,3 +47,15 @@ std::string SourceDir()
 }
 
 } // namespace testsupport
+
+namespace testsupport {
+void SaveFuzzSeed(const std::string& target, const std::string& name, const std::string& bytes)
+{
+    const char* dir = std::getenv("TAMBERLO_BINARY_DIR");
+    if (!dir)
+        return;
+    std::filesystem::path p = std::filesystem::path(dir) / "fuzz-corpus" / target;
+    std::filesystem::create_directories(p);
+    std::ofstream(p / name, std::ios::binary) << bytes;
+}
+} // namespace testsupport

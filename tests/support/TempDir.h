@@ -27,3 +27,9 @@ private:
 std::string SourceDir();
 
 } // namespace testsupport
+
+namespace testsupport {
+// Leaves a file in the build's fuzz corpus for the fuzz target of that name (tools/fuzz.sh seeds
+// from it); does nothing outside a CTest run.
+void SaveFuzzSeed(const std::string& target, const std::string& name, const std::string& bytes);
+} // namespace testsupport

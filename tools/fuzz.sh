@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a bounded time, seeded with the
+# corpus the tests leave in build/fuzz-corpus/<name>/. FUZZ_SECONDS sets the time per target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${FUZZ_SECONDS:-10}
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBERLO_FUZZ=ON >/dev/null
+targets=$(ls tests/fuzz/*_fuzz.cpp 2>/dev/null | sed 's#.*/\(.*\)_fuzz.cpp#fuzz_\1#' || true)
+[ -n "$targets" ] || exit 0
+cmake --build build-fuzz --parallel "$(nproc)" --target $targets
+
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+for t in $targets; do
+  name=${t#fuzz_}
+  work=build-fuzz/corpus/$name
+  mkdir -p "$work" build-fuzz/crashes
+  [ -d "build/fuzz-corpus/$name" ] && cp -r "build/fuzz-corpus/$name/." "$work/" 2>/dev/null || true
+  echo "fuzzing $name for ${seconds}s"
+  "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix=build-fuzz/crashes/"$name"- "$work" >"build-fuzz/$name.log" 2>&1 \
+    || { tail -50 "build-fuzz/$name.log"; echo "fuzzer $name found a fault"; exit 1; }
+done
