@@ -1,0 +1,298 @@
+// The application object's construction, start-up (InitApp), shutdown and destruction.
+#include "app/OlvarnAppBase.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/Collaborators.h"
+#include "app/CriticalSection.h"
+#include "app/MTRand.h"
+#include "app/Random.h"
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/SettingsStore.h"
+#include "platform/SingleInstance.h"
+#include "platform/VideoSystem.h"
+#include "platform/Window.h"
+
+namespace Olvarn {
+
+OlvarnAppBase* gOlvarnApp = nullptr;
+
+OlvarnAppBase::OlvarnAppBase()
+{
+    gOlvarnApp = this;
+    mClock = &SystemClock::Instance();
+    mOwnImageSetLock = new CriticalSection();
+    mImageSetLock = mOwnImageSetLock;
+    mEventPump = std::make_unique<EventPump>();
+    mConstructionTime = NowMs();
+    mLastDrawTick = NowMs();
+    mNextDrawTick = NowMs();
+    for (int i = 0; i < 512; ++i)
+        mAdd8BitMaxTable[i] = static_cast<unsigned char>(i < 255 ? i : 255);
+    // The widget manager and the resource manager come with their own parts of the framework; until
+    // then both stay null and every step that needs them is skipped.
+}
+
+OlvarnAppBase::~OlvarnAppBase()
+{
+    OlvarnAppBase::ShutDownApp();
+    StopCursorThread();
+    for (auto& [id, dialog] : mDialogMap) {
+        if (mWidgetManager)
+            mWidgetManager->RemoveWidget(dialog);
+        delete dialog;
+    }
+    mDialogMap.clear();
+    // The loader may still be using the resource manager and registering images: wait for it
+    // before deleting what it uses (the cursor thread was ended by ShutDownApp).
+    JoinLoader();
+    if (mLoadingThread.joinable())
+        mLoadingThread.join();
+    delete mWidgetManager;
+    mWidgetManager = nullptr;
+    delete mDDInterface;
+    mDDInterface = nullptr;
+    delete mMusicInterface;
+    mMusicInterface = nullptr;
+    delete mSoundManager;
+    mSoundManager = nullptr;
+    delete mResourceManager;
+    mResourceManager = nullptr;
+    mMainWindow.reset();
+    if (mVideoAcquired)
+        VideoSystem::Release();
+    if (gOlvarnApp == this)
+        gOlvarnApp = nullptr;
+    mSingleInstance.reset();
+    mImageSetLock = nullptr;
+    delete mOwnImageSetLock;
+}
+
+void OlvarnAppBase::SetClock(Clock* clock)
+{
+    mClock = clock ? clock : &SystemClock::Instance();
+}
+
+int OlvarnAppBase::NowMs() const
+{
+    return mClock->NowMs();
+}
+
+void OlvarnAppBase::SetStringProperty(const std::string& name, const std::string& value)
+{
+    mStringProperties[name] = value;
+}
+
+std::string OlvarnAppBase::GetStringProperty(const std::string& name, const std::string& defaultValue) const
+{
+    auto it = mStringProperties.find(name);
+    return it == mStringProperties.end() ? defaultValue : it->second;
+}
+
+void OlvarnAppBase::ExitProcessClean(int code)
+{
+    // A desktop display-mode change is the display device's; nothing was changed without it.
+    mDesktopFullScreen = false;
+    Process::Exit(code);
+}
+
+void OlvarnAppBase::InitApp()
+{
+    mPrimaryThreadId = std::this_thread::get_id();
+    mMainThreadKnown = true;
+    if (mShutdown)
+        return;
+    // The display and sound libraries are linked in, so the check for their presence always passes.
+    if (!mCmdLineParsed)
+        ParseProcessCommandLine();
+    if (mIsScreenSaver)
+        mOnlyAllowOneCopyToRun = false;
+    if (mOnlyAllowOneCopyToRun && !CheckSingleInstance())
+        ExitProcessClean(0);
+    ChangeToExecutableFolder();
+    mRandSeed = static_cast<int>(mClock->TickCount());
+    SeedRandom(static_cast<uint32_t>(mRandSeed));
+    OnInitAfterDemoLoad();
+    SeedRand(mClock->TickCount());
+    LoadSettings();
+    OnBeforeWindowCreation();
+    if (mWidgetManager)
+        mWidgetManager->SetScreenSize(mWidth, mHeight);
+    DecideFullScreen();
+    CreateMainWindow();
+    CreateSoundAndMusic();
+    if (mIsScreenSaver) {
+        mCursorNum = 5;
+        ApplyCursor();
+    }
+    OnInitDone();
+    mInitialized = true;
+}
+
+// False when another copy runs: it has been told to come to the front.
+bool OlvarnAppBase::CheckSingleInstance()
+{
+    mNotifyGameMessage = 1;
+    mSingleInstance = std::make_unique<SingleInstance>(mProductName + "Mutex");
+    switch (mSingleInstance->Acquire()) {
+    case SingleInstance::Result::First:
+        return true;
+    case SingleInstance::Result::AlreadyRunning:
+        mSingleInstance->Notify("Notify" + mProductName);
+        return false;
+    case SingleInstance::Result::Unavailable:
+        std::fprintf(stderr, "cannot make the single-instance lock %s; running anyway\n",
+                     SingleInstance::LockPath(mProductName + "Mutex").c_str());
+        return true;
+    }
+    return true;
+}
+
+void OlvarnAppBase::ChangeToExecutableFolder()
+{
+    std::string path = Paths::ExecutablePath();
+    size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos)
+        return;
+    std::string folder = path.substr(0, cut);
+    if (!KeepCurrentDirectory(folder))
+        Paths::ChangeDirectory(folder);
+}
+
+void OlvarnAppBase::CreateSoundAndMusic()
+{
+    // The sound manager and music interfaces come with the sound part of the framework; until then
+    // none is made and the volumes are only stored.
+    SetSfxVolume(mSfxVolume);
+    if (!mMusicInterface)
+        mMusicInterface = NewMusicInterface(mMainWindow.get());
+    SetMusicVolume(mMusicVolume);
+}
+
+MusicInterface* OlvarnAppBase::NewMusicInterface(Window* window)
+{
+    return nullptr;
+}
+
+void OlvarnAppBase::DecideFullScreen()
+{
+    std::string error;
+    if (!mVideoAcquired) {
+        if (!VideoSystem::Acquire(error)) {
+            ShowFatalMessage("Failed to start the display: " + error);
+            ExitProcessClean(1);
+        }
+        mVideoAcquired = true;
+    }
+    int areaX = 0, areaY = 0, areaW = 0, areaH = 0;
+    if (mIsWindowed && !mDesktopFullScreen && Window::UsableDesktopArea(areaX, areaY, areaW, areaH) &&
+        (mWidth >= areaW || mHeight >= areaH))
+        mIsWindowed = false;
+}
+
+void OlvarnAppBase::CreateMainWindow()
+{
+    mMainWindow.reset();
+    WindowSpec spec;
+    spec.mTitle = mTitle;
+    spec.mWidth = mWidth;
+    spec.mHeight = mHeight;
+    spec.mFullScreen = !mIsWindowed;
+    if (mIsWindowed) {
+        spec.mX = mPreferredX;
+        spec.mY = mPreferredY;
+    }
+    std::string error;
+    mMainWindow = Window::Create(spec, error);
+    if (!mMainWindow) {
+        ShowFatalMessage("Failed to create the main window: " + error);
+        ExitProcessClean(1);
+    }
+    mDisplayWindowed = mIsWindowed;
+    // The display device starts here once it exists; until then the window stays blank.
+}
+
+void OlvarnAppBase::ApplyCursor()
+{
+    // Cursor shapes come with the window procedure's part; nothing to set before then.
+}
+
+void OlvarnAppBase::ShutDownApp()
+{
+    if (mMainThreadKnown && std::this_thread::get_id() != mPrimaryThreadId) {
+        mShutdownPending = true;
+        return;
+    }
+    if (mShutdown)
+        return;
+    mExitToTop = true;
+    mShutdown = true;
+    OnShutdownBegin();
+    if (mPlayingDemo) {
+        SetMusicVolume(mSavedMusicVolume);
+        SetSfxVolume(mSavedSfxVolume);
+    }
+    StopCursorThread();
+    if (mMusicInterface)
+        mMusicInterface->StopAll();
+    if (mMainWindow)
+        mMainWindow->Hide();
+    mDesktopFullScreen = false;
+    if (mLoadedSettings)
+        SaveSettings();
+}
+
+int OlvarnAppBase::ShowMessageBox(const std::string& text, const std::string& title, int flags)
+{
+    return MessageBox::Show(text, title, flags, mMainWindow.get());
+}
+
+void OlvarnAppBase::ShowFatalMessage(const std::string& text)
+{
+    if (mIsScreenSaver) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return;
+    }
+    if (!mShutdown)
+        MessageBox::Show(text, "FATAL ERROR", MB_OK | MB_ICONERROR, mMainWindow.get());
+}
+
+void OlvarnAppBase::SetMusicVolume(double volume)
+{
+    mMusicVolume = volume;
+    if (mMusicInterface)
+        mMusicInterface->SetVolume(mMuteCount > 0 ? 0.0 : volume);
+}
+
+void OlvarnAppBase::SetSfxVolume(double volume)
+{
+    mSfxVolume = volume;
+    if (mSoundManager)
+        mSoundManager->SetMasterVolume(mMuteCount > 0 ? 0.0 : volume);
+}
+
+void OlvarnAppBase::Mute(bool automatic)
+{
+    ++mMuteCount;
+    if (automatic)
+        ++mAutoMuteCount;
+    SetMusicVolume(mMusicVolume);
+    SetSfxVolume(mSfxVolume);
+}
+
+void OlvarnAppBase::Unmute(bool automatic)
+{
+    if (mMuteCount <= 0)
+        return;
+    --mMuteCount;
+    if (automatic)
+        --mAutoMuteCount;
+    SetMusicVolume(mMusicVolume);
+    SetSfxVolume(mSfxVolume);
+}
+
+} // namespace Olvarn

@@ -1,0 +1,330 @@
+// The framework's application object: start-up, the fixed-step main loop, settings and the command
+// line. A game derives from it, sets identity and options in its constructor and calls InitApp, RunApp.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/AppMessage.h"
+#include "platform/MessageBox.h"
+
+namespace Olvarn {
+
+class MemoryImage;
+class DDImage;
+class Widget;
+class WidgetManager;
+class ResourceManager;
+class DSoundManager;
+class MusicInterface;
+class Dialog;
+class DDInterface;
+class CriticalSection;
+class Clock;
+class Window;
+class EventPump;
+class SingleInstance;
+class SettingsStore;
+template <typename T>
+class TRect;
+using Rect = TRect<int>;
+
+class OlvarnAppBase;
+
+// The one application object of the process; set by the constructor, cleared by the destructor.
+extern OlvarnAppBase* gOlvarnApp;
+
+// Registry value types as the settings code and its callers know them.
+constexpr uint32_t REG_SZ = 1;
+constexpr uint32_t REG_BINARY = 3;
+constexpr uint32_t REG_DWORD = 4;
+
+
+class OlvarnAppBase {
+public:
+    OlvarnAppBase();
+    virtual ~OlvarnAppBase();
+    OlvarnAppBase(const OlvarnAppBase&) = delete;
+    OlvarnAppBase& operator=(const OlvarnAppBase&) = delete;
+
+    // Button listener operations (the application may listen to any button).
+    virtual void OnButtonMouseEnter(int id) {}
+    virtual void OnButtonMouseLeave(int id) {}
+    virtual void OnButtonMouseMove(int id, int x, int y) {}
+    virtual void OnButtonPressClicks(int id, int clickCount) { OnButtonPress(id); }
+    virtual void OnButtonPress(int id) {}
+    virtual void OnButtonRelease(int id) {}
+    virtual void OnButtonHeld(int id) {}
+    // Dialog listener operations.
+    virtual void OnDialogButtonPress(int dialogId, int buttonId) {}
+    virtual void OnDialogButtonRelease(int dialogId, int buttonId) {}
+
+    // Main loop and pacing.
+    virtual bool RunFrameStep(bool allowSleep);
+    virtual void UpdateAppOnce();
+    virtual bool UpdateAppTick();
+    virtual void UpdateAppFraction(float fraction);
+    virtual void CreateMainWindow();
+    virtual void ApplyCursor();
+    virtual void RestoreImagesAfterDisplayInit();
+    virtual void ReleaseImageNativeData();
+    virtual void ReleaseImageDerivedData();
+    virtual void OnLoadingFinished() {}
+    virtual MusicInterface* NewMusicInterface(Window* window);
+    virtual void OnInitDone() {}
+    virtual void OnShutdownBegin() {}
+    virtual void OnMainLoopEnd() {}
+    virtual void LoadResourcesInBackground() {}
+    virtual void SaveSettings();
+    virtual void LoadSettings();
+    virtual void OnBeforeWindowCreation() {}
+    virtual int ShowMessageBox(const std::string& text, const std::string& title, int flags);
+    virtual void ShowFatalMessage(const std::string& text);
+    virtual void DeleteWidgetLater(Widget* widget);
+    virtual void ShutDownApp();
+    virtual void ParseProcessCommandLine();
+    virtual void SplitCommandLine(const std::string& text);
+    virtual void ApplyCommandLineSwitch(const std::string& name, const std::string& value);
+    virtual void RunApp();
+    virtual void InitApp();
+    virtual void OnBeforeDisplayInit() {}
+    virtual bool KeepCurrentDirectory(const std::string& folder) { return false; }
+    virtual double GetMusicVolume() { return mMusicVolume; }
+    virtual double GetSfxVolume() { return mSfxVolume; }
+    virtual bool IsMuted() { return mMuteCount > 0; }
+    virtual void SetMusicVolume(double volume);
+    virtual void SetSfxVolume(double volume);
+    virtual void Mute(bool automatic);
+    virtual void Unmute(bool automatic);
+    virtual double GetLoadingProgress();
+    virtual void OnAppActivated() {}
+    virtual void OnAppDeactivated() {}
+    virtual void OnCloseQueued() {}
+    virtual bool DrawFrame();
+    virtual void RepaintWindow(const Rect* rect);
+    virtual void OnInitAfterDemoLoad() {}
+    virtual void RunMainLoop();
+    virtual bool PumpStep(bool& updated);
+    virtual bool RunUntilUpdate();
+
+    // Identity and named texts.
+    void SetStringProperty(const std::string& name, const std::string& value);
+    std::string GetStringProperty(const std::string& name, const std::string& defaultValue) const;
+
+    // Ends the process with the code, restoring a changed desktop mode first. Does not return.
+    [[noreturn]] void ExitProcessClean(int code);
+
+    // Worker threads.
+    void LaunchLoader();
+    void JoinLoader();
+
+    // Window messages: queue and drain (input routing comes with the widget manager).
+    void QueueMessage(const AppMessage& message);
+    bool DrainQueuedMessages(bool single);
+    void UpdateFocusState();
+
+    // Deferred deletion by pump depth.
+    void PerformDeferredDeletions();
+
+    // The software image registry; changed under the image-set lock because images are made on the
+    // loading thread too.
+    void RegisterImage(MemoryImage* image);
+    void UnregisterImage(MemoryImage* image);
+    void ReleaseImageTextures(MemoryImage* image);
+    // The lock guarding the image set: the application's own until the display device hands in its
+    // critical section.
+    CriticalSection& ImageSetLock() { return *mImageSetLock; }
+    void SetImageSetLock(CriticalSection* lock);
+
+    // Settings in the application's key (the registry of the original platform).
+    bool ReadRegistryValue(const std::string& name, uint32_t& type, unsigned char* data, uint32_t& size);
+    bool WriteRegistryValue(const std::string& name, uint32_t type, const unsigned char* data, uint32_t size);
+    bool WriteRegistryString(const std::string& name, const std::string& text);
+    bool WriteRegistryDWORD(const std::string& name, uint32_t value);
+    bool ReadRegistryDWORD(const std::string& name, uint32_t& value);
+    bool ReadRegistryBool(const std::string& name, bool& value);
+    bool ReadRegistryString(const std::string& name, std::string& value);
+    void DeleteRegistryValue(const std::string& name);
+    int NextDemoFileName(const std::string& base, int count, bool deleteOldest);
+
+    // The time source of the pacer; tests hand in one they advance themselves.
+    void SetClock(Clock* clock);
+    Clock& GetClock() const { return *mClock; }
+    int NowMs() const;
+
+    // Identity and text.
+    std::string mPromptTitlePrefix;
+    std::string mProductName = "Product";
+    std::string mTitle = "OlvarnApp";
+    std::string mRegKey;
+    std::string mProductVersion;
+    std::string mDemoFileBase = "olvarnapp";
+    std::string mDemoFileName = "olvarnapp.dmo";
+    std::map<std::string, std::string> mStringProperties;
+
+    // Window and display.
+    int mWidth = 640;
+    int mHeight = 480;
+    int mColorDepth = 16;
+    int mPreferredX = -1;
+    int mPreferredY = -1;
+    bool mIsWindowed = true;
+    bool mDisplayWindowed = true;
+    bool mDesktopFullScreen = false;
+    bool mWindowedUnavailable = false;
+    bool mFullScreenUnavailable = false;
+    int mRefreshRate = 100;
+    bool mUsePageFlipping = true;
+    bool mAuto3D = false;
+    bool mTest3D = false;
+    int mMinVidMemory = 6;
+    int mRecommendedVidMemory = 14;
+    std::unique_ptr<Window> mMainWindow;
+    DDInterface* mDDInterface = nullptr;
+
+    // Sound.
+    double mMusicVolume = 0.85;
+    double mSfxVolume = 0.85;
+    double mSavedMusicVolume = 0;
+    double mSavedSfxVolume = 0;
+    bool mNoSound = false;
+    bool mUseFMOD = false;
+    int mMuteCount = 0;
+    int mAutoMuteCount = 0;
+    bool mMuteOnLostFocus = true;
+    DSoundManager* mSoundManager = nullptr;
+    MusicInterface* mMusicInterface = nullptr;
+
+    // Start-up, single instance, lifetime.
+    bool mOnlyAllowOneCopyToRun = true;
+    bool mIsScreenSaver = false;
+    bool mCmdLineParsed = false;
+    int mNotifyGameMessage = 0;
+    std::unique_ptr<SingleInstance> mSingleInstance;
+    int mRandSeed = 0;
+    std::thread::id mPrimaryThreadId;
+    bool mMainThreadKnown = false;
+    int mConstructionTime = 0;
+    bool mInitialized = false;
+    std::atomic<bool> mShutdown{false};
+    std::atomic<bool> mExitToTop{false};
+    std::atomic<bool> mShutdownPending{false};
+    bool mLoadedSettings = false;
+    bool mLastShutdownWasGraceful = true;
+    WidgetManager* mWidgetManager = nullptr;
+    ResourceManager* mResourceManager = nullptr;
+    std::map<int, Dialog*> mDialogMap;
+    std::set<MemoryImage*> mMemoryImageSet;
+    unsigned char mAdd8BitMaxTable[512];
+
+    // Main loop (see the pacer).
+    int mFrameTime = 10;
+    double mUpdateMultiplier = 1.0;
+    bool mVSyncUpdates = false;
+    bool mWaitForVSync = false;
+    bool mSoftVSyncWait = true;
+    bool mVSyncBroken = false;
+    int mVSyncBrokenCount = 0;
+    int mVSyncBrokenTestStartTick = 0;
+    int mVSyncBrokenTestUpdates = 0;
+    bool mPaused = false;
+    int mStepMode = 0;
+    int mUpdateAppState = 0;
+    int mPumpDepth = 0;
+    int mUpdateCount = 0;
+    int mUpdatesSinceDraw = 0;
+    bool mHasPendingDraw = true;
+    bool mLastDrawWasEmpty = false;
+    bool mIsDrawing = false;
+    double mUpdateFTimeAcc = 0;
+    double mPendingUpdatesAcc = 0;
+    int mLastTimeCheck = 0;
+    bool mHaveLastTimeCheck = false;
+    int mLastDrawTick = 0;
+    std::atomic<int> mNextDrawTick{0};
+    int mLastUserInputTick = 0;
+    bool mAutoStartLoadingThread = true;
+    std::atomic<bool> mLoadingThreadStarted{false};
+    std::atomic<bool> mLoadingThreadCompleted{false};
+    bool mLoaded = false;
+    std::atomic<bool> mLoadingFailed{false};
+    bool mYieldMainThread = false;
+    std::atomic<int> mNumLoadingThreadTasks{0};
+    std::atomic<int> mCompletedLoadingThreadTasks{0};
+    std::atomic<bool> mCursorThreadRunning{false};
+    bool mInMainLoop = false;
+    std::list<std::pair<int, Widget*>> mDeferredDeletions;
+    int mSleepCount = 0;
+    std::atomic<int> mDrawCount{0};
+    int mDrawTime = 0;
+    int mScreenBltTime = 0;
+    int mFPSFlipCount = 0;
+    int mUpdateChangedCount = 0;
+    bool mIdleSuspended = false;
+    bool mDisplayLost = false;
+    int mLastDisplayRestartTick = 0;
+    int mLastIdleCheckTick = 0;
+    bool mPlayingDemo = false;
+    bool mRecordingDemo = false;
+
+    // Window state and input.
+    std::list<AppMessage> mMessageQueue;
+    bool mHasFocus = true;
+    bool mMinimized = false;
+    bool mActive = true;
+    bool mMouseIn = false;
+    bool mInSystemPopup = false;
+    bool mIsHidden = false;
+    int mCursorNum = 0;
+    bool mCustomCursorsEnabled = false;
+    bool mCursorChanged = false;
+
+protected:
+    // One event pass: SDL events, single-instance notices and termination requests, as records.
+    void PumpPlatformEvents();
+    void HandleImmediateMessage(const AppMessage& message);
+
+private:
+    // Steps of InitApp, in order.
+    bool CheckSingleInstance();
+    void ChangeToExecutableFolder();
+    void DecideFullScreen();
+    void CreateSoundAndMusic();
+    // Steps of the pacer.
+    bool VSyncPacingOn() const;
+    void AccountTime(int now);
+    bool PacerUpdatePhase(int now, double step);
+    void PacerFractionPhase(double step, double perStep, bool vsyncPacing);
+    bool PacerDrawDecision(int now, double step, bool allowSleep, int& slept);
+    bool PacerYieldToLoader(int now, int slept, bool allowSleep);
+    void RunVSyncHealthTest(int now);
+    void WriteRunStatistics(int start);
+    void StartCursorThread();
+    void StopCursorThread();
+    void CursorThreadProc();
+    void LoadingThreadProc();
+    // Settings helpers.
+    SettingsStore* OpenSettings();
+    void ReadDWORDSetting(const char* name, int& field);
+    void ApplySwitchRecNum(const std::string& value);
+    void ApplySwitchPlayNum(const std::string& value);
+
+    Clock* mClock = nullptr;
+    CriticalSection* mOwnImageSetLock = nullptr;
+    CriticalSection* mImageSetLock = nullptr;
+    std::unique_ptr<EventPump> mEventPump;
+    std::unique_ptr<SettingsStore> mSettings;
+    std::string mSettingsKey;
+    std::thread mCursorThread;
+    std::thread mLoadingThread;
+    bool mVideoAcquired = false;
+};
+
+} // namespace Olvarn

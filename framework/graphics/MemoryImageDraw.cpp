@@ -1,0 +1,318 @@
+// Software fills, lines and fixed-position blits of MemoryImage on 32-bit ARGB pixels.
+#include <algorithm>
+#include <cmath>
+
+#include "app/OlvarnAppBase.h"
+#include "graphics/MemoryImage.h"
+#include "graphics/PixelOps.h"
+
+namespace Olvarn {
+
+using namespace pixel;
+
+namespace {
+
+// Used when the image belongs to no application; the same contents as the application's table.
+struct LocalSaturationTable {
+    constexpr LocalSaturationTable() : entries()
+    {
+        for (int i = 0; i < 512; ++i)
+            entries[i] = static_cast<unsigned char>(i < 255 ? i : 255);
+    }
+    unsigned char entries[512];
+};
+constexpr LocalSaturationTable kLocalSaturation;
+
+// Cuts a rectangle to the image, so that a careless caller cannot write outside the pixels.
+Rect ClipToImage(const Rect& r, int width, int height) { return r.Intersection(Rect(0, 0, width, height)); }
+
+// Cuts a fixed-position blit to both the source's and the destination's pixels, moving the position
+// with the cut. False when nothing is left.
+bool ClipBlit(int destWidth, int destHeight, int srcWidth, int srcHeight, int& x, int& y, Rect& srcRect)
+{
+    long long sx = srcRect.mX, sy = srcRect.mY, w = srcRect.mWidth, h = srcRect.mHeight;
+    long long dx = x, dy = y;
+    auto cut = [](long long& s, long long& d, long long& len, long long srcLimit, long long destLimit) {
+        long long skip = std::max({0LL, -s, -d});
+        s += skip;
+        d += skip;
+        len -= skip;
+        len = std::min({len, srcLimit - s, destLimit - d});
+    };
+    cut(sx, dx, w, srcWidth, destWidth);
+    cut(sy, dy, h, srcHeight, destHeight);
+    if (w <= 0 || h <= 0)
+        return false;
+    x = static_cast<int>(dx);
+    y = static_cast<int>(dy);
+    srcRect = Rect(static_cast<int>(sx), static_cast<int>(sy), static_cast<int>(w), static_cast<int>(h));
+    return true;
+}
+
+// Translucent fill of one pixel; the alpha-dependent weights are cached for runs of equal destination alpha.
+struct TranslucentFill {
+    explicit TranslucentFill(const Channels& k) : k(k) {}
+
+    uint32_t operator()(uint32_t d)
+    {
+        uint32_t da = A(d);
+        if (static_cast<int>(da) != lastAlpha) {
+            lastAlpha = static_cast<int>(da);
+            outAlpha = static_cast<int>(da) + (255 - static_cast<int>(da)) * k.a / 255;
+            int l = k.a * 255 / outAlpha;
+            inv = 256 - l;
+            kr = k.r * l;
+            kg = k.g * l;
+            kb = (k.b * l) >> 8;
+        }
+        uint32_t r = (R(d) * inv + kr) >> 8;
+        uint32_t g = (G(d) * inv + kg) >> 8;
+        uint32_t b = ((B(d) * inv) >> 8) + kb;
+        return Pack(outAlpha, r, g, b);
+    }
+
+    Channels k;
+    int lastAlpha = -1;
+    int outAlpha = 0;
+    uint32_t inv = 0, kr = 0, kg = 0, kb = 0;
+};
+
+} // namespace
+
+const unsigned char* MemoryImage::SaturationTable() const
+{
+    return mApp ? mApp->mAdd8BitMaxTable : kLocalSaturation.entries;
+}
+
+void MemoryImage::FillRect(const Rect& rect, const Color& color, DrawMode mode)
+{
+    uint32_t* bits = GetBits();
+    Rect r = ClipToImage(rect, mWidth, mHeight);
+    Channels k(color);
+    // Alpha 0 changes nothing, and over a transparent pixel its weight would divide by zero.
+    if (k.a == 255) {
+        uint32_t packed = color.ToInt();
+        for (int y = r.mY; y < r.mY + r.mHeight; ++y)
+            std::fill_n(bits + static_cast<size_t>(y) * mWidth + r.mX, r.mWidth, packed);
+    } else if (k.a != 0) {
+        TranslucentFill fill(k);
+        for (int y = r.mY; y < r.mY + r.mHeight; ++y) {
+            uint32_t* row = bits + static_cast<size_t>(y) * mWidth + r.mX;
+            for (int i = 0; i < r.mWidth; ++i)
+                row[i] = fill(row[i]);
+        }
+    }
+    BitsChanged();
+}
+
+void MemoryImage::ClearRect(const Rect& rect)
+{
+    uint32_t* bits = GetBits();
+    Rect r = ClipToImage(rect, mWidth, mHeight);
+    for (int y = r.mY; y < r.mY + r.mHeight; ++y)
+        std::fill_n(bits + static_cast<size_t>(y) * mWidth + r.mX, r.mWidth, 0u);
+    BitsChanged();
+}
+
+void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode)
+{
+    // Beyond this the line cannot be stepped in ints; such coordinates are a caller's fault.
+    if (!Representable(x1) || !Representable(y1) || !Representable(x2) || !Representable(y2))
+        return;
+    if (y1 == y2) {
+        int x = static_cast<int>(std::min(x1, x2));
+        FillRect(Rect(x, static_cast<int>(y1), static_cast<int>(std::max(x1, x2)) - x + 1, 1), color, mode);
+    } else if (x1 == x2) {
+        int y = static_cast<int>(std::min(y1, y2));
+        FillRect(Rect(static_cast<int>(x1), y, 1, static_cast<int>(std::max(y1, y2)) - y + 1), color, mode);
+    } else if (mode == Graphics::DRAWMODE_NORMAL || mode == Graphics::DRAWMODE_ADDITIVE) {
+        DrawSteppedLine(x1, y1, x2, y2, color, mode);
+        BitsChanged();
+    }
+}
+
+void MemoryImage::DrawSteppedLine(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode)
+{
+    uint32_t* bits = GetBits();
+    const unsigned char* sat = SaturationTable();
+    Channels k(color);
+    bool additive = mode == Graphics::DRAWMODE_ADDITIVE;
+    int vr = k.r * k.a / 255, vg = k.g * k.a / 255, vb = k.b * k.a / 255;
+    double minX = std::min(x1, x2), maxX = std::max(x1, x2), minY = std::min(y1, y2), maxY = std::max(y1, y2);
+
+    auto plot = [&](int px, int py) {
+        if (px < 0 || py < 0 || px >= mWidth || py >= mHeight)
+            return;
+        uint32_t& d = bits[static_cast<size_t>(py) * mWidth + px];
+        if (additive) {
+            d = Pack(255, sat[R(d) + vr], sat[G(d) + vg], sat[B(d) + vb]);
+        } else if (k.a == 255) {
+            d = Pack(255, (k.r * 255 + 127) >> 8, (k.g * 255 + 127) >> 8, (k.b * 255 + 127) >> 8);
+        } else {
+            auto mix = [&](int kc, uint32_t dc) {
+                return ((((kc * k.a + 128) >> 8) * 255 + 127) >> 8) + ((dc * (256 - k.a) + 127) >> 8);
+            };
+            d = Pack(255, mix(k.r, R(d)), mix(k.g, G(d)), mix(k.b, B(d)));
+        }
+    };
+
+    double dx = x2 - x1, dy = y2 - y1;
+    bool majorX = std::fabs(dx) > std::fabs(dy);
+    // Work in (major, minor) coordinates with the major coordinate growing.
+    double sMaj = majorX ? x1 : y1, sMin = majorX ? y1 : x1, eMaj = majorX ? x2 : y2, eMin = majorX ? y2 : x2;
+    if (eMaj < sMaj) {
+        std::swap(sMaj, eMaj);
+        std::swap(sMin, eMin);
+    }
+    double minorDiff = eMin - sMin;
+    int dir = minorDiff < 0 ? -1 : 1;
+    double m = std::fabs(minorDiff), M = eMaj - sMaj;
+    int O = static_cast<int>(2 * m);
+    int P = static_cast<int>(2 * (m - M));
+    int first = static_cast<int>(2 * m - M);
+    double f = sMin - std::trunc(sMin);
+    int e = additive ? first : static_cast<int>(f * O + first);
+
+    int maj = static_cast<int>(sMaj), mnr = static_cast<int>(sMin);
+    auto plotMajor = [&](int a, int b) { majorX ? plot(a, b) : plot(b, a); };
+    plotMajor(maj, mnr);
+    for (int pos = static_cast<int>(sMaj + 1); pos <= eMaj; ++pos) {
+        if (e <= 0) {
+            e += O;
+        } else {
+            mnr += dir;
+            e += P;
+            double px = majorX ? pos : mnr, py = majorX ? mnr : pos;
+            if (px < minX || px > maxX || py < minY || py > maxY)
+                return;
+        }
+        plotMajor(pos, mnr);
+    }
+}
+
+void MemoryImage::BlitImage(Image* src, int x, int y, const Rect& srcRect, const Color& color, DrawMode mode)
+{
+    auto* source = dynamic_cast<MemoryImage*>(src);
+    if (!source)
+        return;
+    if (mode != Graphics::DRAWMODE_NORMAL && mode != Graphics::DRAWMODE_ADDITIVE)
+        return;
+    GetBits();
+    source->CommitBits();
+    Rect s = srcRect;
+    if (ClipBlit(mWidth, mHeight, source->mWidth, source->mHeight, x, y, s)) {
+        if (mode == Graphics::DRAWMODE_ADDITIVE)
+            BlitAdditive(source, x, y, s, color);
+        else if (!mHasAlpha && !mHasTrans && IsWhite(color))
+            BlitOpaqueRuns(source, x, y, s);
+        else
+            BlitNormal(source, x, y, s, color);
+    }
+    BitsChanged();
+}
+
+void MemoryImage::BlitOpaqueRuns(MemoryImage* src, int x, int y, const Rect& s)
+{
+    const unsigned char* runs = src->BuildRLAlpha();
+    uint32_t* dest = mBits.get();
+    WithSourcePixels(src, [&](auto pixels) {
+        for (int row = 0; row < s.mHeight; ++row) {
+            int srcIndex = (s.mY + row) * src->mWidth + s.mX;
+            uint32_t* d = dest + static_cast<size_t>(y + row) * mWidth + x;
+            int left = s.mWidth;
+            while (left > 0) {
+                int run = std::min<int>(runs[srcIndex], left);
+                uint32_t first = pixels[srcIndex];
+                if (A(first) == 255) {
+                    for (int i = 0; i < run; ++i)
+                        d[i] = pixels[srcIndex + i];
+                } else if (A(first) != 0) {
+                    for (int i = 0; i < run; ++i) {
+                        uint32_t p = pixels[srcIndex + i];
+                        uint32_t a = A(p), na = 256 - a, q = d[i];
+                        uint32_t r = ((p & 0xFF0000) * a + (q & 0xFF0000) * na) >> 8;
+                        uint32_t g = ((p & 0xFF00) * a + (q & 0xFF00) * na) >> 8;
+                        uint32_t b = ((B(p) * a) >> 8) + ((B(q) * na) >> 8);
+                        d[i] = 0xFF000000u | (r & 0xFF0000) | (g & 0xFF00) | b;
+                    }
+                }
+                srcIndex += run;
+                d += run;
+                left -= run;
+            }
+        }
+    });
+}
+
+void MemoryImage::BlitNormal(MemoryImage* src, int x, int y, const Rect& s, const Color& color)
+{
+    uint32_t* dest = mBits.get();
+    bool white = IsWhite(color);
+    Channels k(color);
+    WithSourcePixels(src, [&](auto pixels) {
+        for (int row = 0; row < s.mHeight; ++row) {
+            int srcIndex = (s.mY + row) * src->mWidth + s.mX;
+            uint32_t* d = dest + static_cast<size_t>(y + row) * mWidth + x;
+            for (int i = 0; i < s.mWidth; ++i) {
+                uint32_t p = pixels[srcIndex + i];
+                int a = white ? static_cast<int>(A(p)) : static_cast<int>(A(p)) * k.a / 255;
+                if (a == 0)
+                    continue;
+                uint32_t q = d[i];
+                int da = static_cast<int>(A(q));
+                int outA = da + (255 - da) * a / 255;
+                int w = a * 255 / outA, nw = 256 - w;
+                uint32_t r, g, b;
+                if (white) {
+                    r = (R(p) * w + R(q) * nw) >> 8;
+                    g = (G(p) * w + G(q) * nw) >> 8;
+                    b = ((B(p) * w) >> 8) + ((B(q) * nw) >> 8);
+                } else {
+                    r = (R(p) * w * k.r + R(q) * nw * 256) >> 16;
+                    g = (G(p) * w * k.g + G(q) * nw * 256) >> 16;
+                    b = ((B(p) * w * k.b) >> 16) + ((B(q) * nw) >> 8);
+                }
+                d[i] = Pack(outA, r, g, b);
+            }
+        }
+    });
+}
+
+void MemoryImage::BlitAdditive(MemoryImage* src, int x, int y, const Rect& s, const Color& color)
+{
+    uint32_t* dest = mBits.get();
+    const unsigned char* sat = SaturationTable();
+    bool white = IsWhite(color);
+    bool hasAlpha = src->mHasAlpha;
+    // Fully transparent pixels add nothing, also when the source has no partial alpha.
+    bool skipClear = src->mHasAlpha || src->mHasTrans;
+    Channels k(color);
+    int vr = k.r * k.a / 255, vg = k.g * k.a / 255, vb = k.b * k.a / 255;
+    WithSourcePixels(src, [&](auto pixels) {
+        for (int row = 0; row < s.mHeight; ++row) {
+            int srcIndex = (s.mY + row) * src->mWidth + s.mX;
+            uint32_t* d = dest + static_cast<size_t>(y + row) * mWidth + x;
+            for (int i = 0; i < s.mWidth; ++i) {
+                uint32_t p = pixels[srcIndex + i];
+                uint32_t sa = A(p);
+                if (skipClear && sa == 0)
+                    continue;
+                uint32_t q = d[i];
+                uint32_t ar, ag, ab;
+                if (white && hasAlpha) {
+                    ar = R(p) * sa / 256, ag = G(p) * sa / 256, ab = B(p) * sa / 256;
+                } else if (white) {
+                    ar = R(p), ag = G(p), ab = B(p);
+                } else if (!hasAlpha) {
+                    ar = R(p) * vr / 256, ag = G(p) * vg / 256, ab = B(p) * vb / 256;
+                } else {
+                    ar = R(p) * vr * sa / 65536, ag = G(p) * vg * sa / 65536, ab = B(p) * vb * sa / 65536;
+                }
+                d[i] = (q & 0xFF000000u) | (uint32_t(sat[R(q) + ar]) << 16) | (uint32_t(sat[G(q) + ag]) << 8) |
+                       sat[B(q) + ab];
+            }
+        }
+    });
+}
+
+} // namespace Olvarn

@@ -1,0 +1,66 @@
+// Directory operations on the POSIX file system through std::filesystem.
+#include "platform/Directories.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Paths.h"
+
+namespace fs = std::filesystem;
+
+namespace Olvarn
+{
+
+namespace
+{
+
+// The exact name, never a case-insensitive match: removing the wrong folder cannot be undone.
+fs::path ToOsPath(const std::string& path)
+{
+    return fs::path(Paths::ToNative(path));
+}
+
+} // namespace
+
+bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>& entries)
+{
+    entries.clear();
+    std::error_code ec;
+    fs::directory_iterator it(ToOsPath(dir), ec);
+    if (ec)
+        return false;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        DirectoryEntry entry;
+        entry.mName = it->path().filename().string();
+        std::error_code statError;
+        entry.mIsDirectory = it->symlink_status(statError).type() == fs::file_type::directory;
+        entries.push_back(std::move(entry));
+    }
+    return !ec;
+}
+
+bool MakeDirectory(const std::string& dir)
+{
+    std::error_code ec;
+    return fs::create_directory(ToOsPath(dir), ec);
+}
+
+bool RemoveEmptyDirectory(const std::string& dir)
+{
+    std::error_code ec;
+    fs::path p = ToOsPath(dir);
+    if (fs::symlink_status(p, ec).type() != fs::file_type::directory)
+        return false;
+    return fs::remove(p, ec);
+}
+
+bool RemoveFile(const std::string& path)
+{
+    std::error_code ec;
+    fs::path p = ToOsPath(path);
+    if (fs::symlink_status(p, ec).type() == fs::file_type::directory)
+        return false;
+    return fs::remove(p, ec);
+}
+
+} // namespace Olvarn

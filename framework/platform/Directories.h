@@ -1,0 +1,23 @@
+// Directory listing, creation and removal for the framework's path helpers; paths may use '\'.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Olvarn
+{
+
+struct DirectoryEntry {
+    std::string mName;
+    // A real directory; a symbolic link is never one, whatever it points to.
+    bool mIsDirectory = false;
+};
+
+// The entries of a directory, without "." and "..". False when it cannot be listed.
+bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>& entries);
+// Each is true on success; a failure leaves the file system as it was.
+bool MakeDirectory(const std::string& dir);
+bool RemoveEmptyDirectory(const std::string& dir);
+bool RemoveFile(const std::string& path);
+
+} // namespace Olvarn

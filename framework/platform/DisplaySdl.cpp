@@ -1,0 +1,220 @@
+// The SDL2 display: screen formats from the desktop or the chosen mode, presenting by texture upload.
+#include "platform/DisplaySdl.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace Olvarn {
+
+namespace {
+
+uint32_t TextureFormatFor(const SurfaceFormat& f)
+{
+    if (f == SurfaceFormat::Rgb565())
+        return SDL_PIXELFORMAT_RGB565;
+    if (f == SurfaceFormat::Rgb555())
+        return SDL_PIXELFORMAT_RGB555;
+    if (f == SurfaceFormat::Xrgb8888())
+        return SDL_PIXELFORMAT_RGB888;
+    return SDL_MasksToPixelFormatEnum(f.mBitsPerPixel, f.mRedMask, f.mGreenMask, f.mBlueMask, 0);
+}
+
+} // namespace
+
+DisplaySdl::DisplaySdl() { mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+
+DisplaySdl::~DisplaySdl()
+{
+    DestroyRenderer();
+    if (mVideoReady)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void DisplaySdl::DestroyRenderer()
+{
+    if (mTexture)
+        SDL_DestroyTexture(mTexture);
+    if (mRenderer)
+        SDL_DestroyRenderer(mRenderer);
+    mTexture = nullptr;
+    mRenderer = nullptr;
+    mTextureFormat = 0;
+    mPresented = false;
+}
+
+DisplayResult DisplaySdl::SetCooperativeLevel(DisplayWindow* window, bool fullScreen)
+{
+    if (!mVideoReady)
+        return DisplayError::NotInitialized;
+    if (!window || !window->GetSdlWindow())
+        return DisplayError::NoHwnd;
+    if (window != mWindow)
+        DestroyRenderer();
+    mWindow = window;
+    Uint32 flag = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    if (SDL_SetWindowFullscreen(window->GetSdlWindow(), flag) != 0)
+        return fullScreen ? DisplayError::NoExclusiveMode : DisplayError::Generic;
+    mFullScreen = fullScreen;
+    if (!fullScreen)
+        mModeBits = 0;
+    return DisplayError::Ok;
+}
+
+DisplayResult DisplaySdl::SetDisplayMode(int width, int height, int bitsPerPixel)
+{
+    if (!mFullScreen)
+        return DisplayError::NoExclusiveMode;
+    if (bitsPerPixel != 16 && bitsPerPixel != 32)
+        return DisplayError::InvalidMode;
+    if (width <= 0 || height <= 0)
+        return DisplayError::InvalidMode;
+    mModeWidth = width;
+    mModeHeight = height;
+    mModeBits = bitsPerPixel;
+    return DisplayError::Ok;
+}
+
+DisplayResult DisplaySdl::RestoreDisplayMode()
+{
+    mModeBits = 0;
+    if (mWindow && mWindow->GetSdlWindow() && mFullScreen)
+        SDL_SetWindowFullscreen(mWindow->GetSdlWindow(), 0);
+    mFullScreen = false;
+    return DisplayError::Ok;
+}
+
+DisplayResult DisplaySdl::GetMonitorFrequency(int& hz)
+{
+    hz = 0;
+    SDL_DisplayMode mode;
+    int index = mWindow && mWindow->GetSdlWindow() ? SDL_GetWindowDisplayIndex(mWindow->GetSdlWindow()) : 0;
+    if (SDL_GetCurrentDisplayMode(index < 0 ? 0 : index, &mode) != 0)
+        return DisplayError::Unsupported;
+    hz = mode.refresh_rate;
+    return hz > 0 ? DisplayError::Ok : DisplayError::Unsupported;
+}
+
+DisplayResult DisplaySdl::WaitForVerticalBlank()
+{
+    int hz = 0;
+    if (DisplayFailed(GetMonitorFrequency(hz)) || hz <= 0)
+        hz = 60;
+    using namespace std::chrono;
+    const auto period = nanoseconds(1000000000LL / hz);
+    const auto now = steady_clock::now().time_since_epoch();
+    std::this_thread::sleep_until(steady_clock::time_point((now / period + 1) * period));
+    return DisplayError::Ok;
+}
+
+int DisplaySdl::GetScreenHeight()
+{
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0)
+        return 0;
+    return mode.h;
+}
+
+DisplayResult DisplaySdl::GetScreenFormat(SurfaceFormat& out)
+{
+    if (mFullScreen && mModeBits == 16) {
+        out = mForce555 ? SurfaceFormat::Rgb555() : SurfaceFormat::Rgb565();
+        return DisplayError::Ok;
+    }
+    if (mFullScreen && mModeBits == 32) {
+        out = SurfaceFormat::Xrgb8888();
+        return DisplayError::Ok;
+    }
+    SDL_DisplayMode mode;
+    if (!mVideoReady || SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.format == SDL_PIXELFORMAT_UNKNOWN) {
+        out = SurfaceFormat::Xrgb8888();
+        return DisplayError::Ok;
+    }
+    int bpp = 0;
+    Uint32 r = 0, g = 0, b = 0, a = 0;
+    SDL_PixelFormatEnumToMasks(mode.format, &bpp, &r, &g, &b, &a);
+    out = SurfaceFormat{int(SDL_BYTESPERPIXEL(mode.format)) * 8, r, g, b};
+    return DisplayError::Ok;
+}
+
+bool DisplaySdl::EnsureRenderer()
+{
+    if (mRenderer)
+        return true;
+    if (!mWindow || !mWindow->GetSdlWindow())
+        return false;
+    mRenderer = SDL_CreateRenderer(mWindow->GetSdlWindow(), -1, 0);
+    return mRenderer != nullptr;
+}
+
+bool DisplaySdl::EnsureTexture(const Surface& primary)
+{
+    uint32_t format = TextureFormatFor(primary.GetFormat());
+    if (mTexture && mTextureWidth == primary.GetWidth() && mTextureHeight == primary.GetHeight() &&
+        mTextureFormat == format)
+        return true;
+    if (mTexture)
+        SDL_DestroyTexture(mTexture);
+    mTexture = SDL_CreateTexture(mRenderer, format, SDL_TEXTUREACCESS_STREAMING, primary.GetWidth(),
+                                 primary.GetHeight());
+    mTextureWidth = primary.GetWidth();
+    mTextureHeight = primary.GetHeight();
+    mTextureFormat = mTexture ? format : 0;
+    return mTexture != nullptr;
+}
+
+DisplayResult DisplaySdl::Present(Surface& primary)
+{
+    if (!EnsureRenderer() || !EnsureTexture(primary))
+        return DisplayError::Generic;
+    SurfaceLock lock;
+    DisplayResult result = primary.Lock(lock);
+    if (DisplayFailed(result))
+        return result;
+    int updated = SDL_UpdateTexture(mTexture, nullptr, lock.mBits, lock.mPitch);
+    primary.Unlock();
+    if (updated != 0)
+        return DisplayError::Generic;
+    // The picture keeps its own size; in full screen the renderer scales it to the desktop.
+    SDL_RenderSetLogicalSize(mRenderer, primary.GetWidth(), primary.GetHeight());
+    SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255);
+    SDL_RenderClear(mRenderer);
+    if (SDL_RenderCopy(mRenderer, mTexture, nullptr, nullptr) != 0)
+        return DisplayError::Generic;
+    SDL_RenderPresent(mRenderer);
+    mPresented = true;
+    return DisplayError::Ok;
+}
+
+bool DisplaySdl::ReadPresentedFrame(std::vector<uint32_t>& argb, int& width, int& height)
+{
+    if (!mPresented || !mRenderer)
+        return false;
+    width = mTextureWidth;
+    height = mTextureHeight;
+    argb.assign(size_t(width) * size_t(height), 0);
+    SDL_Rect all{0, 0, width, height};
+    return SDL_RenderReadPixels(mRenderer, &all, SDL_PIXELFORMAT_ARGB8888, argb.data(), width * 4) == 0;
+}
+
+DisplayDeviceIdentity DisplaySdl::GetDeviceIdentity() const
+{
+    DisplayDeviceIdentity id;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    id.mDescription = std::string("SDL ") + (driver ? driver : "video");
+    SDL_RendererInfo info;
+    if (mRenderer && SDL_GetRendererInfo(mRenderer, &info) == 0 && info.name)
+        id.mDescription += std::string(" / ") + info.name;
+    SDL_version version;
+    SDL_GetVersion(&version);
+    id.mDriverVersion = uint64_t(version.major) << 48 | uint64_t(version.minor) << 32 | uint64_t(version.patch);
+    // A stable identity per driver and renderer: the description's hash spread over the 16 bytes.
+    size_t hash = std::hash<std::string>()(id.mDescription);
+    for (size_t i = 0; i < id.mGuid.size(); ++i)
+        id.mGuid[i] = uint8_t(hash >> ((i % sizeof(size_t)) * 8)) ^ uint8_t(i * 37);
+    return id;
+}
+
+} // namespace Olvarn

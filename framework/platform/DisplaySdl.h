@@ -1,0 +1,61 @@
+// The real display over SDL2: surfaces in memory, each frame uploaded to one streaming texture and
+// presented with the window's renderer; full screen is desktop full screen at a logical size.
+#pragma once
+
+#include <vector>
+
+#include "platform/Display.h"
+
+struct SDL_Renderer;
+struct SDL_Texture;
+
+namespace Olvarn {
+
+class DisplaySdl : public Display {
+public:
+    DisplaySdl();
+    ~DisplaySdl() override;
+    DisplaySdl(const DisplaySdl&) = delete;
+    DisplaySdl& operator=(const DisplaySdl&) = delete;
+
+    // A 16-bit mode holds 565 pixels unless 555 is asked for here.
+    void Force555(bool on) { mForce555 = on; }
+
+    DisplayResult SetCooperativeLevel(DisplayWindow* window, bool fullScreen) override;
+    DisplayResult SetDisplayMode(int width, int height, int bitsPerPixel) override;
+    DisplayResult RestoreDisplayMode() override;
+    DisplayResult GetMonitorFrequency(int& hz) override;
+    // The beam position cannot be read through SDL.
+    DisplayResult GetScanLine(int& line) override { return DisplayError::Unsupported; }
+    // Sleeps to the next refresh boundary of the monotonic clock.
+    DisplayResult WaitForVerticalBlank() override;
+    int GetScreenHeight() override;
+    DisplayResult GetScreenFormat(SurfaceFormat& out) override;
+    DisplayResult Present(Surface& primary) override;
+    DisplayDeviceIdentity GetDeviceIdentity() const override;
+
+    // The last presented frame read back from the renderer as 0xAARRGGBB (used for screenshots and
+    // tests); false when nothing was presented or the renderer cannot read back.
+    bool ReadPresentedFrame(std::vector<uint32_t>& argb, int& width, int& height);
+
+private:
+    bool EnsureRenderer();
+    bool EnsureTexture(const Surface& primary);
+    void DestroyRenderer();
+
+    bool mVideoReady = false;
+    bool mForce555 = false;
+    DisplayWindow* mWindow = nullptr;
+    bool mFullScreen = false;
+    int mModeWidth = 0;
+    int mModeHeight = 0;
+    int mModeBits = 0;
+    SDL_Renderer* mRenderer = nullptr;
+    SDL_Texture* mTexture = nullptr;
+    int mTextureWidth = 0;
+    int mTextureHeight = 0;
+    uint32_t mTextureFormat = 0;
+    bool mPresented = false;
+};
+
+} // namespace Olvarn

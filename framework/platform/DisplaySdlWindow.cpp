@@ -1,0 +1,24 @@
+// A hidden-by-default SDL window for presenting without the application's main window.
+#include "platform/DisplaySdlWindow.h"
+
+#include <SDL.h>
+
+namespace Olvarn {
+
+DisplaySdlWindow::DisplaySdlWindow(int width, int height, const char* title)
+{
+    mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (mVideoReady)
+        mWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                                   SDL_WINDOW_HIDDEN);
+}
+
+DisplaySdlWindow::~DisplaySdlWindow()
+{
+    if (mWindow)
+        SDL_DestroyWindow(mWindow);
+    if (mVideoReady)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+} // namespace Olvarn

@@ -1,0 +1,66 @@
+// Process services on POSIX.
+#include "platform/Process.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace Olvarn {
+
+namespace {
+std::vector<std::string> gArguments;
+volatile sig_atomic_t gTerminationSignal = 0;
+
+void OnTerminationSignal(int)
+{
+    gTerminationSignal = 1;
+}
+} // namespace
+
+void Process::SetArguments(int argc, char** argv)
+{
+    gArguments.assign(argv, argv + argc);
+}
+
+std::string Process::CommandLine()
+{
+    std::string line;
+    for (size_t i = 0; i < gArguments.size(); ++i) {
+        const std::string& arg = gArguments[i];
+        if (i > 0)
+            line += ' ';
+        if (i == 0 || arg.find(' ') != std::string::npos)
+            line += '"' + arg + '"';
+        else
+            line += arg;
+    }
+    return line;
+}
+
+void Process::InstallTerminationHandler()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &action, nullptr);
+}
+
+bool Process::TakeTerminationRequest()
+{
+    if (gTerminationSignal == 0)
+        return false;
+    gTerminationSignal = 0;
+    return true;
+}
+
+void Process::Exit(int code)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(code);
+}
+
+} // namespace Olvarn

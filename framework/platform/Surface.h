@@ -1,0 +1,84 @@
+// A rectangle of pixels in the screen's format, kept in memory and drawn by our own loops:
+// lock with pitch and masks, colour-keyed and stretched blits, flip, and loss as a failure.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/DisplayResult.h"
+#include "platform/SurfaceFormat.h"
+
+namespace Olvarn {
+
+// What a lock hands out; valid until the matching Unlock.
+struct SurfaceLock {
+    uint8_t* mBits = nullptr;
+    int mPitch = 0;
+    int mWidth = 0;
+    int mHeight = 0;
+    SurfaceFormat mFormat;
+};
+
+class Surface {
+public:
+    Surface(int width, int height, const SurfaceFormat& format, uint32_t caps);
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    int GetWidth() const { return mWidth; }
+    int GetHeight() const { return mHeight; }
+    int GetPitch() const { return mPitch; }
+    const SurfaceFormat& GetFormat() const { return mFormat; }
+    uint32_t GetCaps() const { return mCaps; }
+    bool IsVideoMemory() const { return (mCaps & SurfaceCaps::VideoMemory) != 0; }
+    size_t GetByteSize() const { return mPixels.size(); }
+
+    // The whole surface; fails while the surface is lost or already locked.
+    DisplayResult Lock(SurfaceLock& out);
+    DisplayResult Unlock();
+    bool IsLocked() const { return mLocked; }
+
+    void SetSourceColorKey(uint32_t key);
+    void ClearSourceColorKey() { mHasColorKey = false; }
+    bool HasSourceColorKey() const { return mHasColorKey; }
+    uint32_t GetSourceColorKey() const { return mColorKey; }
+
+    // Copies src's srcRect (whole surface when null) into dst (whole surface when null) of this
+    // surface, stretching with 16.16 nearest stepping when the sizes differ.
+    DisplayResult Blit(const SurfaceRect* dst, Surface& src, const SurfaceRect* srcRect, uint32_t flags = 0);
+
+    // The back buffer of a primary surface made with one, or null.
+    const std::shared_ptr<Surface>& GetAttachedBackBuffer() const { return mBackBuffer; }
+    void AttachBackBuffer(std::shared_ptr<Surface> backBuffer) { mBackBuffer = std::move(backBuffer); }
+    // Swaps the pictures of this primary and its back buffer.
+    DisplayResult Flip();
+
+    // A lost surface refuses locks and blits until restored; its pixels are kept.
+    bool IsLost() const { return mLost; }
+    void MarkLost() { mLost = true; }
+    DisplayResult Restore();
+
+    // Test hooks: the next count locks fail with the given result.
+    void FailNextLocks(int count, DisplayResult result = DisplayError::SurfaceBusy);
+
+private:
+    DisplayResult CheckBlit(const SurfaceRect& dst, const Surface& src, const SurfaceRect& srcRect) const;
+    bool Inside(const SurfaceRect& r) const;
+
+    int mWidth = 0;
+    int mHeight = 0;
+    int mPitch = 0;
+    SurfaceFormat mFormat;
+    uint32_t mCaps = 0;
+    std::vector<uint8_t> mPixels;
+    bool mLocked = false;
+    bool mLost = false;
+    bool mHasColorKey = false;
+    uint32_t mColorKey = 0;
+    int mFailLocks = 0;
+    DisplayResult mFailLockResult = DisplayError::SurfaceBusy;
+    std::shared_ptr<Surface> mBackBuffer;
+};
+
+} // namespace Olvarn

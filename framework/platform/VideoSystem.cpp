@@ -1,0 +1,56 @@
+// SDL video start-up, shared by the windows.
+#include "platform/VideoSystem.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace Olvarn {
+
+namespace {
+int gUsers = 0;
+}
+
+bool VideoSystem::Acquire(std::string& error)
+{
+    if (gUsers == 0) {
+        // Termination signals are the process's own business (they go through ShutDownApp).
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            error = SDL_GetError();
+            return false;
+        }
+    }
+    ++gUsers;
+    return true;
+}
+
+void VideoSystem::Release()
+{
+    if (gUsers > 0 && --gUsers == 0)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool VideoSystem::IsRunning()
+{
+    return gUsers > 0;
+}
+
+bool VideoSystem::IsHeadless()
+{
+    const char* driver = nullptr;
+    if (gUsers > 0)
+        driver = SDL_GetCurrentVideoDriver();
+    else
+        driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0))
+        return true;
+    if (gUsers > 0)
+        return false;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return !(x11 && *x11) && !(wayland && *wayland);
+}
+
+} // namespace Olvarn

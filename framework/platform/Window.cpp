@@ -1,0 +1,110 @@
+// Windows on SDL video.
+#include "platform/Window.h"
+
+#include <SDL.h>
+
+#include "platform/TextEncoding.h"
+#include "platform/VideoSystem.h"
+
+namespace Olvarn {
+
+namespace {
+SDL_Window* Sdl(void* window)
+{
+    return static_cast<SDL_Window*>(window);
+}
+} // namespace
+
+std::unique_ptr<Window> Window::Create(const WindowSpec& spec, std::string& error)
+{
+    if (!VideoSystem::Acquire(error))
+        return nullptr;
+    Uint32 flags = spec.mShown ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    if (spec.mFullScreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    int x = spec.mX < 0 ? SDL_WINDOWPOS_CENTERED : spec.mX;
+    int y = spec.mY < 0 ? SDL_WINDOWPOS_CENTERED : spec.mY;
+    SDL_Window* sdlWindow =
+        SDL_CreateWindow(Cp1252ToUtf8(spec.mTitle).c_str(), x, y, spec.mWidth, spec.mHeight, flags);
+    if (!sdlWindow) {
+        error = SDL_GetError();
+        VideoSystem::Release();
+        return nullptr;
+    }
+    std::unique_ptr<Window> window(new Window());
+    window->mWindow = sdlWindow;
+    window->mId = SDL_GetWindowID(sdlWindow);
+    window->mWidth = spec.mWidth;
+    window->mHeight = spec.mHeight;
+    window->mFullScreen = spec.mFullScreen;
+    return window;
+}
+
+Window::~Window()
+{
+    if (mWindow) {
+        SDL_DestroyWindow(Sdl(mWindow));
+        VideoSystem::Release();
+    }
+}
+
+bool Window::UsableDesktopArea(int& x, int& y, int& width, int& height)
+{
+    if (!VideoSystem::IsRunning())
+        return false;
+    SDL_Rect r;
+    if (SDL_GetDisplayUsableBounds(0, &r) != 0)
+        return false;
+    x = r.x;
+    y = r.y;
+    width = r.w;
+    height = r.h;
+    return true;
+}
+
+void Window::Show()
+{
+    SDL_ShowWindow(Sdl(mWindow));
+}
+
+void Window::Hide()
+{
+    SDL_HideWindow(Sdl(mWindow));
+}
+
+void Window::Raise()
+{
+    SDL_RaiseWindow(Sdl(mWindow));
+}
+
+void Window::Restore()
+{
+    SDL_RestoreWindow(Sdl(mWindow));
+}
+
+void Window::SetTitle(const std::string& title)
+{
+    SDL_SetWindowTitle(Sdl(mWindow), Cp1252ToUtf8(title).c_str());
+}
+
+bool Window::IsMinimized() const
+{
+    return (SDL_GetWindowFlags(Sdl(mWindow)) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+bool Window::IsShown() const
+{
+    return (SDL_GetWindowFlags(Sdl(mWindow)) & SDL_WINDOW_SHOWN) != 0;
+}
+
+void Window::GetPosition(int& x, int& y) const
+{
+    SDL_GetWindowPosition(Sdl(mWindow), &x, &y);
+}
+
+void Window::SetPosition(int x, int y)
+{
+    SDL_SetWindowPosition(Sdl(mWindow), x, y);
+}
+
+} // namespace Olvarn

@@ -1,0 +1,57 @@
+// A top-level window of the program on SDL video: create, show, hide, raise, caption, position.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Olvarn {
+
+struct WindowSpec {
+    std::string mTitle;   // Windows-1252
+    int mX = -1;          // -1: centred
+    int mY = -1;
+    int mWidth = 640;     // client size
+    int mHeight = 480;
+    bool mFullScreen = false; // desktop full screen with the client size as its logical size
+    bool mShown = false;
+};
+
+class Window {
+public:
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // Starts SDL video when needed and makes the window; null with the reason in error.
+    static std::unique_ptr<Window> Create(const WindowSpec& spec, std::string& error);
+    // The usable desktop area (without panels) of the first display; false without video.
+    static bool UsableDesktopArea(int& x, int& y, int& width, int& height);
+
+    void Show();
+    void Hide();
+    void Raise();
+    void Restore();
+    void SetTitle(const std::string& title);
+    bool IsMinimized() const;
+    bool IsShown() const;
+    void GetPosition(int& x, int& y) const;
+    void SetPosition(int x, int y);
+    int Width() const { return mWidth; }
+    int Height() const { return mHeight; }
+    bool IsFullScreen() const { return mFullScreen; }
+    // The SDL window id, matched by the event pump.
+    uint32_t Id() const { return mId; }
+    // The SDL window, for the platform's own display code only.
+    void* Native() const { return mWindow; }
+
+private:
+    Window() = default;
+    void* mWindow = nullptr;
+    uint32_t mId = 0;
+    int mWidth = 0;
+    int mHeight = 0;
+    bool mFullScreen = false;
+};
+
+} // namespace Olvarn

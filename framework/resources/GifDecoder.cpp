@@ -1,0 +1,334 @@
+// Our own GIF reader: the first image of the file, with transparency, LZW and interlacing.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "platform/Paths.h"
+#include "resources/ImageLib.h"
+
+namespace ImageLib {
+
+namespace {
+
+constexpr int kMaxCodes = 4096;
+constexpr int kMaxCodeBits = 12;
+// Above this the clear code itself would not fit the 4096-entry tables.
+constexpr int kMaxMinCodeSize = 11;
+constexpr int kMaxGifDimension = 32767;
+
+// Bounds-checked reading of the file's bytes.
+class ByteReader {
+public:
+    ByteReader(const uint8_t* data, size_t size) : mData(data), mSize(size) {}
+
+    bool AtEnd() const { return mPos >= mSize; }
+    bool Byte(uint8_t& out)
+    {
+        if (mPos >= mSize)
+            return false;
+        out = mData[mPos++];
+        return true;
+    }
+    bool Word(uint16_t& out)
+    {
+        if (mSize - mPos < 2 || mPos > mSize)
+            return false;
+        out = uint16_t(mData[mPos] | (mData[mPos + 1] << 8));
+        mPos += 2;
+        return true;
+    }
+    const uint8_t* Take(size_t count)
+    {
+        if (mPos > mSize || mSize - mPos < count)
+            return nullptr;
+        const uint8_t* p = mData + mPos;
+        mPos += count;
+        return p;
+    }
+    // Appends a chain of sub-blocks (length byte, bytes; a length of 0 ends it) to out; a chain
+    // cut short by the end of the file keeps what was there.
+    void SubBlocks(std::vector<uint8_t>* out)
+    {
+        uint8_t length = 0;
+        while (Byte(length) && length > 0) {
+            size_t available = std::min<size_t>(length, mSize - mPos);
+            if (out)
+                out->insert(out->end(), mData + mPos, mData + mPos + available);
+            mPos += available;
+        }
+    }
+
+private:
+    const uint8_t* mData;
+    size_t mSize;
+    size_t mPos = 0;
+};
+
+// 256 entries so that any index byte is safe: entries past the file's table, and the transparent
+// index, are transparent black.
+using Palette = std::array<uint32_t, 256>;
+
+bool ReadColorTable(ByteReader& in, uint8_t packed, Palette& palette, int& count)
+{
+    count = 1 << ((packed & 7) + 1);
+    const uint8_t* rgb = in.Take(size_t(count) * 3);
+    if (!rgb)
+        return false;
+    for (int i = 0; i < count; ++i)
+        palette[i] = 0xFF000000u | uint32_t(rgb[i * 3]) << 16 | uint32_t(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2];
+    return true;
+}
+
+struct ImageDescriptor {
+    int mWidth = 0;
+    int mHeight = 0;
+    bool mInterlaced = false;
+};
+
+// LZW decoder writing colour indices into out; returns how many were written.
+class LzwDecoder {
+public:
+    explicit LzwDecoder(int minCodeSize)
+        : mMinCodeSize(minCodeSize), mClear(1 << minCodeSize), mEnd(mClear + 1)
+    {
+        for (int i = 0; i < mClear; ++i) {
+            mPrefix[i] = 0;
+            mSuffix[i] = uint8_t(i);
+            mFirst[i] = uint8_t(i);
+            mLength[i] = 1;
+        }
+        Reset();
+    }
+
+    size_t Decode(const std::vector<uint8_t>& data, uint8_t* out, size_t outSize)
+    {
+        const uint8_t* in = data.data();
+        size_t inSize = data.size();
+        size_t inPos = 0;
+        uint64_t bitBuffer = 0;
+        int bitCount = 0;
+        size_t written = 0;
+
+        while (written < outSize) {
+            while (bitCount < mCodeBits && inPos < inSize) {
+                bitBuffer |= uint64_t(in[inPos++]) << bitCount;
+                bitCount += 8;
+            }
+            if (bitCount < mCodeBits)
+                break;
+            int code = int(bitBuffer & ((1u << mCodeBits) - 1));
+            bitBuffer >>= mCodeBits;
+            bitCount -= mCodeBits;
+
+            if (code == mClear) {
+                Reset();
+                continue;
+            }
+            if (code == mEnd || code > mNextFree)
+                break;
+            if (mPrevious < 0) {
+                // After a reset only the single-byte codes mean anything.
+                if (code >= mClear)
+                    break;
+                out[written++] = uint8_t(code);
+                mPrevious = code;
+                continue;
+            }
+            if (code == mNextFree) {
+                if (!AddEntry(mFirst[mPrevious]))
+                    break;
+            } else {
+                AddEntry(mFirst[code]);
+            }
+            written += Emit(code, out + written, outSize - written);
+            mPrevious = code;
+        }
+        return written;
+    }
+
+private:
+    void Reset()
+    {
+        mCodeBits = mMinCodeSize + 1;
+        mNextFree = mClear + 2;
+        mPrevious = -1;
+    }
+
+    // Adds (previous, first byte); a full table stays as it is and decoding goes on with it.
+    bool AddEntry(uint8_t firstByte)
+    {
+        if (mNextFree >= kMaxCodes)
+            return false;
+        mPrefix[mNextFree] = uint16_t(mPrevious);
+        mSuffix[mNextFree] = firstByte;
+        mFirst[mNextFree] = mFirst[mPrevious];
+        mLength[mNextFree] = uint16_t(mLength[mPrevious] + 1);
+        ++mNextFree;
+        if (mNextFree == (1 << mCodeBits) && mCodeBits < kMaxCodeBits)
+            ++mCodeBits;
+        return true;
+    }
+
+    // Writes the code's string (its last bytes are cut when room runs out).
+    size_t Emit(int code, uint8_t* out, size_t room)
+    {
+        size_t length = mLength[code];
+        while (length > room) {
+            code = mPrefix[code];
+            --length;
+        }
+        for (size_t i = length; i-- > 0;) {
+            out[i] = mSuffix[code];
+            code = mPrefix[code];
+        }
+        return length;
+    }
+
+    int mMinCodeSize;
+    int mClear;
+    int mEnd;
+    int mCodeBits = 0;
+    int mNextFree = 0;
+    int mPrevious = -1;
+    uint16_t mPrefix[kMaxCodes];
+    uint8_t mSuffix[kMaxCodes];
+    uint8_t mFirst[kMaxCodes];
+    uint16_t mLength[kMaxCodes];
+};
+
+// Row of the image that the n-th decoded row lands in.
+std::vector<int> RowOrder(int height, bool interlaced)
+{
+    std::vector<int> order;
+    order.reserve(size_t(height));
+    if (!interlaced) {
+        for (int y = 0; y < height; ++y)
+            order.push_back(y);
+        return order;
+    }
+    static constexpr int kStart[4] = {0, 4, 2, 1};
+    static constexpr int kStep[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int y = kStart[pass]; y < height; y += kStep[pass])
+            order.push_back(y);
+    }
+    return order;
+}
+
+std::unique_ptr<Image> DecodeImage(ByteReader& in, const ImageDescriptor& desc, const Palette& palette)
+{
+    uint8_t minCodeSize = 0;
+    if (!in.Byte(minCodeSize) || minCodeSize > kMaxMinCodeSize)
+        return nullptr;
+    if (desc.mWidth > kMaxGifDimension || desc.mHeight > kMaxGifDimension)
+        return nullptr;
+    auto image = std::make_unique<Image>();
+    if (!image->Create(desc.mWidth, desc.mHeight))
+        return nullptr;
+
+    std::vector<uint8_t> data;
+    in.SubBlocks(&data);
+    size_t pixelCount = size_t(desc.mWidth) * size_t(desc.mHeight);
+    std::vector<uint8_t> indices(pixelCount);
+    auto lzw = std::make_unique<LzwDecoder>(minCodeSize);
+    size_t decoded = lzw->Decode(data, indices.data(), pixelCount);
+
+    // Pixels the data never reached stay transparent.
+    std::vector<int> order = RowOrder(desc.mHeight, desc.mInterlaced);
+    uint32_t* bits = image->GetBits();
+    for (size_t i = 0; i < decoded; i += size_t(desc.mWidth)) {
+        uint32_t* row = bits + size_t(order[i / size_t(desc.mWidth)]) * size_t(desc.mWidth);
+        size_t count = std::min(size_t(desc.mWidth), decoded - i);
+        const uint8_t* src = indices.data() + i;
+        for (size_t x = 0; x < count; ++x)
+            row[x] = palette[src[x]];
+    }
+    return image;
+}
+
+std::unique_ptr<Image> DecodeGif(const uint8_t* data, size_t size)
+{
+    ByteReader in(data, size);
+    const uint8_t* signature = in.Take(6);
+    if (!signature || (std::memcmp(signature, "GIF87", 5) != 0 && std::memcmp(signature, "GIF89", 5) != 0))
+        return nullptr;
+
+    uint16_t screenWidth = 0, screenHeight = 0;
+    uint8_t packed = 0, background = 0, aspect = 0;
+    if (!in.Word(screenWidth) || !in.Word(screenHeight) || !in.Byte(packed) || !in.Byte(background) ||
+        !in.Byte(aspect))
+        return nullptr;
+
+    Palette globalPalette{};
+    int globalCount = 0;
+    if ((packed & 0x80) && !ReadColorTable(in, packed, globalPalette, globalCount))
+        return nullptr;
+
+    int transparent = -1;
+    for (;;) {
+        uint8_t introducer = 0;
+        if (!in.Byte(introducer) || introducer == 0x3B)
+            return nullptr;
+        if (introducer == 0x21) {
+            uint8_t label = 0;
+            if (!in.Byte(label))
+                return nullptr;
+            std::vector<uint8_t> ext;
+            in.SubBlocks(label == 0xF9 ? &ext : nullptr);
+            if (label == 0xF9 && ext.size() >= 4 && (ext[0] & 1))
+                transparent = ext[3];
+            continue;
+        }
+        if (introducer != 0x2C)
+            return nullptr;
+
+        uint16_t left = 0, top = 0, width = 0, height = 0;
+        uint8_t imagePacked = 0;
+        if (!in.Word(left) || !in.Word(top) || !in.Word(width) || !in.Word(height) || !in.Byte(imagePacked))
+            return nullptr;
+        if (width == 0 || height == 0)
+            return nullptr;
+        Palette palette = globalPalette;
+        if (imagePacked & 0x80) {
+            palette.fill(0);
+            int localCount = 0;
+            if (!ReadColorTable(in, imagePacked, palette, localCount))
+                return nullptr;
+        }
+        if (transparent >= 0)
+            palette[size_t(transparent)] = 0;
+        ImageDescriptor desc{width, height, (imagePacked & 0x40) != 0};
+        return DecodeImage(in, desc, palette);
+    }
+}
+
+std::vector<uint8_t> ReadAll(std::FILE* file)
+{
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    return bytes;
+}
+
+} // namespace
+
+std::unique_ptr<Image> ReadGif(std::FILE* file)
+{
+    std::vector<uint8_t> bytes = ReadAll(file);
+    return DecodeGif(bytes.data(), bytes.size());
+}
+
+std::unique_ptr<Image> ReadGif(const std::string& fileName)
+{
+    std::FILE* file = std::fopen(Olvarn::Paths::Resolve(fileName).c_str(), "rb");
+    if (!file)
+        return nullptr;
+    std::unique_ptr<Image> image = ReadGif(file);
+    std::fclose(file);
+    return image;
+}
+
+} // namespace ImageLib
