@@ -8,7 +8,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libvorbisidec-dev libxmp-dev libmpg123-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev
-  vorbis-tools
+  vorbis-tools lame
   libgif-dev
 )
 

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Collaborators.h"
 #include "app/CriticalSection.h"
 #include "app/MTRand.h"
 #include "app/Random.h"
+#include "graphics/DDInterface.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
@@ -16,8 +16,14 @@
 #include "platform/SingleInstance.h"
 #include "platform/VideoSystem.h"
 #include "platform/Window.h"
+#include "sound/BassMusicInterface.h"
+#include "sound/DSoundManager.h"
+#include "sound/FModMusicInterface.h"
+#include "sound/MusicInterface.h"
+#include "widgets/WidgetManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 OlvarnAppBase* gOlvarnApp = nullptr;
 
@@ -33,20 +39,15 @@ OlvarnAppBase::OlvarnAppBase()
     mNextDrawTick = NowMs();
     for (int i = 0; i < 512; ++i)
         mAdd8BitMaxTable[i] = static_cast<unsigned char>(i < 255 ? i : 255);
-    // The widget manager and the resource manager come with their own parts of the framework; until
-    // then both stay null and every step that needs them is skipped.
+    mWidgetManager = new WidgetManager(this);
+    // The resource manager comes with its own part of the framework; until then it stays null.
 }
 
 OlvarnAppBase::~OlvarnAppBase()
 {
     OlvarnAppBase::ShutDownApp();
     StopCursorThread();
-    for (auto& [id, dialog] : mDialogMap) {
-        if (mWidgetManager)
-            mWidgetManager->RemoveWidget(dialog);
-        delete dialog;
-    }
-    mDialogMap.clear();
+    // Registered dialogs are removed and deleted here once dialogs can be registered.
     // The loader may still be using the resource manager and registering images: wait for it
     // before deleting what it uses (the cursor thread was ended by ShutDownApp).
     JoinLoader();
@@ -60,8 +61,6 @@ OlvarnAppBase::~OlvarnAppBase()
     mMusicInterface = nullptr;
     delete mSoundManager;
     mSoundManager = nullptr;
-    delete mResourceManager;
-    mResourceManager = nullptr;
     mMainWindow.reset();
     if (mVideoAcquired)
         VideoSystem::Release();
@@ -75,6 +74,11 @@ OlvarnAppBase::~OlvarnAppBase()
 void OlvarnAppBase::SetClock(Clock* clock)
 {
     mClock = clock ? clock : &SystemClock::Instance();
+    // The time stamps taken at construction belong to the old clock.
+    mConstructionTime = NowMs();
+    mLastDrawTick = NowMs();
+    mNextDrawTick = NowMs();
+    mHaveLastTimeCheck = false;
 }
 
 int OlvarnAppBase::NowMs() const
@@ -116,6 +120,12 @@ void OlvarnAppBase::InitApp()
     ChangeToExecutableFolder();
     mRandSeed = static_cast<int>(mClock->TickCount());
     SeedRandom(static_cast<uint32_t>(mRandSeed));
+    if (mPlayingDemo || mRecordingDemo) {
+        // Demo files come with demo recording and playback, which this build does not have yet.
+        ShowFatalMessage("Demo " + std::string(mPlayingDemo ? "playback" : "recording") +
+                         " is not available: cannot use " + mDemoFileName);
+        ExitProcessClean(1);
+    }
     OnInitAfterDemoLoad();
     SeedRand(mClock->TickCount());
     LoadSettings();
@@ -165,8 +175,8 @@ void OlvarnAppBase::ChangeToExecutableFolder()
 
 void OlvarnAppBase::CreateSoundAndMusic()
 {
-    // The sound manager and music interfaces come with the sound part of the framework; until then
-    // none is made and the volumes are only stored.
+    if (!mSoundManager)
+        mSoundManager = new DSoundManager(mNoSound ? nullptr : mMainWindow.get(), mUseFMOD);
     SetSfxVolume(mSfxVolume);
     if (!mMusicInterface)
         mMusicInterface = NewMusicInterface(mMainWindow.get());
@@ -175,7 +185,11 @@ void OlvarnAppBase::CreateSoundAndMusic()
 
 MusicInterface* OlvarnAppBase::NewMusicInterface(Window* window)
 {
-    return nullptr;
+    if (mNoSound)
+        return new MusicInterface();
+    if (mUseFMOD)
+        return new FModMusicInterface(window);
+    return new BassMusicInterface(window);
 }
 
 void OlvarnAppBase::DecideFullScreen()

@@ -14,8 +14,10 @@
 
 #include "platform/AppMessage.h"
 #include "platform/MessageBox.h"
+#include "widgets/ButtonListener.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class MemoryImage;
 class DDImage;
@@ -32,8 +34,7 @@ class Window;
 class EventPump;
 class SingleInstance;
 class SettingsStore;
-template <typename T>
-class TRect;
+template <typename T> class TRect;
 using Rect = TRect<int>;
 
 class OlvarnAppBase;
@@ -46,22 +47,14 @@ constexpr uint32_t REG_SZ = 1;
 constexpr uint32_t REG_BINARY = 3;
 constexpr uint32_t REG_DWORD = 4;
 
-
-class OlvarnAppBase {
+class OlvarnAppBase : public ButtonListener
+{
 public:
     OlvarnAppBase();
-    virtual ~OlvarnAppBase();
+    ~OlvarnAppBase() override;
     OlvarnAppBase(const OlvarnAppBase&) = delete;
     OlvarnAppBase& operator=(const OlvarnAppBase&) = delete;
 
-    // Button listener operations (the application may listen to any button).
-    virtual void OnButtonMouseEnter(int id) {}
-    virtual void OnButtonMouseLeave(int id) {}
-    virtual void OnButtonMouseMove(int id, int x, int y) {}
-    virtual void OnButtonPressClicks(int id, int clickCount) { OnButtonPress(id); }
-    virtual void OnButtonPress(int id) {}
-    virtual void OnButtonRelease(int id) {}
-    virtual void OnButtonHeld(int id) {}
     // Dialog listener operations.
     virtual void OnDialogButtonPress(int dialogId, int buttonId) {}
     virtual void OnDialogButtonRelease(int dialogId, int buttonId) {}
@@ -300,9 +293,9 @@ private:
     // Steps of the pacer.
     bool VSyncPacingOn() const;
     void AccountTime(int now);
-    bool PacerUpdatePhase(int now, double step);
+    bool PacerUpdatePhase(int now, double step, bool vsyncPacing);
     void PacerFractionPhase(double step, double perStep, bool vsyncPacing);
-    bool PacerDrawDecision(int now, double step, bool allowSleep, int& slept);
+    bool PacerDrawDecision(double step, bool allowSleep, int& slept);
     bool PacerYieldToLoader(int now, int slept, bool allowSleep);
     void RunVSyncHealthTest(int now);
     void WriteRunStatistics(int start);
@@ -325,6 +318,7 @@ private:
     std::thread mCursorThread;
     std::thread mLoadingThread;
     bool mVideoAcquired = false;
+    bool mSettingsBatch = false;
 };
 
 } // namespace Olvarn

@@ -91,8 +91,9 @@ public:
 
 private:
     Color ImageColor() const { return mColorizeImages ? mColor : Color::White; }
-    int TruncX(float x) const { return static_cast<int>(x + mTransX); }
-    int TruncY(float y) const { return static_cast<int>(y + mTransY); }
+    // Translated and truncated toward zero.
+    int TruncX(double x) const;
+    int TruncY(double y) const;
     // Draws the pending piece of a coloured string in the current colour.
     void DrawTextPiece(const std::string& piece, int x, int y);
     void DrawNineGridEdges(const Rect& region, const Rect& dest, Image* image, int cw, int ch, int mw, int mh);

@@ -48,6 +48,10 @@ public:
     virtual void BlitImageScaledMirrored(Image* src, const Rect& destRect, const Rect& srcRect, const Rect& clip,
                                          const Color& color, DrawMode mode, bool fastScaling);
 
+    // True for a display image that Direct3D draws on while 3D is on: sub-pixel transformed draws then
+    // go through the matrix path (the display image answers it).
+    virtual bool Is3DDrawSurface() const { return false; }
+
     int GetWidth() const { return mWidth; }
     int GetHeight() const { return mHeight; }
     int GetCellWidth() const { return mNumCols != 0 ? mWidth / mNumCols : 0; }

@@ -112,7 +112,24 @@ MemoryImage::~MemoryImage()
         mApp->UnregisterImage(this);
 }
 
-bool MemoryImage::Is3DEnabled() const { return mApp && mApp->Is3DEnabled(); }
+namespace {
+
+// The application answers whether Direct3D draws once its display services are there; until then no
+// image can be held by textures alone.
+template <typename App>
+auto Query3DEnabled(App* app, int) -> decltype(app->Is3DEnabled())
+{
+    return app->Is3DEnabled();
+}
+template <typename App>
+bool Query3DEnabled(App*, long)
+{
+    return false;
+}
+
+} // namespace
+
+bool MemoryImage::Is3DEnabled() const { return mApp && Query3DEnabled(mApp, 0); }
 
 std::unique_ptr<uint32_t[]> MemoryImage::AllocateBits() const
 {

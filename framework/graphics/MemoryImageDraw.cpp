@@ -224,8 +224,7 @@ void MemoryImage::BlitOpaqueRuns(MemoryImage* src, int x, int y, const Rect& s)
                 int run = std::min<int>(runs[srcIndex], left);
                 uint32_t first = pixels[srcIndex];
                 if (A(first) == 255) {
-                    for (int i = 0; i < run; ++i)
-                        d[i] = pixels[srcIndex + i];
+                    pixels.CopyRun(d, srcIndex, run);
                 } else if (A(first) != 0) {
                     for (int i = 0; i < run; ++i) {
                         uint32_t p = pixels[srcIndex + i];

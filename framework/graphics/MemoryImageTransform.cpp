@@ -25,8 +25,8 @@ FRect ToFRect(const Rect& r) { return FRect(r.mX, r.mY, r.mWidth, r.mHeight); }
 // Applies a source pixel (already filtered or resampled) to a destination pixel the way a fixed-position
 // blit would: used for the colours and modes the transformed paths have no formula of their own for.
 struct BlitComposer {
-    BlitComposer(const Color& color, int drawMode, const unsigned char* sat)
-        : white(IsWhite(color)), additive(drawMode != 0), k(color), sat(sat)
+    BlitComposer(const Color& color, int drawMode, const unsigned char* sat, bool hasAlpha)
+        : white(IsWhite(color)), additive(drawMode != 0), hasAlpha(hasAlpha), k(color), sat(sat)
     {
         vr = k.r * k.a / 255;
         vg = k.g * k.a / 255;
@@ -63,15 +63,20 @@ struct BlitComposer {
         d = Pack(outA, r, g, b);
     }
 
-    // Additive as for a source with partial alpha: each channel weighed by the pixel's alpha.
+    // Additive as the fixed-position blit adds: weighed by the pixel's alpha only when the source has
+    // partial alpha; fully transparent pixels add nothing.
     void Add(uint32_t p, uint32_t& d) const
     {
         uint32_t sa = A(p);
         if (sa == 0)
             return;
         uint32_t q = d, ar, ag, ab;
-        if (white) {
+        if (white && hasAlpha) {
             ar = R(p) * sa / 256, ag = G(p) * sa / 256, ab = B(p) * sa / 256;
+        } else if (white) {
+            ar = R(p), ag = G(p), ab = B(p);
+        } else if (!hasAlpha) {
+            ar = R(p) * vr / 256, ag = G(p) * vg / 256, ab = B(p) * vb / 256;
         } else {
             ar = R(p) * vr * sa / 65536, ag = G(p) * vg * sa / 65536, ab = B(p) * vb * sa / 65536;
         }
@@ -79,7 +84,7 @@ struct BlitComposer {
             sat[B(q) + ab];
     }
 
-    bool white, additive;
+    bool white, additive, hasAlpha;
     Channels k;
     const unsigned char* sat;
     uint32_t vr, vg, vb;
@@ -188,10 +193,13 @@ struct RotatedPixel {
 
     void operator()(int base, uint32_t u, uint32_t v, uint32_t& d) const
     {
+        uint32_t taps[4] = {pixels[base], pixels[base + 1], pixels[base + stride], pixels[base + stride + 1]};
+        // Wholly transparent neighbourhoods cover nothing; a sprite's surroundings are mostly that.
+        if (((taps[0] | taps[1] | taps[2] | taps[3]) >> 24) == 0)
+            return;
         uint32_t fx = (u & 0xFFFE) + 1, fy = (v & 0xFFFE) + 1;
         uint32_t ifx = 65536 - fx, ify = 65536 - fy;
         uint32_t areas[4] = {(ifx * ify) >> 16, (fx * ify) >> 16, (ifx * fy) >> 16, (fx * fy) >> 16};
-        uint32_t taps[4] = {pixels[base], pixels[base + 1], pixels[base + stride], pixels[base + stride + 1]};
         uint32_t total = 0, sr = 0, sg = 0, sb = 0;
         for (int i = 0; i < 4; ++i) {
             uint32_t cov = (areas[i] * A(taps[i])) >> 16;
@@ -268,7 +276,7 @@ void MemoryImage::BlitRotatedRows(MemoryImage* src, const FRect& box, float x, f
                                             uint32_t(k.b * k.a / 255)};
         for (int count = 0; count < box.mHeight; ++count) {
             int row = y0 + count;
-            double dx0 = x0 - cx - x, dy = row - cy - y;
+            double dx0 = double(x0) - double(cx) - double(x), dy = double(row) - double(cy) - double(y);
             long long u = static_cast<long long>((dx0 * cosA - dy * sinA + cx) * 65536);
             long long v = static_cast<long long>((dx0 * sinA + dy * cosA + cy) * 65536);
             long long first = 0, last = e;
@@ -321,7 +329,7 @@ void MemoryImage::BlitImageScaled(Image* src, const Rect& destRect, const Rect& 
 void MemoryImage::BlitScaledFast(MemoryImage* src, const Rect& dest, const FRect& part, const Color& color,
                                  DrawMode mode)
 {
-    BlitComposer compose(color, mode, SaturationTable());
+    BlitComposer compose(color, mode, SaturationTable(), src->mHasAlpha);
     double stepY = part.mHeight / dest.mHeight, stepX = part.mWidth / dest.mWidth;
     int maxX = src->mWidth - 1, maxY = src->mHeight - 1;
     WithSourcePixels(src, [&](auto pixels) {
@@ -441,7 +449,8 @@ void MemoryImage::BlitScaledSmooth(MemoryImage* src, const Rect& dest, const FRe
 
     // 4 and 5. Resampled pixels composed over the destination.
     bool plain = IsWhite(color) && mode == Graphics::DRAWMODE_NORMAL;
-    BlitComposer compose(color, mode, SaturationTable());
+    // Resampling gives partial alpha wherever the source had transparent pixels.
+    BlitComposer compose(color, mode, SaturationTable(), src->mHasAlpha || src->mHasTrans);
     for (int row = 0; row < th; ++row) {
         const Accum* in = &vert[static_cast<size_t>(row + 1) * tw];
         uint32_t* d = mBits.get() + static_cast<size_t>(dest.mY + row) * mWidth + dest.mX;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "graphics/Color.h"
 #include "graphics/MemoryImage.h"
@@ -32,6 +33,7 @@ struct Channels {
 struct DirectPixels {
     const uint32_t* bits;
     uint32_t operator[](int i) const { return bits[i]; }
+    void CopyRun(uint32_t* dest, int index, int count) const { std::memcpy(dest, bits + index, count * 4u); }
 };
 
 // Source pixels of a palette image.
@@ -39,6 +41,11 @@ struct PalettePixels {
     const uint32_t* palette;
     const unsigned char* indices;
     uint32_t operator[](int i) const { return palette[indices[i]]; }
+    void CopyRun(uint32_t* dest, int index, int count) const
+    {
+        for (int i = 0; i < count; ++i)
+            dest[i] = palette[indices[index + i]];
+    }
 };
 
 // Calls f with the reader that fits the source's form.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <type_traits>
 
 namespace Olvarn {
 
@@ -14,13 +15,15 @@ public:
     // Rectangles that only touch give a zero-size rectangle on the shared edge, not an empty origin.
     constexpr TRect Intersection(const TRect& o) const
     {
-        T left = std::max(mX, o.mX);
-        T right = std::min(mX + mWidth, o.mX + o.mWidth);
-        T top = std::max(mY, o.mY);
-        T bottom = std::min(mY + mHeight, o.mY + o.mHeight);
+        // Edges of int rectangles are worked out in 64 bits, so huge sizes cannot overflow.
+        using Wide = std::conditional_t<std::is_integral_v<T>, long long, T>;
+        Wide left = std::max<Wide>(mX, o.mX);
+        Wide right = std::min<Wide>(Wide(mX) + mWidth, Wide(o.mX) + o.mWidth);
+        Wide top = std::max<Wide>(mY, o.mY);
+        Wide bottom = std::min<Wide>(Wide(mY) + mHeight, Wide(o.mY) + o.mHeight);
         if (right - left < 0 || bottom - top < 0)
             return TRect();
-        return TRect(left, top, right - left, bottom - top);
+        return TRect(T(left), T(top), T(right - left), T(bottom - top));
     }
 
     constexpr bool Contains(T x, T y) const { return x >= mX && y >= mY && x < mX + mWidth && y < mY + mHeight; }

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 enum class AppMessageKind {
     None,

@@ -4,9 +4,11 @@
 #include <chrono>
 #include <thread>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 const std::chrono::steady_clock::time_point kProcessStart = std::chrono::steady_clock::now();
 
 int ElapsedSince(std::chrono::steady_clock::time_point from)

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class Clock {
+class Clock
+{
 public:
     virtual ~Clock() = default;
     // Milliseconds since an arbitrary fixed start (the multimedia time of the main loop).
@@ -17,7 +19,8 @@ public:
 };
 
 // The real clock: std::chrono's monotonic clock and a thread sleep.
-class SystemClock : public Clock {
+class SystemClock : public Clock
+{
 public:
     int NowMs() override;
     uint32_t TickCount() override;

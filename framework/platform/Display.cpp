@@ -44,6 +44,7 @@ DisplayResult Display::CreateSurface(const SurfaceDesc& desc, std::shared_ptr<Su
         surface->AttachBackBuffer(std::move(back));
     }
     mSurfaces.push_back(surface);
+    AfterCreateSurface(*surface);
     out = std::move(surface);
     return DisplayError::Ok;
 }

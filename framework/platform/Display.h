@@ -61,6 +61,7 @@ public:
 protected:
     // Fault hook of the fake; the real display refuses nothing beyond the common checks.
     virtual DisplayResult BeforeCreateSurface(const SurfaceDesc& desc) { return DisplayError::Ok; }
+    virtual void AfterCreateSurface(Surface& surface) {}
     uint64_t mVideoMemoryTotal = uint64_t(256) << 20;
 
 private:

@@ -36,6 +36,8 @@ public:
     std::deque<std::pair<DisplayResult, int>> mScanLines;
     // Called for every surface request before it is made; a failure result refuses it.
     std::function<DisplayResult(const SurfaceDesc&)> mCreateHook;
+    // Called with every new surface, e.g. to make its locks fail.
+    std::function<void(Surface&)> mCreatedHook;
     void SetVideoMemoryTotal(uint64_t bytes) { mVideoMemoryTotal = bytes; }
 
     // What happened.
@@ -53,6 +55,11 @@ public:
 
 protected:
     DisplayResult BeforeCreateSurface(const SurfaceDesc& desc) override;
+    void AfterCreateSurface(Surface& surface) override
+    {
+        if (mCreatedHook)
+            mCreatedHook(surface);
+    }
 };
 
 // Reads a locked 16- or 32-bit picture into 0xFFRRGGBB pixels, channel low bits zero.

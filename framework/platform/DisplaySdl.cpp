@@ -33,12 +33,17 @@ DisplaySdl::~DisplaySdl()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+SDL_Window* DisplaySdl::CurrentWindow() const { return mWindowId ? SDL_GetWindowFromID(mWindowId) : nullptr; }
+
 void DisplaySdl::DestroyRenderer()
 {
-    if (mTexture)
-        SDL_DestroyTexture(mTexture);
-    if (mRenderer)
+    // Destroying a window takes its renderer and textures with it; then there is nothing to free.
+    SDL_Window* window = CurrentWindow();
+    if (mRenderer && window && SDL_GetRenderer(window) == mRenderer) {
+        if (mTexture)
+            SDL_DestroyTexture(mTexture);
         SDL_DestroyRenderer(mRenderer);
+    }
     mTexture = nullptr;
     mRenderer = nullptr;
     mTextureFormat = 0;
@@ -51,9 +56,10 @@ DisplayResult DisplaySdl::SetCooperativeLevel(DisplayWindow* window, bool fullSc
         return DisplayError::NotInitialized;
     if (!window || !window->GetSdlWindow())
         return DisplayError::NoHwnd;
-    if (window != mWindow)
+    if (SDL_GetWindowID(window->GetSdlWindow()) != mWindowId || !CurrentWindow()) {
         DestroyRenderer();
-    mWindow = window;
+        mWindowId = SDL_GetWindowID(window->GetSdlWindow());
+    }
     Uint32 flag = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
     if (SDL_SetWindowFullscreen(window->GetSdlWindow(), flag) != 0)
         return fullScreen ? DisplayError::NoExclusiveMode : DisplayError::Generic;
@@ -80,8 +86,8 @@ DisplayResult DisplaySdl::SetDisplayMode(int width, int height, int bitsPerPixel
 DisplayResult DisplaySdl::RestoreDisplayMode()
 {
     mModeBits = 0;
-    if (mWindow && mWindow->GetSdlWindow() && mFullScreen)
-        SDL_SetWindowFullscreen(mWindow->GetSdlWindow(), 0);
+    if (CurrentWindow() && mFullScreen)
+        SDL_SetWindowFullscreen(CurrentWindow(), 0);
     mFullScreen = false;
     return DisplayError::Ok;
 }
@@ -90,7 +96,7 @@ DisplayResult DisplaySdl::GetMonitorFrequency(int& hz)
 {
     hz = 0;
     SDL_DisplayMode mode;
-    int index = mWindow && mWindow->GetSdlWindow() ? SDL_GetWindowDisplayIndex(mWindow->GetSdlWindow()) : 0;
+    int index = CurrentWindow() ? SDL_GetWindowDisplayIndex(CurrentWindow()) : 0;
     if (SDL_GetCurrentDisplayMode(index < 0 ? 0 : index, &mode) != 0)
         return DisplayError::Unsupported;
     hz = mode.refresh_rate;
@@ -141,11 +147,16 @@ DisplayResult DisplaySdl::GetScreenFormat(SurfaceFormat& out)
 
 bool DisplaySdl::EnsureRenderer()
 {
-    if (mRenderer)
+    SDL_Window* window = CurrentWindow();
+    if (mRenderer && window && SDL_GetRenderer(window) == mRenderer)
         return true;
-    if (!mWindow || !mWindow->GetSdlWindow())
+    // The window went away with its renderer: start again on the current one.
+    mRenderer = nullptr;
+    mTexture = nullptr;
+    mTextureFormat = 0;
+    if (!window)
         return false;
-    mRenderer = SDL_CreateRenderer(mWindow->GetSdlWindow(), -1, 0);
+    mRenderer = SDL_CreateRenderer(window, -1, 0);
     return mRenderer != nullptr;
 }
 

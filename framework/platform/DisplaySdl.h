@@ -42,10 +42,12 @@ private:
     bool EnsureRenderer();
     bool EnsureTexture(const Surface& primary);
     void DestroyRenderer();
+    // The window presented into, looked up by id so that a destroyed window is noticed.
+    SDL_Window* CurrentWindow() const;
 
     bool mVideoReady = false;
     bool mForce555 = false;
-    DisplayWindow* mWindow = nullptr;
+    uint32_t mWindowId = 0;
     bool mFullScreen = false;
     int mModeWidth = 0;
     int mModeHeight = 0;

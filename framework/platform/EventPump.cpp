@@ -7,9 +7,11 @@
 #include "platform/VideoSystem.h"
 #include "platform/Window.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 AppMessage Record(AppMessageKind kind, int64_t param1 = 0, int64_t param2 = 0)
 {

@@ -6,11 +6,13 @@
 
 #include "platform/AppMessage.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Window;
 
-class EventPump {
+class EventPump
+{
 public:
     // Takes every waiting event and appends a record for each one that concerns the main window
     // (or the process as a whole) to out.

@@ -10,9 +10,11 @@
 #include "platform/VideoSystem.h"
 #include "platform/Window.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 struct ButtonDef {
     int mId;

@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Window;
 
@@ -24,7 +25,8 @@ constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-class MessageBox {
+class MessageBox
+{
 public:
     // text and title are Windows-1252. Answers the id of the button chosen.
     static int Show(const std::string& text, const std::string& title, int flags, Window* owner);

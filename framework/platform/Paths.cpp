@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <vector>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 bool Exists(const std::string& path)
 {

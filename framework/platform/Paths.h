@@ -4,9 +4,11 @@
 
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class Paths {
+class Paths
+{
 public:
     // A framework path ("properties\\resources.xml") as the OS takes it: every '\' becomes '/'.
     static std::string ToNative(const std::string& path);

@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 std::vector<std::string> gArguments;
 volatile sig_atomic_t gTerminationSignal = 0;
 
@@ -61,6 +64,12 @@ void Process::Exit(int code)
     std::fflush(stdout);
     std::fflush(stderr);
     _exit(code);
+}
+
+void Process::Crash()
+{
+    raise(SIGSEGV);
+    std::abort();
 }
 
 } // namespace Olvarn

@@ -3,9 +3,11 @@
 
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class Process {
+class Process
+{
 public:
     // Kept by the entry so the framework can read the command line as one text.
     static void SetArguments(int argc, char** argv);
@@ -21,6 +23,9 @@ public:
     // Flushes the standard streams and ends the process at once (no static destructors run, so
     // nothing half-built is torn down).
     [[noreturn]] static void Exit(int code);
+
+    // Faults the process as a stray memory access would, so the crash handling runs as for a real one.
+    [[noreturn]] static void Crash();
 };
 
 } // namespace Olvarn

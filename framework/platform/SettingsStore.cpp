@@ -13,9 +13,11 @@
 
 #include "platform/Paths.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr const char* kHeader = "OlvarnSettings 1";
 

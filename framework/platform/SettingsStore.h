@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class SettingsStore {
+class SettingsStore
+{
 public:
     // Value types, numbered as the framework's callers know them.
     static constexpr uint32_t kString = 1;

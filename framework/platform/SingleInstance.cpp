@@ -7,15 +7,17 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/Paths.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 std::string SafeName(const std::string& name)
 {
@@ -100,8 +102,8 @@ bool SingleInstance::Notify(const std::string& notice)
     int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    ssize_t sent = sendto(fd, notice.data(), notice.size(), MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&address),
-                          sizeof(address));
+    ssize_t sent =
+        sendto(fd, notice.data(), notice.size(), MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&address), sizeof(address));
     close(fd);
     return sent == static_cast<ssize_t>(notice.size());
 }

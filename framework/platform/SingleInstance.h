@@ -4,9 +4,11 @@
 
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class SingleInstance {
+class SingleInstance
+{
 public:
     enum class Result {
         First,          // this process holds the instance now

@@ -3,7 +3,8 @@
 
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 std::string Cp1252ToUtf8(const std::string& text);
 // Characters without a Windows-1252 byte become '?'; malformed UTF-8 bytes too.

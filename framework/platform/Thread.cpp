@@ -8,9 +8,11 @@
 
 #include <cstring>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 int ThreadNice()
 {
     return getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));

@@ -1,7 +1,8 @@
 // Thread helpers: priorities of the main loop's threads.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // The main thread runs above normal while resources load so the loader does not starve it of
 // input, and back to normal afterwards. Raising a priority needs privileges an ordinary Linux user

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 int gUsers = 0;
 }
 

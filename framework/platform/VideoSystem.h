@@ -3,9 +3,11 @@
 
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class VideoSystem {
+class VideoSystem
+{
 public:
     // One more user; starts video on the first. False with SDL's reason when video cannot start.
     static bool Acquire(std::string& error);

@@ -6,9 +6,11 @@
 #include "platform/TextEncoding.h"
 #include "platform/VideoSystem.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 SDL_Window* Sdl(void* window)
 {
     return static_cast<SDL_Window*>(window);
@@ -24,8 +26,7 @@ std::unique_ptr<Window> Window::Create(const WindowSpec& spec, std::string& erro
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     int x = spec.mX < 0 ? SDL_WINDOWPOS_CENTERED : spec.mX;
     int y = spec.mY < 0 ? SDL_WINDOWPOS_CENTERED : spec.mY;
-    SDL_Window* sdlWindow =
-        SDL_CreateWindow(Cp1252ToUtf8(spec.mTitle).c_str(), x, y, spec.mWidth, spec.mHeight, flags);
+    SDL_Window* sdlWindow = SDL_CreateWindow(Cp1252ToUtf8(spec.mTitle).c_str(), x, y, spec.mWidth, spec.mHeight, flags);
     if (!sdlWindow) {
         error = SDL_GetError();
         VideoSystem::Release();

@@ -5,19 +5,21 @@
 #include <memory>
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 struct WindowSpec {
-    std::string mTitle;   // Windows-1252
-    int mX = -1;          // -1: centred
+    std::string mTitle; // Windows-1252
+    int mX = -1;        // -1: centred
     int mY = -1;
-    int mWidth = 640;     // client size
+    int mWidth = 640; // client size
     int mHeight = 480;
     bool mFullScreen = false; // desktop full screen with the client size as its logical size
     bool mShown = false;
 };
 
-class Window {
+class Window
+{
 public:
     ~Window();
     Window(const Window&) = delete;

@@ -3,9 +3,11 @@
 
 #include <memory>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class DataElement {
+class DataElement
+{
 public:
     explicit DataElement(bool isList) : mIsList(isList) {}
     virtual ~DataElement() = default;

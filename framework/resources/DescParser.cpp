@@ -6,12 +6,15 @@
 #include "app/StringUtils.h"
 #include "platform/Paths.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // Splits a file into command texts: quotes, escapes, '#' line comments and ';' terminators.
-class CommandCollector {
+class CommandCollector
+{
 public:
     // Feeds one character; true when it ended a command.
     bool Feed(char c, int& lineCounter, std::string& text, int& commandLine)

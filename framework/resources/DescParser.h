@@ -11,9 +11,11 @@
 #include "resources/ListDataElement.h"
 #include "resources/SingleDataElement.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class DescParser {
+class DescParser
+{
 public:
     DescParser() = default;
     virtual ~DescParser() = default;

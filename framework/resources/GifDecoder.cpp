@@ -7,9 +7,11 @@
 #include "platform/Paths.h"
 #include "resources/ImageLib.h"
 
-namespace ImageLib {
+namespace ImageLib
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMaxCodes = 4096;
 constexpr int kMaxCodeBits = 12;
@@ -18,7 +20,8 @@ constexpr int kMaxMinCodeSize = 11;
 constexpr int kMaxGifDimension = 32767;
 
 // Bounds-checked reading of the file's bytes.
-class ByteReader {
+class ByteReader
+{
 public:
     ByteReader(const uint8_t* data, size_t size) : mData(data), mSize(size) {}
 
@@ -86,11 +89,13 @@ struct ImageDescriptor {
     bool mInterlaced = false;
 };
 
-// LZW decoder writing colour indices into out; returns how many were written.
-class LzwDecoder {
+// LZW decoder handing out colour indices a piece at a time, so no whole-image index buffer is
+// needed; a string that does not fit the piece is kept for the next one.
+class LzwDecoder
+{
 public:
-    explicit LzwDecoder(int minCodeSize)
-        : mMinCodeSize(minCodeSize), mClear(1 << minCodeSize), mEnd(mClear + 1)
+    LzwDecoder(int minCodeSize, const std::vector<uint8_t>& data)
+        : mMinCodeSize(minCodeSize), mClear(1 << minCodeSize), mEnd(mClear + 1), mData(data)
     {
         for (int i = 0; i < mClear; ++i) {
             mPrefix[i] = 0;
@@ -101,48 +106,15 @@ public:
         Reset();
     }
 
-    size_t Decode(const std::vector<uint8_t>& data, uint8_t* out, size_t outSize)
+    // Fills up to room indices; fewer only when the code stream has ended.
+    size_t Read(uint8_t* out, size_t room)
     {
-        const uint8_t* in = data.data();
-        size_t inSize = data.size();
-        size_t inPos = 0;
-        uint64_t bitBuffer = 0;
-        int bitCount = 0;
-        size_t written = 0;
-
-        while (written < outSize) {
-            while (bitCount < mCodeBits && inPos < inSize) {
-                bitBuffer |= uint64_t(in[inPos++]) << bitCount;
-                bitCount += 8;
-            }
-            if (bitCount < mCodeBits)
+        size_t written = TakePending(out, room);
+        while (written < room && !mEnded) {
+            int code = NextCode();
+            if (code < 0)
                 break;
-            int code = int(bitBuffer & ((1u << mCodeBits) - 1));
-            bitBuffer >>= mCodeBits;
-            bitCount -= mCodeBits;
-
-            if (code == mClear) {
-                Reset();
-                continue;
-            }
-            if (code == mEnd || code > mNextFree)
-                break;
-            if (mPrevious < 0) {
-                // After a reset only the single-byte codes mean anything.
-                if (code >= mClear)
-                    break;
-                out[written++] = uint8_t(code);
-                mPrevious = code;
-                continue;
-            }
-            if (code == mNextFree) {
-                if (!AddEntry(mFirst[mPrevious]))
-                    break;
-            } else {
-                AddEntry(mFirst[code]);
-            }
-            written += Emit(code, out + written, outSize - written);
-            mPrevious = code;
+            written += Emit(code, out + written, room - written);
         }
         return written;
     }
@@ -153,6 +125,47 @@ private:
         mCodeBits = mMinCodeSize + 1;
         mNextFree = mClear + 2;
         mPrevious = -1;
+    }
+
+    // The next code whose string is to be written, or -1 at the end of decoding.
+    int NextCode()
+    {
+        for (;;) {
+            while (mBitCount < mCodeBits && mPos < mData.size()) {
+                mBitBuffer |= uint64_t(mData[mPos++]) << mBitCount;
+                mBitCount += 8;
+            }
+            if (mBitCount < mCodeBits)
+                return Finish();
+            int code = int(mBitBuffer & ((1u << mCodeBits) - 1));
+            mBitBuffer >>= mCodeBits;
+            mBitCount -= mCodeBits;
+
+            if (code == mClear) {
+                Reset();
+                continue;
+            }
+            if (code == mEnd || code > mNextFree)
+                return Finish();
+            if (mPrevious < 0) {
+                // After a reset only the single-byte codes mean anything.
+                if (code >= mClear)
+                    return Finish();
+            } else if (code == mNextFree) {
+                if (!AddEntry(mFirst[mPrevious]))
+                    return Finish();
+            } else {
+                AddEntry(mFirst[code]);
+            }
+            mPrevious = code;
+            return code;
+        }
+    }
+
+    int Finish()
+    {
+        mEnded = true;
+        return -1;
     }
 
     // Adds (previous, first byte); a full table stays as it is and decoding goes on with it.
@@ -170,24 +183,43 @@ private:
         return true;
     }
 
-    // Writes the code's string (its last bytes are cut when room runs out).
+    static void Unwind(const uint16_t* prefix, const uint8_t* suffix, int code, uint8_t* out, size_t length)
+    {
+        for (size_t i = length; i-- > 0;) {
+            out[i] = suffix[code];
+            code = prefix[code];
+        }
+    }
+
     size_t Emit(int code, uint8_t* out, size_t room)
     {
         size_t length = mLength[code];
-        while (length > room) {
-            code = mPrefix[code];
-            --length;
+        if (length <= room) {
+            Unwind(mPrefix, mSuffix, code, out, length);
+            return length;
         }
-        for (size_t i = length; i-- > 0;) {
-            out[i] = mSuffix[code];
-            code = mPrefix[code];
-        }
-        return length;
+        Unwind(mPrefix, mSuffix, code, mPending, length);
+        mPendingPos = 0;
+        mPendingEnd = length;
+        return TakePending(out, room);
+    }
+
+    size_t TakePending(uint8_t* out, size_t room)
+    {
+        size_t count = std::min(room, mPendingEnd - mPendingPos);
+        std::memcpy(out, mPending + mPendingPos, count);
+        mPendingPos += count;
+        return count;
     }
 
     int mMinCodeSize;
     int mClear;
     int mEnd;
+    const std::vector<uint8_t>& mData;
+    size_t mPos = 0;
+    uint64_t mBitBuffer = 0;
+    int mBitCount = 0;
+    bool mEnded = false;
     int mCodeBits = 0;
     int mNextFree = 0;
     int mPrevious = -1;
@@ -195,6 +227,9 @@ private:
     uint8_t mSuffix[kMaxCodes];
     uint8_t mFirst[kMaxCodes];
     uint16_t mLength[kMaxCodes];
+    uint8_t mPending[kMaxCodes];
+    size_t mPendingPos = 0;
+    size_t mPendingEnd = 0;
 };
 
 // Row of the image that the n-th decoded row lands in.
@@ -229,20 +264,19 @@ std::unique_ptr<Image> DecodeImage(ByteReader& in, const ImageDescriptor& desc, 
 
     std::vector<uint8_t> data;
     in.SubBlocks(&data);
-    size_t pixelCount = size_t(desc.mWidth) * size_t(desc.mHeight);
-    std::vector<uint8_t> indices(pixelCount);
-    auto lzw = std::make_unique<LzwDecoder>(minCodeSize);
-    size_t decoded = lzw->Decode(data, indices.data(), pixelCount);
+    auto lzw = std::make_unique<LzwDecoder>(minCodeSize, data);
 
-    // Pixels the data never reached stay transparent.
+    // Rows are decoded one at a time straight into their place; rows the data never reaches
+    // stay transparent.
     std::vector<int> order = RowOrder(desc.mHeight, desc.mInterlaced);
-    uint32_t* bits = image->GetBits();
-    for (size_t i = 0; i < decoded; i += size_t(desc.mWidth)) {
-        uint32_t* row = bits + size_t(order[i / size_t(desc.mWidth)]) * size_t(desc.mWidth);
-        size_t count = std::min(size_t(desc.mWidth), decoded - i);
-        const uint8_t* src = indices.data() + i;
+    std::vector<uint8_t> indices(size_t(desc.mWidth));
+    for (int i = 0; i < desc.mHeight; ++i) {
+        size_t count = lzw->Read(indices.data(), indices.size());
+        uint32_t* row = image->GetBits() + size_t(order[size_t(i)]) * size_t(desc.mWidth);
         for (size_t x = 0; x < count; ++x)
-            row[x] = palette[src[x]];
+            row[x] = palette[indices[x]];
+        if (count < indices.size())
+            break;
     }
     return image;
 }
@@ -256,8 +290,7 @@ std::unique_ptr<Image> DecodeGif(const uint8_t* data, size_t size)
 
     uint16_t screenWidth = 0, screenHeight = 0;
     uint8_t packed = 0, background = 0, aspect = 0;
-    if (!in.Word(screenWidth) || !in.Word(screenHeight) || !in.Byte(packed) || !in.Byte(background) ||
-        !in.Byte(aspect))
+    if (!in.Word(screenWidth) || !in.Word(screenHeight) || !in.Byte(packed) || !in.Byte(background) || !in.Byte(aspect))
         return nullptr;
 
     Palette globalPalette{};

@@ -6,7 +6,8 @@
 
 #include "platform/Paths.h"
 
-namespace ImageLib {
+namespace ImageLib
+{
 
 Image::~Image()
 {
@@ -31,7 +32,8 @@ bool Image::Create(int width, int height)
     return true;
 }
 
-namespace {
+namespace
+{
 
 using Reader = std::unique_ptr<Image> (*)(const std::string&);
 

@@ -6,10 +6,12 @@
 #include <memory>
 #include <string>
 
-namespace ImageLib {
+namespace ImageLib
+{
 
 // A decoded image: rows from the top, each pixel 0xAARRGGBB (bytes blue, green, red, alpha).
-class Image {
+class Image
+{
 public:
     Image() = default;
     virtual ~Image();

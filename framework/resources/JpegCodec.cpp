@@ -10,9 +10,11 @@
 #include "platform/Paths.h"
 #include "resources/ImageLib.h"
 
-namespace ImageLib {
+namespace ImageLib
+{
 
-namespace {
+namespace
+{
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "JCS_EXT_BGRA is 0xAARRGGBB only on little-endian");
 
@@ -45,13 +47,12 @@ bool ReadJpegProtected(JpegRead& r, std::FILE* file)
     r.mInfo.out_color_space = JCS_EXT_BGRA;
     jpeg_calc_output_dimensions(&r.mInfo);
     r.mImage = std::make_unique<Image>();
-    if (r.mInfo.output_components != 4 ||
-        !r.mImage->Create(int(r.mInfo.output_width), int(r.mInfo.output_height)))
+    if (r.mInfo.output_components != 4 || !r.mImage->Create(int(r.mInfo.output_width), int(r.mInfo.output_height)))
         return false;
     jpeg_start_decompress(&r.mInfo);
     while (r.mInfo.output_scanline < r.mInfo.output_height) {
-        JSAMPROW row = reinterpret_cast<JSAMPROW>(r.mImage->GetBits() +
-                                                  size_t(r.mInfo.output_scanline) * r.mInfo.output_width);
+        JSAMPROW row =
+            reinterpret_cast<JSAMPROW>(r.mImage->GetBits() + size_t(r.mInfo.output_scanline) * r.mInfo.output_width);
         if (jpeg_read_scanlines(&r.mInfo, &row, 1) != 1)
             return false;
     }

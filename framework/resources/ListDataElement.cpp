@@ -1,7 +1,8 @@
 // Deep copies of descriptor lists.
 #include "resources/ListDataElement.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 ListDataElement::ListDataElement(const ListDataElement& other) : DataElement(true)
 {

@@ -7,9 +7,11 @@
 
 #include "resources/DataElement.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class ListDataElement : public DataElement {
+class ListDataElement : public DataElement
+{
 public:
     ListDataElement() : DataElement(true) {}
     ListDataElement(const ListDataElement& other);

@@ -7,9 +7,11 @@
 #include "platform/Paths.h"
 #include "resources/ImageLib.h"
 
-namespace ImageLib {
+namespace ImageLib
+{
 
-namespace {
+namespace
+{
 
 // libpng reports errors by jumping back to png_jmpbuf; messages are not ours to print.
 [[noreturn]] void OnPngError(png_structp png, png_const_charp)

@@ -5,9 +5,11 @@
 
 #include "resources/DataElement.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class SingleDataElement : public DataElement {
+class SingleDataElement : public DataElement
+{
 public:
     SingleDataElement() : DataElement(false) {}
     explicit SingleDataElement(std::string text) : DataElement(false), mString(std::move(text)) {}

@@ -4,9 +4,11 @@
 #include "platform/Paths.h"
 #include "resources/ImageLib.h"
 
-namespace ImageLib {
+namespace ImageLib
+{
 
-namespace {
+namespace
+{
 
 constexpr int kHeaderSize = 18;
 constexpr uint8_t kTopLeftWithAlpha = 0x28;

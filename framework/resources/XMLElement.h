@@ -4,9 +4,11 @@
 #include <map>
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class XMLElement {
+class XMLElement
+{
 public:
     // Fixed values: callers compare the type against them.
     enum Type {

@@ -4,9 +4,11 @@
 #include "app/StringUtils.h"
 #include "platform/Paths.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 bool IsXmlSpace(char c)
 {
@@ -153,8 +155,7 @@ bool XMLParser::ReadComment(XMLElement& element, char c, bool& done)
 
 bool XMLParser::ReadInstruction(XMLElement& element, char c, bool& done)
 {
-    std::string& target =
-        (element.mInstruction.empty() && !IsXmlSpace(c)) ? element.mValue : element.mInstruction;
+    std::string& target = (element.mInstruction.empty() && !IsXmlSpace(c)) ? element.mValue : element.mInstruction;
     target += c;
     if (EndsWith(target, "?>")) {
         target.resize(target.size() - 2);
@@ -288,8 +289,7 @@ bool XMLParser::EndStartTag(XMLElement& element, ReadState& state)
     } else if (!state.mAttributeName.empty()) {
         // A slash that ends a quoted value belongs to the value ("dir/"); only one written after
         // the closing quote, or in an unquoted value, closes the element.
-        bool slashCloses =
-            state.mAfterEquals && EndsWith(state.mAttributeValue, "/") && !state.mLastValueCharQuoted;
+        bool slashCloses = state.mAfterEquals && EndsWith(state.mAttributeValue, "/") && !state.mLastValueCharQuoted;
         if (slashCloses)
             state.mAttributeValue.pop_back();
         AddAttribute(element, state);

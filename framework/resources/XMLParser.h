@@ -7,9 +7,11 @@
 
 #include "resources/XMLElement.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class XMLParser {
+class XMLParser
+{
 public:
     XMLParser() = default;
     virtual ~XMLParser();

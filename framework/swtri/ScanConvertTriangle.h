@@ -107,8 +107,8 @@ public:
 
     Scanner(void* destBits, uint32_t pitchBytes, const RasterTexture* texture, const RasterColor* colour,
             const RasterClip& clip)
-        : mDest(static_cast<Pixel*>(destBits)), mStride(pitchBytes >> Format::kPitchShift), mTexture(texture),
-          mColour(colour), mClip(clip)
+        : mDest(static_cast<Pixel*>(destBits)), mStride(pitchBytes >> Format::kPitchShift),
+          mTexture(texture ? *texture : RasterTexture{}), mColour(colour ? *colour : RasterColor{}), mClip(clip)
     {
     }
 
@@ -191,7 +191,7 @@ private:
         Pixel* p = mDest + static_cast<ptrdiff_t>(y) * mStride + first;
         Pixel* stop = p + (end - first);
         for (; p != stop; ++p) {
-            Shader::Shade(p, at, *mTexture, *mColour);
+            Shader::Shade(p, at, mTexture, mColour);
             for (int i = 0; i < Layout::kCount; ++i)
                 at[i] = FixedMath::WrapAdd(at[i], s.dAdx[i]);
         }
@@ -199,8 +199,9 @@ private:
 
     Pixel* mDest;
     ptrdiff_t mStride;
-    const RasterTexture* mTexture;
-    const RasterColor* mColour;
+    // Copies: members that read neither may be given none.
+    RasterTexture mTexture;
+    RasterColor mColour;
     RasterClip mClip;
 };
 
@@ -221,7 +222,7 @@ void ScanConvertTriangle(const FixedVertex* vertices, void* destBits, uint32_t p
     if constexpr (kScalesVertices) {
         FixedVertex scaled[3] = {*top, *middle, *bottom};
         for (FixedVertex& vertex : scaled)
-            scan::ScaleVertexColour(vertex, *colour);
+            scan::ScaleVertexColour(vertex, colour ? *colour : RasterColor{});
         scanner.Draw(scaled[0], scaled[1], scaled[2]);
     } else {
         scanner.Draw(*top, *middle, *bottom);

@@ -93,6 +93,17 @@ TEST(DisplayTest, FakeInjectsCreationFailures)
 
 namespace {
 
+// Widening 5- and 6-bit channels may or may not repeat the top bits into the low ones.
+bool SameColour(uint32_t a, uint32_t b)
+{
+    for (int shift : {0, 8, 16}) {
+        int ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
+        if (ca - cb > 7 || cb - ca > 7)
+            return false;
+    }
+    return true;
+}
+
 // Runs one present of a known picture through SDL on the named video driver and reads it back.
 void PresentAndReadBack(const char* driver, int bits)
 {
@@ -139,8 +150,8 @@ void PresentAndReadBack(const char* driver, int bits)
         ASSERT_EQ(h, 48);
         for (int y = 0; y < 48; y += 7)
             for (int x = 0; x < 64; x += 5)
-                ASSERT_EQ(frame[size_t(y) * 64 + x] | 0xFF000000u, expected[(y >= 24) * 2 + (x >= 32)])
-                    << x << "," << y;
+                ASSERT_TRUE(SameColour(frame[size_t(y) * 64 + x], expected[(y >= 24) * 2 + (x >= 32)]))
+                    << std::hex << frame[size_t(y) * 64 + x] << " at " << std::dec << x << "," << y;
     }
     setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
 }

@@ -1,0 +1,624 @@
+// The application's main loop: message pump, frame pacer, updates, draws, deferred deletion and the
+// cursor and resource-loading threads.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+#include "app/CriticalSection.h"
+#include "app/OlvarnAppBase.h"
+#include "graphics/DDInterface.h"
+#include "graphics/MemoryImage.h"
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/SingleInstance.h"
+#include "platform/Thread.h"
+#include "platform/Window.h"
+#include "sound/DSoundManager.h"
+#include "sound/MusicInterface.h"
+#include "widgets/WidgetManager.h"
+
+namespace Olvarn
+{
+
+namespace
+{
+constexpr int kMaxTimeDebtMs = 200;
+constexpr int kMaxLoaderYieldMs = 250;
+constexpr int kCursorThreadStepMs = 10;
+} // namespace
+
+// ---- Running -------------------------------------------------------------------------------
+
+void OlvarnAppBase::RunApp()
+{
+    if (mShutdown)
+        return;
+    if (!mCursorThreadRunning) {
+        mCursorThreadRunning = true;
+        RaiseCurrentThreadPriority();
+        StartCursorThread();
+    }
+    if (mAutoStartLoadingThread)
+        LaunchLoader();
+    if (mMainWindow) {
+        mMainWindow->Show();
+        mMainWindow->Raise();
+    }
+    int start = NowMs();
+    mInMainLoop = true;
+    mLastUserInputTick = start;
+    RunMainLoop();
+    PerformDeferredDeletions();
+    mInMainLoop = false;
+    JoinLoader();
+    WriteRunStatistics(start);
+    OnMainLoopEnd();
+    SaveSettings();
+}
+
+void OlvarnAppBase::WriteRunStatistics(int start)
+{
+    std::printf("Seconds       = %g\r\n", (NowMs() - start) * 0.001);
+    std::printf("Sleep Count   = %d\r\n", mSleepCount);
+    std::printf("Update Count  = %d\r\n", mUpdateCount);
+    std::printf("Draw Count    = %d\r\n", mDrawCount.load());
+    std::printf("Draw Time     = %d\r\n", mDrawTime);
+    std::printf("Screen Blt    = %d\r\n", mScreenBltTime);
+    if (mDrawTime + mScreenBltTime > 0)
+        std::printf("Avg FPS       = %d\r\n", mDrawCount.load() * 1000 / (mDrawTime + mScreenBltTime));
+    std::fflush(stdout);
+}
+
+void OlvarnAppBase::RunMainLoop()
+{
+    while (!mShutdown) {
+        mExitToTop = false;
+        RunUntilUpdate();
+    }
+}
+
+bool OlvarnAppBase::RunUntilUpdate()
+{
+    for (;;) {
+        bool updated = false;
+        bool keepGoing = PumpStep(updated);
+        // Between top-level steps no widget's own code is on the stack, so queued deletions are safe.
+        if (mPumpDepth == 0)
+            PerformDeferredDeletions();
+        if (!keepGoing)
+            return false;
+        if (updated)
+            return true;
+    }
+}
+
+bool OlvarnAppBase::PumpStep(bool& updated)
+{
+    updated = false;
+    if (mExitToTop)
+        return false;
+    if (mUpdateAppState == 3)
+        mUpdateAppState = 0;
+    ++mPumpDepth;
+    if (mUpdateAppState == 0) {
+        PumpPlatformEvents();
+        if (!DrainQueuedMessages(true))
+            mUpdateAppState = 1;
+    }
+    if ((mUpdateAppState == 1 || mUpdateAppState == 2) && mStepMode == 2) {
+        mClock->SleepMs(mFrameTime);
+        mUpdateAppState = 3;
+    } else if ((mUpdateAppState == 1 || mUpdateAppState == 2) && mStepMode == 1) {
+        mStepMode = 2;
+        UpdateAppTick();
+        UpdateAppFraction(1.0f);
+        DrawFrame();
+    } else {
+        int before = mUpdateCount;
+        RunFrameStep(true);
+        updated = mUpdateCount != before;
+    }
+    --mPumpDepth;
+    return true;
+}
+
+// ---- The frame pacer ---------------------------------------------------------------------------
+
+bool OlvarnAppBase::VSyncPacingOn() const
+{
+    // Pacing by the refresh needs a display device whose presentation waits for the vertical blank;
+    // without one there is nothing to wait on and the time account must pace instead.
+    if (!mDDInterface)
+        return false;
+    return !mPlayingDemo && mVSyncUpdates && !mLastDrawWasEmpty && !mVSyncBroken &&
+           (!mDisplayWindowed || (mWaitForVSync && !mSoftVSyncWait));
+}
+
+void OlvarnAppBase::AccountTime(int now)
+{
+    if (mHaveLastTimeCheck)
+        mUpdateFTimeAcc = std::min(mUpdateFTimeAcc + (now - mLastTimeCheck), double(kMaxTimeDebtMs));
+    mLastTimeCheck = now;
+    mHaveLastTimeCheck = true;
+}
+
+bool OlvarnAppBase::RunFrameStep(bool allowSleep)
+{
+    if (mShutdownPending)
+        ShutDownApp();
+    bool vsyncPacing = VSyncPacingOn();
+    if (mPaused || mUpdateMultiplier <= 0) {
+        mUpdateAppState = 3;
+        PerformDeferredDeletions();
+        // Nothing runs while paused, but the loop must not spin: wait one step for messages.
+        if (allowSleep) {
+            ++mSleepCount;
+            mClock->SleepMs(mFrameTime);
+        }
+        return true;
+    }
+    bool refreshPaced = mVSyncUpdates && mRefreshRate > 0;
+    double step = refreshPaced ? 1000.0 / mRefreshRate / mUpdateMultiplier : mFrameTime / mUpdateMultiplier;
+    double perStep = refreshPaced ? 1000.0 / (mRefreshRate * mFrameTime) : 1.0;
+
+    int now = NowMs();
+    int slept = 0;
+    if (!vsyncPacing)
+        AccountTime(now);
+
+    bool drawDecision = mUpdateAppState == 0 || mUpdateAppState == 3;
+    if (mUpdateAppState == 1)
+        drawDecision = !PacerUpdatePhase(now, step, vsyncPacing);
+    else if (mUpdateAppState == 2)
+        PacerFractionPhase(step, perStep, vsyncPacing);
+    if (drawDecision && !PacerDrawDecision(step, allowSleep, slept))
+        return false;
+    if (!PacerYieldToLoader(now, slept, allowSleep))
+        return false;
+    PerformDeferredDeletions();
+    return true;
+}
+
+// Phase 1: update when one is due. False sends the pass on to the draw decision.
+bool OlvarnAppBase::PacerUpdatePhase(int now, double step, bool vsyncPacing)
+{
+    ++mUpdatesSinceDraw;
+    // The count includes the update about to run, so "more than the limit" lets exactly the limit
+    // of updates (10 at normal speed) run in a row before a draw.
+    int limit = static_cast<int>(std::ceil(mUpdateMultiplier * 10));
+    if (mUpdatesSinceDraw > limit && mLoaded)
+        return false;
+    bool due = vsyncPacing ? (!mHasPendingDraw || mUpdateFTimeAcc >= int(0.75 * step)) : mUpdateFTimeAcc >= step;
+    if (!due)
+        return false;
+    if (!mPlayingDemo && mUpdateMultiplier == 1.0)
+        RunVSyncHealthTest(now);
+    bool didUpdate = UpdateAppTick();
+    mHasPendingDraw = true;
+    if (!didUpdate)
+        return false; // no update could run: draw or sleep rather than ask again at once
+    mUpdateAppState = 2;
+    return true;
+}
+
+void OlvarnAppBase::RunVSyncHealthTest(int now)
+{
+    if (mFrameTime <= 0)
+        return;
+    if (++mVSyncBrokenTestUpdates < (mFrameTime + 999) / mFrameTime)
+        return;
+    if (now - mVSyncBrokenTestStartTick > 800)
+        mVSyncBrokenCount = 0;
+    else if (++mVSyncBrokenCount >= 3)
+        mVSyncBroken = true;
+    mVSyncBrokenTestStartTick = now;
+    mVSyncBrokenTestUpdates = 0;
+}
+
+// Phase 2: the whole updates owed by refresh pacing beyond the first, then the fraction.
+void OlvarnAppBase::PacerFractionPhase(double step, double perStep, bool vsyncPacing)
+{
+    mUpdateAppState = 3;
+    mPendingUpdatesAcc += perStep - 1;
+    PerformDeferredDeletions();
+    while (mPendingUpdatesAcc >= 1) {
+        ++mUpdatesSinceDraw;
+        if (!UpdateAppTick())
+            break;
+        PerformDeferredDeletions();
+        mPendingUpdatesAcc -= 1;
+    }
+    UpdateAppFraction(static_cast<float>(perStep));
+    PerformDeferredDeletions();
+    mUpdateFTimeAcc -= step;
+    if (vsyncPacing)
+        mUpdateFTimeAcc = std::max(mUpdateFTimeAcc - 0.2, 0.0);
+}
+
+// Draws what waits to be drawn, or sleeps until the next update is due.
+bool OlvarnAppBase::PacerDrawDecision(double step, bool allowSleep, int& slept)
+{
+    mUpdateAppState = 3;
+    mUpdatesSinceDraw = 0;
+    if (mHasPendingDraw) {
+        DrawFrame();
+        return true;
+    }
+    // Rounded up: with a step of a fractional length (refresh pacing) a truncated wait would be 0
+    // for the last part of a millisecond, and the loop would spin through it.
+    int wait = static_cast<int>(std::ceil(step - mUpdateFTimeAcc));
+    if (wait >= 1) {
+        if (!allowSleep)
+            return false;
+        ++mSleepCount;
+        mClock->SleepMs(wait);
+        slept = wait;
+    }
+    return true;
+}
+
+// While resources load the main thread sleeps at least as long as it worked (up to 250 ms).
+bool OlvarnAppBase::PacerYieldToLoader(int now, int slept, bool allowSleep)
+{
+    if (!mYieldMainThread)
+        return true;
+    int t = 2 * (NowMs() - now - slept) - slept;
+    t = std::min(t, kMaxLoaderYieldMs);
+    if (t < 0)
+        return true;
+    if (!allowSleep)
+        return false;
+    mClock->SleepMs(t);
+    return true;
+}
+
+// ---- Updates and draws -------------------------------------------------------------------------
+
+bool OlvarnAppBase::UpdateAppTick()
+{
+    if (mIdleSuspended)
+        return false;
+    if (mLoadingThreadCompleted && !mLoaded) {
+        RestoreCurrentThreadPriority();
+        mLoaded = true;
+        mYieldMainThread = false;
+        OnLoadingFinished();
+    }
+    UpdateAppOnce();
+    return true;
+}
+
+void OlvarnAppBase::UpdateAppOnce()
+{
+    ++mUpdateCount;
+    if (!mMinimized && mWidgetManager && mWidgetManager->UpdateWidgets())
+        ++mUpdateChangedCount;
+    if (mMusicInterface)
+        mMusicInterface->Update();
+}
+
+void OlvarnAppBase::UpdateAppFraction(float fraction)
+{
+    if (mVSyncUpdates && !mMinimized && mWidgetManager)
+        mWidgetManager->UpdateWidgetsFraction(fraction);
+}
+
+bool OlvarnAppBase::DrawFrame()
+{
+    if (mDisplayLost) {
+        RepaintWindow(nullptr);
+        mHasPendingDraw = false;
+        mLastDrawWasEmpty = true;
+        return false;
+    }
+    int drawStart = NowMs();
+    mIsDrawing = true;
+    bool drawn = mWidgetManager && mWidgetManager->DrawWidgets();
+    mIsDrawing = false;
+    bool tooEarly = drawStart < mNextDrawTick;
+    if ((!drawn && drawStart - mLastDrawTick < 1000 && !mCursorChanged) || tooEarly) {
+        // Nothing new reaches the screen: the frame is done with, so the pacer sleeps rather than
+        // asking for it again at once.
+        mHasPendingDraw = false;
+        mLastDrawWasEmpty = true;
+        return false;
+    }
+    ++mDrawCount;
+    mDrawTime += NowMs() - drawStart;
+    if (mWaitForVSync && mDisplayWindowed && mSoftVSyncWait && mRefreshRate > 0) {
+        int frameMs = 1000 / mRefreshRate;
+        int since = NowMs() - mLastDrawTick;
+        if (since < frameMs)
+            mClock->SleepMs(frameMs - since);
+    }
+    int bltStart = NowMs();
+    mLastDrawTick = bltStart;
+    RepaintWindow(nullptr);
+    int finished = NowMs();
+    AccountTime(finished);
+    mScreenBltTime = finished - bltStart;
+    if (mLoadingThreadStarted && !mLoadingThreadCompleted) {
+        int d = std::max(finished - drawStart, 15);
+        mNextDrawTick = std::max(mNextDrawTick + d + 35, finished);
+    } else {
+        mNextDrawTick = finished;
+    }
+    mHasPendingDraw = false;
+    mCursorChanged = false;
+    mLastDrawWasEmpty = false;
+    return true;
+}
+
+void OlvarnAppBase::RepaintWindow(const Rect* rect)
+{
+    if (mIsDrawing || mShutdown || mIdleSuspended || !mDDInterface)
+        return;
+    if (mDDInterface->Redraw(rect)) {
+        if (mDisplayLost) {
+            mDisplayLost = false;
+            mLastDisplayRestartTick = 0;
+        }
+        ++mFPSFlipCount;
+        return;
+    }
+    // Drawing stops until the display is started again; the restart belongs to the start-up of the
+    // display device in CreateMainWindow.
+    mDisplayLost = true;
+}
+
+// ---- Deferred deletion ---------------------------------------------------------------------------
+
+void OlvarnAppBase::DeleteWidgetLater(Widget* widget)
+{
+    mDeferredDeletions.emplace_back(mPumpDepth, widget);
+}
+
+void OlvarnAppBase::PerformDeferredDeletions()
+{
+    // An entry goes only once the pump has left the depth it was queued at (or is back at the top),
+    // so a nested loop never returns into a widget that was deleted under it.
+    for (;;) {
+        auto it = std::find_if(mDeferredDeletions.begin(), mDeferredDeletions.end(),
+                               [this](const auto& entry) { return mPumpDepth == 0 || mPumpDepth < entry.first; });
+        if (it == mDeferredDeletions.end())
+            return;
+        Widget* widget = it->second;
+        mDeferredDeletions.erase(it);
+        delete widget;
+    }
+}
+
+// ---- Threads ---------------------------------------------------------------------------------
+
+void OlvarnAppBase::StartCursorThread()
+{
+    mCursorThread = std::thread([this] { CursorThreadProc(); });
+}
+
+void OlvarnAppBase::StopCursorThread()
+{
+    if (mCursorThread.joinable())
+        mCursorThread.join();
+    mCursorThreadRunning = false;
+}
+
+void OlvarnAppBase::CursorThreadProc()
+{
+    NameCurrentThread("cursor");
+    RaiseCurrentThreadPriority();
+    // The software cursor is drawn by the display device; the thread has nothing to move until one
+    // exists, but keeps its 10 ms rhythm so the shutdown hand-over is the same either way.
+    while (!mShutdown)
+        SystemClock::Instance().SleepMs(kCursorThreadStepMs);
+    mCursorThreadRunning = false;
+}
+
+void OlvarnAppBase::LaunchLoader()
+{
+    if (mLoadingThreadStarted)
+        return;
+    mYieldMainThread = true;
+    RaiseCurrentThreadPriority();
+    mLoadingThreadStarted = true;
+    mLoadingThread = std::thread([this] { LoadingThreadProc(); });
+}
+
+void OlvarnAppBase::LoadingThreadProc()
+{
+    NameCurrentThread("loader");
+    try {
+        LoadResourcesInBackground();
+    } catch (const std::exception& e) {
+        mLoadingFailed = true;
+        std::fprintf(stderr, "resource loading failed: %s\n", e.what());
+    } catch (...) {
+        mLoadingFailed = true;
+        std::fprintf(stderr, "resource loading failed\n");
+    }
+    std::printf("Resource Loading Time: %d\r\n", SystemClock::Instance().NowMs() - mConstructionTime);
+    mLoadingThreadCompleted = true;
+}
+
+void OlvarnAppBase::JoinLoader()
+{
+    if (mLoadingThread.joinable())
+        mLoadingThread.join();
+}
+
+double OlvarnAppBase::GetLoadingProgress()
+{
+    if (mLoaded)
+        return 1.0;
+    if (!mLoadingThreadStarted || mNumLoadingThreadTasks <= 0)
+        return 0.0;
+    return std::min(1.0, double(mCompletedLoadingThreadTasks) / double(mNumLoadingThreadTasks));
+}
+
+// ---- Images --------------------------------------------------------------------------------
+
+void OlvarnAppBase::SetImageSetLock(CriticalSection* lock)
+{
+    mImageSetLock = lock ? lock : mOwnImageSetLock;
+}
+
+void OlvarnAppBase::RegisterImage(MemoryImage* image)
+{
+    CriticalSectionLock lock(*mImageSetLock);
+    mMemoryImageSet.insert(image);
+}
+
+void OlvarnAppBase::UnregisterImage(MemoryImage* image)
+{
+    CriticalSectionLock lock(*mImageSetLock);
+    mMemoryImageSet.erase(image);
+    ReleaseImageTextures(image);
+}
+
+void OlvarnAppBase::ReleaseImageTextures(MemoryImage* image)
+{
+    if (mDDInterface)
+        mDDInterface->ReleaseImageTextures(image);
+}
+
+void OlvarnAppBase::ReleaseImageNativeData()
+{
+    CriticalSectionLock lock(*mImageSetLock);
+    for (MemoryImage* image : mMemoryImageSet)
+        image->DeleteNativeData();
+}
+
+void OlvarnAppBase::ReleaseImageDerivedData()
+{
+    CriticalSectionLock lock(*mImageSetLock);
+    for (MemoryImage* image : mMemoryImageSet)
+        image->DeleteExtraData();
+}
+
+void OlvarnAppBase::RestoreImagesAfterDisplayInit()
+{
+    CriticalSectionLock lock(*mImageSetLock);
+    for (MemoryImage* image : mMemoryImageSet)
+        image->ApplyStorageOptions();
+}
+
+// ---- Window messages -------------------------------------------------------------------------
+
+void OlvarnAppBase::PumpPlatformEvents()
+{
+    std::vector<AppMessage> records;
+    mEventPump->Poll(mMainWindow.get(), records);
+    if (mSingleInstance) {
+        int notices = mSingleInstance->PollNotices("Notify" + mProductName);
+        for (int i = 0; i < notices; ++i) {
+            AppMessage notify;
+            notify.mKind = AppMessageKind::Notify;
+            records.push_back(notify);
+        }
+    }
+    for (const AppMessage& record : records) {
+        if (mShutdown)
+            break;
+        HandleImmediateMessage(record);
+    }
+}
+
+void OlvarnAppBase::HandleImmediateMessage(const AppMessage& message)
+{
+    switch (message.mKind) {
+    case AppMessageKind::EndSession:
+        ShutDownApp();
+        return;
+    case AppMessageKind::Notify:
+        if (mMainWindow) {
+            if (mMainWindow->IsMinimized())
+                mMainWindow->Restore();
+            mMainWindow->Raise();
+        }
+        return;
+    case AppMessageKind::Paint:
+        if (mInitialized && !mIsHidden && mInMainLoop)
+            RepaintWindow(nullptr);
+        return;
+    case AppMessageKind::None:
+        return;
+    default:
+        break;
+    }
+    if (message.mKind == AppMessageKind::Activate && !mPlayingDemo && message.mWindow == AppWindowRole::Main)
+        mHasFocus = message.mParam1 != 0;
+    if (mInSystemPopup)
+        return;
+    QueueMessage(message);
+    if (message.mKind == AppMessageKind::Close)
+        OnCloseQueued();
+}
+
+void OlvarnAppBase::QueueMessage(const AppMessage& message)
+{
+    if (!mMessageQueue.empty()) {
+        AppMessageKind last = mMessageQueue.back().mKind;
+        if (last == AppMessageKind::Close)
+            return; // a close ends the queue
+        if (last == AppMessageKind::Timer && message.mKind == AppMessageKind::Timer)
+            return;
+    }
+    mMessageQueue.push_back(message);
+}
+
+bool OlvarnAppBase::DrainQueuedMessages(bool single)
+{
+    while (!mMessageQueue.empty()) {
+        AppMessage message = mMessageQueue.front();
+        mMessageQueue.pop_front();
+        switch (message.mKind) {
+        case AppMessageKind::Close:
+            ShutDownApp();
+            break;
+        case AppMessageKind::Size:
+            if (message.mWindow == AppWindowRole::Main && !mShutdown) {
+                bool minimized = message.mParam1 == kSizeMinimized;
+                if (minimized != mMinimized && mMuteOnLostFocus)
+                    minimized ? Mute(true) : Unmute(true);
+                mMinimized = minimized;
+                UpdateFocusState();
+            }
+            break;
+        case AppMessageKind::Activate:
+            if (message.mWindow == AppWindowRole::Main && !mIsHidden && !mShutdown)
+                UpdateFocusState();
+            break;
+        default:
+            // Keys, characters and the mouse go to the widget manager, which comes with the widgets.
+            break;
+        }
+        if (single)
+            break;
+    }
+    return !mMessageQueue.empty();
+}
+
+void OlvarnAppBase::UpdateFocusState()
+{
+    bool active = mHasFocus && !mMinimized;
+    if (active == mActive)
+        return;
+    mActive = active;
+    if (active) {
+        if (mMuteOnLostFocus)
+            Unmute(true);
+        if (mWidgetManager)
+            mWidgetManager->OnAppActivated();
+        OnAppActivated();
+    } else {
+        if (mMuteOnLostFocus)
+            Mute(true);
+        if (mWidgetManager) {
+            mWidgetManager->OnAppDeactivated();
+            mWidgetManager->ReleaseMouseButtons();
+        }
+        OnAppDeactivated();
+    }
+}
+
+} // namespace Olvarn

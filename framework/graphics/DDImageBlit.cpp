@@ -1,0 +1,318 @@
+// Image blits on the locked surface of a display image: the volatile direct path, the plain copy,
+// the run-length general path, the additive path, and their mirrored twins.
+#include <algorithm>
+
+#include "graphics/DDImage.h"
+#include "graphics/DDInterface.h"
+
+namespace Olvarn {
+
+namespace {
+
+// Everything the blit loops read: source tables, the destination lock, channels and the colour.
+struct BlitJob {
+    const SurfaceLock* lock = nullptr;
+    const uint32_t* native = nullptr;       // premultiplied source in the screen layout
+    const unsigned char* indices = nullptr; // palette indices, or null
+    const unsigned char* runs = nullptr;    // run lengths for the path
+    int srcWidth = 0;
+    Rect src;
+    int x = 0;
+    int y = 0;
+    bool mirrored = false;
+    uint32_t mask[3] = {};
+    int shift[3] = {};
+    const int* sat[3] = {};
+    bool white = true;
+    int alpha = 255;
+    uint32_t cm[3] = {}; // colour channel x colour alpha / 255
+
+    uint32_t S(size_t i) const { return indices ? native[indices[i]] : native[i]; }
+};
+
+template <typename Pixel>
+Pixel* DestRow(const BlitJob& job, int row)
+{
+    Pixel* base = reinterpret_cast<Pixel*>(job.lock->mBits + ptrdiff_t(job.y + row) * job.lock->mPitch);
+    return base + (job.mirrored ? job.x + job.src.mWidth - 1 : job.x);
+}
+
+// Walks every row in runs; body(d, sourceIndex, runLength) draws one run starting at d.
+template <typename Pixel, typename Body>
+void WalkRuns(const BlitJob& job, Body body)
+{
+    const int step = job.mirrored ? -1 : 1;
+    for (int row = 0; row < job.src.mHeight; ++row) {
+        const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
+        Pixel* d = DestRow<Pixel>(job, row);
+        int col = 0;
+        while (col < job.src.mWidth) {
+            int run = std::min<int>(std::max<int>(job.runs[rowStart + col], 1), job.src.mWidth - col);
+            body(d + ptrdiff_t(col) * step, step, rowStart + col, run);
+            col += run;
+        }
+    }
+}
+
+template <typename Pixel>
+void GeneralBlit(const BlitJob& job)
+{
+    WalkRuns<Pixel>(job, [&](Pixel* d, int step, size_t si, int run) {
+        const uint32_t first = job.S(si) >> 24;
+        if (first == 0)
+            return;
+        for (int k = 0; k < run; ++k, d += step) {
+            const uint32_t s = job.S(si + k), a = s >> 24;
+            uint32_t out;
+            if (job.white) {
+                if (first == 255) {
+                    out = s;
+                } else {
+                    out = s;
+                    for (int c = 0; c < 3; ++c)
+                        out += (((*d & job.mask[c]) * (256 - a)) >> 8) & job.mask[c];
+                }
+            } else if (first == 255 && job.alpha == 255) {
+                out = 0;
+                for (int c = 0; c < 3; ++c)
+                    out += (((s & job.mask[c]) * job.cm[c]) >> 8) & job.mask[c];
+            } else {
+                const uint32_t keep = 256 - a * uint32_t(job.alpha) / 255;
+                out = 0;
+                for (int c = 0; c < 3; ++c)
+                    out += ((((*d & job.mask[c]) * keep) + ((s & job.mask[c]) * job.cm[c])) >> 8) & job.mask[c];
+            }
+            *d = Pixel(out);
+        }
+    });
+}
+
+template <typename Pixel>
+void AdditiveBlit(const BlitJob& job)
+{
+    WalkRuns<Pixel>(job, [&](Pixel* d, int step, size_t si, int run) {
+        if ((job.S(si) & 0xFFFFFF) == 0)
+            return;
+        for (int k = 0; k < run; ++k, d += step) {
+            const uint32_t s = job.S(si + k);
+            uint32_t out = 0;
+            for (int c = 0; c < 3; ++c) {
+                uint32_t sv = (s & job.mask[c]) >> job.shift[c];
+                if (!job.white)
+                    sv = (sv * job.cm[c]) >> 8;
+                out |= uint32_t(job.sat[c][sv + ((*d & job.mask[c]) >> job.shift[c])]) << job.shift[c];
+            }
+            *d = Pixel(out);
+        }
+    });
+}
+
+template <typename Pixel>
+void PlainCopy(const BlitJob& job, bool skipTransparent)
+{
+    for (int row = 0; row < job.src.mHeight; ++row) {
+        const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
+        Pixel* d = DestRow<Pixel>(job, row);
+        for (int col = 0; col < job.src.mWidth; ++col) {
+            const uint32_t s = job.S(rowStart + col);
+            if (!skipTransparent || (s >> 24) != 0)
+                d[col] = Pixel(s);
+        }
+    }
+}
+
+// Volatile sources change every frame: blend straight from their ARGB pixels, no tables.
+template <typename Pixel>
+void VolatileBlit(const BlitJob& job, const uint32_t* bits, const uint32_t* palette, bool sixteen)
+{
+    for (int row = 0; row < job.src.mHeight; ++row) {
+        const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
+        Pixel* d = DestRow<Pixel>(job, row);
+        for (int col = 0; col < job.src.mWidth; ++col) {
+            const size_t i = rowStart + col;
+            const uint32_t p = palette ? palette[job.indices[i]] : bits[i];
+            const uint32_t a = p >> 24;
+            const uint32_t chan[3] = {(p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF};
+            uint32_t out = 0;
+            for (int c = 0; c < 3; ++c) {
+                const uint32_t m = job.mask[c];
+                const uint32_t keep = (d[col] & m) * (256 - a);
+                out += (sixteen ? (keep + chan[c] * a * m / 256 + m / 2) >> 8
+                                : (keep + ((chan[c] * a) >> 8) * m + m / 2) >> 8) &
+                       m;
+            }
+            d[col] = Pixel(out);
+        }
+    }
+}
+
+// Keeps a blit inside both pictures; a mirrored blit cuts the source on the opposite side.
+bool ClipBlit(BlitJob& job, int srcWidth, int srcHeight, int destWidth, int destHeight)
+{
+    Rect& s = job.src;
+    Rect inSource = s.Intersection(Rect(0, 0, srcWidth, srcHeight));
+    job.x += inSource.mX - s.mX;
+    job.y += inSource.mY - s.mY;
+    if (job.mirrored)
+        job.x += (s.mX + s.mWidth) - (inSource.mX + inSource.mWidth) - (inSource.mX - s.mX);
+    s = inSource;
+    int cutLeft = std::max(0, -job.x), cutTop = std::max(0, -job.y);
+    int cutRight = std::max(0, job.x + s.mWidth - destWidth), cutBottom = std::max(0, job.y + s.mHeight - destHeight);
+    if (cutLeft + cutRight >= s.mWidth || cutTop + cutBottom >= s.mHeight)
+        return false;
+    job.x += cutLeft;
+    job.y += cutTop;
+    s.mY += cutTop;
+    s.mHeight -= cutTop + cutBottom;
+    s.mX += job.mirrored ? cutRight : cutLeft;
+    s.mWidth -= cutLeft + cutRight;
+    return true;
+}
+
+} // namespace
+
+namespace {
+
+bool PrepareJob(BlitJob& job, DDImage& dest, MemoryImage* src, int x, int y, const Rect& srcRect,
+                const Color& color, bool mirrored)
+{
+    const SurfaceLock& lock = dest.mLockedDesc;
+    const DDInterface& d = *dest.mDDInterface;
+    job.lock = &lock;
+    job.srcWidth = src->mWidth;
+    job.src = srcRect;
+    job.x = x;
+    job.y = y;
+    job.mirrored = mirrored;
+    job.mask[0] = lock.mFormat.mRedMask;
+    job.mask[1] = lock.mFormat.mGreenMask;
+    job.mask[2] = lock.mFormat.mBlueMask;
+    job.shift[0] = d.mRedShift;
+    job.shift[1] = d.mGreenShift;
+    job.shift[2] = d.mBlueShift;
+    for (int c = 0; c < 3; ++c)
+        job.sat[c] = d.SaturationTable(c).data();
+    job.white = color == Color::White;
+    job.alpha = color.mAlpha;
+    job.cm[0] = uint32_t(color.mRed * color.mAlpha / 255);
+    job.cm[1] = uint32_t(color.mGreen * color.mAlpha / 255);
+    job.cm[2] = uint32_t(color.mBlue * color.mAlpha / 255);
+    return ClipBlit(job, src->mWidth, src->mHeight, lock.mWidth, lock.mHeight);
+}
+
+template <typename Run16, typename Run32>
+void ByDepth(const SurfaceLock& lock, Run16 run16, Run32 run32)
+{
+    if (lock.mFormat.mBitsPerPixel == 16)
+        run16();
+    else if (lock.mFormat.mBitsPerPixel == 32)
+        run32();
+}
+
+} // namespace
+
+bool DDImage::SurfaceBlit(Image* src, int x, int y, const Rect& srcRect, const Color& color)
+{
+    auto* memory = dynamic_cast<MemoryImage*>(src);
+    if (!memory)
+        return false;
+    memory->CommitBits();
+    auto* ddSrc = dynamic_cast<DDImage*>(src);
+    const bool white = color == Color::White;
+    const bool srcHasSurface = ddSrc && ddSrc->mSurface;
+
+    if (memory->mVolatile && !srcHasSurface && !mNoSoftwareDraw && white) {
+        if (!LockSurface())
+            return false;
+        BlitJob job;
+        const uint32_t* palette = memory->IsPalettized() ? memory->mPalette.get() : nullptr;
+        const uint32_t* bits = palette ? nullptr : memory->GetBits();
+        job.indices = palette ? memory->mColorIndices.get() : nullptr;
+        if ((bits || palette) && PrepareJob(job, *this, memory, x, y, srcRect, color, false))
+            ByDepth(mLockedDesc, [&] { VolatileBlit<uint16_t>(job, bits, palette, true); },
+                    [&] { VolatileBlit<uint32_t>(job, bits, palette, false); });
+        UnlockSurface();
+        return true;
+    }
+
+    if (!memory->mHasAlpha && white) {
+        if (srcHasSurface && !(!mVideoMemory && ddSrc->mVideoMemory))
+            return HardwareBlit(ddSrc, Rect(x, y, srcRect.mWidth, srcRect.mHeight), srcRect);
+        if (mNoSoftwareDraw)
+            return true;
+        const uint32_t* native = memory->BuildNativeAlpha(*mDDInterface);
+        if (!LockSurface())
+            return false;
+        BlitJob job;
+        job.native = native;
+        job.indices = memory->IsPalettized() ? memory->mColorIndices.get() : nullptr;
+        const bool skip = memory->mHasTrans;
+        if (native && PrepareJob(job, *this, memory, x, y, srcRect, color, false))
+            ByDepth(mLockedDesc, [&] { PlainCopy<uint16_t>(job, skip); }, [&] { PlainCopy<uint32_t>(job, skip); });
+        UnlockSurface();
+        return true;
+    }
+
+    if (mNoSoftwareDraw)
+        return true;
+    const uint32_t* native = memory->BuildNativeAlpha(*mDDInterface);
+    const unsigned char* runs = memory->BuildRLAlpha();
+    if (!LockSurface())
+        return false;
+    BlitJob job;
+    job.native = native;
+    job.runs = runs;
+    job.indices = memory->IsPalettized() ? memory->mColorIndices.get() : nullptr;
+    if (native && runs && PrepareJob(job, *this, memory, x, y, srcRect, color, false))
+        ByDepth(mLockedDesc, [&] { GeneralBlit<uint16_t>(job); }, [&] { GeneralBlit<uint32_t>(job); });
+    UnlockSurface();
+    return true;
+}
+
+namespace {
+
+bool RunTableBlit(DDImage& dest, Image* src, int x, int y, const Rect& srcRect, const Color& color, bool additive,
+                  bool mirrored)
+{
+    auto* memory = dynamic_cast<MemoryImage*>(src);
+    if (!memory)
+        return false;
+    if (dest.mNoSoftwareDraw)
+        return true;
+    memory->CommitBits();
+    const uint32_t* native = memory->BuildNativeAlpha(*dest.mDDInterface);
+    const unsigned char* runs = additive ? memory->BuildRLAdditive(*dest.mDDInterface) : memory->BuildRLAlpha();
+    if (!dest.LockSurface())
+        return false;
+    BlitJob job;
+    job.native = native;
+    job.runs = runs;
+    job.indices = memory->IsPalettized() ? memory->mColorIndices.get() : nullptr;
+    if (native && runs && PrepareJob(job, dest, memory, x, y, srcRect, color, mirrored)) {
+        if (additive)
+            ByDepth(dest.mLockedDesc, [&] { AdditiveBlit<uint16_t>(job); }, [&] { AdditiveBlit<uint32_t>(job); });
+        else
+            ByDepth(dest.mLockedDesc, [&] { GeneralBlit<uint16_t>(job); }, [&] { GeneralBlit<uint32_t>(job); });
+    }
+    dest.UnlockSurface();
+    return true;
+}
+
+} // namespace
+
+bool DDImage::SurfaceBlitAdditive(Image* src, int x, int y, const Rect& srcRect, const Color& color)
+{
+    return RunTableBlit(*this, src, x, y, srcRect, color, true, false);
+}
+
+bool DDImage::SurfaceBlitMirrored(Image* src, int x, int y, const Rect& srcRect, const Color& color)
+{
+    return RunTableBlit(*this, src, x, y, srcRect, color, false, true);
+}
+
+bool DDImage::SurfaceBlitMirroredAdditive(Image* src, int x, int y, const Rect& srcRect, const Color& color)
+{
+    return RunTableBlit(*this, src, x, y, srcRect, color, true, true);
+}
+
+} // namespace Olvarn

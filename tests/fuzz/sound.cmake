@@ -1,0 +1,4 @@
+# The sound file readers' fuzz targets.
+set(FUZZ_LIBS_wav olvarn_sound)
+set(FUZZ_LIBS_au olvarn_sound)
+set(FUZZ_LIBS_ogg olvarn_sound)

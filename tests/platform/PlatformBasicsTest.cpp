@@ -1,0 +1,113 @@
+// Paths, text conversion, message-box answers and termination requests.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <cstdlib>
+
+#include "platform/EventPump.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/TextEncoding.h"
+#include "support/TempDir.h"
+
+using namespace Olvarn;
+
+TEST(Paths, BackslashPathsReachTheFileWhateverItsCase)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile("Properties/Resources.XML", "x");
+    EXPECT_EQ(Paths::ToNative("a\\b/c\\d"), "a/b/c/d");
+    EXPECT_EQ(Paths::Resolve(dir.Path() + "\\properties\\resources.xml"), dir.File("Properties/Resources.XML"));
+    EXPECT_EQ(Paths::Resolve(dir.Path() + "\\Properties\\Resources.XML"), dir.File("Properties/Resources.XML"));
+    // A missing file keeps the asked name, so the caller's error names what it asked for.
+    EXPECT_EQ(Paths::Resolve(dir.Path() + "\\properties\\missing.xml"), dir.Path() + "/properties/missing.xml");
+}
+
+TEST(Paths, UserFoldersFollowTheEnvironment)
+{
+    EXPECT_EQ(Paths::ConfigHome(), std::getenv("XDG_CONFIG_HOME"));
+    EXPECT_EQ(Paths::RuntimeDir(), std::getenv("XDG_RUNTIME_DIR"));
+    std::string saved = std::getenv("XDG_CACHE_HOME");
+    unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(Paths::CacheHome(), std::string(std::getenv("HOME")) + "/.cache");
+    setenv("XDG_CACHE_HOME", "relative/not/allowed", 1);
+    EXPECT_EQ(Paths::CacheHome(), std::string(std::getenv("HOME")) + "/.cache");
+    setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+}
+
+TEST(Paths, MakeFoldersMakesEveryLevel)
+{
+    testsupport::TempDir dir;
+    EXPECT_TRUE(Paths::MakeFolders(dir.Path() + "\\x\\y\\z"));
+    EXPECT_TRUE(Paths::MakeFolders(dir.Path() + "/x/y/z"));
+    dir.WriteFile("file", "");
+    EXPECT_FALSE(Paths::MakeFolders(dir.File("file/sub")));
+}
+
+TEST(TextEncoding, Windows1252AndUtf8ConvertBothWays)
+{
+    struct Case {
+        std::string cp1252;
+        std::string utf8;
+    };
+    const std::vector<Case> cases = {
+        {"plain", "plain"},
+        {"caf\xe9", "caf\xc3\xa9"},
+        {"\x80 \x99 \x9f", "\xe2\x82\xac \xe2\x84\xa2 \xc5\xb8"},
+        {"\xff", "\xc3\xbf"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Cp1252ToUtf8(c.cp1252), c.utf8);
+        EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252);
+    }
+    // Characters Windows-1252 lacks, and broken UTF-8, become '?'.
+    EXPECT_EQ(Utf8ToCp1252("\xe4\xb8\xad|\xc3|\xff|\xf0\x9f\x98\x80"), "?|?|?|?");
+    EXPECT_EQ(Cp1252ToUtf8("\x81"), "\xef\xbf\xbd");
+}
+
+TEST(MessageBox, HeadlessBoxesAnswerWithTheirDefaultButton)
+{
+    struct Case {
+        int flags;
+        int answer;
+    };
+    const std::vector<Case> cases = {
+        {MB_OK, IDOK},
+        {MB_OKCANCEL, IDOK},
+        {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL},
+        {MB_YESNO | MB_ICONQUESTION, IDYES},
+        {MB_YESNO | MB_DEFBUTTON2, IDNO},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL},
+        {MB_OK | MB_DEFBUTTON2, IDOK},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MessageBox::DefaultAnswer(c.flags), c.answer) << c.flags;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(MessageBox::Show("text", "Title", c.flags, nullptr), c.answer);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "[Title] text\n");
+    }
+}
+
+TEST(Process, ATerminationSignalBecomesOneEndSessionRecord)
+{
+    Process::InstallTerminationHandler();
+    EventPump pump;
+    std::vector<AppMessage> records;
+    pump.Poll(nullptr, records);
+    EXPECT_TRUE(records.empty());
+    raise(SIGTERM);
+    pump.Poll(nullptr, records);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].mKind, AppMessageKind::EndSession);
+    pump.Poll(nullptr, records);
+    EXPECT_EQ(records.size(), 1u);
+}
+
+TEST(Process, TheCommandLineQuotesTheProgramAndArgumentsWithBlanks)
+{
+    const char* argv[] = {"/opt/my game/tamberlo", "-play", "-demofile=a b.dmo"};
+    Process::SetArguments(3, const_cast<char**>(argv));
+    EXPECT_EQ(Process::CommandLine(), "\"/opt/my game/tamberlo\" -play \"-demofile=a b.dmo\"");
+}

@@ -1,0 +1,333 @@
+// Music: the fade rules, song registration by extension, playing through the mixer, the silent
+// interface, and the FMOD back end's samples and joins.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/AudioDevice.h"
+#include "platform/MusicEngine.h"
+#include "platform/Paths.h"
+#include "sound/BassLibrary.h"
+#include "sound/BassMusicInterface.h"
+#include "sound/FModMusicInterface.h"
+#include "sound/FmodLibrary.h"
+#include "sound/MusicInfo.h"
+#include "sound/SoundFixtures.h"
+#include "support/TempDir.h"
+
+using namespace Olvarn;
+using namespace soundtest;
+
+namespace {
+
+class MusicTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        mOldDir = std::filesystem::current_path();
+        std::filesystem::current_path(mData.Path());
+        mDevice = ManualDevice();
+        // A 2 s stream, loud enough to see through any volume used here.
+        mData.WriteFile("music/tune.wav", MakeWav(2, 44100, 16, Samples16(Sine(88200, 2, 44100, 330, 20000))));
+        mData.WriteFile("music/song.mod", MakeModule());
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(mOldDir);
+        AudioDevice::SetBackend(AudioDevice::Backend::Sdl);
+    }
+    // Decodes ahead as the feeder would, then mixes.
+    std::vector<int16_t> Render(MusicEngine& engine, int frames)
+    {
+        engine.Pump();
+        return mDevice->Render(frames);
+    }
+
+    testsupport::TempDir mData;
+    std::filesystem::path mOldDir;
+    std::shared_ptr<AudioDevice> mDevice;
+};
+
+} // namespace
+
+TEST(MusicFade, StepsClampAndReportSilence)
+{
+    // Fade in at 0.25 from 0 to a maximum of 1: full after 4 updates, the 5th ends the fade.
+    MusicInfo in;
+    in.mFadeStep = 0.25;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(StepFade(in));
+    EXPECT_DOUBLE_EQ(in.mVolume, 1.0);
+    EXPECT_DOUBLE_EQ(in.mFadeStep, 0.25);
+    StepFade(in);
+    EXPECT_DOUBLE_EQ(in.mVolume, 1.0);
+    EXPECT_DOUBLE_EQ(in.mFadeStep, 0.0);
+
+    // Fade out with stop: exactly 0 after 4 updates keeps going; the 5th stops.
+    MusicInfo out;
+    out.mVolume = 1.0;
+    out.mFadeStep = -0.25;
+    out.mStopWhenSilent = true;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(StepFade(out));
+    EXPECT_DOUBLE_EQ(out.mVolume, 0.0);
+    EXPECT_TRUE(StepFade(out));
+    EXPECT_DOUBLE_EQ(out.mFadeStep, 0.0);
+}
+
+TEST(MusicInterfaceBase, EverythingIsSilent)
+{
+    MusicInterface music;
+    EXPECT_FALSE(music.LoadMusic(0, "music\\tune.ogg"));
+    music.Play(0, 0, false);
+    music.FadeIn(0, 0, 0.1, false);
+    music.Update();
+    EXPECT_FALSE(music.IsPlaying(0));
+}
+
+TEST_F(MusicTest, ExtensionsChooseStreamOrModule)
+{
+    std::filesystem::copy_file("music/tune.wav", "music/TUNE2.WAV");
+    std::filesystem::copy_file("music/song.mod", "music/songnoext");
+    BassMusicInterface music(nullptr);
+    ASSERT_NE(music.GetLibrary(), nullptr);
+    struct Case {
+        int id;
+        const char* file;
+        bool stream;
+    } cases[] = {{0, "music\\tune.wav", true}, {1, "music\\TUNE2.WAV", true}, {2, "music\\song.mod", false},
+                 {3, "music\\songnoext", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        ASSERT_TRUE(music.LoadMusic(c.id, c.file));
+        const MusicInfo* info = music.FindSong(c.id);
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info->mSecondHandle != 0, c.stream);
+        EXPECT_EQ(info->mFirstHandle != 0, !c.stream);
+        EXPECT_DOUBLE_EQ(info->mVolume, 0.0);
+        EXPECT_DOUBLE_EQ(info->mMaxVolume, 1.0);
+    }
+    EXPECT_FALSE(music.LoadMusic(4, "music\\missing.ogg"));
+    EXPECT_FALSE(music.LoadMusic(4, "music\\tune.mod")); // a WAV file is no module
+    // An id keeps its first registration.
+    uint32_t before = music.FindSong(0)->mSecondHandle;
+    EXPECT_TRUE(music.LoadMusic(0, "music\\tune.wav"));
+    EXPECT_EQ(music.FindSong(0)->mSecondHandle, before);
+}
+
+TEST_F(MusicTest, StreamsPlayPauseResumeAndStop)
+{
+    BassMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    ASSERT_TRUE(music.LoadMusic(0, "music\\tune.wav"));
+    EXPECT_EQ(Peak(Render(engine, 1024)), 0);
+
+    music.Play(0, 0, false);
+    EXPECT_TRUE(music.IsPlaying(0));
+    EXPECT_GT(Peak(Render(engine, 1024)), 15000);
+
+    music.Pause(0);
+    EXPECT_FALSE(music.IsPlaying(0));
+    EXPECT_EQ(Peak(Render(engine, 1024)), 0);
+    music.Resume(0);
+    EXPECT_GT(Peak(Render(engine, 1024)), 15000);
+
+    music.SetSongVolume(0, 0.5);
+    int half = Peak(Render(engine, 1024));
+    EXPECT_NEAR(half, 10000, 600);
+
+    music.SetVolume(100.0); // the game's value: taken as full
+    EXPECT_NEAR(Peak(Render(engine, 1024)), 10000, 600);
+    music.SetVolume(0.5);
+    EXPECT_NEAR(Peak(Render(engine, 1024)), 5000, 400);
+    music.SetVolume(1.0);
+
+    music.Stop(0);
+    EXPECT_FALSE(music.IsPlaying(0));
+    EXPECT_DOUBLE_EQ(music.FindSong(0)->mVolume, 0.0);
+    EXPECT_EQ(Peak(Render(engine, 1024)), 0);
+}
+
+TEST_F(MusicTest, StreamsLoopOrEnd)
+{
+    BassMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    ASSERT_TRUE(music.LoadMusic(0, "music\\tune.wav"));
+    ASSERT_TRUE(music.LoadMusic(1, "music\\tune.wav"));
+    music.Play(0, 0, false); // loops
+    music.Play(1, 0, true);  // once
+    for (int i = 0; i < 30; ++i)
+        Render(engine, 4410); // 3 s
+    EXPECT_TRUE(music.IsPlaying(0));
+    EXPECT_FALSE(music.IsPlaying(1));
+}
+
+TEST_F(MusicTest, OggAndMp3StreamAtTheirOwnRate)
+{
+    // Half a second at 22050 Hz lasts 22050 output frames at 44100 Hz.
+    std::string wav = MakeWav(1, 22050, 16, Samples16(Sine(11025, 1, 22050, 440, 20000)));
+    std::string ogg = EncodeOgg(wav);
+    std::string mp3 = EncodeMp3(wav);
+    ASSERT_FALSE(ogg.empty());
+    ASSERT_FALSE(mp3.empty()) << "lame is needed to make the MP3 fixture";
+    mData.WriteFile("music/short.ogg", ogg);
+    mData.WriteFile("music/short.mp3", mp3);
+    BassMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    for (const char* file : {"music\\short.ogg", "music\\short.mp3"}) {
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(music.LoadMusic(7, file));
+        music.Play(7, 0, true);
+        EXPECT_GT(Peak(Render(engine, 8000)), 12000);
+        Render(engine, 8000);
+        EXPECT_TRUE(music.IsPlaying(7));
+        Render(engine, 8000); // 24000 frames in: an MP3 adds some padding
+        Render(engine, 8000);
+        EXPECT_FALSE(music.IsPlaying(7));
+        music.Unload(7);
+    }
+}
+
+TEST_F(MusicTest, FadesDriveTheVolumeEachUpdate)
+{
+    BassMusicInterface music(nullptr);
+    ASSERT_TRUE(music.LoadMusic(0, "music\\tune.wav"));
+    music.FadeIn(0, 0, 0.25, false);
+    EXPECT_TRUE(music.IsPlaying(0));
+    for (int i = 0; i < 5; ++i)
+        music.Update();
+    EXPECT_DOUBLE_EQ(music.FindSong(0)->mVolume, 1.0);
+    EXPECT_DOUBLE_EQ(music.FindSong(0)->mFadeStep, 0.0);
+
+    music.FadeOut(0, true, 0.25);
+    for (int i = 0; i < 4; ++i)
+        music.Update();
+    EXPECT_DOUBLE_EQ(music.FindSong(0)->mVolume, 0.0);
+    EXPECT_TRUE(music.IsPlaying(0));
+    music.Update();
+    EXPECT_FALSE(music.IsPlaying(0));
+
+    // Faded out without stop: plays on silently.
+    music.Play(0, 0, false);
+    music.FadeOut(0, false, 0.5);
+    for (int i = 0; i < 4; ++i)
+        music.Update();
+    EXPECT_TRUE(music.IsPlaying(0));
+
+    // At volume 0 a fade-out changes only the stop flag.
+    music.SetFadeSpeed(0, 0.0);
+    music.SetSongVolume(0, 0.0);
+    music.SetFadeSpeed(0, 0.125);
+    music.FadeOut(0, true, 0.25);
+    EXPECT_DOUBLE_EQ(music.FindSong(0)->mFadeStep, 0.125);
+    EXPECT_TRUE(music.FindSong(0)->mStopWhenSilent);
+
+    music.SetSongVolume(0, 0.8);
+    music.SetSongMaxVolume(0, 0.5);
+    EXPECT_DOUBLE_EQ(music.FindSong(0)->mVolume, 0.5);
+}
+
+TEST_F(MusicTest, ModulesPlayThroughTheTracker)
+{
+    BassMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    ASSERT_TRUE(music.LoadMusic(2, "music\\song.mod"));
+    music.Play(2, 0, false);
+    EXPECT_TRUE(music.IsPlaying(2));
+    int loud = Peak(Render(engine, 4096));
+    EXPECT_GT(loud, 500);
+    music.SetAmplification(2, 0.0);
+    EXPECT_EQ(Peak(Render(engine, 20000)), 0);
+    music.Unload(2);
+    EXPECT_EQ(music.FindSong(2), nullptr);
+    EXPECT_FALSE(music.IsPlaying(2));
+}
+
+TEST_F(MusicTest, LibraryUsesAreCounted)
+{
+    EXPECT_EQ(BASS_INSTANCE, nullptr);
+    {
+        BassMusicInterface a(nullptr);
+        BassMusicInterface b(nullptr);
+        EXPECT_EQ(BassLibrary::UseCount(), 2);
+        EXPECT_EQ(a.GetLibrary(), b.GetLibrary());
+    }
+    EXPECT_EQ(BassLibrary::UseCount(), 0);
+    EXPECT_EQ(BASS_INSTANCE, nullptr);
+}
+
+TEST(MusicWithoutDevice, InterfacesStaySilent)
+{
+    AudioDevice::SetBackend(AudioDevice::Backend::Unavailable);
+    BassMusicInterface bass(nullptr);
+    FModMusicInterface fmod(nullptr);
+    AudioDevice::SetBackend(AudioDevice::Backend::Sdl);
+    EXPECT_EQ(bass.GetLibrary(), nullptr);
+    EXPECT_EQ(fmod.GetLibrary(), nullptr);
+    EXPECT_FALSE(bass.LoadMusic(0, "music\\tune.ogg"));
+    EXPECT_FALSE(fmod.LoadSample(0, "music\\tune", true));
+    bass.Play(0, 0, false);
+    bass.SetVolume(0.5);
+    fmod.SetVolume(0.5);
+    bass.Update();
+    fmod.Update();
+    EXPECT_FALSE(bass.IsPlaying(0));
+    EXPECT_EQ(BassLibrary::UseCount(), 0);
+}
+
+TEST_F(MusicTest, FmodSamplesAreDecodedOnceIntoTheirCache)
+{
+    std::string ogg = EncodeOgg(MakeWav(1, 22050, 16, Samples16(Sine(22050, 1, 22050, 440, 20000))));
+    ASSERT_FALSE(ogg.empty());
+    mData.WriteFile("music/intro.ogg", ogg);
+    FModMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    ASSERT_TRUE(music.LoadSample(0, "music\\intro", false));
+    std::string cache = FModMusicInterface::SampleCachePath("music\\intro");
+    EXPECT_EQ(cache, Paths::CacheHome() + "/Tamberlo/music/cached_intro.wav");
+    EXPECT_TRUE(std::filesystem::exists(cache));
+
+    // The cache is used from now on, even without the source.
+    std::filesystem::remove("music/intro.ogg");
+    ASSERT_TRUE(music.LoadSample(1, "music\\intro", true));
+    EXPECT_FALSE(music.LoadSample(2, "music\\absent", true));
+
+    music.Play(0, 0, false);
+    EXPECT_TRUE(music.IsPlaying(0));
+    EXPECT_GT(Peak(Render(engine, 2048)), 10000);
+    Render(engine, 50000); // past its second
+    EXPECT_FALSE(music.IsPlaying(0));
+    music.Play(1, 0, false);
+    Render(engine, 50000);
+    EXPECT_TRUE(music.IsPlaying(1)); // loops
+    music.FadeOut(1, true, 0.5);
+    music.Update();
+    music.Update();
+    music.Update();
+    EXPECT_FALSE(music.IsPlaying(1));
+}
+
+TEST_F(MusicTest, FmodJoinedSoundsLoopTheirSecondPart)
+{
+    // Intro of 1000 frames at 1000, loop of 500 frames at 2000, both 44100 Hz mono 16-bit.
+    auto constant = [](int frames, int16_t value) { return Samples16(std::vector<int16_t>(frames, value)); };
+    FModMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    std::filesystem::create_directories(Paths::CacheHome() + "/Tamberlo/music");
+    // Caches stand in for decoded Ogg files.
+    std::ofstream(FModMusicInterface::SampleCachePath("music\\a"), std::ios::binary)
+        << MakeWav(1, 44100, 16, constant(1000, 1000));
+    std::ofstream(FModMusicInterface::SampleCachePath("music\\b"), std::ios::binary)
+        << MakeWav(1, 44100, 16, constant(500, 2000));
+    std::ofstream(FModMusicInterface::SampleCachePath("music\\c"), std::ios::binary)
+        << MakeWav(1, 22050, 16, constant(500, 2000));
+    EXPECT_FALSE(music.JoinSounds(0, "music\\a", "music\\c", true)); // rates differ
+    ASSERT_TRUE(music.JoinSounds(0, "music\\a", "music\\b", true));
+    music.Play(0, 0, false);
+    std::vector<int16_t> out = Render(engine, 3000);
+    EXPECT_EQ(out[2 * 10], 1000);
+    EXPECT_EQ(out[2 * 1200], 2000);
+    EXPECT_EQ(out[2 * 2900], 2000);
+    EXPECT_TRUE(music.IsPlaying(0));
+}
