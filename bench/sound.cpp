@@ -22,7 +22,8 @@
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 
 constexpr int kVoices = 32;
 constexpr int kSeconds = 10;
@@ -182,7 +183,8 @@ void BM_SdlMixAudioFormat(benchmark::State& state)
 }
 
 // Keeps the real-time factor of each run for the ratio printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public benchmark::ConsoleReporter
+{
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {

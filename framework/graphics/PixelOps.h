@@ -33,7 +33,16 @@ struct Channels {
 struct DirectPixels {
     const uint32_t* bits;
     uint32_t operator[](int i) const { return bits[i]; }
-    void CopyRun(uint32_t* dest, int index, int count) const { std::memcpy(dest, bits + index, count * 4u); }
+    void CopyRun(uint32_t* dest, int index, int count) const
+    {
+        // Short runs are most of a small sprite's; a call to memcpy costs more than they do.
+        if (count < 16) {
+            for (int i = 0; i < count; ++i)
+                dest[i] = bits[index + i];
+        } else {
+            std::memcpy(dest, bits + index, count * 4u);
+        }
+    }
 };
 
 // Source pixels of a palette image.

@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <mutex>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 std::atomic<AudioDevice::Backend> gBackend{AudioDevice::Backend::Sdl};
 std::mutex gSharedMutex;
@@ -25,9 +27,15 @@ void MixCallback(void* userdata, Uint8* stream, int len)
 
 } // namespace
 
-void AudioDevice::SetBackend(Backend backend) { gBackend.store(backend); }
+void AudioDevice::SetBackend(Backend backend)
+{
+    gBackend.store(backend);
+}
 
-AudioDevice::Backend AudioDevice::GetBackend() { return gBackend.load(); }
+AudioDevice::Backend AudioDevice::GetBackend()
+{
+    return gBackend.load();
+}
 
 std::shared_ptr<AudioDevice> AudioDevice::Acquire()
 {
@@ -88,6 +96,9 @@ void AudioDevice::SetOutputVolume(double volume)
     Mixer::SetOutputLevel(static_cast<uint16_t>(volume * 65535.0));
 }
 
-double AudioDevice::GetOutputVolume() { return Mixer::GetOutputLevel() / 65535.0; }
+double AudioDevice::GetOutputVolume()
+{
+    return Mixer::GetOutputLevel() / 65535.0;
+}
 
 } // namespace Olvarn

@@ -7,9 +7,11 @@
 
 #include "platform/Mixer.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class AudioDevice {
+class AudioDevice
+{
 public:
     // How devices are opened. Sdl is the program's; Manual gives a device whose mixer runs only
     // when Render is called (tests, benchmarks); Unavailable makes every open fail, as on a machine

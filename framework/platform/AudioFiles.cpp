@@ -9,9 +9,11 @@
 #include <cerrno>
 #include <cstdio>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 // Seconds between 1601-01-01 and 1970-01-01.
 constexpr uint64_t kFileTimeEpochOffset = 11644473600ULL;
 std::atomic<unsigned> gTempCounter{0};
@@ -33,7 +35,8 @@ bool WriteAll(int fd, const std::string& bytes)
 
 uint64_t AudioFileWriteTime(const std::string& path)
 {
-    struct stat st {};
+    struct stat st {
+    };
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return 0;
     uint64_t seconds = static_cast<uint64_t>(st.st_mtim.tv_sec) + kFileTimeEpochOffset;

@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // The last-write time of a file as a Windows FILETIME (100 ns units since 1601); 0 when the file
 // cannot be opened. The path is native.

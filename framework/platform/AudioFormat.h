@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // The output of the mixer: 44100 Hz, 16-bit signed, interleaved stereo.
 constexpr int kAudioOutputRate = 44100;

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "16-bit PCM is read in host order");
 
@@ -20,7 +21,8 @@ double AudioGainOfHundredthsDb(int hundredthsDb)
     return std::pow(10.0, hundredthsDb / 2000.0);
 }
 
-namespace {
+namespace
+{
 
 constexpr int kGainOne = 1 << 16;
 
@@ -43,8 +45,7 @@ void VoiceGains(const MixerVoice& voice, int32_t& left, int32_t& right)
     right = GainToFixed(r);
 }
 
-template <int Bits>
-inline int32_t SampleAt(const uint8_t* data, uint32_t index)
+template <int Bits> inline int32_t SampleAt(const uint8_t* data, uint32_t index)
 {
     if constexpr (Bits == 8) {
         return (static_cast<int32_t>(data[index]) - 128) * 256;
@@ -55,7 +56,10 @@ inline int32_t SampleAt(const uint8_t* data, uint32_t index)
     }
 }
 
-inline int32_t Lerp(int32_t a, int32_t b, int32_t frac15) { return a + (((b - a) * frac15) >> 15); }
+inline int32_t Lerp(int32_t a, int32_t b, int32_t frac15)
+{
+    return a + (((b - a) * frac15) >> 15);
+}
 
 // Frames whose successor lies inside the data: no bounds checks in this loop.
 template <int Ch, int Bits>
@@ -236,8 +240,14 @@ std::vector<int16_t> Mixer::Render(int frames)
     return out;
 }
 
-void Mixer::SetOutputLevel(uint16_t level) { sOutputLevel.store(level); }
+void Mixer::SetOutputLevel(uint16_t level)
+{
+    sOutputLevel.store(level);
+}
 
-uint16_t Mixer::GetOutputLevel() { return sOutputLevel.load(); }
+uint16_t Mixer::GetOutputLevel()
+{
+    return sOutputLevel.load();
+}
 
 } // namespace Olvarn

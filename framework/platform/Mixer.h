@@ -9,7 +9,8 @@
 
 #include "platform/AudioFormat.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // The samples of one sound. Duplicated buffers share one.
 struct PcmData {
@@ -39,14 +40,16 @@ struct MixerVoice {
 };
 
 // A producer of ready-made 44100 Hz stereo frames, such as a music stream.
-class AudioSource {
+class AudioSource
+{
 public:
     virtual ~AudioSource() = default;
     // Adds `frames` interleaved stereo frames to `accum`; called with the mixer's mutex held.
     virtual void MixInto(int32_t* accum, int frames) = 0;
 };
 
-class Mixer {
+class Mixer
+{
 public:
     Mixer() = default;
     Mixer(const Mixer&) = delete;

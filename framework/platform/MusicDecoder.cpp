@@ -14,12 +14,15 @@
 
 #include "platform/AudioFormat.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // Turns native frames (1 or 2 channels, any rate) into 44100 Hz stereo by linear interpolation.
-class ResamplingDecoder : public MusicDecoder {
+class ResamplingDecoder : public MusicDecoder
+{
 public:
     int Read(int16_t* out, int frames) override
     {
@@ -107,10 +110,17 @@ int FileSeek(void* file, ogg_int64_t offset, int whence)
 {
     return std::fseek(static_cast<FILE*>(file), static_cast<long>(offset), whence);
 }
-int FileClose(void* file) { return std::fclose(static_cast<FILE*>(file)); }
-long FileTell(void* file) { return std::ftell(static_cast<FILE*>(file)); }
+int FileClose(void* file)
+{
+    return std::fclose(static_cast<FILE*>(file));
+}
+long FileTell(void* file)
+{
+    return std::ftell(static_cast<FILE*>(file));
+}
 
-class OggMusic : public ResamplingDecoder {
+class OggMusic : public ResamplingDecoder
+{
 public:
     ~OggMusic() override
     {
@@ -159,7 +169,8 @@ private:
 
 // --- MP3 through mpg123 --------------------------------------------------------------------------
 
-class Mp3Music : public ResamplingDecoder {
+class Mp3Music : public ResamplingDecoder
+{
 public:
     ~Mp3Music() override
     {
@@ -219,7 +230,8 @@ private:
 
 // --- WAV through SDL ------------------------------------------------------------------------------
 
-class WavMusic : public ResamplingDecoder {
+class WavMusic : public ResamplingDecoder
+{
 public:
     bool Open(const std::string& path)
     {
@@ -265,7 +277,8 @@ private:
 
 // --- Tracker modules through libxmp --------------------------------------------------------------
 
-class ModuleMusic : public MusicDecoder {
+class ModuleMusic : public MusicDecoder
+{
 public:
     ~ModuleMusic() override
     {
@@ -318,8 +331,7 @@ private:
     bool mEnded = false;
 };
 
-template <typename T>
-std::unique_ptr<MusicDecoder> OpenAs(const std::string& path)
+template <typename T> std::unique_ptr<MusicDecoder> OpenAs(const std::string& path)
 {
     auto decoder = std::make_unique<T>();
     if (!decoder->Open(path))
@@ -329,9 +341,21 @@ std::unique_ptr<MusicDecoder> OpenAs(const std::string& path)
 
 } // namespace
 
-std::unique_ptr<MusicDecoder> OpenOggMusic(const std::string& path) { return OpenAs<OggMusic>(path); }
-std::unique_ptr<MusicDecoder> OpenMp3Music(const std::string& path) { return OpenAs<Mp3Music>(path); }
-std::unique_ptr<MusicDecoder> OpenWavMusic(const std::string& path) { return OpenAs<WavMusic>(path); }
-std::unique_ptr<MusicDecoder> OpenModuleMusic(const std::string& path) { return OpenAs<ModuleMusic>(path); }
+std::unique_ptr<MusicDecoder> OpenOggMusic(const std::string& path)
+{
+    return OpenAs<OggMusic>(path);
+}
+std::unique_ptr<MusicDecoder> OpenMp3Music(const std::string& path)
+{
+    return OpenAs<Mp3Music>(path);
+}
+std::unique_ptr<MusicDecoder> OpenWavMusic(const std::string& path)
+{
+    return OpenAs<WavMusic>(path);
+}
+std::unique_ptr<MusicDecoder> OpenModuleMusic(const std::string& path)
+{
+    return OpenAs<ModuleMusic>(path);
+}
 
 } // namespace Olvarn

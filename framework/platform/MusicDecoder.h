@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class MusicDecoder {
+class MusicDecoder
+{
 public:
     virtual ~MusicDecoder() = default;
     // Fills up to `frames` interleaved stereo frames; fewer (0 at the end) when the music ends.

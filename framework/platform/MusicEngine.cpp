@@ -11,9 +11,11 @@
 #include "platform/MusicDecoder.h"
 #include "platform/SoundBuffer.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 // About 0.37 s of music decoded ahead; the feeder wakes far more often than that.
 constexpr int kRingFrames = 16384;
 constexpr int kDecodeChunk = 2048;
@@ -236,7 +238,8 @@ void MusicEngine::MixInto(int32_t* accum, int frames)
 {
     for (auto& entry : mChannels) {
         Channel& channel = *entry.second;
-        if (channel.mState != State::Playing || !channel.mDecoder)
+        // Samples are mixer voices; their state belongs to the decode side.
+        if (!channel.mDecoder || channel.mState != State::Playing)
             continue;
         int64_t gain = static_cast<int64_t>(channel.mVolume) * mGroupVolume[static_cast<int>(channel.mGroup)];
         if (channel.mGroup == Group::Module)

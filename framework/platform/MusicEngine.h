@@ -15,9 +15,11 @@
 #include "platform/AudioDevice.h"
 #include "platform/Mixer.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class MusicEngine : public AudioSource {
+class MusicEngine : public AudioSource
+{
 public:
     using Handle = uint32_t; // 0 is never a channel
     enum class State { Stopped, Playing, Paused };

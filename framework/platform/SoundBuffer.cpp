@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 std::unique_ptr<SoundBuffer> SoundBuffer::Create(Mixer& mixer, const PcmFormat& format, size_t bytes)
 {
@@ -27,7 +28,10 @@ SoundBuffer::SoundBuffer(Mixer& mixer, std::shared_ptr<PcmData> data) : mMixer(m
     mMixer.AddVoice(mVoice.get());
 }
 
-SoundBuffer::~SoundBuffer() { mMixer.RemoveVoice(mVoice.get()); }
+SoundBuffer::~SoundBuffer()
+{
+    mMixer.RemoveVoice(mVoice.get());
+}
 
 std::unique_ptr<SoundBuffer> SoundBuffer::Duplicate() const
 {
@@ -50,11 +54,20 @@ std::unique_ptr<SoundBuffer> SoundBuffer::Duplicate() const
     return copy;
 }
 
-uint8_t* SoundBuffer::Lock() { return mVoice->mData->mBytes.data(); }
+uint8_t* SoundBuffer::Lock()
+{
+    return mVoice->mData->mBytes.data();
+}
 
-size_t SoundBuffer::Size() const { return mVoice->mData->mBytes.size(); }
+size_t SoundBuffer::Size() const
+{
+    return mVoice->mData->mBytes.size();
+}
 
-const PcmFormat& SoundBuffer::Format() const { return mVoice->mData->mFormat; }
+const PcmFormat& SoundBuffer::Format() const
+{
+    return mVoice->mData->mFormat;
+}
 
 bool SoundBuffer::Play(bool looping)
 {

@@ -8,9 +8,11 @@
 #include "platform/AudioFormat.h"
 #include "platform/Mixer.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class SoundBuffer {
+class SoundBuffer
+{
 public:
     // A silent buffer of `bytes` bytes (rounded down to whole frames) in the format; null when the
     // format cannot be played or the size is 0.

@@ -54,7 +54,7 @@ public:
     // Nesting deeper than this is taken as an unterminated list (it bounds the recursion).
     static constexpr int kMaxListDepth = 64;
     // Most elements one resolution may produce: definitions that repeat each other double in size.
-    static constexpr std::size_t kMaxResolvedElements = std::size_t(1) << 20;
+    static constexpr std::size_t kMaxResolvedElements = std::size_t(1) << 16;
 
 protected:
     std::string mError;

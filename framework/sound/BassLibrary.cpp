@@ -7,11 +7,13 @@
 #include "platform/AudioDevice.h"
 #include "platform/MusicEngine.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 BassLibrary* BASS_INSTANCE = nullptr;
 
-namespace {
+namespace
+{
 std::mutex gBassMutex;
 int gBassUses = 0;
 } // namespace

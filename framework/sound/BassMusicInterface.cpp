@@ -8,9 +8,11 @@
 #include "platform/Paths.h"
 #include "sound/BassLibrary.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 std::string LowerExtension(const std::string& fileName)
 {
     size_t dot = fileName.find_last_of('.');

@@ -8,12 +8,14 @@
 #include "sound/MusicInfo.h"
 #include "sound/MusicInterface.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class BassLibrary;
 class Window;
 
-class BassMusicInterface : public MusicInterface {
+class BassMusicInterface : public MusicInterface
+{
 public:
     // Without an audio device the interface stays silent (LoadMusic fails).
     explicit BassMusicInterface(Window* window);

@@ -7,7 +7,8 @@
 #include "platform/SoundBuffer.h"
 #include "sound/DSoundManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 double ClampVolume(double volume)
 {
@@ -16,7 +17,10 @@ double ClampVolume(double volume)
     return std::min(volume, 1.0);
 }
 
-int ClampPan(long long pan) { return static_cast<int>(std::clamp<long long>(pan, -10000, 10000)); }
+int ClampPan(long long pan)
+{
+    return static_cast<int>(std::clamp<long long>(pan, -10000, 10000));
+}
 
 DSoundInstance::DSoundInstance(DSoundManager* manager, SoundBuffer* sourceBuffer,
                                std::unique_ptr<SoundBuffer> ownBuffer)
@@ -46,7 +50,10 @@ void DSoundInstance::SetVolume(double volume)
     ApplyVolume();
 }
 
-double DSoundInstance::GetVolume() { return mVolume; }
+double DSoundInstance::GetVolume()
+{
+    return mVolume;
+}
 
 void DSoundInstance::ApplyVolume()
 {
@@ -98,7 +105,10 @@ void DSoundInstance::Stop()
     mAutoRelease = false;
 }
 
-bool DSoundInstance::IsPlaying() { return mPlayed && mOwnBuffer && mOwnBuffer->IsPlaying(); }
+bool DSoundInstance::IsPlaying()
+{
+    return mPlayed && mOwnBuffer && mOwnBuffer->IsPlaying();
+}
 
 bool DSoundInstance::IsDone()
 {

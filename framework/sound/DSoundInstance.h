@@ -7,12 +7,14 @@
 
 #include "sound/SoundInstance.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class DSoundManager;
 class SoundBuffer;
 
-class DSoundInstance : public SoundInstance {
+class DSoundInstance : public SoundInstance
+{
 public:
     // `ownBuffer` is a duplicate of `sourceBuffer`; both are null without a device.
     DSoundInstance(DSoundManager* manager, SoundBuffer* sourceBuffer, std::unique_ptr<SoundBuffer> ownBuffer);

@@ -14,13 +14,18 @@
 #include "sound/FmodLibrary.h"
 #include "sound/SoundFileReader.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr uint32_t kSweepIntervalMs = 1000;
 
-bool IsValidId(int id) { return id >= 0 && id < DSoundManager::kMaxSounds; }
+bool IsValidId(int id)
+{
+    return id >= 0 && id < DSoundManager::kMaxSounds;
+}
 
 // Names that may have a cache file: relative, and never climbing out of the cache folder.
 bool IsCacheable(const std::string& name)
@@ -36,7 +41,10 @@ std::string CachePath(const std::string& name)
     return Paths::CacheHome() + "/Tamberlo/" + Paths::ToNative("cached\\" + name + ".wav");
 }
 
-uint64_t DependencyWriteTime(const std::string& name) { return AudioFileWriteTime(Paths::Resolve(name)); }
+uint64_t DependencyWriteTime(const std::string& name)
+{
+    return AudioFileWriteTime(Paths::Resolve(name));
+}
 
 bool ReadWavFile(const std::string& nativePath, DecodedSound& sound)
 {
@@ -81,7 +89,10 @@ DSoundManager::~DSoundManager()
         FmodLibrary::GiveBackUse();
 }
 
-bool DSoundManager::IsReady() { return mDevice != nullptr; }
+bool DSoundManager::IsReady()
+{
+    return mDevice != nullptr;
+}
 
 int DSoundManager::LoadSoundAnyId(const std::string& fileName)
 {
@@ -267,18 +278,30 @@ void DSoundManager::StopAll()
     }
 }
 
-double DSoundManager::GetMixerVolume() { return AudioDevice::GetOutputVolume(); }
+double DSoundManager::GetMixerVolume()
+{
+    return AudioDevice::GetOutputVolume();
+}
 
-void DSoundManager::SetMixerVolume(double volume) { AudioDevice::SetOutputVolume(volume); }
+void DSoundManager::SetMixerVolume(double volume)
+{
+    AudioDevice::SetOutputVolume(volume);
+}
 
 void DSoundManager::SetWindow(Window* window, bool windowed)
 {
     // SDL audio is not tied to a window: sound keeps playing whichever window has the focus.
 }
 
-SoundBuffer* DSoundManager::GetSoundBuffer(int id) const { return IsValidId(id) ? mSounds[id].get() : nullptr; }
+SoundBuffer* DSoundManager::GetSoundBuffer(int id) const
+{
+    return IsValidId(id) ? mSounds[id].get() : nullptr;
+}
 
-int DSoundManager::GetDataSize(int id) const { return IsValidId(id) ? mDataSizes[id] : 0; }
+int DSoundManager::GetDataSize(int id) const
+{
+    return IsValidId(id) ? mDataSizes[id] : 0;
+}
 
 int DSoundManager::VolumeToDecibels(double volume)
 {

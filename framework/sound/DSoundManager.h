@@ -9,7 +9,8 @@
 
 #include "sound/SoundManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class AudioDevice;
 class DSoundInstance;
@@ -17,7 +18,8 @@ class FmodLibrary;
 class SoundBuffer;
 struct DecodedSound;
 
-class DSoundManager : public SoundManager {
+class DSoundManager : public SoundManager
+{
 public:
     static constexpr int kMaxSounds = 256;
     static constexpr int kMaxChannels = 32;

@@ -10,9 +10,11 @@
 #include "sound/FmodLibrary.h"
 #include "sound/SoundFileReader.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 bool IsCacheableName(const std::string& name)
 {
@@ -21,7 +23,10 @@ bool IsCacheableName(const std::string& name)
     return ("/" + Paths::ToNative(name) + "/").find("/../") == std::string::npos;
 }
 
-bool ReadBytes(const std::string& path, std::string& bytes) { return ReadWholeFile(path, bytes); }
+bool ReadBytes(const std::string& path, std::string& bytes)
+{
+    return ReadWholeFile(path, bytes);
+}
 
 } // namespace
 

@@ -8,12 +8,14 @@
 #include "sound/MusicInfo.h"
 #include "sound/MusicInterface.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class FmodLibrary;
 class Window;
 
-class FModMusicInterface : public MusicInterface {
+class FModMusicInterface : public MusicInterface
+{
 public:
     // Without an audio device the interface stays silent (loads fail).
     explicit FModMusicInterface(Window* window);

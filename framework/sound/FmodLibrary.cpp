@@ -7,11 +7,13 @@
 #include "platform/AudioDevice.h"
 #include "platform/MusicEngine.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 FmodLibrary* FMOD_INSTANCE = nullptr;
 
-namespace {
+namespace
+{
 std::mutex gFmodMutex;
 int gFmodUses = 0;
 } // namespace

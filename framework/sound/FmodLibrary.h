@@ -4,11 +4,13 @@
 
 #include <memory>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class MusicEngine;
 
-class FmodLibrary {
+class FmodLibrary
+{
 public:
     // Takes a use, creating the holder on the first one. Null (and logged) when no audio device
     // can be had: the caller then stays silent and must not give a use back.

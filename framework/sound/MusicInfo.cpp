@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 bool StepFade(MusicInfo& info)
 {

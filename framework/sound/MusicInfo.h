@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 struct MusicInfo {
     // BASS: the module (first) or the stream (second); FMOD: the sample (first) or the module

@@ -4,9 +4,11 @@
 
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class MusicInterface {
+class MusicInterface
+{
 public:
     virtual ~MusicInterface() = default;
 

@@ -11,14 +11,19 @@
 #include <iterator>
 #include <mutex>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // No sound effect comes near this; a header claiming more is broken or hostile.
 constexpr uint64_t kMaxSoundBytes = 256ULL << 20;
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t Le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 uint32_t Le32(const uint8_t* p)
 {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
@@ -29,7 +34,10 @@ uint32_t Be32(const uint8_t* p)
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
            static_cast<uint32_t>(p[3]);
 }
-bool IsTag(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+bool IsTag(const uint8_t* p, const char* tag)
+{
+    return std::memcmp(p, tag, 4) == 0;
+}
 
 bool IsSaneFormat(const PcmFormat& format)
 {
@@ -98,8 +106,9 @@ size_t MemoryRead(void* ptr, size_t size, size_t count, void* source)
 int MemorySeek(void* source, ogg_int64_t offset, int whence)
 {
     auto* file = static_cast<MemoryFile*>(source);
-    ogg_int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<ogg_int64_t>(file->mAt)
-                                                                   : static_cast<ogg_int64_t>(file->mSize);
+    ogg_int64_t base = whence == SEEK_SET   ? 0
+                       : whence == SEEK_CUR ? static_cast<ogg_int64_t>(file->mAt)
+                                            : static_cast<ogg_int64_t>(file->mSize);
     if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END)
         return -1;
     if (offset < -base || offset > static_cast<ogg_int64_t>(file->mSize) - base)
@@ -108,8 +117,14 @@ int MemorySeek(void* source, ogg_int64_t offset, int whence)
     return 0;
 }
 
-int MemoryClose(void*) { return 0; }
-long MemoryTell(void* source) { return static_cast<long>(static_cast<MemoryFile*>(source)->mAt); }
+int MemoryClose(void*)
+{
+    return 0;
+}
+long MemoryTell(void* source)
+{
+    return static_cast<long>(static_cast<MemoryFile*>(source)->mAt);
+}
 
 bool DecodeOgg(OggVorbis_File& file, DecodedSound& out)
 {

@@ -9,7 +9,8 @@
 
 #include "platform/AudioFormat.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 struct DecodedSound {
     PcmFormat mFormat;

@@ -1,9 +1,11 @@
 // One playing copy of a sound effect, with its own volume, pan and pitch.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class SoundInstance {
+class SoundInstance
+{
 public:
     virtual ~SoundInstance() = default;
 

@@ -3,12 +3,14 @@
 
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class SoundInstance;
 class Window;
 
-class SoundManager {
+class SoundManager
+{
 public:
     virtual ~SoundManager() = default;
 

@@ -11,7 +11,8 @@
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 struct BackendGuard {
     ~BackendGuard() { AudioDevice::SetBackend(AudioDevice::Backend::Sdl); }
 };

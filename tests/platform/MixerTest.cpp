@@ -10,7 +10,8 @@
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 
 // A buffer holding `frames` frames of one constant value per channel.
 std::unique_ptr<SoundBuffer> Constant(Mixer& mixer, PcmFormat format, int frames, int left, int right = 0)
@@ -70,13 +71,13 @@ TEST(Mixer, VolumeAndPanFollowDecibels)
         {0, 0, 1.0, 1.0},
         {-600, 0, std::pow(10.0, -0.3), std::pow(10.0, -0.3)},
         {-2000, 0, 0.1, 0.1},
-        {-10000, 0, 0.0, 0.0},     // exact silence
-        {-20000, 0, 0.0, 0.0},     // clamped to silence
-        {0, 10000, 0.0, 1.0},      // right only
-        {0, -10000, 1.0, 0.0},     // left only
+        {-10000, 0, 0.0, 0.0}, // exact silence
+        {-20000, 0, 0.0, 0.0}, // clamped to silence
+        {0, 10000, 0.0, 1.0},  // right only
+        {0, -10000, 1.0, 0.0}, // left only
         {0, 600, std::pow(10.0, -0.3), 1.0},
         {-600, -2000, std::pow(10.0, -0.3), std::pow(10.0, -1.3)},
-        {0, 50000, 0.0, 1.0},      // clamped pan
+        {0, 50000, 0.0, 1.0}, // clamped pan
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "volume " << c.volume << " pan " << c.pan);
@@ -98,10 +99,8 @@ TEST(Mixer, ReadsEveryPcmLayout)
         int left, right;
         int outLeft, outRight;
     } cases[] = {
-        {{1, 16, 44100}, -12345, 0, -12345, -12345},
-        {{2, 16, 44100}, 1000, -2000, 1000, -2000},
-        {{1, 8, 44100}, 0xFF, 0, 127 * 256, 127 * 256},
-        {{1, 8, 44100}, 0x80, 0, 0, 0},
+        {{1, 16, 44100}, -12345, 0, -12345, -12345},       {{2, 16, 44100}, 1000, -2000, 1000, -2000},
+        {{1, 8, 44100}, 0xFF, 0, 127 * 256, 127 * 256},    {{1, 8, 44100}, 0x80, 0, 0, 0},
         {{2, 8, 44100}, 0x00, 0xC0, -128 * 256, 64 * 256},
     };
     for (const Case& c : cases) {

@@ -252,7 +252,8 @@ TEST(DescParser, DefinitionsThatDoubleAreBounded)
     RecordingParser parser;
     EXPECT_FALSE(Load(parser, text, "doubling"));
     EXPECT_EQ(parser.GetErrorText(), "Definition Too Large");
-    EXPECT_NE(parser.GetDefinedElement("d15"), nullptr);
+    EXPECT_NE(parser.GetDefinedElement("d10"), nullptr);
+    EXPECT_EQ(parser.GetDefinedElement("d30"), nullptr);
 }
 
 } // namespace

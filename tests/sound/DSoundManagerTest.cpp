@@ -21,10 +21,12 @@
 using namespace Olvarn;
 using namespace soundtest;
 
-namespace {
+namespace
+{
 
 // Runs each test inside a scratch data folder with a few sounds, on a manual device.
-class SoundManagerTest : public testing::Test {
+class SoundManagerTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -138,8 +140,8 @@ TEST(SoundVolume, DecibelsOfLinearVolumes)
         double volume;
         int decibels;
     } cases[] = {
-        {1.0, 0}, {0.5, -605}, {0.0431, -2000}, {0.0430, -10000}, {0.04, -10000}, {0.0, -10000},
-        {2.0, 0}, {100.0, 0}, {-0.5, -10000}, {NAN, -10000}, // outside 0..1 is clamped first
+        {1.0, 0},      {0.5, -605}, {0.0431, -2000}, {0.0430, -10000}, {0.04, -10000},
+        {0.0, -10000}, {2.0, 0},    {100.0, 0},      {-0.5, -10000},   {NAN, -10000}, // outside 0..1 is clamped first
     };
     for (const Case& c : cases)
         EXPECT_EQ(DSoundManager::VolumeToDecibels(c.volume), c.decibels) << c.volume;

@@ -2,8 +2,10 @@
 // interface, and the FMOD back end's samples and joins.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/AudioDevice.h"
 #include "platform/MusicEngine.h"
@@ -19,9 +21,11 @@
 using namespace Olvarn;
 using namespace soundtest;
 
-namespace {
+namespace
+{
 
-class MusicTest : public testing::Test {
+class MusicTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -96,7 +100,9 @@ TEST_F(MusicTest, ExtensionsChooseStreamOrModule)
         int id;
         const char* file;
         bool stream;
-    } cases[] = {{0, "music\\tune.wav", true}, {1, "music\\TUNE2.WAV", true}, {2, "music\\song.mod", false},
+    } cases[] = {{0, "music\\tune.wav", true},
+                 {1, "music\\TUNE2.WAV", true},
+                 {2, "music\\song.mod", false},
                  {3, "music\\songnoext", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -330,4 +336,23 @@ TEST_F(MusicTest, FmodJoinedSoundsLoopTheirSecondPart)
     EXPECT_EQ(out[2 * 1200], 2000);
     EXPECT_EQ(out[2 * 2900], 2000);
     EXPECT_TRUE(music.IsPlaying(0));
+}
+
+TEST(MusicOnDevice, TheFeederKeepsAStreamGoingWhileTheCallbackPlaysIt)
+{
+    testsupport::TempDir data;
+    // 0.3 s, played once, then 0.3 s looping: the loop outlives the single pass.
+    data.WriteFile("tune.wav", MakeWav(1, 22050, 16, Samples16(Sine(6615, 1, 22050, 440))));
+    AudioDevice::SetBackend(AudioDevice::Backend::Sdl);
+    BassMusicInterface music(nullptr);
+    ASSERT_NE(music.GetLibrary(), nullptr);
+    ASSERT_TRUE(music.LoadMusic(0, data.File("tune.wav")));
+    ASSERT_TRUE(music.LoadMusic(1, data.File("tune.wav")));
+    music.Play(0, 0, true);
+    music.Play(1, 0, false);
+    for (int i = 0; i < 300 && music.IsPlaying(0); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(music.IsPlaying(0));
+    EXPECT_TRUE(music.IsPlaying(1));
+    music.StopAll();
 }

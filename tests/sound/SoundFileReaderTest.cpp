@@ -10,7 +10,8 @@
 using namespace Olvarn;
 using namespace soundtest;
 
-namespace {
+namespace
+{
 
 bool ReadWav(const std::string& bytes, DecodedSound& out, const DependencyTime& time = nullptr)
 {
@@ -71,8 +72,8 @@ TEST(WavReader, ReadsFormatsAndRejectsBrokenFiles)
         {"stereo 16-bit", Riff(Fmt(1, 2, 44100, 16) + Chunk("data", pcm)), true, 2, 44100, 16},
         {"mono 8-bit", Riff(Fmt(1, 1, 11025, 8) + Chunk("data", pcm)), true, 1, 11025, 8},
         {"no fmt: 22050 Hz 16-bit mono", Riff(Chunk("data", pcm)), true, 1, 22050, 16},
-        {"unknown chunks are passed over", Riff(Chunk("LIST", "abc") + Fmt(1, 1, 8000, 16) + Chunk("data", pcm)),
-         true, 1, 8000, 16},
+        {"unknown chunks are passed over", Riff(Chunk("LIST", "abc") + Fmt(1, 1, 8000, 16) + Chunk("data", pcm)), true,
+         1, 8000, 16},
         {"longer fmt chunk", Riff(Fmt(1, 1, 8000, 16, 18) + Chunk("data", pcm)), true, 1, 8000, 16},
         {"float format tag 3", Riff(Fmt(3, 1, 44100, 16) + Chunk("data", pcm)), false, 0, 0, 0},
         {"fmt shorter than 16", Riff(Fmt(1, 1, 44100, 16, 14) + Chunk("data", pcm)), false, 0, 0, 0},
@@ -160,8 +161,8 @@ TEST(AuReader, MuLawDecodesEverySegmentUpToTheLoudestCode)
         uint8_t code;
         int16_t sample;
     } cases[] = {
-        {0xFF, 0}, {0x7F, 0}, {0xF0, 4 * 30}, {0xEF, 4 * 32}, {0xA0, 4 * 1952}, {0x81, 4 * 7648},
-        {0x80, 31616}, // the loudest positive code continues the top segment
+        {0xFF, 0},        {0x7F, 0},        {0xF0, 4 * 30}, {0xEF, 4 * 32},
+        {0xA0, 4 * 1952}, {0x81, 4 * 7648}, {0x80, 31616}, // the loudest positive code continues the top segment
         {0x00, -31616},
     };
     for (const Case& c : cases) {

@@ -8,7 +8,8 @@
 
 #include "support/TempDir.h"
 
-namespace soundtest {
+namespace soundtest
+{
 
 void Put16(std::string& out, uint32_t v)
 {
@@ -90,7 +91,8 @@ std::string EncodeMp3(const std::string& wavBytes)
 {
     testsupport::TempDir dir;
     dir.WriteFile("in.wav", wavBytes);
-    std::string command = "lame --quiet -b 128 --resample 44.1 '" + dir.File("in.wav") + "' '" + dir.File("out.mp3") + "'";
+    std::string command =
+        "lame --quiet -b 128 --resample 44.1 '" + dir.File("in.wav") + "' '" + dir.File("out.mp3") + "'";
     if (std::system(command.c_str()) != 0)
         return std::string();
     return dir.ReadFile("out.mp3");
@@ -104,17 +106,17 @@ std::string MakeModule()
         if (i == 0) {
             header.push_back(0); // length 32 words, big-endian
             header.push_back(32);
-            header.push_back(0);  // finetune
-            header.push_back(64); // volume
+            header.push_back(0);                    // finetune
+            header.push_back(64);                   // volume
             header += std::string("\0\0\0\x20", 4); // loop start 0, loop length 32 words
         } else {
             header += std::string("\0\0\0\0\0\0\0\x01", 8);
         }
         out += header;
     }
-    out.push_back(1);    // song length
-    out.push_back(127);  // restart
-    out.append(128, 0);  // order table: pattern 0
+    out.push_back(1);   // song length
+    out.push_back(127); // restart
+    out.append(128, 0); // order table: pattern 0
     out += "M.K.";
     std::string pattern(1024, '\0');
     // Row 0, channel 0: sample 1 at period 428.

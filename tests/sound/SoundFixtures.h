@@ -9,7 +9,8 @@
 
 #include "platform/AudioDevice.h"
 
-namespace soundtest {
+namespace soundtest
+{
 
 // Little- and big-endian writers.
 void Put16(std::string& out, uint32_t v);
