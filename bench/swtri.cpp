@@ -13,7 +13,8 @@
 #include "swtri/RasterTypes.h"
 #include "swtri/RasterizePolygon.h"
 
-namespace {
+namespace
+{
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -35,8 +36,8 @@ struct Scene {
 Shape Sprite(float cx, float cy, float size, float scale, float degrees)
 {
     float c = std::cos(degrees * kPi / 180) * scale, s = std::sin(degrees * kPi / 180) * scale;
-    const float corners[4][2] = {{-size / 2, -size / 2}, {size / 2, -size / 2}, {-size / 2, size / 2},
-                                 {size / 2, size / 2}};
+    const float corners[4][2] = {
+        {-size / 2, -size / 2}, {size / 2, -size / 2}, {-size / 2, size / 2}, {size / 2, size / 2}};
     Shape shape;
     for (int k = 0; k < 4; ++k) {
         float x = corners[k][0] * c - corners[k][1] * s + cx - 0.5f;
@@ -53,12 +54,10 @@ Shape Fan(float cx, float cy, float radius, int triangles)
     for (int i = 0; i < triangles; ++i) {
         float a0 = 2 * kPi * i / triangles, a1 = 2 * kPi * (i + 1) / triangles;
         shape.vertices.push_back({cx, cy, 0.5f, 0.5f, 0xFFFFFFFF});
-        shape.vertices.push_back(
-            {cx + radius * std::cos(a0), cy + radius * std::sin(a0), 0.5f + 0.5f * std::cos(a0),
-             0.5f + 0.5f * std::sin(a0), 0xFFFFFFFF});
-        shape.vertices.push_back(
-            {cx + radius * std::cos(a1), cy + radius * std::sin(a1), 0.5f + 0.5f * std::cos(a1),
-             0.5f + 0.5f * std::sin(a1), 0xFFFFFFFF});
+        shape.vertices.push_back({cx + radius * std::cos(a0), cy + radius * std::sin(a0), 0.5f + 0.5f * std::cos(a0),
+                                  0.5f + 0.5f * std::sin(a0), 0xFFFFFFFF});
+        shape.vertices.push_back({cx + radius * std::cos(a1), cy + radius * std::sin(a1), 0.5f + 0.5f * std::cos(a1),
+                                  0.5f + 0.5f * std::sin(a1), 0xFFFFFFFF});
     }
     return shape;
 }
@@ -80,8 +79,7 @@ double CoveredPixels(const std::vector<Shape>& shapes)
         else
             for (int i = 0; i + 3 <= count; i += 3)
                 Olvarn::RasterizePolygon(&shape.vertices[size_t(i)], 3, &white, Olvarn::Color::White, 0,
-                                         Olvarn::Rect(0, 0, kWidth, kHeight), canvas.data(), kWidth * 4, 0x888,
-                                         false);
+                                         Olvarn::Rect(0, 0, kWidth, kHeight), canvas.data(), kWidth * 4, 0x888, false);
         for (uint32_t p : canvas)
             total += p != 0;
     }
@@ -118,8 +116,8 @@ std::vector<uint32_t> TexturePixels(int size)
     std::vector<uint32_t> pixels(size_t(size) * size);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
-            pixels[size_t(y) * size + x] = 0xFF000000u | uint32_t(x * 255 / size) << 16 |
-                                           uint32_t(y * 255 / size) << 8 | uint32_t((x ^ y) & 0xFF);
+            pixels[size_t(y) * size + x] =
+                0xFF000000u | uint32_t(x * 255 / size) << 16 | uint32_t(y * 255 / size) << 8 | uint32_t((x ^ y) & 0xFF);
     return pixels;
 }
 
@@ -142,8 +140,8 @@ void OursBenchmark(benchmark::State& state, int sceneIndex, uint32_t format, boo
                                          kWidth * 4, format, bilinear);
             } else {
                 for (int i = 0; i + 3 <= count; i += 3)
-                    Olvarn::RasterizePolygon(&shape.vertices[size_t(i)], 3, &texture, colour, 0, clip,
-                                             screen.data(), kWidth * 4, format, bilinear);
+                    Olvarn::RasterizePolygon(&shape.vertices[size_t(i)], 3, &texture, colour, 0, clip, screen.data(),
+                                             kWidth * 4, format, bilinear);
             }
         }
         benchmark::ClobberMemory();
@@ -227,15 +225,16 @@ void RegisterAll()
             std::string ours = Name("ours", scene, format == 0x888 ? "bilinear_0x888" : "bilinear_0x8888");
             benchmark::RegisterBenchmark(ours.c_str(), OursBenchmark, scene, format, false, true)
                 ->Unit(benchmark::kMicrosecond);
-            Rows().push_back({Scenes()[size_t(scene)].name + std::string(" bilinear ") +
-                                  (format == 0x888 ? "0x888" : "0x8888"),
-                              ours, ""});
+            Rows().push_back(
+                {Scenes()[size_t(scene)].name + std::string(" bilinear ") + (format == 0x888 ? "0x888" : "0x8888"),
+                 ours, ""});
         }
     }
 }
 
 // Keeps each run's time per iteration, to print the table at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public benchmark::ConsoleReporter
+{
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
@@ -256,8 +255,8 @@ public:
             double oursRate = pixels / ours->second / 1e6;
             auto sdl = row.sdl.empty() ? mSeconds.end() : mSeconds.find(row.sdl);
             if (sdl != mSeconds.end() && sdl->second > 0)
-                std::printf("%-38s %14.1f %14.1f %7.2fx\n", row.label.c_str(), oursRate,
-                            pixels / sdl->second / 1e6, sdl->second / ours->second);
+                std::printf("%-38s %14.1f %14.1f %7.2fx\n", row.label.c_str(), oursRate, pixels / sdl->second / 1e6,
+                            sdl->second / ours->second);
             else
                 std::printf("%-38s %14.1f %14s %8s\n", row.label.c_str(), oursRate, "-", "-");
         }

@@ -34,7 +34,6 @@ function(olvarn_test name)
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} olvarn_testsupport GTest::gtest GTest::gmock)
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;TAMBERLO_SOURCE_DIR=${CMAKE_SOURCE_DIR};TAMBERLO_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  # The shared test main sets the headless drivers and scratch folders itself.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${FUZZ_SECONDS:-10}
+seconds=${FUZZ_SECONDS:-6}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBERLO_FUZZ=ON >/dev/null
 targets=$(ls tests/fuzz/*_fuzz.cpp 2>/dev/null | sed 's#.*/\(.*\)_fuzz.cpp#fuzz_\1#' || true)
 [ -n "$targets" ] || exit 0

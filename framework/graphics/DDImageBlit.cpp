@@ -1,6 +1,7 @@
 // Image blits on the locked surface of a display image: the volatile direct path, the plain copy,
 // the run-length general path, the additive path, and their mirrored twins.
 #include <algorithm>
+#include <cstring>
 
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
@@ -54,9 +55,58 @@ void WalkRuns(const BlitJob& job, Body body)
     }
 }
 
+// Destination part of a blend: each channel kept by keep / 256.
+template <typename Pixel>
+inline uint32_t KeepDest(Pixel d, uint32_t keep, const uint32_t* mask)
+{
+    return ((((d & mask[0]) * keep) >> 8) & mask[0]) + ((((d & mask[1]) * keep) >> 8) & mask[1]) +
+           ((((d & mask[2]) * keep) >> 8) & mask[2]);
+}
+
+// The white run-length path without palette look-ups: opaque runs are copied, partial ones blended.
+template <typename Pixel>
+void GeneralBlitWhite(const BlitJob& job)
+{
+    const uint32_t mask[3] = {job.mask[0], job.mask[1], job.mask[2]};
+    const int step = job.mirrored ? -1 : 1;
+    for (int row = 0; row < job.src.mHeight; ++row) {
+        const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
+        const uint32_t* s = job.native + rowStart;
+        const unsigned char* runs = job.runs + rowStart;
+        Pixel* d = DestRow<Pixel>(job, row);
+        int col = 0;
+        while (col < job.src.mWidth) {
+            const int run = std::min<int>(std::max<int>(runs[col], 1), job.src.mWidth - col);
+            const uint32_t first = s[col] >> 24;
+            if (first == 255) {
+                if (step > 0) {
+                    Pixel* out = d + col;
+                    for (int k = 0; k < run; ++k)
+                        out[k] = Pixel(s[col + k]);
+                } else {
+                    Pixel* out = d - col;
+                    for (int k = 0; k < run; ++k)
+                        out[-k] = Pixel(s[col + k]);
+                }
+            } else if (first != 0) {
+                Pixel* out = d + ptrdiff_t(col) * step;
+                for (int k = 0; k < run; ++k, out += step) {
+                    const uint32_t v = s[col + k];
+                    *out = Pixel(v + KeepDest(*out, 256 - (v >> 24), mask));
+                }
+            }
+            col += run;
+        }
+    }
+}
+
 template <typename Pixel>
 void GeneralBlit(const BlitJob& job)
 {
+    if (job.white && !job.indices) {
+        GeneralBlitWhite<Pixel>(job);
+        return;
+    }
     WalkRuns<Pixel>(job, [&](Pixel* d, int step, size_t si, int run) {
         const uint32_t first = job.S(si) >> 24;
         if (first == 0)
@@ -65,13 +115,7 @@ void GeneralBlit(const BlitJob& job)
             const uint32_t s = job.S(si + k), a = s >> 24;
             uint32_t out;
             if (job.white) {
-                if (first == 255) {
-                    out = s;
-                } else {
-                    out = s;
-                    for (int c = 0; c < 3; ++c)
-                        out += (((*d & job.mask[c]) * (256 - a)) >> 8) & job.mask[c];
-                }
+                out = first == 255 ? s : s + KeepDest(*d, 256 - a, job.mask);
             } else if (first == 255 && job.alpha == 255) {
                 out = 0;
                 for (int c = 0; c < 3; ++c)
@@ -113,7 +157,18 @@ void PlainCopy(const BlitJob& job, bool skipTransparent)
     for (int row = 0; row < job.src.mHeight; ++row) {
         const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
         Pixel* d = DestRow<Pixel>(job, row);
-        for (int col = 0; col < job.src.mWidth; ++col) {
+        const int width = job.src.mWidth;
+        if (!job.indices && !skipTransparent) {
+            const uint32_t* s = job.native + rowStart;
+            if (sizeof(Pixel) == 4) {
+                std::memcpy(d, s, size_t(width) * 4);
+            } else {
+                for (int col = 0; col < width; ++col)
+                    d[col] = Pixel(s[col]);
+            }
+            continue;
+        }
+        for (int col = 0; col < width; ++col) {
             const uint32_t s = job.S(rowStart + col);
             if (!skipTransparent || (s >> 24) != 0)
                 d[col] = Pixel(s);

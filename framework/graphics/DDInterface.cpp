@@ -37,13 +37,21 @@ DDInterface::DDInterface(OlvarnAppBase* app, std::unique_ptr<Display> display)
 {
     if (!mDisplay)
         mDisplay = std::make_unique<DisplaySdl>();
+    // The application's image set is guarded by this device's lock: the cursor and loading threads
+    // touch images and surfaces under it.
+    if (mApp)
+        mApp->SetImageSetLock(&mCritSect);
 }
 
 DDInterface::~DDInterface()
 {
-    CriticalSectionLock lock(mCritSect);
-    Cleanup();
-    mDDImageSet.clear();
+    {
+        CriticalSectionLock lock(mCritSect);
+        Cleanup();
+        mDDImageSet.clear();
+    }
+    if (mApp)
+        mApp->SetImageSetLock(nullptr);
 }
 
 std::string DDInterface::GetResultName(int result)

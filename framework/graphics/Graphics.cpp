@@ -26,6 +26,12 @@ int TruncSaturated(double v)
     return static_cast<int>(v);
 }
 
+bool WithinImage(const Rect& r, const Image* image)
+{
+    return r.mX >= 0 && r.mY >= 0 && static_cast<long long>(r.mX) + r.mWidth <= image->GetWidth() &&
+           static_cast<long long>(r.mY) + r.mHeight <= image->GetHeight();
+}
+
 int Clamped(long long v) { return static_cast<int>(std::clamp<long long>(v, -(1LL << 30), 1LL << 30)); }
 
 } // namespace
@@ -114,8 +120,7 @@ void Graphics::DrawImageRegion(Image* image, int x, int y, const Rect& region)
     if (!image)
         return;
     // A region that leaves the source would make the destination read outside its pixels.
-    if (region.mX < 0 || region.mY < 0 || region.mX + region.mWidth > image->GetWidth() ||
-        region.mY + region.mHeight > image->GetHeight())
+    if (!WithinImage(region, image))
         return;
     int tx = TruncX(x), ty = TruncY(y);
     Rect r = Rect(tx, ty, region.mWidth, region.mHeight).Intersection(mClipRect);
@@ -258,8 +263,8 @@ void Graphics::DrawNineGrid(const Rect& dest, Image* image)
 
 void Graphics::DrawNineGridRegion(const Rect& s, const Rect& d, Image* image)
 {
-    // An empty region has no middle strip to tile.
-    if (!image || s.mWidth <= 0 || s.mHeight <= 0)
+    // An empty region has no middle strip to tile; one beyond the image has nothing to draw.
+    if (!image || s.mWidth <= 0 || s.mHeight <= 0 || !WithinImage(s, image))
         return;
     int cw = s.mWidth / 3, ch = s.mHeight / 3;
     int mw = s.mWidth - 2 * cw, mh = s.mHeight - 2 * ch;

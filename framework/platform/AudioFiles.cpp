@@ -52,8 +52,17 @@ bool AudioWriteFileAtomically(const std::string& path, const std::string& bytes)
         return false;
     bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0)
+    if (ok && std::rename(temp.c_str(), path.c_str()) == 0) {
+        // The rename itself survives a crash only once the folder is flushed too.
+        size_t cut = path.find_last_of('/');
+        std::string folder = cut == std::string::npos ? "." : (cut == 0 ? "/" : path.substr(0, cut));
+        int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
         return true;
+    }
     ::unlink(temp.c_str());
     return false;
 }

@@ -140,8 +140,8 @@ bool WrapOrStop(MixerVoice& voice, uint32_t loopStart, uint32_t end)
     return true;
 }
 
-} // namespace
-
+// Adds one voice's next `frames` frames to `accum` and advances it; a voice that does not loop
+// stops at the end of its data.
 void MixVoiceInto(MixerVoice& voice, int32_t* accum, int frames)
 {
     if (!voice.mPlaying || !voice.mData)
@@ -181,6 +181,8 @@ void MixVoiceInto(MixerVoice& voice, int32_t* accum, int frames)
         }
     }
 }
+
+} // namespace
 
 void Mixer::AddVoice(MixerVoice* voice)
 {

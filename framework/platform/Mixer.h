@@ -81,8 +81,4 @@ private:
     static std::atomic<uint16_t> sOutputLevel;
 };
 
-// Adds one voice's next `frames` frames to `accum` and advances it; stops it at the end of its data
-// unless it loops. Exposed for the benchmark and tests.
-void MixVoiceInto(MixerVoice& voice, int32_t* accum, int frames);
-
 } // namespace Olvarn

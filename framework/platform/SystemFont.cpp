@@ -56,7 +56,12 @@ std::pair<std::string, int> MatchFontFile(const SystemFontSpec& spec)
 {
     static std::once_flag initOnce;
     static bool fcReady = false;
-    std::call_once(initOnce, [] { fcReady = FcInit() == FcTrue; });
+    std::call_once(initOnce, [] {
+        fcReady = FcInit() == FcTrue;
+        // Fontconfig keeps its configuration until told to let go; nothing matches faces after exit.
+        if (fcReady)
+            std::atexit([] { FcFini(); });
+    });
     if (!fcReady)
         return {};
     FcPattern* pattern = FcPatternCreate();

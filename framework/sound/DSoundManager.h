@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,6 +28,8 @@ public:
     // With a window the process's audio device is opened; without one, or when no device opens,
     // the manager works silently (loads succeed without loading, instances have no buffer).
     DSoundManager(Window* window, bool useFMOD);
+    // No window: the silent manager (a plain nullptr would otherwise match both constructors).
+    DSoundManager(std::nullptr_t, bool useFMOD) : DSoundManager(static_cast<Window*>(nullptr), useFMOD) {}
     // On a given device (null: silent), for tests and tools.
     DSoundManager(std::shared_ptr<AudioDevice> device, bool useFMOD);
     ~DSoundManager() override;

@@ -3,9 +3,11 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 uint32_t LerpColour(uint32_t a, uint32_t b, float t)
 {

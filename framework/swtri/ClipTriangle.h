@@ -4,7 +4,8 @@
 
 #include "swtri/TriVertex.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // Room of a vertex list; a clipped triangle has at most 7 vertices and takes at most 8 new ones.
 inline constexpr int kClipListCapacity = 64;

@@ -6,7 +6,8 @@
 
 #include "swtri/RasterTypes.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // Texel index width * (v >> 16) + (u >> 16) in unsigned 32-bit arithmetic: a u past the row's end reads
 // on into the next row, a negative u or v gives a huge index and reads transparent black.
@@ -51,14 +52,12 @@ inline uint32_t FetchBilinearTexel(const uint32_t* bits, uint32_t width, uint32_
     uint32_t a01 = (w01 * (t01 >> 24)) >> 16;
     uint32_t a11 = (w11 * (t11 >> 24)) >> 16;
 
-    uint32_t red = ((t00 & 0xFF0000u) * a00 + (t10 & 0xFF0000u) * a10 + (t01 & 0xFF0000u) * a01 +
-                    (t11 & 0xFF0000u) * a11) &
-                   0xFF000000u;
+    uint32_t red =
+        ((t00 & 0xFF0000u) * a00 + (t10 & 0xFF0000u) * a10 + (t01 & 0xFF0000u) * a01 + (t11 & 0xFF0000u) * a11) &
+        0xFF000000u;
     uint32_t green =
-        ((t00 & 0xFF00u) * a00 + (t10 & 0xFF00u) * a10 + (t01 & 0xFF00u) * a01 + (t11 & 0xFF00u) * a11) &
-        0xFF0000u;
-    uint32_t blue = ((t00 & 0xFFu) * a00 + (t10 & 0xFFu) * a10 + (t01 & 0xFFu) * a01 + (t11 & 0xFFu) * a11) &
-                    0xFF00u;
+        ((t00 & 0xFF00u) * a00 + (t10 & 0xFF00u) * a10 + (t01 & 0xFF00u) * a01 + (t11 & 0xFF00u) * a11) & 0xFF0000u;
+    uint32_t blue = ((t00 & 0xFFu) * a00 + (t10 & 0xFFu) * a10 + (t01 & 0xFFu) * a01 + (t11 & 0xFFu) * a11) & 0xFF00u;
     uint32_t alpha = a00 + a10 + a01 + a11;
     return (alpha << 24) | ((red | green | blue) >> 8);
 }

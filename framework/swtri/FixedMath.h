@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <limits>
 
-namespace Olvarn::FixedMath {
+namespace Olvarn::FixedMath
+{
 
 // Smallest integer not below the 16.16 value p.
 constexpr int32_t Ceil16(int64_t p)

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // The two layouts differ only in the red and green positions and widths.
-template <unsigned RedShift, uint32_t RedMask, unsigned GreenShift, uint32_t GreenMask>
-struct Format16 {
+template <unsigned RedShift, uint32_t RedMask, unsigned GreenShift, uint32_t GreenMask> struct Format16 {
     using Pixel = uint16_t;
     static constexpr unsigned kPitchShift = 1;
     static constexpr uint32_t kRedBlueMask = RedMask | 0x1Fu;

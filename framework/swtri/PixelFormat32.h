@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // Red and blue in one product, green in another; each channel becomes (channel * factor) >> 8.
 constexpr uint32_t ScaleChannels(uint32_t x, uint32_t factor)
@@ -47,8 +48,7 @@ struct FormatA8R8G8B8 {
     static constexpr uint32_t OverAlpha(uint32_t ad, uint32_t w) { return 256 - (((256 - ad) * (256 - w)) >> 8); }
 
     // Composes a source term per channel (already scaled by << 8) over the destination.
-    template <bool Premultiplied>
-    static void Over(Pixel* d, uint32_t s, uint32_t w)
+    template <bool Premultiplied> static void Over(Pixel* d, uint32_t s, uint32_t w)
     {
         uint32_t dst = *d;
         uint32_t ad = dst >> 24;

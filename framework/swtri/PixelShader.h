@@ -9,11 +9,11 @@
 #include "swtri/PixelFormat32.h"
 #include "swtri/RasterTypes.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // Which FixedVertex fields a feature set interpolates: u, v for textures, a, r, g, b for vertex colours.
-template <unsigned Features>
-struct AttributeLayout {
+template <unsigned Features> struct AttributeLayout {
     static constexpr bool kTextured = (Features & RasterFeature::Textured) != 0;
     static constexpr bool kVertexColor = (Features & RasterFeature::VertexColor) != 0;
     static constexpr int kU = 0;
@@ -24,9 +24,9 @@ struct AttributeLayout {
     static int32_t Get(const FixedVertex& vertex, int i)
     {
         constexpr int32_t FixedVertex::*kTexturedFields[] = {&FixedVertex::u, &FixedVertex::v, &FixedVertex::a,
-                                                              &FixedVertex::r, &FixedVertex::g, &FixedVertex::b};
+                                                             &FixedVertex::r, &FixedVertex::g, &FixedVertex::b};
         constexpr int32_t FixedVertex::*kColourFields[] = {&FixedVertex::a, &FixedVertex::r, &FixedVertex::g,
-                                                            &FixedVertex::b};
+                                                           &FixedVertex::b};
         return kTextured ? vertex.*kTexturedFields[i] : vertex.*kColourFields[i];
     }
 };
@@ -45,8 +45,7 @@ inline uint32_t PackVertexColour(const int32_t* argb)
            (ClampVertexChannel(argb[3]) >> 16);
 }
 
-template <class Format, unsigned Features>
-struct PixelShader {
+template <class Format, unsigned Features> struct PixelShader {
     using Layout = AttributeLayout<Features>;
     using Pixel = typename Format::Pixel;
     static constexpr bool kModulate = (Features & RasterFeature::Modulate) != 0;
@@ -77,8 +76,7 @@ private:
     static uint32_t Sample(const int32_t* at, const RasterTexture& texture)
     {
         if constexpr (kBilinear)
-            return FetchBilinearTexel(texture.bits, texture.width, texture.texelCount, at[Layout::kU],
-                                      at[Layout::kV]);
+            return FetchBilinearTexel(texture.bits, texture.width, texture.texelCount, at[Layout::kU], at[Layout::kV]);
         else
             return FetchNearestTexel(texture, at[Layout::kU], at[Layout::kV]);
     }

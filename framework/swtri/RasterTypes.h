@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // One triangle corner in signed 16.16 fixed point.
 struct FixedVertex {
@@ -44,7 +45,8 @@ struct RasterClip {
 };
 
 // Bits of the feature value 0..31 that selects a scan converter.
-namespace RasterFeature {
+namespace RasterFeature
+{
 inline constexpr unsigned Modulate = 1;
 inline constexpr unsigned VertexColor = 2;
 inline constexpr unsigned AlphaBlend = 4;
@@ -54,7 +56,8 @@ inline constexpr unsigned Count = 32;
 } // namespace RasterFeature
 
 // Destination pixel formats, compared as whole 32-bit values.
-namespace RasterFormat {
+namespace RasterFormat
+{
 inline constexpr uint32_t X8R8G8B8 = 0x888;
 inline constexpr uint32_t R5G6B5 = 0x565;
 inline constexpr uint32_t X1R5G5B5 = 0x555;

@@ -4,9 +4,11 @@
 #include "graphics/MemoryImage.h"
 #include "swtri/RasterizeStrip.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 StripTexture TextureOf(MemoryImage& image)
 {

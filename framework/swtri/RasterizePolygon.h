@@ -8,7 +8,8 @@
 #include "graphics/Rect.h"
 #include "swtri/TriVertex.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class MemoryImage;
 

@@ -7,9 +7,11 @@
 #include "swtri/ClipTriangle.h"
 #include "swtri/RasterizeTriangle.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // Pixels no sane clip reaches; keeps the integer clip and its float boundaries exact.
 constexpr int64_t kClipLimit = int64_t(1) << 24;
@@ -76,9 +78,8 @@ void DrawTriangle(const StripContext& s, const TriVertex& a, const TriVertex& b,
         return;
     ClipVertexPool pool;
     ClipList polygon;
-    int n = ClipTriangleToRect(&a, &b, &c, polygon, static_cast<float>(s.mClip.left),
-                               static_cast<float>(s.mClip.right), static_cast<float>(s.mClip.top),
-                               static_cast<float>(s.mClip.bottom), pool);
+    int n = ClipTriangleToRect(&a, &b, &c, polygon, static_cast<float>(s.mClip.left), static_cast<float>(s.mClip.right),
+                               static_cast<float>(s.mClip.top), static_cast<float>(s.mClip.bottom), pool);
     if (n < 3)
         return;
     FixedVertex fixed[kClipListCapacity];

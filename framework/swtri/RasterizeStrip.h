@@ -9,7 +9,8 @@
 #include "swtri/RasterTypes.h"
 #include "swtri/TriVertex.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // Largest |x| or |y| a vertex may have; beyond it, or when not finite, its triangle is not drawn.
 inline constexpr float kMaxVertexCoordinate = 16384.0f;

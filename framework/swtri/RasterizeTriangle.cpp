@@ -8,29 +8,27 @@
 #include "swtri/PixelFormat16.h"
 #include "swtri/PixelFormat32.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 using FeatureTable = std::array<ScanConvertFunction, RasterFeature::Count>;
 
 // Two members are shared across the 32-bit formats: a plain textured store writes the texel whole,
 // alpha byte included, and a plain bilinear store the fetched value whole, into either format.
-template <class Format, unsigned Features>
-struct MemberFormat {
+template <class Format, unsigned Features> struct MemberFormat {
     using type = Format;
 };
-template <>
-struct MemberFormat<FormatA8R8G8B8, RasterFeature::Textured> {
+template <> struct MemberFormat<FormatA8R8G8B8, RasterFeature::Textured> {
     using type = FormatX8R8G8B8;
 };
-template <>
-struct MemberFormat<FormatX8R8G8B8, RasterFeature::Textured | RasterFeature::Bilinear> {
+template <> struct MemberFormat<FormatX8R8G8B8, RasterFeature::Textured | RasterFeature::Bilinear> {
     using type = FormatA8R8G8B8;
 };
 
-template <class Format, unsigned Features>
-constexpr ScanConvertFunction Member()
+template <class Format, unsigned Features> constexpr ScanConvertFunction Member()
 {
     constexpr bool kTextured = (Features & RasterFeature::Textured) != 0;
     constexpr bool kVertexColor = (Features & RasterFeature::VertexColor) != 0;
@@ -45,14 +43,12 @@ constexpr ScanConvertFunction Member()
     }
 }
 
-template <class Format, size_t... Features>
-constexpr FeatureTable MakeTable(std::index_sequence<Features...>)
+template <class Format, size_t... Features> constexpr FeatureTable MakeTable(std::index_sequence<Features...>)
 {
     return FeatureTable{Member<Format, Features>()...};
 }
 
-template <class Format>
-constexpr FeatureTable MakeTable()
+template <class Format> constexpr FeatureTable MakeTable()
 {
     return MakeTable<Format>(std::make_index_sequence<RasterFeature::Count>());
 }

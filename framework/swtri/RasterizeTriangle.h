@@ -7,7 +7,8 @@
 #include "swtri/RasterTypes.h"
 #include "swtri/ScanConvertTriangle.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // Feature value 0..31 of the five flags.
 constexpr unsigned RasterFeatures(bool textured, bool alphaBlend, bool vertexColor, bool modulate, bool bilinear)

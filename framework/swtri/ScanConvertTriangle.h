@@ -12,13 +12,14 @@
 #include "swtri/PixelShader.h"
 #include "swtri/RasterTypes.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 using ScanConvertFunction = void (*)(const FixedVertex* vertices, void* destBits, uint32_t pitchBytes,
-                                     const RasterTexture* texture, const RasterColor* colour,
-                                     const RasterClip& clip);
+                                     const RasterTexture* texture, const RasterColor* colour, const RasterClip& clip);
 
-namespace scan {
+namespace scan
+{
 
 // Three compare-and-swaps, each only on a strictly greater y, so equal heights keep their order.
 inline void SortByY(const FixedVertex*& top, const FixedVertex*& middle, const FixedVertex*& bottom)
@@ -41,8 +42,7 @@ inline void ScaleVertexColour(FixedVertex& vertex, const RasterColor& colour)
 }
 
 // Edge and gradient state of one triangle after set-up.
-template <int N>
-struct TriangleSetUp {
+template <int N> struct TriangleSetUp {
     int32_t yTop = 0;
     int32_t yMiddle = 0;
     int32_t yBottom = 0;
@@ -80,8 +80,9 @@ bool SetUpTriangle(const FixedVertex& top, const FixedVertex& middle, const Fixe
     int64_t recipWidth = Reciprocal(int64_t(middle.x) - xAtMiddle);
     for (int i = 0; i < Layout::kCount; ++i) {
         // Wraps like the 64-bit product it stands for instead of overflowing.
-        int64_t atMiddle = Layout::Get(top, i) +
-                           (static_cast<int64_t>(static_cast<uint64_t>(middleDy) * static_cast<uint64_t>(int64_t(s.dAdy[i]))) >> 16);
+        int64_t atMiddle =
+            Layout::Get(top, i) +
+            (static_cast<int64_t>(static_cast<uint64_t>(middleDy) * static_cast<uint64_t>(int64_t(s.dAdy[i]))) >> 16);
         s.dAdx[i] = HighProduct(Layout::Get(middle, i) - atMiddle, recipWidth);
     }
 
@@ -98,8 +99,8 @@ struct EdgeStep {
     int32_t slope = 0;
 };
 
-template <class Format, unsigned Features>
-class Scanner {
+template <class Format, unsigned Features> class Scanner
+{
 public:
     using Layout = AttributeLayout<Features>;
     using Pixel = typename Format::Pixel;
@@ -209,8 +210,8 @@ private:
 
 // One member of the family: a triangle of three FixedVertex, in any order and either winding.
 template <class Format, unsigned Features>
-void ScanConvertTriangle(const FixedVertex* vertices, void* destBits, uint32_t pitchBytes,
-                         const RasterTexture* texture, const RasterColor* colour, const RasterClip& clip)
+void ScanConvertTriangle(const FixedVertex* vertices, void* destBits, uint32_t pitchBytes, const RasterTexture* texture,
+                         const RasterColor* colour, const RasterClip& clip)
 {
     const FixedVertex* top = &vertices[0];
     const FixedVertex* middle = &vertices[1];

@@ -3,13 +3,14 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 struct TriVertex {
     float x = 0; // destination pixels
     float y = 0;
-    float u = 0; // 0..1 across the texture's width
-    float v = 0; // 0..1 across the texture's height
+    float u = 0;        // 0..1 across the texture's width
+    float v = 0;        // 0..1 across the texture's height
     uint32_t color = 0; // 0xAARRGGBB, read only when there is no texture
 };
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/OlvarnAppBase.h"
+#include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
@@ -439,7 +440,13 @@ bool WidgetManager::DrawWidgets()
     if (!anyDirty)
         return false;
     Graphics screen(mScreenImage);
-    return DrawTopLevel(mod, screen);
+    // A display image stays locked for the whole draw, so each widget's draw does not lock again.
+    auto* surfaceImage = dynamic_cast<DDImage*>(mScreenImage);
+    bool locked = surfaceImage && surfaceImage->LockSurface();
+    bool drew = DrawTopLevel(mod, screen);
+    if (locked)
+        surfaceImage->UnlockSurface();
+    return drew;
 }
 
 bool WidgetManager::DrawTopLevel(FlagsMod& mod, Graphics& screen)

@@ -23,11 +23,7 @@ namespace
 
 std::string ProgramPath()
 {
-    const char* binary = std::getenv("TAMBERLO_BINARY_DIR");
-    if (binary)
-        return std::string(binary) + "/game/shell/tamberlo";
-    // Run by hand from the build tree: tests/app/test_app beside game/shell/tamberlo.
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "../../game/shell/tamberlo").string();
+    return testsupport::BinaryDir() + "/game/shell/tamberlo";
 }
 
 class Program

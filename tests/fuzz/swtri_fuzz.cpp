@@ -10,7 +10,8 @@
 #include "swtri/RasterizeStrip.h"
 #include "swtri/RasterizeTriangle.h"
 
-namespace {
+namespace
+{
 
 constexpr int kWidth = 40;
 constexpr int kHeight = 24;
@@ -24,8 +25,7 @@ struct Input {
     size_t size;
     size_t pos = 0;
 
-    template <class T>
-    bool Read(T& out)
+    template <class T> bool Read(T& out)
     {
         if (size - pos < sizeof(T))
             return false;
@@ -45,8 +45,7 @@ Olvarn::Rect ClipInside(const int32_t raw[4])
     return Olvarn::Rect(x, y, w, h);
 }
 
-template <class Pixel>
-void CheckOutsideClip(const std::vector<Pixel>& buffer, const Olvarn::Rect& clip)
+template <class Pixel> void CheckOutsideClip(const std::vector<Pixel>& buffer, const Olvarn::Rect& clip)
 {
     for (int y = -kBorder; y < kHeight + kBorder; ++y)
         for (int x = -kBorder; x < kWidth + kBorder; ++x)
@@ -54,8 +53,7 @@ void CheckOutsideClip(const std::vector<Pixel>& buffer, const Olvarn::Rect& clip
                 std::abort();
 }
 
-template <class Pixel>
-void Run(uint8_t mode, const Olvarn::Rect& clip, Input& in)
+template <class Pixel> void Run(uint8_t mode, const Olvarn::Rect& clip, Input& in)
 {
     std::vector<Pixel> buffer(size_t(kStride) * (kHeight + 2 * kBorder), Pixel(kGuard));
     void* origin = &buffer[size_t(kBorder) * kStride + kBorder];
@@ -87,8 +85,8 @@ void Run(uint8_t mode, const Olvarn::Rect& clip, Input& in)
         Olvarn::TriVertex t;
         while (vertices.size() < 64 && in.Read(t))
             vertices.push_back(t);
-        Olvarn::RasterizeStrip(vertices.data(), int(vertices.size()), (mode & 0x08) ? &texture : nullptr, colour,
-                               clip, origin, pitch, format, (mode & 0x04) != 0);
+        Olvarn::RasterizeStrip(vertices.data(), int(vertices.size()), (mode & 0x08) ? &texture : nullptr, colour, clip,
+                               origin, pitch, format, (mode & 0x04) != 0);
     }
     CheckOutsideClip(buffer, clip);
 }

@@ -7,6 +7,8 @@
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "DDTestSupport.h"
+#include "platform/DisplaySdl.h"
+#include "platform/Window.h"
 
 using namespace Olvarn;
 using ddtest::FakeDevice;
@@ -331,4 +333,39 @@ TEST(DDInterfaceTest, ImagesRegisterWithTheDevice)
         EXPECT_EQ(dev.dd->mDDImageSet.count(&a), 1u);
     }
     EXPECT_EQ(dev.dd->mDDImageSet.size(), base);
+}
+
+TEST(DDInterfaceTest, RealPresentOnAnSdlWindowReadsBackAsDrawn)
+{
+    std::string error;
+    WindowSpec spec;
+    spec.mTitle = "display test";
+    spec.mWidth = 32;
+    spec.mHeight = 24;
+    std::unique_ptr<Window> window = Window::Create(spec, error);
+    if (!window)
+        GTEST_SKIP() << "no SDL window: " << error;
+    for (bool windowed : {true, false}) {
+        DDInterface dd(nullptr);
+        dd.mWidth = 32;
+        dd.mHeight = 24;
+        dd.mAppBitsPerPixel = 16;
+        ASSERT_EQ(dd.Init(window.get(), windowed), DDInterface::RESULT_OK) << dd.mErrorString;
+        EXPECT_EQ(dd.mRGBBits, windowed ? dd.mRGBBits : 16);
+        DDImage* screen = dd.GetScreenImage();
+        screen->FillRect(Rect(0, 0, 32, 24), Color(0, 0, 255), Graphics::DRAWMODE_NORMAL);
+        screen->FillRect(Rect(16, 12, 16, 12), Color(255, 255, 0), Graphics::DRAWMODE_NORMAL);
+        ASSERT_TRUE(dd.Redraw(nullptr)) << dd.mErrorString;
+        std::vector<uint32_t> frame;
+        int w = 0, h = 0;
+        ASSERT_TRUE(static_cast<DisplaySdl*>(dd.GetDisplay())->ReadPresentedFrame(frame, w, h));
+        ASSERT_EQ(w, 32);
+        ASSERT_EQ(h, 24);
+        auto channel = [&](int x, int y, int shift) { return int(frame[size_t(y) * 32 + x] >> shift & 0xFF); };
+        EXPECT_LT(channel(3, 3, 16), 8);
+        EXPECT_GT(channel(3, 3, 0), 240);
+        EXPECT_GT(channel(20, 20, 16), 240);
+        EXPECT_GT(channel(20, 20, 8), 240);
+        EXPECT_LT(channel(20, 20, 0), 8);
+    }
 }

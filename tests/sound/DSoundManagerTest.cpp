@@ -199,7 +199,7 @@ TEST(SoundManagerWithoutDevice, LoadsSucceedAndInstancesAreSilent)
         SCOPED_TRACE(variant);
         std::unique_ptr<DSoundManager> manager;
         if (variant == 0) {
-            manager = std::make_unique<DSoundManager>(static_cast<Window*>(nullptr), true);
+            manager = std::make_unique<DSoundManager>(nullptr, true);
         } else {
             AudioDevice::SetBackend(AudioDevice::Backend::Unavailable);
             manager = std::make_unique<DSoundManager>(AudioDevice::Acquire(), false);

@@ -43,18 +43,18 @@ std::string TempDir::ReadFile(const std::string& name) const
 std::string SourceDir()
 {
     const char* dir = std::getenv("TAMBERLO_SOURCE_DIR");
-    return dir ? dir : ".";
+    return dir ? dir : TAMBERLO_SOURCE_DIR;
 }
 
-} // namespace testsupport
-
-namespace testsupport {
-void SaveFuzzSeed(const std::string& target, const std::string& name, const std::string& bytes)
+std::string BinaryDir()
 {
     const char* dir = std::getenv("TAMBERLO_BINARY_DIR");
-    if (!dir)
-        return;
-    std::filesystem::path p = std::filesystem::path(dir) / "fuzz-corpus" / target;
+    return dir ? dir : TAMBERLO_BINARY_DIR;
+}
+
+void SaveFuzzSeed(const std::string& target, const std::string& name, const std::string& bytes)
+{
+    std::filesystem::path p = std::filesystem::path(BinaryDir()) / "fuzz-corpus" / target;
     std::filesystem::create_directories(p);
     std::ofstream(p / name, std::ios::binary) << bytes;
 }

@@ -25,11 +25,10 @@ private:
 
 // The source tree, for fixtures kept under tests/data.
 std::string SourceDir();
+// The build tree, for programs the tests start.
+std::string BinaryDir();
 
-} // namespace testsupport
-
-namespace testsupport {
 // Leaves a file in the build's fuzz corpus for the fuzz target of that name (tools/fuzz.sh seeds
-// from it); does nothing outside a CTest run.
+// from it).
 void SaveFuzzSeed(const std::string& target, const std::string& name, const std::string& bytes);
 } // namespace testsupport

@@ -8,7 +8,8 @@
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 
 TriVertex V(float x, float y, uint32_t colour = 0xFF000000, float u = 0, float v = 0)
 {

@@ -4,14 +4,15 @@
 
 #include <cstdio>
 
+#include "RasterTestSupport.h"
 #include "swtri/PixelFormat16.h"
 #include "swtri/PixelFormat32.h"
-#include "RasterTestSupport.h"
 
 using namespace Olvarn;
 using namespace swtritest;
 
-namespace {
+namespace
+{
 
 constexpr unsigned T = RasterFeature::Textured;
 constexpr unsigned AB = RasterFeature::AlphaBlend;
@@ -65,7 +66,10 @@ void RunCases(const std::vector<PixelCase>& cases)
 }
 
 constexpr RasterColor kWhite{255, 255, 255, 255};
-constexpr RasterColor Alpha(uint32_t a) { return RasterColor{a, 255, 255, 255}; }
+constexpr RasterColor Alpha(uint32_t a)
+{
+    return RasterColor{a, 255, 255, 255};
+}
 
 } // namespace
 
@@ -82,15 +86,11 @@ TEST(PixelOperations, X8R8G8B8)
         {"colour alpha 240 blends with weight 239", F, T | M, 0x00000000, 0xFFFFFFFF, Alpha(240), 0xFFEDEDED},
         {"colour alpha 241 stores the modulated texel", F, T | M, 0x00000000, 0xFFFFFFFF, Alpha(241), 0x00FEFEFE},
         {"texel alpha unused without blending", F, T | M, 0x00000000, 0x00FFFFFF, Alpha(241), 0x00FEFEFE},
-        {"modulated threshold blend uses ca * ta", F, T | AB | M, 0x00000000, 0xFFFFFFFF, Alpha(128),
-         0xFF7E7E7E},
-        {"modulated threshold leaves at texel alpha 8", F, T | AB | M, 0x00000000, 0x08FFFFFF, kWhite,
-         0x00000000},
-        {"bilinear opaque white stores the fetched value", F, T | BI | AB, 0x00000000, 0xFFFFFFFF, kWhite,
-         0xFEFDFDFD},
+        {"modulated threshold blend uses ca * ta", F, T | AB | M, 0x00000000, 0xFFFFFFFF, Alpha(128), 0xFF7E7E7E},
+        {"modulated threshold leaves at texel alpha 8", F, T | AB | M, 0x00000000, 0x08FFFFFF, kWhite, 0x00000000},
+        {"bilinear opaque white stores the fetched value", F, T | BI | AB, 0x00000000, 0xFFFFFFFF, kWhite, 0xFEFDFDFD},
         {"bilinear store of member 24", F, T | BI, 0x00000000, 0xFFFFFFFF, kWhite, 0xFEFDFDFD},
-        {"bilinear blend adds the premultiplied sample", F, T | BI | AB, 0xFFFFFFFF, 0x80000000, kWhite,
-         0xFF7F7F7F},
+        {"bilinear blend adds the premultiplied sample", F, T | BI | AB, 0xFFFFFFFF, 0x80000000, kWhite, 0xFF7F7F7F},
         // The sample is faded by the colour alpha too, so the channel stays in range.
         {"bilinear modulated with colour alpha 128", F, T | BI | AB | M, 0xFFFFFFFF, 0xFFFFFFFF, Alpha(128),
          0xFFFDFDFD},
@@ -189,8 +189,7 @@ TEST(PixelOperations, A8R8G8B8)
         // A modulated store takes the alpha that composing it would give: opaque over opaque.
         {"modulated store over opaque", F, T | M, 0xFF000000, 0xFFFFFFFF, Alpha(241), 0xFFFEFEFE},
         {"modulated store over transparent", F, T | M, 0x00000000, 0xFFFFFFFF, Alpha(241), 0xEFFEFEFE},
-        {"bilinear opaque white stores the fetched value", F, T | BI | AB, 0x00000000, 0xFFFFFFFF, kWhite,
-         0xFEFDFDFD},
+        {"bilinear opaque white stores the fetched value", F, T | BI | AB, 0x00000000, 0xFFFFFFFF, kWhite, 0xFEFDFDFD},
         {"bilinear store of member 24", F, T | BI, 0x00000000, 0xFFFFFFFF, kWhite, 0xFEFDFDFD},
         {"bilinear half-white over transparent", F, T | BI | AB, 0x00000000, 0x80FFFFFF, kWhite, 0x7EFDFDFD},
         // A faint sample over a transparent pixel: the quotient would pass 255 and is held at 255.

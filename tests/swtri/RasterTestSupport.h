@@ -11,7 +11,8 @@
 #include "swtri/RasterTypes.h"
 #include "swtri/RasterizeTriangle.h"
 
-namespace swtritest {
+namespace swtritest
+{
 
 using Olvarn::FixedVertex;
 
@@ -19,8 +20,8 @@ inline constexpr int32_t kOne = 0x10000;
 
 // A destination of width x height pixels surrounded by a border of guard pixels; the clip covers the
 // inner part, so any write to the border is a write outside the clip.
-template <class Pixel>
-class GuardedTarget {
+template <class Pixel> class GuardedTarget
+{
 public:
     static constexpr int kBorder = 8;
     static constexpr Pixel kGuard = static_cast<Pixel>(0x5A5A5A5Au);
@@ -120,8 +121,8 @@ inline FixedVertex WithColour(FixedVertex v, int32_t a, int32_t r, int32_t g, in
 
 // Calls the member of a format and feature value on one triangle.
 template <class Pixel>
-void Draw(uint32_t format, unsigned features, GuardedTarget<Pixel>& target, FixedVertex a, FixedVertex b,
-          FixedVertex c, const Olvarn::RasterTexture* texture = nullptr, const Olvarn::RasterColor& colour = {})
+void Draw(uint32_t format, unsigned features, GuardedTarget<Pixel>& target, FixedVertex a, FixedVertex b, FixedVertex c,
+          const Olvarn::RasterTexture* texture = nullptr, const Olvarn::RasterColor& colour = {})
 {
     FixedVertex v[3] = {a, b, c};
     Olvarn::ScanConvertFunction member = Olvarn::ScanConverterFor(format, features);

@@ -3,14 +3,15 @@
 
 #include <array>
 
+#include "RasterTestSupport.h"
 #include "graphics/MemoryImage.h"
 #include "swtri/RasterizePolygon.h"
-#include "RasterTestSupport.h"
 
 using namespace Olvarn;
 using namespace swtritest;
 
-namespace {
+namespace
+{
 
 // The corners of an image of w x h centred at (cx, cy), half a pixel up and left, in strip order.
 std::array<TriVertex, 4> Quad(float cx, float cy, float w, float h)
@@ -29,8 +30,8 @@ TEST(RasterizePolygon, CopiesAMemoryImage)
     image.SetBits(pixels, 3, 2);
     Target32 target(3, 2, 0);
     auto quad = Quad(1.5f, 1, 3, 2);
-    RasterizePolygon(quad.data(), 4, &image, Color::White, 0, Rect(0, 0, 3, 2), target.Origin(),
-                     target.PitchBytes(), RasterFormat::A8R8G8B8, false);
+    RasterizePolygon(quad.data(), 4, &image, Color::White, 0, Rect(0, 0, 3, 2), target.Origin(), target.PitchBytes(),
+                     RasterFormat::A8R8G8B8, false);
     EXPECT_TRUE(target.GuardIntact());
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
@@ -45,15 +46,14 @@ TEST(RasterizePolygon, CommitsTheTexturesFlagsFirst)
     image.SetBits(pixels, 2, 2);
     image.BitsChanged();
     // Even a call that draws nothing scans the pixels.
-    RasterizePolygon(nullptr, 0, &image, Color::White, 0, Rect(0, 0, 2, 2), nullptr, 0, RasterFormat::X8R8G8B8,
-                     false);
+    RasterizePolygon(nullptr, 0, &image, Color::White, 0, Rect(0, 0, 2, 2), nullptr, 0, RasterFormat::X8R8G8B8, false);
     EXPECT_TRUE(image.mHasAlpha);
 
     image.BitsChanged();
     Target32 target(2, 2, 0xFF000000);
     auto quad = Quad(1, 1, 2, 2);
-    RasterizePolygon(quad.data(), 4, &image, Color::White, 0, Rect(0, 0, 2, 2), target.Origin(),
-                     target.PitchBytes(), RasterFormat::X8R8G8B8, false);
+    RasterizePolygon(quad.data(), 4, &image, Color::White, 0, Rect(0, 0, 2, 2), target.Origin(), target.PitchBytes(),
+                     RasterFormat::X8R8G8B8, false);
     EXPECT_EQ(target.At(1, 1), 0xFF7F7F7Fu); // blended, not stored
 }
 

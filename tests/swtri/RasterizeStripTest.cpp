@@ -7,14 +7,15 @@
 #include <string>
 #include <thread>
 
+#include "RasterTestSupport.h"
 #include "support/TempDir.h"
 #include "swtri/RasterizeStrip.h"
-#include "RasterTestSupport.h"
 
 using namespace Olvarn;
 using namespace swtritest;
 
-namespace {
+namespace
+{
 
 constexpr unsigned T = RasterFeature::Textured;
 constexpr unsigned AB = RasterFeature::AlphaBlend;
@@ -91,8 +92,8 @@ TEST(RasterizeStrip, UntransformedImageIsCopiedExactly)
     for (uint32_t format : {RasterFormat::X8R8G8B8, RasterFormat::A8R8G8B8}) {
         Target32 target(4, 3, 0xDEADBEEF);
         auto quad = ImageQuad(2, 1.5f, 4, 3);
-        RasterizeStrip(quad.data(), 4, &st, Color::White, WholeOf(target), target.Origin(), target.PitchBytes(),
-                       format, false);
+        RasterizeStrip(quad.data(), 4, &st, Color::White, WholeOf(target), target.Origin(), target.PitchBytes(), format,
+                       false);
         EXPECT_TRUE(target.GuardIntact());
         for (uint32_t y = 0; y < 3; ++y)
             for (uint32_t x = 0; x < 4; ++x)
@@ -172,8 +173,8 @@ TEST(RasterizeStrip, StripOrderAndCounts)
     // Five vertices: a 3 x 4 rectangle and a triangle beside it, tiled without gaps.
     TriVertex v[5] = {{0, 0, 0, 0, 0}, {0, 4, 0, 0, 0}, {3, 0, 0, 0, 0}, {3, 4, 0, 0, 0}, {6, 0, 0, 0, 0}};
     Target32 band(8, 4, 0);
-    RasterizeStrip(v, 5, &st, Color::White, WholeOf(band), band.Origin(), band.PitchBytes(),
-                   RasterFormat::X8R8G8B8, false);
+    RasterizeStrip(v, 5, &st, Color::White, WholeOf(band), band.Origin(), band.PitchBytes(), RasterFormat::X8R8G8B8,
+                   false);
     EXPECT_EQ(band.Mask(0), "######..\n"
                             "######..\n"
                             "#####...\n"
@@ -194,8 +195,8 @@ TEST(RasterizeStrip, UnknownFormatsAndEmptyClipsDrawNothing)
     auto quad = ImageQuad(4, 4, 8, 8);
     for (uint32_t format : {0u, 1u, 0x8889u, 0x10888u}) {
         Target32 target(8, 8, 0);
-        RasterizeStrip(quad.data(), 4, &st, Color::White, WholeOf(target), target.Origin(), target.PitchBytes(),
-                       format, false);
+        RasterizeStrip(quad.data(), 4, &st, Color::White, WholeOf(target), target.Origin(), target.PitchBytes(), format,
+                       false);
         EXPECT_EQ(target.Mask(0).find('#'), std::string::npos) << format;
     }
     for (Rect clip : {Rect(0, 0, 0, 8), Rect(0, 0, 8, -1), Rect(3, 3, -5, 4)}) {

@@ -8,7 +8,8 @@
 using namespace Olvarn;
 using namespace swtritest;
 
-namespace {
+namespace
+{
 
 const uint32_t kFormats[] = {RasterFormat::X8R8G8B8, RasterFormat::R5G6B5, RasterFormat::X1R5G5B5,
                              RasterFormat::A8R8G8B8};
@@ -51,8 +52,7 @@ TEST(RasterizeTriangle, FlagsSelectTheMember)
         RasterizeTriangle(true, true, false, false, v, viaFlags.Origin(), viaFlags.PitchBytes(), &texture.mRaster,
                           &colour, format, false, viaFlags.Clip());
         Target32 direct(4, 4, 0xFF000000);
-        Draw(format, RasterFeature::Textured | RasterFeature::AlphaBlend, direct, v[0], v[1], v[2],
-             &texture.mRaster);
+        Draw(format, RasterFeature::Textured | RasterFeature::AlphaBlend, direct, v[0], v[1], v[2], &texture.mRaster);
         EXPECT_EQ(viaFlags.Mask(0xFF000000), direct.Mask(0xFF000000));
         EXPECT_EQ(viaFlags.At(0, 0), direct.At(0, 0));
         EXPECT_EQ(viaFlags.At(0, 0), 0xFF7F7F7Fu);
@@ -79,15 +79,12 @@ TEST(RasterizeTriangle, SetUpScalingLeavesTheCallersVertices)
     for (uint32_t format : kFormats) {
         if (format == RasterFormat::R5G6B5 || format == RasterFormat::X1R5G5B5) {
             Target16 first(4, 4, 0), second(4, 4, 0);
-            Draw(format, RasterFeature::VertexColor | RasterFeature::Modulate, first, v[0], v[1], v[2], nullptr,
-                 half);
-            Draw(format, RasterFeature::VertexColor | RasterFeature::Modulate, second, v[0], v[1], v[2], nullptr,
-                 half);
+            Draw(format, RasterFeature::VertexColor | RasterFeature::Modulate, first, v[0], v[1], v[2], nullptr, half);
+            Draw(format, RasterFeature::VertexColor | RasterFeature::Modulate, second, v[0], v[1], v[2], nullptr, half);
             EXPECT_EQ(first.At(0, 0), second.At(0, 0));
         } else {
             Target32 first(4, 4, 0);
-            Draw(format, RasterFeature::VertexColor | RasterFeature::Modulate, first, v[0], v[1], v[2], nullptr,
-                 half);
+            Draw(format, RasterFeature::VertexColor | RasterFeature::Modulate, first, v[0], v[1], v[2], nullptr, half);
             EXPECT_EQ(first.At(0, 0), 0xFF643219u) << format; // 200, 100, 50 each halved, rounded down
         }
     }

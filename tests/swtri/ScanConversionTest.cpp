@@ -5,15 +5,16 @@
 #include <algorithm>
 #include <array>
 
-#include "swtri/FetchBilinearTexel.h"
-#include "support/TempDir.h"
-#include "swtri/FixedMath.h"
 #include "RasterTestSupport.h"
+#include "support/TempDir.h"
+#include "swtri/FetchBilinearTexel.h"
+#include "swtri/FixedMath.h"
 
 using namespace Olvarn;
 using namespace swtritest;
 
-namespace {
+namespace
+{
 
 constexpr uint32_t X888 = RasterFormat::X8R8G8B8;
 constexpr unsigned T = RasterFeature::Textured;
@@ -48,15 +49,15 @@ TEST(ScanConversion, CoverageFollowsTheTopLeftRule)
     // Left edge exactly at x = 2 and top at y = 1 are drawn, right edge at x = 6 and bottom at y = 4 are
     // not; the shared diagonal goes to the triangle on its right.
     EXPECT_EQ(CoverageMask(8, 5, Vertex(2, 1), Vertex(6, 1), Vertex(2, 4)), "........\n"
-                                                                          "..####..\n"
-                                                                          "..###...\n"
-                                                                          "..##....\n"
-                                                                          "........\n");
+                                                                            "..####..\n"
+                                                                            "..###...\n"
+                                                                            "..##....\n"
+                                                                            "........\n");
     EXPECT_EQ(CoverageMask(8, 5, Vertex(6, 1), Vertex(6, 4), Vertex(2, 4)), "........\n"
-                                                                          "........\n"
-                                                                          ".....#..\n"
-                                                                          "....##..\n"
-                                                                          "........\n");
+                                                                            "........\n"
+                                                                            ".....#..\n"
+                                                                            "....##..\n"
+                                                                            "........\n");
     std::string quad = "........\n"
                        "..####..\n"
                        "..####..\n"
@@ -92,7 +93,7 @@ TEST(ScanConversion, CoverageDoesNotDependOnVertexOrder)
 // A fan around an inner point and the same polygon split another way cover the same pixels, each once.
 TEST(ScanConversion, SharedEdgesAreNeitherGapsNorOverlaps)
 {
-    const std::array<FixedVertex, 6> ring = {Vertex(3.3, 0.7),  Vertex(12.6, 1.9), Vertex(15.2, 8.4),
+    const std::array<FixedVertex, 6> ring = {Vertex(3.3, 0.7),   Vertex(12.6, 1.9), Vertex(15.2, 8.4),
                                              Vertex(10.1, 14.8), Vertex(2.2, 12.5), Vertex(0.4, 6.1)};
     const FixedVertex centre = Vertex(7.77, 7.31);
     TestTexture half(1, 1, 0x80FFFFFF);
@@ -149,12 +150,12 @@ TEST(ScanConversion, TexelAddressing)
         int32_t u, v;
         uint32_t expected;
     } cases[] = {
-        {0x18000, 0x08000, 0xFF000002},  // inside
-        {0x28000, 0x08000, 0xFF000003},  // past the row's end reads on into the next row
-        {0x18000, 0x18000, 0xFF000004},  // the last texel
-        {0x28000, 0x18000, 0},           // index at texelCount
-        {-0x8000, 0x08000, 0},           // negative u: huge index
-        {0x08000, -0x8000, 0},           // negative v
+        {0x18000, 0x08000, 0xFF000002}, // inside
+        {0x28000, 0x08000, 0xFF000003}, // past the row's end reads on into the next row
+        {0x18000, 0x18000, 0xFF000004}, // the last texel
+        {0x28000, 0x18000, 0},          // index at texelCount
+        {-0x8000, 0x08000, 0},          // negative u: huge index
+        {0x08000, -0x8000, 0},          // negative v
     };
     for (const Case& c : cases)
         EXPECT_EQ(FetchNearestTexel(t, c.u, c.v), c.expected) << c.u << "," << c.v;
@@ -220,8 +221,9 @@ TEST(ScanConversion, HugeSlopesAndLargeTrianglesStayInsideTheClip)
     EXPECT_TRUE(flat.GuardIntact());
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            if (y != 5)
+            if (y != 5) {
                 EXPECT_EQ(flat.At(x, y), 0u) << x << "," << y;
+            }
 
     Target32 big(16, 16, 0);
     Draw(X888, T, big, Vertex(-16384, -16384), Vertex(16384, -16384), Vertex(0, 16384), &white.mRaster);
