@@ -11,13 +11,15 @@
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 
-namespace {
+namespace
+{
 
 constexpr int kPanels = 20;
 constexpr int kPerPanel = 49;
 constexpr int kWidgets = kPanels * (kPerPanel + 1);
 
-class Control : public Olvarn::Widget {
+class Control : public Olvarn::Widget
+{
 public:
     void Update() override
     {
@@ -64,9 +66,8 @@ void BM_TreeUpdate(benchmark::State& state)
     for (auto _ : state)
         benchmark::DoNotOptimize(scene.manager.UpdateWidgets());
     state.counters["widgets"] = kWidgets;
-    state.counters["per_widget_ns"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kWidgets,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_widget_ns"] = benchmark::Counter(static_cast<double>(state.iterations()) * kWidgets,
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_FlatUpdate(benchmark::State& state)

@@ -32,8 +32,8 @@ void MemoryImage::BlitImageMatrix(Image* src, float x, float y, const Matrix3& m
     if (!texture || texture->mWidth <= 0 || texture->mHeight <= 0)
         return;
     float hw = s.mWidth / 2.0f, hh = s.mHeight / 2.0f;
-    float u0 = float(s.mX) / texture->mWidth, u1 = float(s.mX + s.mWidth) / texture->mWidth;
-    float v0 = float(s.mY) / texture->mHeight, v1 = float(s.mY + s.mHeight) / texture->mHeight;
+    float u0 = float(s.mX) / texture->mWidth, u1 = (float(s.mX) + float(s.mWidth)) / texture->mWidth;
+    float v0 = float(s.mY) / texture->mHeight, v1 = (float(s.mY) + float(s.mHeight)) / texture->mHeight;
     TriVertex vertices[4] = {{-hw, -hh, u0, v0, 0xFFFFFFFF},
                              {hw, -hh, u1, v0, 0xFFFFFFFF},
                              {-hw, hh, u0, v1, 0xFFFFFFFF},

@@ -13,9 +13,11 @@
 #include <mutex>
 #include <strings.h>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // FreeType's library object may not be used from two threads at once for opening and closing
 // faces, and fonts can be made on the loading thread.

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // What a system font is made from; kept so a copy can open the same face again.
 struct SystemFontSpec {
@@ -31,7 +32,8 @@ struct TextCoverage {
     uint8_t At(int x, int y) const { return mBits[static_cast<size_t>(y) * mWidth + x]; }
 };
 
-class SystemFont {
+class SystemFont
+{
 public:
     // The screen's vertical dots per inch that point sizes are converted with.
     static constexpr int kDotsPerInch = 96;

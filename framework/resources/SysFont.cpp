@@ -12,9 +12,11 @@
 #include "platform/Surface.h"
 #include "platform/SystemFont.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // One colour channel of a packed pixel, found from its mask.
 struct Channel {
@@ -36,13 +38,15 @@ struct Channel {
         if (!mBits)
             return 0;
         uint32_t v = (pixel & mMask) >> mShift;
-        return mBits >= 8 ? static_cast<int>(v >> (mBits - 8)) : static_cast<int>((v * 255 + (1u << mBits) / 2 - 1) / ((1u << mBits) - 1));
+        return mBits >= 8 ? static_cast<int>(v >> (mBits - 8))
+                          : static_cast<int>((v * 255 + (1u << mBits) / 2 - 1) / ((1u << mBits) - 1));
     }
     uint32_t Write(int value) const
     {
         if (!mBits)
             return 0;
-        uint32_t v = mBits >= 8 ? static_cast<uint32_t>(value) << (mBits - 8) : static_cast<uint32_t>(value) >> (8 - mBits);
+        uint32_t v =
+            mBits >= 8 ? static_cast<uint32_t>(value) << (mBits - 8) : static_cast<uint32_t>(value) >> (8 - mBits);
         return (v << mShift) & mMask;
     }
 };
@@ -138,7 +142,8 @@ void SysFont::DrawOnSurface(DDImage* image, int left, int top, const TextCoverag
                 int cov = coverage.At(px - left - coverage.mLeft, py - top - coverage.mTop);
                 if (cov == 0)
                     continue;
-                uint32_t pixel = bytes == 2 ? reinterpret_cast<uint16_t*>(row)[px] : reinterpret_cast<uint32_t*>(row)[px];
+                uint32_t pixel =
+                    bytes == 2 ? reinterpret_cast<uint16_t*>(row)[px] : reinterpret_cast<uint32_t*>(row)[px];
                 uint32_t out = (pixel & keep) | red.Write(Blend(red.Read(pixel), color.mRed & 0xFF, cov)) |
                                green.Write(Blend(green.Read(pixel), color.mGreen & 0xFF, cov)) |
                                blue.Write(Blend(blue.Read(pixel), color.mBlue & 0xFF, cov));

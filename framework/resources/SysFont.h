@@ -7,14 +7,16 @@
 
 #include "resources/Font.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class OlvarnAppBase;
 class DDImage;
 class SystemFont;
 struct TextCoverage;
 
-class SysFont : public Font {
+class SysFont : public Font
+{
 public:
     SysFont(OlvarnAppBase* app, const std::string& face, int pointSize, int charSet = 0, bool bold = false,
             bool italic = false, bool underline = false);
@@ -24,8 +26,7 @@ public:
     ~SysFont() override;
 
     int TextWidth(const std::string& text) override;
-    void DrawText(Graphics* g, int x, int y, const std::string& text, const Color& color,
-                  const Rect& clip) override;
+    void DrawText(Graphics* g, int x, int y, const std::string& text, const Color& color, const Rect& clip) override;
     // System fonts only draw in a colour.
     void DrawTextWhite(Graphics* g, int x, int y, const std::string& text, const Rect& clip) override {}
     Font* Clone() override;

@@ -1,9 +1,11 @@
 // What a button reports to whoever listens to it, identified by the button's id.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class ButtonListener {
+class ButtonListener
+{
 public:
     virtual ~ButtonListener() = default;
 

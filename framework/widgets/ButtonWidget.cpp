@@ -11,9 +11,11 @@
 #include "widgets/ButtonListener.h"
 #include "widgets/WidgetManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr Color kFaceGrey(212, 212, 212);
 constexpr Color kShadowGrey(132, 132, 132);

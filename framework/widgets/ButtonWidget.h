@@ -7,13 +7,15 @@
 #include "graphics/Rect.h"
 #include "widgets/Widget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class ButtonListener;
 class Font;
 class Image;
 
-class ButtonWidget : public Widget {
+class ButtonWidget : public Widget
+{
 public:
     ButtonWidget(int id, ButtonListener* listener);
     ~ButtonWidget() override;

@@ -5,7 +5,8 @@
 #include "graphics/Graphics.h"
 #include "resources/Font.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 DialogButton::DialogButton(Image* componentImage, int id, ButtonListener* listener)
     : ButtonWidget(id, listener), mComponentImage(componentImage)

@@ -3,9 +3,11 @@
 
 #include "widgets/ButtonWidget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class DialogButton : public ButtonWidget {
+class DialogButton : public ButtonWidget
+{
 public:
     DialogButton(Image* componentImage, int id, ButtonListener* listener);
 

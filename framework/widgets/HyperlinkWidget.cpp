@@ -4,7 +4,8 @@
 #include "graphics/Graphics.h"
 #include "resources/Font.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 HyperlinkWidget::HyperlinkWidget(int id, ButtonListener* listener) : ButtonWidget(id, listener)
 {

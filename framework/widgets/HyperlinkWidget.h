@@ -4,9 +4,11 @@
 #include "graphics/Color.h"
 #include "widgets/ButtonWidget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class HyperlinkWidget : public ButtonWidget {
+class HyperlinkWidget : public ButtonWidget
+{
 public:
     HyperlinkWidget(int id, ButtonListener* listener);
 

@@ -1,9 +1,11 @@
 // What a list box reports: clicks on a line, its removal from the manager and hilite changes.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class ListSelectListener {
+class ListSelectListener
+{
 public:
     virtual ~ListSelectListener() = default;
 

@@ -11,9 +11,11 @@
 #include "widgets/ScrollbarWidget.h"
 #include "widgets/WidgetManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr int kBorder = 4;
 constexpr int kCursorPointer = 0;
@@ -43,8 +45,7 @@ bool GreaterIgnoringCase(const std::string& a, const std::string& b)
 ListWidget::ListWidget(int id, Font* font, ListSelectListener* listener)
     : mId(id), mFont(font), mListener(listener), mItemHeight(font ? font->Height() : -1)
 {
-    const int colors[][3] = {{255, 255, 255}, {255, 255, 255}, {0, 0, 0},
-                             {0, 192, 0},     {0, 0, 128},     {255, 255, 255}};
+    const int colors[][3] = {{255, 255, 255}, {255, 255, 255}, {0, 0, 0}, {0, 192, 0}, {0, 0, 128}, {255, 255, 255}};
     SetColorTableRGB(colors, 6);
 }
 

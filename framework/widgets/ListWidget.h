@@ -10,13 +10,15 @@
 #include "widgets/ScrollListener.h"
 #include "widgets/Widget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Font;
 class ListSelectListener;
 class ScrollbarWidget;
 
-class ListWidget : public Widget, public ScrollListener {
+class ListWidget : public Widget, public ScrollListener
+{
 public:
     enum ColorIndex {
         COLOR_BKG = 0,

@@ -1,7 +1,8 @@
 // One saved modal state of the widget manager: what a modal widget replaced when it was pushed.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Widget;
 

@@ -1,9 +1,11 @@
 // What a scrollbar reports to its owner: the position it now shows.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class ScrollListener {
+class ScrollListener
+{
 public:
     virtual ~ScrollListener() = default;
 

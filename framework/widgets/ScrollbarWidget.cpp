@@ -5,9 +5,11 @@
 #include "widgets/ScrollListener.h"
 #include "widgets/ScrollbuttonWidget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr Color kTrackHeld(48, 48, 48);
 constexpr Color kTrack(232, 232, 232);

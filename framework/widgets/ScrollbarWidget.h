@@ -5,12 +5,14 @@
 #include "widgets/ButtonListener.h"
 #include "widgets/Widget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class ScrollListener;
 class ScrollbuttonWidget;
 
-class ScrollbarWidget : public Widget, public ButtonListener {
+class ScrollbarWidget : public Widget, public ButtonListener
+{
 public:
     // Paging states of the track.
     static constexpr int kPagingNone = 0;

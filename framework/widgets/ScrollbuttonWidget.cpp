@@ -4,9 +4,11 @@
 #include "graphics/Graphics.h"
 #include "widgets/ScrollbarWidget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr Color kFaceGrey(212, 212, 212);
 constexpr Color kShadowGrey(132, 132, 132);

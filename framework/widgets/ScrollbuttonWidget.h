@@ -3,9 +3,11 @@
 
 #include "widgets/ButtonWidget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class ScrollbuttonWidget : public ButtonWidget {
+class ScrollbuttonWidget : public ButtonWidget
+{
 public:
     // Arrow shapes that override the one the id implies.
     static constexpr int kArrowUp = 1;

@@ -13,7 +13,8 @@
 #include "resources/Font.h"
 #include "widgets/WidgetManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 Widget::~Widget()
 {
@@ -218,8 +219,7 @@ int Widget::DrawJustifiedText(Graphics& g, const std::string& text, int x, int y
     return result;
 }
 
-int Widget::DrawWrappedText(Graphics& g, const Rect& rect, const std::string& text, int lineSpacing,
-                            int justification)
+int Widget::DrawWrappedText(Graphics& g, const Rect& rect, const std::string& text, int lineSpacing, int justification)
 {
     bool colorCodes = g.mWriteColoredString;
     g.mWriteColoredString = true;

@@ -9,11 +9,13 @@
 #include "widgets/WidgetContainer.h"
 #include "widgets/WidgetMargins.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Image;
 
-class Widget : public WidgetContainer {
+class Widget : public WidgetContainer
+{
 public:
     Widget() = default;
     // A widget deleted while still in a child list takes itself out of it first.

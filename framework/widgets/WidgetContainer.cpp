@@ -8,12 +8,15 @@
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // Puts both flag words back on the way out of a container, also when a handler throws.
-class FlagsRestorer {
+class FlagsRestorer
+{
 public:
     explicit FlagsRestorer(FlagsMod& mod) : mMod(mod), mFlags(mod.mFlags), mBelow(mod.mBelowModalFlags) {}
     ~FlagsRestorer()
@@ -278,8 +281,7 @@ void WidgetContainer::MoveInFront(Widget* widget, Widget* reference)
 
 // ---- Walks ----
 
-template <typename Visit>
-void WidgetContainer::WalkChildren(FlagsMod& mod, Visit visit)
+template <typename Visit> void WidgetContainer::WalkChildren(FlagsMod& mod, Visit visit)
 {
     Widget* modal = mManager ? mManager->mModalWidget : nullptr;
     mUpdateIterator = mChildren.begin();

@@ -7,13 +7,15 @@
 #include "graphics/Rect.h"
 #include "widgets/FlagsMod.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Graphics;
 class Widget;
 class WidgetManager;
 
-class WidgetContainer {
+class WidgetContainer
+{
 public:
     using WidgetList = std::list<Widget*>;
 
@@ -83,8 +85,7 @@ private:
     void InvalidateSiblingsBelow(WidgetList::iterator it, Widget* child);
     void MarkSubtreeDirty();
     bool IsBelowWalk(Widget* a, Widget* b, bool& decided);
-    template <typename Visit>
-    void WalkChildren(FlagsMod& mod, Visit visit);
+    template <typename Visit> void WalkChildren(FlagsMod& mod, Visit visit);
 };
 
 } // namespace Olvarn

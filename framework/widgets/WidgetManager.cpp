@@ -10,9 +10,11 @@
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 void DetachSubtree(WidgetContainer* container)
 {
@@ -441,12 +443,18 @@ bool WidgetManager::DrawWidgets()
         return false;
     Graphics screen(mScreenImage);
     // A display image stays locked for the whole draw, so each widget's draw does not lock again.
+    struct SurfaceLockScope {
+        DDImage* mImage = nullptr;
+        ~SurfaceLockScope()
+        {
+            if (mImage)
+                mImage->UnlockSurface();
+        }
+    } lockScope;
     auto* surfaceImage = dynamic_cast<DDImage*>(mScreenImage);
-    bool locked = surfaceImage && surfaceImage->LockSurface();
-    bool drew = DrawTopLevel(mod, screen);
-    if (locked)
-        surfaceImage->UnlockSurface();
-    return drew;
+    if (surfaceImage && surfaceImage->LockSurface())
+        lockScope.mImage = surfaceImage;
+    return DrawTopLevel(mod, screen);
 }
 
 bool WidgetManager::DrawTopLevel(FlagsMod& mod, Graphics& screen)

@@ -9,12 +9,14 @@
 #include "widgets/Widget.h"
 #include "widgets/WidgetContainer.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Image;
 class OlvarnAppBase;
 
-class WidgetManager : public WidgetContainer {
+class WidgetManager : public WidgetContainer
+{
 public:
     // Key codes 0 to 254 have an entry; 255 and above are delivered but not recorded.
     static constexpr int kKeyTableSize = 255;

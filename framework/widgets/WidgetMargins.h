@@ -1,7 +1,8 @@
 // Insets that shrink a widget's rectangle for hit testing.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 struct WidgetMargins {
     int mLeft = 0;

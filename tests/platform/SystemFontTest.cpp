@@ -7,10 +7,10 @@
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 
-SystemFontSpec Spec(const std::string& face, int points, bool bold = false, bool italic = false,
-                    bool underline = false)
+SystemFontSpec Spec(const std::string& face, int points, bool bold = false, bool italic = false, bool underline = false)
 {
     SystemFontSpec spec;
     spec.mFace = face;

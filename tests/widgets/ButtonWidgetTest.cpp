@@ -15,9 +15,11 @@
 using namespace Olvarn;
 using namespace widgettest;
 
-namespace {
+namespace
+{
 
-class RecordingListener : public ButtonListener {
+class RecordingListener : public ButtonListener
+{
 public:
     void OnButtonMouseEnter(int id) override { Note("enter", id); }
     void OnButtonMouseLeave(int id) override { Note("leave", id); }
@@ -33,7 +35,8 @@ public:
     Log log;
 };
 
-class ButtonTest : public ::testing::Test {
+class ButtonTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -11,10 +11,13 @@
 #include "graphics/MemoryImage.h"
 #include "platform/DisplayFake.h"
 #include "resources/SysFont.h"
+#include "widgets/ButtonWidget.h"
+#include "widgets/WidgetManager.h"
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 
 // A display device on the in-memory display, started windowed at 64x32.
 std::unique_ptr<DDInterface> MakeDevice(const SurfaceFormat& format)
@@ -177,4 +180,31 @@ TEST(SysFontTest, ALockedImageStaysLockedWithAFreshDescription)
     EXPECT_NE(image.mLockedDesc.mBits, nullptr);
     image.UnlockSurface();
     EXPECT_GT(FindInk(image, 0xFF000000).changed, 10);
+}
+
+TEST(SysFontTest, AButtonDrawsItsLabelWithASystemFontOntoTheScreenImage)
+{
+    auto device = MakeDevice(SurfaceFormat::Rgb565());
+    DDImage screen(device.get());
+    FillImage(screen, 64, 32, 0xFF000000);
+    WidgetManager manager(nullptr);
+    manager.mScreenImage = &screen;
+    manager.SetScreenSize(64, 32);
+    ButtonWidget button(1, nullptr);
+    button.Resize(2, 2, 60, 26);
+    button.mLabel = "Ok";
+    manager.AddWidget(&button);
+    EXPECT_TRUE(manager.DrawWidgets());
+    EXPECT_EQ(screen.mLockCount, 0);
+    ASSERT_NE(button.mFont, nullptr);
+    // The face is grey; the black label sits around the middle of it.
+    uint32_t* bits = screen.GetBits();
+    int dark = 0;
+    for (int y = 8; y < 24; ++y)
+        for (int x = 20; x < 44; ++x)
+            dark += (bits[y * 64 + x] & 0xFF) < 100;
+    EXPECT_GT(dark, 10);
+    for (int shift : {0, 8, 16})
+        EXPECT_NEAR(static_cast<int>((bits[5 * 64 + 5] >> shift) & 0xFF), 212, 14) << "grey face";
+    manager.RemoveWidget(&button);
 }

@@ -11,9 +11,11 @@
 using namespace Olvarn;
 using namespace widgettest;
 
-namespace {
+namespace
+{
 
-class ManagerTest : public ::testing::Test {
+class ManagerTest : public ::testing::Test
+{
 protected:
     void SetUp() override { manager.SetScreenSize(640, 480); }
     void TearDown() override { manager.RemoveAllChildren(false, true); }
@@ -107,8 +109,11 @@ TEST_F(ManagerTest, ClickCodesBecomeButtonsAndCounts)
         int code;
         const char* down;
         int bit;
-    } cases[] = {{1, "W down 1,1 b0 n1", 1}, {2, "W down 1,1 b0 n2", 1}, {-1, "W down 1,1 b1 n1", 2},
-                 {-2, "W down 1,1 b1 n2", 2}, {3, "W down 1,1 b2 n1", 4}};
+    } cases[] = {{1, "W down 1,1 b0 n1", 1},
+                 {2, "W down 1,1 b0 n2", 1},
+                 {-1, "W down 1,1 b1 n1", 2},
+                 {-2, "W down 1,1 b1 n2", 2},
+                 {3, "W down 1,1 b2 n1", 4}};
     for (const Case& c : cases) {
         log.clear();
         manager.OnMouseDown(1, 1, c.code);

@@ -14,11 +14,13 @@
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 
-namespace widgettest {
+namespace widgettest
+{
 
 using Log = std::vector<std::string>;
 
-class LogWidget : public Olvarn::Widget {
+class LogWidget : public Olvarn::Widget
+{
 public:
     LogWidget(std::string name, Log* log, int x = 0, int y = 0, int width = 0, int height = 0)
         : mName(std::move(name)), mLog(log)
@@ -46,8 +48,16 @@ public:
     }
     bool AcceptsFocus() override { return mTakesFocus; }
     bool IsOpaqueAt(int x, int y) override { return !mHoleAtLeft || x >= mWidth / 2; }
-    void OnFocusGained() override { Widget::OnFocusGained(); Note("focus+"); }
-    void OnFocusLost() override { Widget::OnFocusLost(); Note("focus-"); }
+    void OnFocusGained() override
+    {
+        Widget::OnFocusGained();
+        Note("focus+");
+    }
+    void OnFocusLost() override
+    {
+        Widget::OnFocusLost();
+        Note("focus-");
+    }
     void OnMouseEnter() override { Note("enter"); }
     void OnMouseLeave() override { Note("leave"); }
     void OnMouseMove(int x, int y) override { Note("move " + Pt(x, y)); }
@@ -86,7 +96,8 @@ public:
 };
 
 // Every character is 10 pixels wide; draws record themselves.
-class FixedFont : public Olvarn::Font {
+class FixedFont : public Olvarn::Font
+{
 public:
     struct Drawn {
         int x, y;

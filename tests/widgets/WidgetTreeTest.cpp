@@ -13,7 +13,8 @@
 using namespace Olvarn;
 using namespace widgettest;
 
-namespace {
+namespace
+{
 
 struct Tree {
     Log log;
@@ -37,10 +38,7 @@ struct Tree {
             w->mDirty = false;
     }
     // Only before the tree goes: children are not deleted by their parents.
-    ~Tree()
-    {
-        manager.RemoveAllChildren(false, true);
-    }
+    ~Tree() { manager.RemoveAllChildren(false, true); }
 };
 
 std::vector<std::string> Order(WidgetContainer& c)
@@ -60,13 +58,17 @@ TEST(WidgetTreeTest, UpdateWalkSurvivesChangesMadeDuringUpdate)
         std::function<void(Tree&, LogWidget* a, LogWidget* b, LogWidget* c)> action;
         std::vector<std::string> updates;
     } cases[] = {
-        {"remove self", [](Tree& t, LogWidget*, LogWidget* b, LogWidget*) { t.manager.RemoveWidget(b); },
+        {"remove self",
+         [](Tree& t, LogWidget*, LogWidget* b, LogWidget*) { t.manager.RemoveWidget(b); },
          {"A update", "B update", "C update", "D update"}},
-        {"remove later sibling", [](Tree& t, LogWidget*, LogWidget*, LogWidget* c) { t.manager.RemoveWidget(c); },
+        {"remove later sibling",
+         [](Tree& t, LogWidget*, LogWidget*, LogWidget* c) { t.manager.RemoveWidget(c); },
          {"A update", "B update", "D update"}},
-        {"remove earlier sibling", [](Tree& t, LogWidget* a, LogWidget*, LogWidget*) { t.manager.RemoveWidget(a); },
+        {"remove earlier sibling",
+         [](Tree& t, LogWidget* a, LogWidget*, LogWidget*) { t.manager.RemoveWidget(a); },
          {"A update", "B update", "C update", "D update"}},
-        {"bring self to front", [](Tree& t, LogWidget*, LogWidget* b, LogWidget*) { t.manager.BringToFront(b); },
+        {"bring self to front",
+         [](Tree& t, LogWidget*, LogWidget* b, LogWidget*) { t.manager.BringToFront(b); },
          {"A update", "B update", "C update", "D update"}},
         {"bring later sibling to front",
          [](Tree& t, LogWidget*, LogWidget*, LogWidget* c) { t.manager.BringToFront(c); },
@@ -255,21 +257,33 @@ TEST(WidgetTreeTest, ZOrderOperationsMoveWithinTheListOnly)
         std::vector<std::string> order;
         bool notified;
     } cases[] = {
-        {"front", [](WidgetManager& m, Widget* a, Widget*, Widget*, Widget*) { m.BringToFront(a); },
-         {"B", "C", "A"}, true},
-        {"back", [](WidgetManager& m, Widget*, Widget*, Widget* c, Widget*) { m.SendToBack(c); },
-         {"C", "A", "B"}, true},
-        {"behind", [](WidgetManager& m, Widget* a, Widget*, Widget* c, Widget*) { m.MoveBehind(c, a); },
-         {"C", "A", "B"}, true},
-        {"in front", [](WidgetManager& m, Widget* a, Widget* b, Widget*, Widget*) { m.MoveInFront(a, b); },
-         {"B", "A", "C"}, true},
+        {"front",
+         [](WidgetManager& m, Widget* a, Widget*, Widget*, Widget*) { m.BringToFront(a); },
+         {"B", "C", "A"},
+         true},
+        {"back",
+         [](WidgetManager& m, Widget*, Widget*, Widget* c, Widget*) { m.SendToBack(c); },
+         {"C", "A", "B"},
+         true},
+        {"behind",
+         [](WidgetManager& m, Widget* a, Widget*, Widget* c, Widget*) { m.MoveBehind(c, a); },
+         {"C", "A", "B"},
+         true},
+        {"in front",
+         [](WidgetManager& m, Widget* a, Widget* b, Widget*, Widget*) { m.MoveInFront(a, b); },
+         {"B", "A", "C"},
+         true},
         {"behind a stranger goes to the top",
-         [](WidgetManager& m, Widget* a, Widget*, Widget*, Widget* s) { m.MoveBehind(a, s); }, {"B", "C", "A"}, true},
+         [](WidgetManager& m, Widget* a, Widget*, Widget*, Widget* s) { m.MoveBehind(a, s); },
+         {"B", "C", "A"},
+         true},
         {"in front of a stranger goes to the top",
-         [](WidgetManager& m, Widget* a, Widget*, Widget*, Widget* s) { m.MoveInFront(a, s); }, {"B", "C", "A"},
+         [](WidgetManager& m, Widget* a, Widget*, Widget*, Widget* s) { m.MoveInFront(a, s); },
+         {"B", "C", "A"},
          true},
         {"a stranger is not moved",
-         [](WidgetManager& m, Widget*, Widget*, Widget*, Widget* s) { m.BringToFront(s); }, {"A", "B", "C"},
+         [](WidgetManager& m, Widget*, Widget*, Widget*, Widget* s) { m.BringToFront(s); },
+         {"A", "B", "C"},
          false},
     };
     for (const Case& c : cases) {
@@ -307,8 +321,10 @@ TEST(WidgetTreeTest, HitTestFollowsVisibilityInsetsDisablingOpacityAndModality)
         const char* expected; // null: nothing
         int localX, localY;
     } cases[] = {
-        {30, 10, "H", 30, 10},   {10, 10, "W", 10, 10},  {55, 55, nullptr, 0, 0}, {62, 62, "K", 2, 2},
-        {102, 5, nullptr, 0, 0}, {110, 5, "I", 10, 5},  {2, 102, nullptr, 0, 0}, {6, 106, "Q", 1, 1},
+        {30, 10, "H", 30, 10},   {10, 10, "W", 10, 10},
+        {55, 55, nullptr, 0, 0}, {62, 62, "K", 2, 2},
+        {102, 5, nullptr, 0, 0}, {110, 5, "I", 10, 5},
+        {2, 102, nullptr, 0, 0}, {6, 106, "Q", 1, 1},
         {-5, -5, nullptr, 0, 0}, {100000, -100000, nullptr, 0, 0},
     };
     for (const Case& c : cases) {
