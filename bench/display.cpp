@@ -160,6 +160,7 @@ void Present(benchmark::State& state)
     }
     if (sixteen)
         display.SetDisplayMode(kWidth, kHeight, 16);
+
     std::shared_ptr<Surface> primary;
     display.CreateSurface({kWidth, kHeight, SurfaceCaps::Primary, 0}, primary);
     for (auto _ : state)

@@ -14,7 +14,8 @@
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 
 constexpr int kScreenW = 1024;
 constexpr int kScreenH = 768;
@@ -78,8 +79,8 @@ struct SdlScene {
         screen = SDL_CreateRGBSurfaceWithFormatFrom(screenBits.data(), kScreenW, kScreenH, 32, kScreenW * 4,
                                                     SDL_PIXELFORMAT_XRGB8888);
         spriteBits = SpritePixels(size, glow);
-        sprite = SDL_CreateRGBSurfaceWithFormatFrom(spriteBits.data(), size, size, 32, size * 4,
-                                                    SDL_PIXELFORMAT_ARGB8888);
+        sprite =
+            SDL_CreateRGBSurfaceWithFormatFrom(spriteBits.data(), size, size, 32, size * 4, SDL_PIXELFORMAT_ARGB8888);
     }
     ~SdlScene()
     {
@@ -105,8 +106,7 @@ void Ours_AlphaSprite(benchmark::State& state)
     size_t i = 0;
     for (auto _ : state) {
         auto [x, y] = pos[i++];
-        scene.screen.BlitImage(&scene.sprite, x, y, Rect(0, 0, size, size), Color::White,
-                               Graphics::DRAWMODE_NORMAL);
+        scene.screen.BlitImage(&scene.sprite, x, y, Rect(0, 0, size, size), Color::White, Graphics::DRAWMODE_NORMAL);
     }
     CountPixels(state, int64_t(size) * size);
 }
@@ -134,8 +134,7 @@ void Ours_AdditiveParticle(benchmark::State& state)
     size_t i = 0;
     for (auto _ : state) {
         auto [x, y] = pos[i++];
-        scene.screen.BlitImage(&scene.sprite, x, y, Rect(0, 0, size, size), Color::White,
-                               Graphics::DRAWMODE_ADDITIVE);
+        scene.screen.BlitImage(&scene.sprite, x, y, Rect(0, 0, size, size), Color::White, Graphics::DRAWMODE_ADDITIVE);
     }
     CountPixels(state, int64_t(size) * size);
 }
@@ -190,10 +189,9 @@ void Ours_RotatedSprite(benchmark::State& state)
     size_t i = 0;
     for (auto _ : state) {
         auto [x, y] = pos[i++];
-        scene.screen.BlitImageRotated(&scene.sprite, float(x + 16), float(y + 16),
-                                      Rect(0, 0, kRotatedSize, kRotatedSize), clip, Color::White,
-                                      Graphics::DRAWMODE_NORMAL, kRotatedAngle, kRotatedSize / 2.0f,
-                                      kRotatedSize / 2.0f);
+        scene.screen.BlitImageRotated(
+            &scene.sprite, float(x + 16), float(y + 16), Rect(0, 0, kRotatedSize, kRotatedSize), clip, Color::White,
+            Graphics::DRAWMODE_NORMAL, kRotatedAngle, kRotatedSize / 2.0f, kRotatedSize / 2.0f);
     }
     CountPixels(state, int64_t(kRotatedSize) * kRotatedSize);
 }
@@ -228,7 +226,8 @@ BENCHMARK(Ours_RotatedSprite);
 BENCHMARK(SDL_RotatedSprite);
 
 // Keeps each run's time per iteration and prints the ours/SDL ratio of every pair at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public benchmark::ConsoleReporter
+{
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {

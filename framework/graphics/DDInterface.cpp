@@ -48,6 +48,7 @@ DDInterface::~DDInterface()
     {
         CriticalSectionLock lock(mCritSect);
         Cleanup();
+        mDisplay->DetachWindow();
         mDDImageSet.clear();
     }
     if (mApp)
@@ -311,6 +312,14 @@ void DDInterface::Cleanup()
     // gone; the display looks it up itself.
     if (mDisplay && !mIsWindowed)
         mDisplay->RestoreDisplayMode();
+}
+
+void DDInterface::ReleaseWindow()
+{
+    CriticalSectionLock lock(mCritSect);
+    Cleanup();
+    mDisplay->DetachWindow();
+    mWindow = nullptr;
 }
 
 // --- Image set ---------------------------------------------------------------------------------

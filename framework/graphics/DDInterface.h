@@ -63,6 +63,8 @@ public:
     bool CheckResult(DisplayResult result, const char* step);
     bool Test3DHardware(Window* window);
     void Cleanup();
+    // Releases everything tied to the main window; call before destroying that window.
+    void ReleaseWindow();
 
     bool Is3DEnabled() const { return mIs3D; }
     void Set3DEnabled(bool on) { mIs3D = on; }

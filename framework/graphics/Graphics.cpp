@@ -9,9 +9,11 @@
 #include "graphics/Transform2D.h"
 #include "resources/Font.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // Truncates toward zero like a plain cast, but saturates far outside any picture and maps NaN far
 // away, so that bad coordinates draw nothing instead of overflowing.
@@ -32,7 +34,10 @@ bool WithinImage(const Rect& r, const Image* image)
            static_cast<long long>(r.mY) + r.mHeight <= image->GetHeight();
 }
 
-int Clamped(long long v) { return static_cast<int>(std::clamp<long long>(v, -(1LL << 30), 1LL << 30)); }
+int Clamped(long long v)
+{
+    return static_cast<int>(std::clamp<long long>(v, -(1LL << 30), 1LL << 30));
+}
 
 } // namespace
 
@@ -52,9 +57,15 @@ Graphics::Graphics(const Graphics& other) : GraphicsState(other) {}
 
 Graphics::~Graphics() = default;
 
-Graphics* Graphics::Clone() const { return new Graphics(*this); }
+Graphics* Graphics::Clone() const
+{
+    return new Graphics(*this);
+}
 
-void Graphics::PushState() { mStateStack.push_back(*this); }
+void Graphics::PushState()
+{
+    mStateStack.push_back(*this);
+}
 
 void Graphics::PopState()
 {
@@ -70,8 +81,14 @@ void Graphics::Translate(int x, int y)
     mTransY += y;
 }
 
-int Graphics::TruncX(double x) const { return TruncSaturated(x + mTransX); }
-int Graphics::TruncY(double y) const { return TruncSaturated(y + mTransY); }
+int Graphics::TruncX(double x) const
+{
+    return TruncSaturated(x + mTransX);
+}
+int Graphics::TruncY(double y) const
+{
+    return TruncSaturated(y + mTransY);
+}
 
 void Graphics::IntersectClip(int x, int y, int width, int height)
 {
@@ -111,8 +128,7 @@ void Graphics::DrawImage(Image* image, int x, int y)
     Rect r = Rect(tx, ty, image->GetWidth(), image->GetHeight()).Intersection(mClipRect);
     if (r.mWidth <= 0 || r.mHeight <= 0)
         return;
-    mDestImage->BlitImage(image, r.mX, r.mY, Rect(r.mX - tx, r.mY - ty, r.mWidth, r.mHeight), ImageColor(),
-                          mDrawMode);
+    mDestImage->BlitImage(image, r.mX, r.mY, Rect(r.mX - tx, r.mY - ty, r.mWidth, r.mHeight), ImageColor(), mDrawMode);
 }
 
 void Graphics::DrawImageRegion(Image* image, int x, int y, const Rect& region)
@@ -199,19 +215,18 @@ void Graphics::DrawImageRotatedAroundInt(Image* image, int x, int y, double angl
 void Graphics::DrawImageMatrix(Image* image, const Matrix3& matrix, const Rect& region, float x, float y)
 {
     if (image)
-        mDestImage->BlitImageMatrix(image, x + mTransX, y + mTransY, matrix, mClipRect, ImageColor(), mDrawMode,
-                                    region, mLinearBlend);
+        mDestImage->BlitImageMatrix(image, x + mTransX, y + mTransY, matrix, mClipRect, ImageColor(), mDrawMode, region,
+                                    mLinearBlend);
 }
 
 void Graphics::DrawTexturedTriangles(Image* texture, const TriVertex* vertices, int numTriangles)
 {
     if (texture)
-        mDestImage->BlitTexturedTriangles(texture, vertices, numTriangles, mClipRect, ImageColor(), mDrawMode,
-                                          mTransX, mTransY, mLinearBlend);
+        mDestImage->BlitTexturedTriangles(texture, vertices, numTriangles, mClipRect, ImageColor(), mDrawMode, mTransX,
+                                          mTransY, mLinearBlend);
 }
 
-void Graphics::DrawImageTransformed(Image* image, Transform2D& t, const Rect& region, float x, float y,
-                                    bool subPixel)
+void Graphics::DrawImageTransformed(Image* image, Transform2D& t, const Rect& region, float x, float y, bool subPixel)
 {
     if (t.mFullMatrix || (subPixel && mDestImage->Is3DDrawSurface())) {
         DrawImageMatrix(image, t.GetMatrix(), region, x, y);
@@ -277,7 +292,8 @@ void Graphics::DrawNineGridRegion(const Rect& s, const Rect& d, Image* image)
     DrawNineGridEdges(s, d, image, cw, ch, mw, mh);
 }
 
-namespace {
+namespace
+{
 
 // The tiles of a strip that can reach the clip: a huge box costs no more than the clip it is cut to.
 void TileRange(long long base, int tile, int clipStart, int clipLength, int count, int& from, int& to)
@@ -303,7 +319,8 @@ void Graphics::DrawNineGridEdges(const Rect& s, const Rect& d, Image* image, int
     Graphics edges(*this);
     edges.IntersectClip(d.mX + cw, d.mY, d.mWidth - 2 * cw, d.mHeight);
     int i0, i1;
-    TileRange(static_cast<long long>(d.mX) + cw + TruncSaturated(mTransX), mw, edges.mClipRect.mX, edges.mClipRect.mWidth, across, i0, i1);
+    TileRange(static_cast<long long>(d.mX) + cw + TruncSaturated(mTransX), mw, edges.mClipRect.mX,
+              edges.mClipRect.mWidth, across, i0, i1);
     for (int i = i0; i < i1; ++i) {
         edges.DrawImageRegion(image, d.mX + cw + i * mw, d.mY, topEdge);
         edges.DrawImageRegion(image, d.mX + cw + i * mw, bottom, bottomEdge);
@@ -311,7 +328,8 @@ void Graphics::DrawNineGridEdges(const Rect& s, const Rect& d, Image* image, int
     Graphics sides(*this);
     sides.IntersectClip(d.mX, d.mY + ch, d.mWidth, d.mHeight - 2 * ch);
     int j0, j1;
-    TileRange(static_cast<long long>(d.mY) + ch + TruncSaturated(mTransY), mh, sides.mClipRect.mY, sides.mClipRect.mHeight, down, j0, j1);
+    TileRange(static_cast<long long>(d.mY) + ch + TruncSaturated(mTransY), mh, sides.mClipRect.mY,
+              sides.mClipRect.mHeight, down, j0, j1);
     for (int j = j0; j < j1; ++j) {
         sides.DrawImageRegion(image, d.mX, d.mY + ch + j * mh, leftEdge);
         sides.DrawImageRegion(image, right, d.mY + ch + j * mh, rightEdge);

@@ -7,7 +7,8 @@
 
 #include "graphics/GraphicsState.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Image;
 class Font;
@@ -15,7 +16,8 @@ class Matrix3;
 class Transform2D;
 struct TriVertex;
 
-class Graphics : public GraphicsState {
+class Graphics : public GraphicsState
+{
 public:
     enum Justification { JUSTIFY_LEFT = -1, JUSTIFY_CENTER = 0, JUSTIFY_RIGHT = 1 };
 
@@ -100,7 +102,8 @@ private:
 };
 
 // Pops on leaving its scope, so a caller cannot forget to restore the state it pushed.
-class GraphicsStateSaver {
+class GraphicsStateSaver
+{
 public:
     explicit GraphicsStateSaver(Graphics& g) : mGraphics(g) { mGraphics.PushState(); }
     ~GraphicsStateSaver() { mGraphics.PopState(); }

@@ -4,12 +4,14 @@
 #include "graphics/Color.h"
 #include "graphics/Rect.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Image;
 class Font;
 
-class GraphicsState {
+class GraphicsState
+{
 public:
     enum DrawMode : int { DRAWMODE_NORMAL = 0, DRAWMODE_ADDITIVE = 1 };
 

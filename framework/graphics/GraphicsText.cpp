@@ -4,9 +4,11 @@
 #include "graphics/Graphics.h"
 #include "resources/Font.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr int kColorCodeLength = 8;
 
@@ -21,7 +23,10 @@ int HexDigit(char c)
     return 0;
 }
 
-int HexByte(const std::string& text, size_t at) { return HexDigit(text[at]) * 16 + HexDigit(text[at + 1]); }
+int HexByte(const std::string& text, size_t at)
+{
+    return HexDigit(text[at]) * 16 + HexDigit(text[at + 1]);
+}
 
 } // namespace
 
@@ -41,7 +46,10 @@ void Graphics::DrawStringUncolored(const std::string& text, int x, int y)
         mFont->DrawTextWhite(this, x, y, text, mClipRect);
 }
 
-void Graphics::DrawTextPiece(const std::string& piece, int x, int y) { DrawString(piece, x, y); }
+void Graphics::DrawTextPiece(const std::string& piece, int x, int y)
+{
+    DrawString(piece, x, y);
+}
 
 int Graphics::DrawTextJustified(const std::string& text, int x, int y, int width, int justification, bool draw,
                                 int start, int length)

@@ -1,6 +1,7 @@
 #include "graphics/Image.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 Image::Image(const Image& other)
     : mWidth(other.mWidth), mHeight(other.mHeight), mNumRows(other.mNumRows), mNumCols(other.mNumCols),
@@ -8,9 +9,15 @@ Image::Image(const Image& other)
 {
 }
 
-Image::~Image() { delete mAnimation; }
+Image::~Image()
+{
+    delete mAnimation;
+}
 
-bool Image::FillPolygon(const int*, int, const Rect&, const Color&, DrawMode, int, int) { return false; }
+bool Image::FillPolygon(const int*, int, const Rect&, const Color&, DrawMode, int, int)
+{
+    return false;
+}
 void Image::FillRect(const Rect&, const Color&, DrawMode) {}
 void Image::ClearRect(const Rect&) {}
 void Image::DrawLine(double, double, double, double, const Color&, DrawMode) {}
@@ -67,6 +74,9 @@ void Image::CopyCellLayout(const Image* other)
     mAnimation = other->mAnimation ? new ImageAnimation(*other->mAnimation) : nullptr;
 }
 
-Graphics* Image::CreateGraphics() { return new Graphics(this); }
+Graphics* Image::CreateGraphics()
+{
+    return new Graphics(this);
+}
 
 } // namespace Olvarn

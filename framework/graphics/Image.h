@@ -9,12 +9,14 @@
 #include "graphics/ImageAnimation.h"
 #include "graphics/Rect.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Matrix3;
 struct TriVertex;
 
-class Image {
+class Image
+{
 public:
     using DrawMode = Graphics::DrawMode;
 
@@ -41,10 +43,8 @@ public:
     virtual void BlitImageMatrix(Image* src, float x, float y, const Matrix3& matrix, const Rect& clip,
                                  const Color& color, DrawMode mode, const Rect& srcRect, bool bilinear);
     virtual void BlitTexturedTriangles(Image* src, const TriVertex* vertices, int numTriangles, const Rect& clip,
-                                       const Color& color, DrawMode mode, float offsetX, float offsetY,
-                                       bool bilinear);
-    virtual void BlitImageMirrored(Image* src, int x, int y, const Rect& srcRect, const Color& color,
-                                   DrawMode mode);
+                                       const Color& color, DrawMode mode, float offsetX, float offsetY, bool bilinear);
+    virtual void BlitImageMirrored(Image* src, int x, int y, const Rect& srcRect, const Color& color, DrawMode mode);
     virtual void BlitImageScaledMirrored(Image* src, const Rect& destRect, const Rect& srcRect, const Rect& clip,
                                          const Color& color, DrawMode mode, bool fastScaling);
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 void ImageAnimation::Prepare(int numFrames, int beginDelay, int endDelay)
 {

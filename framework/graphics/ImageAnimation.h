@@ -3,9 +3,11 @@
 
 #include <vector>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class ImageAnimation {
+class ImageAnimation
+{
 public:
     enum Type { TYPE_NONE = 0, TYPE_ONCE = 1, TYPE_PINGPONG = 2, TYPE_LOOP = 3 };
 

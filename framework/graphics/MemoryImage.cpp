@@ -9,9 +9,11 @@
 
 #include "app/OlvarnAppBase.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // Far beyond any picture the game holds, and small enough that every pixel index fits an int.
 constexpr long long kMaxPixels = 1LL << 28;
@@ -22,8 +24,7 @@ void CheckSize(int width, int height)
         throw std::length_error("MemoryImage: unusable size");
 }
 
-template <typename T>
-std::unique_ptr<T[]> CopyArray(const std::unique_ptr<T[]>& from, size_t count)
+template <typename T> std::unique_ptr<T[]> CopyArray(const std::unique_ptr<T[]>& from, size_t count)
 {
     if (!from)
         return nullptr;
@@ -33,8 +34,7 @@ std::unique_ptr<T[]> CopyArray(const std::unique_ptr<T[]>& from, size_t count)
 }
 
 // Pixel-by-pixel run lengths of one classification, rows never joined.
-template <typename ClassOf>
-std::unique_ptr<unsigned char[]> BuildRunLengths(int width, int height, ClassOf classOf)
+template <typename ClassOf> std::unique_ptr<unsigned char[]> BuildRunLengths(int width, int height, ClassOf classOf)
 {
     size_t count = static_cast<size_t>(width) * height;
     std::unique_ptr<unsigned char[]> runs(new unsigned char[count > 0 ? count : 1]);
@@ -112,24 +112,26 @@ MemoryImage::~MemoryImage()
         mApp->UnregisterImage(this);
 }
 
-namespace {
+namespace
+{
 
 // The application answers whether Direct3D draws once its display services are there; until then no
 // image can be held by textures alone.
-template <typename App>
-auto Query3DEnabled(App* app, int) -> decltype(app->Is3DEnabled())
+template <typename App> auto Query3DEnabled(App* app, int) -> decltype(app->Is3DEnabled())
 {
     return app->Is3DEnabled();
 }
-template <typename App>
-bool Query3DEnabled(App*, long)
+template <typename App> bool Query3DEnabled(App*, long)
 {
     return false;
 }
 
 } // namespace
 
-bool MemoryImage::Is3DEnabled() const { return mApp && Query3DEnabled(mApp, 0); }
+bool MemoryImage::Is3DEnabled() const
+{
+    return mApp && Query3DEnabled(mApp, 0);
+}
 
 std::unique_ptr<uint32_t[]> MemoryImage::AllocateBits() const
 {
@@ -179,7 +181,10 @@ void MemoryImage::SetAlphaFlags(bool hasTrans, bool hasAlpha)
     mForced = true;
 }
 
-void MemoryImage::SetVolatile(bool isVolatile) { mVolatile = isVolatile; }
+void MemoryImage::SetVolatile(bool isVolatile)
+{
+    mVolatile = isVolatile;
+}
 
 void MemoryImage::SetBits(const uint32_t* bits, int width, int height)
 {

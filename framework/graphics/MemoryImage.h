@@ -8,12 +8,14 @@
 #include "graphics/Image.h"
 #include "graphics/NativeDisplay.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class OlvarnAppBase;
 class ImageTextureSet;
 
-class MemoryImage : public Image {
+class MemoryImage : public Image
+{
 public:
     // Written after the last pixel of mBits and never read: a write past the picture shows up in it.
     static constexpr uint32_t kGuardWord = 0x4BEEFADE;
@@ -35,13 +37,12 @@ public:
                           DrawMode mode) override;
     void BlitImageRotated(Image* src, float x, float y, const Rect& srcRect, const Rect& clip, const Color& color,
                           DrawMode mode, double angle, float centerX, float centerY) override;
-    void BlitImageScaled(Image* src, const Rect& destRect, const Rect& srcRect, const Rect& clip,
-                         const Color& color, DrawMode mode, bool fastScaling) override;
+    void BlitImageScaled(Image* src, const Rect& destRect, const Rect& srcRect, const Rect& clip, const Color& color,
+                         DrawMode mode, bool fastScaling) override;
     void BlitImageMatrix(Image* src, float x, float y, const Matrix3& matrix, const Rect& clip, const Color& color,
                          DrawMode mode, const Rect& srcRect, bool bilinear) override;
     void BlitTexturedTriangles(Image* src, const TriVertex* vertices, int numTriangles, const Rect& clip,
-                               const Color& color, DrawMode mode, float offsetX, float offsetY,
-                               bool bilinear) override;
+                               const Color& color, DrawMode mode, float offsetX, float offsetY, bool bilinear) override;
 
     // Storage and derived forms.
     virtual uint32_t* BuildNativeAlpha(const NativeDisplay& format);
@@ -117,11 +118,10 @@ private:
     void BlitOpaqueRuns(MemoryImage* src, int x, int y, const Rect& srcRect);
     void BlitAdditive(MemoryImage* src, int x, int y, const Rect& srcRect, const Color& color);
     void DrawSteppedLine(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode);
-    void BlitRotatedRows(MemoryImage* src, const FRect& box, float x, float y, const Rect& srcRect,
-                         const Color& color, DrawMode mode, double angle, float centerX, float centerY);
+    void BlitRotatedRows(MemoryImage* src, const FRect& box, float x, float y, const Rect& srcRect, const Color& color,
+                         DrawMode mode, double angle, float centerX, float centerY);
     void BlitScaledFast(MemoryImage* src, const Rect& dest, const FRect& part, const Color& color, DrawMode mode);
-    void BlitScaledSmooth(MemoryImage* src, const Rect& dest, const FRect& part, const Color& color,
-                          DrawMode mode);
+    void BlitScaledSmooth(MemoryImage* src, const Rect& dest, const FRect& part, const Color& color, DrawMode mode);
     int TriangleFormat() const;
 };
 

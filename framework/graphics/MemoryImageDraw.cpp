@@ -6,11 +6,13 @@
 #include "graphics/MemoryImage.h"
 #include "graphics/PixelOps.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 using namespace pixel;
 
-namespace {
+namespace
+{
 
 // Used when the image belongs to no application; the same contents as the application's table.
 struct LocalSaturationTable {
@@ -24,7 +26,10 @@ struct LocalSaturationTable {
 constexpr LocalSaturationTable kLocalSaturation;
 
 // Cuts a rectangle to the image, so that a careless caller cannot write outside the pixels.
-Rect ClipToImage(const Rect& r, int width, int height) { return r.Intersection(Rect(0, 0, width, height)); }
+Rect ClipToImage(const Rect& r, int width, int height)
+{
+    return r.Intersection(Rect(0, 0, width, height));
+}
 
 // Cuts a fixed-position blit to both the source's and the destination's pixels, moving the position
 // with the cut. False when nothing is left.

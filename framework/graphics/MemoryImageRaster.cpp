@@ -5,9 +5,11 @@
 #include "graphics/MemoryImage.h"
 #include "swtri/RasterizePolygon.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr uint32_t kFormatArgb = 0x8888;
 constexpr uint32_t kFormatRgb = 0x888;
@@ -53,8 +55,7 @@ void MemoryImage::BlitImageMatrix(Image* src, float x, float y, const Matrix3& m
 }
 
 void MemoryImage::BlitTexturedTriangles(Image* src, const TriVertex* vertices, int numTriangles, const Rect& clip,
-                                        const Color& color, DrawMode mode, float offsetX, float offsetY,
-                                        bool bilinear)
+                                        const Color& color, DrawMode mode, float offsetX, float offsetY, bool bilinear)
 {
     auto* texture = dynamic_cast<MemoryImage*>(src);
     if (!texture || !vertices)

@@ -8,19 +8,29 @@
 #include "graphics/MemoryImage.h"
 #include "graphics/PixelOps.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 using namespace pixel;
 
-namespace {
+namespace
+{
 
 constexpr double kBoxLimit = 10000000.0;
+// Row start positions in 16.16 beyond this cannot reach a source and would not fit 64 bits.
+constexpr double kMaxFixed = 1e15;
 // 16.16 source positions must fit an int; larger sources cannot be rotated.
 constexpr int kMaxRotatedSourceSize = 32767;
 
-Rect ClipWithImage(const Rect& clip, int width, int height) { return clip.Intersection(Rect(0, 0, width, height)); }
+Rect ClipWithImage(const Rect& clip, int width, int height)
+{
+    return clip.Intersection(Rect(0, 0, width, height));
+}
 
-FRect ToFRect(const Rect& r) { return FRect(r.mX, r.mY, r.mWidth, r.mHeight); }
+FRect ToFRect(const Rect& r)
+{
+    return FRect(r.mX, r.mY, r.mWidth, r.mHeight);
+}
 
 // Applies a source pixel (already filtered or resampled) to a destination pixel the way a fixed-position
 // blit would: used for the colours and modes the transformed paths have no formula of their own for.
@@ -80,8 +90,7 @@ struct BlitComposer {
         } else {
             ar = R(p) * vr * sa / 65536, ag = G(p) * vg * sa / 65536, ab = B(p) * vb * sa / 65536;
         }
-        d = (q & 0xFF000000u) | (uint32_t(sat[R(q) + ar]) << 16) | (uint32_t(sat[G(q) + ag]) << 8) |
-            sat[B(q) + ab];
+        d = (q & 0xFF000000u) | (uint32_t(sat[R(q) + ar]) << 16) | (uint32_t(sat[G(q) + ag]) << 8) | sat[B(q) + ab];
     }
 
     bool white, additive, hasAlpha;
@@ -138,8 +147,8 @@ bool MemoryImage::GetRotationBox(const Rect& s, float x, float y, double angle, 
         !std::isfinite(centerY))
         return false;
     double c = std::cos(angle), sn = std::sin(angle);
-    const double corners[4][2] = {{0, 0}, {double(s.mWidth), 0}, {double(s.mWidth), double(s.mHeight)},
-                                  {0, double(s.mHeight)}};
+    const double corners[4][2] = {
+        {0, 0}, {double(s.mWidth), 0}, {double(s.mWidth), double(s.mHeight)}, {0, double(s.mHeight)}};
     double minX = kBoxLimit, minY = kBoxLimit, maxX = -kBoxLimit, maxY = -kBoxLimit;
     for (const auto& p : corners) {
         double px = p[0] - centerX, py = p[1] - centerY;
@@ -178,11 +187,11 @@ void MemoryImage::BlitImageRotated(Image* src, float x, float y, const Rect& src
     BitsChanged();
 }
 
-namespace {
+namespace
+{
 
 // One destination pixel of the rotated draw from its four taps.
-template <typename Pixels>
-struct RotatedPixel {
+template <typename Pixels> struct RotatedPixel {
     Pixels pixels;
     int stride;
     bool white;
@@ -245,8 +254,7 @@ struct RotatedPixel {
             ab = (ab * vb) >> 8;
         }
         ar = std::min(ar, 255u), ag = std::min(ag, 255u), ab = std::min(ab, 255u);
-        d = (d & 0xFF000000u) | (uint32_t(sat[R(d) + ar]) << 16) | (uint32_t(sat[G(d) + ag]) << 8) |
-            sat[B(d) + ab];
+        d = (d & 0xFF000000u) | (uint32_t(sat[R(d) + ar]) << 16) | (uint32_t(sat[G(d) + ag]) << 8) | sat[B(d) + ab];
     }
 };
 
@@ -277,8 +285,11 @@ void MemoryImage::BlitRotatedRows(MemoryImage* src, const FRect& box, float x, f
         for (int count = 0; count < box.mHeight; ++count) {
             int row = y0 + count;
             double dx0 = double(x0) - double(cx) - double(x), dy = double(row) - double(cy) - double(y);
-            long long u = static_cast<long long>((dx0 * cosA - dy * sinA + cx) * 65536);
-            long long v = static_cast<long long>((dx0 * sinA + dy * cosA + cy) * 65536);
+            double uStart = (dx0 * cosA - dy * sinA + cx) * 65536, vStart = (dx0 * sinA + dy * cosA + cy) * 65536;
+            // A centre or position beyond any picture puts the row nowhere near the source.
+            if (!(std::fabs(uStart) < kMaxFixed && std::fabs(vStart) < kMaxFixed))
+                continue;
+            long long u = static_cast<long long>(uStart), v = static_cast<long long>(vStart);
             long long first = 0, last = e;
             if (!NarrowSpan(u, du, s.mWidth, first, last) || !NarrowSpanV(v, dv, s.mHeight, first, last) ||
                 first > last)
@@ -302,7 +313,7 @@ bool MemoryImage::GetStretchMapping(const Rect& s, const Rect& d, const Rect& cl
     if (clipped.mWidth <= 0 || clipped.mHeight <= 0)
         return false;
     double fx = double(s.mWidth) / d.mWidth, fy = double(s.mHeight) / d.mHeight;
-    part = FRect(s.mX + (clipped.mX - d.mX) * fx, s.mY + (clipped.mY - d.mY) * fy,
+    part = FRect(s.mX + (double(clipped.mX) - d.mX) * fx, s.mY + (double(clipped.mY) - d.mY) * fy,
                  s.mWidth + (clipped.mWidth - d.mWidth) * fx, s.mHeight + (clipped.mHeight - d.mHeight) * fy);
     return part.mWidth > 0 && part.mHeight > 0;
 }
@@ -336,16 +347,17 @@ void MemoryImage::BlitScaledFast(MemoryImage* src, const Rect& dest, const FRect
         double sy = part.mY;
         for (int row = 0; row < dest.mHeight; ++row, sy += stepY) {
             // Sampling stays on the source even when the rectangle asked for runs off it.
-            int srcRow = std::clamp(static_cast<int>(sy), 0, maxY) * src->mWidth;
+            int srcRow = static_cast<int>(std::clamp(sy, 0.0, double(maxY))) * src->mWidth;
             uint32_t* d = mBits.get() + static_cast<size_t>(dest.mY + row) * mWidth + dest.mX;
             double sx = part.mX;
             for (int col = 0; col < dest.mWidth; ++col, sx += stepX)
-                compose(pixels[srcRow + std::clamp(static_cast<int>(sx), 0, maxX)], d[col]);
+                compose(pixels[srcRow + static_cast<int>(std::clamp(sx, 0.0, double(maxX)))], d[col]);
         }
     });
 }
 
-namespace {
+namespace
+{
 
 // Four channel accumulators per buffer cell: blue, green, red, alpha.
 struct Accum {

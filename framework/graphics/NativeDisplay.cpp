@@ -1,8 +1,10 @@
 #include "graphics/NativeDisplay.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 void DescribeMask(uint32_t mask, int& bits, int& shift)
 {

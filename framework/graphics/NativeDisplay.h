@@ -3,9 +3,11 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class NativeDisplay {
+class NativeDisplay
+{
 public:
     virtual ~NativeDisplay() = default;
 

@@ -9,16 +9,36 @@
 #include "graphics/MemoryImage.h"
 #include "graphics/Rect.h"
 
-namespace Olvarn {
-namespace pixel {
+namespace Olvarn
+{
+namespace pixel
+{
 
-constexpr uint32_t A(uint32_t p) { return p >> 24; }
-constexpr uint32_t R(uint32_t p) { return (p >> 16) & 0xFF; }
-constexpr uint32_t G(uint32_t p) { return (p >> 8) & 0xFF; }
-constexpr uint32_t B(uint32_t p) { return p & 0xFF; }
-constexpr uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return (a << 24) | (r << 16) | (g << 8) | b; }
+constexpr uint32_t A(uint32_t p)
+{
+    return p >> 24;
+}
+constexpr uint32_t R(uint32_t p)
+{
+    return (p >> 16) & 0xFF;
+}
+constexpr uint32_t G(uint32_t p)
+{
+    return (p >> 8) & 0xFF;
+}
+constexpr uint32_t B(uint32_t p)
+{
+    return p & 0xFF;
+}
+constexpr uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b)
+{
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
 
-inline bool IsWhite(const Color& c) { return c == Color::White; }
+inline bool IsWhite(const Color& c)
+{
+    return c == Color::White;
+}
 
 // The channels of a colour as the drawing formulas use them: the low byte of each, as in its packed form.
 struct Channels {
@@ -61,8 +81,7 @@ struct PalettePixels {
 };
 
 // Calls f with the reader that fits the source's form.
-template <typename F>
-void WithSourcePixels(MemoryImage* src, F&& f)
+template <typename F> void WithSourcePixels(MemoryImage* src, F&& f)
 {
     if (src->mColorIndices && src->mPalette)
         f(PalettePixels{src->mPalette.get(), src->mColorIndices.get()});
@@ -71,7 +90,10 @@ void WithSourcePixels(MemoryImage* src, F&& f)
 }
 
 // A float that can be turned into an int without overflow or NaN.
-inline bool Representable(double v, double limit = 16777216.0) { return std::isfinite(v) && std::fabs(v) <= limit; }
+inline bool Representable(double v, double limit = 16777216.0)
+{
+    return std::isfinite(v) && std::fabs(v) <= limit;
+}
 
 } // namespace pixel
 } // namespace Olvarn

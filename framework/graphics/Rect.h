@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <type_traits>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-template <typename T>
-class TRect {
+template <typename T> class TRect
+{
 public:
     constexpr TRect() = default;
     constexpr TRect(T x, T y, T width, T height) : mX(x), mY(y), mWidth(width), mHeight(height) {}

@@ -31,6 +31,9 @@ public:
     // The full-screen mode; later surfaces take its depth.
     virtual DisplayResult SetDisplayMode(int width, int height, int bitsPerPixel) = 0;
     virtual DisplayResult RestoreDisplayMode() = 0;
+    // Lets go of everything tied to the window (renderer, textures). Call it before the window is
+    // destroyed: SDL does not free a renderer together with its window.
+    virtual void DetachWindow() {}
     // Makes the desktop visible over full screen while a system message box is up.
     virtual DisplayResult FlipToDesktop() { return DisplayError::Ok; }
 

@@ -35,9 +35,15 @@ DisplaySdl::~DisplaySdl()
 
 SDL_Window* DisplaySdl::CurrentWindow() const { return mWindowId ? SDL_GetWindowFromID(mWindowId) : nullptr; }
 
+void DisplaySdl::DetachWindow()
+{
+    DestroyRenderer();
+    mWindowId = 0;
+}
+
 void DisplaySdl::DestroyRenderer()
 {
-    // Destroying a window takes its renderer and textures with it; then there is nothing to free.
+    // A renderer whose window is already gone cannot be freed safely any more; it is dropped.
     SDL_Window* window = CurrentWindow();
     if (mRenderer && window && SDL_GetRenderer(window) == mRenderer) {
         if (mTexture)

@@ -22,6 +22,7 @@ public:
     void Force555(bool on) { mForce555 = on; }
 
     DisplayResult SetCooperativeLevel(DisplayWindow* window, bool fullScreen) override;
+    void DetachWindow() override;
     DisplayResult SetDisplayMode(int width, int height, int bitsPerPixel) override;
     DisplayResult RestoreDisplayMode() override;
     DisplayResult GetMonitorFrequency(int& hz) override;

@@ -6,11 +6,13 @@
 #include "graphics/Color.h"
 #include "graphics/Rect.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Graphics;
 
-class Font {
+class Font
+{
 public:
     Font() = default;
     Font(const Font&) = default;
@@ -29,9 +31,7 @@ public:
     virtual int CharWidth(char c) { return TextWidth(std::string(1, c)); }
     virtual int CharWidthKerned(char c, char previous) { return CharWidth(c); }
     // x and y are in the context's coordinates (the font adds its translation); y is the baseline.
-    virtual void DrawText(Graphics* g, int x, int y, const std::string& text, const Color& color, const Rect& clip)
-    {
-    }
+    virtual void DrawText(Graphics* g, int x, int y, const std::string& text, const Color& color, const Rect& clip) {}
     virtual void DrawTextWhite(Graphics* g, int x, int y, const std::string& text, const Rect& clip) {}
     virtual Font* Clone() = 0;
 

@@ -12,10 +12,12 @@
 using namespace Olvarn;
 using namespace graphicstest;
 
-namespace {
+namespace
+{
 
 // A small deterministic generator, so a failure replays.
-class Dice {
+class Dice
+{
 public:
     uint32_t Next()
     {
@@ -41,7 +43,10 @@ MemoryImage RandomImage(Dice& dice, int w, int h)
     std::vector<uint32_t> bits(static_cast<size_t>(w) * h);
     for (uint32_t& p : bits) {
         int kind = dice.Int(0, 2);
-        p = Argb(kind == 0 ? 0 : kind == 1 ? 255 : dice.Int(1, 254), dice.Int(0, 255), dice.Int(0, 255), dice.Int(0, 255));
+        p = Argb(kind == 0   ? 0
+                 : kind == 1 ? 255
+                             : dice.Int(1, 254),
+                 dice.Int(0, 255), dice.Int(0, 255), dice.Int(0, 255));
     }
     return FromPixels(w, h, bits);
 }

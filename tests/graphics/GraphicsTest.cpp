@@ -16,9 +16,11 @@ using ::testing::_;
 using ::testing::Eq;
 using ::testing::InSequence;
 
-namespace {
+namespace
+{
 
-class MockImage : public Image {
+class MockImage : public Image
+{
 public:
     MockImage(int w, int h)
     {
@@ -291,7 +293,8 @@ TEST(GraphicsTransformed, NonFiniteTransformsDrawNothingHarmful)
     EXPECT_EQ(dest.GetBits()[64], MemoryImage::kGuardWord);
 }
 
-namespace {
+namespace
+{
 
 // Every pixel of a w x h picture holds its own coordinates, so each drawn piece can be traced to its source.
 MemoryImage Coordinates(int w, int h)
@@ -415,12 +418,8 @@ TEST(GraphicsText, Wrapping)
         int width;
         std::string lines;
     } cases[] = {
-        {"aaa bbb", 50, "aaa|bbb"},
-        {"abcdefg", 25, "ab|cd|ef|g"},
-        {"abc", 5, "a|b|c"},
-        {"a\n  b", 100, "a|  b"},
-        {"aa   bb", 30, "aa |bb"},
-        {"^FF00001aa bb", 30, "^FF00001aa|bb"},
+        {"aaa bbb", 50, "aaa|bbb"}, {"abcdefg", 25, "ab|cd|ef|g"}, {"abc", 5, "a|b|c"},
+        {"a\n  b", 100, "a|  b"},   {"aa   bb", 30, "aa |bb"},     {"^FF00001aa bb", 30, "^FF00001aa|bb"},
     };
     for (const Case& c : cases) {
         MockImage dest(100, 100);

@@ -50,7 +50,8 @@ TEST(ImageCells, CopyCellLayoutCopiesTheRecordIndependently)
     EXPECT_EQ(b.mAnimation, nullptr);
 }
 
-namespace {
+namespace
+{
 
 ImageAnimation Prepared(int type, int frameDelay, int frames, std::vector<int> perFrame = {}, int begin = 0,
                         int end = 0)

@@ -10,17 +10,22 @@
 using namespace Olvarn;
 using namespace graphicstest;
 
-namespace {
+namespace
+{
 
 // An image that belongs to a display of the given format, as display images do.
-class DisplayImage : public MemoryImage {
+class DisplayImage : public MemoryImage
+{
 public:
     explicit DisplayImage(const NativeDisplay& format) : mFormat(format) {}
     const NativeDisplay* DisplayFormat() const override { return &mFormat; }
     NativeDisplay mFormat;
 };
 
-std::vector<unsigned char> Runs(const unsigned char* table, int count) { return {table, table + count}; }
+std::vector<unsigned char> Runs(const unsigned char* table, int count)
+{
+    return {table, table + count};
+}
 
 } // namespace
 
@@ -113,10 +118,10 @@ TEST(MemoryImageStorage, BitsChangedDropsTablesAndCounts)
 
 TEST(MemoryImageRunLengths, AlphaClassesPerRow)
 {
-    MemoryImage image = FromPixels(5, 2, {Argb(0, 0, 0, 0), Argb(0, 1, 1, 1), Argb(255, 0, 0, 0),
-                                          Argb(128, 0, 0, 0), Argb(7, 0, 0, 0), Argb(255, 0, 0, 0),
-                                          Argb(255, 0, 0, 0), Argb(255, 0, 0, 0), Argb(0, 0, 0, 0),
-                                          Argb(0, 0, 0, 0)});
+    MemoryImage image =
+        FromPixels(5, 2,
+                   {Argb(0, 0, 0, 0), Argb(0, 1, 1, 1), Argb(255, 0, 0, 0), Argb(128, 0, 0, 0), Argb(7, 0, 0, 0),
+                    Argb(255, 0, 0, 0), Argb(255, 0, 0, 0), Argb(255, 0, 0, 0), Argb(0, 0, 0, 0), Argb(0, 0, 0, 0)});
     // Runs never cross rows: the second row's opaque run does not join the first row's.
     EXPECT_EQ(Runs(image.BuildRLAlpha(), 10), (std::vector<unsigned char>{2, 1, 1, 2, 1, 3, 2, 1, 2, 1}));
 }
@@ -141,10 +146,10 @@ TEST(MemoryImageRunLengths, OnePixelWideIsAllOnes)
 TEST(MemoryImageRunLengths, AdditiveSplitsBlackFromColour)
 {
     // Alpha 0 premultiplies any colour to black; a tiny colour cut to 5 bits is black too.
-    MemoryImage image = FromPixels(5, 1, {Argb(255, 0, 0, 0), Argb(0, 255, 255, 255), Argb(255, 4, 0, 0),
-                                          Argb(255, 255, 0, 0), Argb(128, 0, 0, 200)});
-    EXPECT_EQ(Runs(image.BuildRLAdditive(NativeDisplay::Format565()), 5),
-              (std::vector<unsigned char>{3, 2, 1, 2, 1}));
+    MemoryImage image = FromPixels(
+        5, 1,
+        {Argb(255, 0, 0, 0), Argb(0, 255, 255, 255), Argb(255, 4, 0, 0), Argb(255, 255, 0, 0), Argb(128, 0, 0, 200)});
+    EXPECT_EQ(Runs(image.BuildRLAdditive(NativeDisplay::Format565()), 5), (std::vector<unsigned char>{3, 2, 1, 2, 1}));
 }
 
 TEST(MemoryImageNativeAlpha, PremultipliesIntoTheScreenLayout)

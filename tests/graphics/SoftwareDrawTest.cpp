@@ -11,7 +11,8 @@
 using namespace Olvarn;
 using namespace graphicstest;
 
-namespace {
+namespace
+{
 constexpr auto kNormal = Graphics::DRAWMODE_NORMAL;
 constexpr auto kAdditive = Graphics::DRAWMODE_ADDITIVE;
 const auto kBadMode = static_cast<Graphics::DrawMode>(7);
@@ -121,7 +122,8 @@ TEST(MemoryImageLine, BadCoordinatesDrawNothing)
     EXPECT_EQ(image.GetBits()[16], MemoryImage::kGuardWord);
 }
 
-namespace {
+namespace
+{
 
 // A 4x3 sprite: transparent border around a 2x1 core of one opaque and one half-transparent pixel.
 MemoryImage Sprite()

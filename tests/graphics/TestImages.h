@@ -9,9 +9,13 @@
 #include "graphics/MemoryImage.h"
 #include "resources/Font.h"
 
-namespace graphicstest {
+namespace graphicstest
+{
 
-inline uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return (a << 24) | (r << 16) | (g << 8) | b; }
+inline uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b)
+{
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
 
 // An image of the given size filled with one pixel value.
 inline Olvarn::MemoryImage Filled(int width, int height, uint32_t pixel)
@@ -29,7 +33,10 @@ inline Olvarn::MemoryImage FromPixels(int width, int height, const std::vector<u
     return image;
 }
 
-inline uint32_t At(Olvarn::MemoryImage& image, int x, int y) { return image.GetBits()[y * image.mWidth + x]; }
+inline uint32_t At(Olvarn::MemoryImage& image, int x, int y)
+{
+    return image.GetBits()[y * image.mWidth + x];
+}
 
 inline std::vector<uint32_t> Pixels(Olvarn::MemoryImage& image)
 {
@@ -38,7 +45,8 @@ inline std::vector<uint32_t> Pixels(Olvarn::MemoryImage& image)
 }
 
 // Every character is 10 pixels wide; records what it is asked to draw.
-class FixedFont : public Olvarn::Font {
+class FixedFont : public Olvarn::Font
+{
 public:
     struct Drawn {
         int x, y;

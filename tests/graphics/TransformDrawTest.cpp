@@ -9,7 +9,8 @@
 using namespace Olvarn;
 using namespace graphicstest;
 
-namespace {
+namespace
+{
 constexpr auto kNormal = Graphics::DRAWMODE_NORMAL;
 constexpr auto kAdditive = Graphics::DRAWMODE_ADDITIVE;
 const uint32_t kBlack = Argb(255, 0, 0, 0);
@@ -42,9 +43,9 @@ TEST(MemoryImageRotated, FloatBlitAtIntegerPositionDrawsTheInnerPixels)
 TEST(MemoryImageRotated, HalfPixelMixesNeighbours)
 {
     MemoryImage dest = Filled(10, 4, kBlack);
-    MemoryImage src = FromPixels(4, 2, {Argb(255, 0, 0, 0), Argb(255, 200, 0, 0), Argb(255, 0, 0, 0),
-                                        Argb(255, 200, 0, 0), Argb(255, 0, 0, 0), Argb(255, 200, 0, 0),
-                                        Argb(255, 0, 0, 0), Argb(255, 200, 0, 0)});
+    MemoryImage src = FromPixels(4, 2,
+                                 {Argb(255, 0, 0, 0), Argb(255, 200, 0, 0), Argb(255, 0, 0, 0), Argb(255, 200, 0, 0),
+                                  Argb(255, 0, 0, 0), Argb(255, 200, 0, 0), Argb(255, 0, 0, 0), Argb(255, 200, 0, 0)});
     dest.BlitImageAtFloat(&src, 2.5f, 0, Rect(0, 0, 4, 2), Rect(0, 0, 10, 4), Color::White, kNormal);
     int mixed = 0;
     for (int x = 0; x < 10; ++x) {
@@ -92,8 +93,7 @@ TEST(MemoryImageRotated, NothingToDrawLeavesTheImageAlone)
     const double nan = std::nan("");
     dest.BlitImageRotated(&src, 20, 20, Rect(0, 0, 4, 4), Rect(0, 0, 8, 8), Color::White, kNormal, 0.5, 2, 2);
     dest.BlitImageRotated(&src, 0, 0, Rect(0, 0, 4, 4), Rect(0, 0, 8, 8), Color::White, kNormal, nan, 2, 2);
-    dest.BlitImageRotated(&src, std::nanf(""), 0, Rect(0, 0, 4, 4), Rect(0, 0, 8, 8), Color::White, kNormal, 1, 2,
-                          2);
+    dest.BlitImageRotated(&src, std::nanf(""), 0, Rect(0, 0, 4, 4), Rect(0, 0, 8, 8), Color::White, kNormal, 1, 2, 2);
     dest.BlitImageRotated(&src, 0, 0, Rect(0, 0, 4, 4), Rect(0, 0, 8, 8), Color::White, kNormal, INFINITY, 2, 2);
     dest.BlitImageRotated(&src, 1e30f, -1e30f, Rect(0, 0, 4, 4), Rect(0, 0, 8, 8), Color::White, kNormal, 1, 2, 2);
     dest.BlitImageRotated(&src, 0, 0, Rect(2, 2, 4, 4), Rect(0, 0, 8, 8), Color::White, kNormal, 1, 2, 2);
@@ -106,8 +106,7 @@ TEST(MemoryImageRotated, TintAndAdditiveModes)
     MemoryImage src = Filled(5, 5, Argb(255, 200, 200, 200));
     // A tint weighs coverage by its alpha and channels by colour + 1, then composes.
     MemoryImage tinted = Filled(8, 8, kBlack);
-    tinted.BlitImageRotated(&src, 1, 1, Rect(0, 0, 5, 5), Rect(0, 0, 8, 8), Color(255, 0, 128, 255), kNormal, 0, 0,
-                            0);
+    tinted.BlitImageRotated(&src, 1, 1, Rect(0, 0, 5, 5), Rect(0, 0, 8, 8), Color(255, 0, 128, 255), kNormal, 0, 0, 0);
     uint32_t p = At(tinted, 3, 2);
     EXPECT_EQ(p >> 24, 255u);
     EXPECT_NEAR((p >> 16) & 0xFF, 197, 2);
@@ -115,8 +114,7 @@ TEST(MemoryImageRotated, TintAndAdditiveModes)
     EXPECT_NEAR(p & 0xFF, 99, 2);
 
     MemoryImage faded = Filled(8, 8, kBlack);
-    faded.BlitImageRotated(&src, 1, 1, Rect(0, 0, 5, 5), Rect(0, 0, 8, 8), Color(255, 255, 255, 128), kNormal, 0, 0,
-                           0);
+    faded.BlitImageRotated(&src, 1, 1, Rect(0, 0, 5, 5), Rect(0, 0, 8, 8), Color(255, 255, 255, 128), kNormal, 0, 0, 0);
     EXPECT_NEAR((At(faded, 3, 2) >> 16) & 0xFF, 100, 3);
 
     MemoryImage added = Filled(8, 8, Argb(255, 100, 100, 100));
@@ -134,20 +132,21 @@ TEST(MemoryImageStretch, FastScalingRepeatsPixels)
     dest.BlitImageScaled(&src, Rect(0, 0, 4, 4), Rect(0, 0, 2, 2), Rect(0, 0, 4, 4), Color::White, kNormal, true);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ((At(dest, x, y) >> 16) & 0xFF, uint32_t(40 * (1 + x / 2 + 2 * (y / 2))) * 255 / 256) << x << "," << y;
+            EXPECT_EQ((At(dest, x, y) >> 16) & 0xFF, uint32_t(40 * (1 + x / 2 + 2 * (y / 2))) * 255 / 256)
+                << x << "," << y;
 
     // A tint, which used to draw nothing, applies as in the fixed-position blit.
     MemoryImage tinted = Filled(4, 4, Argb(0, 0, 0, 0));
     MemoryImage white = Filled(2, 2, Argb(255, 255, 255, 255));
-    tinted.BlitImageScaled(&white, Rect(0, 0, 4, 4), Rect(0, 0, 2, 2), Rect(0, 0, 4, 4), Color(255, 0, 0, 255),
-                           kNormal, true);
+    tinted.BlitImageScaled(&white, Rect(0, 0, 4, 4), Rect(0, 0, 2, 2), Rect(0, 0, 4, 4), Color(255, 0, 0, 255), kNormal,
+                           true);
     EXPECT_EQ(At(tinted, 3, 3), Argb(255, 253, 0, 0));
 }
 
 TEST(MemoryImageStretch, SmoothEnlargementKeepsCornersAndMixes)
 {
-    MemoryImage src = FromPixels(2, 2, {Argb(255, 0, 0, 0), Argb(255, 255, 0, 0), Argb(255, 0, 0, 0),
-                                        Argb(255, 255, 0, 0)});
+    MemoryImage src =
+        FromPixels(2, 2, {Argb(255, 0, 0, 0), Argb(255, 255, 0, 0), Argb(255, 0, 0, 0), Argb(255, 255, 0, 0)});
     MemoryImage dest = Filled(4, 4, kBlack);
     dest.BlitImageScaled(&src, Rect(0, 0, 4, 4), Rect(0, 0, 2, 2), Rect(0, 0, 4, 4), Color::White, kNormal, false);
     EXPECT_EQ(At(dest, 0, 0), kBlack);
@@ -207,13 +206,11 @@ TEST(MemoryImageStretch, EnlargingIntoOneColumnOrRowSamplesTheEdge)
 {
     // A clip that leaves one destination column of a big enlargement: the step used to divide by zero and
     // the second tap read past the source area.
-    MemoryImage src = FromPixels(2, 2, {Argb(255, 10, 0, 0), Argb(255, 250, 0, 0), Argb(255, 10, 0, 0),
-                                        Argb(255, 250, 0, 0)});
+    MemoryImage src =
+        FromPixels(2, 2, {Argb(255, 10, 0, 0), Argb(255, 250, 0, 0), Argb(255, 10, 0, 0), Argb(255, 250, 0, 0)});
     MemoryImage dest = Filled(40, 40, kBlack);
-    dest.BlitImageScaled(&src, Rect(0, 0, 40, 40), Rect(0, 0, 2, 2), Rect(39, 0, 1, 40), Color::White, kNormal,
-                         false);
-    dest.BlitImageScaled(&src, Rect(0, 0, 40, 40), Rect(0, 0, 2, 2), Rect(0, 39, 40, 1), Color::White, kNormal,
-                         false);
+    dest.BlitImageScaled(&src, Rect(0, 0, 40, 40), Rect(0, 0, 2, 2), Rect(39, 0, 1, 40), Color::White, kNormal, false);
+    dest.BlitImageScaled(&src, Rect(0, 0, 40, 40), Rect(0, 0, 2, 2), Rect(0, 39, 40, 1), Color::White, kNormal, false);
     dest.BlitImageScaled(&src, Rect(0, 0, 1, 1), Rect(0, 0, 1, 1), Rect(0, 0, 40, 40), Color::White, kNormal, false);
     EXPECT_NEAR((At(dest, 39, 10) >> 16) & 0xFF, 249, 1);
     EXPECT_NEAR((At(dest, 0, 39) >> 16) & 0xFF, 9, 1);
@@ -225,8 +222,8 @@ TEST(MemoryImageStretch, SmoothStretchAppliesColourAndMode)
 {
     MemoryImage src = Filled(2, 2, Argb(255, 200, 200, 200));
     MemoryImage tinted = Filled(4, 4, kBlack);
-    tinted.BlitImageScaled(&src, Rect(0, 0, 4, 4), Rect(0, 0, 2, 2), Rect(0, 0, 4, 4), Color(255, 0, 255, 128),
-                           kNormal, false);
+    tinted.BlitImageScaled(&src, Rect(0, 0, 4, 4), Rect(0, 0, 2, 2), Rect(0, 0, 4, 4), Color(255, 0, 255, 128), kNormal,
+                           false);
     uint32_t p = At(tinted, 1, 1);
     EXPECT_NEAR((p >> 16) & 0xFF, 100, 2);
     EXPECT_EQ((p >> 8) & 0xFF, 0u);
@@ -240,8 +237,8 @@ TEST(MemoryImageStretch, StretchMappingCutsTheSource)
 {
     Rect clipped;
     FRect part;
-    ASSERT_TRUE(MemoryImage::GetStretchMapping(Rect(0, 0, 10, 10), Rect(-10, 0, 20, 20), Rect(0, 0, 100, 5), clipped,
-                                               part));
+    ASSERT_TRUE(
+        MemoryImage::GetStretchMapping(Rect(0, 0, 10, 10), Rect(-10, 0, 20, 20), Rect(0, 0, 100, 5), clipped, part));
     EXPECT_EQ(clipped, Rect(0, 0, 10, 5));
     EXPECT_DOUBLE_EQ(part.mX, 5);
     EXPECT_DOUBLE_EQ(part.mWidth, 5);

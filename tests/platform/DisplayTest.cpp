@@ -111,8 +111,9 @@ void PresentAndReadBack(const char* driver, int bits)
     std::string saved = old ? old : "";
     setenv("SDL_VIDEODRIVER", driver, 1);
     {
-        DisplaySdl display;
+        // The window outlives the display, as the application's main window does.
         DisplaySdlWindow window(64, 48);
+        DisplaySdl display;
         if (!window.IsOpen()) {
             setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
             GTEST_SKIP() << "no SDL window on driver " << driver;
