@@ -20,7 +20,8 @@
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -40,16 +41,22 @@ struct Device {
     std::unique_ptr<DDInterface> dd;
 };
 
-SurfaceFormat FormatOf(int bits) { return bits == 16 ? SurfaceFormat::Rgb565() : SurfaceFormat::Xrgb8888(); }
-uint32_t SdlFormatOf(int bits) { return bits == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888; }
+SurfaceFormat FormatOf(int bits)
+{
+    return bits == 16 ? SurfaceFormat::Rgb565() : SurfaceFormat::Xrgb8888();
+}
+uint32_t SdlFormatOf(int bits)
+{
+    return bits == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
+}
 
 std::vector<uint32_t> Background()
 {
     std::vector<uint32_t> px(size_t(kWidth) * kHeight);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x)
-            px[size_t(y) * kWidth + x] = 0xFF000000u | uint32_t((x * 7) & 0xFF) << 16 | uint32_t((y * 3) & 0xFF) << 8 |
-                                         uint32_t((x ^ y) & 0xFF);
+            px[size_t(y) * kWidth + x] =
+                0xFF000000u | uint32_t((x * 7) & 0xFF) << 16 | uint32_t((y * 3) & 0xFF) << 8 | uint32_t((x ^ y) & 0xFF);
     return px;
 }
 
@@ -66,8 +73,14 @@ std::vector<uint32_t> Sprite()
     return px;
 }
 
-int SpriteX(int i) { return (i * 151) % (kWidth - kSprite); }
-int SpriteY(int i) { return (i * 97) % (kHeight - kSprite); }
+int SpriteX(int i)
+{
+    return (i * 151) % (kWidth - kSprite);
+}
+int SpriteY(int i)
+{
+    return (i * 97) % (kHeight - kSprite);
+}
 
 // --- Background copy ---
 
@@ -179,7 +192,8 @@ BENCHMARK(AlphaSdl)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Present)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 
 // Keeps every run's time so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public benchmark::ConsoleReporter
+{
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {

@@ -362,9 +362,9 @@ void OlvarnAppBase::RepaintWindow(const Rect* rect)
         ++mFPSFlipCount;
         return;
     }
-    // Drawing stops until the display is started again; the restart belongs to the start-up of the
-    // display device in CreateMainWindow.
+    // Drawing stops until the display is started again.
     mDisplayLost = true;
+    RestartLostDisplay();
 }
 
 // ---- Deferred deletion ---------------------------------------------------------------------------
@@ -407,10 +407,12 @@ void OlvarnAppBase::CursorThreadProc()
 {
     NameCurrentThread("cursor");
     RaiseCurrentThreadPriority();
-    // The software cursor is drawn by the display device; the thread has nothing to move until one
-    // exists, but keeps its 10 ms rhythm so the shutdown hand-over is the same either way.
-    while (!mShutdown)
+    // The thread only hands the mouse position to the display device; the main thread draws it.
+    int lastX = 0, lastY = 0;
+    while (!mShutdown) {
+        PublishCursorPosition(lastX, lastY);
         SystemClock::Instance().SleepMs(kCursorThreadStepMs);
+    }
     mCursorThreadRunning = false;
 }
 
@@ -500,125 +502,6 @@ void OlvarnAppBase::RestoreImagesAfterDisplayInit()
     CriticalSectionLock lock(*mImageSetLock);
     for (MemoryImage* image : mMemoryImageSet)
         image->ApplyStorageOptions();
-}
-
-// ---- Window messages -------------------------------------------------------------------------
-
-void OlvarnAppBase::PumpPlatformEvents()
-{
-    std::vector<AppMessage> records;
-    mEventPump->Poll(mMainWindow.get(), records);
-    if (mSingleInstance) {
-        int notices = mSingleInstance->PollNotices("Notify" + mProductName);
-        for (int i = 0; i < notices; ++i) {
-            AppMessage notify;
-            notify.mKind = AppMessageKind::Notify;
-            records.push_back(notify);
-        }
-    }
-    for (const AppMessage& record : records) {
-        if (mShutdown)
-            break;
-        HandleImmediateMessage(record);
-    }
-}
-
-void OlvarnAppBase::HandleImmediateMessage(const AppMessage& message)
-{
-    switch (message.mKind) {
-    case AppMessageKind::EndSession:
-        ShutDownApp();
-        return;
-    case AppMessageKind::Notify:
-        if (mMainWindow) {
-            if (mMainWindow->IsMinimized())
-                mMainWindow->Restore();
-            mMainWindow->Raise();
-        }
-        return;
-    case AppMessageKind::Paint:
-        if (mInitialized && !mIsHidden && mInMainLoop)
-            RepaintWindow(nullptr);
-        return;
-    case AppMessageKind::None:
-        return;
-    default:
-        break;
-    }
-    if (message.mKind == AppMessageKind::Activate && !mPlayingDemo && message.mWindow == AppWindowRole::Main)
-        mHasFocus = message.mParam1 != 0;
-    if (mInSystemPopup)
-        return;
-    QueueMessage(message);
-    if (message.mKind == AppMessageKind::Close)
-        OnCloseQueued();
-}
-
-void OlvarnAppBase::QueueMessage(const AppMessage& message)
-{
-    if (!mMessageQueue.empty()) {
-        AppMessageKind last = mMessageQueue.back().mKind;
-        if (last == AppMessageKind::Close)
-            return; // a close ends the queue
-        if (last == AppMessageKind::Timer && message.mKind == AppMessageKind::Timer)
-            return;
-    }
-    mMessageQueue.push_back(message);
-}
-
-bool OlvarnAppBase::DrainQueuedMessages(bool single)
-{
-    while (!mMessageQueue.empty()) {
-        AppMessage message = mMessageQueue.front();
-        mMessageQueue.pop_front();
-        switch (message.mKind) {
-        case AppMessageKind::Close:
-            ShutDownApp();
-            break;
-        case AppMessageKind::Size:
-            if (message.mWindow == AppWindowRole::Main && !mShutdown) {
-                bool minimized = message.mParam1 == kSizeMinimized;
-                if (minimized != mMinimized && mMuteOnLostFocus)
-                    minimized ? Mute(true) : Unmute(true);
-                mMinimized = minimized;
-                UpdateFocusState();
-            }
-            break;
-        case AppMessageKind::Activate:
-            if (message.mWindow == AppWindowRole::Main && !mIsHidden && !mShutdown)
-                UpdateFocusState();
-            break;
-        default:
-            // Keys, characters and the mouse go to the widget manager, which comes with the widgets.
-            break;
-        }
-        if (single)
-            break;
-    }
-    return !mMessageQueue.empty();
-}
-
-void OlvarnAppBase::UpdateFocusState()
-{
-    bool active = mHasFocus && !mMinimized;
-    if (active == mActive)
-        return;
-    mActive = active;
-    if (active) {
-        if (mMuteOnLostFocus)
-            Unmute(true);
-        if (mWidgetManager)
-            mWidgetManager->OnAppActivated();
-        OnAppActivated();
-    } else {
-        if (mMuteOnLostFocus)
-            Mute(true);
-        if (mWidgetManager) {
-            mWidgetManager->OnAppDeactivated();
-            mWidgetManager->ReleaseMouseButtons();
-        }
-        OnAppDeactivated();
-    }
 }
 
 } // namespace Olvarn

@@ -14,6 +14,7 @@
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "platform/ThreadNumber.h"
 #include "platform/VideoSystem.h"
 #include "platform/Window.h"
 #include "sound/BassMusicInterface.h"
@@ -34,6 +35,7 @@ OlvarnAppBase::OlvarnAppBase()
     mOwnImageSetLock = new CriticalSection();
     mImageSetLock = mOwnImageSetLock;
     mEventPump = std::make_unique<EventPump>();
+    mPrimaryThreadNumber = CurrentThreadNumber();
     mConstructionTime = NowMs();
     mLastDrawTick = NowMs();
     mNextDrawTick = NowMs();
@@ -46,8 +48,9 @@ OlvarnAppBase::OlvarnAppBase()
 OlvarnAppBase::~OlvarnAppBase()
 {
     OlvarnAppBase::ShutDownApp();
+    ConfirmHardwareAcceleration();
     StopCursorThread();
-    // Registered dialogs are removed and deleted here once dialogs can be registered.
+    DeleteAllDialogs();
     // The loader may still be using the resource manager and registering images: wait for it
     // before deleting what it uses (the cursor thread was ended by ShutDownApp).
     JoinLoader();
@@ -107,6 +110,7 @@ void OlvarnAppBase::ExitProcessClean(int code)
 void OlvarnAppBase::InitApp()
 {
     mPrimaryThreadId = std::this_thread::get_id();
+    mPrimaryThreadNumber = CurrentThreadNumber();
     mMainThreadKnown = true;
     if (mShutdown)
         return;
@@ -208,33 +212,6 @@ void OlvarnAppBase::DecideFullScreen()
         mIsWindowed = false;
 }
 
-void OlvarnAppBase::CreateMainWindow()
-{
-    mMainWindow.reset();
-    WindowSpec spec;
-    spec.mTitle = mTitle;
-    spec.mWidth = mWidth;
-    spec.mHeight = mHeight;
-    spec.mFullScreen = !mIsWindowed;
-    if (mIsWindowed) {
-        spec.mX = mPreferredX;
-        spec.mY = mPreferredY;
-    }
-    std::string error;
-    mMainWindow = Window::Create(spec, error);
-    if (!mMainWindow) {
-        ShowFatalMessage("Failed to create the main window: " + error);
-        ExitProcessClean(1);
-    }
-    mDisplayWindowed = mIsWindowed;
-    // The display device starts here once it exists; until then the window stays blank.
-}
-
-void OlvarnAppBase::ApplyCursor()
-{
-    // Cursor shapes come with the window procedure's part; nothing to set before then.
-}
-
 void OlvarnAppBase::ShutDownApp()
 {
     if (mMainThreadKnown && std::this_thread::get_id() != mPrimaryThreadId) {
@@ -258,21 +235,6 @@ void OlvarnAppBase::ShutDownApp()
     mDesktopFullScreen = false;
     if (mLoadedSettings)
         SaveSettings();
-}
-
-int OlvarnAppBase::ShowMessageBox(const std::string& text, const std::string& title, int flags)
-{
-    return MessageBox::Show(text, title, flags, mMainWindow.get());
-}
-
-void OlvarnAppBase::ShowFatalMessage(const std::string& text)
-{
-    if (mIsScreenSaver) {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return;
-    }
-    if (!mShutdown)
-        MessageBox::Show(text, "FATAL ERROR", MB_OK | MB_ICONERROR, mMainWindow.get());
 }
 
 void OlvarnAppBase::SetMusicVolume(double volume)
@@ -300,11 +262,11 @@ void OlvarnAppBase::Mute(bool automatic)
 
 void OlvarnAppBase::Unmute(bool automatic)
 {
-    if (mMuteCount <= 0)
-        return;
-    --mMuteCount;
-    if (automatic)
-        --mAutoMuteCount;
+    if (mMuteCount > 0) {
+        --mMuteCount;
+        if (automatic)
+            --mAutoMuteCount;
+    }
     SetMusicVolume(mMusicVolume);
     SetSfxVolume(mSfxVolume);
 }

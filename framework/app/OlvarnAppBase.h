@@ -15,6 +15,7 @@
 #include "platform/AppMessage.h"
 #include "platform/MessageBox.h"
 #include "widgets/ButtonListener.h"
+#include "widgets/DialogListener.h"
 
 namespace Olvarn
 {
@@ -47,7 +48,7 @@ constexpr uint32_t REG_SZ = 1;
 constexpr uint32_t REG_BINARY = 3;
 constexpr uint32_t REG_DWORD = 4;
 
-class OlvarnAppBase : public ButtonListener
+class OlvarnAppBase : public ButtonListener, public DialogListener
 {
 public:
     OlvarnAppBase();
@@ -55,9 +56,10 @@ public:
     OlvarnAppBase(const OlvarnAppBase&) = delete;
     OlvarnAppBase& operator=(const OlvarnAppBase&) = delete;
 
-    // Dialog listener operations.
-    virtual void OnDialogButtonPress(int dialogId, int buttonId) {}
-    virtual void OnDialogButtonRelease(int dialogId, int buttonId) {}
+    // Dialog listener operations: button 1000 of dialog n becomes button n + 2000 of the
+    // application's button operations, button 1001 becomes n + 3000.
+    void OnDialogButtonPress(int dialogId, int buttonId) override;
+    void OnDialogButtonRelease(int dialogId, int buttonId) override;
 
     // Main loop and pacing.
     virtual bool RunFrameStep(bool allowSleep);
@@ -106,6 +108,75 @@ public:
     virtual void RunMainLoop();
     virtual bool PumpStep(bool& updated);
     virtual bool RunUntilUpdate();
+
+    // The dialog registry, by dialog id.
+    virtual Dialog* CreateDialogWidget(int id, bool modal, const std::string& header, const std::string& lines,
+                                       const std::string& footer, int buttonMode);
+    virtual Dialog* ShowDialog(int id, bool modal, const std::string& header, const std::string& lines,
+                               const std::string& footer, int buttonMode);
+    virtual void RegisterDialog(int id, Dialog* dialog);
+    virtual void AddDialogOwnId(Dialog* dialog);
+    virtual Dialog* FindDialog(int id);
+    virtual int CountDialogs();
+    virtual bool CloseDialog(int id);
+    virtual void CloseDialogOf(Dialog* dialog);
+    virtual void OnModalDialogOpened() {}
+    virtual void OnModalDialogClosed() {}
+
+    // System message boxes and the error log.
+    virtual void AppendErrorLog(const std::string& text);
+    virtual void BeginSystemPopup();
+    virtual void EndSystemPopup();
+
+    // Clipboard, in Windows-1252.
+    virtual void CopyToClipboard(const std::string& text);
+    virtual std::string GetClipboardText();
+
+    // Opening a URL with the desktop's browser; the window timer confirms or fails it.
+    virtual bool OpenUrl(const std::string& url, bool quitAfterwards);
+    virtual void OnUrlOpenConfirmed(const std::string& url);
+    virtual void OnUrlOpenFailed(const std::string& url);
+
+    // Version and crash-report facts.
+    virtual std::string ReadProductVersion(const std::string& path);
+    virtual std::string DescribeForCrashReport();
+    virtual std::string GetExtraCrashText() { return std::string(); }
+
+    // Sound services.
+    virtual void PlaySoundOnce(int soundId);
+    virtual void PlaySoundPanned(int soundId, int pan);
+    virtual double GetSystemVolume();
+    virtual void SetSystemVolume(double volume);
+    virtual void HideAppWindow();
+
+    // Image services.
+    virtual DDImage* LoadImageFile(const std::string& path);
+    virtual DDImage* CopyImageRect(MemoryImage* image, const Rect& rect);
+    virtual DDImage* DuplicateImage(MemoryImage* image);
+    virtual void SetVideoMemoryScreenImage(bool videoMemory);
+    virtual bool Is3DEnabled();
+
+    // The window procedure: messages of the main and the invisible window, from the event pump.
+    virtual int64_t WindowProc(const AppMessage& message);
+    // What the desktop does with a message the procedure leaves to it.
+    int64_t DefaultWindowProc(const AppMessage& message);
+    // Hooks: true swallows the key / keeps the Alt+character from the system.
+    virtual bool FilterKeyDown(int key, bool ctrl, bool alt) { return false; }
+    virtual bool ConsumesAltKey(int character) { return character == 'r' || character == 'R'; }
+    virtual bool HandleDeveloperKey(int key) { return false; }
+
+    // Cursors: 0 pointer, 1 hand, 2 dragging, 3 text, 4 no, 5 none.
+    virtual void SetCursor(int number);
+    int GetCursor() const { return mCursorNum; }
+    void SetCursorImage(int index, DDImage* image);
+    void SetCustomCursorsEnabled(bool enabled);
+
+    // Screen modes and hardware acceleration.
+    virtual void ChangeScreenMode(bool windowed, bool is3D, bool force);
+    virtual void ChangeWindowedMode(bool windowed);
+    virtual void ReapplyScreenMode();
+    void Set3DEnabled(bool on, bool restartDisplay);
+    virtual void On3DTestRun() {}
 
     // Identity and named texts.
     void SetStringProperty(const std::string& name, const std::string& value);
@@ -274,15 +345,61 @@ public:
     bool mActive = true;
     bool mMouseIn = false;
     bool mInSystemPopup = false;
+    bool mIsOpeningURL = false;
+    bool mShutdownOnURLOpen = false;
+    std::string mOpeningURL;
+    int mOpeningURLTime = 0;
+    bool mVideoMemoryScreenImage = false;
+    // The kernel's number of the main thread, for crash reports.
+    uint32_t mPrimaryThreadNumber = 0;
     bool mIsHidden = false;
     int mCursorNum = 0;
     bool mCustomCursorsEnabled = false;
     bool mCursorChanged = false;
+    DDImage* mCursorImages[6] = {};
+    bool mSystemCursorShown = true;
+    bool mCtrlDown = false;
+    bool mAltDown = false;
+    bool mDeveloperKeysOn = false;
+    bool mAllowMonitorPowersave = true;
+    int mLastTimerTime = 0;
+    int mAwakeSince = 0;
+    // Read by the cursor thread during demo playback.
+    std::atomic<int> mRecordedMouseX{0};
+    std::atomic<int> mRecordedMouseY{0};
+    bool m3DSwitchedWhileRunning = false;
+    // Screensaver mode: closing has begun, the start position and moves seen, last power-off tick.
+    bool mScreenSaverClosing = false;
+    int mScreenSaverMouseX = -1;
+    int mScreenSaverMouseY = -1;
+    int mScreenSaverMoves = 0;
+    int mMonitorPowerOffTick = 0;
 
 protected:
+    // Hands the URL to the desktop; true when that worked. Tests replace it so nothing is launched.
+    virtual bool LaunchUrl(const std::string& url);
+    void DeleteAllDialogs();
+
     // One event pass: SDL events, single-instance notices and termination requests, as records.
     void PumpPlatformEvents();
-    void HandleImmediateMessage(const AppMessage& message);
+    // Steps of the window procedure and of DrainQueuedMessages (AppWindowProc.cpp).
+    bool ScreenSaverFilter(const AppMessage& message, int64_t& result);
+    int64_t WindowProcQueued(const AppMessage& message);
+    void HandleDemoPlaybackKey(int character);
+    void RouteMessage(const AppMessage& message);
+    void RouteKeyDown(int key);
+    void RouteTimer();
+    void RouteMouse(const AppMessage& message);
+    void PublishCursorPosition(int& lastX, int& lastY);
+    // Steps of the display start (AppDisplay.cpp).
+    void MakeMainWindow();
+    bool StartDisplay();
+    bool HandleDisplayInitResult(int result);
+    void OnDisplayStarted();
+    void RestartLostDisplay();
+    [[noreturn]] void FailDisplayStart(int result);
+    void ConfirmHardwareAcceleration();
+    int mDisplayInitResult = 0;
 
 private:
     // Steps of InitApp, in order.

@@ -9,9 +9,11 @@
 #include "graphics/DDInterface.h"
 #include "graphics/DDRenderer.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 DDInterface* ApplicationDevice()
 {
@@ -20,8 +22,7 @@ DDInterface* ApplicationDevice()
     return gOlvarnApp->mDDInterface;
 }
 
-template <typename Pixel>
-Pixel* SurfaceRow(const SurfaceLock& lock, int y)
+template <typename Pixel> Pixel* SurfaceRow(const SurfaceLock& lock, int y)
 {
     return reinterpret_cast<Pixel*>(lock.mBits + ptrdiff_t(y) * lock.mPitch);
 }
@@ -50,9 +51,15 @@ const NativeDisplay* DDImage::DisplayFormat() const
     return mDDInterface->mRGBBits != 0 ? mDDInterface : nullptr;
 }
 
-bool DDImage::OnDrawSurface3D() const { return mDDInterface->IsDrawSurface3D(mSurface.get()); }
+bool DDImage::OnDrawSurface3D() const
+{
+    return mDDInterface->IsDrawSurface3D(mSurface.get());
+}
 
-DDRenderer* DDImage::Renderer() const { return mDDInterface->mD3DInterface; }
+DDRenderer* DDImage::Renderer() const
+{
+    return mDDInterface->mD3DInterface;
+}
 
 // --- Surface management ----------------------------------------------------------------------------
 
@@ -130,7 +137,10 @@ void DDImage::SetVideoMemory(bool videoMemory)
     ReleaseSurface();
 }
 
-bool DDImage::ApplySurfaceColorKey() { return CreateSurfaceFromBits(); }
+bool DDImage::ApplySurfaceColorKey()
+{
+    return CreateSurfaceFromBits();
+}
 
 // --- Upload ----------------------------------------------------------------------------------------
 

@@ -9,12 +9,14 @@
 #include "graphics/MemoryImage.h"
 #include "platform/Surface.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class DDInterface;
 class DDRenderer;
 
-class DDImage : public MemoryImage {
+class DDImage : public MemoryImage
+{
 public:
     explicit DDImage(DDInterface* device);
     // On the application's own display device.
@@ -24,8 +26,8 @@ public:
     ~DDImage() override;
 
     // Drawing (the choice between renderer, surface and memory for each).
-    bool FillPolygon(const int* points, int count, const Rect& clip, const Color& color, DrawMode mode,
-                     int offsetX, int offsetY) override;
+    bool FillPolygon(const int* points, int count, const Rect& clip, const Color& color, DrawMode mode, int offsetX,
+                     int offsetY) override;
     void FillRect(const Rect& rect, const Color& color, DrawMode mode) override;
     void DrawLine(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode) override;
     void BlitImage(Image* src, int x, int y, const Rect& srcRect, const Color& color, DrawMode mode) override;
@@ -33,15 +35,13 @@ public:
                           DrawMode mode) override;
     void BlitImageRotated(Image* src, float x, float y, const Rect& srcRect, const Rect& clip, const Color& color,
                           DrawMode mode, double angle, float centerX, float centerY) override;
-    void BlitImageScaled(Image* src, const Rect& destRect, const Rect& srcRect, const Rect& clip,
-                         const Color& color, DrawMode mode, bool fastScaling) override;
+    void BlitImageScaled(Image* src, const Rect& destRect, const Rect& srcRect, const Rect& clip, const Color& color,
+                         DrawMode mode, bool fastScaling) override;
     void BlitImageMatrix(Image* src, float x, float y, const Matrix3& matrix, const Rect& clip, const Color& color,
                          DrawMode mode, const Rect& srcRect, bool bilinear) override;
     void BlitTexturedTriangles(Image* src, const TriVertex* vertices, int numTriangles, const Rect& clip,
-                               const Color& color, DrawMode mode, float offsetX, float offsetY,
-                               bool bilinear) override;
-    void BlitImageMirrored(Image* src, int x, int y, const Rect& srcRect, const Color& color,
-                           DrawMode mode) override;
+                               const Color& color, DrawMode mode, float offsetX, float offsetY, bool bilinear) override;
+    void BlitImageMirrored(Image* src, int x, int y, const Rect& srcRect, const Color& color, DrawMode mode) override;
     void BlitImageScaledMirrored(Image* src, const Rect& destRect, const Rect& srcRect, const Rect& clip,
                                  const Color& color, DrawMode mode, bool fastScaling) override;
 
@@ -109,15 +109,14 @@ private:
     bool HardwareBlit(DDImage* src, const Rect& dest, const Rect& srcRect);
     bool SoftwareMatrixOnSurface(MemoryImage* src, float x, float y, const Matrix3& matrix, const Rect& clip,
                                  const Color& color, DrawMode mode, const Rect& srcRect, bool bilinear);
-    bool SoftwareTrianglesOnSurface(MemoryImage* src, const TriVertex* vertices, int numTriangles,
-                                    const Rect& clip, const Color& color, DrawMode mode, float offsetX,
-                                    float offsetY, bool bilinear);
+    bool SoftwareTrianglesOnSurface(MemoryImage* src, const TriVertex* vertices, int numTriangles, const Rect& clip,
+                                    const Color& color, DrawMode mode, float offsetX, float offsetY, bool bilinear);
     uint32_t SurfaceFormatCode() const;
     // Transformed blits drawn on the locked surface.
     void SoftwareStretch(MemoryImage* src, const Rect& dest, const FRect& part, const Color& color, DrawMode mode,
                          bool mirrored);
-    void SoftwareRotate(MemoryImage* src, const FRect& box, float x, float y, const Rect& srcRect,
-                        const Color& color, DrawMode mode, double angle, float centerX, float centerY);
+    void SoftwareRotate(MemoryImage* src, const FRect& box, float x, float y, const Rect& srcRect, const Color& color,
+                        DrawMode mode, double angle, float centerX, float centerY);
 };
 
 } // namespace Olvarn

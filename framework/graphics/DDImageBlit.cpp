@@ -6,9 +6,11 @@
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // Everything the blit loops read: source tables, the destination lock, channels and the colour.
 struct BlitJob {
@@ -31,16 +33,14 @@ struct BlitJob {
     uint32_t S(size_t i) const { return indices ? native[indices[i]] : native[i]; }
 };
 
-template <typename Pixel>
-Pixel* DestRow(const BlitJob& job, int row)
+template <typename Pixel> Pixel* DestRow(const BlitJob& job, int row)
 {
     Pixel* base = reinterpret_cast<Pixel*>(job.lock->mBits + ptrdiff_t(job.y + row) * job.lock->mPitch);
     return base + (job.mirrored ? job.x + job.src.mWidth - 1 : job.x);
 }
 
 // Walks every row in runs; body(d, sourceIndex, runLength) draws one run starting at d.
-template <typename Pixel, typename Body>
-void WalkRuns(const BlitJob& job, Body body)
+template <typename Pixel, typename Body> void WalkRuns(const BlitJob& job, Body body)
 {
     const int step = job.mirrored ? -1 : 1;
     for (int row = 0; row < job.src.mHeight; ++row) {
@@ -56,16 +56,14 @@ void WalkRuns(const BlitJob& job, Body body)
 }
 
 // Destination part of a blend: each channel kept by keep / 256.
-template <typename Pixel>
-inline uint32_t KeepDest(Pixel d, uint32_t keep, const uint32_t* mask)
+template <typename Pixel> inline uint32_t KeepDest(Pixel d, uint32_t keep, const uint32_t* mask)
 {
     return ((((d & mask[0]) * keep) >> 8) & mask[0]) + ((((d & mask[1]) * keep) >> 8) & mask[1]) +
            ((((d & mask[2]) * keep) >> 8) & mask[2]);
 }
 
 // The white run-length path without palette look-ups: opaque runs are copied, partial ones blended.
-template <typename Pixel>
-void GeneralBlitWhite(const BlitJob& job)
+template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
 {
     const uint32_t mask[3] = {job.mask[0], job.mask[1], job.mask[2]};
     const int step = job.mirrored ? -1 : 1;
@@ -100,8 +98,7 @@ void GeneralBlitWhite(const BlitJob& job)
     }
 }
 
-template <typename Pixel>
-void GeneralBlit(const BlitJob& job)
+template <typename Pixel> void GeneralBlit(const BlitJob& job)
 {
     if (job.white && !job.indices) {
         GeneralBlitWhite<Pixel>(job);
@@ -131,8 +128,7 @@ void GeneralBlit(const BlitJob& job)
     });
 }
 
-template <typename Pixel>
-void AdditiveBlit(const BlitJob& job)
+template <typename Pixel> void AdditiveBlit(const BlitJob& job)
 {
     WalkRuns<Pixel>(job, [&](Pixel* d, int step, size_t si, int run) {
         if ((job.S(si) & 0xFFFFFF) == 0)
@@ -151,8 +147,7 @@ void AdditiveBlit(const BlitJob& job)
     });
 }
 
-template <typename Pixel>
-void PlainCopy(const BlitJob& job, bool skipTransparent)
+template <typename Pixel> void PlainCopy(const BlitJob& job, bool skipTransparent)
 {
     for (int row = 0; row < job.src.mHeight; ++row) {
         const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
@@ -226,10 +221,11 @@ bool ClipBlit(BlitJob& job, int srcWidth, int srcHeight, int destWidth, int dest
 
 } // namespace
 
-namespace {
+namespace
+{
 
-bool PrepareJob(BlitJob& job, DDImage& dest, MemoryImage* src, int x, int y, const Rect& srcRect,
-                const Color& color, bool mirrored)
+bool PrepareJob(BlitJob& job, DDImage& dest, MemoryImage* src, int x, int y, const Rect& srcRect, const Color& color,
+                bool mirrored)
 {
     const SurfaceLock& lock = dest.mLockedDesc;
     const DDInterface& d = *dest.mDDInterface;
@@ -255,8 +251,7 @@ bool PrepareJob(BlitJob& job, DDImage& dest, MemoryImage* src, int x, int y, con
     return ClipBlit(job, src->mWidth, src->mHeight, lock.mWidth, lock.mHeight);
 }
 
-template <typename Run16, typename Run32>
-void ByDepth(const SurfaceLock& lock, Run16 run16, Run32 run32)
+template <typename Run16, typename Run32> void ByDepth(const SurfaceLock& lock, Run16 run16, Run32 run32)
 {
     if (lock.mFormat.mBitsPerPixel == 16)
         run16();
@@ -284,8 +279,9 @@ bool DDImage::SurfaceBlit(Image* src, int x, int y, const Rect& srcRect, const C
         const uint32_t* bits = palette ? nullptr : memory->GetBits();
         job.indices = palette ? memory->mColorIndices.get() : nullptr;
         if ((bits || palette) && PrepareJob(job, *this, memory, x, y, srcRect, color, false))
-            ByDepth(mLockedDesc, [&] { VolatileBlit<uint16_t>(job, bits, palette, true); },
-                    [&] { VolatileBlit<uint32_t>(job, bits, palette, false); });
+            ByDepth(
+                mLockedDesc, [&] { VolatileBlit<uint16_t>(job, bits, palette, true); },
+                [&] { VolatileBlit<uint32_t>(job, bits, palette, false); });
         UnlockSurface();
         return true;
     }
@@ -303,7 +299,8 @@ bool DDImage::SurfaceBlit(Image* src, int x, int y, const Rect& srcRect, const C
         job.indices = memory->IsPalettized() ? memory->mColorIndices.get() : nullptr;
         const bool skip = memory->mHasTrans;
         if (native && PrepareJob(job, *this, memory, x, y, srcRect, color, false))
-            ByDepth(mLockedDesc, [&] { PlainCopy<uint16_t>(job, skip); }, [&] { PlainCopy<uint32_t>(job, skip); });
+            ByDepth(
+                mLockedDesc, [&] { PlainCopy<uint16_t>(job, skip); }, [&] { PlainCopy<uint32_t>(job, skip); });
         UnlockSurface();
         return true;
     }
@@ -319,12 +316,14 @@ bool DDImage::SurfaceBlit(Image* src, int x, int y, const Rect& srcRect, const C
     job.runs = runs;
     job.indices = memory->IsPalettized() ? memory->mColorIndices.get() : nullptr;
     if (native && runs && PrepareJob(job, *this, memory, x, y, srcRect, color, false))
-        ByDepth(mLockedDesc, [&] { GeneralBlit<uint16_t>(job); }, [&] { GeneralBlit<uint32_t>(job); });
+        ByDepth(
+            mLockedDesc, [&] { GeneralBlit<uint16_t>(job); }, [&] { GeneralBlit<uint32_t>(job); });
     UnlockSurface();
     return true;
 }
 
-namespace {
+namespace
+{
 
 bool RunTableBlit(DDImage& dest, Image* src, int x, int y, const Rect& srcRect, const Color& color, bool additive,
                   bool mirrored)
@@ -345,9 +344,11 @@ bool RunTableBlit(DDImage& dest, Image* src, int x, int y, const Rect& srcRect, 
     job.indices = memory->IsPalettized() ? memory->mColorIndices.get() : nullptr;
     if (native && runs && PrepareJob(job, dest, memory, x, y, srcRect, color, mirrored)) {
         if (additive)
-            ByDepth(dest.mLockedDesc, [&] { AdditiveBlit<uint16_t>(job); }, [&] { AdditiveBlit<uint32_t>(job); });
+            ByDepth(
+                dest.mLockedDesc, [&] { AdditiveBlit<uint16_t>(job); }, [&] { AdditiveBlit<uint32_t>(job); });
         else
-            ByDepth(dest.mLockedDesc, [&] { GeneralBlit<uint16_t>(job); }, [&] { GeneralBlit<uint32_t>(job); });
+            ByDepth(
+                dest.mLockedDesc, [&] { GeneralBlit<uint16_t>(job); }, [&] { GeneralBlit<uint32_t>(job); });
     }
     dest.UnlockSurface();
     return true;

@@ -9,9 +9,11 @@
 #include "graphics/Matrix3.h"
 #include "swtri/RasterizePolygon.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr int kNormal = Graphics::DRAWMODE_NORMAL;
 constexpr int kAdditive = Graphics::DRAWMODE_ADDITIVE;
@@ -32,15 +34,20 @@ ChannelSet Channels(const SurfaceLock& lock, const DDInterface& d)
             {d.SaturationTable(0).data(), d.SaturationTable(1).data(), d.SaturationTable(2).data()}};
 }
 
-template <typename Pixel>
-Pixel* PixelAt(const SurfaceLock& lock, int x, int y)
+template <typename Pixel> Pixel* PixelAt(const SurfaceLock& lock, int x, int y)
 {
     return reinterpret_cast<Pixel*>(lock.mBits + ptrdiff_t(y) * lock.mPitch) + x;
 }
 
-int ColorChannel(const Color& c, int i) { return i == 0 ? c.mRed : (i == 1 ? c.mGreen : c.mBlue); }
+int ColorChannel(const Color& c, int i)
+{
+    return i == 0 ? c.mRed : (i == 1 ? c.mGreen : c.mBlue);
+}
 
-bool InIntRange(double v) { return std::isfinite(v) && std::fabs(v) < 1e9; }
+bool InIntRange(double v)
+{
+    return std::isfinite(v) && std::fabs(v) < 1e9;
+}
 
 // --- Fills and lines ---
 
@@ -51,8 +58,7 @@ struct BlendColor {
     int a = 255;
     uint32_t mask[3];
 
-    template <typename Pixel>
-    Pixel Apply(Pixel d) const
+    template <typename Pixel> Pixel Apply(Pixel d) const
     {
         if (a == 255)
             return Pixel(src);
@@ -102,8 +108,7 @@ struct AddColor {
     uint32_t v[3];
     ChannelSet ch;
 
-    template <typename Pixel>
-    Pixel Apply(Pixel d) const
+    template <typename Pixel> Pixel Apply(Pixel d) const
     {
         uint32_t out = 0;
         for (int i = 0; i < 3; ++i)
@@ -120,8 +125,7 @@ AddColor AdditiveColor(const ChannelSet& ch, const Color& c)
     return add;
 }
 
-template <typename Pixel, typename Op>
-void FillLoop(const SurfaceLock& lock, const Rect& r, const Op& op)
+template <typename Pixel, typename Op> void FillLoop(const SurfaceLock& lock, const Rect& r, const Op& op)
 {
     for (int y = r.mY; y < r.mY + r.mHeight; ++y) {
         Pixel* p = PixelAt<Pixel>(lock, r.mX, y);
@@ -131,8 +135,7 @@ void FillLoop(const SurfaceLock& lock, const Rect& r, const Op& op)
 }
 
 // The stepped line walk shared by both modes; plot receives integer pixel positions.
-template <typename Plot>
-void WalkLine(double x1, double y1, double x2, double y2, bool fractionTerm, Plot plot)
+template <typename Plot> void WalkLine(double x1, double y1, double x2, double y2, bool fractionTerm, Plot plot)
 {
     const double minX = std::min(x1, x2), maxX = std::max(x1, x2);
     const double minY = std::min(y1, y2), maxY = std::max(y1, y2);
@@ -252,8 +255,8 @@ void DDImage::BlitImage(Image* src, int x, int y, const Rect& srcRect, const Col
         DiscardMemoryBits();
 }
 
-void DDImage::BlitImageAtFloat(Image* src, float x, float y, const Rect& srcRect, const Rect& clip,
-                               const Color& color, DrawMode mode)
+void DDImage::BlitImageAtFloat(Image* src, float x, float y, const Rect& srcRect, const Rect& clip, const Color& color,
+                               DrawMode mode)
 {
     if (!OnDrawSurface3D()) {
         BlitImageRotated(src, x, y, srcRect, clip, color, mode, 0.0, 0.0f, 0.0f);
@@ -275,8 +278,8 @@ void DDImage::BlitImageAtFloat(Image* src, float x, float y, const Rect& srcRect
         renderer->Blit(src, x, y, srcRect, clip, color, mode);
 }
 
-void DDImage::BlitImageMatrix(Image* src, float x, float y, const Matrix3& matrix, const Rect& clip,
-                              const Color& color, DrawMode mode, const Rect& srcRect, bool bilinear)
+void DDImage::BlitImageMatrix(Image* src, float x, float y, const Matrix3& matrix, const Rect& clip, const Color& color,
+                              DrawMode mode, const Rect& srcRect, bool bilinear)
 {
     if (OnDrawSurface3D()) {
         if (Renderer())
@@ -296,8 +299,7 @@ void DDImage::BlitImageMatrix(Image* src, float x, float y, const Matrix3& matri
 }
 
 void DDImage::BlitTexturedTriangles(Image* src, const TriVertex* vertices, int numTriangles, const Rect& clip,
-                                    const Color& color, DrawMode mode, float offsetX, float offsetY,
-                                    bool bilinear)
+                                    const Color& color, DrawMode mode, float offsetX, float offsetY, bool bilinear)
 {
     if (OnDrawSurface3D()) {
         if (Renderer())
@@ -308,8 +310,7 @@ void DDImage::BlitTexturedTriangles(Image* src, const TriVertex* vertices, int n
     if (!texture || !vertices)
         return;
     if (!GetSurface()) {
-        MemoryImage::BlitTexturedTriangles(src, vertices, numTriangles, clip, color, mode, offsetX, offsetY,
-                                           bilinear);
+        MemoryImage::BlitTexturedTriangles(src, vertices, numTriangles, clip, color, mode, offsetX, offsetY, bilinear);
         return;
     }
     if (SoftwareTrianglesOnSurface(texture, vertices, numTriangles, clip, color, mode, offsetX, offsetY, bilinear))
@@ -343,9 +344,8 @@ void DDImage::BlitImageMirrored(Image* src, int x, int y, const Rect& srcRect, c
         MemoryImage::BlitImage(&mirrored, x, y, Rect(0, 0, srcRect.mWidth, srcRect.mHeight), color, mode);
         return;
     }
-    bool drawn = mode == kNormal
-                     ? SurfaceBlitMirrored(src, x, y, srcRect, color)
-                     : (mode == kAdditive ? SurfaceBlitMirroredAdditive(src, x, y, srcRect, color) : false);
+    bool drawn = mode == kNormal ? SurfaceBlitMirrored(src, x, y, srcRect, color)
+                                 : (mode == kAdditive ? SurfaceBlitMirroredAdditive(src, x, y, srcRect, color) : false);
     if (drawn)
         DiscardMemoryBits();
 }
@@ -381,9 +381,8 @@ uint32_t DDImage::SurfaceFormatCode() const
     return 0;
 }
 
-bool DDImage::SoftwareMatrixOnSurface(MemoryImage* texture, float x, float y, const Matrix3& matrix,
-                                      const Rect& clip, const Color& color, DrawMode mode, const Rect& s,
-                                      bool bilinear)
+bool DDImage::SoftwareMatrixOnSurface(MemoryImage* texture, float x, float y, const Matrix3& matrix, const Rect& clip,
+                                      const Color& color, DrawMode mode, const Rect& s, bool bilinear)
 {
     if (!LockSurface())
         return false;
@@ -406,8 +405,8 @@ bool DDImage::SoftwareMatrixOnSurface(MemoryImage* texture, float x, float y, co
         }
         Rect area = clip.Intersection(Rect(0, 0, mLockedDesc.mWidth, mLockedDesc.mHeight));
         if (finite)
-            RasterizePolygon(vertices, 4, texture, color, mode, area, mLockedDesc.mBits,
-                             uint32_t(mLockedDesc.mPitch), format, bilinear);
+            RasterizePolygon(vertices, 4, texture, color, mode, area, mLockedDesc.mBits, uint32_t(mLockedDesc.mPitch),
+                             format, bilinear);
     }
     UnlockSurface();
     return true;
@@ -475,7 +474,8 @@ bool DDImage::SurfaceFillRectAdditive(const Rect& rect, const Color& color)
     return true;
 }
 
-namespace {
+namespace
+{
 
 template <typename Pixel, typename Op>
 void DrawLineOn(const SurfaceLock& lock, double x1, double y1, double x2, double y2, bool fractionTerm, const Op& op)

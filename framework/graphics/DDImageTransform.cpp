@@ -8,16 +8,24 @@
 #include "graphics/DDInterface.h"
 #include "graphics/DDRenderer.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr int kNormal = Graphics::DRAWMODE_NORMAL;
 constexpr int kAdditive = Graphics::DRAWMODE_ADDITIVE;
 
-Rect Offset(const Rect& r, int dx, int dy) { return Rect(r.mX + dx, r.mY + dy, r.mWidth, r.mHeight); }
+Rect Offset(const Rect& r, int dx, int dy)
+{
+    return Rect(r.mX + dx, r.mY + dy, r.mWidth, r.mHeight);
+}
 
-int ColorChannel(const Color& c, int i) { return i == 0 ? c.mRed : (i == 1 ? c.mGreen : c.mBlue); }
+int ColorChannel(const Color& c, int i)
+{
+    return i == 0 ? c.mRed : (i == 1 ? c.mGreen : c.mBlue);
+}
 
 // A mirrored copy of the whole picture, so mirrored draws can use the plain memory paths.
 void MirrorInto(MemoryImage& from, MemoryImage& to)
@@ -42,8 +50,7 @@ struct StretchPixel {
     uint32_t cm[3];
     bool additive;
 
-    template <typename Pixel>
-    void Apply(Pixel& d, uint32_t s) const
+    template <typename Pixel> void Apply(Pixel& d, uint32_t s) const
     {
         const uint32_t a = s >> 24;
         uint32_t out = 0;
@@ -102,7 +109,7 @@ void StretchRows(const SurfaceLock& lock, const MemoryImage& src, const uint32_t
 } // namespace
 
 bool DDImage::MapMirroredStretch(const Rect& srcRect, const Rect& clip, const Rect& destRect, FRect& srcPart,
-                        Rect& clippedDest)
+                                 Rect& clippedDest)
 {
     const double scaleX = double(srcRect.mWidth) / destRect.mWidth;
     const double scaleY = double(srcRect.mHeight) / destRect.mHeight;
@@ -116,8 +123,8 @@ bool DDImage::MapMirroredStretch(const Rect& srcRect, const Rect& clip, const Re
 
 // --- Path choice ---------------------------------------------------------------------------------
 
-void DDImage::BlitImageRotated(Image* src, float x, float y, const Rect& srcRect, const Rect& clip,
-                               const Color& color, DrawMode mode, double angle, float centerX, float centerY)
+void DDImage::BlitImageRotated(Image* src, float x, float y, const Rect& srcRect, const Rect& clip, const Color& color,
+                               DrawMode mode, double angle, float centerX, float centerY)
 {
     if (mNoSoftwareDraw)
         return;
@@ -168,8 +175,7 @@ void DDImage::BlitImageScaled(Image* src, const Rect& destRect, const Rect& srcR
         MemoryImage scratch(mApp);
         scratch.Create(dest.mWidth, dest.mHeight);
         scratch.BlitImageScaled(src, Offset(destRect, -dest.mX, -dest.mY), srcRect,
-                                Rect(0, 0, dest.mWidth, dest.mHeight), Color::White, Graphics::DRAWMODE_NORMAL,
-                                false);
+                                Rect(0, 0, dest.mWidth, dest.mHeight), Color::White, Graphics::DRAWMODE_NORMAL, false);
         BlitImage(&scratch, dest.mX, dest.mY, Rect(0, 0, dest.mWidth, dest.mHeight), color, mode);
         return;
     }
@@ -232,8 +238,8 @@ void DDImage::BlitImageScaledMirrored(Image* src, const Rect& destRect, const Re
 
 // --- Software stretch ----------------------------------------------------------------------------
 
-void DDImage::SoftwareStretch(MemoryImage* src, const Rect& dest, const FRect& part, const Color& color,
-                              DrawMode mode, bool mirrored)
+void DDImage::SoftwareStretch(MemoryImage* src, const Rect& dest, const FRect& part, const Color& color, DrawMode mode,
+                              bool mirrored)
 {
     if ((mode != kNormal && mode != kAdditive) || dest.mWidth <= 0 || dest.mHeight <= 0 || src->mWidth <= 0 ||
         src->mHeight <= 0)
@@ -260,7 +266,8 @@ void DDImage::SoftwareStretch(MemoryImage* src, const Rect& dest, const FRect& p
 
 // --- Software rotation ---------------------------------------------------------------------------
 
-namespace {
+namespace
+{
 
 // The part of a row whose four filter taps all lie inside the source; false when none does.
 bool RowSpan(int32_t u, int32_t du, int size, int& first, int& last, bool vAxis)
@@ -305,8 +312,8 @@ void RotatePixel(Pixel& d, const RotateTaps& t, const DDInterface& dd, const Sur
     uint32_t out = 0;
     for (int c = 0; c < 3; ++c) {
         if (additive) {
-            uint32_t value = c == 0 ? ((sum[0] >> (32 - bits[0])) * cm[0]) >> 8
-                                    : (sum[c] * cm[c]) >> (top[c] - bits[c] + 8);
+            uint32_t value =
+                c == 0 ? ((sum[0] >> (32 - bits[0])) * cm[0]) >> 8 : (sum[c] * cm[c]) >> (top[c] - bits[c] + 8);
             out |= uint32_t(dd.SaturationTable(c)[value + ((d & mask[c]) >> shift[c])]) << shift[c];
             continue;
         }
@@ -370,9 +377,8 @@ void DDImage::SoftwareRotate(MemoryImage* src, const FRect& box, float x, float 
             const uint32_t fx = (uint32_t(u) & 0xFFFE) + 1, fy = (uint32_t(v) & 0xFFFE) + 1;
             const uint32_t weight[4] = {((65536 - fx) * (65536 - fy)) >> 16, (fx * (65536 - fy)) >> 16,
                                         ((65536 - fx) * fy) >> 16, (fx * fy) >> 16};
-            RotateTaps t{{tap(col, rowIdx), tap(col + 1, rowIdx), tap(col, rowIdx + 1), tap(col + 1, rowIdx + 1)},
-                         {},
-                         256};
+            RotateTaps t{
+                {tap(col, rowIdx), tap(col + 1, rowIdx), tap(col, rowIdx + 1), tap(col + 1, rowIdx + 1)}, {}, 256};
             for (int k = 0; k < 4; ++k) {
                 t.cov[k] = (weight[k] * (t.p[k] >> 24)) >> 16;
                 if (!white && !additive)

@@ -11,18 +11,29 @@
 #include "platform/DisplayAppWindow.h"
 #include "platform/DisplaySdl.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr int kScanLineTimeoutMs = 200;
 constexpr int kMaxScanLineTimeouts = 3;
 
-SurfaceRect ToSurfaceRect(const Rect& r) { return {r.mX, r.mY, r.mX + r.mWidth, r.mY + r.mHeight}; }
+SurfaceRect ToSurfaceRect(const Rect& r)
+{
+    return {r.mX, r.mY, r.mX + r.mWidth, r.mY + r.mHeight};
+}
 
-Rect Offset(const Rect& r, int dx, int dy) { return Rect(r.mX + dx, r.mY + dy, r.mWidth, r.mHeight); }
+Rect Offset(const Rect& r, int dx, int dy)
+{
+    return Rect(r.mX + dx, r.mY + dy, r.mWidth, r.mHeight);
+}
 
-bool IsEmpty(const Rect& r) { return r.mWidth <= 0 || r.mHeight <= 0; }
+bool IsEmpty(const Rect& r)
+{
+    return r.mWidth <= 0 || r.mHeight <= 0;
+}
 
 DisplayResult BlitRect(Surface& dst, const Rect& d, Surface& src, const Rect& s)
 {
@@ -32,8 +43,7 @@ DisplayResult BlitRect(Surface& dst, const Rect& d, Surface& src, const Rect& s)
 
 } // namespace
 
-DDInterface::DDInterface(OlvarnAppBase* app, std::unique_ptr<Display> display)
-    : mApp(app), mDisplay(std::move(display))
+DDInterface::DDInterface(OlvarnAppBase* app, std::unique_ptr<Display> display) : mApp(app), mDisplay(std::move(display))
 {
     if (!mDisplay)
         mDisplay = std::make_unique<DisplaySdl>();
@@ -84,9 +94,15 @@ bool DDInterface::WantsVSync() const
     return mApp ? mApp->mWaitForVSync && !mApp->mSoftVSyncWait : mWaitForVSync && !mSoftVSyncWait;
 }
 
-bool DDInterface::UsePageFlipping() const { return mApp ? mApp->mUsePageFlipping : mUsePageFlipping; }
+bool DDInterface::UsePageFlipping() const
+{
+    return mApp ? mApp->mUsePageFlipping : mUsePageFlipping;
+}
 
-bool DDInterface::InSystemPopup() const { return mApp ? mApp->mInSystemPopup : mInSystemPopup; }
+bool DDInterface::InSystemPopup() const
+{
+    return mApp ? mApp->mInSystemPopup : mInSystemPopup;
+}
 
 void DDInterface::SetVSyncBroken()
 {
@@ -170,8 +186,7 @@ DDInterface::InitResult DDInterface::CreateWindowedSurfaces(Window* window)
 DDInterface::InitResult DDInterface::CreateFullScreenSurfaces(Window* window)
 {
     DisplayAppWindow target(window);
-    if (CheckResult(mDisplay->SetCooperativeLevel(window ? &target : nullptr, true),
-                    "SetCooperativeLevel FullScreen"))
+    if (CheckResult(mDisplay->SetCooperativeLevel(window ? &target : nullptr, true), "SetCooperativeLevel FullScreen"))
         return RESULT_EXCLUSIVE_FAIL;
     if (CheckResult(mDisplay->SetDisplayMode(mWidth, mHeight, mAppBitsPerPixel), "SetDisplayMode FullScreen"))
         return RESULT_DISPCHANGE_FAIL;
@@ -521,8 +536,8 @@ bool DDInterface::SaveUnder(Surface& target, const Rect& clipped, Surface& area,
 
 void DDInterface::DrawCursorImage(DDImage* dest, int x, int y)
 {
-    Rect placed = Rect(x, y, mCursorImage->mWidth, mCursorImage->mHeight).Intersection(
-        Rect(0, 0, dest->mWidth, dest->mHeight));
+    Rect placed =
+        Rect(x, y, mCursorImage->mWidth, mCursorImage->mHeight).Intersection(Rect(0, 0, dest->mWidth, dest->mHeight));
     if (IsEmpty(placed))
         return;
     Rect src(placed.mX - x, placed.mY - y, placed.mWidth, placed.mHeight);

@@ -14,7 +14,8 @@
 #include "graphics/Rect.h"
 #include "platform/Display.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class OlvarnAppBase;
 class DDImage;
@@ -24,7 +25,8 @@ class MemoryImage;
 class Window;
 class Clock;
 
-class DDInterface : public NativeDisplay {
+class DDInterface : public NativeDisplay
+{
 public:
     enum InitResult {
         RESULT_OK = 0,
@@ -72,10 +74,7 @@ public:
     // The display object, for the application's restore of the desktop mode and the message-box flip.
     Display* GetDisplay() { return mDisplay.get(); }
     // True when the surface is the one Direct3D draws on while 3D is on.
-    bool IsDrawSurface3D(const Surface* surface) const
-    {
-        return mIs3D && surface && surface == mDrawSurface.get();
-    }
+    bool IsDrawSurface3D(const Surface* surface) const { return mIs3D && surface && surface == mDrawSurface.get(); }
     // Whether the image is one of the two that wrap the cursor's saved and composite areas.
     bool IsCursorAreaImage(const DDImage* image) const
     {

@@ -8,7 +8,8 @@
 #include "graphics/Color.h"
 #include "graphics/Rect.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class DDInterface;
 class Image;
@@ -16,7 +17,8 @@ class MemoryImage;
 class Matrix3;
 struct TriVertex;
 
-class DDRenderer {
+class DDRenderer
+{
 public:
     virtual ~DDRenderer() = default;
 
@@ -35,8 +37,8 @@ public:
     // Drawing on the draw surface.
     virtual void FillRect(const Rect& rect, const Color& color, int drawMode) = 0;
     virtual void DrawLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode) = 0;
-    virtual void FillPolygon(const int* points, int count, const Rect* clip, const Color& color, int drawMode,
-                             int dx, int dy) = 0;
+    virtual void FillPolygon(const int* points, int count, const Rect* clip, const Color& color, int drawMode, int dx,
+                             int dy) = 0;
     virtual void BlitPlain(Image* src, float x, float y, const Rect& srcRect, const Color& color, int drawMode,
                            bool linear) = 0;
     virtual void Blit(Image* src, float x, float y, const Rect& srcRect, const Rect& clip, const Color& color,
@@ -49,8 +51,8 @@ public:
                              double angle, float centerX, float centerY, const Rect& srcRect) = 0;
     virtual void DrawImage(Image* src, const Rect* clip, const Color& color, int drawMode, const Rect& srcRect,
                            const Matrix3& matrix, bool linear, float tx, float ty, bool centred) = 0;
-    virtual void DrawTexturedTriangles(const TriVertex* vertices, int triangleCount, const Color& color,
-                                       int drawMode, Image* src, float dx, float dy, bool linear) = 0;
+    virtual void DrawTexturedTriangles(const TriVertex* vertices, int triangleCount, const Color& color, int drawMode,
+                                       Image* src, float dx, float dy, bool linear) = 0;
 };
 
 } // namespace Olvarn

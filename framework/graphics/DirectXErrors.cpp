@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <iterator>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 struct ResultName {
     uint32_t mCode;

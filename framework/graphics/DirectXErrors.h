@@ -3,7 +3,8 @@
 
 #include <string>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // The name the old SDK headers give the code, or its 32 bits in lower-case hexadecimal.
 std::string GetDirectXErrorName(int code);

@@ -18,6 +18,8 @@ enum class AppMessageKind {
     Char,
     SysKeyDown,
     SysKeyUp,
+    // A character typed with Alt held: the system's, unless the application keeps it.
+    SysChar,
     Timer,
     MouseMove,
     LButtonDown,
@@ -49,8 +51,10 @@ struct AppMessage {
     AppMessageKind mKind = AppMessageKind::None;
     // The message's two parameters, as the window procedure's first and second parameter: for
     // Activate, mParam1 is non-zero when activated; for Size, the size kind and (width | height << 16);
-    // for keys the virtual-key number; for Char the Windows-1252 byte; for mouse messages mParam2 is
-    // (x & 0xFFFF) | (y << 16) and for the wheel mParam1 holds the delta in 120ths.
+    // for keys the virtual-key number; for Char and SysChar the Windows-1252 byte; for Timer the
+    // timer id; for mouse messages mParam1 holds the button and modifier bits and mParam2 is
+    // (x & 0xFFFF) | (y << 16) in signed 16-bit halves; for the wheel mParam1 holds the delta in
+    // 120ths, positive away from the user.
     int64_t mParam1 = 0;
     int64_t mParam2 = 0;
 };

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 // Surfaces larger than this in either direction are refused, as a card of the time would.
 constexpr int kMaxSurfaceSide = 8192;
 } // namespace

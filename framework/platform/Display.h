@@ -13,7 +13,8 @@
 #include "platform/DisplayWindow.h"
 #include "platform/Surface.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // Identity of the display device, as the 3D acceptance test records it.
 struct DisplayDeviceIdentity {
@@ -22,7 +23,8 @@ struct DisplayDeviceIdentity {
     std::array<uint8_t, 16> mGuid{};
 };
 
-class Display {
+class Display
+{
 public:
     virtual ~Display() = default;
 

@@ -3,7 +3,8 @@
 
 #include "platform/Window.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 SDL_Window* DisplayAppWindow::GetSdlWindow() const
 {

@@ -3,11 +3,13 @@
 
 #include "platform/DisplayWindow.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Window;
 
-class DisplayAppWindow : public DisplayWindow {
+class DisplayAppWindow : public DisplayWindow
+{
 public:
     explicit DisplayAppWindow(Window* window) : mWindow(window) {}
     SDL_Window* GetSdlWindow() const override;

@@ -1,9 +1,11 @@
 // The test double of the display: all state in memory, every outside answer settable.
 #include "platform/DisplayFake.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 int LowestBit(uint32_t mask)
 {
@@ -50,8 +52,8 @@ void ReadSurfacePixels(Surface& surface, std::vector<uint32_t>& out)
         for (int x = 0; x < lock.mWidth; ++x) {
             uint32_t p = f.mBitsPerPixel == 16 ? reinterpret_cast<const uint16_t*>(row)[x]
                                                : reinterpret_cast<const uint32_t*>(row)[x];
-            out[size_t(y) * lock.mWidth + x] = 0xFF000000u | Widen(p, f.mRedMask) << 16 |
-                                               Widen(p, f.mGreenMask) << 8 | Widen(p, f.mBlueMask);
+            out[size_t(y) * lock.mWidth + x] =
+                0xFF000000u | Widen(p, f.mRedMask) << 16 | Widen(p, f.mGreenMask) << 8 | Widen(p, f.mBlueMask);
         }
     }
     surface.Unlock();

@@ -8,9 +8,11 @@
 
 #include "platform/Display.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class DisplayFake : public Display {
+class DisplayFake : public Display
+{
 public:
     explicit DisplayFake(const SurfaceFormat& desktop = SurfaceFormat::Xrgb8888()) : mDesktopFormat(desktop) {}
 

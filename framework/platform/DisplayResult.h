@@ -4,15 +4,23 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 using DisplayResult = int32_t;
 
-namespace DisplayError {
+namespace DisplayError
+{
 
-constexpr DisplayResult Code(uint32_t value) { return static_cast<DisplayResult>(value); }
+constexpr DisplayResult Code(uint32_t value)
+{
+    return static_cast<DisplayResult>(value);
+}
 // Display and surface failures live in facility 0x876.
-constexpr DisplayResult DisplayCode(uint32_t code) { return Code(0x88760000u | code); }
+constexpr DisplayResult DisplayCode(uint32_t code)
+{
+    return Code(0x88760000u | code);
+}
 
 constexpr DisplayResult Ok = 0;
 constexpr DisplayResult Generic = Code(0x80004005u);
@@ -39,6 +47,9 @@ constexpr DisplayResult UnsupportedMode = DisplayCode(590);
 
 } // namespace DisplayError
 
-constexpr bool DisplayFailed(DisplayResult result) { return result < 0; }
+constexpr bool DisplayFailed(DisplayResult result)
+{
+    return result < 0;
+}
 
 } // namespace Olvarn

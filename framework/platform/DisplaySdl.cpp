@@ -7,9 +7,11 @@
 #include <functional>
 #include <thread>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 uint32_t TextureFormatFor(const SurfaceFormat& f)
 {
@@ -24,7 +26,10 @@ uint32_t TextureFormatFor(const SurfaceFormat& f)
 
 } // namespace
 
-DisplaySdl::DisplaySdl() { mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+DisplaySdl::DisplaySdl()
+{
+    mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
 
 DisplaySdl::~DisplaySdl()
 {
@@ -33,7 +38,10 @@ DisplaySdl::~DisplaySdl()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-SDL_Window* DisplaySdl::CurrentWindow() const { return mWindowId ? SDL_GetWindowFromID(mWindowId) : nullptr; }
+SDL_Window* DisplaySdl::CurrentWindow() const
+{
+    return mWindowId ? SDL_GetWindowFromID(mWindowId) : nullptr;
+}
 
 void DisplaySdl::DetachWindow()
 {
@@ -174,8 +182,8 @@ bool DisplaySdl::EnsureTexture(const Surface& primary)
         return true;
     if (mTexture)
         SDL_DestroyTexture(mTexture);
-    mTexture = SDL_CreateTexture(mRenderer, format, SDL_TEXTUREACCESS_STREAMING, primary.GetWidth(),
-                                 primary.GetHeight());
+    mTexture =
+        SDL_CreateTexture(mRenderer, format, SDL_TEXTUREACCESS_STREAMING, primary.GetWidth(), primary.GetHeight());
     mTextureWidth = primary.GetWidth();
     mTextureHeight = primary.GetHeight();
     mTextureFormat = mTexture ? format : 0;

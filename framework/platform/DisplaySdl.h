@@ -9,9 +9,11 @@
 struct SDL_Renderer;
 struct SDL_Texture;
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class DisplaySdl : public Display {
+class DisplaySdl : public Display
+{
 public:
     DisplaySdl();
     ~DisplaySdl() override;

@@ -3,14 +3,15 @@
 
 #include <SDL.h>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 DisplaySdlWindow::DisplaySdlWindow(int width, int height, const char* title)
 {
     mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (mVideoReady)
-        mWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
-                                   SDL_WINDOW_HIDDEN);
+        mWindow =
+            SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_HIDDEN);
 }
 
 DisplaySdlWindow::~DisplaySdlWindow()

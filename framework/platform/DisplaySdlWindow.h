@@ -3,9 +3,11 @@
 
 #include "platform/DisplayWindow.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class DisplaySdlWindow : public DisplayWindow {
+class DisplaySdlWindow : public DisplayWindow
+{
 public:
     DisplaySdlWindow(int width, int height, const char* title = "Tamberlo");
     ~DisplaySdlWindow() override;

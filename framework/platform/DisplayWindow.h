@@ -4,9 +4,11 @@
 
 struct SDL_Window;
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class DisplayWindow {
+class DisplayWindow
+{
 public:
     virtual ~DisplayWindow() = default;
     // The SDL window frames are presented into; null for a window the fake display stands in for.

@@ -6,12 +6,13 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#include <xmmintrin.h>
 #endif
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 // Rows start on 32-byte boundaries, so the pitch differs from the row width for most sizes.
 constexpr int kPitchAlignment = 32;
@@ -22,8 +23,7 @@ int AlignedPitch(int width, int bytesPerPixel)
     return (row + kPitchAlignment - 1) / kPitchAlignment * kPitchAlignment;
 }
 
-template <typename Pixel>
-Pixel* Row(uint8_t* base, int pitch, int y)
+template <typename Pixel> Pixel* Row(uint8_t* base, int pitch, int y)
 {
     return reinterpret_cast<Pixel*>(base + static_cast<ptrdiff_t>(y) * pitch);
 }
@@ -40,7 +40,6 @@ bool StreamRow(uint8_t* out, const uint8_t* in, size_t bytes)
         return false;
     size_t i = 0;
     for (; i + 64 <= bytes; i += 64) {
-        _mm_prefetch(reinterpret_cast<const char*>(in + i + 256), _MM_HINT_NTA);
         __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
         __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i + 16));
         __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i + 32));
@@ -59,8 +58,8 @@ bool StreamRow(uint8_t* out, const uint8_t* in, size_t bytes)
 
 // Same size: whole rows move with memcpy; with a key, pixels equal to it are left out.
 template <typename Pixel>
-void CopyRect(uint8_t* dst, int dstPitch, const SurfaceRect& d, const uint8_t* src, int srcPitch,
-              const SurfaceRect& s, bool keyed, uint32_t key, uint32_t colorMask)
+void CopyRect(uint8_t* dst, int dstPitch, const SurfaceRect& d, const uint8_t* src, int srcPitch, const SurfaceRect& s,
+              bool keyed, uint32_t key, uint32_t colorMask)
 {
     const int width = d.Width();
     const size_t rowBytes = static_cast<size_t>(width) * sizeof(Pixel);
@@ -123,8 +122,8 @@ void StretchRect(uint8_t* dst, int dstPitch, const SurfaceRect& d, const uint8_t
 } // namespace
 
 Surface::Surface(int width, int height, const SurfaceFormat& format, uint32_t caps)
-    : mWidth(width), mHeight(height), mPitch(AlignedPitch(width, format.BytesPerPixel())), mFormat(format),
-      mCaps(caps), mPixels(static_cast<size_t>(mPitch) * static_cast<size_t>(height))
+    : mWidth(width), mHeight(height), mPitch(AlignedPitch(width, format.BytesPerPixel())), mFormat(format), mCaps(caps),
+      mPixels(static_cast<size_t>(mPitch) * static_cast<size_t>(height))
 {
 }
 

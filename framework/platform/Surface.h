@@ -9,7 +9,8 @@
 #include "platform/DisplayResult.h"
 #include "platform/SurfaceFormat.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // What a lock hands out; valid until the matching Unlock.
 struct SurfaceLock {
@@ -20,7 +21,8 @@ struct SurfaceLock {
     SurfaceFormat mFormat;
 };
 
-class Surface {
+class Surface
+{
 public:
     Surface(int width, int height, const SurfaceFormat& format, uint32_t caps);
     Surface(const Surface&) = delete;

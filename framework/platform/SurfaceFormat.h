@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 // Pixel layout given by bits per pixel and channel masks, as the drawing code reads it.
 struct SurfaceFormat {
@@ -43,7 +44,8 @@ struct SurfaceRect {
 };
 
 // What a surface is for and where it lives; or-ed in SurfaceDesc::mCaps.
-namespace SurfaceCaps {
+namespace SurfaceCaps
+{
 constexpr uint32_t Primary = 1u << 0;
 constexpr uint32_t Flip = 1u << 1;
 constexpr uint32_t Complex = 1u << 2;
@@ -63,7 +65,8 @@ struct SurfaceDesc {
 };
 
 // Flags of Surface::Blit.
-namespace BlitFlags {
+namespace BlitFlags
+{
 // Skip source pixels equal to the source's colour key.
 constexpr uint32_t KeySource = 1u << 0;
 } // namespace BlitFlags

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Cursor.h"
+
 namespace Olvarn
 {
 
@@ -30,6 +32,9 @@ bool VideoSystem::Acquire(std::string& error)
 
 void VideoSystem::Release()
 {
+    // SDL frees its cursors when video stops; ours must not outlive them.
+    if (gUsers == 1)
+        Cursor::Release();
     if (gUsers > 0 && --gUsers == 0)
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }

@@ -88,6 +88,13 @@ void Window::SetTitle(const std::string& title)
     SDL_SetWindowTitle(Sdl(mWindow), Cp1252ToUtf8(title).c_str());
 }
 
+void Window::ShowWithoutActivating()
+{
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+    SDL_ShowWindow(Sdl(mWindow));
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "0");
+}
+
 bool Window::IsMinimized() const
 {
     return (SDL_GetWindowFlags(Sdl(mWindow)) & SDL_WINDOW_MINIMIZED) != 0;
@@ -106,6 +113,19 @@ void Window::GetPosition(int& x, int& y) const
 void Window::SetPosition(int x, int y)
 {
     SDL_SetWindowPosition(Sdl(mWindow), x, y);
+}
+
+void Window::GetBorders(int& top, int& left, int& bottom, int& right) const
+{
+    top = left = bottom = right = 0;
+    if (SDL_GetWindowBordersSize(Sdl(mWindow), &top, &left, &bottom, &right) != 0)
+        top = left = bottom = right = 0;
+}
+
+void Window::CaptureMouse(bool on)
+{
+    // Not every video driver can capture; the drag then simply ends at the window's edge.
+    SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE);
 }
 
 } // namespace Olvarn

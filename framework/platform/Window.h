@@ -35,10 +35,16 @@ public:
     void Raise();
     void Restore();
     void SetTitle(const std::string& title);
+    // Shows the window without taking the keyboard focus from the program that has it.
+    void ShowWithoutActivating();
     bool IsMinimized() const;
     bool IsShown() const;
     void GetPosition(int& x, int& y) const;
     void SetPosition(int x, int y);
+    // The frame around the client area the desktop adds (0 where it adds none, or has not yet).
+    void GetBorders(int& top, int& left, int& bottom, int& right) const;
+    // Keeps mouse events coming while a button is held outside the window.
+    void CaptureMouse(bool on);
     int Width() const { return mWidth; }
     int Height() const { return mHeight; }
     bool IsFullScreen() const { return mFullScreen; }

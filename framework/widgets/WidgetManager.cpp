@@ -6,7 +6,6 @@
 
 #include "app/OlvarnAppBase.h"
 #include "graphics/DDImage.h"
-#include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 
@@ -64,8 +63,7 @@ void WidgetManager::SetAppCursor(int number)
 {
     if (!mApp)
         return;
-    mApp->mCursorNum = number;
-    mApp->ApplyCursor();
+    mApp->SetCursor(number);
 }
 
 // ---- Hover ----
@@ -430,7 +428,7 @@ bool WidgetManager::UpdateWidgetsFraction(float fraction)
 
 bool WidgetManager::Is3DDrawing() const
 {
-    return mApp && mApp->mDDInterface && mApp->mDDInterface->Is3DEnabled();
+    return mApp && mApp->Is3DEnabled();
 }
 
 bool WidgetManager::DrawWidgets()

@@ -10,7 +10,8 @@ using ddtest::FakeDevice;
 using ddtest::Picture;
 using ddtest::RawPixels;
 
-namespace {
+namespace
+{
 
 constexpr auto kNormal = Graphics::DRAWMODE_NORMAL;
 constexpr auto kAdditive = Graphics::DRAWMODE_ADDITIVE;
@@ -197,8 +198,8 @@ TEST(DDImageDrawTest, ImagesThatCannotHaveASurfaceStillGetMirroredAndMatrixDraws
     EXPECT_TRUE(Near(soft.GetBits()[2], 0xFFFF0000u));
     EXPECT_TRUE(Near(soft.GetBits()[3], 0xFF0000FFu));
 
-    soft.BlitImageScaledMirrored(src.get(), Rect(0, 0, 4, 1), Rect(0, 0, 2, 1), Rect(0, 0, 4, 1), Color::White,
-                                 kNormal, true);
+    soft.BlitImageScaledMirrored(src.get(), Rect(0, 0, 4, 1), Rect(0, 0, 2, 1), Rect(0, 0, 4, 1), Color::White, kNormal,
+                                 true);
     EXPECT_TRUE(Near(soft.GetBits()[0], 0xFFFF0000u));
     EXPECT_TRUE(Near(soft.GetBits()[3], 0xFF0000FFu));
 
@@ -222,11 +223,12 @@ TEST(DDImageDrawTest, MatrixDrawsOnTheSurfaceDiscardTheMemoryCopy)
         ASSERT_NE(target->mBits, nullptr);
         auto block = Source(2, 2, std::vector<uint32_t>(4, 0xFFFFFFFF));
         Matrix3 identity;
-        target->BlitImageMatrix(block.get(), 2, 2, identity, Rect(0, 0, 4, 4), Color::White, kNormal,
-                                Rect(0, 0, 2, 2), false);
+        target->BlitImageMatrix(block.get(), 2, 2, identity, Rect(0, 0, 4, 4), Color::White, kNormal, Rect(0, 0, 2, 2),
+                                false);
         EXPECT_EQ(target->mBits, nullptr) << "the surface is the only current copy";
         auto back = target->GetBits();
-        const uint32_t white = format.mBitsPerPixel == 32 ? 0xFFFFFF : (format == SurfaceFormat::Rgb565() ? 0xF8FCF8 : 0xF8F8F8);
+        const uint32_t white =
+            format.mBitsPerPixel == 32 ? 0xFFFFFF : (format == SurfaceFormat::Rgb565() ? 0xF8FCF8 : 0xF8F8F8);
         EXPECT_EQ(back[1 * 4 + 1] & 0xFFFFFF, white);
         EXPECT_EQ(back[0] & 0xFFFFFF, 0u);
     }
@@ -268,7 +270,8 @@ TEST(DDImageDrawTest, HardwareAndSoftwareStretchesAgree)
     for (SurfaceFormat format : {SurfaceFormat::Xrgb8888(), SurfaceFormat::Rgb565()}) {
         FakeDevice dev(format);
         ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
-        auto pixels = Picture(7, 5, [](int x, int y) { return 0xFF000000u | uint32_t(x * 36) << 16 | uint32_t(y * 50); });
+        auto pixels =
+            Picture(7, 5, [](int x, int y) { return 0xFF000000u | uint32_t(x * 36) << 16 | uint32_t(y * 50); });
         DDImage onSurface(dev.dd.get());
         onSurface.SetBits(pixels.data(), 7, 5);
         ASSERT_TRUE(onSurface.CreateSurfaceFromBits());
@@ -322,8 +325,8 @@ TEST(DDImageDrawTest, SmoothStretchAppliesTheColourOnce)
     ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
     auto src = Source(1, 1, {0xFFFFFFFF});
     auto target = OpaqueTarget(dev, 2, 2);
-    target->BlitImageScaled(src.get(), Rect(0, 0, 2, 2), Rect(0, 0, 1, 1), Rect(0, 0, 2, 2),
-                            Color(255, 255, 255, 128), kNormal, false);
+    target->BlitImageScaled(src.get(), Rect(0, 0, 2, 2), Rect(0, 0, 1, 1), Rect(0, 0, 2, 2), Color(255, 255, 255, 128),
+                            kNormal, false);
     for (uint32_t p : RawPixels(*target->mSurface))
         EXPECT_NEAR(int(p & 0xFF), 128, 2);
 }

@@ -8,7 +8,8 @@ using namespace Olvarn;
 using ddtest::FakeDevice;
 using ddtest::RawPixels;
 
-namespace {
+namespace
+{
 
 constexpr uint32_t kClear = 0x00000000;
 constexpr uint32_t kRed = 0xFFFF0000;

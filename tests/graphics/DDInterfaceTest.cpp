@@ -4,9 +4,9 @@
 
 #include <chrono>
 
+#include "DDTestSupport.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
-#include "DDTestSupport.h"
 #include "platform/DisplaySdl.h"
 #include "platform/Window.h"
 
@@ -39,7 +39,7 @@ TEST(DDInterfaceTest, InitResultsAndErrorTexts)
          [](DisplayFake& f) {
              f.mCreateHook = [](const SurfaceDesc& d) {
                  return (d.mCaps & SurfaceCaps::OffscreenPlain) && d.mWidth == 64 ? DisplayError::OutOfMemory
-                                                                                   : DisplayError::Ok;
+                                                                                  : DisplayError::Ok;
              };
          },
          DDInterface::RESULT_SURFACE_FAIL, "CreateSurface Windowed DrawSurface: E_OUTOFMEMORY"},
@@ -88,8 +88,8 @@ TEST(DDInterfaceTest, RefreshRateIsClamped)
         int rate, ms;
         bool broken;
     } cases[] = {
-        {0, DisplayError::Ok, 60, 16, true},     {120, DisplayError::Ok, 100, 10, true},
-        {75, DisplayError::Ok, 75, 13, false},   {60, DisplayError::Ok, 60, 16, false},
+        {0, DisplayError::Ok, 60, 16, true},           {120, DisplayError::Ok, 100, 10, true},
+        {75, DisplayError::Ok, 75, 13, false},         {60, DisplayError::Ok, 60, 16, false},
         {85, DisplayError::Unsupported, 60, 16, true},
     };
     for (const Case& c : cases) {
@@ -163,8 +163,8 @@ TEST(DDInterfaceTest, FullScreenFlipsOrBlits)
         EXPECT_EQ(dev.fake->mPresented[13], 0xFF00FC00u) << flipping;
         dev.fake->LoseSurfaces();
         EXPECT_FALSE(dev.dd->Redraw(nullptr));
-        EXPECT_EQ(dev.dd->mErrorString, flipping ? "Redraw FullScreen Flip: DDERR_SURFACELOST"
-                                                 : "Redraw FullScreen Blt: DDERR_SURFACELOST");
+        EXPECT_EQ(dev.dd->mErrorString,
+                  flipping ? "Redraw FullScreen Flip: DDERR_SURFACELOST" : "Redraw FullScreen Blt: DDERR_SURFACELOST");
     }
 }
 
@@ -243,18 +243,23 @@ TEST(DDInterfaceTest, SecondScanLineWaitIsBounded)
     EXPECT_EQ(dev.dd->GetScanLineTimeouts(), 0);
 }
 
-namespace {
+namespace
+{
 
 // A 64 x 48 screen whose every pixel differs, so any trail or misplaced restore shows.
 void PaintGradient(DDImage* screen)
 {
-    auto pixels = ddtest::Picture(64, 48, [](int x, int y) { return 0xFF000000u | uint32_t(x * 4) << 8 | uint32_t(y * 5); });
+    auto pixels =
+        ddtest::Picture(64, 48, [](int x, int y) { return 0xFF000000u | uint32_t(x * 4) << 8 | uint32_t(y * 5); });
     MemoryImage picture;
     picture.SetBits(pixels.data(), 64, 48);
     screen->BlitImage(&picture, 0, 0, Rect(0, 0, 64, 48), Color::White, Graphics::DRAWMODE_NORMAL);
 }
 
-uint32_t Background(int x, int y) { return uint32_t(x * 4) << 8 | uint32_t(y * 5); }
+uint32_t Background(int x, int y)
+{
+    return uint32_t(x * 4) << 8 | uint32_t(y * 5);
+}
 
 // The presented frame must be the background everywhere except the cursor's 4 x 4 square.
 void ExpectCursorAt(const DisplayFake& fake, int cx, int cy)

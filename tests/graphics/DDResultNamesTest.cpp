@@ -56,8 +56,12 @@ TEST(DDResultNamesTest, PlatformErrorsAreNamed)
 
 TEST(DDResultNamesTest, InitResultNames)
 {
-    const char* names[] = {"RESULT_OK",          "RESULT_FAIL",           "RESULT_DD_CREATE_FAIL",
-                           "RESULT_SURFACE_FAIL", "RESULT_EXCLUSIVE_FAIL", "RESULT_DISPCHANGE_FAIL",
+    const char* names[] = {"RESULT_OK",
+                           "RESULT_FAIL",
+                           "RESULT_DD_CREATE_FAIL",
+                           "RESULT_SURFACE_FAIL",
+                           "RESULT_EXCLUSIVE_FAIL",
+                           "RESULT_DISPCHANGE_FAIL",
                            "RESULT_INVALID_COLORDEPTH"};
     for (int i = 0; i <= 6; ++i)
         EXPECT_EQ(DDInterface::GetResultName(i), names[i]);

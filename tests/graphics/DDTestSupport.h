@@ -8,7 +8,8 @@
 #include "graphics/DDInterface.h"
 #include "platform/DisplayFake.h"
 
-namespace ddtest {
+namespace ddtest
+{
 
 struct FakeDevice {
     explicit FakeDevice(const Olvarn::SurfaceFormat& desktop = Olvarn::SurfaceFormat::Xrgb8888(), int width = 64,
@@ -60,8 +61,7 @@ inline void FillRaw(Olvarn::Surface& s, uint32_t value)
 }
 
 // A picture of w x h pixels, each made by f(x, y).
-template <typename F>
-std::vector<uint32_t> Picture(int w, int h, F f)
+template <typename F> std::vector<uint32_t> Picture(int w, int h, F f)
 {
     std::vector<uint32_t> v;
     for (int y = 0; y < h; ++y)

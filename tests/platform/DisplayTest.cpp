@@ -91,7 +91,8 @@ TEST(DisplayTest, FakeInjectsCreationFailures)
     EXPECT_EQ(s, nullptr);
 }
 
-namespace {
+namespace
+{
 
 // Widening 5- and 6-bit channels may or may not repeat the top bits into the low ones.
 bool SameColour(uint32_t a, uint32_t b)

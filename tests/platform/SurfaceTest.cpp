@@ -7,7 +7,8 @@
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 
 // Reads and writes pixels of either depth through a lock, so tests speak in plain numbers.
 struct Pixels {
@@ -42,7 +43,9 @@ struct Pixels {
     }
 };
 
-class SurfaceDepthTest : public ::testing::TestWithParam<SurfaceFormat> {};
+class SurfaceDepthTest : public ::testing::TestWithParam<SurfaceFormat>
+{
+};
 
 } // namespace
 
