@@ -276,11 +276,11 @@ void OlvarnAppBase::ConfirmHardwareAcceleration()
     if (!ReadRegistryDWORD("Is3D", stored)) {
         if (!on)
             return;
-        int answer = ShowMessageBox("Hardware Acceleration was switched on during this session.\r\n"
-                                    "If this resulted in slower performance, it should be switched off.\r\n"
-                                    "Would you like to keep Hardware Acceleration switched on?",
-                                    mPromptTitlePrefix + " Hardware Acceleration Confirmation",
-                                    MB_YESNO | MB_ICONQUESTION);
+        int answer =
+            ShowMessageBox("Hardware Acceleration was switched on during this session.\r\n"
+                           "If this resulted in slower performance, it should be switched off.\r\n"
+                           "Would you like to keep Hardware Acceleration switched on?",
+                           mPromptTitlePrefix + " Hardware Acceleration Confirmation", MB_YESNO | MB_ICONQUESTION);
         if (answer == IDYES)
             WriteRegistryDWORD("Is3D", 1);
         return;

@@ -10,6 +10,7 @@
 #include "platform/EventPump.h"
 #include "platform/KeyMap.h"
 #include "platform/SingleInstance.h"
+#include "platform/VideoSystem.h"
 #include "platform/Window.h"
 #include "widgets/WidgetManager.h"
 
@@ -97,6 +98,10 @@ void OlvarnAppBase::PumpPlatformEvents()
             break;
         WindowProc(record);
     }
+    // The desktop asks nothing before it blanks the screen, so the rule is applied up front: the
+    // screen saver may start only once loading was handed over, in a window, with power-off allowed
+    // (one switch covers both here).
+    VideoSystem::SetScreenSaverAllowed(mLoaded && mDisplayWindowed && mAllowMonitorPowersave);
     // The cursor thread only publishes the mouse position; the cursor is drawn here, on the main thread.
     if (mDDInterface && !mShutdown)
         mDDInterface->UpdateCursor();
@@ -216,7 +221,8 @@ bool OlvarnAppBase::ScreenSaverFilter(const AppMessage& message, int64_t& result
     }
     if (!closes || message.mWindow != AppWindowRole::Main)
         return false;
-    bool graceKind = kind == AppMessageKind::Activate || kind == AppMessageKind::Close || kind == AppMessageKind::MouseMove;
+    bool graceKind =
+        kind == AppMessageKind::Activate || kind == AppMessageKind::Close || kind == AppMessageKind::MouseMove;
     if (graceKind && mMonitorPowerOffTick != 0 &&
         static_cast<int>(mClock->TickCount()) - mMonitorPowerOffTick < kPowerOffGraceMs)
         return kind == AppMessageKind::MouseMove;

@@ -17,6 +17,7 @@
 #include "platform/ThreadNumber.h"
 #include "platform/VideoSystem.h"
 #include "platform/Window.h"
+#include "resources/ResourceManager.h"
 #include "sound/BassMusicInterface.h"
 #include "sound/DSoundManager.h"
 #include "sound/FModMusicInterface.h"
@@ -42,7 +43,7 @@ OlvarnAppBase::OlvarnAppBase()
     for (int i = 0; i < 512; ++i)
         mAdd8BitMaxTable[i] = static_cast<unsigned char>(i < 255 ? i : 255);
     mWidgetManager = new WidgetManager(this);
-    // The resource manager comes with its own part of the framework; until then it stays null.
+    mResourceManager = new ResourceManager(this);
 }
 
 OlvarnAppBase::~OlvarnAppBase()
@@ -51,6 +52,11 @@ OlvarnAppBase::~OlvarnAppBase()
     ConfirmHardwareAcceleration();
     StopCursorThread();
     DeleteAllDialogs();
+    // Widgets closed during the last frames wait for a pump that will not come again.
+    std::list<std::pair<int, Widget*>> pending;
+    pending.swap(mDeferredDeletions);
+    for (auto& entry : pending)
+        delete entry.second;
     // The loader may still be using the resource manager and registering images: wait for it
     // before deleting what it uses (the cursor thread was ended by ShutDownApp).
     JoinLoader();
@@ -64,6 +70,8 @@ OlvarnAppBase::~OlvarnAppBase()
     mMusicInterface = nullptr;
     delete mSoundManager;
     mSoundManager = nullptr;
+    delete mResourceManager;
+    mResourceManager = nullptr;
     mMainWindow.reset();
     if (mVideoAcquired)
         VideoSystem::Release();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/OlvarnAppBase.h"
+#include "graphics/DDInterface.h"
 
 namespace Olvarn
 {
@@ -112,25 +113,17 @@ MemoryImage::~MemoryImage()
         mApp->UnregisterImage(this);
 }
 
-namespace
-{
-
-// The application answers whether Direct3D draws once its display services are there; until then no
-// image can be held by textures alone.
-template <typename App> auto Query3DEnabled(App* app, int) -> decltype(app->Is3DEnabled())
-{
-    return app->Is3DEnabled();
-}
-template <typename App> bool Query3DEnabled(App*, long)
-{
-    return false;
-}
-
-} // namespace
-
 bool MemoryImage::Is3DEnabled() const
 {
-    return mApp && Query3DEnabled(mApp, 0);
+    return mApp && mApp->Is3DEnabled();
+}
+
+const NativeDisplay* MemoryImage::DisplayFormat() const
+{
+    // Before the display has started there is no screen format to keep a picture in.
+    if (!mApp || !mApp->mDDInterface || mApp->mDDInterface->mRGBBits == 0)
+        return nullptr;
+    return mApp->mDDInterface;
 }
 
 std::unique_ptr<uint32_t[]> MemoryImage::AllocateBits() const

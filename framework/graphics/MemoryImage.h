@@ -104,9 +104,9 @@ public:
 protected:
     // A new pixel array of the current size with its guard word, pixels zeroed.
     std::unique_ptr<uint32_t[]> AllocateBits() const;
-    // The screen format that PurgeBits keeps the picture in; none for an image that belongs to no display,
-    // which then keeps its pixels.
-    virtual const NativeDisplay* DisplayFormat() const { return nullptr; }
+    // The screen format that PurgeBits keeps the picture in: the application display's; none before the
+    // display has started or for an image that belongs to no application, which then keeps its pixels.
+    virtual const NativeDisplay* DisplayFormat() const;
     bool Is3DEnabled() const;
 
 private:

@@ -264,7 +264,8 @@ void EventPump::TranslateWheel(const SDL_Event& event, std::vector<AppMessage>& 
         notches = -notches;
     if (notches == 0)
         return;
-    out.push_back(Record(AppMessageKind::MouseWheel, int64_t(notches) * kWheelDelta, PackMousePosition(mMouseX, mMouseY)));
+    out.push_back(
+        Record(AppMessageKind::MouseWheel, int64_t(notches) * kWheelDelta, PackMousePosition(mMouseX, mMouseY)));
 }
 
 } // namespace Olvarn

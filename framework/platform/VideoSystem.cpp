@@ -44,6 +44,16 @@ bool VideoSystem::IsRunning()
     return gUsers > 0;
 }
 
+void VideoSystem::SetScreenSaverAllowed(bool allowed)
+{
+    if (gUsers == 0 || (SDL_IsScreenSaverEnabled() == SDL_TRUE) == allowed)
+        return;
+    if (allowed)
+        SDL_EnableScreenSaver();
+    else
+        SDL_DisableScreenSaver();
+}
+
 bool VideoSystem::IsHeadless()
 {
     const char* driver = nullptr;

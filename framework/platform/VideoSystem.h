@@ -15,6 +15,9 @@ public:
     static bool IsRunning();
     // True when there is no screen a person can see (dummy or offscreen driver, or no video).
     static bool IsHeadless();
+    // Lets the desktop's screen saver and monitor power-off run over the program's windows, or holds
+    // them off (SDL holds them off by default).
+    static void SetScreenSaverAllowed(bool allowed);
 };
 
 } // namespace Olvarn

@@ -17,9 +17,8 @@ std::shared_ptr<MemoryImage> DuplicatePicture(const ActiveFontLayer& layer)
 {
     if (!layer.mScaledImage)
         return nullptr;
-    OlvarnAppBase* app = layer.mBaseFontLayer && layer.mBaseFontLayer->mFontData
-                             ? layer.mBaseFontLayer->mFontData->App()
-                             : gOlvarnApp;
+    OlvarnAppBase* app =
+        layer.mBaseFontLayer && layer.mBaseFontLayer->mFontData ? layer.mBaseFontLayer->mFontData->App() : gOlvarnApp;
     // The application duplicates onto its display; without one a plain software copy does the same job.
     if (app && app->mDDInterface)
         return std::shared_ptr<MemoryImage>(app->DuplicateImage(layer.mScaledImage.get()));

@@ -45,7 +45,10 @@ FontData::FontData()
 
 FontData::~FontData() = default;
 
-OlvarnAppBase* FontData::App() const { return mApp ? mApp : gOlvarnApp; }
+OlvarnAppBase* FontData::App() const
+{
+    return mApp ? mApp : gOlvarnApp;
+}
 
 bool FontData::Error(const std::string& text)
 {
@@ -208,8 +211,8 @@ bool FontData::CmdCreateHorzSpanRectList(const ListDataElement& params)
     long long x = rect[0];
     for (int width : widths) {
         auto item = std::make_unique<ListDataElement>();
-        for (long long value : {x, static_cast<long long>(rect[1]), static_cast<long long>(width),
-                                static_cast<long long>(rect[3])})
+        for (long long value :
+             {x, static_cast<long long>(rect[1]), static_cast<long long>(width), static_cast<long long>(rect[3])})
             item->Append(std::make_unique<SingleDataElement>(std::to_string(static_cast<int>(value))));
         list->Append(std::move(item));
         x += width;

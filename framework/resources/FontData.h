@@ -52,7 +52,6 @@ public:
     std::string mSourceFile;
     std::string mFontErrorHeader;
 
-
 private:
     using Handler = bool (FontData::*)(const ListDataElement&);
     struct CommandSpec {

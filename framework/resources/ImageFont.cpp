@@ -44,7 +44,10 @@ ImageFont::ImageFont(const ImageFont& other)
 
 ImageFont::~ImageFont() = default;
 
-Font* ImageFont::Clone() { return new ImageFont(*this); }
+Font* ImageFont::Clone()
+{
+    return new ImageFont(*this);
+}
 
 // ---- Size, scale and tags -------------------------------------------------------------------
 
@@ -60,7 +63,10 @@ void ImageFont::SetScale(double scale)
     mPrepared = false;
 }
 
-int ImageFont::DefaultPointSize() { return mFontData->mDefaultPointSize; }
+int ImageFont::DefaultPointSize()
+{
+    return mFontData->mDefaultPointSize;
+}
 
 bool ImageFont::AddTag(const std::string& tag)
 {
@@ -223,7 +229,10 @@ int ImageFont::CharWidthKerned(char c, char previous)
     return width;
 }
 
-int ImageFont::CharWidth(char c) { return CharWidthKerned(c, 0); }
+int ImageFont::CharWidth(char c)
+{
+    return CharWidthKerned(c, 0);
+}
 
 int ImageFont::TextWidth(const std::string& text)
 {

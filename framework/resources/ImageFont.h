@@ -40,8 +40,8 @@ public:
     // Draws the glyphs of every active layer, lowest order first. rects (optional) receives each
     // glyph's rectangle, width (optional) the advance of the drawn text. The clip argument is not
     // used: the context's own clip applies to every glyph.
-    virtual void DrawLayered(Graphics* g, int x, int y, const std::string& text, const Color& color,
-                             const Rect& clip, std::vector<Rect>* rects, int* width, bool colorize);
+    virtual void DrawLayered(Graphics* g, int x, int y, const std::string& text, const Color& color, const Rect& clip,
+                             std::vector<Rect>* rects, int* width, bool colorize);
     virtual void SetPointSize(int pointSize);
     virtual int PointSize() { return mPointSize; }
     virtual void SetScale(double scale);

@@ -101,8 +101,8 @@ void RunCommands(Graphics& g, const DrawTables& tables, bool colorize)
 
 } // namespace
 
-void ImageFont::DrawLayered(Graphics* g, int x, int y, const std::string& text, const Color& color,
-                            const Rect& clip, std::vector<Rect>* rects, int* width, bool colorize)
+void ImageFont::DrawLayered(Graphics* g, int x, int y, const std::string& text, const Color& color, const Rect& clip,
+                            std::vector<Rect>* rects, int* width, bool colorize)
 {
     DrawTables& tables = Tables();
     CriticalSectionLock lock(tables.mLock);

@@ -24,7 +24,10 @@ const std::string* Attribute(const XMLElement& element, const char* name)
     return it == element.mAttributes.end() ? nullptr : &it->second;
 }
 
-bool HasAttribute(const XMLElement& element, const char* name) { return Attribute(element, name) != nullptr; }
+bool HasAttribute(const XMLElement& element, const char* name)
+{
+    return Attribute(element, name) != nullptr;
+}
 
 // The C library's decimal conversion: leading digits, 0 when there are none.
 int DecimalInt(const std::string& text)
@@ -78,7 +81,10 @@ ResourceManager::ResourceManager(OlvarnAppBase* app) : mApp(app)
     ResetCursor(mCursor, "");
 }
 
-ResourceManager::~ResourceManager() { delete mXMLParser; }
+ResourceManager::~ResourceManager()
+{
+    delete mXMLParser;
+}
 
 bool ResourceManager::RecordError(const std::string& text)
 {
@@ -108,7 +114,10 @@ std::string ResourceManager::ErrorMessage()
     return mError;
 }
 
-bool ResourceManager::Is3DOn() const { return mApp && mApp->Is3DEnabled(); }
+bool ResourceManager::Is3DOn() const
+{
+    return mApp && mApp->Is3DEnabled();
+}
 
 // ---- Manifest -------------------------------------------------------------------------------
 

@@ -17,7 +17,10 @@ namespace Olvarn
 namespace
 {
 
-void SetAlphaFrom(uint32_t& pixel, uint32_t alphaPixel) { pixel = (pixel & 0x00FFFFFFu) | ((alphaPixel & 0xFFu) << 24); }
+void SetAlphaFrom(uint32_t& pixel, uint32_t alphaPixel)
+{
+    pixel = (pixel & 0x00FFFFFFu) | ((alphaPixel & 0xFFu) << 24);
+}
 
 std::vector<std::string> SplitTags(const std::string& text)
 {
@@ -66,7 +69,10 @@ bool ResourceManager::LoadGroup(const std::string& group)
     return !HasFailed();
 }
 
-bool ResourceManager::LoadNextPending() { return LoadNextPending(mCursor); }
+bool ResourceManager::LoadNextPending()
+{
+    return LoadNextPending(mCursor);
+}
 
 bool ResourceManager::Pending(const BaseRes& res, const std::string& group) const
 {

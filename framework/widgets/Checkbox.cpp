@@ -4,7 +4,8 @@
 #include "graphics/Graphics.h"
 #include "widgets/CheckboxToggleListener.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 Checkbox::Checkbox(Image* uncheckedImage, Image* checkedImage, int id, CheckboxToggleListener* listener)
     : mListener(listener), mId(id), mUncheckedImage(uncheckedImage), mCheckedImage(checkedImage)

@@ -4,12 +4,14 @@
 #include "graphics/Rect.h"
 #include "widgets/Widget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class CheckboxToggleListener;
 class Image;
 
-class Checkbox : public Widget {
+class Checkbox : public Widget
+{
 public:
     Checkbox(Image* uncheckedImage, Image* checkedImage, int id, CheckboxToggleListener* listener);
 

@@ -1,9 +1,11 @@
 // What a check box reports when it is toggled.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class CheckboxToggleListener {
+class CheckboxToggleListener
+{
 public:
     virtual ~CheckboxToggleListener() = default;
 

@@ -12,9 +12,11 @@
 #include "widgets/DialogListener.h"
 #include "widgets/WidgetManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr int kCursorPointer = 0;
 constexpr int kCursorDragging = 2;
@@ -28,8 +30,8 @@ constexpr Color kDefaultOutline(255, 255, 255);
 
 Dialog::Dialog(Image* frameImage, Image* buttonImage, int id, bool modal, const std::string& header,
                const std::string& lines, const std::string& footer, int buttonMode)
-    : mDialogListener(gOlvarnApp), mFrameImage(frameImage), mHeaderText(header), mFooterText(footer),
-      mLinesText(lines), mButtonMode(buttonMode), mId(id), mModal(modal)
+    : mDialogListener(gOlvarnApp), mFrameImage(frameImage), mHeaderText(header), mFooterText(footer), mLinesText(lines),
+      mButtonMode(buttonMode), mId(id), mModal(modal)
 {
     if (buttonMode == BUTTONS_YES_NO || buttonMode == BUTTONS_OK_CANCEL) {
         bool yesNo = buttonMode == BUTTONS_YES_NO;
@@ -44,8 +46,8 @@ Dialog::Dialog(Image* frameImage, Image* buttonImage, int id, bool modal, const 
     mButtonHeight = buttonImage ? buttonImage->GetHeight() : 24;
     mIsTranslucent = true;
     mPaintsPartially = true;
-    const int colors[][3] = {{255, 255, 255}, {255, 255, 0},   {255, 255, 255}, {255, 255, 255},
-                             {255, 255, 255}, {80, 80, 80},    {255, 255, 255}};
+    const int colors[][3] = {{255, 255, 255}, {255, 255, 0}, {255, 255, 255}, {255, 255, 255},
+                             {255, 255, 255}, {80, 80, 80},  {255, 255, 255}};
     SetColorTableRGB(colors, 7);
     // Without a button image the buttons show the grey code-drawn face, where white would not read.
     if (!buttonImage) {

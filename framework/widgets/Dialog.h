@@ -9,7 +9,8 @@
 #include "widgets/Widget.h"
 #include "widgets/WidgetMargins.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class DialogButton;
 class DialogListener;
@@ -22,7 +23,8 @@ inline constexpr const char* DIALOG_NO_STRING = "NO";
 inline constexpr const char* DIALOG_OK_STRING = "OK";
 inline constexpr const char* DIALOG_CANCEL_STRING = "CANCEL";
 
-class Dialog : public Widget, public ButtonListener {
+class Dialog : public Widget, public ButtonListener
+{
 public:
     enum ButtonMode {
         BUTTONS_NONE = 0,

@@ -2,9 +2,11 @@
 // listens by default.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class DialogListener {
+class DialogListener
+{
 public:
     virtual ~DialogListener() = default;
 

@@ -11,9 +11,11 @@
 #include "widgets/TextEditListener.h"
 #include "widgets/WidgetManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr int kKeyBackspace = 8;
 constexpr int kKeyEnter = 13;

@@ -9,9 +9,11 @@
 #include "widgets/SliderValueListener.h"
 #include "widgets/WidgetManager.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-namespace {
+namespace
+{
 
 constexpr int kCursorPointer = 0;
 constexpr int kCursorDragging = 2;

@@ -4,12 +4,14 @@
 
 #include "widgets/Widget.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 class Image;
 class SliderValueListener;
 
-class Slider : public Widget {
+class Slider : public Widget
+{
 public:
     Slider(Image* trackImage, Image* thumbImage, int id, SliderValueListener* listener);
 

@@ -1,9 +1,11 @@
 // What a slider reports: its value, while dragged and once more on release.
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class SliderValueListener {
+class SliderValueListener
+{
 public:
     virtual ~SliderValueListener() = default;
 

@@ -142,10 +142,13 @@ TEST(DialogRegistry, RunUntilClosedEndsWhenTheMainLoopIsLeft)
     app.mWidgetManager->RemoveWidget(&player);
 }
 
-TEST(DialogRegistry, TheApplicationDeletesOpenDialogsWhenItGoes)
+TEST(DialogRegistry, TheApplicationDeletesOpenAndClosedDialogsWhenItGoes)
 {
     struct CountedDialog : Dialog {
-        CountedDialog(int id, bool modal, int* deleted) : Dialog(nullptr, nullptr, id, modal, "", "", "", 1), mDeleted(deleted) {}
+        CountedDialog(int id, bool modal, int* deleted)
+            : Dialog(nullptr, nullptr, id, modal, "", "", "", 1), mDeleted(deleted)
+        {
+        }
         ~CountedDialog() override { ++*mDeleted; }
         int* mDeleted;
     };
@@ -153,8 +156,12 @@ TEST(DialogRegistry, TheApplicationDeletesOpenDialogsWhenItGoes)
     auto* app = new RegistryApp();
     app->RegisterDialog(1, new CountedDialog(1, true, &deleted));
     app->RegisterDialog(2, new CountedDialog(2, false, &deleted));
+    app->RegisterDialog(3, new CountedDialog(3, false, &deleted));
+    // Closed, so only waiting for a pump that never comes.
+    app->CloseDialog(3);
+    EXPECT_EQ(deleted, 0);
     delete app;
-    EXPECT_EQ(deleted, 2);
+    EXPECT_EQ(deleted, 3);
 }
 
 } // namespace

@@ -14,6 +14,9 @@
 #include "platform/DisplayFake.h"
 #include "platform/EventPump.h"
 #include "platform/KeyMap.h"
+#include "platform/Window.h"
+
+#include <SDL.h>
 
 using namespace Olvarn;
 
@@ -143,6 +146,8 @@ public:
         return text;
     }
 
+    using OlvarnAppBase::PumpPlatformEvents;
+
     InputWidgets* mWidgets = nullptr;
     int mSwallowKey = -1;
     std::vector<std::string> mFiltered;
@@ -244,6 +249,46 @@ TEST(WindowProcRouting, KeysCharactersMouseAndWheelReachTheWidgetsInOrder)
                                     "move -3,900, up -3,900 1, move 1,1, down 1,1 2, move 2,2, down 2,2 -1, "
                                     "move 2,2, down 2,2 -2, move 2,2, up 2,2 -1, move 3,3, down 3,3 3, "
                                     "move 3,3, up 3,3 3, wheel -2");
+}
+
+// The whole way: SDL events pushed into the queue, pumped, queued, drained into the widgets.
+TEST(WindowProcRouting, PumpedSdlEventsReachTheWidgetsAndAltF4Closes)
+{
+    ProcApp app;
+    app.mDDInterface = new DDInterface(&app, std::make_unique<DisplayFake>());
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.mMainWindow);
+    app.PumpPlatformEvents();
+    app.DrainQueuedMessages(false);
+    app.mWidgets->Take();
+
+    SDL_Event events[5] = {};
+    events[0].type = SDL_KEYDOWN;
+    events[0].key.state = SDL_PRESSED;
+    events[0].key.keysym.scancode = SDL_SCANCODE_B;
+    events[1].type = SDL_TEXTINPUT;
+    SDL_strlcpy(events[1].text.text, "b", sizeof(events[1].text.text));
+    events[2].type = SDL_MOUSEBUTTONDOWN;
+    events[2].button.button = SDL_BUTTON_LEFT;
+    events[2].button.state = SDL_PRESSED;
+    events[2].button.clicks = 2;
+    events[2].button.x = 30;
+    events[2].button.y = 40;
+    events[3].type = SDL_KEYDOWN;
+    events[3].key.state = SDL_PRESSED;
+    events[3].key.keysym.scancode = SDL_SCANCODE_F4;
+    events[3].key.keysym.mod = KMOD_LALT;
+    events[4] = events[0];
+    for (SDL_Event& event : events) {
+        event.key.windowID = app.mMainWindow->Id(); // the same place in every event kind used here
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+    app.PumpPlatformEvents();
+    EXPECT_EQ(app.mClosesQueued, 1);
+    app.DrainQueuedMessages(false);
+    EXPECT_EQ(app.mWidgets->Take(), "keydown 66, char 98, move 30,40, down 30,40 2, keydown 115")
+        << "Alt+F4 itself is queued before the close it makes; nothing after the close";
+    EXPECT_TRUE(app.mShutdown);
 }
 
 TEST(WindowProcRouting, TheFirstMouseMessageMarksTheMouseInsideAndHiddenWindowsTakeNone)
@@ -409,12 +454,18 @@ TEST(WindowProcScreenSaver, InputEndsTheScreenSaverButSmallMovesAreSwallowed)
         bool closes;
     };
     const Case cases[] = {
-        {"three moves", {Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 2, 2), Mouse(Kind::MouseMove, 3, 3),
-                         Mouse(Kind::MouseMove, 4, 4)}, false},
-        {"four moves", {Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 2, 2), Mouse(Kind::MouseMove, 3, 3),
-                        Mouse(Kind::MouseMove, 4, 4), Mouse(Kind::MouseMove, 5, 5)}, true},
-        {"moves on the spot", {Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 1, 1),
-                               Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 1, 1)}, false},
+        {"three moves",
+         {Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 2, 2), Mouse(Kind::MouseMove, 3, 3),
+          Mouse(Kind::MouseMove, 4, 4)},
+         false},
+        {"four moves",
+         {Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 2, 2), Mouse(Kind::MouseMove, 3, 3),
+          Mouse(Kind::MouseMove, 4, 4), Mouse(Kind::MouseMove, 5, 5)},
+         true},
+        {"moves on the spot",
+         {Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 1, 1),
+          Mouse(Kind::MouseMove, 1, 1), Mouse(Kind::MouseMove, 1, 1)},
+         false},
         {"a key", {Msg(Kind::KeyDown, 'A')}, true},
         {"a click", {Mouse(Kind::RButtonDown, 0, 0)}, true},
         {"deactivation", {Msg(Kind::Activate, 0)}, true},
@@ -460,7 +511,7 @@ TEST_F(CursorTest, SystemCursorsByNumberAndTheArrowOutsideTheWindow)
         int shown;
         bool visible;
     };
-    const Case cases[] = {{0, 0, true}, {1, 1, true}, {2, 2, true}, {3, 3, true},
+    const Case cases[] = {{0, 0, true}, {1, 1, true},  {2, 2, true}, {3, 3, true},
                           {4, 4, true}, {5, 5, false}, {6, 0, true}, {-1, 0, true}};
     for (const Case& c : cases) {
         mApp.SetCursor(c.number);

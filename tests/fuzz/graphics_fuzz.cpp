@@ -68,8 +68,7 @@ void Draw(Olvarn::Graphics& g, Olvarn::MemoryImage* src, Input& in)
                                  in.Read<float>(), &region);
         break;
     case 5:
-        g.DrawImageRegionScaled(src, Rect(in.Small(64), in.Small(64), in.Read<int32_t>(), in.Read<int32_t>()),
-                                region);
+        g.DrawImageRegionScaled(src, Rect(in.Small(64), in.Small(64), in.Read<int32_t>(), in.Read<int32_t>()), region);
         break;
     case 6: {
         Olvarn::Transform2D t;

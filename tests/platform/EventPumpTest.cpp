@@ -61,11 +61,10 @@ SDL_Event WheelEvent(int y, bool flipped)
 // "KeyDown 65, Char 1" style summary of records.
 std::string Describe(const std::vector<AppMessage>& records)
 {
-    static const char* const kNames[] = {"None",     "Move",       "Size",         "Close",      "Activate",
-                                         "KeyDown",  "KeyUp",      "Char",         "SysKeyDown", "SysKeyUp",
-                                         "SysChar",  "Timer",      "MouseMove",    "LDown",      "LUp",
-                                         "LDouble",  "RDown",      "RUp",          "RDouble",    "MDown",
-                                         "MUp",      "Wheel",      "Paint",        "EndSession", "Notify"};
+    static const char* const kNames[] = {
+        "None",     "Move",    "Size",  "Close",     "Activate", "KeyDown",    "KeyUp",   "Char",  "SysKeyDown",
+        "SysKeyUp", "SysChar", "Timer", "MouseMove", "LDown",    "LUp",        "LDouble", "RDown", "RUp",
+        "RDouble",  "MDown",   "MUp",   "Wheel",     "Paint",    "EndSession", "Notify"};
     std::string text;
     for (const AppMessage& record : records) {
         if (!text.empty())
@@ -144,12 +143,12 @@ TEST(EventPump, TextBecomesWindows1252Characters)
     const Case cases[] = {
         {"a", "Char 97"},
         {"Ab", "Char 65, Char 98"},
-        {"\xC3\xA9", "Char 233"},          // e acute
-        {"\xE2\x82\xAC", "Char 128"},      // euro sign
-        {"\xE2\x80\x9C", "Char 147"},      // left double quotation mark
-        {"\xE4\xB8\xAD", "Char 63"},       // no Windows-1252 byte: '?', as an ANSI window gets it
-        {"\xF0\x9F\x98\x80", "Char 63"},   // four-byte sequence
-        {"\xFF\xFE", "Char 63, Char 63"},  // malformed
+        {"\xC3\xA9", "Char 233"},         // e acute
+        {"\xE2\x82\xAC", "Char 128"},     // euro sign
+        {"\xE2\x80\x9C", "Char 147"},     // left double quotation mark
+        {"\xE4\xB8\xAD", "Char 63"},      // no Windows-1252 byte: '?', as an ANSI window gets it
+        {"\xF0\x9F\x98\x80", "Char 63"},  // four-byte sequence
+        {"\xFF\xFE", "Char 63, Char 63"}, // malformed
     };
     for (const Case& c : cases) {
         EventPump pump;
@@ -170,17 +169,20 @@ TEST(EventPump, TextTypedWithAltIsASystemCharacterButAltGrTypes)
 TEST(EventPump, ClickCountsAlternateBetweenPressAndDoubleClick)
 {
     EventPump pump;
-    EXPECT_EQ(Translate(pump, {ButtonEvent(SDL_BUTTON_LEFT, true, 1, 5, 6), ButtonEvent(SDL_BUTTON_LEFT, false, 1, 5, 6),
-                               ButtonEvent(SDL_BUTTON_LEFT, true, 2, 5, 6), ButtonEvent(SDL_BUTTON_LEFT, true, 3, 5, 6),
-                               ButtonEvent(SDL_BUTTON_LEFT, true, 4, 5, 6)}),
-              "LDown 0, LUp 0, LDouble 0, LDown 0, LDouble 0");
-    EXPECT_EQ(Translate(pump, {ButtonEvent(SDL_BUTTON_RIGHT, true, 1, 0, 0), ButtonEvent(SDL_BUTTON_RIGHT, true, 2, 0, 0),
-                               ButtonEvent(SDL_BUTTON_RIGHT, false, 2, 0, 0)}),
-              "RDown 0, RDouble 0, RUp 0");
+    EXPECT_EQ(
+        Translate(pump, {ButtonEvent(SDL_BUTTON_LEFT, true, 1, 5, 6), ButtonEvent(SDL_BUTTON_LEFT, false, 1, 5, 6),
+                         ButtonEvent(SDL_BUTTON_LEFT, true, 2, 5, 6), ButtonEvent(SDL_BUTTON_LEFT, true, 3, 5, 6),
+                         ButtonEvent(SDL_BUTTON_LEFT, true, 4, 5, 6)}),
+        "LDown 0, LUp 0, LDouble 0, LDown 0, LDouble 0");
+    EXPECT_EQ(
+        Translate(pump, {ButtonEvent(SDL_BUTTON_RIGHT, true, 1, 0, 0), ButtonEvent(SDL_BUTTON_RIGHT, true, 2, 0, 0),
+                         ButtonEvent(SDL_BUTTON_RIGHT, false, 2, 0, 0)}),
+        "RDown 0, RDouble 0, RUp 0");
     // A quick second middle press is still a press: the program has no middle double click.
-    EXPECT_EQ(Translate(pump, {ButtonEvent(SDL_BUTTON_MIDDLE, true, 1, 0, 0), ButtonEvent(SDL_BUTTON_MIDDLE, true, 2, 0, 0),
-                               ButtonEvent(SDL_BUTTON_MIDDLE, false, 2, 0, 0), ButtonEvent(SDL_BUTTON_X1, true, 1, 0, 0)}),
-              "MDown 0, MDown 0, MUp 0");
+    EXPECT_EQ(
+        Translate(pump, {ButtonEvent(SDL_BUTTON_MIDDLE, true, 1, 0, 0), ButtonEvent(SDL_BUTTON_MIDDLE, true, 2, 0, 0),
+                         ButtonEvent(SDL_BUTTON_MIDDLE, false, 2, 0, 0), ButtonEvent(SDL_BUTTON_X1, true, 1, 0, 0)}),
+        "MDown 0, MDown 0, MUp 0");
 }
 
 TEST(EventPump, MousePositionsAreSigned16BitHalvesHeldAtTheLimits)
@@ -189,8 +191,11 @@ TEST(EventPump, MousePositionsAreSigned16BitHalvesHeldAtTheLimits)
         int x, y;
         int expectedX, expectedY;
     };
-    const Case cases[] = {{0, 0, 0, 0},          {1023, 767, 1023, 767},      {-5, -1, -5, -1},
-                          {40000, -40000, 32767, -32768}, {-32768, 32767, -32768, 32767}};
+    const Case cases[] = {{0, 0, 0, 0},
+                          {1023, 767, 1023, 767},
+                          {-5, -1, -5, -1},
+                          {40000, -40000, 32767, -32768},
+                          {-32768, 32767, -32768, 32767}};
     for (const Case& c : cases) {
         EventPump pump;
         std::vector<AppMessage> out;

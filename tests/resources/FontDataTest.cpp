@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "ResourceManagerTestSupport.h"
-#include "resources/FontData.h"
 #include "app/PathUtils.h"
+#include "resources/FontData.h"
 #include "resources/ImageFont.h"
 
 using Olvarn::FontData;
@@ -72,12 +72,15 @@ TEST_F(FontDataTest, RejectedCommandsShowTheirMessage)
         {"LayerSetAscent Main +3;", {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetAscent Main +3"}},
         {"LayerSetAscent Main (3);", {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetAscent Main (3)"}},
         {"LayerSetDrawMode Main 2;", {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetDrawMode Main 2"}},
-        {"LayerSetColorMult Main (1, 1, 1);", {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetColorMult Main (1, 1, 1)"}},
+        {"LayerSetColorMult Main (1, 1, 1);",
+         {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetColorMult Main (1, 1, 1)"}},
         {"LayerSetOffset Main (1);", {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetOffset Main (1)"}},
         {"LayerSetCharWidths Main ('a', 'b') (1);",
          {"List Size Mismatch on Line 3:\r\n\r\nLayerSetCharWidths Main ('a', 'b') (1)"}},
-        {"LayerSetCharWidths Main ('a') (1x);", {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetCharWidths Main ('a') (1x)"}},
-        {"LayerSetImage Main 'nothing.png';", {"Failed to Load Image on Line 3:\r\n\r\nLayerSetImage Main 'nothing.png'"}},
+        {"LayerSetCharWidths Main ('a') (1x);",
+         {"Invalid Paramater Type on Line 3:\r\n\r\nLayerSetCharWidths Main ('a') (1x)"}},
+        {"LayerSetImage Main 'nothing.png';",
+         {"Failed to Load Image on Line 3:\r\n\r\nLayerSetImage Main 'nothing.png'"}},
         {"LayerSetImageMap Main ('a') ((0, 0, 33, 16));",
          {"Image rectangle out of bounds on Line 3:\r\n\r\nLayerSetImageMap Main ('a') ((0, 0, 33, 16))"}},
         {"LayerSetImageMap Main ('a') ((-1, 0, 2, 16));",
@@ -99,14 +102,14 @@ TEST_F(FontDataTest, RejectedCommandsShowTheirMessage)
 
 TEST_F(FontDataTest, CommandsMatchWithoutRegardToCaseAndSetTheLayer)
 {
-    auto data = Load(std::string(kBase) +
-                     "layersetascent main 12;\n"
-                     "LAYERSETASCENTPADDING Main 2; LayerSetLineSpacingOffset Main -1;\n"
-                     "LayerSetDrawMode Main 1; LayerSetColorMult Main (0.5, 1, 1, 1);\n"
-                     "LayerSetColorAdd Main (0, 0.25, 0, 0); LayerSetOffset Main (3, -4);\n"
-                     "LayerSetSpacing Main 2; LayerSetBaseOrder Main -1; LayerSetPointSize Main 24;\n"
-                     "LayerPointRange Main 10 0x14; SetDefaultPointSize 16;\n"
-                     "LayerRequireTags Main ('bold'); LayerExcludeTags Main ('shadow', 'Small');\n");
+    auto data =
+        Load(std::string(kBase) + "layersetascent main 12;\n"
+                                  "LAYERSETASCENTPADDING Main 2; LayerSetLineSpacingOffset Main -1;\n"
+                                  "LayerSetDrawMode Main 1; LayerSetColorMult Main (0.5, 1, 1, 1);\n"
+                                  "LayerSetColorAdd Main (0, 0.25, 0, 0); LayerSetOffset Main (3, -4);\n"
+                                  "LayerSetSpacing Main 2; LayerSetBaseOrder Main -1; LayerSetPointSize Main 24;\n"
+                                  "LayerPointRange Main 10 0x14; SetDefaultPointSize 16;\n"
+                                  "LayerRequireTags Main ('bold'); LayerExcludeTags Main ('shadow', 'Small');\n");
     ASSERT_TRUE(data->mLoaded) << (app.mFatal.empty() ? "" : app.mFatal[0]);
     const FontLayerSpec& layer = Layer(*data, "MAIN");
     EXPECT_EQ(layer.mAscent, 12);
@@ -129,12 +132,11 @@ TEST_F(FontDataTest, CommandsMatchWithoutRegardToCaseAndSetTheLayer)
 
 TEST_F(FontDataTest, CharacterRecordsKerningAndCharMap)
 {
-    auto data = Load(std::string(kBase) +
-                     "LayerSetCharWidths Main ('A', 'V') (10, 12);\n"
-                     "LayerSetCharOrders Main ('A') (5);\n"
-                     "LayerSetCharOffsets Main ('A', 'V') ((1, 2), (3, 4));\n"
-                     "LayerSetKerningPairs Main ('AV', 'VA') (-3, 200);\n"
-                     "SetCharMap ('a') ('A');\n");
+    auto data = Load(std::string(kBase) + "LayerSetCharWidths Main ('A', 'V') (10, 12);\n"
+                                          "LayerSetCharOrders Main ('A') (5);\n"
+                                          "LayerSetCharOffsets Main ('A', 'V') ((1, 2), (3, 4));\n"
+                                          "LayerSetKerningPairs Main ('AV', 'VA') (-3, 200);\n"
+                                          "SetCharMap ('a') ('A');\n");
     ASSERT_TRUE(data->mLoaded);
     const FontLayerSpec& layer = Layer(*data, "MAIN");
     EXPECT_EQ(layer.Char('A').mWidth, 10);
@@ -152,8 +154,9 @@ TEST_F(FontDataTest, BadElementIsSkippedOthersAppliedThenTheCommandFails)
 {
     auto data = Load(std::string(kBase) + "LayerSetCharWidths Main ('a', 'bc', 'd') (1, 2, 3);");
     EXPECT_FALSE(data->mLoaded);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Invalid Paramater Type on Line 3:\r\n\r\nLayerSetCharWidths Main ('a', 'bc', 'd') (1, 2, 3)"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{
+                  "Invalid Paramater Type on Line 3:\r\n\r\nLayerSetCharWidths Main ('a', 'bc', 'd') (1, 2, 3)"}));
     const FontLayerSpec& layer = Layer(*data, "MAIN");
     EXPECT_EQ(layer.Char('a').mWidth, 1);
     EXPECT_EQ(layer.Char('d').mWidth, 3);
@@ -162,10 +165,9 @@ TEST_F(FontDataTest, BadElementIsSkippedOthersAppliedThenTheCommandFails)
 TEST_F(FontDataTest, ImageMapAcceptsTheEdgeAndSetsTheLayerHeight)
 {
     // The offset set before the map counts toward the height; the one set after does not.
-    auto data = Load(std::string(kBase) +
-                     "LayerSetCharOffsets Main ('b') ((0, 5));\n"
-                     "LayerSetImageMap Main ('a', 'b') ((22, 0, 10, 16), (0, 0, 4, 8));\n"
-                     "LayerSetCharOffsets Main ('a') ((0, 9));\n");
+    auto data = Load(std::string(kBase) + "LayerSetCharOffsets Main ('b') ((0, 5));\n"
+                                          "LayerSetImageMap Main ('a', 'b') ((22, 0, 10, 16), (0, 0, 4, 8));\n"
+                                          "LayerSetCharOffsets Main ('a') ((0, 9));\n");
     ASSERT_TRUE(data->mLoaded);
     const FontLayerSpec& layer = Layer(*data, "MAIN");
     EXPECT_EQ(layer.Char('a').mImageRect, Olvarn::Rect(22, 0, 10, 16));
@@ -186,9 +188,8 @@ TEST_F(FontDataTest, HorzSpanRectListDefinesRectanglesSideBySide)
 
 TEST_F(FontDataTest, LayersShareOneImagePerResolvedPath)
 {
-    auto data = Load(std::string(kBase) +
-                     "CreateLayer Shadow; LayerSetImage Shadow './glyphs.png';\n"
-                     "CreateLayerFrom Copy Main;");
+    auto data = Load(std::string(kBase) + "CreateLayer Shadow; LayerSetImage Shadow './glyphs.png';\n"
+                                          "CreateLayerFrom Copy Main;");
     ASSERT_TRUE(data->mLoaded);
     EXPECT_EQ(app.mImageLoads, 1);
     EXPECT_EQ(data->mImageMap.size(), 1u);

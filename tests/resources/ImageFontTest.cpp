@@ -31,8 +31,9 @@ class ImageFontTest : public ::testing::Test
 protected:
     ImageFontTest()
     {
-        restest::WritePng(dir.File("glyphs.png"), 32, 16,
-                          [](int x, int) { return x < 10 ? kRed : x < 22 ? kGreen : kBlue; });
+        restest::WritePng(dir.File("glyphs.png"), 32, 16, [](int x, int) {
+            return x < 10 ? kRed : x < 22 ? kGreen : kBlue;
+        });
         restest::WriteSolidPng(dir.File("red.png"), 8, 8, kRed);
         restest::WriteSolidPng(dir.File("blue.png"), 8, 8, kBlue);
         restest::WriteSolidPng(dir.File("white.png"), 8, 8, kWhite);
@@ -199,14 +200,18 @@ TEST_F(ImageFontTest, OrderBucketsDecideWhatLiesOnTop)
         uint32_t top;
     };
     const Case cases[] = {
-        {1, 0, kRed}, {0, 1, kBlue}, {200, 127, kBlue}, {127, 200, kBlue}, {-128, -200, kBlue}, {-200, -127, kBlue},
-        {-1, -129, kRed},
+        {1, 0, kRed},        {0, 1, kBlue},       {200, 127, kBlue}, {127, 200, kBlue},
+        {-128, -200, kBlue}, {-200, -127, kBlue}, {-1, -129, kRed},
     };
     for (const Case& c : cases) {
-        auto font = Make("CreateLayer Red; LayerSetImage Red 'red.png'; LayerSetImageMap Red ('a') ((0, 0, 8, 8));\n"
-                         "LayerSetBaseOrder Red " + std::to_string(c.redOrder) + ";\n"
-                         "CreateLayer Blue; LayerSetImage Blue 'blue.png'; LayerSetImageMap Blue ('a') ((0, 0, 8, 8));\n"
-                         "LayerSetCharOrders Blue ('a') (" + std::to_string(c.blueOrder) + ");\n");
+        auto font =
+            Make("CreateLayer Red; LayerSetImage Red 'red.png'; LayerSetImageMap Red ('a') ((0, 0, 8, 8));\n"
+                 "LayerSetBaseOrder Red " +
+                 std::to_string(c.redOrder) +
+                 ";\n"
+                 "CreateLayer Blue; LayerSetImage Blue 'blue.png'; LayerSetImageMap Blue ('a') ((0, 0, 8, 8));\n"
+                 "LayerSetCharOrders Blue ('a') (" +
+                 std::to_string(c.blueOrder) + ");\n");
         Fill(0);
         font->DrawText(&g, 0, 0, "a", Olvarn::Color::White, g.GetClipRect());
         EXPECT_TRUE(Near(Pixel(3, 3), c.top)) << c.redOrder << " " << c.blueOrder;

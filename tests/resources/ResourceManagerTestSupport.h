@@ -29,11 +29,16 @@ public:
     bool LoadSoundAtId(int id, const std::string& fileName) override
     {
         mCalls.push_back("load " + std::to_string(id) + " " + fileName);
-        return fileName.find("missing") == std::string::npos && DSoundManager::LoadSoundAtId(id, fileName);
+        // The base clears the slot through ReleaseSound first; only the caller's releases are noted.
+        mInLoad = true;
+        bool loaded = fileName.find("missing") == std::string::npos && DSoundManager::LoadSoundAtId(id, fileName);
+        mInLoad = false;
+        return loaded;
     }
     void ReleaseSound(int id) override
     {
-        mCalls.push_back("release " + std::to_string(id));
+        if (!mInLoad)
+            mCalls.push_back("release " + std::to_string(id));
         DSoundManager::ReleaseSound(id);
     }
     bool SetSoundVolume(int id, double volume) override
@@ -48,6 +53,7 @@ public:
     }
 
     std::vector<std::string> mCalls;
+    bool mInLoad = false;
 };
 
 // The application with a display device on the fake display; fatal messages are kept, not shown.

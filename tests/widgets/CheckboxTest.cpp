@@ -11,9 +11,11 @@
 using namespace Olvarn;
 using namespace widgettest;
 
-namespace {
+namespace
+{
 
-class RecordingCheckbox : public CheckboxToggleListener {
+class RecordingCheckbox : public CheckboxToggleListener
+{
 public:
     void CheckboxChecked(int id, bool checked) override { reports.push_back(checked); }
     std::vector<bool> reports;

@@ -15,9 +15,11 @@
 using namespace Olvarn;
 using namespace widgettest;
 
-namespace {
+namespace
+{
 
-class RecordingDialogListener : public DialogListener {
+class RecordingDialogListener : public DialogListener
+{
 public:
     void OnDialogButtonPress(int dialogId, int buttonId) override
     {
@@ -129,7 +131,8 @@ TEST(DialogTest, ButtonLabelsAreBlackWithoutAButtonImageAndWhiteWithOne)
     EXPECT_EQ(imaged->mSecondButton->GetColor(1), Color(1, 2, 3));
 }
 
-class AttachedDialogTest : public ::testing::Test {
+class AttachedDialogTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

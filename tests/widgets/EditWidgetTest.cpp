@@ -14,7 +14,8 @@
 using namespace Olvarn;
 using namespace widgettest;
 
-namespace {
+namespace
+{
 
 constexpr int kBackspace = 8;
 constexpr int kEnter = 13;
@@ -26,14 +27,16 @@ constexpr int kRight = 39;
 constexpr int kDelete = 46;
 
 // An application whose clipboard is a string, so no desktop is involved.
-class ClipboardApp : public OlvarnAppBase {
+class ClipboardApp : public OlvarnAppBase
+{
 public:
     void CopyToClipboard(const std::string& text) override { mClip = text; }
     std::string GetClipboardText() override { return mClip; }
     std::string mClip;
 };
 
-class RecordingEditListener : public TextEditListener {
+class RecordingEditListener : public TextEditListener
+{
 public:
     void OnEditTextEntered(int id, const std::string& text) override { entered.push_back(text); }
     bool AllowKey(int id, int key) override
@@ -50,7 +53,8 @@ public:
     std::string mRefusedText = "\x01";
 };
 
-class EditTest : public ::testing::Test {
+class EditTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -221,7 +225,10 @@ TEST_F(EditTest, PastedTextStopsAtALineBreakAndDropsControlAndRefusedCharacters)
     };
     listener.mRefusedChar = '#';
     for (const Case& c : {Case{"ab\r\ncd", "ab"}, Case{"ab\ncd", "ab"}, Case{"\r\nab", ""},
-                          Case{"a\tb\x01" "c\x7F", "abc"}, Case{"x#y", "xy"}, Case{"caf\xE9", "caf\xE9"}}) {
+                          Case{"a\tb\x01"
+                               "c\x7F",
+                               "abc"},
+                          Case{"x#y", "xy"}, Case{"caf\xE9", "caf\xE9"}}) {
         SCOPED_TRACE(c.clip);
         edit.SetText("", true);
         app.mClip = c.clip;

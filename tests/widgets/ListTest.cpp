@@ -14,9 +14,11 @@
 using namespace Olvarn;
 using namespace widgettest;
 
-namespace {
+namespace
+{
 
-class RecordingListListener : public ListSelectListener {
+class RecordingListListener : public ListSelectListener
+{
 public:
     void OnListClicked(int id, int line, int code) override
     {
@@ -25,14 +27,14 @@ public:
     void OnListClosed(int id) override { log.push_back("closed " + std::to_string(id)); }
     void OnListHiliteChanged(int id, int oldIndex, int newIndex) override
     {
-        log.push_back("hilite " + std::to_string(id) + " " + std::to_string(oldIndex) + ">" +
-                      std::to_string(newIndex));
+        log.push_back("hilite " + std::to_string(id) + " " + std::to_string(oldIndex) + ">" + std::to_string(newIndex));
     }
     Log log;
 };
 
 // Three columns of one table; lines are 16 pixels high (the font's height).
-class TableTest : public ::testing::Test {
+class TableTest : public ::testing::Test
+{
 protected:
     TableTest()
     {

@@ -11,16 +11,19 @@
 
 using namespace Olvarn;
 
-namespace {
+namespace
+{
 
-class RecordingScroll : public ScrollListener {
+class RecordingScroll : public ScrollListener
+{
 public:
     void ScrollPosition(int id, double position) override { reports.push_back(position); }
     std::vector<double> reports;
 };
 
 // A vertical bar 20 wide and 220 high: arrows of 20, a track of 180.
-class ScrollbarTest : public ::testing::Test {
+class ScrollbarTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

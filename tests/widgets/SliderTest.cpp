@@ -12,15 +12,18 @@
 using namespace Olvarn;
 using namespace widgettest;
 
-namespace {
+namespace
+{
 
-class RecordingSlider : public SliderValueListener {
+class RecordingSlider : public SliderValueListener
+{
 public:
     void SliderValueChanged(int id, double value) override { values.push_back(value); }
     std::vector<double> values;
 };
 
-class SliderTest : public ::testing::Test {
+class SliderTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

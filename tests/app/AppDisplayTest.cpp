@@ -1,0 +1,358 @@
+// The main window and the display start: placement in the work area, the fallback matrix of refused
+// modes, Alt+Enter on a real display, hardware acceleration falling back, restarts of a lost display
+// and the hardware-acceleration question at exit. Runs on SDL's dummy driver (a 1024 x 768 desktop).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "AppTestSupport.h"
+#include "graphics/DDImage.h"
+#include "graphics/DDInterface.h"
+#include "platform/DisplayFake.h"
+#include "platform/KeyMap.h"
+#include "platform/Window.h"
+
+using namespace Olvarn;
+
+namespace
+{
+
+// Refuses what the test asks it to: full screen, or a window on the desktop's depth, or any surface.
+class RefusingDisplay : public DisplayFake
+{
+public:
+    RefusingDisplay()
+    {
+        mCreateHook = [this](const SurfaceDesc& desc) -> DisplayResult {
+            if (mRefuseAllSurfaces)
+                return DisplayError::Generic;
+            if (mRefuseWindowDepth && (desc.mCaps & SurfaceCaps::Primary) && !mFullScreen)
+                return DisplayError::InvalidPixelFormat;
+            return DisplayError::Ok;
+        };
+    }
+    void RefuseFullScreen() { mCooperativeLevelResult = DisplayError::NoExclusiveMode; }
+    bool mRefuseWindowDepth = false;
+    bool mRefuseAllSurfaces = false;
+};
+
+class DisplayApp : public apptest::CountingApp
+{
+public:
+    DisplayApp()
+    {
+        mRegKey = "Tests\\AppDisplay";
+        mWidth = 640;
+        mHeight = 480;
+    }
+    // The base destructor asks its exit question through the clock; this one's clock dies first.
+    ~DisplayApp() override { SetClock(nullptr); }
+    // Starts on a fake display device the test can make refuse things.
+    RefusingDisplay* UseFakeDisplay()
+    {
+        auto display = std::make_unique<RefusingDisplay>();
+        RefusingDisplay* raw = display.get();
+        mDDInterface = new DDInterface(this, std::move(display));
+        return raw;
+    }
+    void OnBeforeDisplayInit() override { ++mDisplayStarts; }
+    int mDisplayStarts = 0;
+};
+
+void WindowOuterPosition(const DisplayApp& app, int& x, int& y)
+{
+    int top = 0, left = 0, bottom = 0, right = 0;
+    app.mMainWindow->GetPosition(x, y);
+    app.mMainWindow->GetBorders(top, left, bottom, right);
+    x -= left;
+    y -= top;
+}
+
+} // namespace
+
+TEST(MainWindow, PlacementCentresOrPullsTheStoredPositionIntoTheWorkArea)
+{
+    int workX = 0, workY = 0, workW = 0, workH = 0;
+    {
+        DisplayApp probe;
+        probe.UseFakeDisplay();
+        probe.CreateMainWindow();
+        ASSERT_TRUE(Window::UsableDesktopArea(workX, workY, workW, workH));
+    }
+    struct Case {
+        int preferredX, preferredY;
+        int expectedX, expectedY;
+    };
+    const Case cases[] = {
+        // Centred across; 38.2% of the free height above (truncated toward zero).
+        {-1, -1, workX + (workW - 640) / 2, workY + static_cast<int>(0.382 * (workH - 480))},
+        {100, 120, 100, 120},
+        {0, 0, workX + 4, workY + 4},
+        {5000, 5000, workX + workW - 4 - 640, workY + workH - 4 - 480},
+        // Touching the margin counts as crossing it.
+        {workX + workW - 4 - 640, 50, workX + workW - 4 - 640, 50},
+    };
+    for (const Case& c : cases) {
+        DisplayApp app;
+        app.UseFakeDisplay();
+        app.mPreferredX = c.preferredX;
+        app.mPreferredY = c.preferredY;
+        app.CreateMainWindow();
+        ASSERT_TRUE(app.mMainWindow);
+        int x = 0, y = 0;
+        WindowOuterPosition(app, x, y);
+        EXPECT_EQ(x, c.expectedX) << c.preferredX;
+        EXPECT_EQ(y, c.expectedY) << c.preferredY;
+        EXPECT_TRUE(app.mDisplayWindowed);
+        EXPECT_FALSE(app.mMainWindow->IsFullScreen());
+    }
+}
+
+TEST(MainWindow, AMoveOfTheWindowBecomesThePreferredPosition)
+{
+    DisplayApp app;
+    app.UseFakeDisplay();
+    app.CreateMainWindow();
+    app.mMainWindow->SetPosition(300, 200);
+    AppMessage move;
+    move.mKind = AppMessageKind::Move;
+    app.WindowProc(move);
+    app.DrainQueuedMessages(false);
+    int top = 0, left = 0, bottom = 0, right = 0;
+    app.mMainWindow->GetBorders(top, left, bottom, right);
+    EXPECT_EQ(app.mPreferredX, 300 - left);
+    EXPECT_EQ(app.mPreferredY, 200 - top);
+}
+
+TEST(DisplayStart, ASuccessfulStartHandsTheScreenImageToTheWidgets)
+{
+    DisplayApp app;
+    app.UseFakeDisplay();
+    app.mMinimized = true;
+    app.Mute(true);
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.mDDInterface->IsInitialized());
+    EXPECT_EQ(app.mDisplayStarts, 1);
+    EXPECT_NE(app.mWidgetManager->mScreenImage, nullptr);
+    EXPECT_EQ(app.mWidgetManager->mScreenImage, app.mDDInterface->GetScreenImage());
+    EXPECT_EQ(app.mRefreshRate, app.mDDInterface->mRefreshRate);
+    EXPECT_FALSE(app.mMinimized);
+    EXPECT_FALSE(app.IsMuted());
+}
+
+TEST(DisplayStart, TheFallbackMatrix)
+{
+    struct Case {
+        const char* name;
+        bool windowed, refuseFullScreen, refuseWindowDepth;
+        bool expectWindowed, expectWindowedUnavailable, expectFullScreenUnavailable;
+    };
+    const Case cases[] = {
+        {"window", true, false, false, true, false, false},
+        {"full screen", false, false, false, false, false, false},
+        {"full screen refused: a window", false, true, false, true, false, true},
+        {"window depth refused: full screen", true, false, true, false, true, false},
+    };
+    for (const Case& c : cases) {
+        DisplayApp app;
+        RefusingDisplay* display = app.UseFakeDisplay();
+        if (c.refuseFullScreen)
+            display->RefuseFullScreen();
+        display->mRefuseWindowDepth = c.refuseWindowDepth;
+        app.mIsWindowed = c.windowed;
+        app.CreateMainWindow();
+        EXPECT_TRUE(app.mDDInterface->IsInitialized()) << c.name;
+        EXPECT_EQ(app.mIsWindowed, c.expectWindowed) << c.name;
+        EXPECT_EQ(app.mDisplayWindowed, c.expectWindowed) << c.name;
+        EXPECT_EQ(app.mWindowedUnavailable, c.expectWindowedUnavailable) << c.name;
+        EXPECT_EQ(app.mFullScreenUnavailable, c.expectFullScreenUnavailable) << c.name;
+        EXPECT_EQ(app.mWidgetManager->mScreenImage, app.mDDInterface->GetScreenImage()) << c.name;
+    }
+}
+
+TEST(DisplayStartDeathTest, NeitherModeStartingEndsTheProgramWithAMessage)
+{
+    // Window depth refused while full screen is known to be unavailable.
+    EXPECT_EXIT(
+        {
+            DisplayApp app;
+            app.UseFakeDisplay()->mRefuseWindowDepth = true;
+            app.mFullScreenUnavailable = true;
+            app.CreateMainWindow();
+        },
+        ::testing::ExitedWithCode(1), "Please set your desktop color depth to 16 bit.");
+    // Window depth refused, then full screen refused too: nothing started, so the program must not go on
+    // as if it had.
+    EXPECT_EXIT(
+        {
+            DisplayApp app;
+            RefusingDisplay* display = app.UseFakeDisplay();
+            display->mRefuseWindowDepth = true;
+            display->RefuseFullScreen();
+            app.CreateMainWindow();
+        },
+        ::testing::ExitedWithCode(1), "Failed to initialize DirectDraw: RESULT_EXCLUSIVE_FAIL");
+    // Any other failure.
+    EXPECT_EXIT(
+        {
+            DisplayApp app;
+            app.UseFakeDisplay()->mRefuseAllSurfaces = true;
+            app.CreateMainWindow();
+        },
+        ::testing::ExitedWithCode(1), "Failed to initialize DirectDraw: RESULT_SURFACE_FAIL CreateSurface");
+}
+
+TEST(ScreenMode, AltEnterTwiceReturnsToTheFirstModeAndWindowedUnavailableStaysFullScreen)
+{
+    DisplayApp app;
+    app.UseFakeDisplay();
+    app.CreateMainWindow();
+    AppMessage altEnter;
+    altEnter.mKind = AppMessageKind::SysKeyDown;
+    altEnter.mParam1 = VK_RETURN;
+    app.WindowProc(altEnter);
+    EXPECT_FALSE(app.mIsWindowed);
+    EXPECT_FALSE(app.mDisplayWindowed);
+    EXPECT_TRUE(app.mMainWindow->IsFullScreen());
+    EXPECT_TRUE(app.mDDInterface->IsInitialized());
+    app.WindowProc(altEnter);
+    EXPECT_TRUE(app.mIsWindowed);
+    EXPECT_TRUE(app.mDisplayWindowed);
+    EXPECT_EQ(app.mWidgetManager->mScreenImage, app.mDDInterface->GetScreenImage());
+    EXPECT_TRUE(app.mMessageQueue.empty());
+
+    app.ChangeWindowedMode(false);
+    app.mWindowedUnavailable = true;
+    app.ChangeWindowedMode(true);
+    EXPECT_FALSE(app.mIsWindowed);
+    EXPECT_FALSE(app.mDisplayWindowed);
+}
+
+TEST(ScreenMode, ReapplyRestartsTheDisplayInTheSameMode)
+{
+    DisplayApp app;
+    app.UseFakeDisplay();
+    app.CreateMainWindow();
+    app.ReapplyScreenMode();
+    EXPECT_EQ(app.mDisplayStarts, 2);
+    EXPECT_TRUE(app.mIsWindowed);
+    EXPECT_TRUE(app.mDDInterface->IsInitialized());
+}
+
+TEST(HardwareAcceleration, SwitchingOnWithoutARendererFallsBackAndKeepsTheDisplayRunning)
+{
+    DisplayApp app;
+    app.UseFakeDisplay();
+    app.CreateMainWindow();
+    app.Set3DEnabled(true, true);
+    EXPECT_FALSE(app.mDDInterface->Is3DEnabled());
+    EXPECT_TRUE(app.mDDInterface->IsInitialized());
+    EXPECT_TRUE(app.m3DSwitchedWhileRunning);
+    EXPECT_EQ(app.mWidgetManager->mScreenImage, app.mDDInterface->GetScreenImage());
+}
+
+TEST(HardwareAcceleration, AStored3DChoiceIsTriedAtStartAndFallsBack)
+{
+    {
+        DisplayApp writer;
+        writer.WriteRegistryDWORD("Is3D", 1);
+    }
+    DisplayApp app;
+    app.mAuto3D = true;
+    app.CreateMainWindow(); // the real display device on the dummy driver
+    EXPECT_TRUE(app.mTest3D);
+    EXPECT_FALSE(app.mAuto3D);
+    EXPECT_FALSE(app.mDDInterface->Is3DEnabled());
+    EXPECT_TRUE(app.mDDInterface->IsInitialized());
+    app.DeleteRegistryValue("Is3D");
+}
+
+TEST(HardwareAcceleration, TheExitQuestionIsAskedOnlyWhenNothingWasStored)
+{
+    struct Case {
+        const char* name;
+        bool stored;
+        uint32_t storedValue;
+        bool on;
+        bool expectStored;
+        uint32_t expectValue;
+        bool expectAsked;
+    };
+    const Case cases[] = {
+        {"nothing stored, 3D off: no question, nothing written", false, 0, false, false, 0, false},
+        // Headless, the question takes its default answer, Yes.
+        {"nothing stored, 3D on: asked, Yes stores 1", false, 0, true, true, 1, true},
+        {"stored, 3D off: written without asking", true, 1, false, true, 0, false},
+        {"stored, 3D on: written without asking", true, 0, true, true, 1, false},
+    };
+    for (const Case& c : cases) {
+        {
+            DisplayApp setup;
+            setup.DeleteRegistryValue("Is3D");
+            if (c.stored)
+                setup.WriteRegistryDWORD("Is3D", c.storedValue);
+        }
+        testing::internal::CaptureStderr();
+        {
+            DisplayApp app;
+            app.UseFakeDisplay();
+            app.m3DSwitchedWhileRunning = true;
+            app.mDDInterface->Set3DEnabled(c.on);
+        }
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find(" Hardware Acceleration Confirmation") != std::string::npos, c.expectAsked)
+            << c.name << ": " << said;
+        DisplayApp reader;
+        uint32_t value = 99;
+        EXPECT_EQ(reader.ReadRegistryDWORD("Is3D", value), c.expectStored) << c.name;
+        if (c.expectStored)
+            EXPECT_EQ(value, c.expectValue) << c.name;
+        reader.DeleteRegistryValue("Is3D");
+    }
+}
+
+TEST(LostDisplay, AFailedPresentRestartsTheDisplayWhileFocusedButNotWhileMinimised)
+{
+    DisplayApp app;
+    RefusingDisplay* display = app.UseFakeDisplay();
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.mDDInterface->IsInitialized());
+
+    app.mMinimized = true;
+    display->LoseSurfaces();
+    app.RepaintWindow(nullptr);
+    EXPECT_TRUE(app.mDisplayLost);
+    EXPECT_EQ(app.mDisplayStarts, 1) << "no restart while minimised";
+
+    app.mMinimized = false;
+    app.RepaintWindow(nullptr);
+    EXPECT_EQ(app.mDisplayStarts, 2);
+    EXPECT_TRUE(app.mDDInterface->IsInitialized());
+    EXPECT_EQ(app.mWidgetManager->mScreenImage, app.mDDInterface->GetScreenImage());
+
+    // The next present works and clears the lost state.
+    app.RepaintWindow(nullptr);
+    EXPECT_FALSE(app.mDisplayLost);
+}
+
+TEST(LostDisplay, WithoutFocusAWindowedRestartIsTriedAtMostOnceASecond)
+{
+    DisplayApp app;
+    RefusingDisplay* display = app.UseFakeDisplay();
+    app.CreateMainWindow();
+    app.mHasFocus = false;
+    app.mTestClock.Advance(5000);
+    display->mRefuseAllSurfaces = true;
+    display->LoseSurfaces();
+    app.RepaintWindow(nullptr);
+    EXPECT_EQ(app.mDisplayStarts, 2);
+    app.mTestClock.Advance(500);
+    app.RepaintWindow(nullptr);
+    EXPECT_EQ(app.mDisplayStarts, 2);
+    app.mTestClock.Advance(600);
+    display->mRefuseAllSurfaces = false;
+    app.RepaintWindow(nullptr);
+    EXPECT_EQ(app.mDisplayStarts, 3);
+    EXPECT_TRUE(app.mDDInterface->IsInitialized());
+}
