@@ -1,6 +1,8 @@
 // The settings file: parsing, writing and the atomic replace.
 #include "platform/SettingsStore.h"
 
+#include "platform/AtomicFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -153,20 +155,6 @@ std::string FormatLine(const std::string& name, const SettingsStore::Value& valu
     return out;
 }
 
-bool WriteAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 bool SettingsStore::NameLess::operator()(const std::string& a, const std::string& b) const
@@ -247,39 +235,13 @@ void SettingsStore::Load()
 
 bool SettingsStore::Save()
 {
-    auto fail = [this](const std::string& step) {
-        mLastError = step + " " + mPath + ": " + std::strerror(errno);
-        return false;
-    };
     size_t slash = mPath.rfind('/');
     std::string folder = slash == std::string::npos ? "." : mPath.substr(0, slash);
-    if (!Paths::MakeFolders(folder))
-        return fail("cannot make the folder of");
-    std::string temp = mPath + ".XXXXXX";
-    int fd = mkstemp(&temp[0]);
-    if (fd < 0)
-        return fail("cannot create a temporary file for");
-    bool ok = WriteAll(fd, Serialize(mValues)) && fsync(fd) == 0;
-    int savedErrno = errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        savedErrno = errno;
+    if (!Paths::MakeFolders(folder)) {
+        mLastError = "cannot make the folder of " + mPath + ": " + std::strerror(errno);
+        return false;
     }
-    if (!ok || rename(temp.c_str(), mPath.c_str()) != 0) {
-        if (ok)
-            savedErrno = errno;
-        unlink(temp.c_str());
-        errno = savedErrno;
-        return fail("cannot write");
-    }
-    // The rename itself must reach the disk too, or a crash could bring the old file back.
-    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
-    mLastError.clear();
-    return true;
+    return WriteFileAtomically(mPath, Serialize(mValues), &mLastError);
 }
 
 bool SettingsStore::Get(const std::string& name, Value& out) const

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/AudioDevice.h"
+#include "platform/AtomicFile.h"
 #include "platform/AudioFiles.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
@@ -131,7 +132,7 @@ bool DSoundManager::LoadFromFiles(int id, const std::string& fileName)
         return false;
     if (cacheable) {
         std::string bytes = MakeCacheWav(sound, sourceName, DependencyWriteTime(sourceName));
-        if (!AudioWriteFileAtomically(cachePath, bytes))
+        if (!WriteFileAtomically(cachePath, bytes))
             std::fprintf(stderr, "sound: cannot write the cache file %s\n", cachePath.c_str());
     }
     return true;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/AtomicFile.h"
 #include "platform/AudioFiles.h"
 #include "platform/MusicEngine.h"
 #include "platform/Paths.h"
@@ -81,7 +82,7 @@ uint32_t FModMusicInterface::LoadSampleOfName(const std::string& name)
             return 0;
         if (!cachePath.empty()) {
             Paths::MakeFolders(cachePath.substr(0, cachePath.find_last_of('/')));
-            if (!AudioWriteFileAtomically(cachePath, MakeCacheWav(sound, std::string(), 0)))
+            if (!WriteFileAtomically(cachePath, MakeCacheWav(sound, std::string(), 0)))
                 std::fprintf(stderr, "sound: cannot write the cache file %s\n", cachePath.c_str());
         }
     }

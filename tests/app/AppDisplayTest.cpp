@@ -306,8 +306,9 @@ TEST(HardwareAcceleration, TheExitQuestionIsAskedOnlyWhenNothingWasStored)
         DisplayApp reader;
         uint32_t value = 99;
         EXPECT_EQ(reader.ReadRegistryDWORD("Is3D", value), c.expectStored) << c.name;
-        if (c.expectStored)
+        if (c.expectStored) {
             EXPECT_EQ(value, c.expectValue) << c.name;
+        }
         reader.DeleteRegistryValue("Is3D");
     }
 }

@@ -73,6 +73,8 @@ class CountingApp : public Olvarn::OlvarnAppBase
 {
 public:
     CountingApp() { SetClock(&mTestClock); }
+    // The test clock goes before the base destructor runs, which may still read the time.
+    ~CountingApp() override { SetClock(nullptr); }
 
     RecordingWidgetManager* RecordWidgets()
     {

@@ -1,5 +1,10 @@
-// A scratch file the fuzz targets of file-name based readers rewrite for every input.
+// Helpers of the file-reader fuzz targets: a scratch file for readers that take a name, and one
+// body for the image readers that take an open file.
 #pragma once
+
+#include <memory>
+
+#include "resources/ImageLib.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -30,6 +35,24 @@ inline const std::string& WriteScratch(const uint8_t* data, size_t size)
     if (!f || std::fwrite(data, 1, size, f) != size || std::fclose(f) != 0)
         std::abort();
     return path;
+}
+
+// Runs one image reader over the bytes as if they were a file, and touches the last pixel of what it
+// returns, so an allocation shorter than the stated size shows.
+inline int FuzzImageReader(std::unique_ptr<ImageLib::Image> (*read)(std::FILE*), const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    std::FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    if (!file)
+        return 0;
+    std::unique_ptr<ImageLib::Image> image = read(file);
+    std::fclose(file);
+    if (image) {
+        volatile uint32_t last = image->GetBits()[image->GetWidth() * image->GetHeight() - 1];
+        (void)last;
+    }
+    return 0;
 }
 
 } // namespace fuzzsupport
