@@ -257,27 +257,8 @@ void MemoryImage::BlitNormal(MemoryImage* src, int x, int y, const Rect& s, cons
         for (int row = 0; row < s.mHeight; ++row) {
             int srcIndex = (s.mY + row) * src->mWidth + s.mX;
             uint32_t* d = dest + static_cast<size_t>(y + row) * mWidth + x;
-            for (int i = 0; i < s.mWidth; ++i) {
-                uint32_t p = pixels[srcIndex + i];
-                int a = white ? static_cast<int>(A(p)) : static_cast<int>(A(p)) * k.a / 255;
-                if (a == 0)
-                    continue;
-                uint32_t q = d[i];
-                int da = static_cast<int>(A(q));
-                int outA = da + (255 - da) * a / 255;
-                int w = a * 255 / outA, nw = 256 - w;
-                uint32_t r, g, b;
-                if (white) {
-                    r = (R(p) * w + R(q) * nw) >> 8;
-                    g = (G(p) * w + G(q) * nw) >> 8;
-                    b = ((B(p) * w) >> 8) + ((B(q) * nw) >> 8);
-                } else {
-                    r = (R(p) * w * k.r + R(q) * nw * 256) >> 16;
-                    g = (G(p) * w * k.g + G(q) * nw * 256) >> 16;
-                    b = ((B(p) * w * k.b) >> 16) + ((B(q) * nw) >> 8);
-                }
-                d[i] = Pack(outA, r, g, b);
-            }
+            for (int i = 0; i < s.mWidth; ++i)
+                ComposeOver(pixels[srcIndex + i], d[i], white, k);
         }
     });
 }
@@ -285,35 +266,17 @@ void MemoryImage::BlitNormal(MemoryImage* src, int x, int y, const Rect& s, cons
 void MemoryImage::BlitAdditive(MemoryImage* src, int x, int y, const Rect& s, const Color& color)
 {
     uint32_t* dest = mBits.get();
-    const unsigned char* sat = SaturationTable();
-    bool white = IsWhite(color);
-    bool hasAlpha = src->mHasAlpha;
+    AdditiveTint add(color, src->mHasAlpha, SaturationTable());
     // Fully transparent pixels add nothing, also when the source has no partial alpha.
     bool skipClear = src->mHasAlpha || src->mHasTrans;
-    Channels k(color);
-    int vr = k.r * k.a / 255, vg = k.g * k.a / 255, vb = k.b * k.a / 255;
     WithSourcePixels(src, [&](auto pixels) {
         for (int row = 0; row < s.mHeight; ++row) {
             int srcIndex = (s.mY + row) * src->mWidth + s.mX;
             uint32_t* d = dest + static_cast<size_t>(y + row) * mWidth + x;
             for (int i = 0; i < s.mWidth; ++i) {
                 uint32_t p = pixels[srcIndex + i];
-                uint32_t sa = A(p);
-                if (skipClear && sa == 0)
-                    continue;
-                uint32_t q = d[i];
-                uint32_t ar, ag, ab;
-                if (white && hasAlpha) {
-                    ar = R(p) * sa / 256, ag = G(p) * sa / 256, ab = B(p) * sa / 256;
-                } else if (white) {
-                    ar = R(p), ag = G(p), ab = B(p);
-                } else if (!hasAlpha) {
-                    ar = R(p) * vr / 256, ag = G(p) * vg / 256, ab = B(p) * vb / 256;
-                } else {
-                    ar = R(p) * vr * sa / 65536, ag = G(p) * vg * sa / 65536, ab = B(p) * vb * sa / 65536;
-                }
-                d[i] = (q & 0xFF000000u) | (uint32_t(sat[R(q) + ar]) << 16) | (uint32_t(sat[G(q) + ag]) << 8) |
-                       sat[B(q) + ab];
+                if (!(skipClear && A(p) == 0))
+                    add(p, d[i]);
             }
         }
     });

@@ -36,67 +36,21 @@ FRect ToFRect(const Rect& r)
 // blit would: used for the colours and modes the transformed paths have no formula of their own for.
 struct BlitComposer {
     BlitComposer(const Color& color, int drawMode, const unsigned char* sat, bool hasAlpha)
-        : white(IsWhite(color)), additive(drawMode != 0), hasAlpha(hasAlpha), k(color), sat(sat)
+        : white(IsWhite(color)), additive(drawMode != 0), k(color), add(color, hasAlpha, sat)
     {
-        vr = k.r * k.a / 255;
-        vg = k.g * k.a / 255;
-        vb = k.b * k.a / 255;
     }
 
     void operator()(uint32_t p, uint32_t& d) const
     {
-        if (additive)
-            Add(p, d);
-        else
-            Blend(p, d);
+        if (!additive)
+            ComposeOver(p, d, white, k);
+        else if (A(p) != 0) // fully transparent pixels add nothing
+            add(p, d);
     }
 
-    void Blend(uint32_t p, uint32_t& d) const
-    {
-        int a = white ? static_cast<int>(A(p)) : static_cast<int>(A(p)) * k.a / 255;
-        if (a == 0)
-            return;
-        uint32_t q = d;
-        int da = static_cast<int>(A(q));
-        int outA = da + (255 - da) * a / 255;
-        int w = a * 255 / outA, nw = 256 - w;
-        uint32_t r, g, b;
-        if (white) {
-            r = (R(p) * w + R(q) * nw) >> 8;
-            g = (G(p) * w + G(q) * nw) >> 8;
-            b = ((B(p) * w) >> 8) + ((B(q) * nw) >> 8);
-        } else {
-            r = (R(p) * w * k.r + R(q) * nw * 256) >> 16;
-            g = (G(p) * w * k.g + G(q) * nw * 256) >> 16;
-            b = ((B(p) * w * k.b) >> 16) + ((B(q) * nw) >> 8);
-        }
-        d = Pack(outA, r, g, b);
-    }
-
-    // Additive as the fixed-position blit adds: weighed by the pixel's alpha only when the source has
-    // partial alpha; fully transparent pixels add nothing.
-    void Add(uint32_t p, uint32_t& d) const
-    {
-        uint32_t sa = A(p);
-        if (sa == 0)
-            return;
-        uint32_t q = d, ar, ag, ab;
-        if (white && hasAlpha) {
-            ar = R(p) * sa / 256, ag = G(p) * sa / 256, ab = B(p) * sa / 256;
-        } else if (white) {
-            ar = R(p), ag = G(p), ab = B(p);
-        } else if (!hasAlpha) {
-            ar = R(p) * vr / 256, ag = G(p) * vg / 256, ab = B(p) * vb / 256;
-        } else {
-            ar = R(p) * vr * sa / 65536, ag = G(p) * vg * sa / 65536, ab = B(p) * vb * sa / 65536;
-        }
-        d = (q & 0xFF000000u) | (uint32_t(sat[R(q) + ar]) << 16) | (uint32_t(sat[G(q) + ag]) << 8) | sat[B(q) + ab];
-    }
-
-    bool white, additive, hasAlpha;
+    bool white, additive;
     Channels k;
-    const unsigned char* sat;
-    uint32_t vr, vg, vb;
+    AdditiveTint add;
 };
 
 // The span of a row, in destination pixels, whose four filter taps all lie inside the source rectangle.

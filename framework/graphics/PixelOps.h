@@ -49,6 +49,63 @@ struct Channels {
     int r, g, b, a;
 };
 
+// Composes a source pixel over a destination pixel that keeps its own alpha, tinted by k unless
+// white. Alpha-0 results leave the destination alone.
+inline void ComposeOver(uint32_t p, uint32_t& d, bool white, const Channels& k)
+{
+    int a = white ? static_cast<int>(A(p)) : static_cast<int>(A(p)) * k.a / 255;
+    if (a == 0)
+        return;
+    uint32_t q = d;
+    int da = static_cast<int>(A(q));
+    int outA = da + (255 - da) * a / 255;
+    int w = a * 255 / outA, nw = 256 - w;
+    uint32_t r, g, b;
+    if (white) {
+        r = (R(p) * w + R(q) * nw) >> 8;
+        g = (G(p) * w + G(q) * nw) >> 8;
+        b = ((B(p) * w) >> 8) + ((B(q) * nw) >> 8);
+    } else {
+        r = (R(p) * w * k.r + R(q) * nw * 256) >> 16;
+        g = (G(p) * w * k.g + G(q) * nw * 256) >> 16;
+        b = ((B(p) * w * k.b) >> 16) + ((B(q) * nw) >> 8);
+    }
+    d = Pack(outA, r, g, b);
+}
+
+// Adds a source pixel onto a destination pixel with saturation, as the fixed-position additive blit
+// does: weighed by the pixel's alpha only when the source has partial alpha, tinted by the colour's
+// channels times its alpha. The destination keeps its alpha.
+struct AdditiveTint {
+    AdditiveTint(const Color& color, bool hasAlpha, const unsigned char* sat)
+        : white(IsWhite(color)), hasAlpha(hasAlpha), sat(sat)
+    {
+        Channels k(color);
+        vr = k.r * k.a / 255;
+        vg = k.g * k.a / 255;
+        vb = k.b * k.a / 255;
+    }
+
+    void operator()(uint32_t p, uint32_t& d) const
+    {
+        uint32_t sa = A(p), q = d, ar, ag, ab;
+        if (white && hasAlpha) {
+            ar = R(p) * sa / 256, ag = G(p) * sa / 256, ab = B(p) * sa / 256;
+        } else if (white) {
+            ar = R(p), ag = G(p), ab = B(p);
+        } else if (!hasAlpha) {
+            ar = R(p) * vr / 256, ag = G(p) * vg / 256, ab = B(p) * vb / 256;
+        } else {
+            ar = R(p) * vr * sa / 65536, ag = G(p) * vg * sa / 65536, ab = B(p) * vb * sa / 65536;
+        }
+        d = (q & 0xFF000000u) | (uint32_t(sat[R(q) + ar]) << 16) | (uint32_t(sat[G(q) + ag]) << 8) | sat[B(q) + ab];
+    }
+
+    bool white, hasAlpha;
+    const unsigned char* sat;
+    uint32_t vr, vg, vb;
+};
+
 // Source pixels read straight from the pixel array.
 struct DirectPixels {
     const uint32_t* bits;
