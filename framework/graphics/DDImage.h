@@ -97,6 +97,7 @@ protected:
     const NativeDisplay* DisplayFormat() const override;
 
 private:
+    template <typename MakeFill> bool SurfaceFill(const Rect& rect, MakeFill makeFill);
     // Upload steps of CreateSurfaceFromBits.
     bool UploadBits(SurfaceLock& lock);
     uint32_t ChooseColorKey(const uint32_t* bits, int count, bool sixteen) const;

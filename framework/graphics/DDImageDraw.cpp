@@ -420,29 +420,18 @@ bool DDImage::SoftwareTrianglesOnSurface(MemoryImage* texture, const TriVertex* 
         return false;
     const uint32_t format = SurfaceFormatCode();
     const Rect area = clip.Intersection(Rect(0, 0, mLockedDesc.mWidth, mLockedDesc.mHeight));
-    const uint32_t packed = color.ToInt();
-    for (int t = 0; format != 0 && t < numTriangles; ++t) {
-        TriVertex tri[3];
-        bool finite = true;
-        for (int i = 0; i < 3; ++i) {
-            tri[i] = vertices[3 * t + i];
-            tri[i].x += offsetX;
-            tri[i].y += offsetY;
-            if (tri[i].color == 0)
-                tri[i].color = packed;
-            finite = finite && std::isfinite(tri[i].x) && std::isfinite(tri[i].y);
-        }
-        if (finite)
-            RasterizePolygon(tri, 3, texture, color, mode, area, mLockedDesc.mBits, uint32_t(mLockedDesc.mPitch),
-                             format, bilinear);
-    }
+    if (format != 0)
+        RasterizeTriangleList(texture, vertices, numTriangles, area, color, mode, offsetX, offsetY, bilinear,
+                              mLockedDesc.mBits, uint32_t(mLockedDesc.mPitch), format);
     UnlockSurface();
     return true;
 }
 
 // --- Fills and lines on the surface ---------------------------------------------------------------
 
-bool DDImage::SurfaceFillRect(const Rect& rect, const Color& color)
+// Fills the rectangle on the locked surface with the pixel rule that makeFill builds for the
+// surface's depth (it is told whether the pixels are 16-bit).
+template <typename MakeFill> bool DDImage::SurfaceFill(const Rect& rect, MakeFill makeFill)
 {
     if (mNoSoftwareDraw)
         return true;
@@ -451,27 +440,21 @@ bool DDImage::SurfaceFillRect(const Rect& rect, const Color& color)
     const Rect r = rect.Intersection(Rect(0, 0, mLockedDesc.mWidth, mLockedDesc.mHeight));
     const ChannelSet ch = Channels(mLockedDesc, *mDDInterface);
     if (mLockedDesc.mFormat.mBitsPerPixel == 16)
-        FillLoop<uint16_t>(mLockedDesc, r, FillColor(ch, color, true));
+        FillLoop<uint16_t>(mLockedDesc, r, makeFill(ch, true));
     else if (mLockedDesc.mFormat.mBitsPerPixel == 32)
-        FillLoop<uint32_t>(mLockedDesc, r, FillColor(ch, color, false));
+        FillLoop<uint32_t>(mLockedDesc, r, makeFill(ch, false));
     UnlockSurface();
     return true;
 }
 
+bool DDImage::SurfaceFillRect(const Rect& rect, const Color& color)
+{
+    return SurfaceFill(rect, [&](const ChannelSet& ch, bool is16) { return FillColor(ch, color, is16); });
+}
+
 bool DDImage::SurfaceFillRectAdditive(const Rect& rect, const Color& color)
 {
-    if (mNoSoftwareDraw)
-        return true;
-    if (!LockSurface())
-        return false;
-    const Rect r = rect.Intersection(Rect(0, 0, mLockedDesc.mWidth, mLockedDesc.mHeight));
-    const ChannelSet ch = Channels(mLockedDesc, *mDDInterface);
-    if (mLockedDesc.mFormat.mBitsPerPixel == 16)
-        FillLoop<uint16_t>(mLockedDesc, r, AdditiveColor(ch, color));
-    else if (mLockedDesc.mFormat.mBitsPerPixel == 32)
-        FillLoop<uint32_t>(mLockedDesc, r, AdditiveColor(ch, color));
-    UnlockSurface();
-    return true;
+    return SurfaceFill(rect, [&](const ChannelSet& ch, bool) { return AdditiveColor(ch, color); });
 }
 
 namespace

@@ -62,6 +62,16 @@ void MemoryImage::BlitTexturedTriangles(Image* src, const TriVertex* vertices, i
         return;
     uint32_t* bits = GetBits();
     Rect area = clip.Intersection(Rect(0, 0, mWidth, mHeight));
+    RasterizeTriangleList(texture, vertices, numTriangles, area, color, mode, offsetX, offsetY, bilinear, bits,
+                          4u * mWidth, TriangleFormat());
+    BitsChanged();
+}
+
+void MemoryImage::RasterizeTriangleList(MemoryImage* texture, const TriVertex* vertices, int numTriangles,
+                                        const Rect& area, const Color& color, DrawMode mode, float offsetX,
+                                        float offsetY, bool bilinear, void* bits, uint32_t pitchBytes,
+                                        uint32_t format)
+{
     uint32_t packed = color.ToInt();
     for (int t = 0; t < numTriangles; ++t) {
         TriVertex tri[3];
@@ -75,9 +85,8 @@ void MemoryImage::BlitTexturedTriangles(Image* src, const TriVertex* vertices, i
             finite = finite && Finite(tri[i]);
         }
         if (finite)
-            RasterizePolygon(tri, 3, texture, color, mode, area, bits, 4u * mWidth, TriangleFormat(), bilinear);
+            RasterizePolygon(tri, 3, texture, color, mode, area, bits, pitchBytes, format, bilinear);
     }
-    BitsChanged();
 }
 
 } // namespace Olvarn
