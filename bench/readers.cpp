@@ -3,6 +3,7 @@
 #include <gif_lib.h>
 #include <png.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -19,8 +20,10 @@ constexpr int kHeight = 768;
 
 std::string TempPath(const char* name)
 {
+    // The start time keeps runs from several build trees at once apart.
+    static const std::string stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     const char* dir = std::getenv("TMPDIR");
-    return std::string(dir ? dir : "/tmp") + "/tamberlo-bench-" + name;
+    return std::string(dir ? dir : "/tmp") + "/tamberlo-bench-" + stamp + "-" + name;
 }
 
 // A picture with gradients, flat areas and noise, like game art rather than pure noise.

@@ -26,6 +26,8 @@ namespace
 constexpr int kMaxTimeDebtMs = 200;
 constexpr int kMaxLoaderYieldMs = 250;
 constexpr int kCursorThreadStepMs = 10;
+constexpr int kIdleCheckIntervalMs = 1000;
+constexpr int kScreenSaverReadIntervalMs = 10000;
 } // namespace
 
 // ---- Running -------------------------------------------------------------------------------
@@ -196,8 +198,13 @@ bool OlvarnAppBase::PacerUpdatePhase(int now, double step, bool vsyncPacing)
         RunVSyncHealthTest(now);
     bool didUpdate = UpdateAppTick();
     mHasPendingDraw = true;
-    if (!didUpdate)
+    if (!didUpdate) {
+        // While the user is away the time is not owed: keeping it would make every pass try again
+        // at once (a spin), and the return would bring a burst of catch-up updates.
+        if (mIdleSuspended)
+            mUpdateFTimeAcc = 0;
         return false; // no update could run: draw or sleep rather than ask again at once
+    }
     mUpdateAppState = 2;
     return true;
 }
@@ -313,6 +320,15 @@ bool OlvarnAppBase::DrawFrame()
         return false;
     }
     int drawStart = NowMs();
+    if (drawStart - mLastIdleCheckTick > kIdleCheckIntervalMs) {
+        mLastIdleCheckTick = drawStart;
+        RunIdleCheck(drawStart);
+    }
+    if (mIdleSuspended) {
+        mHasPendingDraw = false;
+        mLastDrawWasEmpty = true;
+        return false;
+    }
     mIsDrawing = true;
     bool drawn = mWidgetManager && mWidgetManager->DrawWidgets();
     mIsDrawing = false;
@@ -348,6 +364,40 @@ bool OlvarnAppBase::DrawFrame()
     mCursorChanged = false;
     mLastDrawWasEmpty = false;
     return true;
+}
+
+// Stops updates and draws while nobody uses a windowed program for longer than the desktop waits
+// before its screen saver; the first input within that time brings them back.
+void OlvarnAppBase::RunIdleCheck(int now)
+{
+    if (!mDisplayWindowed || mIsScreenSaver)
+        return;
+    if (!mScreenSaverRead || now - mLastScreenSaverReadTick > kScreenSaverReadIntervalMs) {
+        int timeoutSeconds = 0;
+        bool active = false, running = false;
+        mScreenSaverRead = true;
+        mLastScreenSaverReadTick = now;
+        // A desktop that does not tell its screen saver gets no suspension.
+        mScreenSaverActive = ReadScreenSaverSettings(timeoutSeconds, active, running) && active;
+        mIdleLimitMs = std::max(timeoutSeconds - 2, 1) * 1000;
+        if (!mScreenSaverActive)
+            mIdleSuspended = false;
+    }
+    if (!mScreenSaverActive)
+        return;
+    int idle = now - mLastUserInputTick;
+    if (mIdleSuspended) {
+        int timeoutSeconds = 0;
+        bool active = false, running = false;
+        bool saverRuns = ReadScreenSaverSettings(timeoutSeconds, active, running) && running;
+        if (!saverRuns && idle < mIdleLimitMs) {
+            mIdleSuspended = false;
+            if (mWidgetManager)
+                mWidgetManager->InvalidateTree();
+        }
+    } else if (idle > mIdleLimitMs) {
+        mIdleSuspended = true;
+    }
 }
 
 void OlvarnAppBase::RepaintWindow(const Rect* rect)

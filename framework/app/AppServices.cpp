@@ -63,8 +63,11 @@ void OlvarnAppBase::AppendErrorLog(const std::string& text)
 void OlvarnAppBase::BeginSystemPopup()
 {
     // The display shows the desktop's own drawing while the box is up, so the box can be seen.
-    if (!mIsWindowed && mDDInterface)
-        mInSystemPopup = true;
+    if (mIsWindowed || !mDDInterface)
+        return;
+    if (Display* display = mDDInterface->GetDisplay())
+        display->FlipToDesktop();
+    mInSystemPopup = true;
 }
 
 void OlvarnAppBase::EndSystemPopup()

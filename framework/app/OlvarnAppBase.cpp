@@ -115,6 +115,19 @@ void OlvarnAppBase::ExitProcessClean(int code)
     Process::Exit(code);
 }
 
+void OlvarnAppBase::ReportResourceError(bool exit)
+{
+    ShowFatalMessage(mResourceManager ? mResourceManager->ErrorMessage() : std::string("No resource manager"));
+    if (exit)
+        ExitProcessClean(1);
+}
+
+void OlvarnAppBase::LoadResourceManifest()
+{
+    if (!mResourceManager || !mResourceManager->ReadManifest("properties\\resources.xml"))
+        ReportResourceError(true);
+}
+
 void OlvarnAppBase::InitApp()
 {
     mPrimaryThreadId = std::this_thread::get_id();

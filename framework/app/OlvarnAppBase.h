@@ -184,6 +184,10 @@ public:
 
     // Ends the process with the code, restoring a changed desktop mode first. Does not return.
     [[noreturn]] void ExitProcessClean(int code);
+    // The resource manager's error text in the fatal box; with exit set the process then ends (non-zero).
+    void ReportResourceError(bool exit);
+    // Reads "properties\resources.xml"; a manifest that fails to load ends the process (non-zero).
+    void LoadResourceManifest();
 
     // Worker threads.
     void LaunchLoader();
@@ -335,6 +339,11 @@ public:
     bool mDisplayLost = false;
     int mLastDisplayRestartTick = 0;
     int mLastIdleCheckTick = 0;
+    // The desktop's screen-saver settings as the idle check last read them.
+    bool mScreenSaverActive = true;
+    int mIdleLimitMs = 60000;
+    bool mScreenSaverRead = false;
+    int mLastScreenSaverReadTick = 0;
     bool mPlayingDemo = false;
     bool mRecordingDemo = false;
 
@@ -378,6 +387,10 @@ public:
 protected:
     // Hands the URL to the desktop; true when that worked. Tests replace it so nothing is launched.
     virtual bool LaunchUrl(const std::string& url);
+    // The desktop's screen-saver time-out (seconds), whether it is switched on and whether it runs
+    // now; false when the desktop does not tell. SDL tells none of it, so the base answers false and
+    // the idle suspension stays off; tests give their own answers.
+    virtual bool ReadScreenSaverSettings(int& timeoutSeconds, bool& active, bool& running) { return false; }
     void DeleteAllDialogs();
 
     // One event pass: SDL events, single-instance notices and termination requests, as records.
@@ -415,6 +428,7 @@ private:
     bool PacerDrawDecision(double step, bool allowSleep, int& slept);
     bool PacerYieldToLoader(int now, int slept, bool allowSleep);
     void RunVSyncHealthTest(int now);
+    void RunIdleCheck(int now);
     void WriteRunStatistics(int start);
     void StartCursorThread();
     void StopCursorThread();

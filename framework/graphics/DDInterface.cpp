@@ -58,6 +58,8 @@ DDInterface::~DDInterface()
     {
         CriticalSectionLock lock(mCritSect);
         Cleanup();
+        delete mD3DInterface;
+        mD3DInterface = nullptr;
         mDisplay->DetachWindow();
         mDDImageSet.clear();
     }
@@ -136,10 +138,9 @@ DDInterface::InitResult DDInterface::Init(Window* window, bool windowed)
     }
     mIsWindowed = windowed;
     mHasOldCursorArea = false;
-    if (!mDisplay) {
-        CheckResult(DisplayError::NotInitialized, "DirectDrawCreate");
+    const DisplayResult opened = mDisplay ? mDisplay->GetOpenResult() : DisplayError::NotInitialized;
+    if (CheckResult(opened, "DirectDrawCreate"))
         return RESULT_DD_CREATE_FAIL;
-    }
 
     InitResult result = windowed ? CreateWindowedSurfaces(window) : CreateFullScreenSurfaces(window);
     if (result != RESULT_OK)

@@ -1,3 +1,5 @@
+// The 2D affine matrix operations: products, point and vector mapping, and the left-multiplied
+// translate, rotate and scale.
 #include "graphics/Matrix3.h"
 
 #include <cmath>

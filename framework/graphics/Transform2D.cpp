@@ -1,3 +1,4 @@
+// The lazy 2D transform: translate, rotate and scale kept apart until a mixture needs the full matrix.
 #include "graphics/Transform2D.h"
 
 namespace Olvarn {

@@ -28,6 +28,9 @@ class Display
 public:
     virtual ~Display() = default;
 
+    // Whether the display could be opened at all; nothing else works after a failure.
+    virtual DisplayResult GetOpenResult() const { return DisplayError::Ok; }
+
     // Normal (shared, windowed) or exclusive full-screen use of the window.
     virtual DisplayResult SetCooperativeLevel(DisplayWindow* window, bool fullScreen) = 0;
     // The full-screen mode; later surfaces take its depth.

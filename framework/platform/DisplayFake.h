@@ -26,9 +26,11 @@ public:
     DisplayResult GetScreenFormat(SurfaceFormat& out) override;
     DisplayResult Present(Surface& primary) override;
     DisplayDeviceIdentity GetDeviceIdentity() const override;
+    DisplayResult GetOpenResult() const override { return mOpenResult; }
 
     // Faults and figures tests set.
     SurfaceFormat mDesktopFormat;
+    DisplayResult mOpenResult = DisplayError::Ok;
     DisplayResult mCooperativeLevelResult = DisplayError::Ok;
     DisplayResult mDisplayModeResult = DisplayError::Ok;
     DisplayResult mMonitorFrequencyResult = DisplayError::Ok;

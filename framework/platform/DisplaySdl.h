@@ -23,6 +23,12 @@ public:
     // A 16-bit mode holds 565 pixels unless 555 is asked for here.
     void Force555(bool on) { mForce555 = on; }
 
+    // Fails when SDL's video could not start.
+    DisplayResult GetOpenResult() const override
+    {
+        return mVideoReady ? DisplayError::Ok : DisplayError::NotInitialized;
+    }
+
     DisplayResult SetCooperativeLevel(DisplayWindow* window, bool fullScreen) override;
     void DetachWindow() override;
     DisplayResult SetDisplayMode(int width, int height, int bitsPerPixel) override;

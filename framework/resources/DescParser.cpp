@@ -1,6 +1,7 @@
 // Reading, tokenizing and resolving the descriptor language; the commands are the subclass's.
 #include "resources/DescParser.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/StringUtils.h"
@@ -97,6 +98,19 @@ std::size_t CountElements(const DataElement& element, std::size_t limit)
             break;
     }
     return count;
+}
+
+// Nesting depth of an element (0 for a single word), counted no further than limit + 1.
+int NestingDepth(const DataElement& element, int limit)
+{
+    if (!element.mIsList)
+        return 0;
+    int deepest = 0;
+    if (limit >= 0) {
+        for (const auto& child : static_cast<const ListDataElement&>(element).mElementVector)
+            deepest = std::max(deepest, NestingDepth(*child, limit - 1));
+    }
+    return 1 + deepest;
 }
 
 } // namespace
@@ -231,13 +245,10 @@ std::string DescParser::Unquote(const std::string& text)
     bool lastWasQuote = false;
     for (char c : text) {
         if (c == quote) {
-            // Of a doubled quote the second one stays.
-            if (lastWasQuote) {
+            // A quote that directly follows another one stays, so a run of n quotes keeps n - 1.
+            if (lastWasQuote)
                 result += c;
-                lastWasQuote = false;
-            } else {
-                lastWasQuote = true;
-            }
+            lastWasQuote = true;
         } else {
             result += c;
             lastWasQuote = false;
@@ -254,10 +265,10 @@ bool DescParser::DereferenceError(const std::string& word)
 bool DescParser::ResolveList(const ListDataElement& source, ListDataElement& out)
 {
     std::size_t budget = kMaxResolvedElements;
-    return ResolveWithin(source, out, budget);
+    return ResolveWithin(source, out, budget, 1);
 }
 
-bool DescParser::ResolveWithin(const ListDataElement& source, ListDataElement& out, std::size_t& budget)
+bool DescParser::ResolveWithin(const ListDataElement& source, ListDataElement& out, std::size_t& budget, int depth)
 {
     for (const auto& element : source.mElementVector) {
         if (budget == 0)
@@ -265,7 +276,7 @@ bool DescParser::ResolveWithin(const ListDataElement& source, ListDataElement& o
         --budget;
         if (element->mIsList) {
             auto* list = static_cast<ListDataElement*>(out.Append(std::make_unique<ListDataElement>()));
-            if (!ResolveWithin(static_cast<const ListDataElement&>(*element), *list, budget))
+            if (!ResolveWithin(static_cast<const ListDataElement&>(*element), *list, budget, depth + 1))
                 return false;
             continue;
         }
@@ -280,6 +291,10 @@ bool DescParser::ResolveWithin(const ListDataElement& source, ListDataElement& o
                 return DereferenceError(word);
             std::size_t size = CountElements(*defined, budget + 1);
             if (size > budget + 1)
+                return Error("Definition Too Large");
+            // Definitions built from each other could otherwise nest deeper with every command
+            // until copying or freeing them exhausts the stack.
+            if (depth + NestingDepth(*defined, kMaxListDepth) > kMaxListDepth)
                 return Error("Definition Too Large");
             budget -= size - 1;
             out.Append(defined->Duplicate());

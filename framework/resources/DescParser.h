@@ -51,7 +51,8 @@ public:
     int GetCurrentLine() const { return mCurrentLine; }
     const std::string& GetCurrentCommand() const { return mCurrentCommand; }
 
-    // Nesting deeper than this is taken as an unterminated list (it bounds the recursion).
+    // Nesting deeper than this is taken as an unterminated list, and a resolution that would nest
+    // a definition deeper fails (it bounds the recursion).
     static constexpr int kMaxListDepth = 64;
     // Most elements one resolution may produce: definitions that repeat each other double in size.
     static constexpr std::size_t kMaxResolvedElements = std::size_t(1) << 16;
@@ -66,7 +67,7 @@ protected:
 
 private:
     bool Tokenize(const std::string& text, ListDataElement& out, bool inList, std::size_t& pos, int depth);
-    bool ResolveWithin(const ListDataElement& source, ListDataElement& out, std::size_t& budget);
+    bool ResolveWithin(const ListDataElement& source, ListDataElement& out, std::size_t& budget, int depth);
     bool DereferenceError(const std::string& word);
 };
 

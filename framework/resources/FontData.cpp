@@ -461,10 +461,10 @@ bool FontData::CmdLayerSetImageMap(const ListDataElement& params)
             return Error("Image rectangle out of bounds");
         layer->Char(static_cast<unsigned char>(chars[i][0])).mImageRect = Rect(r[0], r[1], r[2], r[3]);
     }
-    int height = 0;
+    long long height = 0;
     for (const FontCharData& c : layer->mCharData)
-        height = std::max(height, c.mImageRect.mHeight + c.mOffsetY);
-    layer->mHeight = height;
+        height = std::max(height, static_cast<long long>(c.mImageRect.mHeight) + c.mOffsetY);
+    layer->mHeight = static_cast<int>(std::min<long long>(height, 2147483647LL));
     return bad ? Error("Invalid Paramater Type") : true;
 }
 
@@ -612,7 +612,8 @@ bool FontData::ReadWidthsFile(FontLayerSpec& layer, const std::string& text)
         const int pictureWidth = std::max(value, 0);
         record.mImageRect = Rect(x, 0, pictureWidth, layer.mHeight);
         record.mWidth = value;
-        x += pictureWidth;
+        // Held below the int limit: a long file of wide glyphs must not wrap back into the picture.
+        x = static_cast<int>(std::min<long long>(static_cast<long long>(x) + pictureWidth, 1000000000LL));
     }
     return true;
 }

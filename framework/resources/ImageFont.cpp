@@ -221,10 +221,11 @@ int ImageFont::CharWidthKerned(char c, char previous)
     for (const ActiveFontLayer& active : mActiveLayers) {
         const FontLayerSpec& layer = *active.mBaseFontLayer;
         const double factor = LayerFactor(layer);
-        int layerWidth = ScaleFontValue(layer.Char(mapped).mWidth, factor);
+        long long layerWidth = ScaleFontValue(layer.Char(mapped).mWidth, factor);
         if (previous != 0)
-            layerWidth += ScaleFontValue(layer.Char(mappedPrevious).mKerningOffsets[mapped] + layer.mSpacing, factor);
-        width = std::max(width, layerWidth);
+            layerWidth += ScaleFontValue(
+                static_cast<long long>(layer.Char(mappedPrevious).mKerningOffsets[mapped]) + layer.mSpacing, factor);
+        width = std::max(width, ClampToInt(layerWidth));
     }
     return width;
 }
@@ -236,13 +237,13 @@ int ImageFont::CharWidth(char c)
 
 int ImageFont::TextWidth(const std::string& text)
 {
-    int width = 0;
+    long long width = 0;
     char previous = 0;
     for (char c : text) {
         width += CharWidthKerned(c, previous);
         previous = c;
     }
-    return width;
+    return ClampToInt(width);
 }
 
 void ImageFont::DrawText(Graphics* g, int x, int y, const std::string& text, const Color& color, const Rect& clip)

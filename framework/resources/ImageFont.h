@@ -62,13 +62,18 @@ public:
     std::vector<ActiveFontLayer> mActiveLayers;
     double mScale = 1.0;
 
-    // v x factor truncated toward zero (v itself for a factor of exactly 1), held inside int.
-    static int ScaleFontValue(int v, double factor)
+    // v x factor truncated toward zero (v itself for a factor of exactly 1), held inside int. v is
+    // wide so callers can add descriptor values (any int) before scaling without overflow.
+    static int ScaleFontValue(long long v, double factor)
     {
         if (factor == 1.0)
-            return v;
-        const double scaled = v * factor;
+            return ClampToInt(v);
+        const double scaled = static_cast<double>(v) * factor;
         return scaled >= 2147483647.0 ? 2147483647 : scaled <= -2147483648.0 ? -2147483647 - 1 : int(scaled);
+    }
+    static int ClampToInt(long long v)
+    {
+        return v > 2147483647LL ? 2147483647 : v < -2147483648LL ? -2147483647 - 1 : static_cast<int>(v);
     }
 
 private:

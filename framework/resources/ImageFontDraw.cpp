@@ -66,7 +66,8 @@ DrawTables& Tables()
 int MixChannel(int multiplier, int value, int addend)
 {
     // Negative addends (and multipliers) are legal descriptor values: keep the channel a channel.
-    return std::clamp(multiplier * value / 255 + addend, 0, 255);
+    // Wide, because a descriptor may give fractions far above 1.
+    return static_cast<int>(std::clamp(static_cast<long long>(multiplier) * value / 255 + addend, 0LL, 255LL));
 }
 
 Color MixColor(const FontLayerSpec& layer, const Color& color)
@@ -131,11 +132,15 @@ void ImageFont::DrawLayered(Graphics* g, int x, int y, const std::string& text, 
             const FontLayerSpec& layer = *active.mBaseFontLayer;
             const FontCharData& record = layer.Char(c);
             const double factor = LayerFactor(layer);
-            const int glyphX = ScaleFontValue(record.mOffsetX + layer.mOffsetX, factor) + pen;
-            const int glyphY = y - ScaleFontValue(layer.mAscent - record.mOffsetY - layer.mOffsetY, factor);
-            int advance = ScaleFontValue(record.mWidth, factor);
+            // Descriptor values may be any int: sums are taken wide and held inside int.
+            const int glyphX = ClampToInt(static_cast<long long>(pen) +
+                                          ScaleFontValue(static_cast<long long>(record.mOffsetX) + layer.mOffsetX, factor));
+            const int glyphY = ClampToInt(
+                static_cast<long long>(y) -
+                ScaleFontValue(static_cast<long long>(layer.mAscent) - record.mOffsetY - layer.mOffsetY, factor));
+            long long advance = ScaleFontValue(record.mWidth, factor);
             if (hasNext)
-                advance += ScaleFontValue(record.mKerningOffsets[next] + layer.mSpacing, factor);
+                advance += ScaleFontValue(static_cast<long long>(record.mKerningOffsets[next]) + layer.mSpacing, factor);
             const int order = static_cast<int>(std::clamp<long long>(128LL + record.mOrder + layer.mBaseOrder, 0, 255));
 
             DrawCommand& command = tables.Append(order);
@@ -147,12 +152,12 @@ void ImageFont::DrawLayered(Graphics* g, int x, int y, const std::string& text, 
             command.mColor = MixColor(layer, color);
             if (rects)
                 rects->push_back(Rect(glyphX, glyphY, command.mRect.mWidth, command.mRect.mHeight));
-            nextPen = std::max(nextPen, pen + advance);
+            nextPen = std::max(nextPen, ClampToInt(pen + advance));
         }
         pen = nextPen;
     }
     if (width)
-        *width = pen - x;
+        *width = ClampToInt(static_cast<long long>(pen) - x);
 
     const Color savedColor = g->GetColor();
     RunCommands(*g, tables, colorize);

@@ -86,8 +86,10 @@ DSoundManager::~DSoundManager()
 {
     ReleaseAllInstances();
     ReleaseAllSounds();
-    if (mFmod)
+    if (mFmod) {
+        mFmod->SetInitialized(false);
         FmodLibrary::GiveBackUse();
+    }
 }
 
 bool DSoundManager::IsReady()

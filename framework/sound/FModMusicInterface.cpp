@@ -1,6 +1,8 @@
 // The FMOD music back end over our music engine.
 #include "sound/FModMusicInterface.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -175,7 +177,9 @@ bool FModMusicInterface::JoinSounds(int id, const std::string& firstName, const 
 void FModMusicInterface::ApplyVolume(const MusicInfo& info)
 {
     int scale = info.mSecondHandle ? mModuleVolumeScale : mSampleVolumeScale;
-    int level = static_cast<int>(scale * mGlobalVolume * info.mVolume);
+    // Song volumes are not limited; a huge or NaN one must not overflow the conversion to int.
+    double product = scale * mGlobalVolume * info.mVolume;
+    int level = std::isfinite(product) ? static_cast<int>(std::clamp(product, -1e6, 1e6)) : 0;
     mLibrary->Engine().SetVolume(info.mSecondHandle ? info.mSecondHandle : info.mFirstHandle, level);
 }
 

@@ -1,15 +1,18 @@
 // The application object's life: construction, early shutdown, threads, deferred deletion, the image
-// registry and the window-message queue.
+// registry, the window-message queue and the resource manifest.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
 #include "AppTestSupport.h"
 #include "platform/Process.h"
+#include "resources/ResourceManager.h"
+#include "support/TempDir.h"
 
 using namespace Olvarn;
 using apptest::CountingApp;
@@ -259,4 +262,36 @@ TEST(MessageQueue, ATerminationRequestShutsDownAtTheNextPump)
     app.mUpdateAppState = 0;
     app.PumpStep(updated);
     EXPECT_TRUE(app.mShutdown);
+}
+
+class ResourceManifest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        mOld = std::filesystem::current_path();
+        std::filesystem::current_path(mDir.Path());
+        std::filesystem::create_directories(mDir.File("properties"));
+    }
+    void TearDown() override { std::filesystem::current_path(mOld); }
+
+    testsupport::TempDir mDir;
+    std::filesystem::path mOld;
+};
+
+TEST_F(ResourceManifest, AReadableManifestIsTakenAndABadOneEndsTheProgramWithAFailure)
+{
+    mDir.WriteFile("properties/resources.xml", "<?xml version=\"1.0\"?>\n<ResourceManifest>\n</ResourceManifest>\n");
+    {
+        CountingApp app;
+        app.LoadResourceManifest();
+        EXPECT_FALSE(app.mResourceManager->HasFailed()) << app.mResourceManager->ErrorMessage();
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    mDir.WriteFile("properties/resources.xml", "<ResourceManifest>\n<Resources id=\"a\">\n<Image/>\n");
+    CountingApp broken;
+    EXPECT_EXIT(broken.LoadResourceManifest(), testing::ExitedWithCode(1), "\\[FATAL ERROR\\] .*resources.xml");
+    std::filesystem::remove(mDir.File("properties/resources.xml"));
+    CountingApp missing;
+    EXPECT_EXIT(missing.LoadResourceManifest(), testing::ExitedWithCode(1), "\\[FATAL ERROR\\] .*resources.xml");
 }

@@ -1,5 +1,6 @@
 // Application services: message boxes bracketed by the system-popup calls, the error log, the
 // clipboard, URL opening, the mute counter, crash-report facts, the version file and image helpers.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -135,6 +136,72 @@ TEST(MessageBoxes, EndingAPopupForgetsKeysAndTheTimeItWasUp)
     EXPECT_FALSE(app.mInSystemPopup);
     // Without a display device there is no full-screen surface to leave.
     app.BeginSystemPopup();
+    EXPECT_FALSE(app.mInSystemPopup);
+}
+
+TEST(MessageBoxes, InputMadeAtTheBoxNeverReachesTheGame)
+{
+    VideoUser video;
+    ASSERT_TRUE(video.mRunning) << video.mError;
+    const struct {
+        const char* name;
+        void (*show)(ServicesApp&);
+    } kBoxes[] = {
+        {"message box", [](ServicesApp& app) { app.ShowMessageBox("Quit?", "Question", MB_YESNO); }},
+        {"fatal message", [](ServicesApp& app) { app.ShowFatalMessage("broken"); }},
+    };
+    for (const auto& box : kBoxes) {
+        SCOPED_TRACE(box.name);
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        SDL_Event events[4] = {};
+        events[0].type = SDL_KEYDOWN;
+        events[0].key.state = SDL_PRESSED;
+        events[0].key.keysym.scancode = SDL_SCANCODE_RETURN;
+        events[1].type = SDL_TEXTINPUT;
+        SDL_strlcpy(events[1].text.text, "y", sizeof(events[1].text.text));
+        events[2].type = SDL_MOUSEBUTTONDOWN;
+        events[2].button.button = SDL_BUTTON_LEFT;
+        events[2].button.state = SDL_PRESSED;
+        events[3].type = SDL_USEREVENT; // not input: it must survive the flush
+        for (SDL_Event& event : events)
+            ASSERT_EQ(SDL_PushEvent(&event), 1);
+        ServicesApp app;
+        box.show(app);
+        SDL_Event left[8];
+        EXPECT_EQ(SDL_PeepEvents(left, 8, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_MOUSEWHEEL), 0);
+        EXPECT_EQ(SDL_PeepEvents(left, 8, SDL_PEEKEVENT, SDL_USEREVENT, SDL_USEREVENT), 1);
+    }
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+TEST(MessageBoxes, FullScreenPopupShowsTheDesktopFirst)
+{
+    struct FlipCountingDisplay : DisplayFake {
+        using DisplayFake::DisplayFake;
+        DisplayResult FlipToDesktop() override
+        {
+            ++*mFlips;
+            return DisplayError::Ok;
+        }
+        int* mFlips = nullptr;
+    };
+    int flips = 0;
+    auto display = std::make_unique<FlipCountingDisplay>(SurfaceFormat::Xrgb8888());
+    display->mFlips = &flips;
+    CountingApp app;
+    app.mDDInterface = new DDInterface(&app, std::move(display));
+
+    // In a window the box sits beside the game; nothing is flipped and input keeps flowing.
+    app.mIsWindowed = true;
+    app.BeginSystemPopup();
+    EXPECT_EQ(flips, 0);
+    EXPECT_FALSE(app.mInSystemPopup);
+
+    app.mIsWindowed = false;
+    app.BeginSystemPopup();
+    EXPECT_EQ(flips, 1);
+    EXPECT_TRUE(app.mInSystemPopup);
+    app.EndSystemPopup();
     EXPECT_FALSE(app.mInSystemPopup);
 }
 

@@ -1,4 +1,5 @@
-// The frame pacer on a manual clock: update rates, catch-up limits, forced draws, sleeping.
+// The frame pacer on a manual clock: update rates, catch-up limits, forced draws, sleeping, idle
+// suspension.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -116,6 +117,20 @@ TEST(Pacer, DrawsHappenWhenNoUpdateIsDueAndAtLeastOnceASecondWhenNothingChanges)
     EXPECT_NEAR(app.mDrawCount - drawsBefore, 3, 1);
 }
 
+TEST(Pacer, WhileResourcesLoadDrawsAreSpacedByFiftyMilliseconds)
+{
+    CountingApp app;
+    app.RecordWidgets();
+    app.mLoadingThreadStarted = true; // a loader that has not finished; no thread to wait for
+    ASSERT_TRUE(app.PumpUntil(1000));
+    EXPECT_NEAR(app.mDrawCount.load(), 20, 1);
+
+    app.mLoadingThreadCompleted = true;
+    int before = app.mDrawCount;
+    ASSERT_TRUE(app.PumpUntil(2000));
+    EXPECT_NEAR(app.mDrawCount - before, 100, 2);
+}
+
 TEST(Pacer, UpdatesStopForTheSingleStepModeUntilStepped)
 {
     CountingApp app;
@@ -159,4 +174,79 @@ TEST(Pacer, AShutdownAskedForOnAnotherThreadHappensAtTheNextPass)
     EXPECT_FALSE(app.mShutdown);
     app.RunFrameStep(true);
     EXPECT_TRUE(app.mShutdown);
+}
+
+namespace
+{
+
+// Answers the idle check's questions about the desktop's screen saver as the test sets them.
+struct IdleApp : CountingApp {
+    bool ReadScreenSaverSettings(int& timeoutSeconds, bool& active, bool& running) override
+    {
+        timeoutSeconds = mTimeout;
+        active = mActive;
+        running = mRunning;
+        return mTells;
+    }
+    bool mTells = true;
+    bool mActive = true;
+    bool mRunning = false;
+    int mTimeout = 10;
+};
+
+} // namespace
+
+TEST(IdleSuspension, OnlyAWindowWhoseDesktopHasAScreenSaverStopsAfterItsTimeOutLessTwoSeconds)
+{
+    struct Case {
+        bool tells, active, windowed, screensaverMode, suspends;
+    };
+    const Case cases[] = {
+        {true, true, true, false, true},   {false, true, true, false, false}, {true, false, true, false, false},
+        {true, true, false, false, false}, {true, true, true, true, false},
+    };
+    for (const Case& c : cases) {
+        IdleApp app;
+        app.mTells = c.tells;
+        app.mActive = c.active;
+        app.mDisplayWindowed = c.windowed;
+        app.mIsScreenSaver = c.screensaverMode;
+        // A time-out of 10 s gives a limit of 8 s without input; the check runs once a second.
+        ASSERT_TRUE(app.PumpUntil(7990));
+        EXPECT_FALSE(app.mIdleSuspended);
+        ASSERT_TRUE(app.PumpUntil(9200));
+        ASSERT_EQ(app.mIdleSuspended, c.suspends) << c.tells << c.active << c.windowed << c.screensaverMode;
+        if (!c.suspends)
+            continue;
+        int updates = app.mUpdateCount;
+        int draws = app.mDrawCount;
+        ASSERT_TRUE(app.PumpUntil(20000, 4000)) << "a suspended loop must sleep, not spin";
+        EXPECT_EQ(app.mUpdateCount, updates);
+        EXPECT_EQ(app.mDrawCount, draws);
+    }
+}
+
+TEST(IdleSuspension, InputResumesWithoutACatchUpBurstButNotWhileTheScreenSaverRuns)
+{
+    IdleApp app;
+    app.mLoaded = true;
+    ASSERT_TRUE(app.PumpUntil(10000));
+    ASSERT_TRUE(app.mIdleSuspended);
+
+    app.mRunning = true;
+    app.mLastUserInputTick = app.mTestClock.mNow;
+    ASSERT_TRUE(app.PumpUntil(12500));
+    EXPECT_TRUE(app.mIdleSuspended);
+
+    app.mRunning = false;
+    app.mLastUserInputTick = app.mTestClock.mNow;
+    for (int pass = 0; pass < 1000 && app.mIdleSuspended; ++pass) {
+        bool updated = false;
+        app.PumpStep(updated);
+    }
+    ASSERT_FALSE(app.mIdleSuspended);
+    EXPECT_LE(app.mTestClock.mNow, 13600); // within a second of the input
+    int updates = app.mUpdateCount;
+    ASSERT_TRUE(app.PumpUntil(app.mTestClock.mNow + 100));
+    EXPECT_NEAR(app.mUpdateCount - updates, 10, 1);
 }

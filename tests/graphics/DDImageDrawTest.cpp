@@ -116,6 +116,39 @@ TEST(DDImageDrawTest, BlitsOfOpaqueSourcesCopyOrTint)
     EXPECT_EQ(RawPixels(*target->mSurface), (std::vector<uint32_t>{0x001F, 0xF000, 0x0000}));
 }
 
+TEST(DDImageDrawTest, VolatileAndKeyedMemorySourcesTakeTheirOwnPaths)
+{
+    // A volatile source blends straight from its ARGB pixels (an opaque full channel lands below the
+    // maximum); a source with transparency but no partial alpha is copied with its holes left out.
+    struct Case {
+        const char* what;
+        SurfaceFormat format;
+        bool isVolatile;
+        uint32_t source, before, after;
+    } cases[] = {
+        {"volatile opaque, 565", SurfaceFormat::Rgb565(), true, 0xFFFF0000, 0x0000, 0xF000},
+        {"volatile half over white, 565", SurfaceFormat::Rgb565(), true, 0x80FF0000, 0xFFFF, 0xFBEF},
+        {"volatile opaque, 8888", SurfaceFormat::Xrgb8888(), true, 0xFFFF0000, 0x000000, 0xFD0000},
+        {"volatile half over white, 8888", SurfaceFormat::Xrgb8888(), true, 0x80FF0000, 0xFFFFFF, 0xFE7F7F},
+        {"volatile transparent, 8888", SurfaceFormat::Xrgb8888(), true, 0x00123456, 0x345678, 0x345678},
+        {"keyed hole, 565", SurfaceFormat::Rgb565(), false, 0x00FFFFFF, 0x001F, 0x001F},
+        {"keyed opaque, 8888", SurfaceFormat::Xrgb8888(), false, 0xFF00FF00, 0x000080, 0xFF00FF00},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeDevice dev(c.format);
+        ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
+        // The second pixel keeps the keyed sources free of partial alpha and the first one in view.
+        auto src = Source(2, 1, {c.source, c.isVolatile ? c.source : 0x00000000u});
+        src->SetVolatile(c.isVolatile);
+        auto target = OpaqueTarget(dev, 2, 1, c.before);
+        target->BlitImage(src.get(), 0, 0, Rect(0, 0, 2, 1), Color::White, kNormal);
+        EXPECT_EQ(target->mBits, nullptr) << "drawn on the surface";
+        EXPECT_EQ(RawPixels(*target->mSurface)[0], c.after);
+        EXPECT_FALSE(src->mNativeAlphaData && c.isVolatile) << "the volatile path builds no tables";
+    }
+}
+
 TEST(DDImageDrawTest, LongOpaqueRunsAreCopiedWhole)
 {
     FakeDevice dev(SurfaceFormat::Xrgb8888());

@@ -212,3 +212,34 @@ TEST(DDImageTest, LocksAreCounted)
     EXPECT_FALSE(image.mSurface->IsLocked());
     EXPECT_FALSE(image.UnlockSurface()) << "more unlocks than locks";
 }
+
+TEST(DDImageTest, KeyedPicturesSurviveADisplayRestart)
+{
+    // A purged sprite lives only on its surface; a restart reads it back and uploads it again. The
+    // transparent pixels must come back transparent, or the sprite is drawn with a solid box.
+    for (SurfaceFormat format : {SurfaceFormat::Rgb565(), SurfaceFormat::Xrgb8888()}) {
+        FakeDevice dev(format, 4, 1);
+        ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
+        DDImage sprite(dev.dd.get());
+        std::vector<uint32_t> pixels{kRed, kClear, kRed, kClear};
+        sprite.SetBits(pixels.data(), 4, 1);
+        ASSERT_TRUE(sprite.CreateSurfaceFromBits());
+        sprite.PurgeBits();
+        ASSERT_EQ(sprite.mBits, nullptr);
+
+        sprite.DeleteNativeData();
+        ASSERT_FALSE(sprite.HasSurface());
+        ASSERT_NE(sprite.mBits, nullptr);
+        EXPECT_EQ(sprite.mBits[1] >> 24, 0u);
+        ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
+        sprite.ApplyStorageOptions();
+        ASSERT_TRUE(sprite.HasSurface());
+
+        DDImage* screen = dev.dd->GetScreenImage();
+        screen->FillRect(Rect(0, 0, 4, 1), Color(0, 0, 255), Graphics::DRAWMODE_NORMAL);
+        screen->BlitImage(&sprite, 0, 0, Rect(0, 0, 4, 1), Color::White, Graphics::DRAWMODE_NORMAL);
+        // An opaque fill writes 254 for a full channel on 32-bit surfaces.
+        const uint32_t red = format.mRedMask, blue = format.mBitsPerPixel == 16 ? 0x1Fu : 0xFEu;
+        EXPECT_EQ(RawPixels(*dev.dd->mDrawSurface), (std::vector<uint32_t>{red, blue, red, blue}));
+    }
+}

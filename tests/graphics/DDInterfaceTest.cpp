@@ -50,6 +50,9 @@ TEST(DDInterfaceTest, InitResultsAndErrorTexts)
              };
          },
          DDInterface::RESULT_SURFACE_FAIL, "CreateSurface OldCursorArea: E_OUTOFMEMORY"},
+        {"no display", SurfaceFormat::Xrgb8888(), true,
+         [](DisplayFake& f) { f.mOpenResult = DisplayError::NotInitialized; }, DDInterface::RESULT_DD_CREATE_FAIL,
+         "DirectDrawCreate: DDERR_NOTINITIALIZED"},
         {"exclusive refused", SurfaceFormat::Xrgb8888(), false,
          [](DisplayFake& f) { f.mCooperativeLevelResult = DisplayError::NoExclusiveMode; },
          DDInterface::RESULT_EXCLUSIVE_FAIL, "SetCooperativeLevel FullScreen: DDERR_NOEXCLUSIVEMODE"},

@@ -291,6 +291,32 @@ TEST(MemoryImageRaster, IdentityMatrixCentresTheRegion)
     EXPECT_EQ(maxY, 5);
 }
 
+TEST(MemoryImageRaster, ForcedOpaqueImagesIgnoreTheirAlphaByte)
+{
+    // A picture forced opaque may hold any top byte (a screen copy holds 0): the rasteriser must treat it
+    // as colour without alpha. An image with transparency composes alpha instead.
+    MemoryImage src = Filled(4, 4, Argb(128, 200, 0, 0));
+    Matrix3 identity;
+    for (bool forced : {true, false}) {
+        MemoryImage dest = Filled(8, 8, Argb(0, 100, 100, 100));
+        if (forced)
+            dest.SetAlphaFlags(false, false);
+        dest.BlitImageMatrix(&src, 4, 4, identity, Rect(0, 0, 8, 8), Color::White, kNormal, Rect(0, 0, 4, 4), false);
+        uint32_t p = At(dest, 4, 4);
+        if (forced) {
+            EXPECT_EQ(p >> 24, 255u);
+            // The grey underneath shows through in green and blue.
+            EXPECT_NEAR((p >> 8) & 0xFF, 50, 2);
+            EXPECT_NEAR((p >> 16) & 0xFF, 150, 2);
+        } else {
+            EXPECT_NEAR(p >> 24, 127, 2);
+            // Over a transparent pixel only the source colour remains.
+            EXPECT_EQ((p >> 8) & 0xFF, 0u);
+            EXPECT_NEAR((p >> 16) & 0xFF, 200, 2);
+        }
+    }
+}
+
 TEST(MemoryImageRaster, TrianglesUseTheOffsetAndStayInTheClip)
 {
     MemoryImage dest = Filled(8, 8, 0);

@@ -123,6 +123,41 @@ TEST(MemoryImageRotated, TintAndAdditiveModes)
     EXPECT_EQ(At(added, 0, 0), Argb(255, 100, 100, 100));
 }
 
+TEST(MemoryImageRotated, PixelFormulasAtAnIntegerPosition)
+{
+    // At an integer position only the top-left tap counts: area 65534, so alpha 255 covers 254 and
+    // alpha 128 covers 127. Each row is worked out by hand from the filter, blend and additive rules.
+    const Color tint(255, 128, 0, 128);
+    struct Case {
+        uint32_t src, dest;
+        Color color;
+        Graphics::DrawMode mode;
+        uint32_t expected;
+    } cases[] = {
+        // Coverage above 250: the filtered colour replaces the pixel, opaque.
+        {Argb(255, 200, 100, 40), Argb(0, 0, 0, 0), Color::White, kNormal, Argb(255, 198, 99, 39)},
+        // Half coverage over nothing: A' = 127, channels (sum >> 8) * 256 / A', alpha A' - 1.
+        {Argb(128, 200, 100, 40), Argb(0, 0, 0, 0), Color::White, kNormal, Argb(126, 199, 98, 38)},
+        // Half coverage over an opaque pixel: the destination weighs (d * 255 >> 8) * 129.
+        {Argb(128, 200, 100, 40), Argb(255, 10, 20, 30), Color::White, kNormal, Argb(255, 103, 58, 33)},
+        // A tint halves the coverage by its alpha and scales each channel sum by colour + 1.
+        {Argb(255, 200, 100, 40), Argb(255, 10, 20, 30), tint, kNormal, Argb(255, 103, 33, 14)},
+        // Additive: saturated sums, destination alpha kept; a tint weighs by colour * alpha / 255.
+        {Argb(255, 200, 100, 40), Argb(77, 10, 20, 30), Color::White, kAdditive, Argb(77, 208, 119, 69)},
+        {Argb(255, 200, 100, 40), Argb(77, 10, 20, 30), tint, kAdditive, Argb(77, 109, 44, 30)},
+        {Argb(255, 200, 100, 40), Argb(77, 10, 20, 30), tint, static_cast<Graphics::DrawMode>(5),
+         Argb(77, 109, 44, 30)},
+    };
+    for (const Case& c : cases) {
+        MemoryImage src = Filled(5, 5, c.src);
+        MemoryImage dest = Filled(6, 6, c.dest);
+        dest.BlitImageAtFloat(&src, 1, 1, Rect(0, 0, 5, 5), Rect(0, 0, 6, 6), c.color, c.mode);
+        EXPECT_EQ(At(dest, 3, 2), c.expected) << std::hex << c.src << " over " << c.dest << " mode " << c.mode;
+        // Source column 0 is never drawn at an integer position.
+        EXPECT_EQ(At(dest, 1, 2), c.dest);
+    }
+}
+
 TEST(MemoryImageStretch, FastScalingRepeatsPixels)
 {
     MemoryImage src =
@@ -173,6 +208,26 @@ TEST(MemoryImageStretch, SmoothReductionAveragesBlocks)
             EXPECT_EQ(p >> 24, 255u);
             EXPECT_NEAR((p >> 16) & 0xFF, 150, 2);
             EXPECT_NEAR((p >> 8) & 0xFF, x == 0 ? 40 : 80, 2);
+        }
+    }
+}
+
+TEST(MemoryImageStretch, ClippedReductionKeepsTheVisiblePixels)
+{
+    // Cutting a reduction by the clip starts the source part at a fraction of a pixel; the shares that fall
+    // before the first drawn column go to the spare column, so what stays visible is what the whole draw gives.
+    MemoryImage src = Gradient(7, 5);
+    MemoryImage whole = Filled(3, 2, kBlack);
+    whole.BlitImageScaled(&src, Rect(0, 0, 3, 2), Rect(0, 0, 7, 5), Rect(0, 0, 3, 2), Color::White, kNormal, false);
+    for (Rect clip : {Rect(1, 0, 2, 2), Rect(0, 1, 3, 1), Rect(2, 1, 1, 1)}) {
+        MemoryImage part = Filled(3, 2, kBlack);
+        part.BlitImageScaled(&src, Rect(0, 0, 3, 2), Rect(0, 0, 7, 5), clip, Color::White, kNormal, false);
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < 3; ++x) {
+                uint32_t got = At(part, x, y), want = clip.Contains(x, y) ? At(whole, x, y) : kBlack;
+                for (int shift : {0, 8, 16, 24})
+                    EXPECT_NEAR(int(got >> shift & 0xFF), int(want >> shift & 0xFF), 1) << x << "," << y;
+            }
         }
     }
 }

@@ -152,10 +152,16 @@ TEST(DescParser, DefinitionsResolveWithoutRegardToCase)
 
 TEST(DescParser, UnquoteAndImmediate)
 {
-    EXPECT_EQ(DescParser::Unquote("'a''b'"), "a'b");
-    EXPECT_EQ(DescParser::Unquote("\"x\"\"\"\""), "x\"\"");
-    EXPECT_EQ(DescParser::Unquote("'it\"s'"), "it\"s");
-    EXPECT_EQ(DescParser::Unquote("plain'"), "plain'");
+    // Every quote of the opening kind goes, except one that directly follows another quote.
+    struct Case {
+        const char* mQuoted;
+        const char* mText;
+    } cases[] = {
+        {"'a''b'", "a'b"}, {"\"x\"\"\"\"", "x\"\"\""}, {"'a'''", "a''"}, {"''", "'"},
+        {"'it\"s'", "it\"s"}, {"plain'", "plain'"},   {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DescParser::Unquote(c.mQuoted), c.mText) << c.mQuoted;
     for (const char* text : {"1", "-2", "+x", "'q'", "\"q\""})
         EXPECT_TRUE(DescParser::IsImmediate(text)) << text;
     for (const char* text : {"", "abc", "_1", "#"})
@@ -254,6 +260,26 @@ TEST(DescParser, DefinitionsThatDoubleAreBounded)
     EXPECT_EQ(parser.GetErrorText(), "Definition Too Large");
     EXPECT_NE(parser.GetDefinedElement("d10"), nullptr);
     EXPECT_EQ(parser.GetDefinedElement("d30"), nullptr);
+}
+
+TEST(DescParser, DefinitionsThatNestEachOtherAreBounded)
+{
+    // Each command wraps the other name once more: unbounded, copying and freeing these recurse
+    // once per command.
+    std::string text = "Define a (1);";
+    for (int i = 0; i < 200; ++i)
+        text += "Define b (a); Define a (b);";
+    RecordingParser parser;
+    EXPECT_FALSE(Load(parser, text, "nesting_definitions"));
+    EXPECT_EQ(parser.GetErrorText(), "Definition Too Large");
+
+    // Nesting as deep as the tokenizer allows still resolves.
+    std::string deep = "Define d " + std::string(DescParser::kMaxListDepth, '(') + "1" +
+                       std::string(DescParser::kMaxListDepth, ')') + "; Define e d";
+    RecordingParser ok;
+    EXPECT_TRUE(Load(ok, deep));
+    ASSERT_NE(ok.GetDefinedElement("e"), nullptr);
+    EXPECT_TRUE(ok.GetDefinedElement("e")->mIsList);
 }
 
 } // namespace

@@ -52,12 +52,17 @@ std::string Tga(int width, int height, const std::vector<uint32_t>& pixels, int 
     return s;
 }
 
-// A one-pixel GIF, PNG or TGA of one colour, so a test can tell which file was read.
+// A one-pixel GIF, PNG or TGA (an 8x8 JPEG) of one colour, so a test can tell which file was read.
 void WriteMarker(const testsupport::TempDir& dir, const std::string& name, uint32_t color)
 {
     std::string ext = name.substr(name.rfind('.'));
     if (ext == ".tga") {
         dir.WriteFile(name, Tga(1, 1, {color}));
+    } else if (ext == ".jpg") {
+        Image image;
+        image.Create(8, 8);
+        std::fill(image.GetBits(), image.GetBits() + 64, color);
+        ASSERT_TRUE(ImageLib::SaveJpeg(dir.File(name), image));
     } else if (ext == ".gif") {
         giftest::GifSpec spec;
         spec.mWidth = spec.mHeight = 1;
@@ -130,6 +135,29 @@ TEST(ImageLibPng, SaveAndReadBack)
     EXPECT_EQ(back->GetWidth(), 37);
     EXPECT_EQ(back->GetHeight(), 23);
     EXPECT_EQ(Pixels(*back), Pixels(*image));
+}
+
+TEST(ImageLibPng, WritesEightBitRgbaWithSignificantBits)
+{
+    testsupport::TempDir dir;
+    ASSERT_TRUE(ImageLib::SavePng(dir.File("out.png"), *MakeImage(5, 3)));
+    std::FILE* file = std::fopen(dir.File("out.png").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, file);
+    png_read_info(png, info);
+    EXPECT_EQ(png_get_bit_depth(png, info), 8);
+    EXPECT_EQ(png_get_color_type(png, info), PNG_COLOR_TYPE_RGB_ALPHA);
+    EXPECT_EQ(png_get_interlace_type(png, info), PNG_INTERLACE_NONE);
+    png_color_8p significant = nullptr;
+    ASSERT_TRUE(png_get_sBIT(png, info, &significant));
+    EXPECT_EQ(significant->red, 8);
+    EXPECT_EQ(significant->green, 8);
+    EXPECT_EQ(significant->blue, 8);
+    EXPECT_EQ(significant->alpha, 8);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
 }
 
 TEST(ImageLibPng, WriteFailuresAreReported)
@@ -362,6 +390,28 @@ TEST(ImageLibJpeg, SaveAndReadBackOpaque)
     EXPECT_LE(worst, 12);
 }
 
+TEST(ImageLibJpeg, WritesAtQualityEighty)
+{
+    testsupport::TempDir dir;
+    ASSERT_TRUE(ImageLib::SaveJpeg(dir.File("q.jpg"), *MakeImage(16, 16)));
+    std::FILE* file = std::fopen(dir.File("q.jpg").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    jpeg_decompress_struct info;
+    jpeg_error_mgr err;
+    info.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    EXPECT_EQ(info.num_components, 3);
+    // The first row of the standard luminance table scaled for quality 80 (to 40%).
+    ASSERT_NE(info.quant_tbl_ptrs[0], nullptr);
+    const int expected[8] = {6, 4, 4, 6, 10, 16, 20, 24};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(info.quant_tbl_ptrs[0]->quantval[i], expected[i]) << i;
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+}
+
 TEST(ImageLibJpeg, GreyScaleComesOutAsGreyPixels)
 {
     testsupport::TempDir dir;
@@ -397,10 +447,17 @@ TEST(ImageLibLoad, ExtensionOrderAndCase)
     WriteMarker(dir, "both.tga", 0xFF000003);
     WriteMarker(dir, "both.png", 0xFF000004);
     WriteMarker(dir, "up.png", 0xFF000005);
+    WriteMarker(dir, "mid.jpg", 0xFFFFFFFF);
+    WriteMarker(dir, "mid.png", 0xFF000007);
+    WriteMarker(dir, "mid.gif", 0xFF000008);
     EXPECT_EQ(FirstPixel(ImageLib::LoadImageFile(dir.File("pic"), false)), 0xFF000001u);
     EXPECT_EQ(FirstPixel(ImageLib::LoadImageFile(dir.File("pic.gif"), false)), 0xFF000002u);
     EXPECT_EQ(FirstPixel(ImageLib::LoadImageFile(dir.File("both"), false)), 0xFF000003u);
     EXPECT_EQ(FirstPixel(ImageLib::LoadImageFile(dir.File("up.PNG"), false)), 0xFF000005u);
+    // JPEG comes before PNG and GIF, and ".JPG" reads the ".jpg" file.
+    EXPECT_GE(FirstPixel(ImageLib::LoadImageFile(dir.File("mid"), false)), 0xFFF0F0F0u);
+    EXPECT_GE(FirstPixel(ImageLib::LoadImageFile(dir.File("mid.JPG"), false)), 0xFFF0F0F0u);
+    EXPECT_EQ(FirstPixel(ImageLib::LoadImageFile(dir.File("mid.Gif"), false)), 0xFF000008u);
     EXPECT_EQ(ImageLib::LoadImageFile(dir.File("pic.bmp"), false), nullptr);
     EXPECT_EQ(ImageLib::LoadImageFile(dir.File("pic.jpg"), false), nullptr);
     EXPECT_EQ(ImageLib::LoadImageFile(dir.File("missing"), false), nullptr);

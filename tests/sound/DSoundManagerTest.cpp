@@ -32,6 +32,8 @@ protected:
     {
         mOldDir = std::filesystem::current_path();
         std::filesystem::current_path(mData.Path());
+        // Each test starts with an empty decoded-sound cache, also when tests are repeated.
+        std::filesystem::remove_all(Paths::CacheHome() + "/Tamberlo/cached");
         mData.WriteFile("sounds/beep.wav", MakeWav(1, 22050, 16, Samples16(Sine(2205, 1, 22050, 440))));
         mDevice = ManualDevice();
         mManager = std::make_unique<DSoundManager>(mDevice, false);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -355,4 +356,98 @@ TEST(MusicOnDevice, TheFeederKeepsAStreamGoingWhileTheCallbackPlaysIt)
     EXPECT_FALSE(music.IsPlaying(0));
     EXPECT_TRUE(music.IsPlaying(1));
     music.StopAll();
+}
+
+TEST_F(MusicTest, ModulesPlayedOnceEndWhileLoopingOnesGoOn)
+{
+    // The module's one pattern lasts 64 rows of 6 ticks at 125 BPM: 7.68 s, then it loops.
+    auto check = [this](MusicInterface& music, MusicEngine& engine) {
+        ASSERT_TRUE(music.LoadMusic(0, "music\\song.mod"));
+        ASSERT_TRUE(music.LoadMusic(1, "music\\song.mod"));
+        music.Play(0, 0, true);
+        music.Play(1, 0, false);
+        for (int frames = 0; frames < 9 * 44100; frames += 8192)
+            Render(engine, 8192);
+        EXPECT_FALSE(music.IsPlaying(0));
+        EXPECT_TRUE(music.IsPlaying(1));
+        music.StopAll();
+    };
+    {
+        SCOPED_TRACE("BASS");
+        BassMusicInterface bass(nullptr);
+        check(bass, bass.GetLibrary()->Engine());
+    }
+    {
+        SCOPED_TRACE("FMOD");
+        FModMusicInterface fmod(nullptr);
+        check(fmod, fmod.GetLibrary()->Engine());
+    }
+}
+
+TEST_F(MusicTest, GlobalVolumeInEitherBassForm)
+{
+    // Form 2 takes the global volume as percent; form 1 scales it to 40 of its 100.
+    struct Case {
+        int form;
+        double global;
+        int peak;
+    } cases[] = {{2, 0.5, 10000}, {2, 100.0, 20000}, {1, 1.0, 8000}, {1, 0.5, 4000}, {1, -3.0, 0}, {1, NAN, 0}};
+    BassMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    ASSERT_TRUE(music.LoadMusic(0, "music\\tune.wav"));
+    music.Play(0, 0, false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "form " << c.form << " global " << c.global);
+        music.GetLibrary()->SetForm(c.form);
+        music.SetVolume(c.global);
+        EXPECT_NEAR(Peak(Render(engine, 1024)), c.peak, 600);
+    }
+    music.GetLibrary()->SetForm(2);
+}
+
+TEST_F(MusicTest, FmodSongVolumesOutsideTheRangeAreLimited)
+{
+    FModMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    std::filesystem::create_directories(Paths::CacheHome() + "/Tamberlo/music");
+    std::ofstream(FModMusicInterface::SampleCachePath("music\\flat"), std::ios::binary)
+        << MakeWav(1, 44100, 16, Samples16(std::vector<int16_t>(20000, 1000)));
+    ASSERT_TRUE(music.LoadSample(0, "music\\flat", true));
+    music.Play(0, 0, false);
+    struct Case {
+        double volume;
+        int peak;
+    } cases[] = {{0.5, 500}, {1e300, 1000}, {-2.0, 0}, {NAN, 0}, {1.0, 1000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.volume);
+        music.SetSongVolume(0, c.volume);
+        EXPECT_NEAR(Peak(Render(engine, 256)), c.peak, 2);
+    }
+}
+
+TEST_F(MusicTest, FmodSamplesPauseAndResumeWhereTheyWere)
+{
+    FModMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    std::vector<int16_t> ramp(20000);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = static_cast<int16_t>(i);
+    std::filesystem::create_directories(Paths::CacheHome() + "/Tamberlo/music");
+    std::ofstream(FModMusicInterface::SampleCachePath("music\\ramp"), std::ios::binary)
+        << MakeWav(1, 44100, 16, Samples16(ramp));
+    ASSERT_TRUE(music.LoadSample(0, "music\\ramp", false));
+    music.Play(0, 0, false);
+    EXPECT_EQ(Render(engine, 1000)[2 * 999], 999);
+
+    music.Pause(0);
+    EXPECT_FALSE(music.IsPlaying(0));
+    EXPECT_EQ(Peak(Render(engine, 500)), 0);
+    music.Resume(0);
+    EXPECT_TRUE(music.IsPlaying(0));
+    EXPECT_EQ(Render(engine, 10)[0], 1000);
+
+    music.Stop(0);
+    EXPECT_FALSE(music.IsPlaying(0));
+    music.Resume(0); // only a paused song resumes
+    EXPECT_FALSE(music.IsPlaying(0));
 }

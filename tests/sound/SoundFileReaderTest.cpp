@@ -247,3 +247,24 @@ TEST(OggReader, DecodesAnEncodedFileWhole)
         EXPECT_FALSE(ReadOgg("OggS but not really", sound));
     }
 }
+
+TEST(OggReader, RejectsStreamsItCannotPlayWhole)
+{
+    std::string threeChannels;
+    for (int16_t s : Sine(2000, 3, 22050, 440))
+        Put16(threeChannels, static_cast<uint16_t>(s));
+    struct Case {
+        const char* name;
+        std::string wav;
+    } cases[] = {
+        {"no samples: the total is not positive", MakeWav(1, 22050, 16, "")},
+        {"3 channels", MakeWav(3, 22050, 16, threeChannels)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string ogg = EncodeOgg(c.wav);
+        ASSERT_FALSE(ogg.empty()) << "oggenc (vorbis-tools) is needed to make the Ogg fixture";
+        DecodedSound sound;
+        EXPECT_FALSE(ReadOgg(ogg, sound));
+    }
+}
