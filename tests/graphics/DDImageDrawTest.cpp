@@ -364,6 +364,34 @@ TEST(DDImageDrawTest, SmoothStretchAppliesTheColourOnce)
         EXPECT_NEAR(int(p & 0xFF), 128, 2);
 }
 
+TEST(DDImageDrawTest, RotatedBlitColourAndAdditiveRules)
+{
+    // At a whole-pixel position the top-left tap carries coverage 254 and the destination keeps 2/256.
+    // A colour's alpha scales the coverage in normal mode only; additive mode applies the colour as a
+    // factor and adds through the saturation table.
+    struct Case {
+        const char* what;
+        Color color;
+        Graphics::DrawMode mode;
+        uint32_t before, after;
+    } cases[] = {
+        {"normal, white", Color::White, kNormal, 0x80, 0xC7},
+        {"normal, half alpha", Color(255, 255, 255, 128), kNormal, 0x80, 0xA3},
+        {"additive, white", Color::White, kAdditive, 0x10, 0xD5},
+        {"additive, half alpha", Color(255, 255, 255, 128), kAdditive, 0x10, 0x73},
+        {"additive saturates", Color::White, kAdditive, 0x80, 0xFF},
+    };
+    FakeDevice dev(SurfaceFormat::Xrgb8888());
+    ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
+    auto src = Source(4, 4, std::vector<uint32_t>(16, 0xFF0000C8));
+    for (const Case& c : cases) {
+        auto target = OpaqueTarget(dev, 4, 4, c.before);
+        target->BlitImageRotated(src.get(), 0, 0, Rect(0, 0, 4, 4), Rect(0, 0, 4, 4), c.color, c.mode, 0.0, 0, 0);
+        EXPECT_EQ(target->mBits, nullptr) << c.what;
+        EXPECT_EQ(RawPixels(*target->mSurface)[1 * 4 + 1], c.after) << c.what;
+    }
+}
+
 TEST(DDImageDrawTest, FloatBlitGoesThroughTheRotatedPath)
 {
     FakeDevice dev(SurfaceFormat::Xrgb8888());

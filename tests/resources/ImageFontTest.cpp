@@ -104,6 +104,44 @@ TEST_F(ImageFontTest, KerningShortensTheAdvanceInMeasureAndDraw)
     EXPECT_EQ(Pixel(24, 10), 0u);
 }
 
+// Each term of a position or advance is scaled and truncated toward zero on its own; the advance of
+// a character is the largest over the layers.
+TEST_F(ImageFontTest, OffsetsSpacingAndLayersPlaceTheGlyphs)
+{
+    using Olvarn::Rect;
+    struct Case {
+        const char* extra;
+        int textWidth;
+        int drawWidth;
+        std::vector<Rect> rects;
+    };
+    const Case cases[] = {
+        {"LayerSetSpacing Main 2;", 21, 21, {Rect(5, 4, 10, 16), Rect(14, 4, 12, 16)}},
+        {"LayerSetCharOffsets Main ('A') ((2, 3)); LayerSetOffset Main (1, -1);",
+         19,
+         19,
+         {Rect(8, 6, 10, 16), Rect(13, 3, 12, 16)}},
+        // Factor 0.5: the offset 3 gives 1, the kerning -3 gives -1 (toward zero), the ascent 16 - 3 gives 6.
+        {"LayerSetPointSize Main 24; SetDefaultPointSize 12; LayerSetCharOffsets Main ('A') ((3, 3));",
+         10,
+         10,
+         {Rect(6, 14, 5, 8), Rect(9, 12, 6, 8)}},
+        {"CreateLayerFrom Wide Main; LayerSetSpacing Wide 4;",
+         23,
+         23,
+         {Rect(5, 4, 10, 16), Rect(5, 4, 10, 16), Rect(16, 4, 12, 16), Rect(16, 4, 12, 16)}},
+    };
+    for (const Case& c : cases) {
+        auto font = Make(std::string(kAVFont) + c.extra);
+        EXPECT_EQ(font->TextWidth("AV"), c.textWidth) << c.extra;
+        std::vector<Olvarn::Rect> rects;
+        int width = -1;
+        font->DrawLayered(&g, 5, 20, "AV", Olvarn::Color::White, g.GetClipRect(), &rects, &width, true);
+        EXPECT_EQ(width, c.drawWidth) << c.extra;
+        EXPECT_EQ(rects, c.rects) << c.extra;
+    }
+}
+
 TEST_F(ImageFontTest, ScaleUsesAPrivateStretchedStripAndBackAgain)
 {
     auto font = Make(kAVFont);
@@ -245,13 +283,28 @@ TEST_F(ImageFontTest, ColorizeDecidesModeAndColour)
     EXPECT_FALSE(g.GetModulateImages());
 }
 
-TEST_F(ImageFontTest, NegativeColourAddendsClampAtZero)
+// Each channel is multiplier x colour / 255 + addend, held to 0..255 whatever the descriptor gives.
+TEST_F(ImageFontTest, LayerColoursMixIntoTheDrawColourAndClamp)
 {
-    auto font = Make("CreateLayer L; LayerSetImage L 'white.png'; LayerSetImageMap L ('a') ((0, 0, 8, 8));\n"
-                     "LayerSetColorAdd L (-1, 0, 0, 0);");
-    Fill(0);
-    font->DrawText(&g, 0, 0, "a", Olvarn::Color(100, 255, 255), g.GetClipRect());
-    EXPECT_TRUE(Near(Pixel(2, 2), 0xFF00FFFFu));
+    struct Case {
+        const char* colours;
+        Olvarn::Color color;
+        uint32_t pixel;
+    };
+    const Case cases[] = {
+        {"LayerSetColorAdd L (-1, 0, 0, 0);", Olvarn::Color(100, 255, 255), 0xFF00FFFFu},
+        {"LayerSetColorMult L (0.5, 1, 0, 1);", Olvarn::Color::White, 0xFF7FFF00u},
+        {"LayerSetColorMult L (0, 0, 0, 1); LayerSetColorAdd L (0.25, 2, 0, 0);", Olvarn::Color::White, 0xFF3FFF00u},
+        // A fraction far above 1 gives a multiplier whose product with the colour leaves int.
+        {"LayerSetColorMult L (100000000, 1, 1, 1);", Olvarn::Color(3, 0, 0), 0xFFFF0000u},
+    };
+    for (const Case& c : cases) {
+        auto font = Make("CreateLayer L; LayerSetImage L 'white.png'; LayerSetImageMap L ('a') ((0, 0, 8, 8));\n" +
+                         std::string(c.colours));
+        Fill(0xFF000000u);
+        font->DrawText(&g, 0, 0, "a", c.color, g.GetClipRect());
+        EXPECT_TRUE(Near(Pixel(2, 2), c.pixel)) << c.colours;
+    }
 }
 
 TEST_F(ImageFontTest, CopiesShareDataButOwnTheirScaledStrips)

@@ -208,6 +208,7 @@ TEST_F(ResourceManagerTest, GroupLoadsImagesThenSoundsThenFontsInIdOrder)
 
 TEST_F(ResourceManagerTest, LoadedImageCarriesTheRecordsOptions)
 {
+    restest::WriteSolidPng(dir.File("see.png"), 4, 2, 0x80102030);
     ASSERT_TRUE(Read("<Resources id=\"G\">\n"
                      "<Image path=\"" +
                      P("a.png") +
@@ -216,8 +217,19 @@ TEST_F(ResourceManagerTest, LoadedImageCarriesTheRecordsOptions)
                      "<Image path=\"" +
                      P("b.png") +
                      "\" id=\"B\" nopal nobits />\n"
+                     "<Image path=\"" +
+                     P("a.png") +
+                     "\" id=\"C\" ddsurface />\n"
+                     "<Image path=\"" +
+                     P("see.png") +
+                     "\" id=\"D\" ddsurface />\n"
                      "</Resources>\n"));
     ASSERT_TRUE(manager.LoadGroup("G")) << manager.ErrorMessage();
+    // "ddsurface" moves only an opaque picture to a surface, and then drops its bits.
+    EXPECT_TRUE(manager.RequireImage("C")->mWantSurface);
+    EXPECT_TRUE(manager.RequireImage("C")->mPurgeBits);
+    EXPECT_FALSE(manager.RequireImage("D")->mWantSurface);
+    EXPECT_FALSE(manager.RequireImage("D")->mPurgeBits);
     Olvarn::DDImage* a = manager.RequireImage("A");
     EXPECT_EQ(a->GetWidth(), 4);
     EXPECT_EQ(a->mTextureFlags, Olvarn::MemoryImage::TEXFLAG_A4R4G4B4 | Olvarn::MemoryImage::TEXFLAG_MINSUBDIVIDE);
