@@ -245,6 +245,20 @@ TEST_F(FontDataTest, WidthsFileCutsGlyphsSideBySide)
     EXPECT_FALSE(image->IsPalettized());
 }
 
+TEST_F(FontDataTest, WidthsPastTheIntRangeNeverWrapBackIntoThePicture)
+{
+    auto image = std::shared_ptr<Olvarn::MemoryImage>(app.LoadImageFile(dir.File("glyphs.png")));
+    std::string widths = "4 13";
+    for (int i = 0; i < 2200; ++i)
+        widths += " A 1000000";
+    dir.WriteFile("widths.txt", widths + " z 4");
+    FontData data;
+    ASSERT_TRUE(data.LoadFromImage(image, dir.File("widths.txt")));
+    const Olvarn::Rect z = data.mFontLayerList.front().Char('z').mImageRect;
+    EXPECT_GE(z.mX, 32);
+    EXPECT_EQ(z.mWidth, 4);
+}
+
 TEST_F(FontDataTest, UnreadableWidthsFileLeavesTheDataNotLoaded)
 {
     auto image = std::shared_ptr<Olvarn::MemoryImage>(app.LoadImageFile(dir.File("glyphs.png")));
