@@ -133,14 +133,16 @@ void ImageFont::DrawLayered(Graphics* g, int x, int y, const std::string& text, 
             const FontCharData& record = layer.Char(c);
             const double factor = LayerFactor(layer);
             // Descriptor values may be any int: sums are taken wide and held inside int.
-            const int glyphX = ClampToInt(static_cast<long long>(pen) +
-                                          ScaleFontValue(static_cast<long long>(record.mOffsetX) + layer.mOffsetX, factor));
+            const int glyphX =
+                ClampToInt(static_cast<long long>(pen) +
+                           ScaleFontValue(static_cast<long long>(record.mOffsetX) + layer.mOffsetX, factor));
             const int glyphY = ClampToInt(
                 static_cast<long long>(y) -
                 ScaleFontValue(static_cast<long long>(layer.mAscent) - record.mOffsetY - layer.mOffsetY, factor));
             long long advance = ScaleFontValue(record.mWidth, factor);
             if (hasNext)
-                advance += ScaleFontValue(static_cast<long long>(record.mKerningOffsets[next]) + layer.mSpacing, factor);
+                advance +=
+                    ScaleFontValue(static_cast<long long>(record.mKerningOffsets[next]) + layer.mSpacing, factor);
             const int order = static_cast<int>(std::clamp<long long>(128LL + record.mOrder + layer.mBaseOrder, 0, 255));
 
             DrawCommand& command = tables.Append(order);

@@ -157,8 +157,8 @@ TEST(DescParser, UnquoteAndImmediate)
         const char* mQuoted;
         const char* mText;
     } cases[] = {
-        {"'a''b'", "a'b"}, {"\"x\"\"\"\"", "x\"\"\""}, {"'a'''", "a''"}, {"''", "'"},
-        {"'it\"s'", "it\"s"}, {"plain'", "plain'"},   {"", ""},
+        {"'a''b'", "a'b"},    {"\"x\"\"\"\"", "x\"\"\""}, {"'a'''", "a''"}, {"''", "'"},
+        {"'it\"s'", "it\"s"}, {"plain'", "plain'"},       {"", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(DescParser::Unquote(c.mQuoted), c.mText) << c.mQuoted;
