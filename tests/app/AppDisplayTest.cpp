@@ -3,6 +3,8 @@
 // and the hardware-acceleration question at exit. Runs on SDL's dummy driver (a 1024 x 768 desktop).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -10,8 +12,11 @@
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "platform/DisplayFake.h"
+#include "platform/DisplaySdl.h"
 #include "platform/KeyMap.h"
 #include "platform/Window.h"
+#include "resources/ImageLib.h"
+#include "support/TempDir.h"
 
 using namespace Olvarn;
 
@@ -356,4 +361,46 @@ TEST(LostDisplay, WithoutFocusAWindowedRestartIsTriedAtMostOnceASecond)
     app.RepaintWindow(nullptr);
     EXPECT_EQ(app.mDisplayStarts, 3);
     EXPECT_TRUE(app.mDDInterface->IsInitialized());
+}
+
+TEST(Screenshot, AHeadlessRunWritesThePresentedFrameAsPng)
+{
+    // The real display on SDL's headless driver: draw, present, read the frame back from the
+    // renderer and keep it as a PNG file.
+    DisplayApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.mDDInterface->IsInitialized()) << app.mDDInterface->mErrorString;
+    auto* display = dynamic_cast<DisplaySdl*>(app.mDDInterface->GetDisplay());
+    ASSERT_NE(display, nullptr);
+    DDImage* screen = app.mDDInterface->GetScreenImage();
+    screen->FillRect(Rect(0, 0, 640, 480), Color(0, 0, 255), Graphics::DRAWMODE_NORMAL);
+    screen->FillRect(Rect(320, 240, 320, 240), Color(255, 255, 0), Graphics::DRAWMODE_NORMAL);
+    ASSERT_TRUE(app.mDDInterface->Redraw(nullptr)) << app.mDDInterface->mErrorString;
+
+    std::vector<uint32_t> frame;
+    int width = 0, height = 0;
+    ASSERT_TRUE(display->ReadPresentedFrame(frame, width, height));
+    ASSERT_EQ(width, 640);
+    ASSERT_EQ(height, 480);
+    ImageLib::Image shot;
+    ASSERT_TRUE(shot.Create(width, height));
+    std::copy(frame.begin(), frame.end(), shot.GetBits());
+    testsupport::TempDir dir;
+    ASSERT_TRUE(ImageLib::SavePng(dir.File("frame.png"), shot));
+
+    std::unique_ptr<ImageLib::Image> back = ImageLib::ReadPng(dir.File("frame.png"));
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(back->GetWidth(), 640);
+    ASSERT_EQ(back->GetHeight(), 480);
+    // A full channel may come out as 254 from a 32-bit fill, or with its low bits clear from 16 bits.
+    auto near = [](uint32_t pixel, uint32_t rgb) {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int(pixel >> shift & 0xFF) - int(rgb >> shift & 0xFF)) > 8)
+                return false;
+        return true;
+    };
+    const uint32_t* px = back->GetBits();
+    EXPECT_TRUE(near(px[10 * 640 + 10], 0x0000FF)) << std::hex << px[10 * 640 + 10];
+    EXPECT_TRUE(near(px[400 * 640 + 500], 0xFFFF00)) << std::hex << px[400 * 640 + 500];
+    EXPECT_TRUE(near(px[100 * 640 + 500], 0x0000FF)) << std::hex << px[100 * 640 + 500];
 }
