@@ -1,12 +1,14 @@
 // The main window and the display start: placement in the work area, the fallback matrix of refused
-// modes, Alt+Enter on a real display, hardware acceleration falling back, restarts of a lost display
-// and the hardware-acceleration question at exit. Runs on SDL's dummy driver (a 1024 x 768 desktop).
+// modes, Alt+Enter on a real display, hardware acceleration falling back, restarts of a lost display,
+// the hardware-acceleration question at exit, and the presented frame kept as a PNG. Runs on SDL's
+// dummy driver (a 1024 x 768 desktop).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "AppTestSupport.h"
 #include "graphics/DDImage.h"
