@@ -298,7 +298,12 @@ TEST(DDInterfaceTest, SoftwareCursorIsComposedAndMovesWithoutTrail)
     EXPECT_FALSE(dev.dd->UpdateCursor()) << "nothing moved";
     // Small moves overlap the old place; large ones do not; the last one leaves the screen partly.
     for (auto [x, y] : {std::pair{22, 11}, std::pair{40, 30}, std::pair{41, 30}, std::pair{62, 1}}) {
+        // The cursor thread only publishes; the screen changes when the main thread composes.
+        const int presents = dev.fake->mPresentCount;
+        const std::vector<uint32_t> shown = ddtest::RawPixels(*dev.dd->mPrimarySurface);
         dev.dd->SetCursorPos(x, y);
+        EXPECT_EQ(dev.fake->mPresentCount, presents);
+        EXPECT_EQ(ddtest::RawPixels(*dev.dd->mPrimarySurface), shown);
         ASSERT_TRUE(dev.dd->UpdateCursor());
         SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
         if (x < 62)
