@@ -25,6 +25,9 @@ public:
     DDImage& operator=(const DDImage&) = delete;
     ~DDImage() override;
 
+    // The drawing context sends sub-pixel transformed draws on the 3D draw surface down the matrix path.
+    bool Is3DDrawSurface() const override { return OnDrawSurface3D(); }
+
     // Drawing (the choice between renderer, surface and memory for each).
     bool FillPolygon(const int* points, int count, const Rect& clip, const Color& color, DrawMode mode, int offsetX,
                      int offsetY) override;
