@@ -3,9 +3,11 @@
 
 #include <cstdint>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class Color {
+class Color
+{
 public:
     // Opaque black.
     constexpr Color() = default;

@@ -4,7 +4,8 @@
 
 #include <cmath>
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 void Matrix3::Multiply(const Matrix3& other, Matrix3& result) const
 {

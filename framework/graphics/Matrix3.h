@@ -3,9 +3,11 @@
 
 #include "graphics/Vector2.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class Matrix3 {
+class Matrix3
+{
 public:
     Matrix3() { LoadIdentity(); }
 

@@ -111,9 +111,8 @@ protected:
     // Draws a list of separate triangles, moved by the offset, into pixels of the given format; a vertex
     // colour of 0 takes the draw colour. Memory images and locked surfaces share it.
     static void RasterizeTriangleList(MemoryImage* texture, const TriVertex* vertices, int numTriangles,
-                                      const Rect& area, const Color& color, DrawMode mode, float offsetX,
-                                      float offsetY, bool bilinear, void* bits, uint32_t pitchBytes,
-                                      uint32_t format);
+                                      const Rect& area, const Color& color, DrawMode mode, float offsetX, float offsetY,
+                                      bool bilinear, void* bits, uint32_t pitchBytes, uint32_t format);
 
 private:
     void CopyPixelsFrom(MemoryImage& other);

@@ -69,8 +69,7 @@ void MemoryImage::BlitTexturedTriangles(Image* src, const TriVertex* vertices, i
 
 void MemoryImage::RasterizeTriangleList(MemoryImage* texture, const TriVertex* vertices, int numTriangles,
                                         const Rect& area, const Color& color, DrawMode mode, float offsetX,
-                                        float offsetY, bool bilinear, void* bits, uint32_t pitchBytes,
-                                        uint32_t format)
+                                        float offsetY, bool bilinear, void* bits, uint32_t pitchBytes, uint32_t format)
 {
     uint32_t packed = color.ToInt();
     for (int t = 0; t < numTriangles; ++t) {

@@ -1,7 +1,8 @@
 // The lazy 2D transform: translate, rotate and scale kept apart until a mixture needs the full matrix.
 #include "graphics/Transform2D.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
 void Transform2D::EnterFullMatrix()
 {

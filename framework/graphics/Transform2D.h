@@ -4,9 +4,11 @@
 
 #include "graphics/Matrix3.h"
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class Transform2D {
+class Transform2D
+{
 public:
     Transform2D() = default;
 

@@ -1,9 +1,11 @@
 // A point or offset in floats; the game's positions and the scripts' "vector2".
 #pragma once
 
-namespace Olvarn {
+namespace Olvarn
+{
 
-class OlvarnVector2 {
+class OlvarnVector2
+{
 public:
     constexpr OlvarnVector2() = default;
     constexpr OlvarnVector2(float x, float y) : x(x), y(y) {}

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/AudioDevice.h"
 #include "platform/AtomicFile.h"
+#include "platform/AudioDevice.h"
 #include "platform/AudioFiles.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"

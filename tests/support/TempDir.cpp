@@ -6,7 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace testsupport {
+namespace testsupport
+{
 
 TempDir::TempDir()
 {

@@ -3,9 +3,11 @@
 
 #include <string>
 
-namespace testsupport {
+namespace testsupport
+{
 
-class TempDir {
+class TempDir
+{
 public:
     TempDir();
     ~TempDir();
