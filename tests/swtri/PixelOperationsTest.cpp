@@ -103,6 +103,13 @@ TEST(PixelOperations, X8R8G8B8)
          0xFF7FFE00},
         // The uniform source doubles as texel 0x00FF0000 and as vertex alpha 255.0.
         {"texture times the vertex colour", F, T | VC, 0x00000000, 255 * kOne, kWhite, 0x00FE0000},
+        // The colour scales the vertex colours at set-up and is not applied again per pixel.
+        {"texture, vertex colour and colour: the colour acts once", F, T | VC | M, 0x00000000, 255 * kOne,
+         RasterColor{128, 255, 128, 255}, 0xFF7C0000},
+        {"bilinear modulated without blending has no alpha threshold", F, T | BI | M, 0xFFFFFFFF, 0x00FFFFFF,
+         Alpha(128), 0xFF7F7F7F},
+        {"bilinear modulated without blending, faded colour", F, T | BI | M, 0xFF000000, 0xFFFFFFFF, Alpha(128),
+         0xFF7E7E7E},
     });
 }
 
@@ -135,6 +142,9 @@ TEST(PixelOperations, R5G6B5)
         {"bilinear half-black over white", F, T | BI | AB, 0xFFFF, 0x80000000, kWhite, 0x7BEF},
         {"bilinear opaque white stores", F, T | BI | AB, 0x0000, 0xFFFFFFFF, kWhite, 0xFFFF},
         {"bilinear modulated by white", F, T | BI | AB | M, 0xFFFF, 0x80FFFFFF, kWhite, 0xF7DE},
+        // Without fading the sample by the colour alpha, red and blue would pass 31 and carry.
+        {"bilinear modulated by a faded colour stays in its fields", F, T | BI | AB | M, 0xFFFF, 0xFFFFFFFF, Alpha(128),
+         0xF7DE},
     });
 }
 
@@ -165,6 +175,8 @@ TEST(PixelOperations, X1R5G5B5)
         {"bilinear half-black over white", F, T | BI | AB, 0x7FFF, 0x80000000, kWhite, 0x3DEF},
         {"bilinear opaque white stores", F, T | BI | AB, 0x0000, 0xFFFFFFFF, kWhite, 0x7FFF},
         {"bilinear modulated by white", F, T | BI | AB | M, 0x7FFF, 0x80FFFFFF, kWhite, 0x7BDE},
+        {"bilinear modulated by a faded colour stays in its fields", F, T | BI | AB | M, 0x7FFF, 0xFFFFFFFF, Alpha(128),
+         0x7BDE},
     });
 }
 
@@ -189,6 +201,11 @@ TEST(PixelOperations, A8R8G8B8)
         // A modulated store takes the alpha that composing it would give: opaque over opaque.
         {"modulated store over opaque", F, T | M, 0xFF000000, 0xFFFFFFFF, Alpha(241), 0xFFFEFEFE},
         {"modulated store over transparent", F, T | M, 0x00000000, 0xFFFFFFFF, Alpha(241), 0xEFFEFEFE},
+        {"modulated threshold blend over opaque", F, T | AB | M, 0xFF000000, 0xFFFFFFFF, Alpha(128), 0xFF7E7E7E},
+        {"modulated threshold blend over transparent", F, T | AB | M, 0x00000000, 0xFFFFFFFF, Alpha(128), 0x7EFDFDFD},
+        {"bilinear modulated by an opaque colour composes premultiplied", F, T | BI | AB | M, 0x00000000, 0x80FFFFFF,
+         kWhite, 0x7DFDFDFD},
+        {"bilinear modulated by a faded colour", F, T | BI | AB | M, 0x00000000, 0x80FFFFFF, Alpha(128), 0x3EFBFBFB},
         {"bilinear opaque white stores the fetched value", F, T | BI | AB, 0x00000000, 0xFFFFFFFF, kWhite, 0xFEFDFDFD},
         {"bilinear store of member 24", F, T | BI, 0x00000000, 0xFFFFFFFF, kWhite, 0xFEFDFDFD},
         {"bilinear half-white over transparent", F, T | BI | AB, 0x00000000, 0x80FFFFFF, kWhite, 0x7EFDFDFD},

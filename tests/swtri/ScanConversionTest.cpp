@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "RasterTestSupport.h"
 #include "support/TempDir.h"
@@ -191,6 +192,22 @@ TEST(ScanConversion, BilinearFetch)
     EXPECT_EQ(mid & 0xFF, 126u);
 }
 
+// Texels beyond the texture's last one, or before its first, count as transparent black; a fixture of
+// exactly width x height texels lets the sanitizer catch a read past either end.
+TEST(ScanConversion, BilinearReadsOutsideTheTextureAreTransparent)
+{
+    std::vector<uint32_t> texels(4, 0xFFFFFFFF);
+    struct Case {
+        int32_t u, v;
+        uint32_t expected;
+    } cases[] = {
+        {0x20000, 0x20000, 0x3F3E3E3E}, // only t00, the last texel, lies inside
+        {0x8000, 0x4000, 0xBFBEBEBE},   // the row above the first lies outside
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FetchBilinearTexel(texels.data(), 2, 4, c.u, c.v), c.expected) << c.u << "," << c.v;
+}
+
 // At the first column the floor takes the row's own first texel, not the previous row's last one.
 TEST(ScanConversion, BilinearLeftBorderStaysInItsRow)
 {
@@ -231,6 +248,34 @@ TEST(ScanConversion, HugeSlopesAndLargeTrianglesStayInsideTheClip)
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
             EXPECT_EQ(big.At(x, y), 0xFFFFFFFFu);
+}
+
+// Gradients come from truncated 2^48 reciprocals, so a width of three pixels steps by 85 less 1/65536
+// (0, 84, 169, not 0, 85, 170); rows start from the top vertex prestepped to the first sampling row.
+TEST(ScanConversion, VertexColoursStepToTheBit)
+{
+    const int32_t opaque = 255 * kOne;
+    Target32 across(4, 4, 0);
+    Draw(RasterFormat::X8R8G8B8, RasterFeature::VertexColor, across, WithColour(Vertex(0, 0), opaque, 0, 0, 0),
+         WithColour(Vertex(3, 0), opaque, 255 * kOne, 0, 0), WithColour(Vertex(0, 3), opaque, 0, 0, 0));
+    const uint32_t expectedAcross[3][3] = {{0, 84, 169}, {0, 84, ~0u}, {0, ~0u, ~0u}};
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(across.At(x, y), expectedAcross[y][x] == ~0u ? 0u : 0xFF000000u | expectedAcross[y][x] << 16)
+                << x << "," << y;
+
+    // Top at y = 0.25: row 1 samples 0.75 rows down an edge of 63.75 per row.
+    Target32 down(4, 5, 0);
+    Draw(RasterFormat::X8R8G8B8, RasterFeature::VertexColor, down, WithColour(Vertex(0, 0.25), opaque, 0, 0, 0),
+         WithColour(Vertex(4, 0.25), opaque, 0, 0, 0), WithColour(Vertex(0, 4.25), opaque, 0, 255 * kOne, 0));
+    EXPECT_EQ(down.Mask(0), "....\n"
+                            "####\n"
+                            "###.\n"
+                            "##..\n"
+                            "#...\n");
+    const uint32_t green[] = {47, 111, 175, 239};
+    for (int y = 1; y < 5; ++y)
+        EXPECT_EQ(down.At(0, y), 0xFF000000u | green[y - 1] << 8) << y;
 }
 
 TEST(ScanConversion, SlopesAreExactAndOverflowSaturates)
