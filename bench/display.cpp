@@ -2,6 +2,8 @@
 // ratios printed at the end (ours / theirs: below 1 means ours is faster).
 #include <benchmark/benchmark.h>
 
+#include "RunTimes.h"
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -191,44 +193,30 @@ BENCHMARK(AlphaOurs)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 BENCHMARK(AlphaSdl)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Present)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 
-// Keeps every run's time so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred)
-                mTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    }
-    void PrintRatio(const std::string& ours, const std::string& theirs) const
-    {
-        auto a = mTimes.find(ours), b = mTimes.find(theirs);
-        if (a == mTimes.end() || b == mTimes.end() || b->second <= 0)
-            return;
-        std::printf("%-24s / %-20s = %.2f\n", ours.c_str(), theirs.c_str(), a->second / b->second);
-    }
-
-private:
-    std::map<std::string, double> mTimes;
-};
-
 } // namespace
+
+// Prints ours / theirs in CPU time.
+void PrintRatio(const benchsupport::RunTimes& times, const std::string& ours, const std::string& theirs)
+{
+    const auto* a = times.Find(ours);
+    const auto* b = times.Find(theirs);
+    if (a && b && b->cpuSeconds > 0)
+        std::printf("%-24s / %-20s = %.2f\n", ours.c_str(), theirs.c_str(), a->cpuSeconds / b->cpuSeconds);
+}
 
 int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nRatios of CPU time (ours / theirs, below 1 is faster):\n");
     for (const char* bits : {"16", "32"}) {
         std::string b = std::string("/") + bits;
-        reporter.PrintRatio("CopySurfaceBlit" + b, "CopySdl" + b);
-        reporter.PrintRatio("CopySoftware" + b, "CopySdl" + b);
-        reporter.PrintRatio("CopySurfaceBlit" + b, "CopyMemcpy" + b);
-        reporter.PrintRatio("AlphaOurs" + b, "AlphaSdl" + b);
+        PrintRatio(reporter, "CopySurfaceBlit" + b, "CopySdl" + b);
+        PrintRatio(reporter, "CopySoftware" + b, "CopySdl" + b);
+        PrintRatio(reporter, "CopySurfaceBlit" + b, "CopyMemcpy" + b);
+        PrintRatio(reporter, "AlphaOurs" + b, "AlphaSdl" + b);
     }
     SDL_Quit();
     return 0;

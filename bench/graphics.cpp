@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include "RunTimes.h"
+
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -225,64 +227,35 @@ BENCHMARK(SDL_TranslucentFill);
 BENCHMARK(Ours_RotatedSprite);
 BENCHMARK(SDL_RotatedSprite);
 
-// Keeps each run's time per iteration and prints the ours/SDL ratio of every pair at the end.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration)
-                continue;
-            // The fastest repetition is the one least disturbed by the rest of the machine. CPU time, as
-            // the pixels/s counter uses: on a shared machine wall time counts other processes' turns too.
-            std::string name = run.run_name.str();
-            double time = run.GetAdjustedCPUTime();
-            if (mTimes.count(name) && mTimes[name] <= time)
-                continue;
-            mTimes[name] = time;
-            auto rate = run.counters.find("pixels/s");
-            if (rate != run.counters.end())
-                mRates[name] = rate->second.value;
-        }
-    }
-
-    void PrintRatios() const
-    {
-        std::printf("\n%-26s %16s %16s %10s\n", "case", "ours pixels/s", "SDL pixels/s", "time ratio");
-        for (const auto& [name, ours] : mTimes) {
-            if (name.rfind("Ours_", 0) != 0)
-                continue;
-            std::string sdl = "SDL_" + name.substr(5);
-            auto it = mTimes.find(sdl);
-            if (it == mTimes.end())
-                continue;
-            std::printf("%-26s %16.3e %16.3e %10.2f\n", name.substr(5).c_str(), Rate(name), Rate(sdl),
-                        ours / it->second);
-        }
-    }
-
-private:
-    double Rate(const std::string& name) const
-    {
-        auto it = mRates.find(name);
-        return it == mRates.end() ? 0.0 : it->second;
-    }
-    std::map<std::string, double> mTimes;
-    std::map<std::string, double> mRates;
-};
-
 } // namespace
+
+// Prints every Ours_/SDL_ pair: the pixel rates and the ratio of CPU times (ours / SDL).
+void PrintRatios(const benchsupport::RunTimes& times)
+{
+    auto rate = [](const benchsupport::RunTimes::Times& t) {
+        auto it = t.counters.find("pixels/s");
+        return it == t.counters.end() ? 0.0 : it->second;
+    };
+    std::printf("\n%-26s %16s %16s %10s\n", "case", "ours pixels/s", "SDL pixels/s", "time ratio");
+    for (const auto& [name, ours] : times.All()) {
+        if (name.rfind("Ours_", 0) != 0)
+            continue;
+        const auto* sdl = times.Find("SDL_" + name.substr(5));
+        if (!sdl || sdl->cpuSeconds <= 0)
+            continue;
+        std::printf("%-26s %16.3e %16.3e %10.2f\n", name.substr(5).c_str(), rate(ours), rate(*sdl),
+                    ours.cpuSeconds / sdl->cpuSeconds);
+    }
+}
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,5 +1,7 @@
 // Our GIF decoder against giflib and our PNG reader against libpng's simplified API, on 1024x768.
 #include <benchmark/benchmark.h>
+
+#include "RunTimes.h"
 #include <gif_lib.h>
 #include <png.h>
 
@@ -156,38 +158,16 @@ void BM_PngSimplified(benchmark::State& state)
 }
 BENCHMARK(BM_PngSimplified)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration, to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                mSeconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* what, const std::string& ours, const std::string& theirs) const
-    {
-        auto a = mSeconds.find(ours), b = mSeconds.find(theirs);
-        if (a != mSeconds.end() && b != mSeconds.end() && a->second > 0)
-            std::printf("%s: ours is %.2fx the speed of %s\n", what, b->second / a->second, theirs.c_str());
-    }
-
-private:
-    std::map<std::string, double> mSeconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     CheckSameResults();
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("GIF 1024x768", "BM_GifOurs", "BM_GifGiflib");
-    reporter.PrintRatio("PNG 1024x768", "BM_PngOurs", "BM_PngSimplified");
+    reporter.PrintSpeedRatio("GIF 1024x768", "BM_GifOurs", "BM_GifGiflib");
+    reporter.PrintSpeedRatio("PNG 1024x768", "BM_PngOurs", "BM_PngSimplified");
     benchmark::Shutdown();
     std::remove(GifFile().c_str());
     std::remove(PngFile().c_str());

@@ -1,6 +1,8 @@
 // The resource manifest reader against TinyXML on a manifest of 10,000 entries, and the layered
 // image-font draw (with its allocation count) against drawing the same glyphs one by one.
 #include <benchmark/benchmark.h>
+
+#include "RunTimes.h"
 #include <tinyxml.h>
 
 #include <atomic>
@@ -203,37 +205,15 @@ void BM_DrawGlyphsDirect(benchmark::State& state)
 }
 BENCHMARK(BM_DrawGlyphsDirect)->Unit(benchmark::kMicrosecond);
 
-// Keeps each run's time per iteration, to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                mSeconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* what, const std::string& ours, const std::string& theirs) const
-    {
-        auto a = mSeconds.find(ours), b = mSeconds.find(theirs);
-        if (a != mSeconds.end() && b != mSeconds.end() && a->second > 0)
-            std::printf("%s: ours is %.2fx the speed of %s\n", what, b->second / a->second, theirs.c_str());
-    }
-
-private:
-    std::map<std::string, double> mSeconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("Manifest of 10,000 entries", "BM_ManifestOurs", "BM_ManifestTinyXml");
-    reporter.PrintRatio("4096 glyphs in two layers", "BM_DrawLayered4096Glyphs", "BM_DrawGlyphsDirect");
+    reporter.PrintSpeedRatio("Manifest of 10,000 entries", "BM_ManifestOurs", "BM_ManifestTinyXml");
+    reporter.PrintSpeedRatio("4096 glyphs in two layers", "BM_DrawLayered4096Glyphs", "BM_DrawGlyphsDirect");
     benchmark::Shutdown();
     std::remove(ManifestFile().c_str());
     std::remove(TempPath("widths.txt").c_str());

@@ -3,6 +3,8 @@
 // Prints each real-time factor and their ratio.
 #include <benchmark/benchmark.h>
 
+#include "RunTimes.h"
+
 #include <SDL.h>
 
 #include <cmath>
@@ -29,9 +31,6 @@ constexpr int kVoices = 32;
 constexpr int kSeconds = 10;
 constexpr int kChunk = 1024;
 constexpr int kOutputFrames = kSeconds * kAudioOutputRate;
-
-double gOurFactor = 0;
-double gSdlFactor = 0;
 
 PcmFormat VoiceFormat(int i)
 {
@@ -182,25 +181,6 @@ void BM_SdlMixAudioFormat(benchmark::State& state)
         benchmark::Counter(static_cast<double>(kSeconds) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
-// Keeps the real-time factor of each run for the ratio printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            auto it = run.counters.find("realtime_x");
-            if (it == run.counters.end())
-                continue;
-            if (run.benchmark_name().find("BM_OurMixer") == 0)
-                gOurFactor = it->second;
-            else if (run.benchmark_name().find("BM_SdlMixAudioFormat") == 0)
-                gSdlFactor = it->second;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 BENCHMARK(BM_OurMixer)->Unit(benchmark::kMillisecond);
@@ -209,14 +189,21 @@ BENCHMARK(BM_SdlMixAudioFormat)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    if (gOurFactor > 0) {
-        std::printf("our mixer: %.0fx real time (goal: 200x on one core)\n", gOurFactor);
-        if (gSdlFactor > 0)
-            std::printf("SDL_MixAudioFormat: %.0fx real time; ours / SDL = %.2f\n", gSdlFactor,
-                        gOurFactor / gSdlFactor);
+    auto factor = [&](const char* name) {
+        const auto* t = reporter.Find(name);
+        if (!t || !t->counters.count("realtime_x"))
+            return 0.0;
+        return t->counters.at("realtime_x");
+    };
+    double ours = factor("BM_OurMixer");
+    double sdl = factor("BM_SdlMixAudioFormat");
+    if (ours > 0) {
+        std::printf("our mixer: %.0fx real time (goal: 200x on one core)\n", ours);
+        if (sdl > 0)
+            std::printf("SDL_MixAudioFormat: %.0fx real time; ours / SDL = %.2f\n", sdl, ours / sdl);
     }
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include "RunTimes.h"
+
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -232,47 +234,32 @@ void RegisterAll()
     }
 }
 
-// Keeps each run's time per iteration, to print the table at the end.
-class RatioReporter : public benchmark::ConsoleReporter
+// Pixels drawn by one iteration of the scene a benchmark name names.
+double PixelsOf(const std::string& name)
 {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                mSeconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
+    for (const Scene& scene : Scenes())
+        if (name.find(std::string("/") + scene.name + "/") != std::string::npos)
+            return scene.pixels;
+    return 0;
+}
 
-    void PrintTable() const
-    {
-        std::printf("\n%-38s %14s %14s %8s\n", "scene and mode", "ours Mpix/s", "SDL Mpix/s", "ratio");
-        for (const Row& row : Rows()) {
-            auto ours = mSeconds.find(row.ours);
-            if (ours == mSeconds.end() || ours->second <= 0)
-                continue;
-            double pixels = PixelsOf(row.ours);
-            double oursRate = pixels / ours->second / 1e6;
-            auto sdl = row.sdl.empty() ? mSeconds.end() : mSeconds.find(row.sdl);
-            if (sdl != mSeconds.end() && sdl->second > 0)
-                std::printf("%-38s %14.1f %14.1f %7.2fx\n", row.label.c_str(), oursRate, pixels / sdl->second / 1e6,
-                            sdl->second / ours->second);
-            else
-                std::printf("%-38s %14.1f %14s %8s\n", row.label.c_str(), oursRate, "-", "-");
-        }
+void PrintTable(const benchsupport::RunTimes& times)
+{
+    std::printf("\n%-38s %14s %14s %8s\n", "scene and mode", "ours Mpix/s", "SDL Mpix/s", "ratio");
+    for (const Row& row : Rows()) {
+        const auto* ours = times.Find(row.ours);
+        if (!ours || ours->realSeconds <= 0)
+            continue;
+        double pixels = PixelsOf(row.ours);
+        double oursRate = pixels / ours->realSeconds / 1e6;
+        const auto* sdl = row.sdl.empty() ? nullptr : times.Find(row.sdl);
+        if (sdl && sdl->realSeconds > 0)
+            std::printf("%-38s %14.1f %14.1f %7.2fx\n", row.label.c_str(), oursRate, pixels / sdl->realSeconds / 1e6,
+                        sdl->realSeconds / ours->realSeconds);
+        else
+            std::printf("%-38s %14.1f %14s %8s\n", row.label.c_str(), oursRate, "-", "-");
     }
-
-private:
-    static double PixelsOf(const std::string& name)
-    {
-        for (const Scene& scene : Scenes())
-            if (name.find(std::string("/") + scene.name + "/") != std::string::npos)
-                return scene.pixels;
-        return 0;
-    }
-
-    std::map<std::string, double> mSeconds;
-};
+}
 
 } // namespace
 
@@ -285,9 +272,9 @@ int main(int argc, char** argv)
     }
     RegisterAll();
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintTable();
+    PrintTable(reporter);
     benchmark::Shutdown();
     SDL_Quit();
     return 0;
