@@ -101,6 +101,8 @@ protected:
 
 private:
     template <typename MakeFill> bool SurfaceFill(const Rect& rect, MakeFill makeFill);
+    template <typename MakeOp>
+    bool SurfaceLine(double x1, double y1, double x2, double y2, bool fraction32, MakeOp makeOp);
     // Upload steps of CreateSurfaceFromBits.
     bool UploadBits(SurfaceLock& lock);
     uint32_t ChooseColorKey(const uint32_t* bits, int count, bool sixteen) const;

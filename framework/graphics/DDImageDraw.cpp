@@ -473,7 +473,10 @@ void DrawLineOn(const SurfaceLock& lock, double x1, double y1, double x2, double
 
 } // namespace
 
-bool DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const Color& color)
+// Draws the line on the locked surface with the pixel rule that makeOp builds. The 16-bit loops
+// always start their error with the fraction term; fraction32 says whether the 32-bit loop does.
+template <typename MakeOp>
+bool DDImage::SurfaceLine(double x1, double y1, double x2, double y2, bool fraction32, MakeOp makeOp)
 {
     if (mNoSoftwareDraw)
         return true;
@@ -481,27 +484,22 @@ bool DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const 
         return false;
     const ChannelSet ch = Channels(mLockedDesc, *mDDInterface);
     if (mLockedDesc.mFormat.mBitsPerPixel == 16)
-        DrawLineOn<uint16_t>(mLockedDesc, x1, y1, x2, y2, true, LineColor(ch, color));
+        DrawLineOn<uint16_t>(mLockedDesc, x1, y1, x2, y2, true, makeOp(ch));
     else if (mLockedDesc.mFormat.mBitsPerPixel == 32)
-        DrawLineOn<uint32_t>(mLockedDesc, x1, y1, x2, y2, true, LineColor(ch, color));
+        DrawLineOn<uint32_t>(mLockedDesc, x1, y1, x2, y2, fraction32, makeOp(ch));
     UnlockSurface();
     return true;
 }
 
+bool DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const Color& color)
+{
+    return SurfaceLine(x1, y1, x2, y2, true, [&](const ChannelSet& ch) { return LineColor(ch, color); });
+}
+
 bool DDImage::SurfaceDrawLineAdditive(double x1, double y1, double x2, double y2, const Color& color)
 {
-    if (mNoSoftwareDraw)
-        return true;
-    if (!LockSurface())
-        return false;
-    const ChannelSet ch = Channels(mLockedDesc, *mDDInterface);
     // The additive line on a 32-bit surface starts its error without the fraction term.
-    if (mLockedDesc.mFormat.mBitsPerPixel == 16)
-        DrawLineOn<uint16_t>(mLockedDesc, x1, y1, x2, y2, true, AdditiveColor(ch, color));
-    else if (mLockedDesc.mFormat.mBitsPerPixel == 32)
-        DrawLineOn<uint32_t>(mLockedDesc, x1, y1, x2, y2, false, AdditiveColor(ch, color));
-    UnlockSurface();
-    return true;
+    return SurfaceLine(x1, y1, x2, y2, false, [&](const ChannelSet& ch) { return AdditiveColor(ch, color); });
 }
 
 } // namespace Olvarn
