@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git ccache
   libsdl2-dev liblua5.2-dev libluabind-dev libboost-dev libloki-dev libtinyxml-dev
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libvorbisidec-dev libxmp-dev libmpg123-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
