@@ -30,6 +30,22 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     std::fclose(file);
     return ok;
 }
+// A file's CR LF and lone CR read as LF, as TinyXML's own file loading has them.
+std::string NormalizeLineEnds(const std::string& bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r') {
+            out += '\n';
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+        } else {
+            out += bytes[i];
+        }
+    }
+    return out;
+}
 } // namespace
 
 void ConvertText(const std::string& text, CLocalizedText& out)
@@ -52,10 +68,11 @@ void CXmlDataReader::LoadFile(const std::string& path)
 {
     if (mLoaded)
         Clear();
+    mSource = path;
     std::string bytes;
     if (!ReadWholeFile(path, bytes))
         throw kCannotParse;
-    ParseAndWalk(bytes.c_str(), true, path);
+    ParseAndWalk(NormalizeLineEnds(bytes).c_str(), true, path);
     mLoaded = true;
 }
 
@@ -63,6 +80,7 @@ void CXmlDataReader::LoadFromMemory(const char* text)
 {
     if (mLoaded)
         Clear();
+    mSource.clear();
     ParseAndWalk(text ? text : "", false, std::string());
     mLoaded = true;
 }

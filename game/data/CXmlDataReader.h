@@ -27,6 +27,8 @@ public:
     void LoadFromMemory(const std::string& text);
     void Clear();
     bool IsLoaded() const { return mLoaded; }
+    // The path of the last file loaded ("" for text from memory), for error texts.
+    const std::string& Source() const { return mSource; }
 
     int GetRowCount(const std::string& element) const;
 
@@ -75,6 +77,7 @@ private:
     std::map<std::string, IndexEntry> mIndex;
     bool mLoaded = false;
     bool mStrictRows = false;
+    std::string mSource;
 };
 
 } // namespace tilvan
