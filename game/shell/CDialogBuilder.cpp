@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/OlvarnAppBase.h"
+#include "graphics/DDImage.h"
 #include "graphics/Image.h"
 #include "resources/ResourceManager.h"
 #include "shell/CGameButton.h"

@@ -10,13 +10,14 @@
 #include "platform/Paths.h"
 #include "platform/Window.h"
 #include "resources/ResourceManager.h"
+#include "shell/CGuiDescriptions.h"
 #include "shell/CLoadingScreen.h"
 #include "shell/CScreen.h"
 #include "shell/DataFileCheck.h"
 #include "shell/GameLog.h"
 #include "shell/IniFile.h"
+#include "sound/DSoundManager.h"
 #include "sound/MusicInterface.h"
-#include "sound/SoundManager.h"
 #include "widgets/WidgetManager.h"
 
 namespace tilvan
@@ -45,8 +46,20 @@ std::string CGameApp::GameIniPath()
     return Olvarn::Paths::CurrentDirectory() + "/game.ini";
 }
 
-CGameApp::CGameApp() : screenHolder(this), propertyLoader(std::make_unique<CPropertyLoader>(this))
+void CGameApp::RegisterPropertyComponents()
 {
+    CPropertyComponent gui;
+    gui.declare = [](CXmlDataReader& reader) { CGuiDescriptions::DeclareSchema(reader); };
+    gui.load = [](CXmlDataReader& reader, Olvarn::OlvarnAppBase* app) {
+        CGuiDescriptions::Instance().Load(reader, app);
+    };
+    SetPropertyComponent(EPropertyComponent::GuiDescriptions, gui);
+}
+
+CGameApp::CGameApp() : screenHolder(this)
+{
+    RegisterPropertyComponents();
+    propertyLoader = std::make_unique<CPropertyLoader>(this);
     mProductName = GetStringTable().GetString(kProductNameString);
     mProductVersion = kVersion;
     mTitle = mProductName + "  " + mProductVersion;
@@ -166,8 +179,8 @@ void CGameApp::LoadResourcesInBackground()
 
 void CGameApp::OnLoadingFinished()
 {
-    static const char* const kTracks[] = {"music\\mainmenu.ogg",   "music\\music1day.ogg", "music\\music1night.ogg",
-                                          "music\\music2day.ogg",  "music\\music2night.ogg", "music\\bonus.ogg"};
+    static const char* const kTracks[] = {"music\\mainmenu.ogg",  "music\\music1day.ogg",   "music\\music1night.ogg",
+                                          "music\\music2day.ogg", "music\\music2night.ogg", "music\\bonus.ogg"};
     if (mMusicInterface)
         for (int id = 0; id < 6; ++id)
             mMusicInterface->LoadMusic(id, kTracks[id]);

@@ -59,6 +59,8 @@ public:
     // The path of "game.ini" in the current folder.
     static std::string GameIniPath();
     // True when a desktop of that size cannot hold the 1024 x 768 window.
+    // Hands the shell's property-file readers to the property loader.
+    static void RegisterPropertyComponents();
     static bool DesktopForcesFullScreen(int width, int height) { return width <= 1024 || height <= 768; }
 
 private:

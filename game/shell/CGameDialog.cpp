@@ -2,6 +2,7 @@
 #include "shell/CGameDialog.h"
 
 #include "app/OlvarnAppBase.h"
+#include "graphics/DDImage.h"
 #include "graphics/Image.h"
 #include "resources/ResourceManager.h"
 #include "shell/CGameApp.h"
@@ -61,7 +62,7 @@ CGameDialog::CGameDialog(int dialogId, const std::string& windowName, bool decor
         widget->SetDisabled(true);
         widget->Resize(mWidth / 2 - dekor->GetWidth() / 2, -2 * dekor->GetHeight() / 3, dekor->GetWidth(),
                        dekor->GetHeight());
-        AddWidget(widget);
+        CGuiWindow::AddWidget(widget);
     }
 }
 

@@ -154,8 +154,8 @@ void CGuiDescriptions::LoadWidgets(const CXmlDataReader& reader)
     for (int row = 0, count = reader.GetRowCount("widget"); row < count; ++row) {
         std::string windowId, pos, size, text, xCentered, color;
         WidgetDescription widget;
-        reader.GetRow("widget", row, windowId, widget.id, pos, size, widget.image, widget.imageOver,
-                      widget.imagePress, widget.imageOff, text, xCentered, widget.font, color);
+        reader.GetRow("widget", row, windowId, widget.id, pos, size, widget.image, widget.imageOver, widget.imagePress,
+                      widget.imageOff, text, xCentered, widget.font, color);
         Point p = ParsePoint(pos), s = ParsePoint(size);
         widget.x = p.x;
         widget.y = p.y;

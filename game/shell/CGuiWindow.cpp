@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "resources/Font.h"
@@ -40,8 +41,7 @@ void CGameEditWidget::OnKeyDown(int key)
         owner->OnKeyDown(key);
 }
 
-CGuiWindow::CGuiWindow(const std::string& windowName)
-    : description(CGuiDescriptions::Instance().FindWindow(windowName))
+CGuiWindow::CGuiWindow(const std::string& windowName) : description(CGuiDescriptions::Instance().FindWindow(windowName))
 {
     if (!description)
         return;
@@ -146,7 +146,7 @@ bool CGuiWindow::CreateList(Olvarn::ListWidget*& out, const std::string& id)
         return false;
     try {
         auto* list = new Olvarn::ListWidget(nextWidgetId++, Font("FONT_DEFAULT"), this);
-        const int colors[][3] = {{65, 132, 185}, {255, 255, 255}, {0, 66, 127},
+        const int colors[][3] = {{65, 132, 185},  {255, 255, 255}, {0, 66, 127},
                                  {255, 255, 255}, {190, 233, 241}, {0, 66, 127}};
         list->SetColorTableRGB(colors, 6);
         list->Resize(int(d->x), int(d->y), int(d->width), int(d->height));

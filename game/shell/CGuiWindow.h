@@ -79,8 +79,7 @@ protected:
     // The widget description of that name, or null when the window or the widget is not described.
     const CGuiDescriptions::WidgetDescription* Find(const std::string& id) const;
     // Sizes and places a made widget, gives it the next id's place in the list and returns it.
-    void Place(Olvarn::Widget* widget, const CGuiDescriptions::WidgetDescription& d, int imageWidth,
-               int imageHeight);
+    void Place(Olvarn::Widget* widget, const CGuiDescriptions::WidgetDescription& d, int imageWidth, int imageHeight);
 
     CGuiDescriptions::WindowDescription* description = nullptr;
     std::list<Olvarn::Widget*> widgets;

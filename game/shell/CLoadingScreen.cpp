@@ -4,6 +4,7 @@
 #include "app/OlvarnAppBase.h"
 #include "data/CXmlDataReader.h"
 #include "data/DataValues.h"
+#include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "resources/ResourceManager.h"

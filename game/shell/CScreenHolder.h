@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "shell/CScreen.h"
 #include "widgets/Widget.h"
 
 namespace Olvarn
@@ -13,8 +14,6 @@ class OlvarnAppBase;
 
 namespace tilvan
 {
-
-class CScreen;
 
 class CScreenHolder : public Olvarn::Widget
 {

@@ -1,9 +1,9 @@
 // Script hosts.
 #include "shell/CScript.h"
 
+#include "platform/Paths.h"
 #include "shell/GameLog.h"
 #include "shell/ScriptApi.h"
-#include "platform/Paths.h"
 
 namespace tilvan
 {

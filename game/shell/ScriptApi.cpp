@@ -83,25 +83,24 @@ void RegisterValueTypes(lua_State* L)
 void RegisterGameApi(lua_State* L)
 {
     using namespace luabind;
-    module(L)[class_<ControlsEnum>("controls")
-                  .enum_("ids")[value("pearl_count_info", CONTROL_PEARL_COUNT_INFO),
-                                value("button_nextice", CONTROL_BUTTON_NEXTICE),
-                                value("button_menu", CONTROL_BUTTON_MENU), value("button_help", CONTROL_BUTTON_HELP),
-                                value("button_pufferfish", CONTROL_BUTTON_PUFFERFISH),
-                                value("button_pufferfish_plus", CONTROL_BUTTON_PUFFERFISH_PLUS),
-                                value("button_snail", CONTROL_BUTTON_SNAIL),
-                                value("button_snail_plus", CONTROL_BUTTON_SNAIL_PLUS),
-                                value("button_hammerfish", CONTROL_BUTTON_HAMMERFISH),
-                                value("button_hammerfish_plus", CONTROL_BUTTON_HAMMERFISH_PLUS),
-                                value("button_octopus", CONTROL_BUTTON_OCTOPUS),
-                                value("button_octopus_plus", CONTROL_BUTTON_OCTOPUS_PLUS),
-                                value("button_minimize", CONTROL_BUTTON_MINIMIZE),
-                                value("button_close", CONTROL_BUTTON_CLOSE), value("fire", CONTROL_FIRE),
-                                value("wood", CONTROL_WOOD), value("medal_sun", CONTROL_MEDAL_SUN),
-                                value("medal_star", CONTROL_MEDAL_STAR), value("medal_fish", CONTROL_MEDAL_FISH),
-                                value("medal_crown", CONTROL_MEDAL_CROWN), value("bird", CONTROL_BIRD)],
-              def("get_sound", &GetSound), def("play_sound", &PlaySoundNamed), def("play_sound", &PlaySoundId),
-              def("set_control_pause", &SetControlPause), def("get_control_pos", &GetControlPos)];
+    module(
+        L)[class_<ControlsEnum>("controls")
+               .enum_("ids")
+                   [value("pearl_count_info", CONTROL_PEARL_COUNT_INFO),
+                    value("button_nextice", CONTROL_BUTTON_NEXTICE), value("button_menu", CONTROL_BUTTON_MENU),
+                    value("button_help", CONTROL_BUTTON_HELP), value("button_pufferfish", CONTROL_BUTTON_PUFFERFISH),
+                    value("button_pufferfish_plus", CONTROL_BUTTON_PUFFERFISH_PLUS),
+                    value("button_snail", CONTROL_BUTTON_SNAIL), value("button_snail_plus", CONTROL_BUTTON_SNAIL_PLUS),
+                    value("button_hammerfish", CONTROL_BUTTON_HAMMERFISH),
+                    value("button_hammerfish_plus", CONTROL_BUTTON_HAMMERFISH_PLUS),
+                    value("button_octopus", CONTROL_BUTTON_OCTOPUS),
+                    value("button_octopus_plus", CONTROL_BUTTON_OCTOPUS_PLUS),
+                    value("button_minimize", CONTROL_BUTTON_MINIMIZE), value("button_close", CONTROL_BUTTON_CLOSE),
+                    value("fire", CONTROL_FIRE), value("wood", CONTROL_WOOD), value("medal_sun", CONTROL_MEDAL_SUN),
+                    value("medal_star", CONTROL_MEDAL_STAR), value("medal_fish", CONTROL_MEDAL_FISH),
+                    value("medal_crown", CONTROL_MEDAL_CROWN), value("bird", CONTROL_BIRD)],
+           def("get_sound", &GetSound), def("play_sound", &PlaySoundNamed), def("play_sound", &PlaySoundId),
+           def("set_control_pause", &SetControlPause), def("get_control_pos", &GetControlPos)];
 }
 
 } // namespace tilvan
