@@ -59,11 +59,10 @@ public:
         mImageMap[id] = std::move(res);
         return image;
     }
-    // An animation of `frames` cells of `delay` ms each, looping.
+    // An animation of `frames` cells of `delay` ms each, looping; the image owns it.
     Olvarn::ImageAnimation* Animate(Olvarn::DDImage* image, int frames, int delay, int type = 3)
     {
-        mAnimations.push_back(std::make_unique<Olvarn::ImageAnimation>());
-        Olvarn::ImageAnimation* a = mAnimations.back().get();
+        auto* a = new Olvarn::ImageAnimation();
         a->mType = type;
         a->mFrameDelay = delay;
         a->Prepare(frames, 0, 0);
@@ -84,9 +83,6 @@ public:
         res->mSoundId = soundId;
         mSoundMap[id] = std::move(res);
     }
-
-private:
-    std::vector<std::unique_ptr<Olvarn::ImageAnimation>> mAnimations;
 };
 
 // A destination that keeps every blit instead of drawing it.
