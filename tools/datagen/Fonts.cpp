@@ -234,6 +234,7 @@ void MakeFont(const Options& options, const FontJob& job, const Cache& cache)
         d += "LayerSetBaseOrder Shadow -2;\n";
     }
     WriteFile(outBase + ".txt", d);
+    Made("fonts/" + file);
     cache.Store("fonts/" + file, key);
 }
 

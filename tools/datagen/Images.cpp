@@ -182,7 +182,12 @@ void MakeOne(const Options& options, const ImageJob& job, const Cache& cache)
         vars["t"] = FormatNumber(double(k) / cells);
         vars["w"] = std::to_string(job.cellWidth);
         vars["h"] = std::to_string(job.cellHeight);
-        std::string text = Expand(svg, vars);
+        std::string text;
+        try {
+            text = Expand(svg, vars);
+        } catch (const std::exception& e) {
+            Fail(Where(job.recipe) + ": " + job.templateName + ".svg: " + e.what());
+        }
         Picture cell = RenderSvg(text, job.cellWidth, job.cellHeight, Where(job.recipe));
         Place(*strip, *cell, (k % job.cols) * job.cellWidth, (k / job.cols) * job.cellHeight);
     }
@@ -190,6 +195,7 @@ void MakeOne(const Options& options, const ImageJob& job, const Cache& cache)
         SavePictureJpeg(out, *strip);
     else
         SavePicturePng(out, *strip);
+    Made("images/" + job.file);
     cache.Store("images/" + job.file, key);
 }
 

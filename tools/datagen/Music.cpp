@@ -335,6 +335,7 @@ std::vector<std::string> MakeMusic(const Options& options, bool make)
         if (!options.cache.empty())
             WriteFile(options.cache + "/music/" + score.file + ".mid", midi);
         WriteFile(out, EncodeOggVorbis(Render(score, midi), 2, kRate, 0.25f, int(Hash64(score.file) & 0x7FFFFFFF)));
+        Made("music/" + score.file);
         cache.Store("music/" + score.file, key);
     });
     return files;

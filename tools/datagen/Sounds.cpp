@@ -185,6 +185,7 @@ std::vector<ManifestEntry> MakeSounds(const Options& options, bool make)
             if (cache.Fresh("sounds/" + file, key, {out}))
                 return;
             WriteFile(out, EncodeOggVorbis(RenderSound(s), 1, kRate, 0.4f, int(Hash64(file) & 0x7FFFFFFF)));
+            Made("sounds/" + file);
             cache.Store("sounds/" + file, key);
         });
     }

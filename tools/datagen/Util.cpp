@@ -199,6 +199,14 @@ std::string HexOf(uint64_t value)
     return text;
 }
 
+void Made(const std::string& name)
+{
+    static std::mutex lock;
+    std::lock_guard<std::mutex> hold(lock);
+    std::printf("made %s\n", name.c_str());
+    std::fflush(stdout);
+}
+
 void Fail(const std::string& message)
 {
     throw std::runtime_error(message);

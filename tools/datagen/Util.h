@@ -40,6 +40,8 @@ uint64_t Hash64(const std::string& bytes, uint64_t seed = 1469598103934665603ull
 std::string HexOf(uint64_t value);
 
 [[noreturn]] void Fail(const std::string& message);
+// Notes on standard output that an output was made (not taken from the cache).
+void Made(const std::string& name);
 
 // Skips work whose inputs have not changed since the last run that made the same outputs.
 class Cache
