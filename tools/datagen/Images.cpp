@@ -173,10 +173,24 @@ void MakeOne(const Options& options, const ImageJob& job, const Cache& cache)
     std::string out = OutputPath(options, job);
     if (cache.Fresh("images/" + job.file, key, {out}))
         return;
+    // A template may give defaults for the values its recipes leave out: "defaults: a=1 b=#fff".
+    Variables defaults;
+    size_t mark = svg.find("defaults:");
+    if (mark != std::string::npos) {
+        size_t end = std::min(svg.find('\n', mark), svg.find("-->", mark));
+        std::istringstream words(svg.substr(mark + 9, end - mark - 9));
+        std::string word;
+        while (words >> word) {
+            size_t eq = word.find('=');
+            if (eq != std::string::npos)
+                defaults[word.substr(0, eq)] = word.substr(eq + 1);
+        }
+    }
     int cells = job.cols * job.rows;
     Picture strip = NewPicture(job.cellWidth * job.cols, job.cellHeight * job.rows);
     for (int k = 0; k < cells; ++k) {
         Variables vars = job.vars;
+        vars.insert(defaults.begin(), defaults.end());
         vars["frame"] = std::to_string(k);
         vars["n"] = std::to_string(cells);
         vars["t"] = FormatNumber(double(k) / cells);
