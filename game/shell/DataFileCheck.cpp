@@ -2,7 +2,6 @@
 #include "shell/DataFileCheck.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,32 +12,6 @@
 
 namespace tilvan
 {
-
-namespace
-{
-
-std::array<uint32_t, 256> MakeTable()
-{
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-
-} // namespace
-
-uint32_t Checksum(size_t length, const unsigned char* bytes)
-{
-    static const std::array<uint32_t, 256> table = MakeTable();
-    uint32_t c = 0;
-    for (size_t i = 0; i < length; ++i)
-        c = table[(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
-    return c;
-}
 
 bool FileChecksumMatches(const std::string& path, uint32_t expected)
 {

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "data/DataChecksum.h"
+
 namespace tilvan
 {
 
-// CRC-32 with the reflected polynomial 0xEDB88320, starting at 0 and without the final inversion.
-uint32_t Checksum(size_t length, const unsigned char* bytes);
 // Reads the file whole; false when it cannot be read or its checksum differs in any bit.
 bool FileChecksumMatches(const std::string& path, uint32_t expected);
 // Every "properties\*.xml" file (sub-folders skipped) against section "crc" of the signature
