@@ -38,9 +38,10 @@ protected:
             if (entry.is_directory())
                 continue;
             std::string bytes = mDir.ReadFile("properties/" + entry.path().filename().string());
-            sig += entry.path().filename().string() + "=" +
-                   std::to_string(tilvan::Checksum(bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data()))) +
-                   "\r\n";
+            sig +=
+                entry.path().filename().string() + "=" +
+                std::to_string(tilvan::Checksum(bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data()))) +
+                "\r\n";
         }
         Write("xml.sig", sig);
     }
@@ -211,7 +212,7 @@ TEST_F(InFolder, TheLoadingBarFollowsTheLoadingCounters)
         return canvas.mBlits;
     };
     std::vector<shelltest::RecordingImage::Blit> blits = draw();
-    ASSERT_EQ(blits.size(), 2u); // progress 0: no bar
+    ASSERT_EQ(blits.size(), 2u);      // progress 0: no bar
     EXPECT_EQ(blits[1].dest.mX, 100); // branch rows drawn above, at truncated positions
 
     app.mLoadingThreadStarted = true;
