@@ -303,3 +303,32 @@ TEST_F(Windows, ClosingOnAClickAsksTheApplicationToCloseTheBox)
     EXPECT_EQ(mApp.FindDialog(100), nullptr);
     mApp.PerformDeferredDeletions();
 }
+
+TEST_F(Windows, LabelFontsAreLookedUpWhenDrawnSoAnUnloadedFontIsNeverUsed)
+{
+    Describe(R"(<window id="w" size="200 100"/>
+                <label window_id="w" text="Hi" pos="3 4" font="FONT_LABEL" color="1 2 3 4"/>
+                <image window_id="w" id="IMAGE_BUTTON" pos="5 6" alpha="300"/>)");
+    widgettest::FixedFont* font = mResources.AddFont("FONT_LABEL");
+    tilvan::CGuiWindow window("w");
+    shelltest::RecordingImage canvas;
+    Olvarn::Graphics g(&canvas);
+    g.SetColor(Olvarn::Color(9, 9, 9, 9));
+    window.DrawWindow(g);
+    ASSERT_EQ(font->mDrawn->size(), 1u);
+    EXPECT_EQ((*font->mDrawn)[0].text, "Hi");
+    EXPECT_EQ((*font->mDrawn)[0].color.GetBlue(), 3);
+    EXPECT_EQ(g.GetColor().GetRed(), 9); // the colour before the labels is back
+    ASSERT_EQ(canvas.mBlits.size(), 1u);
+    EXPECT_EQ(canvas.mBlits[0].dest.mX, 5);
+
+    // The font's group goes; the label is skipped instead of drawing with a freed font.
+    mResources.UnloadGroup("");
+    shelltest::RecordingImage after;
+    Olvarn::Graphics g2(&after);
+    tilvan::CGuiWindow rebuilt("w");
+    rebuilt.DrawWindow(g2);
+    widgettest::FixedFont* reloaded = mResources.AddFont("FONT_LABEL");
+    rebuilt.DrawWindow(g2);
+    EXPECT_EQ(reloaded->mDrawn->size(), 1u);
+}

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
 
 #include "ShellTestSupport.h"
 #include "data/CStringTable.h"
@@ -10,6 +12,7 @@
 #include "shell/CGameApp.h"
 #include "shell/CLoadingScreen.h"
 #include "shell/DataFileCheck.h"
+#include "shell/GameEntry.h"
 #include "shell/IniFile.h"
 #include "support/TempDir.h"
 
@@ -227,7 +230,45 @@ TEST_F(InFolder, TheLoadingBarFollowsTheLoadingCounters)
     EXPECT_EQ(draw()[2].dest.mWidth, 420);
     EXPECT_EQ(tilvan::CLoadingScreen::BarX(1024, 301), 512 - 150 - 10);
 
-    // Without its picture the screen still draws, without a bar.
+    // Without its picture a loading screen still draws, without a bar.
     resources.RemoveImage("IMAGE_GUI_LOADING_PROGRESS");
-    EXPECT_EQ(draw().size(), 2u);
+    tilvan::CLoadingScreen barless;
+    barless.Resize(0, 0, 1024, 768);
+    shelltest::RecordingImage canvas;
+    Olvarn::Graphics g(&canvas);
+    barless.Draw(g);
+    EXPECT_EQ(canvas.mBlits.size(), 2u);
+}
+
+TEST(GameEntry, EveryKindOfFailureIsShownAndEndsWithOneAfterTheCleanUp)
+{
+    struct Case {
+        const char* name;
+        std::function<int()> body;
+        std::string shown;
+        int code;
+    };
+    const std::vector<Case> cases = {
+        {"success", [] { return 0; }, "", 0},
+        {"text", []() -> int { throw "Unable to load XML document into the parser"; },
+         "Unable to load XML document into the parser", 1},
+        {"string", []() -> int { throw std::string("bad string"); }, "bad string", 1},
+        {"standard exception", []() -> int { throw std::logic_error("Dead Reference Detected"); },
+         "Dead Reference Detected", 1},
+        {"anything else", []() -> int { throw 42; }, "An unknown error ended the program.", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> shown;
+        int cleanUps = 0;
+        int code = tilvan::RunGuarded(
+            c.body, [&](const std::string& text) { shown.push_back(text); },
+            [&] {
+                ++cleanUps;
+                throw "a failing clean-up is swallowed";
+            });
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(shown, c.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.shown});
+        EXPECT_EQ(cleanUps, c.code);
+    }
 }
