@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Random.h"
+#include "data/StartupRegistrations.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -11,6 +12,7 @@
 #include "shell/CGameApp.h"
 #include "shell/GameEntry.h"
 #include "shell/IniFile.h"
+#include "shell/ShellRegistrations.h"
 
 namespace
 {
@@ -56,6 +58,7 @@ int RunGame()
 
 int main(int argc, char** argv)
 {
+    tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup});
     Olvarn::Process::SetArguments(argc, argv);
     Olvarn::Process::InstallTerminationHandler();
     ChangeToProgramFolder();
