@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "data/DataChecksum.h"
+#include "platform/SingleInstance.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -175,4 +176,18 @@ TEST(Program, AMissingRequiredPropertyFileEndsWithItsErrorAndANonZeroCode)
     EXPECT_NE(game.Err().find("[Error] Unable to load XML document into the parser"), std::string::npos) << game.Err();
     // With "log" set the log went to output.txt beside the program.
     EXPECT_NE(ReadAll(data.Path("output.txt")).find("Resource Loading Time"), std::string::npos);
+}
+
+TEST(Program, ClosingWhileTheResourcesLoadEndsCleanlyWithoutHandingOver)
+{
+    DataSet data;
+    Game game(data);
+    // The single-instance socket appears early in the start, before the loading groups begin.
+    std::string socket = Olvarn::SingleInstance::SocketPath("TamberloMutex");
+    for (int waited = 0; waited < 10000 && !fs::exists(socket); waited += 5)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(fs::exists(socket)) << game.Err();
+    game.Terminate();
+    EXPECT_EQ(game.Wait(5000), 0) << game.Err();
+    EXPECT_EQ(game.Out().find("Loading finished"), std::string::npos);
 }
