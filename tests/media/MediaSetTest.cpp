@@ -156,10 +156,11 @@ TEST_F(MediaSet, PicturesTheGameDrawsAtKnownSizes)
         int cols, cellWidth, cellHeight; // 0: any
     };
     const Case kCases[] = {
-        {"IMAGE_WATER_ANIM", 22, 0, 0},
-        {"IMAGE_ELEMENT_01", 1, 132, 187},
-        {"IMAGE_ELEMENT_01_LIGHT", 8, 132, 187},
-        {"IMAGE_BACK_DAY", 1, 1024, 768},
+        {"IMAGE_WATER_ANIM", 22, 0, 0},          {"IMAGE_ELEMENT_01", 1, 132, 187},
+        {"IMAGE_ELEMENT_01_LIGHT", 8, 132, 187}, {"IMAGE_ELEMENT_15_LIGHT", 8, 132, 187},
+        {"IMAGE_LOCATION1_BACK", 1, 1024, 768},  {"IMAGE_MAINMENU_BACK", 1, 1024, 768},
+        {"IMAGE_GUI_INFO_PANEL", 1, 147, 768},   {"IMAGE_GRID_TRI_UP", 1, 40, 35},
+        {"IMAGE_GRID_TRI_EDGE06", 1, 40, 35},
     };
     restest::TestApp app;
     Olvarn::ResourceManager manager(&app);

@@ -1,6 +1,7 @@
 // Images: SVG templates filled per animation cell and laid out as strips, and the playing pieces
 // drawn from their triangle masks.
 #include <cmath>
+#include <cstdio>
 #include <set>
 #include <sstream>
 
@@ -214,6 +215,32 @@ void MakeOne(const Options& options, const ImageJob& job, const Cache& cache)
 }
 
 } // namespace
+
+std::string DescribePieces(const Options& options)
+{
+    std::string text =
+        "# Each piece as the board's element rows take it: the mask of its first rotation (five rows of\n"
+        "# five, top row first), its centre in the mask, and the picture point placed on it.\n";
+    for (const RecipeLine& line : ReadRecipe(options.src + "/images/pieces.txt")) {
+        if (line.Word(0) != "piece")
+            continue;
+        std::set<Cell> cells = ParseCells(line);
+        std::string mask;
+        for (int r = 0; r < 5; ++r) {
+            for (int c = 0; c < 5; ++c)
+                mask += cells.count({c, r}) ? '1' : '0';
+            mask += r < 4 ? " " : "";
+        }
+        Variables vars;
+        PieceGeometry(cells, vars);
+        double cx = std::stod(vars["cx"]), cy = std::stod(vars["cy"]);
+        char row[256];
+        std::snprintf(row, sizeof row, "%s grid1=\"%s\" center1=\"%.2f %.2f\" image_center=\"%.2f %.2f\"\n",
+                      line.Word(2).c_str(), mask.c_str(), cx - kPad, cy - kPad, cx, cy);
+        text += row;
+    }
+    return text;
+}
 
 std::vector<ManifestEntry> MakeImages(const Options& options, bool make)
 {
