@@ -86,7 +86,8 @@ TEST(Recipe, WordsValuesQuotesContinuationsAndComments)
 // Runs the generator and returns what it printed.
 std::string RunGenerator(const std::string& arguments)
 {
-    std::string command = std::string(TAMBERLO_DATAGEN) + " " + arguments + " 2>&1";
+    std::string command = "LSAN_OPTIONS=suppressions=" + std::string(TAMBERLO_DATAGEN_LSAN) + " " +
+                          std::string(TAMBERLO_DATAGEN) + " " + arguments + " 2>&1";
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
