@@ -149,7 +149,7 @@ TEST_F(MediaSet, EveryManifestResourceLoadsWithItsDeclaredCells)
     }
 }
 
-TEST_F(MediaSet, PicturesTheGameDrawsAtKnownSizes)
+TEST_F(MediaSet, PicturesAndFontsTheGameDrawsAtKnownSizes)
 {
     struct Case {
         const char* id;
@@ -166,6 +166,10 @@ TEST_F(MediaSet, PicturesTheGameDrawsAtKnownSizes)
     Olvarn::ResourceManager manager(&app);
     ASSERT_TRUE(manager.ReadManifest("properties\\resources.xml")) << manager.ErrorMessage();
     ASSERT_TRUE(manager.LoadGroup("")) << manager.ErrorMessage();
+    // The face's own kerning reached the descriptor: A and V close up.
+    Olvarn::Font* big = manager.FindFont("FONT_BIG");
+    ASSERT_NE(big, nullptr);
+    EXPECT_LT(big->TextWidth("AV"), big->TextWidth("A") + big->TextWidth("V"));
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.id);
         Olvarn::DDImage* image = manager.FindImage(c.id);
