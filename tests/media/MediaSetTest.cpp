@@ -147,6 +147,9 @@ TEST_F(MediaSet, EveryManifestResourceLoadsWithItsDeclaredCells)
             EXPECT_GE(manager.FindSoundId(d.id), 0);
         }
     }
+    // The manager frees nothing itself: the application unloads its groups first.
+    for (const std::string& group : groups)
+        manager.UnloadGroup(group);
 }
 
 TEST_F(MediaSet, PicturesAndFontsTheGameDrawsAtKnownSizes)
@@ -180,6 +183,7 @@ TEST_F(MediaSet, PicturesAndFontsTheGameDrawsAtKnownSizes)
             EXPECT_EQ(image->GetCellHeight(), c.cellHeight);
         }
     }
+    manager.UnloadGroup("");
 }
 
 TEST_F(MediaSet, SoundsDecodeShortAndBelowOneDecibelUnderFullScale)

@@ -133,7 +133,7 @@ void WriteContactSheet(const Options& options)
         SavePicturePng(options.review + "/contact-sheet-page" + std::to_string(page + 1) + ".png", *part);
     }
 
-    WriteFile(options.review + "/pieces.txt", DescribePieces(options));
+    WriteFile(options.review + "/pieces.xml", DescribePieces(options));
 
     std::string html =
         "<!DOCTYPE html>\n<html><head><meta charset='utf-8'><title>Sounds and music</title></head><body>\n"
