@@ -79,6 +79,64 @@ Picture FontSample(const Options& options, const ManifestEntry& font)
     return start;
 }
 
+Picture Load(const Options& options, const std::string& file)
+{
+    std::unique_ptr<ImageLib::Image> image = ImageLib::LoadImageFile(options.out + "/images/" + file, true);
+    if (!image)
+        Fail("the scene needs images/" + file);
+    return image;
+}
+
+// A screen as a player would see it, put together the way the game draws: the location, the
+// board's cells with pieces on them, the water in its three rows, the panel and a few creatures.
+void WriteScene(const Options& options, const std::string& name, int location)
+{
+    Picture screen = Load(options, "location" + std::to_string(location) + "_back.jpg");
+    Picture up = Load(options, "grid_tri_up.png"), down = Load(options, "grid_tri_down.png");
+    const int gridX = 40, gridY = 60;
+    for (int c = 0; c < 40; ++c)
+        for (int r = 0; r < 14; ++r) {
+            if (c < 4 + (r % 3) || c > 34 - (r % 2))
+                continue;
+            Over(*screen, (c + r) % 2 == 0 ? *up : *down, gridX + 20 * c, gridY + 35 * r);
+        }
+    struct Placed {
+        int piece, column, row;
+    };
+    const Placed kPieces[] = {{6, 6, 10},  {11, 12, 9}, {5, 18, 10},  {1, 23, 11},
+                              {4, 27, 11}, {8, 8, 13},  {15, 17, 12}, {3, 26, 13}};
+    for (const Placed& p : kPieces) {
+        char file[32];
+        std::snprintf(file, sizeof file, "element%02d.png", p.piece);
+        // The picture's mask origin sits 6 pixels in from its corner.
+        Over(*screen, *Load(options, file), gridX + 20 * (p.column - 2) - 6, gridY + 35 * (p.row - 2) - 6);
+    }
+    Picture water = Load(options, "water_anim.png");
+    const int cel = water->GetWidth() / 22;
+    // The game draws the rows of waves see-through: a back row at alpha 200, a front row at 120.
+    auto row = [&](int startX, int y, int firstCel, uint32_t alpha) {
+        for (int x = startX, k = firstCel; x <= 1024; x += cel, k = (k + 1) % 22) {
+            Picture one = NewPicture(cel, water->GetHeight());
+            Place(*one, *water, -k * cel, 0);
+            for (int i = 0; i < cel * one->GetHeight(); ++i) {
+                uint32_t& p = one->GetBits()[i];
+                p = (((p >> 24) * alpha / 255) << 24) | (p & 0xFFFFFF);
+            }
+            Over(*screen, *one, x, y);
+        }
+    };
+    row(-252, 610, 0, 200);
+    Over(*screen, *FirstCel(*Load(options, "animal_fish.png"), 8, 1), 300, 660);
+    row(0, 620, 16, 120);
+    Over(*screen, *Load(options, "info_panel.png"), 877, 0);
+    Picture tool = Load(options, "tool_button.png");
+    for (int i = 0; i < 4; ++i)
+        Over(*screen, *tool, 877 + 39, 174 + 90 * i);
+    Over(*screen, *FirstCel(*Load(options, "bird_gull.png"), 8, 1), 600, 30);
+    Over(*screen, *Load(options, "pearl.png"), 520, 300);
+    SavePicturePng(options.review + "/" + name, *screen);
+}
+
 } // namespace
 
 void WriteContactSheet(const Options& options)
@@ -134,6 +192,8 @@ void WriteContactSheet(const Options& options)
     }
 
     WriteFile(options.review + "/pieces.xml", DescribePieces(options));
+    WriteScene(options, "scene-day.png", 1);
+    WriteScene(options, "scene-night.png", 2);
 
     std::string html =
         "<!DOCTYPE html>\n<html><head><meta charset='utf-8'><title>Sounds and music</title></head><body>\n"
