@@ -112,6 +112,31 @@ template <typename T> void ConvertText(const std::string& text, const CPolymorph
     LoadPolymorphicChild(text, child.out);
 }
 
+// Row writer values for children. Function arguments are evaluated in no fixed order, so a row
+// that holds children passes them as save::Child(...) / save::PolymorphicChild(...): the writer
+// then saves them in attribute order, and two children of one element get rows 0 and 1 in order.
+struct CPolymorphicIn {
+    CSaveObject* child;
+};
+inline CPolymorphicIn PolymorphicChild(CSaveObject* child)
+{
+    return CPolymorphicIn{child};
+}
+std::string SaveObjectRowText(CSaveObject& child);
+std::string PolymorphicChildText(CSaveObject* child);
+inline std::string DataValueText(const CChildOut& child)
+{
+    return SaveObjectRowText(child.child);
+}
+inline std::string DataValueText(const CPolymorphicIn& child)
+{
+    return PolymorphicChildText(child.child);
+}
+template <typename T> std::string DataValueText(const CPolymorphicOut<T>& child)
+{
+    return PolymorphicChildText(child.out);
+}
+
 // Saves the child and answers its row number as text.
 std::string SaveObjectRowText(CSaveObject& child);
 // "id row " of a child whose class is known only from the file (asks the id before saving).

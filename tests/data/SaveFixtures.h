@@ -85,6 +85,8 @@ class StateB : public State
 public:
     Leaf held;
     std::vector<std::unique_ptr<Leaf>> leaves;
+    // A chain of states, each made by class id.
+    std::unique_ptr<State> next;
 
     int GetClassId() const override { return kStateBId; }
     int Save() override
@@ -92,12 +94,16 @@ public:
         std::string rows;
         for (auto& leaf : leaves)
             rows += std::to_string(leaf->Save()) + " ";
-        return tilvan::save::SaveWriter().WriteRow("t_state_b", value, tilvan::save::SaveObjectRowText(held), rows);
+        return tilvan::save::SaveWriter().WriteRow("t_state_b", value, tilvan::save::Child(held), rows,
+                                                   tilvan::save::PolymorphicChild(next.get()));
     }
     void Load(int row) override
     {
         std::string rows;
-        tilvan::save::SaveReader().GetRow("t_state_b", row, value, tilvan::save::Child(held), rows);
+        State* loaded = nullptr;
+        tilvan::save::SaveReader().GetRow("t_state_b", row, value, tilvan::save::Child(held), rows,
+                                          tilvan::save::Polymorphic(loaded));
+        next.reset(loaded);
         leaves.clear();
         tilvan::save::LoadChildList(rows, [this](int r) {
             auto leaf = std::make_unique<Leaf>();
@@ -111,6 +117,8 @@ public:
         auto* b = dynamic_cast<const StateB*>(&o);
         if (!b || !State::Equals(o) || !(held == b->held) || leaves.size() != b->leaves.size())
             return false;
+        if (bool(next) != bool(b->next) || (next && !next->Equals(*b->next)))
+            return false;
         for (size_t i = 0; i < leaves.size(); ++i)
             if (!(*leaves[i] == *b->leaves[i]))
                 return false;
@@ -121,12 +129,14 @@ public:
         r.DeclareAttribute("t_state_b", "value", "0");
         r.DeclareAttribute("t_state_b", "held", "");
         r.DeclareAttribute("t_state_b", "leaves", "");
+        r.DeclareAttribute("t_state_b", "next", "");
     }
     static void WriterSchema(CXmlDataWriter& w)
     {
         w.DeclareAttribute("t_state_b", "value");
         w.DeclareAttribute("t_state_b", "held");
         w.DeclareAttribute("t_state_b", "leaves");
+        w.DeclareAttribute("t_state_b", "next");
     }
 };
 
@@ -150,8 +160,8 @@ public:
     int GetClassId() const override { return kRootId; }
     int Save() override
     {
-        return tilvan::save::SaveWriter().WriteRow("t_root", title, tilvan::save::PolymorphicChildText(state.get()),
-                                                   tilvan::save::SaveObjectRowText(leaf));
+        return tilvan::save::SaveWriter().WriteRow("t_root", title, tilvan::save::PolymorphicChild(state.get()),
+                                                   tilvan::save::Child(leaf));
     }
     void Load(int row) override
     {
