@@ -80,8 +80,8 @@ TEST(StringTable, ALoadFailureIsReportedAndKeepsTheTable)
 }
 
 // The global table reads the file relative to the folder the program is in at its first use
-// (after the program has changed to its own folder), not where it was started. A child process
-// gives the test a first use of its own.
+// (after the program has changed to its own folder), not where it was started. The test program
+// runs itself again, so that the check has a first use of its own.
 TEST(StringTable, GlobalTableLoadsOnFirstUseFromTheCurrentFolder)
 {
     testsupport::TempDir dir;
@@ -89,14 +89,25 @@ TEST(StringTable, GlobalTableLoadsOnFirstUseFromTheCurrentFolder)
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        bool ok =
-            chdir(dir.Path().c_str()) == 0 && Localize("$7") == "seven" && GetStringTable().GetString(7) == "seven";
-        CLocalizedText text;
-        AssignLocalized(text, "<$7 >");
-        ok = ok && text.Get() == "<seven>" && EqualsLocalized("seven", "$7");
-        _exit(ok ? 0 : 1);
+        setenv("TAMBERLO_STRINGS_FOLDER", dir.Path().c_str(), 1);
+        execl("/proc/self/exe", "test_data", "--gtest_filter=StringTableFirstUse.*", static_cast<char*>(nullptr));
+        _exit(127);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(StringTableFirstUse, LoadsFromTheFolderOfTheFirstUse)
+{
+    const char* folder = getenv("TAMBERLO_STRINGS_FOLDER");
+    if (!folder)
+        GTEST_SKIP() << "run by GlobalTableLoadsOnFirstUseFromTheCurrentFolder";
+    ASSERT_EQ(chdir(folder), 0);
+    EXPECT_EQ(Localize("$7"), "seven");
+    EXPECT_EQ(GetStringTable().GetString(7), "seven");
+    CLocalizedText text;
+    AssignLocalized(text, "<$7 >");
+    EXPECT_EQ(text.Get(), "<seven>");
+    EXPECT_TRUE(EqualsLocalized("seven", "$7"));
 }
