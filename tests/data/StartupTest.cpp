@@ -1,18 +1,16 @@
-// Start-up registrations in their fixed order, and what exit leaves behind. Each case runs in a
-// child process: the registrations run once per process and exit runs only once.
+// Start-up registrations in their fixed order, and what exit leaves behind. Each check runs in a
+// process of its own: the registrations run once per process and exit runs only once.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "data/CConstantsRegistry.h"
+#include "RunSelf.h"
 #include "data/SaveObject.h"
 #include "data/StartupRegistrations.h"
 #include "support/TempDir.h"
@@ -22,19 +20,8 @@ using namespace tilvan;
 namespace
 {
 
-// Runs body in a child process and answers its exit code.
-int InChild(const std::function<int()>& body)
-{
-    std::fflush(nullptr);
-    pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
-}
-
 std::vector<std::string> gOrder;
+std::string gFolder;
 
 void Contribute(CStartupRegistrations& steps)
 {
@@ -50,51 +37,61 @@ void ContributeMore(CStartupRegistrations& steps)
     steps.Add(EStartupStep::ElementSaveClasses, [] { gOrder.push_back("element"); });
 }
 
+void ContributeSaveClass(CStartupRegistrations& steps)
+{
+    steps.Add(EStartupStep::WorldSaveClasses, [] {
+        static save::CSaveObjectRegistrar r(
+            nullptr, 9201, [](CXmlDataReader& rd) { rd.DeclareAttribute("t_exit", "v", ""); },
+            [](CXmlDataWriter& w) { w.DeclareAttribute("t_exit", "v"); });
+    });
+}
+
+// Runs after the singletons are gone: it was registered before they were made.
+void TouchTheRegistryAfterExit()
+{
+    try {
+        save::CSaveObjectRegistry::Instance();
+    } catch (const std::logic_error& e) {
+        if (std::FILE* f = std::fopen((gFolder + "/dead.txt").c_str(), "wb")) {
+            std::fputs(e.what(), f);
+            std::fclose(f);
+        }
+    }
+}
+
 } // namespace
 
 TEST(Startup, RegistrationsRunInStepOrderOnce)
 {
-    EXPECT_EQ(InChild([] {
-                  RunStartupRegistrations({&Contribute, &ContributeMore});
-                  RunStartupRegistrations({&Contribute});
-                  std::vector<std::string> expected = {"world after the registry", "element", "game", "grid", "water"};
-                  return gOrder == expected && StartupRegistrationsDone() ? 0 : 1;
-              }),
-              0);
+    EXPECT_EQ(testsupport::RunSelf("StartupChild.Order", "1"), 0);
+}
+
+TEST(StartupChild, Order)
+{
+    if (!testsupport::ChildTestValue())
+        GTEST_SKIP() << "run by Startup.RegistrationsRunInStepOrderOnce";
+    RunStartupRegistrations({&Contribute, &ContributeMore});
+    RunStartupRegistrations({&Contribute});
+    EXPECT_TRUE(StartupRegistrationsDone());
+    EXPECT_EQ(gOrder, (std::vector<std::string>{"world after the registry", "element", "game", "grid", "water"}));
 }
 
 TEST(Startup, ExitCompletesAnOpenSaveAndLeavesNoDeadSingletonUsable)
 {
     testsupport::TempDir dir;
-    const std::string path = dir.File("left.xml");
-    const std::string marker = dir.File("dead.txt");
-    static std::string sMarker;
-    sMarker = marker;
-    EXPECT_EQ(InChild([&] {
-                  // Registered before the singletons exist, so it runs after they are gone.
-                  std::atexit([] {
-                      try {
-                          save::CSaveObjectRegistry::Instance();
-                      } catch (const std::logic_error& e) {
-                          if (std::FILE* f = std::fopen(sMarker.c_str(), "wb")) {
-                              std::fputs(e.what(), f);
-                              std::fclose(f);
-                          }
-                      }
-                  });
-                  RunStartupRegistrations({[](CStartupRegistrations& steps) {
-                      steps.Add(EStartupStep::WorldSaveClasses, [] {
-                          static save::CSaveObjectRegistrar r(
-                              nullptr, 9201, [](CXmlDataReader& rd) { rd.DeclareAttribute("t_exit", "v", ""); },
-                              [](CXmlDataWriter& w) { w.DeclareAttribute("t_exit", "v"); });
-                      });
-                  }});
-                  save::SaveWriter().Open(path, false, "");
-                  save::SaveWriter().WriteRow("t_exit", 5);
-                  std::exit(0);
-                  return 1;
-              }),
-              0);
+    EXPECT_EQ(testsupport::RunSelf("StartupChild.Exit", dir.Path()), 0);
     EXPECT_EQ(dir.ReadFile("left.xml"), "<?xml version=\"1.0\"?>\n<data>\n\t<t_exit v=\"5\"/>\n</data>");
     EXPECT_EQ(dir.ReadFile("dead.txt"), "Dead Reference Detected");
+}
+
+TEST(StartupChild, Exit)
+{
+    if (!testsupport::ChildTestValue())
+        GTEST_SKIP() << "run by Startup.ExitCompletesAnOpenSaveAndLeavesNoDeadSingletonUsable";
+    gFolder = testsupport::ChildTestValue();
+    std::atexit(&TouchTheRegistryAfterExit);
+    RunStartupRegistrations({&ContributeSaveClass});
+    ASSERT_TRUE(save::SaveWriter().Open(gFolder + "/left.xml", false, ""));
+    save::SaveWriter().WriteRow("t_exit", 5);
+    // Leaves the file open: exit completes it.
 }

@@ -1,11 +1,11 @@
 // The string table: "$N" expansion, missing ids, base64 files, load failures, first use.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "RunSelf.h"
 #include "data/CStringTable.h"
 #include "data/DataCodecs.h"
 #include "support/TempDir.h"
@@ -80,27 +80,17 @@ TEST(StringTable, ALoadFailureIsReportedAndKeepsTheTable)
 }
 
 // The global table reads the file relative to the folder the program is in at its first use
-// (after the program has changed to its own folder), not where it was started. The test program
-// runs itself again, so that the check has a first use of its own.
+// (after the program has changed to its own folder), not where it was started.
 TEST(StringTable, GlobalTableLoadsOnFirstUseFromTheCurrentFolder)
 {
     testsupport::TempDir dir;
     dir.WriteFile("properties/strings.xml", "<data><text id='7' text='seven'/></data>");
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        setenv("TAMBERLO_STRINGS_FOLDER", dir.Path().c_str(), 1);
-        execl("/proc/self/exe", "test_data", "--gtest_filter=StringTableFirstUse.*", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(testsupport::RunSelf("StringTableFirstUse.*", dir.Path()), 0);
 }
 
 TEST(StringTableFirstUse, LoadsFromTheFolderOfTheFirstUse)
 {
-    const char* folder = getenv("TAMBERLO_STRINGS_FOLDER");
+    const char* folder = testsupport::ChildTestValue();
     if (!folder)
         GTEST_SKIP() << "run by GlobalTableLoadsOnFirstUseFromTheCurrentFolder";
     ASSERT_EQ(chdir(folder), 0);
