@@ -8,6 +8,7 @@
 #include "data/CStringTable.h"
 #include "data/CXmlDataReader.h"
 #include "data/LevelInfo.h"
+#include "support/TempDir.h"
 
 using namespace tilvan;
 
@@ -27,10 +28,15 @@ protected:
     void Load(const std::string& rows)
     {
         reader.LoadFromMemory("<data>" + rows + "</data>");
+        testsupport::SaveFuzzSeed("datafile",
+                                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                                      std::to_string(++seeds),
+                                  "<data>" + rows + "</data>");
         LoadLevels(reader, nullptr);
     }
 
     CXmlDataReader reader;
+    int seeds = 0;
 };
 
 std::string Level(const std::string& location, const std::string& extra = "", const std::string& grid = "1")
