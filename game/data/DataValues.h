@@ -79,6 +79,12 @@ inline std::string DataValueText(const CLocalizedText& value)
     return value.Get();
 }
 
+// A data text with its "%s" / "%i" codes filled from any row values, in order.
+template <typename... Values> std::string FormatDataText(const std::string& text, const Values&... values)
+{
+    return SubstituteTextCodes(text, std::vector<std::string>{DataValueText(values)...});
+}
+
 } // namespace tilvan
 
 namespace Olvarn
