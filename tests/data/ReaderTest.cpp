@@ -207,3 +207,18 @@ TEST(DataReader, StrictRowsThrowForRowsThatDoNotExist)
     reader.SetStrictRows(false);
     EXPECT_EQ(reader.GetRow("a", 1, n), 0);
 }
+
+TEST(DataReader, RefusesNestingDeepEnoughToExhaustTheStack)
+{
+    CXmlDataReader reader = MakeReader();
+    std::string deep = "<data>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<b x='>'>";
+    EXPECT_EQ(Thrown([&] { reader.LoadFromMemory(deep); }), "Unable to load XML document into the parser");
+    // Self-closing rows, comments and quoted brackets are no nesting.
+    std::string wide = "<?xml version='1.0'?><!-- <a><a> --><data>";
+    for (int i = 0; i < 1000; ++i)
+        wide += "<a n=\"<a>\" />";
+    reader.LoadFromMemory(wide + "</data>");
+    EXPECT_EQ(reader.GetRowCount("a"), 1000);
+}
