@@ -111,6 +111,16 @@ TEST(DataReader, TypedConversions)
     EXPECT_EQ(p.x, 1.5f);
     EXPECT_EQ(p.y, -3.0f);
     EXPECT_EQ(l, (std::vector<int>{4, 5, 6}));
+
+    // Any point type of two floats x and y reads like the pair (the framework's vector does).
+    struct Point {
+        float x = 0;
+        float y = 0;
+    } point;
+    reader.GetRow("r", 0, i, f, b, point);
+    EXPECT_EQ(point.x, 1.5f);
+    EXPECT_EQ(point.y, -3.0f);
+    EXPECT_EQ(DataValueText(point), "1.5 -3. ");
 }
 
 TEST(DataReader, ASecondLoadReplacesTheFirst)
