@@ -8,6 +8,7 @@
 #include "RunSelf.h"
 #include "data/CStringTable.h"
 #include "data/DataCodecs.h"
+#include "platform/Paths.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;
@@ -79,21 +80,27 @@ TEST(StringTable, ALoadFailureIsReportedAndKeepsTheTable)
     EXPECT_EQ(table.GetString(1), "A");
 }
 
-// The global table reads the file relative to the folder the program is in at its first use
-// (after the program has changed to its own folder), not where it was started.
-TEST(StringTable, GlobalTableLoadsOnFirstUseFromTheCurrentFolder)
+// The global table reads the program's own "properties/strings.xml" at its first use, wherever the
+// program was started from.
+TEST(StringTable, GlobalTableLoadsOnFirstUseFromTheProgramsFolder)
 {
     testsupport::TempDir dir;
     dir.WriteFile("properties/strings.xml", "<data><text id='7' text='seven'/></data>");
+    dir.WriteFile("elsewhere/properties/strings.xml", "<data><text id='7' text='wrong'/></data>");
     EXPECT_EQ(testsupport::RunSelf("StringTableFirstUse.*", dir.Path()), 0);
+
+    std::string exe = Olvarn::Paths::ExecutablePath();
+    EXPECT_EQ(StringTablePath(), exe.substr(0, exe.find_last_of('/')) + "/properties/strings.xml");
 }
 
-TEST(StringTableFirstUse, LoadsFromTheFolderOfTheFirstUse)
+TEST(StringTableFirstUse, LoadsFromTheProgramsFolderNotTheCurrentOne)
 {
     const char* folder = testsupport::ChildTestValue();
     if (!folder)
-        GTEST_SKIP() << "run by GlobalTableLoadsOnFirstUseFromTheCurrentFolder";
-    ASSERT_EQ(chdir(folder), 0);
+        GTEST_SKIP() << "run by GlobalTableLoadsOnFirstUseFromTheProgramsFolder";
+    ASSERT_EQ(chdir((std::string(folder) + "/elsewhere").c_str()), 0);
+    // Stands for the program's folder, which the test program does not share with the data.
+    SetStringTableFolder(folder);
     EXPECT_EQ(Localize("$7"), "seven");
     EXPECT_EQ(GetStringTable().GetString(7), "seven");
     CLocalizedText text;
