@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "SaveFixtures.h"
 #include "support/TempDir.h"
@@ -92,4 +93,11 @@ TEST(KillDuringSave, EveryKillLeavesAWholeSave)
     // Both versions turned up, so the kills did land while saves were being replaced.
     EXPECT_GT(seen[0], 0);
     EXPECT_GT(seen[1], 0);
+
+    // The temporary files of the killed saves are cleared by the next save.
+    ASSERT_TRUE(save::WriteSaveFile(path, versions[0]));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"game.xml"});
 }
