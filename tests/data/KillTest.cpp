@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "SaveFixtures.h"
 #include "support/TempDir.h"
@@ -67,9 +68,10 @@ TEST(KillDuringSave, EveryKillLeavesAWholeSave)
         }
         close(done[1]);
         // Half the kills come during the first save, half during the second, once the first is in.
+        bool saved = true;
         if (next() % 2) {
             char byte;
-            ASSERT_EQ(read(done[0], &byte, 1), 1);
+            saved = read(done[0], &byte, 1) == 1;
         }
         long micros = static_cast<long>(next()) * saveMicros / 0x8000;
         timespec pause{micros / 1000000, micros % 1000000 * 1000};
@@ -78,6 +80,7 @@ TEST(KillDuringSave, EveryKillLeavesAWholeSave)
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         close(done[0]);
+        ASSERT_TRUE(saved) << "the saving process stopped by itself";
 
         Root loaded;
         std::string error;
@@ -92,4 +95,11 @@ TEST(KillDuringSave, EveryKillLeavesAWholeSave)
     // Both versions turned up, so the kills did land while saves were being replaced.
     EXPECT_GT(seen[0], 0);
     EXPECT_GT(seen[1], 0);
+
+    // The temporary files of the killed saves are cleared by the next save.
+    ASSERT_TRUE(save::WriteSaveFile(path, versions[0]));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"game.xml"});
 }
