@@ -1,9 +1,9 @@
 // The game's push button.
 #include "shell/CGameButton.h"
 
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
-#include "graphics/Font.h"
 
 namespace tilvan
 {

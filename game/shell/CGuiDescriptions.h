@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "data/CLocalizedText.h"
 #include "app/core/Color.h"
+#include "data/CLocalizedText.h"
 
 namespace Olvarn
 {

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "graphics/DDImage.h"
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
-#include "graphics/Font.h"
 #include "resources/ResourceManager.h"
 #include "shell/CGameButton.h"
 #include "widgets/Checkbox.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "data/SaveObject.h"
 #include "app/core/Vector2.h"
+#include "data/SaveObject.h"
 
 struct lua_State;
 
