@@ -25,6 +25,7 @@ protected:
     {
         mApp.mWidth = 1024;
         mApp.mHeight = 768;
+        mOwnResources = mApp.mResourceManager;
         mApp.mResourceManager = &mResources;
         mResources.AddImage("IMAGE_GUI_FRAME", 96, 96, 3, 3);
         mResources.AddImage("IMAGE_GUI_STANDARDBUTTON", 140, 40);
@@ -41,7 +42,7 @@ protected:
     ~Windows() override
     {
         CGuiDescriptions::Instance().Clear();
-        mApp.mResourceManager = nullptr;
+        mApp.mResourceManager = mOwnResources;
     }
     void Describe(const std::string& rows)
     {
@@ -52,6 +53,7 @@ protected:
 
     shelltest::TestApp mApp;
     shelltest::TestResources mResources;
+    Olvarn::ResourceManager* mOwnResources = nullptr;
     tilvan::CXmlDataReader mReader;
 };
 

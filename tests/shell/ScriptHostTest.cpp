@@ -295,6 +295,7 @@ TEST(ScriptApi, SoundsArePlayedOnceByTheirResourceIdOrNumber)
 {
     shelltest::TestApp app;
     shelltest::TestResources resources;
+    Olvarn::ResourceManager* own = app.mResourceManager;
     app.mResourceManager = &resources;
     resources.AddSound("SOUND_SPLASH", 12);
     testsupport::TempDir dir;
@@ -303,7 +304,7 @@ TEST(ScriptApi, SoundsArePlayedOnceByTheirResourceIdOrNumber)
     EXPECT_EQ(Eval(script, "get_sound('SOUND_SPLASH')"), "12");
     EXPECT_EQ(Exec(script, "play_sound('SOUND_SPLASH') play_sound(4) play_sound('SOUND_NOT_THERE')"), "");
     EXPECT_EQ(app.mSounds, (std::vector<int>{12, 4}));
-    app.mResourceManager = nullptr;
+    app.mResourceManager = own;
 }
 
 TEST(ScriptApi, AskingForTheControlOfAnUnknownIdShowsAMessageAndGivesTheOrigin)
