@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "data/DataChecksum.h"
+#include "graphics/Font.h"
 #include "platform/Paths.h"
-#include "resources/Font.h"
 #include "resources/ResourceManager.h"
 #include "resources/ResourceManagerTestSupport.h"
 #include "sound/SoundFileReader.h"
