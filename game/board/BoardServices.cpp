@@ -1,0 +1,35 @@
+#include "board/BoardServices.h"
+
+namespace tilvan
+{
+
+namespace
+{
+ImageLookup& Lookup()
+{
+    static ImageLookup lookup;
+    return lookup;
+}
+CBoardEvents* gEvents = nullptr;
+} // namespace
+
+void SetBoardImageLookup(ImageLookup lookup)
+{
+    Lookup() = std::move(lookup);
+}
+
+Olvarn::Image* FindBoardImage(const std::string& id)
+{
+    return Lookup() ? Lookup()(id) : nullptr;
+}
+
+void SetBoardEvents(CBoardEvents* events)
+{
+    gEvents = events;
+}
+CBoardEvents* BoardEvents()
+{
+    return gEvents;
+}
+
+} // namespace tilvan
