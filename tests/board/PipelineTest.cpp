@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "board/Pipeline.h"
 #include "BoardFixture.h"
+#include "board/Pipeline.h"
 
 using namespace tilvan;
 
@@ -47,7 +47,7 @@ TEST_F(PipelineTest, SlotArithmeticPendingAndOverflow)
 {
     EXPECT_FLOAT_EQ(pipe.get_full_percents(), 0);
     for (int i = 0; i < 8; ++i)
-        ASSERT_TRUE(pipe.AddElement(CElement(2), 10, 0, false));  // 8 x 5 = 40 slots
+        ASSERT_TRUE(pipe.AddElement(CElement(2), 10, 0, false)); // 8 x 5 = 40 slots
     EXPECT_EQ(pipe.free_space, 3);
     EXPECT_EQ(events.created, 8);
     EXPECT_FLOAT_EQ(pipe.get_full_percents(), 40.0f / 43);
@@ -68,7 +68,7 @@ TEST_F(PipelineTest, SlotArithmeticPendingAndOverflow)
     EXPECT_GT(events.dropped, 0);
     pipe.RemoveElement(&pipe.GetElements()[0]->element, false, false);
     EXPECT_TRUE(pipe.is_full);
-    EXPECT_FALSE(pipe.is_nearly_full);  // the waiting element got the trailing slots
+    EXPECT_FALSE(pipe.is_nearly_full); // the waiting element got the trailing slots
 }
 
 TEST_F(PipelineTest, RemovalClosesUpAndPlacesPending)
@@ -89,14 +89,14 @@ TEST_F(PipelineTest, RemovalClosesUpAndPlacesPending)
 TEST_F(PipelineTest, PutBackChoosesNearestAndShiftsRight)
 {
     for (int i = 0; i < 3; ++i)
-        pipe.AddElement(CElement(0), 10, 0, false);  // slots 0, 2, 4; element x 20, 60, 100
+        pipe.AddElement(CElement(0), 10, 0, false); // slots 0, 2, 4; element x 20, 60, 100
     struct Case {
         float x;
-        std::vector<int> expected;  // space_pos of every element, the put-back one last
+        std::vector<int> expected; // space_pos of every element, the put-back one last
     } cases[] = {
-        {200, {0, 2, 4, 6}},  // right of the run: first free slot, nobody moves
-        {62, {0, 4, 6, 2}},   // over the middle: takes slot 2, the rest move right
-        {40, {2, 4, 6, 0}},   // 20 pixels from both the first and the second piece: the lower slot wins
+        {200, {0, 2, 4, 6}}, // right of the run: first free slot, nobody moves
+        {62, {0, 4, 6, 2}},  // over the middle: takes slot 2, the rest move right
+        {40, {2, 4, 6, 0}},  // 20 pixels from both the first and the second piece: the lower slot wins
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.x);
@@ -117,7 +117,7 @@ TEST_F(PipelineTest, PutBackChoosesNearestAndShiftsRight)
     CPipeline full(&water);
     for (int i = 0; i < 8; ++i)
         full.AddElement(CElement(2), 10, 0, false);
-    full.AddElement(CElement(0), 10, 0, false);  // 42 slots taken
+    full.AddElement(CElement(0), 10, 0, false); // 42 slots taken
     CElement two(0);
     EXPECT_FALSE(full.InsertElementAt(two, 90, 30));
 }
@@ -139,10 +139,10 @@ TEST_F(PipelineTest, CrabWithWiderReplacementShiftsFromTheTop)
     // Make type 0 the widest: the crab turns floating pieces into it and the later ones must move
     // right without being written over.
     std::swap(ElementTypes()[0], ElementTypes()[2]);
-    pipe.AddElement(CElement(1), 10, 0, true);  // width 3 at 0
-    pipe.AddElement(CElement(1), 10, 0, true);  // width 3 at 3
-    pipe.AddElement(CElement(3), 10, 0, true);  // width 4 at 6
-    pipe.Update(10);                            // all land
+    pipe.AddElement(CElement(1), 10, 0, true); // width 3 at 0
+    pipe.AddElement(CElement(1), 10, 0, true); // width 3 at 3
+    pipe.AddElement(CElement(3), 10, 0, true); // width 4 at 6
+    pipe.Update(10);                           // all land
     pipe.CollectWaterBonuses();
     auto pos = SpacePositions();
     EXPECT_EQ(pos, (std::vector<int>{0, 5, 10}));
@@ -176,9 +176,9 @@ TEST_F(PipelineTest, FloatingRowDriftsAndDropsOff)
     EXPECT_TRUE(pipe.CanAddBonusElement());
     ASSERT_TRUE(pipe.AddBonusElement(CElement(0)));
     auto& row = pipe.GetBonusElements();
-    EXPECT_FLOAT_EQ(row.front().GetPosition().x, 20);  // left edge at 0
+    EXPECT_FLOAT_EQ(row.front().GetPosition().x, 20); // left edge at 0
     EXPECT_FLOAT_EQ(row.front().GetPosition().y, 605);
-    pipe.Update(100);  // 10 pixels left: its right edge (x - cx + 0) is now below 0
+    pipe.Update(100); // 10 pixels left: its right edge (x - cx + 0) is now below 0
     EXPECT_TRUE(row.empty());
     CPipeline::SetBonusElementVelocity(0);
     pipe.AddBonusElement(CElement(0));
