@@ -18,6 +18,11 @@ void SetBoardImageLookup(ImageLookup lookup)
     Lookup() = std::move(lookup);
 }
 
+bool HasBoardImageLookup()
+{
+    return static_cast<bool>(Lookup());
+}
+
 Olvarn::Image* FindBoardImage(const std::string& id)
 {
     return Lookup() ? Lookup()(id) : nullptr;

@@ -22,6 +22,7 @@ class CElement;
 // Resource images by id; null for an id the resource manager does not hold. Unset, every id is missing.
 using ImageLookup = std::function<Olvarn::Image*(const std::string& id)>;
 void SetBoardImageLookup(ImageLookup lookup);
+bool HasBoardImageLookup();
 Olvarn::Image* FindBoardImage(const std::string& id);
 
 // The events script's hooks and the player's record as the board reaches them. The game installs one

@@ -13,6 +13,7 @@ namespace tilvan
 
 class CPipeline;
 class CGrid;
+class CLevelInfo;
 
 struct CChanceRange {
     int element = 0; // type id + 1; 0 makes nothing
@@ -69,6 +70,8 @@ public:
     static CCreatorConfig& Config();
 
     void Begin(const CCreatorLevel& level, CCreatorPlayer& player);
+    // With a level definition; throws std::runtime_error for values or tables it cannot run.
+    void Begin(const CLevelInfo& level, CCreatorPlayer& player);
     void ApplyPlayerBoosts(const CChanceTable* table, CCreatorPlayer& player);
     // Shifts weight toward the first two ranges by (a, b) of the total; returns false and leaves the
     // table alone when the other ranges cannot give that much.

@@ -18,6 +18,8 @@ class MemoryImage;
 namespace tilvan
 {
 
+class CLevelInfo;
+
 struct CGridCell {
     std::array<FPoint, 3> vertices;
     FPoint center;
@@ -74,6 +76,7 @@ public:
     void Reset();
     // enabled: the level's board flags in cell-index order.
     void Configure(FPoint offset, const std::array<bool, kCells>& enabled);
+    void Configure(const CLevelInfo& level);
     void ApplyOffset();
 
     CGridCell* GetCell(int column, int row);
