@@ -230,10 +230,16 @@ bool CGrid::InsertElement(const CElement& element, bool* pearlTaken, bool* outsi
 
 bool CGrid::CanPlaceAnywhere(CElement& element) const
 {
+    int rotation, c, r;
+    return FindFit(element, rotation, c, r);
+}
+
+bool CGrid::FindFit(const CElement& element, int& rotation, int& column, int& row) const
+{
     const CElementType* type = element.GetType();
     if (!type)
         return false;
-    // Free enabled cells of each column as row bits: a placement is then five masked compares.
+    // Free enabled cells of each column as row bits: a placement is then a few masked compares.
     std::array<uint32_t, kColumns> open{};
     for (int c = 0; c < kColumns; ++c)
         for (int r = 0; r < kRows; ++r) {
@@ -241,7 +247,6 @@ bool CGrid::CanPlaceAnywhere(CElement& element) const
             if (cell.enabled && cell.free)
                 open[c] |= 1u << r;
         }
-    const uint32_t rowsMask = (1u << kRows) - 1;
     const int start = element.GetRotation();
     for (int step = 1; step <= 6; ++step) {
         int k = (start + step) % 6;
@@ -258,11 +263,13 @@ bool CGrid::CanPlaceAnywhere(CElement& element) const
             for (int r = c % 2; r + height <= kRows; r += 2) {
                 bool fits = true;
                 for (int dc = 0; dc <= lastCol && fits; ++dc) {
-                    uint32_t need = (cols[dc] << r) & rowsMask;
+                    uint32_t need = cols[dc] << r;
                     fits = (open[c + dc] & need) == need;
                 }
-                if (fits)
+                if (fits) {
+                    rotation = k, column = c, row = r;
                     return true;
+                }
             }
     }
     return false;

@@ -87,6 +87,9 @@ public:
 
     bool InsertElement(const CElement& element, bool* pearlTaken = nullptr, bool* outside = nullptr);
     bool CanPlaceAnywhere(CElement& element) const;
+    // The first fit in the order CanPlaceAnywhere tries them: rotation, then column and row of the
+    // mask origin. False when there is none.
+    bool FindFit(const CElement& element, int& rotation, int& column, int& row) const;
     bool RemoveElement(const CElement* element);
     CElement* ElementAt(int x, int y);
     // Whether the element's current shape fits with its origin on cell (c, r).

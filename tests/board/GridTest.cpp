@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "BoardFixture.h"
 #include "board/Grid.h"
@@ -269,14 +270,21 @@ TEST_F(GridTest, CanPlaceAnywhereAgreesWithExhaustiveSearch)
             e.SetRotation(rng.Next() % 6);
             int before = e.GetRotation();
             bool expected = false;
-            for (int k = 0; k < 6 && !expected; ++k) {
+            int fit[3] = {-1, -1, -1};
+            for (int step = 1; step <= 6 && !expected; ++step) {
                 CElement t(type);
-                t.SetRotation(k);
+                t.SetRotation((before + step) % 6);
                 for (int c = 0; c < 40 && !expected; ++c)
                     for (int r = 0; r < 20 && !expected; ++r)
-                        expected = (c + r) % 2 == 0 && grid.Fits(t.GetShape(), c, r);
+                        if ((c + r) % 2 == 0 && grid.Fits(t.GetShape(), c, r)) {
+                            expected = true;
+                            fit[0] = t.GetRotation(), fit[1] = c, fit[2] = r;
+                        }
             }
             ASSERT_EQ(grid.CanPlaceAnywhere(e), expected) << "round " << round << " type " << type;
+            int got[3] = {-1, -1, -1};
+            grid.FindFit(e, got[0], got[1], got[2]);
+            EXPECT_EQ(std::vector<int>(got, got + 3), std::vector<int>(fit, fit + 3));
             EXPECT_EQ(e.GetRotation(), before);
         }
     }
