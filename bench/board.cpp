@@ -33,13 +33,15 @@ Olvarn::Image* Picture(const std::string& id)
     static std::map<std::string, std::unique_ptr<Olvarn::MemoryImage>> pictures;
     auto& slot = pictures[id];
     if (!slot) {
-        int w = id.find("ELEMENT") != std::string::npos ? 100 : 40, h = id.find("ELEMENT") != std::string::npos ? 70 : 35;
+        int w = id.find("ELEMENT") != std::string::npos ? 100 : 40,
+            h = id.find("ELEMENT") != std::string::npos ? 70 : 35;
         slot = std::make_unique<Olvarn::MemoryImage>();
         slot->Create(w, h);
         uint32_t* bits = slot->GetBits();
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                bits[y * w + x] = (x == 0 || y == 0 ? 0x80000000u : 0xFF000000u) | (std::hash<std::string>()(id) & 0xFFFFFF);
+                bits[y * w + x] =
+                    (x == 0 || y == 0 ? 0x80000000u : 0xFF000000u) | (std::hash<std::string>()(id) & 0xFFFFFF);
         slot->BitsChanged();
     }
     return slot.get();
@@ -145,8 +147,8 @@ void CheckSameResults()
             }
             (plain ? yes : no)++;
         }
-    std::printf("search checked on %zu boards x %zu pieces: %d fit, %d do not\n", s.boards.size(), s.pieces.size(),
-                yes, no);
+    std::printf("search checked on %zu boards x %zu pieces: %d fit, %d do not\n", s.boards.size(), s.pieces.size(), yes,
+                no);
 }
 
 template <bool kBits> void SearchAllStages(benchmark::State& state)
@@ -163,8 +165,14 @@ template <bool kBits> void SearchAllStages(benchmark::State& state)
     state.counters["queries"] = static_cast<double>(s.boards.size() * pieces.size());
 }
 
-void BM_FitsAnywhereBits(benchmark::State& state) { SearchAllStages<true>(state); }
-void BM_FitsAnywherePlain(benchmark::State& state) { SearchAllStages<false>(state); }
+void BM_FitsAnywhereBits(benchmark::State& state)
+{
+    SearchAllStages<true>(state);
+}
+void BM_FitsAnywherePlain(benchmark::State& state)
+{
+    SearchAllStages<false>(state);
+}
 BENCHMARK(BM_FitsAnywhereBits)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FitsAnywherePlain)->Unit(benchmark::kMicrosecond);
 
@@ -173,7 +181,7 @@ void BM_FitsAnywhereFullBoardMiss(benchmark::State& state)
 {
     const Stages& s = FillStages();
     const CGrid& board = *s.boards.back();
-    CElement piece(8);  // the hexagon
+    CElement piece(8); // the hexagon
     for (auto _ : state)
         benchmark::DoNotOptimize(board.CanPlaceAnywhere(piece));
 }
@@ -217,7 +225,7 @@ CGrid& DrawnBoard()
             PlaceFirstFit(grid, e);
         }
         for (int i = 0; i < 100; ++i)
-            grid.Update(10);  // pieces come to rest
+            grid.Update(10); // pieces come to rest
         std::printf("board drawn with %zu pieces\n", grid.GetElements().size());
     }
     return grid;
@@ -248,8 +256,9 @@ void BM_DrawBackgroundOnly(benchmark::State& state)
 }
 BENCHMARK(BM_DrawBackgroundOnly)->Unit(benchmark::kMillisecond);
 
-void BM_DrawPiecesOnly(benchmark::State& state)
+template <bool kCache> void DrawPieces(benchmark::State& state)
 {
+    CElement::SetTurnedPictureCache(kCache);
     CGrid& grid = DrawnBoard();
     Olvarn::MemoryImage frame;
     frame.Create(1024, 768);
@@ -261,8 +270,20 @@ void BM_DrawPiecesOnly(benchmark::State& state)
         for (const auto& ge : grid.GetElements())
             ge->element.Draw(g);
     state.counters["rotated"] = rotated;
+    CElement::SetTurnedPictureCache(true);
 }
-BENCHMARK(BM_DrawPiecesOnly)->Unit(benchmark::kMillisecond);
+// Pieces drawn from their turned copies, against turning every picture every frame (the board tests
+// check both give the same pixels).
+void BM_DrawPiecesCached(benchmark::State& state)
+{
+    DrawPieces<true>(state);
+}
+void BM_DrawPiecesTurnedEachFrame(benchmark::State& state)
+{
+    DrawPieces<false>(state);
+}
+BENCHMARK(BM_DrawPiecesCached)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawPiecesTurnedEachFrame)->Unit(benchmark::kMillisecond);
 
 void BM_FrameMemcpy(benchmark::State& state)
 {
@@ -295,6 +316,7 @@ int main(int argc, char** argv)
     for (const char* name : {"BM_FitsAnywhereBits", "BM_FitsAnywherePlain"})
         if (const auto* t = reporter.Find(name))
             std::printf("%s: %.2f us per query\n", name, t->realSeconds * 1e6 / t->counters.at("queries"));
+    reporter.PrintSpeedRatio("200 pieces", "BM_DrawPiecesCached", "BM_DrawPiecesTurnedEachFrame");
     reporter.PrintSpeedRatio("one frame of a full board", "BM_DrawFullBoard", "BM_FrameMemcpy");
     if (const auto* t = reporter.Find("BM_FitsAnywhereFullBoardMiss"))
         std::printf("full-board search that finds nothing: %.2f us per query\n", t->realSeconds * 1e6);

@@ -38,6 +38,10 @@ public:
     static void SetUse3D(bool on);
     static bool Uses3D();
     static void SetLights(const std::vector<CBoardLight>* lights);
+    // Pieces at rest draw a turned copy of their picture made once (on by default).
+    static void SetTurnedPictureCache(bool on);
+    // Forgets the turned copies; call when the pictures they were made from go away.
+    static void ClearTurnedPictures();
 
     int GetId() const { return mId; }
     const CElementType* GetType() const { return FindElementType(mId); }

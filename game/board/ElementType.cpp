@@ -1,5 +1,7 @@
 #include "board/ElementType.h"
 
+#include "board/Element.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <locale>
@@ -90,6 +92,7 @@ const CElementType* FindElementType(int id)
 
 void ClearElementTypes()
 {
+    CElement::ClearTurnedPictures();
     ElementTypes().clear();
     StoredOffsets().clear();
 }

@@ -4,6 +4,8 @@
 
 #include "BoardFixture.h"
 #include "board/Element.h"
+#include "graphics/Graphics.h"
+#include "graphics/MemoryImage.h"
 
 using namespace tilvan;
 
@@ -195,4 +197,57 @@ TEST_F(ElementTest, LightCellWeights)
         EXPECT_NEAR(weightOf(c.one), c.oneWeight, 1e-5);
         EXPECT_NEAR(weightOf(c.other), c.otherWeight, 1e-5);
     }
+}
+
+TEST_F(ElementTest, TurnedPictureDrawsLikeTheTurnedDraw)
+{
+    // A picture with an opaque body, a soft edge and a gradient, drawn at every rotation step both
+    // ways onto the same background: the cached copy must give the same pixels.
+    Olvarn::MemoryImage picture;
+    picture.Create(60, 40);
+    uint32_t* bits = picture.GetBits();
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x) {
+            uint32_t alpha = (x < 3 || y < 3) ? 0x60 : 0xFF;
+            bits[y * 60 + x] = (alpha << 24) | (uint32_t(x * 4) << 16) | (uint32_t(y * 6) << 8) | 0x40;
+        }
+    picture.BitsChanged();
+    ElementTypes()[1].image = &picture;
+    ElementTypes()[1].image_center = FPoint(23, 17);
+    for (int rotation = 1; rotation < 6; ++rotation) {
+        SCOPED_TRACE(rotation);
+        Olvarn::MemoryImage direct, cached;
+        for (auto* frame : {&direct, &cached}) {
+            frame->Create(160, 160);
+            uint32_t* f = frame->GetBits();
+            for (int i = 0; i < 160 * 160; ++i)
+                f[i] = 0xFF204080;
+            frame->BitsChanged();
+        }
+        CElement e(1);
+        e.SetRotation(rotation);
+        e.SetPosition(80.6f, 79.2f);
+        CElement::SetTurnedPictureCache(false);
+        {
+            Olvarn::Graphics g(&direct);
+            e.Draw(g);
+        }
+        CElement::SetTurnedPictureCache(true);
+        {
+            Olvarn::Graphics g(&cached);
+            e.Draw(g);
+        }
+        const uint32_t* a = direct.GetBits();
+        const uint32_t* b = cached.GetBits();
+        int worst = 0, changed = 0;
+        for (int i = 0; i < 160 * 160; ++i) {
+            changed += a[i] != 0xFF204080;
+            for (int shift = 0; shift < 32; shift += 8)
+                worst = std::max(worst, std::abs(int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF)));
+        }
+        EXPECT_GT(changed, 1500); // the piece was drawn
+        EXPECT_LE(worst, 2);
+    }
+    ElementTypes()[1].image = nullptr;
+    CElement::ClearTurnedPictures();
 }
