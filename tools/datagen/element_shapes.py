@@ -10,24 +10,27 @@ import sys
 
 W, H = 20.0, 35.0  # column step and row height of a triangular cell
 
-# (name, colour note, cells (column, row) of the first rotation)
+# (picture id, cells (column, row) of the first rotation where the picture draws them). The pictures
+# (data/images/pieces.txt) show the whole 5 x 5 mask with a 6 pixel margin, so a type's image_center
+# is the centre of these cells plus (6, 6).
 SHAPES = [
-    ("shell", [(0, 0), (1, 0)]),                                  # type 0: what the crab leaves
-    ("reed", [(0, 0), (1, 0), (2, 0)]),
-    ("bar4", [(0, 0), (1, 0), (2, 0), (3, 0)]),
-    ("peak", [(2, 0), (1, 1), (2, 1), (3, 1)]),
-    ("hook", [(0, 0), (1, 0), (2, 0), (2, 1)]),
-    ("cup", [(0, 0), (1, 0), (2, 0), (0, 1), (2, 1)]),
-    ("boot", [(0, 0), (1, 0), (2, 0), (3, 0), (2, 1)]),
-    ("step", [(0, 0), (1, 0), (2, 0), (0, 1), (1, 1)]),
-    ("star", [(0, 0), (1, 0), (2, 0), (0, 1), (1, 1), (2, 1)]),   # hexagon
-    ("boat", [(0, 0), (1, 0), (2, 0), (3, 0), (0, 1), (1, 1)]),
-    ("wave", [(0, 0), (1, 0), (2, 0), (2, 1), (3, 1), (4, 1)]),
-    ("fan", [(2, 0), (1, 1), (2, 1), (3, 1), (0, 1), (4, 1)]),
-    ("kite", [(1, 0), (2, 0), (1, 1), (2, 1), (3, 1)]),
-    ("crown", [(0, 0), (1, 0), (2, 0), (3, 0), (4, 0), (2, 1)]),
-    ("drop", [(0, 0)]),                                           # type 14: one triangle
+    ("IMAGE_ELEMENT_02", [(2, 2), (3, 2)]),                                  # type 0: what the crab leaves
+    ("IMAGE_ELEMENT_03", [(1, 2), (2, 2), (3, 2)]),
+    ("IMAGE_ELEMENT_04", [(1, 2), (2, 2), (3, 2), (4, 2)]),
+    ("IMAGE_ELEMENT_05", [(3, 1), (2, 2), (3, 2), (4, 2)]),
+    ("IMAGE_ELEMENT_06", [(1, 1), (2, 1), (3, 1), (1, 2), (2, 2), (3, 2)]),
+    ("IMAGE_ELEMENT_07", [(1, 1), (2, 1), (3, 1), (3, 2)]),
+    ("IMAGE_ELEMENT_08", [(0, 2), (1, 2), (2, 2), (3, 2), (4, 2)]),
+    ("IMAGE_ELEMENT_09", [(1, 1), (2, 1), (3, 1), (3, 2), (4, 2)]),
+    ("IMAGE_ELEMENT_10", [(1, 1), (1, 2), (2, 2), (3, 2), (3, 1)]),
+    ("IMAGE_ELEMENT_11", [(3, 1), (2, 2), (3, 2), (4, 2), (2, 3), (4, 3)]),
+    ("IMAGE_ELEMENT_12", [(0, 2), (1, 2), (2, 2), (3, 2), (4, 2), (2, 3)]),
+    ("IMAGE_ELEMENT_13", [(2, 1), (3, 1), (3, 2), (4, 2)]),
+    ("IMAGE_ELEMENT_14", [(1, 1), (2, 1), (3, 1), (4, 1), (4, 2), (3, 2)]),
+    ("IMAGE_ELEMENT_15", [(2, 1), (3, 1), (4, 1), (1, 2), (2, 2), (3, 2)]),
+    ("IMAGE_ELEMENT_01", [(2, 2)]),                                          # type 14: one triangle
 ]
+PAD = 6
 
 SQ3 = math.sqrt(3.0)
 
@@ -65,9 +68,12 @@ def rotate(cells):
 def normalise(cells):
     mc = min(c for c, _ in cells)
     mr = min(r for _, r in cells)
-    if (mc + mr) % 2:
-        mc -= 1  # keep the origin an up cell
-    return sorted((c - mc, r - mr) for c, r in cells)
+    if (mc + mr) % 2 == 0:
+        return sorted((c - mc, r - mr) for c, r in cells)
+    # The origin must stay an up cell: move one column right or one row down, whichever fits.
+    right = sorted((c - mc + 1, r - mr) for c, r in cells)
+    down = sorted((c - mc, r - mr + 1) for c, r in cells)
+    return right if all(c < 5 for c, _ in right) else down
 
 
 def connected(cells):
@@ -99,8 +105,9 @@ def centre(cells):
 
 def main():
     rows = []
-    for tid, (name, cells) in enumerate(SHAPES):
-        cells = normalise(cells)
+    for tid, (image, drawn) in enumerate(SHAPES):
+        name = image
+        cells = normalise(drawn)
         assert connected(cells), name
         rots = [cells]
         for _ in range(5):
@@ -109,17 +116,15 @@ def main():
             assert all(0 <= c < 5 and 0 <= r < 5 for c, r in m), (name, m)
         assert rotate(rots[5]) == rots[0], name
         positions = next(p for p in (1, 2, 3, 6) if all(rots[k] == rots[k % p] for k in range(6)))
-        cx, cy = centre(rots[0])
-        minc = min(c for c, _ in rots[0])
-        minr = min(r for _, r in rots[0])
+        cx, cy = centre(drawn)
         attrs = []
         for k in range(6):
             attrs.append('grid%d="%s"' % (k + 1, mask_text(set(rots[k]))))
         for k in range(6):
             x, y = centre(rots[k])
             attrs.append('center%d="%.2f %.2f"' % (k + 1, x, y))
-        attrs.append('image="IMAGE_ELEMENT_%02d"' % tid)
-        attrs.append('image_center="%.2f %.2f"' % (cx - minc * W, cy - minr * H))
+        attrs.append('image="%s"' % image)
+        attrs.append('image_center="%.2f %.2f"' % (cx + PAD, cy + PAD))
         attrs.append('positions="%d"' % positions)
         attrs.append('score="%d"' % (10 * len(cells)))
         attrs.append('sink_depth="%d"' % 6)
