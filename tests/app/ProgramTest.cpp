@@ -23,7 +23,7 @@ namespace
 
 std::string ProgramPath()
 {
-    return testsupport::BinaryDir() + "/game/shell/tamberlo";
+    return testsupport::BinaryDir() + "/bin/tamberlo";
 }
 
 class Program
