@@ -11,6 +11,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "graphics/MemoryImage.h"
+#include "shell/CHintRegistry.h"
 
 namespace tilvan
 {
@@ -93,10 +94,25 @@ void CElement::SetLights(const std::vector<CBoardLight>* lights)
     gLights = lights;
 }
 
-CElement::CElement(int typeId, int bonusKind) : mId(typeId), mBonus(bonusKind)
+CElement::CElement(int typeId, int bonusKind)
+    : mId(typeId), mBonus(bonusKind), mControl(std::make_shared<lua_private::control_id>(-1))
 {
     if (mBonus != 0 && element_effects::EffectMakers().bonus)
         AddEffect(element_effects::EffectMakers().bonus(*this));
+}
+
+CElement::~CElement() = default;
+
+int CElement::GetControlId() const
+{
+    return mControl->id;
+}
+
+void CElement::SetPosition(float x, float y)
+{
+    mPos = FPoint(x, y);
+    // The hint follows the piece in whole pixels.
+    mControl->SetPosition(static_cast<float>(static_cast<int>(x)), static_cast<float>(static_cast<int>(y)));
 }
 
 const CElementType& CElement::RequireType() const
@@ -246,12 +262,12 @@ void CElement::UpdateMove(float ms)
 {
     if (!mIsMoving)
         return;
-    mPos = FPoint(mPos.x + mSpeed.x * ms / 1000, mPos.y + mSpeed.y * ms / 1000);
+    SetPosition(mPos.x + mSpeed.x * ms / 1000, mPos.y + mSpeed.y * ms / 1000);
     float rx = mTargetPos.x - mPos.x, ry = mTargetPos.y - mPos.y;
     bool done = (rx >= 0 && mSpeed.x <= 0) || (rx <= 0 && mSpeed.x >= 0) || (ry >= 0 && mSpeed.y <= 0) ||
                 (ry <= 0 && mSpeed.y >= 0);
     if (done) {
-        mPos = mTargetPos;
+        SetPosition(mTargetPos);
         mIsMoving = false;
     }
 }
@@ -272,6 +288,7 @@ void CElement::UpdateTremble(float ms)
 void CElement::Update(float msA, float msB)
 {
     mAnimTime += msB;
+    mControl->Update(msA);
     UpdateFade(msB);
     UpdateTurn(msB);
     UpdateMove(msB);

@@ -2,6 +2,7 @@
 // picture and effects, and four timed motions (turn, tremble, straight move, fade-out).
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "board/ElementEffect.h"
@@ -15,6 +16,11 @@ class Image;
 
 namespace tilvan
 {
+
+namespace lua_private
+{
+class control_id;
+}
 
 // A scenery light as pieces see it in 3D mode.
 struct CBoardLight {
@@ -33,6 +39,7 @@ public:
     explicit CElement(int typeId = 0, int bonusKind = 0);
     CElement(const CElement& other) = default;
     CElement& operator=(const CElement& other) = default;
+    ~CElement();
 
     // Whole-program drawing switches: 3D drawing adds the tremble to the angle and draws the lights.
     static void SetUse3D(bool on);
@@ -63,9 +70,11 @@ public:
     Olvarn::Image* GetImage() const;
 
     FPoint GetPosition() const { return mPos; }
-    void SetPosition(float x, float y) { mPos = FPoint(x, y); }
-    void SetPosition(FPoint p) { mPos = p; }
-    void MoveBy(float dx, float dy) { mPos = FPoint(mPos.x + dx, mPos.y + dy); }
+    void SetPosition(float x, float y);
+    void SetPosition(FPoint p) { SetPosition(p.x, p.y); }
+    void MoveBy(float dx, float dy) { SetPosition(mPos.x + dx, mPos.y + dy); }
+    // The id scripts know the piece by; copies share it.
+    int GetControlId() const;
     void MoveTo(FPoint target);
     int GetRotation() const { return mRotation; }
     void SetRotation(int rotation) { mRotation = ((rotation % 6) + 6) % 6; }
@@ -134,6 +143,7 @@ private:
     bool mIsMoving = false;
     FPoint mSpeed;
     FPoint mTargetPos;
+    std::shared_ptr<lua_private::control_id> mControl;
 };
 
 } // namespace tilvan

@@ -62,8 +62,16 @@ void CPearlCreator::Reset(const std::vector<bool>& levelIsBonus)
     }
 }
 
+void CPearl::SetPosition(FPoint p)
+{
+    mPos = p;
+    // Scripts read the control's place in whole pixels.
+    mControl.SetPosition(static_cast<float>(static_cast<int>(p.x)), static_cast<float>(static_cast<int>(p.y)));
+}
+
 void CPearl::Update(float ms)
 {
+    mControl.Update(ms);
     if (!mShown)
         return;
     mTime -= ms;
@@ -75,7 +83,7 @@ void CPearl::Update(float ms)
     if (!mCreationNotified && mTime < 9500) {
         mCreationNotified = true;
         if (BoardEvents())
-            BoardEvents()->OnPearlCreation(mControlId);
+            BoardEvents()->OnPearlCreation(mControl.id);
     }
 }
 

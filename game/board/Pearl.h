@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "board/ElementType.h"
+#include "shell/CHintRegistry.h"
 
 namespace Olvarn
 {
@@ -42,13 +43,13 @@ public:
 
     void SetShown(bool shown) { mShown = shown; }
     bool IsShown() const { return mShown; }
-    void SetPosition(FPoint p) { mPos = p; }
+    void SetPosition(FPoint p);
     FPoint GetPosition() const { return mPos; }
     bool IsDead() const { return mDead; }
     float GetTime() const { return mTime; }
     void SetTime(float ms) { mTime = ms; }
-    int GetControlId() const { return mControlId; }
-    void SetControlId(int id) { mControlId = id; }
+    int GetControlId() const { return mControl.id; }
+    const lua_private::control_id& GetControl() const { return mControl; }
 
     void Update(float ms);
     void Draw(Olvarn::Graphics& g);
@@ -62,7 +63,7 @@ private:
     float mAnimTime = 0;
     bool mDead = false;
     bool mCreationNotified = false;
-    int mControlId = -1;
+    lua_private::control_id mControl;
 };
 
 } // namespace tilvan
