@@ -181,4 +181,16 @@ void CElementCreator::Begin(const CLevelInfo& level, CCreatorPlayer& player)
     Begin(view, player);
 }
 
+void CElementCreator::Restore(const CLevelInfo& level, CCreatorPlayer& player)
+{
+    const int last = mLastElem, repeats = mRepeatNum;
+    const float timeLeft = mTimeLeft;
+    const bool skipped = mSkipped;
+    Begin(level, player);
+    mLastElem = last;
+    mRepeatNum = repeats;
+    mTimeLeft = timeLeft;
+    mSkipped = skipped;
+}
+
 } // namespace tilvan

@@ -7,6 +7,7 @@
 
 #include "board/ElementEffect.h"
 #include "board/ElementType.h"
+#include "data/SaveObject.h"
 
 namespace Olvarn
 {
@@ -28,9 +29,11 @@ struct CBoardLight {
     int r = 255, g = 255, b = 255, a = 255;
 };
 
-class CElement
+class CElement : public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 199;
+
     static constexpr float kAngleStep = 3.1415f / 3.0f;
     static constexpr float kTurnTime = 100.0f;
     static constexpr float kTrembleAmplitude = 0.052358337f;
@@ -39,7 +42,11 @@ public:
     explicit CElement(int typeId = 0, int bonusKind = 0);
     CElement(const CElement& other) = default;
     CElement& operator=(const CElement& other) = default;
-    ~CElement();
+    ~CElement() override;
+
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
 
     // Whole-program drawing switches: 3D drawing adds the tremble to the angle and draws the lights.
     static void SetUse3D(bool on);

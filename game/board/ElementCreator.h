@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/ElementType.h"
+#include "data/SaveObject.h"
 
 namespace tilvan
 {
@@ -61,9 +62,19 @@ struct CCreatorConfig {
     FPoint lose_chance_boost;
 };
 
-class CElementCreator
+class CElementCreator : public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 113;
+    int Save() override;
+    // Reads level, last piece, repeat count, time left and the refusal flag; the tables and rates
+    // come back with Restore.
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+    // After Load: the tables, rates and bonus flag of the loaded level, the time left as loaded.
+    void Restore(const CLevelInfo& level, CCreatorPlayer& player);
+    int GetLevel() const { return mLevel; }
+
     CElementCreator(CPipeline* pipeline, const CGrid* grid);
 
     static void LoadConfig(const std::vector<AttributeRow>& rows);

@@ -212,7 +212,7 @@ bool CGrid::InsertElement(const CElement& element, bool* pearlTaken, bool* outsi
             *outside = out;
         return false;
     }
-    mElements.push_back(std::make_unique<CGridElement>(CGridElement{element, c, r}));
+    mElements.push_back(std::make_unique<CGridElement>(element, c, r));
     CElement& placed = mElements.back()->element;
     FPoint centre = element.GetCenter(), extra = element.GetOffset();
     placed.MoveTo(FPoint(mOffset.x + c * 20 + centre.x + extra.x, mOffset.y + r * 35 + centre.y + extra.y));

@@ -8,6 +8,7 @@
 
 #include "board/Element.h"
 #include "board/Pearl.h"
+#include "data/SaveObject.h"
 
 namespace Olvarn
 {
@@ -28,12 +29,24 @@ struct CGridCell {
     bool up = true;
 };
 
-struct CGridElement {
+struct CGridElement : public save::CSaveObject {
+    static constexpr int kClassId = 1111;
+    CGridElement() = default;
+    CGridElement(const CElement& e, int x, int y) : element(e), x(x), y(y) {}
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+
     CElement element;
     int x = 0, y = 0;
 };
 
-struct CGridPearl {
+struct CGridPearl : public save::CSaveObject {
+    static constexpr int kClassId = 1112;
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+
     CPearl pearl;
     int x = 0, y = 0;
     float min_percent = 0;
@@ -59,14 +72,21 @@ public:
     float fade_left = 0;
 };
 
-class CGrid
+class CGrid : public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 111;
+
     static constexpr int kColumns = 40;
     static constexpr int kRows = 20;
     static constexpr int kCells = kColumns * kRows;
 
     CGrid();
+
+    int Save() override;
+    // Reads the grid row; a row whose cell flags are not all there is a damaged save (throws).
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
 
     // The "grid_blink" constants: blink length and pause between blinks, in ms.
     static void SetBlinkConstants(int blinkTime, int maxBlinkPause);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "board/ElementType.h"
+#include "data/SaveObject.h"
 #include "shell/CHintRegistry.h"
 
 namespace Olvarn
@@ -16,9 +17,14 @@ class Graphics;
 namespace tilvan
 {
 
-class CPearlCreator
+class CPearlCreator : public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 117;
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+
     // levelIsBonus: one flag per level of the level list, in order.
     explicit CPearlCreator(const std::vector<bool>& levelIsBonus = {});
 
@@ -36,9 +42,14 @@ private:
     std::set<int> mLevels;
 };
 
-class CPearl
+class CPearl : public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 1171;
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+
     static constexpr float kLifeTime = 10000;
 
     void SetShown(bool shown) { mShown = shown; }

@@ -8,15 +8,22 @@
 #include <vector>
 
 #include "board/Element.h"
+#include "data/SaveObject.h"
 
 namespace tilvan
 {
 
 class CPipeline;
 
-class CPipelineElement
+class CPipelineElement : public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 1121;
+    CPipelineElement() = default;
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+
     CPipelineElement(CPipeline* owner, const CElement& e, float x, float y, float vel, float acc, int spacePos,
                      float targetX);
     void Update(float ms);
@@ -31,9 +38,16 @@ public:
     bool inserted = false;
 };
 
-class CPipeline
+class CPipeline : public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 112;
+    int Save() override;
+    // Reset, then the saved elements, flags and free space; slots are taken again from each element
+    // and overlapping slots make the save damaged (throws).
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+
     static constexpr int kSlots = 43;
 
     // Throws std::runtime_error naming the water picture when the water has no surface.
