@@ -7,12 +7,23 @@
 namespace tilvan
 {
 
-void RegisterBoardScriptClasses(lua_State* L)
+void CElement::RegisterLuaClass(lua_State* L)
 {
     using namespace luabind;
     module(
-        L)[class_<CElement>("element_class").property("id", &CElement::GetId).property("pos", &CElement::GetPosition),
-           class_<CPipeline>("pipeline_class").def("get_full_percents", &CPipeline::get_full_percents)];
+        L)[class_<CElement>("element_class").property("id", &CElement::GetId).property("pos", &CElement::GetPosition)];
+}
+
+void CPipeline::RegisterLuaClass(lua_State* L)
+{
+    using namespace luabind;
+    module(L)[class_<CPipeline>("pipeline_class").def("get_full_percents", &CPipeline::get_full_percents)];
+}
+
+void RegisterBoardScriptClasses(lua_State* L)
+{
+    CElement::RegisterLuaClass(L);
+    CPipeline::RegisterLuaClass(L);
 }
 
 CScriptBoardEvents::CScriptBoardEvents(CScript& host, PlayerLink player) : mHost(host), mPlayer(std::move(player)) {}

@@ -15,6 +15,8 @@ class Graphics;
 class Image;
 } // namespace Olvarn
 
+struct lua_State;
+
 namespace tilvan
 {
 
@@ -52,6 +54,8 @@ public:
     static void SetUse3D(bool on);
     static bool Uses3D();
     static void SetLights(const std::vector<CBoardLight>* lights);
+    // "element_class": readable "id" and "pos".
+    static void RegisterLuaClass(lua_State* L);
     // Pieces at rest draw a turned copy of their picture made once (on by default).
     static void SetTurnedPictureCache(bool on);
     // Forgets the turned copies; call when the pictures they were made from go away.

@@ -52,6 +52,8 @@ public:
 
     // Throws std::runtime_error naming the water picture when the water has no surface.
     explicit CPipeline(const CWaterSurface* water);
+    // "pipeline_class" with "get_full_percents".
+    static void RegisterLuaClass(lua_State* L);
 
     // The "element_vel" of the bonus-level constants (pixels per second).
     static void SetBonusElementVelocity(float v);
