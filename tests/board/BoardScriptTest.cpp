@@ -3,6 +3,7 @@
 #include "BoardFixture.h"
 #include "board/BoardScript.h"
 #include "board/Grid.h"
+#include "board/Pipeline.h"
 #include "shell/CScript.h"
 #include "support/TempDir.h"
 
@@ -54,5 +55,14 @@ function on_pearl_creation(id) log = log .. "pearl;" end
     EXPECT_EQ(log, "pearls 0 5 true;insert " + std::to_string(placedId) + " 1 true " +
                        std::to_string(static_cast<int>(e.GetPosition().x)) + ";");
     EXPECT_EQ(score, 10);
+
+    // The pipeline answers its fullness to scripts.
+    boardtest::FlatWater water;
+    CPipeline pipe(&water);
+    pipe.AddElement(CElement(2), 10, 0, false);  // 5 of 43 slots
+    luabind::globals(host.State())["pipe"] = &pipe;
+    ASSERT_EQ(luaL_dostring(host.State(), "return pipe:get_full_percents()"), 0);
+    EXPECT_FLOAT_EQ(static_cast<float>(lua_tonumber(host.State(), -1)), 5.0f / 43);
+    lua_pop(host.State(), 1);
     SetBoardEvents(nullptr);
 }
