@@ -42,6 +42,11 @@ public:
     virtual void AddScore(int score) {}
     // The pipeline's free slots and element count, which the player's record shows.
     virtual void OnPipelineSpace(int freeSpace, int elementCount) {}
+    // The crab reached a floating piece (before it becomes the crab's type): its bonus score, spread
+    // effect and floating score belong to the bonuses and the level.
+    virtual void OnCrabReached(const CElement& e) {}
+    // Once per crab landing that changed at least one piece ("SOUND_BONUS_CRAB").
+    virtual void OnCrabDone() {}
 };
 void SetBoardEvents(CBoardEvents* events);
 CBoardEvents* BoardEvents();
