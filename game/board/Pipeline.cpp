@@ -370,6 +370,8 @@ void CPipeline::CollectWaterBonuses()
         if (!pe || pe->space_pos != i || !pe->in_water || pe->element.GetId() == 0)
             continue;
         const int oldWidth = pe->element.GetWidth();
+        if (BoardEvents())
+            BoardEvents()->OnCrabReached(pe->element);
         FreeSlots(pe);
         pe->ReplaceElement(CElement(0, 0));
         const int newWidth = pe->element.GetWidth();
@@ -405,7 +407,8 @@ void CPipeline::CollectWaterBonuses()
     }
     PlacePendingElements();
     UpdateFreeSpace();
-    (void)changed; // the crab's sound belongs to the application
+    if (changed && BoardEvents())
+        BoardEvents()->OnCrabDone();
 }
 
 void CPipeline::ReoccupySlots()

@@ -52,6 +52,9 @@ struct CountingEvents : tilvan::CBoardEvents {
     void OnCreateElement(const tilvan::CElement&) override { ++created; }
     void OnDropElement(const tilvan::CElement&) override { ++dropped; }
     void AddScore(int s) override { score += s; }
+    int crabReached = 0, crabDone = 0;
+    void OnCrabReached(const tilvan::CElement&) override { ++crabReached; }
+    void OnCrabDone() override { ++crabDone; }
 };
 
 } // namespace boardtest

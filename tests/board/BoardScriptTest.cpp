@@ -59,7 +59,7 @@ function on_pearl_creation(id) log = log .. "pearl;" end
     // The pipeline answers its fullness to scripts.
     boardtest::FlatWater water;
     CPipeline pipe(&water);
-    pipe.AddElement(CElement(2), 10, 0, false);  // 5 of 43 slots
+    pipe.AddElement(CElement(2), 10, 0, false); // 5 of 43 slots
     luabind::globals(host.State())["pipe"] = &pipe;
     ASSERT_EQ(luaL_dostring(host.State(), "return pipe:get_full_percents()"), 0);
     EXPECT_FLOAT_EQ(static_cast<float>(lua_tonumber(host.State(), -1)), 5.0f / 43);

@@ -150,6 +150,11 @@ TEST_F(PipelineTest, CrabWithWiderReplacementShiftsFromTheTop)
         EXPECT_NE(pipe.SlotOf(s), -1) << s;
     for (const auto& pe : pipe.GetElements())
         EXPECT_EQ(pe->element.GetId(), 0);
+    EXPECT_EQ(events.crabReached, 3);
+    EXPECT_EQ(events.crabDone, 1);
+    // Nothing left to change: no sound.
+    pipe.CollectWaterBonuses();
+    EXPECT_EQ(events.crabDone, 1);
     boardtest::LoadTestTypes();
 }
 
