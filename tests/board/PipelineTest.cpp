@@ -2,6 +2,7 @@
 
 #include "BoardFixture.h"
 #include "board/Pipeline.h"
+#include "graphics/MemoryImage.h"
 
 using namespace tilvan;
 
@@ -203,4 +204,42 @@ TEST_F(PipelineTest, FloatingRowStopsAt877)
     EXPECT_TRUE(pipe.CanAddBonusElement());
     pipe.GetBonusElements().back().SetPosition(877 + 20, 600);
     EXPECT_FALSE(pipe.CanAddBonusElement());
+}
+
+TEST_F(PipelineTest, FloatingRowTravelsAsATrain)
+{
+    // 60-pixel pictures (image_center x is 20): each piece's left edge is x - 20, right edge x + 40.
+    Olvarn::MemoryImage picture;
+    picture.Create(60, 30);
+    ElementTypes()[0].image = &picture;
+    CPipeline::SetBonusElementVelocity(100);
+    auto& row = pipe.GetBonusElements();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(pipe.AddBonusElement(CElement(0)));
+    std::vector<float> xs;
+    for (const auto& e : row)
+        xs.push_back(e.GetPosition().x);
+    EXPECT_EQ(xs, (std::vector<float>{20, 80, 140})); // side by side from x = 0
+    // Only the newest moves by itself; the older ones stand until pushed.
+    pipe.Update(100);
+    EXPECT_FLOAT_EQ(row[2].GetPosition().x, 150);
+    EXPECT_FLOAT_EQ(row[1].GetPosition().x, 80);
+    // Drive it backwards: the newest pushes the others, each right edge on the next one's left edge.
+    CPipeline::SetBonusElementVelocity(-100);
+    pipe.Update(500); // newest at 100
+    EXPECT_FLOAT_EQ(row[2].GetPosition().x, 100);
+    EXPECT_FLOAT_EQ(row[1].GetPosition().x, 40);
+    EXPECT_FLOAT_EQ(row[0].GetPosition().x, -20);
+    // A gap left by a taken piece stays until the newer part reaches the older.
+    ASSERT_TRUE(pipe.RemoveElement(&row[1], false, false));
+    pipe.Update(100);
+    EXPECT_FLOAT_EQ(row[1].GetPosition().x, 90);
+    EXPECT_FLOAT_EQ(row[0].GetPosition().x, -20);
+    // The oldest leaves once its right edge (x - 20 + 60) is below 0.
+    pipe.Update(1000);
+    EXPECT_EQ(row.size(), 1u);
+    for (auto& e : row)
+        e.SetTremble(false);
+    ElementTypes()[0].image = nullptr;
+    CPipeline::SetBonusElementVelocity(0);
 }
