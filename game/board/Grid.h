@@ -62,6 +62,8 @@ public:
 
     void Build(const std::array<CGridCell, 800>& cells, FPoint offset);
     static void DrawCells(Olvarn::Graphics& g, const std::array<CGridCell, 800>& cells, FPoint shift);
+    // The pictures drawn for cell (c, r) in order: the cell, then the edges toward missing neighbours.
+    static std::vector<const char*> CellPictures(const std::array<CGridCell, 800>& cells, int c, int r);
     void Draw(Olvarn::Graphics& g);
     // The alpha the picture is drawn with, or -1 when it is drawn unmodulated.
     int FadeAlpha() const;

@@ -1,6 +1,7 @@
 // How the board shows itself: its outline rendered once into a picture with a soft halo, then each
 // frame that picture, the placed pieces and the pearls; and the debug overlay of occupied cells.
 #include <cmath>
+#include <map>
 #include <vector>
 
 #include "board/Grid.h"
@@ -83,40 +84,44 @@ void CGridBackground::Build(const std::array<CGridCell, 800>& cells, FPoint offs
     image = std::move(result);
 }
 
+std::vector<const char*> CGridBackground::CellPictures(const std::array<CGridCell, 800>& cells, int c, int r)
+{
+    std::vector<const char*> ids;
+    const CGridCell& cell = cells[c * CGrid::kRows + r];
+    if (!cell.enabled)
+        return ids;
+    if (cell.up) {
+        ids.push_back("IMAGE_GRID_TRI_UP");
+        if (!Present(cells, c - 1, r))
+            ids.push_back("IMAGE_GRID_TRI_EDGE03");
+        if (!Present(cells, c + 1, r))
+            ids.push_back("IMAGE_GRID_TRI_EDGE02");
+        if (!Present(cells, c, r + 1))
+            ids.push_back("IMAGE_GRID_TRI_EDGE01");
+    } else {
+        ids.push_back("IMAGE_GRID_TRI_DOWN");
+        if (!Present(cells, c - 1, r))
+            ids.push_back("IMAGE_GRID_TRI_EDGE06");
+        if (!Present(cells, c + 1, r))
+            ids.push_back("IMAGE_GRID_TRI_EDGE05");
+        if (!Present(cells, c, r - 1))
+            ids.push_back("IMAGE_GRID_TRI_EDGE04");
+    }
+    return ids;
+}
+
 void CGridBackground::DrawCells(Olvarn::Graphics& g, const std::array<CGridCell, 800>& cells, FPoint shift)
 {
-    static const char* const kIds[8] = {"IMAGE_GRID_TRI_UP",     "IMAGE_GRID_TRI_DOWN",   "IMAGE_GRID_TRI_EDGE01",
-                                        "IMAGE_GRID_TRI_EDGE02", "IMAGE_GRID_TRI_EDGE03", "IMAGE_GRID_TRI_EDGE04",
-                                        "IMAGE_GRID_TRI_EDGE05", "IMAGE_GRID_TRI_EDGE06"};
-    Olvarn::Image* img[8];
-    for (int i = 0; i < 8; ++i)
-        img[i] = FindBoardImage(kIds[i]);
+    std::map<const char*, Olvarn::Image*> pictures;
     for (int c = 0; c < CGrid::kColumns; ++c)
         for (int r = 0; r < CGrid::kRows; ++r) {
-            const CGridCell& cell = cells[c * CGrid::kRows + r];
-            if (!cell.enabled)
-                continue;
             int x = static_cast<int>(c * 20 + shift.x), y = static_cast<int>(r * 35 + shift.y);
-            auto draw = [&](Olvarn::Image* image) {
-                if (image)
-                    g.DrawImage(image, x, y);
-            };
-            if (cell.up) {
-                draw(img[0]);
-                if (!Present(cells, c - 1, r))
-                    draw(img[4]);
-                if (!Present(cells, c + 1, r))
-                    draw(img[3]);
-                if (!Present(cells, c, r + 1))
-                    draw(img[2]);
-            } else {
-                draw(img[1]);
-                if (!Present(cells, c - 1, r))
-                    draw(img[7]);
-                if (!Present(cells, c + 1, r))
-                    draw(img[6]);
-                if (!Present(cells, c, r - 1))
-                    draw(img[5]);
+            for (const char* id : CellPictures(cells, c, r)) {
+                auto it = pictures.find(id);
+                if (it == pictures.end())
+                    it = pictures.emplace(id, FindBoardImage(id)).first;
+                if (it->second)
+                    g.DrawImage(it->second, x, y);
             }
         }
 }

@@ -340,3 +340,34 @@ TEST_F(GridTest, BackgroundExtent)
         EXPECT_EQ(bg.FadeAlpha(), f.alpha);
     }
 }
+
+TEST_F(GridTest, EdgePicturesTowardMissingNeighbours)
+{
+    auto enabled = AllEnabled(false);
+    auto on = [&](int c, int r) { enabled[c * 20 + r] = true; };
+    on(0, 0);   // up, at the left and top of the board
+    on(1, 0);   // down, right of it
+    on(39, 1);  // up, at the right edge
+    on(20, 19); // down, in the last row
+    on(21, 19); // up, sharing a slanted edge with it
+    on(21, 18); // down, touching (21, 19) only at a corner
+    grid.Configure(offset, enabled);
+    using V = std::vector<std::string>;
+    struct Case {
+        int c, r;
+        V ids;
+    } cases[] = {
+        {0, 0, {"IMAGE_GRID_TRI_UP", "IMAGE_GRID_TRI_EDGE03", "IMAGE_GRID_TRI_EDGE01"}},
+        {1, 0, {"IMAGE_GRID_TRI_DOWN", "IMAGE_GRID_TRI_EDGE05", "IMAGE_GRID_TRI_EDGE04"}},
+        {39, 1, {"IMAGE_GRID_TRI_UP", "IMAGE_GRID_TRI_EDGE03", "IMAGE_GRID_TRI_EDGE02", "IMAGE_GRID_TRI_EDGE01"}},
+        {20, 19, {"IMAGE_GRID_TRI_DOWN", "IMAGE_GRID_TRI_EDGE06", "IMAGE_GRID_TRI_EDGE04"}},
+        {21, 19, {"IMAGE_GRID_TRI_UP", "IMAGE_GRID_TRI_EDGE02", "IMAGE_GRID_TRI_EDGE01"}},
+        {21, 18, {"IMAGE_GRID_TRI_DOWN", "IMAGE_GRID_TRI_EDGE06", "IMAGE_GRID_TRI_EDGE05", "IMAGE_GRID_TRI_EDGE04"}},
+        {5, 5, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.c << "," << c.r);
+        auto got = CGridBackground::CellPictures(grid.GetCells(), c.c, c.r);
+        EXPECT_EQ(V(got.begin(), got.end()), c.ids);
+    }
+}
