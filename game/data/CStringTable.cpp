@@ -9,6 +9,7 @@
 #include "app/OlvarnAppBase.h"
 #include "data/CXmlDataReader.h"
 #include "data/DataCodecs.h"
+#include "platform/Paths.h"
 
 namespace tilvan
 {
@@ -80,9 +81,27 @@ std::string CStringTable::Expand(const std::string& text) const
     return ExpandStringRefs(text, *this);
 }
 
-const char* StringTablePath()
+std::string& StringTableFolder()
 {
-    return "properties/strings.xml";
+    static std::string folder;
+    return folder;
+}
+
+void SetStringTableFolder(const std::string& folder)
+{
+    StringTableFolder() = folder;
+}
+
+std::string StringTablePath()
+{
+    std::string folder = StringTableFolder();
+    if (folder.empty()) {
+        std::string executable = Olvarn::Paths::ExecutablePath();
+        size_t slash = executable.find_last_of('/');
+        if (slash != std::string::npos)
+            folder = executable.substr(0, slash);
+    }
+    return folder.empty() ? std::string("properties/strings.xml") : folder + "/properties/strings.xml";
 }
 
 CStringTable& GetStringTable()

@@ -37,10 +37,13 @@ private:
     std::string mMissing;
 };
 
-// The process-wide table. It reads "properties/strings.xml" on its first use, which comes after
-// the program has changed to its own folder, so the texts load wherever the program was started.
+// The process-wide table. It reads "properties/strings.xml" of the program's own folder on its
+// first use, so the texts load wherever the program was started from, and whenever it is first
+// asked (the application's constructor asks before the program has changed to its folder).
 CStringTable& GetStringTable();
-const char* StringTablePath();
+// Where the global table reads from: the folder set here, else the executable's folder.
+void SetStringTableFolder(const std::string& folder);
+std::string StringTablePath();
 
 // Throws the reader's text when the file cannot be read.
 void LoadStringTable(CStringTable& table, const std::string& path);

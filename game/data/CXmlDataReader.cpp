@@ -3,6 +3,7 @@
 
 #include <tinyxml.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "data/CStringTable.h"
@@ -46,6 +47,50 @@ std::string NormalizeLineEnds(const std::string& bytes)
     }
     return out;
 }
+// Data files are two levels deep; the parser recurses once per level, so a hostile file nested
+// deeper than this is refused before it can exhaust the stack.
+const int kMaxNesting = 256;
+
+const char* SkipPast(const char* p, const char* end)
+{
+    const char* found = std::strstr(p, end);
+    return found ? found + std::strlen(end) : p + std::strlen(p);
+}
+
+// The deepest element nesting of the text, counted without parsing (quotes and comments aware);
+// stops counting once past the limit.
+int ElementNesting(const char* p)
+{
+    int depth = 0, deepest = 0;
+    while ((p = std::strchr(p, '<')) != nullptr) {
+        if (p[1] == '/') {
+            depth = depth > 0 ? depth - 1 : 0;
+            p = SkipPast(p, ">");
+        } else if (p[1] == '?') {
+            p = SkipPast(p, "?>");
+        } else if (std::strncmp(p, "<!--", 4) == 0) {
+            p = SkipPast(p, "-->");
+        } else if (std::strncmp(p, "<![CDATA[", 9) == 0) {
+            p = SkipPast(p, "]]>");
+        } else if (p[1] == '!') {
+            p = SkipPast(p, ">");
+        } else {
+            char quote = 0, last = 0;
+            for (++p; *p && (quote || *p != '>'); ++p) {
+                if (quote && *p == quote)
+                    quote = 0;
+                else if (!quote && (*p == '"' || *p == '\''))
+                    quote = *p;
+                if (!std::isspace(static_cast<unsigned char>(*p)))
+                    last = *p;
+            }
+            if (last != '/' && ++depth > deepest && (deepest = depth) > kMaxNesting)
+                return deepest;
+        }
+    }
+    return deepest;
+}
+
 } // namespace
 
 void ConvertText(const std::string& text, CLocalizedText& out)
@@ -92,6 +137,8 @@ void CXmlDataReader::LoadFromMemory(const std::string& text)
 
 void CXmlDataReader::ParseAndWalk(const char* text, bool fromFile, const std::string& path)
 {
+    if (ElementNesting(text) > kMaxNesting)
+        throw kCannotParse;
     TiXmlDocument document;
     // Legacy encoding: the files hold Windows-1252 bytes, passed through as they are.
     document.Parse(text, nullptr, TIXML_ENCODING_LEGACY);

@@ -246,4 +246,25 @@ std::string IntListText(const std::vector<int>& values)
     return text;
 }
 
+std::string SubstituteTextCodes(const std::string& text, const std::vector<std::string>& values)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t next = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        char code = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (c == '%' && code == '%') {
+            out += '%';
+            ++i;
+        } else if (c == '%' && (code == 's' || code == 'i') && next < values.size()) {
+            out += values[next++];
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace tilvan

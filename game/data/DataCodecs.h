@@ -59,4 +59,10 @@ std::string FormatDataFloat(double value);
 // Numbers each followed by one blank ("1 2 3 "), so that the list parser takes the last one too.
 std::string IntListText(const std::vector<int>& values);
 
+// Fills a text from a data file that holds "%s" and "%i" codes (a window title, a score line):
+// each code takes the next value, "%%" is one percent sign, and everything else, other codes
+// and codes past the last value included, stands as written. Data texts are never handed to
+// printf, so a stray code in them can neither read nor write anything.
+std::string SubstituteTextCodes(const std::string& text, const std::vector<std::string>& values);
+
 } // namespace tilvan

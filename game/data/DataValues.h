@@ -4,11 +4,11 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "data/CLocalizedText.h"
 #include "data/DataCodecs.h"
-#include "graphics/Vector2.h"
 
 namespace tilvan
 {
@@ -79,17 +79,23 @@ inline std::string DataValueText(const CLocalizedText& value)
     return value.Get();
 }
 
-} // namespace tilvan
+// Any other point type of two public floats x and y (the framework's vector) reads and writes as
+// a pair, without this layer naming it.
+template <typename V>
+using IfFloatPoint = std::enable_if_t<std::is_same_v<decltype(V::x), float> && std::is_same_v<decltype(V::y), float>>;
+template <typename V, typename = IfFloatPoint<V>> void ConvertText(const std::string& text, V& out)
+{
+    ParseFloatPair(text.c_str(), out.x, out.y);
+}
+template <typename V, typename = IfFloatPoint<V>> std::string DataValueText(const V& value)
+{
+    return DataValueText(CFloatPair{value.x, value.y});
+}
 
-namespace Olvarn
+// A data text with its "%s" / "%i" codes filled from any row values, in order.
+template <typename... Values> std::string FormatDataText(const std::string& text, const Values&... values)
 {
-// The framework's vector is the game's point type.
-inline void ConvertText(const std::string& text, OlvarnVector2& out)
-{
-    tilvan::ParseFloatPair(text.c_str(), out.x, out.y);
+    return SubstituteTextCodes(text, std::vector<std::string>{DataValueText(values)...});
 }
-inline std::string DataValueText(const OlvarnVector2& value)
-{
-    return tilvan::FormatDataFloat(value.x) + " " + tilvan::FormatDataFloat(value.y) + " ";
-}
-} // namespace Olvarn
+
+} // namespace tilvan

@@ -96,6 +96,14 @@ template <typename T> CPolymorphicOut<T> Polymorphic(T*& out)
 {
     return CPolymorphicOut<T>{out};
 }
+// The owning form: a later field of the same row that fails cannot leak the made child.
+template <typename T> struct COwnedPolymorphicOut {
+    std::unique_ptr<T>& out;
+};
+template <typename T> COwnedPolymorphicOut<T> Polymorphic(std::unique_ptr<T>& out)
+{
+    return COwnedPolymorphicOut<T>{out};
+}
 
 void LoadChildObject(const std::string& text, CSaveObject& child);
 // Creates the object of the class id and has it load the row; the pointer is set only when the
@@ -110,6 +118,13 @@ inline void ConvertText(const std::string& text, const CChildOut& child)
 template <typename T> void ConvertText(const std::string& text, const CPolymorphicOut<T>& child)
 {
     LoadPolymorphicChild(text, child.out);
+}
+template <typename T> void ConvertText(const std::string& text, const COwnedPolymorphicOut<T>& child)
+{
+    T* made = nullptr;
+    LoadPolymorphicChild(text, made);
+    if (made)
+        child.out.reset(made);
 }
 
 // Row writer values for children. Function arguments are evaluated in no fixed order, so a row
@@ -135,6 +150,10 @@ inline std::string DataValueText(const CPolymorphicIn& child)
 template <typename T> std::string DataValueText(const CPolymorphicOut<T>& child)
 {
     return PolymorphicChildText(child.out);
+}
+template <typename T> std::string DataValueText(const COwnedPolymorphicOut<T>& child)
+{
+    return PolymorphicChildText(child.out.get());
 }
 
 // Saves the child and answers its row number as text.

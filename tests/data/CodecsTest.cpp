@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/DataCodecs.h"
+#include "data/DataValues.h"
 
 using namespace tilvan;
 
@@ -170,4 +171,21 @@ TEST(SaveTransform, IsAnInvolutionThatKeepsTextModeBytes)
     std::string text = "<data>";
     XmlDataCrypt(text);
     EXPECT_NE(text, "<data>");
+}
+
+TEST(TextCodes, OnlyTheDataCodesAreFilled)
+{
+    struct Case {
+        const char* text;
+        std::vector<std::string> values;
+        const char* out;
+    } cases[] = {
+        {"Level %i: %s", {"3", "Reef"}, "Level 3: Reef"},  {"%i%%", {"50"}, "50%"}, {"%s %s %s", {"a"}, "a %s %s"},
+        {"%n%x%d%p %999999s", {"v"}, "%n%x%d%p %999999s"}, {"100%", {}, "100%"},    {"%s", {"%s%i"}, "%s%i"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(SubstituteTextCodes(c.text, c.values), c.out);
+    }
+    EXPECT_EQ(FormatDataText("Score %i of %s, %i", 1200, std::string("Ann"), 2.5f), "Score 1200 of Ann, 2.5");
 }

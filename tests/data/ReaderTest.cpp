@@ -111,6 +111,16 @@ TEST(DataReader, TypedConversions)
     EXPECT_EQ(p.x, 1.5f);
     EXPECT_EQ(p.y, -3.0f);
     EXPECT_EQ(l, (std::vector<int>{4, 5, 6}));
+
+    // Any point type of two floats x and y reads like the pair (the framework's vector does).
+    struct Point {
+        float x = 0;
+        float y = 0;
+    } point;
+    reader.GetRow("r", 0, i, f, b, point);
+    EXPECT_EQ(point.x, 1.5f);
+    EXPECT_EQ(point.y, -3.0f);
+    EXPECT_EQ(DataValueText(point), "1.5 -3. ");
 }
 
 TEST(DataReader, ASecondLoadReplacesTheFirst)
@@ -206,4 +216,19 @@ TEST(DataReader, StrictRowsThrowForRowsThatDoNotExist)
     EXPECT_NE(Thrown([&] { reader.GetRow("a", 1, n); }), "");
     reader.SetStrictRows(false);
     EXPECT_EQ(reader.GetRow("a", 1, n), 0);
+}
+
+TEST(DataReader, RefusesNestingDeepEnoughToExhaustTheStack)
+{
+    CXmlDataReader reader = MakeReader();
+    std::string deep = "<data>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<b x='>'>";
+    EXPECT_EQ(Thrown([&] { reader.LoadFromMemory(deep); }), "Unable to load XML document into the parser");
+    // Self-closing rows, comments and quoted brackets are no nesting.
+    std::string wide = "<?xml version='1.0'?><!-- <a><a> --><data>";
+    for (int i = 0; i < 1000; ++i)
+        wide += "<a n=\"<a>\" />";
+    reader.LoadFromMemory(wide + "</data>");
+    EXPECT_EQ(reader.GetRowCount("a"), 1000);
 }

@@ -100,10 +100,8 @@ public:
     void Load(int row) override
     {
         std::string rows;
-        State* loaded = nullptr;
         tilvan::save::SaveReader().GetRow("t_state_b", row, value, tilvan::save::Child(held), rows,
-                                          tilvan::save::Polymorphic(loaded));
-        next.reset(loaded);
+                                          tilvan::save::Polymorphic(next));
         leaves.clear();
         tilvan::save::LoadChildList(rows, [this](int r) {
             auto leaf = std::make_unique<Leaf>();
@@ -165,10 +163,8 @@ public:
     }
     void Load(int row) override
     {
-        State* loaded = nullptr;
-        tilvan::save::SaveReader().GetRow("t_root", row, title, tilvan::save::Polymorphic(loaded),
+        tilvan::save::SaveReader().GetRow("t_root", row, title, tilvan::save::Polymorphic(state),
                                           tilvan::save::Child(leaf));
-        state.reset(loaded);
     }
     bool operator==(const Root& o) const
     {

@@ -175,6 +175,7 @@ TEST_F(SaveObjects, RoundTripOfEverySavedClass)
         Root original = c.make();
         std::string error;
         ASSERT_TRUE(save::WriteSaveFile(dir.File("saves/round.xml"), original, &error)) << error;
+        testsupport::SaveFuzzSeed("savefile", std::string("round-") + c.name, dir.ReadFile("saves/round.xml"));
         Root back;
         ASSERT_EQ(save::LoadSaveFile(dir.File("saves/round.xml"), back, &error), save::ESaveLoad::Loaded) << error;
         EXPECT_TRUE(back == original);
@@ -206,6 +207,7 @@ TEST_F(SaveObjects, DamagedSavesFailWithoutHarm)
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         dir.WriteFile("bad.xml", Crypted(c.text));
+        testsupport::SaveFuzzSeed("savefile", std::string("damaged-") + c.name, dir.ReadFile("bad.xml"));
         Root root;
         root.title = "kept";
         std::string error;

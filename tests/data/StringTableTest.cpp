@@ -1,13 +1,14 @@
 // The string table: "$N" expansion, missing ids, base64 files, load failures, first use.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "RunSelf.h"
 #include "data/CStringTable.h"
 #include "data/DataCodecs.h"
+#include "platform/Paths.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;
@@ -79,24 +80,31 @@ TEST(StringTable, ALoadFailureIsReportedAndKeepsTheTable)
     EXPECT_EQ(table.GetString(1), "A");
 }
 
-// The global table reads the file relative to the folder the program is in at its first use
-// (after the program has changed to its own folder), not where it was started. A child process
-// gives the test a first use of its own.
-TEST(StringTable, GlobalTableLoadsOnFirstUseFromTheCurrentFolder)
+// The global table reads the program's own "properties/strings.xml" at its first use, wherever the
+// program was started from.
+TEST(StringTable, GlobalTableLoadsOnFirstUseFromTheProgramsFolder)
 {
     testsupport::TempDir dir;
     dir.WriteFile("properties/strings.xml", "<data><text id='7' text='seven'/></data>");
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        bool ok =
-            chdir(dir.Path().c_str()) == 0 && Localize("$7") == "seven" && GetStringTable().GetString(7) == "seven";
-        CLocalizedText text;
-        AssignLocalized(text, "<$7 >");
-        ok = ok && text.Get() == "<seven>" && EqualsLocalized("seven", "$7");
-        _exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    dir.WriteFile("elsewhere/properties/strings.xml", "<data><text id='7' text='wrong'/></data>");
+    EXPECT_EQ(testsupport::RunSelf("StringTableFirstUse.*", dir.Path()), 0);
+
+    std::string exe = Olvarn::Paths::ExecutablePath();
+    EXPECT_EQ(StringTablePath(), exe.substr(0, exe.find_last_of('/')) + "/properties/strings.xml");
+}
+
+TEST(StringTableFirstUse, LoadsFromTheProgramsFolderNotTheCurrentOne)
+{
+    const char* folder = testsupport::ChildTestValue();
+    if (!folder)
+        GTEST_SKIP() << "run by GlobalTableLoadsOnFirstUseFromTheProgramsFolder";
+    ASSERT_EQ(chdir((std::string(folder) + "/elsewhere").c_str()), 0);
+    // Stands for the program's folder, which the test program does not share with the data.
+    SetStringTableFolder(folder);
+    EXPECT_EQ(Localize("$7"), "seven");
+    EXPECT_EQ(GetStringTable().GetString(7), "seven");
+    CLocalizedText text;
+    AssignLocalized(text, "<$7 >");
+    EXPECT_EQ(text.Get(), "<seven>");
+    EXPECT_TRUE(EqualsLocalized("seven", "$7"));
 }
