@@ -9,6 +9,9 @@
 
 #include "app/OlvarnAppBase.h"
 #include "app/Random.h"
+#include "data/CXmlDataReader.h"
+#include "data/CXmlDataWriter.h"
+#include "data/DataValues.h"
 #include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
@@ -32,6 +35,40 @@ Olvarn::Image* FindImage(const std::string& id)
 }
 
 } // namespace
+
+namespace
+{
+
+constexpr const char* kSavedAttributes[] = {"pos", "time", "flags", "dimensions", "scale", "size", "id"};
+
+} // namespace
+
+void CImage::DeclareReaderSchema(CXmlDataReader& reader)
+{
+    reader.DeclareElement(kElement);
+    for (const char* attribute : kSavedAttributes)
+        reader.DeclareAttribute(kElement, attribute, "");
+}
+
+void CImage::DeclareWriterSchema(CXmlDataWriter& writer)
+{
+    writer.DeclareElement(kElement);
+    for (const char* attribute : kSavedAttributes)
+        writer.DeclareAttribute(kElement, attribute);
+}
+
+int CImage::Save()
+{
+    return save::SaveWriter().WriteRow(kElement, position, time, flags, dimensions, scale, size, id);
+}
+
+void CImage::Load(int row)
+{
+    save::SaveReader().GetRow(kElement, row, position, time, flags, dimensions, scale, size, id);
+    Olvarn::ResourceManager* resources = Resources();
+    if (Olvarn::Image* loaded = resources ? resources->FindImage(id) : nullptr)
+        image = loaded;
+}
 
 void CImage::SetResourceManager(Olvarn::ResourceManager* manager)
 {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "data/SaveObject.h"
 #include "graphics/Vector2.h"
 
 struct lua_State;
@@ -18,9 +19,12 @@ class ResourceManager;
 namespace tilvan
 {
 
-class CImage
+class CImage : public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 9999;
+    static constexpr const char* kElement = "image";
+
     enum EFlags {
         BACKWARD_ANIMATION = 1,
         MIRRORED = 2,
@@ -35,7 +39,14 @@ public:
     CImage(Olvarn::Image* image, int x, int y);
     CImage(const CImage&) = default;
     CImage& operator=(const CImage&) = default;
-    virtual ~CImage() = default;
+    ~CImage() override = default;
+
+    // Saved as one "image" row; alpha and play-once are not saved.
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+    static void DeclareReaderSchema(CXmlDataReader& reader);
+    static void DeclareWriterSchema(CXmlDataWriter& writer);
 
     // Replaces the picture; clock, flags and play-once stay.
     void SetImage(const std::string& resourceId);

@@ -18,17 +18,12 @@ namespace
 
 constexpr const char* kElement = "loading_image";
 
-Olvarn::Image* ProgressImage()
+Olvarn::Image* FindProgressImage()
 {
-    // Looked up at every draw, not kept: the start-up group that holds it is unloaded later, and a
-    // kept pointer would then point at freed memory. A missing image is noted once; no bar is drawn.
-    static bool reported = false;
     Olvarn::ResourceManager* resources = CImage::Resources();
     Olvarn::Image* image = resources ? resources->FindImage(CLoadingScreen::kProgressImage) : nullptr;
-    if (!image && !reported) {
-        reported = true;
+    if (!image)
         LogText(std::string("Missing image ") + CLoadingScreen::kProgressImage + ": no loading bar\n");
-    }
     return image;
 }
 
@@ -66,7 +61,7 @@ void LoadLoadingImages(const CXmlDataReader& reader)
     }
 }
 
-CLoadingScreen::CLoadingScreen()
+CLoadingScreen::CLoadingScreen() : progressImage(FindProgressImage())
 {
     for (const LoadingImageEntry& entry : LoadingImages())
         images.emplace_back(entry.image, int(entry.pos.x), int(entry.pos.y));
@@ -90,7 +85,7 @@ void CLoadingScreen::Draw(Olvarn::Graphics& g)
 
 void CLoadingScreen::DrawBar(Olvarn::Graphics& g)
 {
-    Olvarn::Image* bar = ProgressImage();
+    Olvarn::Image* bar = progressImage;
     if (!bar || !Olvarn::gOlvarnApp)
         return;
     int w = bar->GetWidth();

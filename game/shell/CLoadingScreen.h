@@ -8,6 +8,11 @@
 #include "shell/CImage.h"
 #include "shell/CScreen.h"
 
+namespace Olvarn
+{
+class Image;
+}
+
 namespace tilvan
 {
 
@@ -42,6 +47,9 @@ private:
     void DrawBar(Olvarn::Graphics& g);
 
     std::vector<CImage> images;
+    // Looked up once, when the screen is made: the loading thread has not started then, so the
+    // resource tables are never read while it fills them.
+    Olvarn::Image* progressImage = nullptr;
 };
 
 } // namespace tilvan

@@ -1,12 +1,14 @@
 // A full-window screen of the game (loading screen, main menu, game screen) with a pause counter.
 #pragma once
 
+#include "data/SaveObject.h"
 #include "widgets/Widget.h"
 
 namespace tilvan
 {
 
-class CScreen : public Olvarn::Widget
+// Its save-object part saves nothing; a screen that is saved (the game screen) overrides it.
+class CScreen : public Olvarn::Widget, public save::CSaveObject
 {
 public:
     void AddPause(bool add) { pauseCount += add ? 1 : -1; }

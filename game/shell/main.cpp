@@ -1,35 +1,37 @@
 // The program entry: the log, the random generator, the game application, and the outcome as the
 // exit code. Every failure is shown titled "Error" and ends the program with a non-zero code.
 #include <cstdio>
-#include <exception>
 #include <string>
 
 #include "app/Random.h"
+#include "data/StartupRegistrations.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "shell/CGameApp.h"
+#include "shell/GameEntry.h"
 #include "shell/IniFile.h"
+#include "shell/ShellRegistrations.h"
 
 namespace
 {
 
 tilvan::CGameApp* gApp = nullptr;
 
-// After a failure the application still shuts down in order: threads stopped, desktop mode and
-// settings restored, screens deleted.
-int ReportFatal(const std::string& text)
+void ShowError(const std::string& text)
 {
     Olvarn::MessageBox::Show(text, "Error", Olvarn::MB_OK | Olvarn::MB_ICONERROR, nullptr);
+}
+
+// After a failure the application still shuts down in order: threads stopped, desktop mode and
+// settings restored, screens deleted.
+void ShutDownAfterFailure()
+{
     if (gApp) {
-        try {
-            gApp->Quit();
-            gApp->RemoveScreen();
-        } catch (...) {
-        }
+        gApp->Quit();
+        gApp->RemoveScreen();
     }
-    return 1;
 }
 
 // Data files lie beside the executable; reading "game.ini" and the signature file happens before
@@ -56,21 +58,12 @@ int RunGame()
 
 int main(int argc, char** argv)
 {
+    tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup});
     Olvarn::Process::SetArguments(argc, argv);
     Olvarn::Process::InstallTerminationHandler();
     ChangeToProgramFolder();
     if (tilvan::IniFile::Load(tilvan::CGameApp::GameIniPath()).GetInt("debug", "log", 0) != 0)
         std::freopen("output.txt", "w", stdout);
     Olvarn::SeedRand(Olvarn::SystemClock::Instance().TickCount());
-    try {
-        return RunGame();
-    } catch (const char* text) {
-        return ReportFatal(text);
-    } catch (const std::string& text) {
-        return ReportFatal(text);
-    } catch (const std::exception& e) {
-        return ReportFatal(e.what());
-    } catch (...) {
-        return ReportFatal("An unknown error ended the program.");
-    }
+    return tilvan::RunGuarded(RunGame, ShowError, ShutDownAfterFailure);
 }

@@ -2,11 +2,15 @@
 // changed, and that a second run from the same sources gives the same bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 
+#include "Assets.h"
 #include "Template.h"
 #include "Util.h"
 #include "support/TempDir.h"
@@ -86,7 +90,8 @@ TEST(Recipe, WordsValuesQuotesContinuationsAndComments)
 // Runs the generator and returns what it printed.
 std::string RunGenerator(const std::string& arguments)
 {
-    std::string command = std::string(TAMBERLO_DATAGEN) + " " + arguments + " 2>&1";
+    std::string command = "LSAN_OPTIONS=suppressions=" + std::string(TAMBERLO_DATAGEN_LSAN) + " " +
+                          std::string(TAMBERLO_DATAGEN) + " " + arguments + " 2>&1";
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -110,7 +115,7 @@ TEST(Generator, RemakesOnlyWhatChanged)
                             "image G IMAGE_B b box w=8 h=8 color=#00ff00\n";
     dir.WriteFile("src/images/images.txt", two);
     const std::string args =
-        "images --src " + dir.File("src") + " --out " + dir.File("out") + " --cache " + dir.File("cache");
+        "images --src " + dir.File("src") + " --out " + dir.File("out") + " --cache " + dir.File("cache") + " --jobs 1";
     EXPECT_EQ(RunGenerator(args), "made images/a\nmade images/b\n");
     EXPECT_EQ(RunGenerator(args), "");
     dir.WriteFile("src/images/images.txt", "image G IMAGE_A a box w=8 h=8 cols=2 color=#ff0000\n"
@@ -156,6 +161,97 @@ TEST(Generator, SameSourcesGiveTheSameBytes)
         std::ostringstream other;
         other << in.rdbuf();
         EXPECT_TRUE(other.str() == bytes) << "differs from the build's data set";
+    }
+}
+
+} // namespace
+
+namespace
+{
+
+struct PieceRow {
+    std::string image;
+    int positions = 0;
+    std::vector<std::set<std::pair<int, int>>> masks;
+};
+
+std::vector<PieceRow> ReadPieceRows(const std::string& xml)
+{
+    std::vector<PieceRow> rows;
+    std::istringstream in(xml);
+    std::string line;
+    const std::regex grid(R"re(grid\d="([01 ]+)")re"), image(R"re( image="(\w+)")re"),
+        positions(R"re(positions="(\d)")re");
+    while (std::getline(in, line)) {
+        if (line.rfind("<element", 0) != 0)
+            continue;
+        PieceRow row;
+        std::smatch m;
+        if (std::regex_search(line, m, image))
+            row.image = m[1];
+        if (std::regex_search(line, m, positions))
+            row.positions = std::stoi(m[1]);
+        for (auto it = std::sregex_iterator(line.begin(), line.end(), grid); it != std::sregex_iterator(); ++it) {
+            std::string text = (*it)[1];
+            text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+            std::set<std::pair<int, int>> cells;
+            for (int i = 0; i < int(text.size()); ++i)
+                if (text[size_t(i)] == '1')
+                    cells.insert({i % 5, i / 5});
+            row.masks.push_back(cells);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+bool Connected(const std::set<std::pair<int, int>>& cells)
+{
+    std::set<std::pair<int, int>> seen{*cells.begin()};
+    std::vector<std::pair<int, int>> stack{*cells.begin()};
+    while (!stack.empty()) {
+        auto [c, r] = stack.back();
+        stack.pop_back();
+        bool up = (c + r) % 2 == 0;
+        for (std::pair<int, int> n : {std::pair{c - 1, r}, std::pair{c + 1, r}, std::pair{c, up ? r + 1 : r - 1}})
+            if (cells.count(n) && seen.insert(n).second)
+                stack.push_back(n);
+    }
+    return seen.size() == cells.size();
+}
+
+TEST(Pieces, RotationsKeepEveryCellAndTheTurnedTrianglesPointTheOtherWay)
+{
+    testsupport::TempDir dir;
+    fs::create_directories(dir.File("src/images"));
+    dir.WriteFile("src/images/pieces.txt",
+                  "piece G ONE one cells=2:2 color=#f00 light=#f00 dark=#f00\n"
+                  "piece G HEX hex cells=1:1,2:1,3:1,1:2,2:2,3:2 color=#f00 light=#f00 dark=#f00\n"
+                  "piece G BAR bar cells=1:2,2:2,3:2,4:2 color=#f00 light=#f00 dark=#f00\n");
+    datagen::Options options;
+    options.src = dir.File("src");
+    std::vector<PieceRow> rows = ReadPieceRows(datagen::DescribePieces(options));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].positions, 2);
+    EXPECT_EQ(rows[1].positions, 1);
+    EXPECT_EQ(rows[2].positions, 3);
+    // One turn of the single triangle points it down; a second brings it up again.
+    ASSERT_EQ(rows[0].masks.size(), 6u);
+    auto [c1, r1] = *rows[0].masks[1].begin();
+    auto [c2, r2] = *rows[0].masks[2].begin();
+    EXPECT_EQ((c1 + r1) % 2, 1);
+    EXPECT_EQ((c2 + r2) % 2, 0);
+
+    options.src = testsupport::SourceDir() + "/data";
+    std::vector<PieceRow> shipped = ReadPieceRows(datagen::DescribePieces(options));
+    EXPECT_GE(shipped.size(), 15u);
+    for (const PieceRow& row : shipped) {
+        SCOPED_TRACE(row.image);
+        ASSERT_EQ(row.masks.size(), 6u);
+        for (const auto& mask : row.masks) {
+            EXPECT_EQ(mask.size(), row.masks[0].size());
+            EXPECT_TRUE(Connected(mask));
+        }
     }
 }
 

@@ -147,24 +147,32 @@ TEST_F(MediaSet, EveryManifestResourceLoadsWithItsDeclaredCells)
             EXPECT_GE(manager.FindSoundId(d.id), 0);
         }
     }
+    // The manager frees nothing itself: the application unloads its groups first.
+    for (const std::string& group : groups)
+        manager.UnloadGroup(group);
 }
 
-TEST_F(MediaSet, PicturesTheGameDrawsAtKnownSizes)
+TEST_F(MediaSet, PicturesAndFontsTheGameDrawsAtKnownSizes)
 {
     struct Case {
         const char* id;
         int cols, cellWidth, cellHeight; // 0: any
     };
     const Case kCases[] = {
-        {"IMAGE_WATER_ANIM", 22, 0, 0},
-        {"IMAGE_ELEMENT_01", 1, 132, 187},
-        {"IMAGE_ELEMENT_01_LIGHT", 8, 132, 187},
-        {"IMAGE_BACK_DAY", 1, 1024, 768},
+        {"IMAGE_WATER_ANIM", 22, 0, 0},          {"IMAGE_ELEMENT_01", 1, 132, 187},
+        {"IMAGE_ELEMENT_01_LIGHT", 8, 132, 187}, {"IMAGE_ELEMENT_15_LIGHT", 8, 132, 187},
+        {"IMAGE_LOCATION1_BACK", 1, 1024, 768},  {"IMAGE_MAINMENU_BACK", 1, 1024, 768},
+        {"IMAGE_GUI_INFO_PANEL", 1, 147, 768},   {"IMAGE_GRID_TRI_UP", 1, 40, 35},
+        {"IMAGE_GRID_TRI_EDGE06", 1, 40, 35},
     };
     restest::TestApp app;
     Olvarn::ResourceManager manager(&app);
     ASSERT_TRUE(manager.ReadManifest("properties\\resources.xml")) << manager.ErrorMessage();
     ASSERT_TRUE(manager.LoadGroup("")) << manager.ErrorMessage();
+    // The face's own kerning reached the descriptor: A and V close up.
+    Olvarn::Font* big = manager.FindFont("FONT_BIG");
+    ASSERT_NE(big, nullptr);
+    EXPECT_LT(big->TextWidth("AV"), big->TextWidth("A") + big->TextWidth("V"));
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.id);
         Olvarn::DDImage* image = manager.FindImage(c.id);
@@ -175,6 +183,7 @@ TEST_F(MediaSet, PicturesTheGameDrawsAtKnownSizes)
             EXPECT_EQ(image->GetCellHeight(), c.cellHeight);
         }
     }
+    manager.UnloadGroup("");
 }
 
 TEST_F(MediaSet, SoundsDecodeShortAndBelowOneDecibelUnderFullScale)

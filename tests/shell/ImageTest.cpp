@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "ShellTestSupport.h"
+#include "data/SaveObject.h"
+#include "data/StartupRegistrations.h"
 #include "graphics/Graphics.h"
 #include "shell/CImage.h"
 #include "shell/ScriptApi.h"
+#include "shell/ShellRegistrations.h"
+#include "support/TempDir.h"
 
 using tilvan::CImage;
 
@@ -156,4 +160,40 @@ TEST_F(Image, TheScriptClassLimitsAlphaAndExposesFlagsAndSize)
     )";
     ASSERT_FALSE(luaL_dostring(L, chunk)) << lua_tostring(L, -1);
     EXPECT_STREQ(lua_tostring(L, -1), "255,0,2,9,80");
+}
+
+TEST_F(Image, SavingAndLoadingKeepEverythingButAlphaAndPlayOnce)
+{
+    tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup});
+    ASSERT_TRUE(tilvan::save::CSaveObjectRegistry::Instance().IsRegistered(CImage::kClassId));
+    testsupport::TempDir dir;
+    CImage saved("IMAGE_STRIP", 12, 34);
+    saved.Update(123.5f);
+    saved.SetFlags(CImage::MIRRORED | CImage::CENTER_POS);
+    saved.SetScale(1.5f);
+    saved.SetSize(80, 60);
+    saved.SetAlpha(100);
+    saved.PlayAnimationOnce();
+    saved.Update(20);
+    tilvan::CXmlDataWriter& writer = tilvan::save::SaveWriter();
+    ASSERT_TRUE(writer.Open(dir.File("image.xml"), false, ""));
+    int row = saved.Save();
+    ASSERT_TRUE(writer.Close());
+
+    tilvan::CXmlDataReader& reader = tilvan::save::SaveReader();
+    reader.LoadFile(dir.File("image.xml"));
+    CImage loaded(static_cast<Olvarn::Image*>(nullptr), 0, 0);
+    loaded.Load(row);
+    reader.Clear();
+    EXPECT_EQ(loaded.GetImage(), mStrip);
+    EXPECT_EQ(loaded.GetId(), "IMAGE_STRIP");
+    EXPECT_EQ(loaded.GetPosition().x, 12);
+    EXPECT_EQ(loaded.GetPosition().y, 34);
+    EXPECT_EQ(loaded.GetTime(), 20);
+    EXPECT_EQ(loaded.GetFlags(), CImage::MIRRORED | CImage::CENTER_POS);
+    EXPECT_EQ(loaded.GetScale(), 1.5f);
+    EXPECT_EQ(loaded.GetSize().x, 80);
+    EXPECT_EQ(loaded.GetDimensions().x, 60);
+    EXPECT_EQ(loaded.GetAlpha(), 255);
+    EXPECT_FALSE(loaded.IsAnimatingOnce());
 }

@@ -59,6 +59,14 @@ public:
         mImageMap[id] = std::move(res);
         return image;
     }
+    void RemoveImage(const std::string& id)
+    {
+        auto it = mImageMap.find(id);
+        if (it != mImageMap.end()) {
+            it->second->ReleaseData();
+            mImageMap.erase(it);
+        }
+    }
     // An animation of `frames` cells of `delay` ms each, looping; the image owns it.
     Olvarn::ImageAnimation* Animate(Olvarn::DDImage* image, int frames, int delay, int type = 3)
     {

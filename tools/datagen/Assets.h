@@ -20,6 +20,8 @@ struct ManifestEntry {
 
 // With make false only the entries are listed.
 std::vector<ManifestEntry> MakeImages(const Options& options, bool make);
+// The pieces' masks and centres as the board's element rows take them, for the review folder.
+std::string DescribePieces(const Options& options);
 std::vector<ManifestEntry> MakeFonts(const Options& options, bool make);
 std::vector<ManifestEntry> MakeSounds(const Options& options, bool make);
 // Music has no manifest entries: the game loads its tracks by file name.

@@ -1,6 +1,7 @@
 // Images: SVG templates filled per animation cell and laid out as strips, and the playing pieces
 // drawn from their triangle masks.
 #include <cmath>
+#include <cstdio>
 #include <set>
 #include <sstream>
 
@@ -34,6 +35,7 @@ constexpr int kMaskHeight = 175 + 2 * kPad;
 struct Cell {
     int c, r;
     bool operator<(const Cell& o) const { return c != o.c ? c < o.c : r < o.r; }
+    bool operator==(const Cell& o) const { return c == o.c && r == o.r; }
 };
 
 bool IsUp(const Cell& cell)
@@ -214,6 +216,174 @@ void MakeOne(const Options& options, const ImageJob& job, const Cache& cache)
 }
 
 } // namespace
+
+namespace
+{
+
+// Centre of a cell's triangle in mask coordinates (no margin).
+void CellCentre(const Cell& cell, double& x, double& y)
+{
+    x = 20.0 * cell.c + 20;
+    y = 35.0 * cell.r + (IsUp(cell) ? 35.0 * 2 / 3 : 35.0 / 3);
+}
+
+// The cell pointing up (or down) whose centre lies nearest to (x, y).
+Cell NearestCell(double x, double y, bool up)
+{
+    Cell best{0, 0};
+    double bestDistance = 1e300;
+    int c0 = int(std::floor(x / 20)) - 2, r0 = int(std::floor(y / 35)) - 1;
+    for (int c = c0; c <= c0 + 4; ++c)
+        for (int r = r0; r <= r0 + 2; ++r) {
+            if (IsUp({c, r}) != up)
+                continue;
+            double cx, cy;
+            CellCentre({c, r}, cx, cy);
+            double d = (cx - x) * (cx - x) + (cy - y) * (cy - y);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = {c, r};
+            }
+        }
+    return best;
+}
+
+struct Rotation {
+    std::set<Cell> cells;
+    double centreX = 0, centreY = 0; // the piece's position in this mask
+};
+
+// Turns the piece by k steps of 60 degrees clockwise on screen (the way its picture turns) about
+// its centre, and moves the turned cells back into the 5 x 5 mask by a step that keeps every
+// cell's direction. The turn is taken on the equilateral lattice (rows 20 x sqrt 3 high), where it
+// maps triangles onto triangles exactly, and brought back to the 35 pixel rows.
+Rotation Rotate(const std::set<Cell>& cells, double cx, double cy, int k)
+{
+    const double squash = 20.0 * std::sqrt(3.0) / 35.0;
+    const double a = k * M_PI / 3, cosA = std::cos(a), sinA = std::sin(a);
+    struct Turned {
+        double x, y;
+        bool up; // an odd number of steps turns an up triangle down
+    };
+    std::vector<Turned> turned;
+    for (const Cell& cell : cells) {
+        double x, y;
+        CellCentre(cell, x, y);
+        double ex = x - cx, ey = (y - cy) * squash;
+        turned.push_back(
+            {cx + ex * cosA - ey * sinA, cy + (ex * sinA + ey * cosA) / squash, IsUp(cell) != (k % 2 == 1)});
+    }
+    // Every turned triangle is off the lattice by the same step: take it from the first one.
+    Cell anchor = NearestCell(turned[0].x, turned[0].y, turned[0].up);
+    double ax, ay;
+    CellCentre(anchor, ax, ay);
+    const double dx = ax - turned[0].x, dy = ay - turned[0].y;
+    std::set<Cell> snapped;
+    for (const Turned& t : turned)
+        snapped.insert(NearestCell(t.x + dx, t.y + dy, t.up));
+    if (snapped.size() != cells.size())
+        Fail("a turned piece lost a cell");
+    if (k == 0) {
+        Rotation same;
+        same.cells = cells;
+        same.centreX = cx;
+        same.centreY = cy;
+        return same;
+    }
+    int minC = 99, maxC = -99, minR = 99, maxR = -99;
+    for (const Cell& cell : snapped) {
+        minC = std::min(minC, cell.c), maxC = std::max(maxC, cell.c);
+        minR = std::min(minR, cell.r), maxR = std::max(maxR, cell.r);
+    }
+    // Centre the cells in the mask as nearly as a shift allows that keeps each cell's direction
+    // (columns plus rows even).
+    const int wantR = (4 - (maxR - minR)) / 2 - minR, wantC = (4 - (maxC - minC)) / 2 - minC;
+    int shiftR = wantR, shiftC = wantC, bestCost = 1 << 30;
+    for (int r = minR * -1; r <= 4 - maxR; ++r)
+        for (int c = -minC; c <= 4 - maxC; ++c) {
+            int cost = 4 * (r - wantR) * (r - wantR) + (c - wantC) * (c - wantC);
+            if ((((c + r) % 2) + 2) % 2 == 0 && cost < bestCost) {
+                bestCost = cost;
+                shiftR = r;
+                shiftC = c;
+            }
+        }
+    Rotation out;
+    for (const Cell& cell : snapped)
+        out.cells.insert({cell.c + shiftC, cell.r + shiftR});
+    out.centreX = cx + dx + 20.0 * shiftC;
+    out.centreY = cy + dy + 35.0 * shiftR;
+    return out;
+}
+
+// Equal up to a shift of the whole mask.
+bool SameShape(const std::set<Cell>& a, const std::set<Cell>& b)
+{
+    if (a.size() != b.size() || a.empty() || IsUp(*a.begin()) != IsUp(*b.begin()))
+        return false;
+    const int dc = b.begin()->c - a.begin()->c, dr = b.begin()->r - a.begin()->r;
+    for (const Cell& cell : a)
+        if (!b.count({cell.c + dc, cell.r + dr}))
+            return false;
+    return true;
+}
+
+std::string MaskText(const std::set<Cell>& cells)
+{
+    std::string mask;
+    for (int r = 0; r < 5; ++r) {
+        for (int c = 0; c < 5; ++c)
+            mask += cells.count({c, r}) ? '1' : '0';
+        mask += r < 4 ? " " : "";
+    }
+    return mask;
+}
+
+bool FitsMask(const std::set<Cell>& cells)
+{
+    for (const Cell& cell : cells)
+        if (cell.c < 0 || cell.c > 4 || cell.r < 0 || cell.r > 4)
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::string DescribePieces(const Options& options)
+{
+    std::string text =
+        "<!-- Each piece as the board's element rows can take it: the masks of its six rotations (five\n"
+        "     rows of five, top row first; rotation k turns the picture k x 60 degrees clockwise), the\n"
+        "     piece's position in each mask, how many rotations differ, its picture and the picture point\n"
+        "     placed on the position. Made by the data generator from data/images/pieces.txt. -->\n";
+    char number[64];
+    for (const RecipeLine& line : ReadRecipe(options.src + "/images/pieces.txt")) {
+        if (line.Word(0) != "piece")
+            continue;
+        std::set<Cell> cells = ParseCells(line);
+        Variables vars;
+        PieceGeometry(cells, vars);
+        const double cx = std::stod(vars["cx"]) - kPad, cy = std::stod(vars["cy"]) - kPad;
+        std::string grids, centres;
+        int positions = 6;
+        for (int k = 0; k < 6; ++k) {
+            Rotation turn = Rotate(cells, cx, cy, k);
+            if (!FitsMask(turn.cells))
+                Fail(Where(line) + ": rotation " + std::to_string(k) + " does not fit the 5 x 5 mask");
+            grids += " grid" + std::to_string(k + 1) + "=\"" + MaskText(turn.cells) + "\"";
+            std::snprintf(number, sizeof number, " center%d=\"%f %f\"", k + 1, turn.centreX, turn.centreY);
+            centres += number;
+            // The first rotation that gives the first mask again tells how many differ.
+            if (k > 0 && positions == 6 && 6 % k == 0 && SameShape(turn.cells, cells))
+                positions = k;
+        }
+        std::snprintf(number, sizeof number, "%f %f", cx + kPad, cy + kPad);
+        text += "<element" + grids + centres + " image=\"" + line.Word(2) + "\" image_center=\"" + number +
+                "\" positions=\"" + std::to_string(positions) + "\" score=\"" + std::to_string(10 * cells.size()) +
+                "\"/>\n";
+    }
+    return text;
+}
 
 std::vector<ManifestEntry> MakeImages(const Options& options, bool make)
 {

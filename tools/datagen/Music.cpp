@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <mutex>
 
 #include "Assets.h"
 #include "Ogg.h"
@@ -16,12 +17,13 @@ namespace datagen
 namespace
 {
 
-constexpr int kMusicVersion = 2;
+constexpr int kMusicVersion = 3;
 constexpr int kRate = 44100;
 constexpr int kPpq = 480;
 constexpr double kTailSeconds = 6.0;
 constexpr double kPeak = 0.8;
 const char* const kSoundFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+std::mutex gFluidLock;
 
 struct Note {
     int tick, length, channel, key, velocity;
@@ -235,6 +237,9 @@ std::vector<float> Render(const Score& score, const std::string& midi)
     fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
     fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    // The library fills process-wide tables when its first synthesiser is made and shares loaded
+    // soundfonts; made one at a time, every render sees the same finished tables.
+    std::unique_lock<std::mutex> setUp(gFluidLock);
     fluid_settings_t* settings = new_fluid_settings();
     fluid_settings_setnum(settings, "synth.sample-rate", kRate);
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
@@ -247,6 +252,7 @@ std::vector<float> Render(const Score& score, const std::string& midi)
     fluid_player_t* player = new_fluid_player(synth);
     fluid_player_add_mem(player, midi.data(), midi.size());
     fluid_player_play(player);
+    setUp.unlock();
 
     const size_t loop = size_t(std::llround(score.bars * score.beats * 60.0 / score.tempo * kRate));
     const size_t total = loop + size_t(kTailSeconds * kRate);
@@ -256,6 +262,7 @@ std::vector<float> Render(const Score& score, const std::string& midi)
         int n = int(std::min(block, total - at));
         fluid_synth_write_float(synth, n, left.data(), int(at), 1, right.data(), int(at), 1);
     }
+    setUp.lock();
     delete_fluid_player(player);
     delete_fluid_synth(synth);
     delete_fluid_settings(settings);
