@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Random.h"
+#include "app/core/Random.h"
 #include "board/BoardConfig.h"
 #include "board/Grid.h"
 #include "data/CXmlDataReader.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "graphics/Vector2.h"
+#include "app/core/Vector2.h"
 
 namespace Olvarn
 {

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <tuple>
 
-#include "app/Random.h"
-#include "graphics/Color.h"
+#include "app/core/Color.h"
+#include "app/core/Random.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "graphics/MemoryImage.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "app/Random.h"
+#include "app/core/Random.h"
 #include "board/Element.h"
 #include "board/Grid.h"
 #include "board/Pipeline.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "app/Random.h"
+#include "app/core/Random.h"
 
 namespace tilvan
 {

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "app/Random.h"
-#include "graphics/Color.h"
+#include "app/core/Color.h"
+#include "app/core/Random.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 

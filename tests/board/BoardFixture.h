@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Random.h"
+#include "app/core/Random.h"
 #include "board/BoardServices.h"
 #include "board/ElementType.h"
 
