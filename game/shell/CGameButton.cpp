@@ -3,7 +3,7 @@
 
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
-#include "resources/Font.h"
+#include "graphics/Font.h"
 
 namespace tilvan
 {

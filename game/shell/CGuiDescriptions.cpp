@@ -9,7 +9,7 @@
 #include "data/CStringTable.h"
 #include "data/CXmlDataReader.h"
 #include "data/DataCodecs.h"
-#include "resources/Font.h"
+#include "graphics/Font.h"
 #include "resources/ResourceManager.h"
 #include "shell/CImage.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "data/CLocalizedText.h"
-#include "graphics/Color.h"
+#include "app/core/Color.h"
 
 namespace Olvarn
 {

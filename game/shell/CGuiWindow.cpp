@@ -6,7 +6,7 @@
 #include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
-#include "resources/Font.h"
+#include "graphics/Font.h"
 #include "resources/ResourceManager.h"
 #include "shell/CGameButton.h"
 #include "widgets/Checkbox.h"

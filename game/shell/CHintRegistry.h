@@ -4,7 +4,7 @@
 
 #include <list>
 
-#include "graphics/Vector2.h"
+#include "app/core/Vector2.h"
 
 namespace tilvan
 {

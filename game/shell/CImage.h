@@ -5,7 +5,7 @@
 #include <string>
 
 #include "data/SaveObject.h"
-#include "graphics/Vector2.h"
+#include "app/core/Vector2.h"
 
 struct lua_State;
 

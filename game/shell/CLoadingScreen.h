@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/Vector2.h"
+#include "app/core/Vector2.h"
 #include "shell/CImage.h"
 #include "shell/CScreen.h"
 

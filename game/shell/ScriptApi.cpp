@@ -7,9 +7,9 @@
 #include <luabind/luabind.hpp>
 
 #include "app/OlvarnAppBase.h"
-#include "graphics/Color.h"
-#include "graphics/Rect.h"
-#include "graphics/Vector2.h"
+#include "app/core/Color.h"
+#include "app/core/Rect.h"
+#include "app/core/Vector2.h"
 #include "resources/ResourceManager.h"
 #include "shell/CHintRegistry.h"
 

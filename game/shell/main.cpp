@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Random.h"
+#include "app/core/Random.h"
 #include "data/StartupRegistrations.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
@@ -58,9 +58,10 @@ int RunGame()
 
 int main(int argc, char** argv)
 {
-    tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup});
-    Olvarn::Process::SetArguments(argc, argv);
+    // A termination request is noted from the very start, so it always ends the program in order.
     Olvarn::Process::InstallTerminationHandler();
+    Olvarn::Process::SetArguments(argc, argv);
+    tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup});
     ChangeToProgramFolder();
     if (tilvan::IniFile::Load(tilvan::CGameApp::GameIniPath()).GetInt("debug", "log", 0) != 0)
         std::freopen("output.txt", "w", stdout);

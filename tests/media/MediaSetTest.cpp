@@ -15,7 +15,7 @@
 
 #include "data/DataChecksum.h"
 #include "platform/Paths.h"
-#include "resources/Font.h"
+#include "graphics/Font.h"
 #include "resources/ResourceManager.h"
 #include "resources/ResourceManagerTestSupport.h"
 #include "sound/SoundFileReader.h"

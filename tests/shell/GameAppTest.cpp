@@ -201,7 +201,7 @@ TEST_F(InFolder, TheLoadingBarFollowsTheLoadingCounters)
     Write("properties/mainmenu.xml", R"(<data><loading_image image="IMAGE_BACK" pos="0 0"/></data>)");
     Write("properties/branches", R"(<data><loading_image image="IMAGE_LOGO" pos="100.7 50"/></data>)");
     QuietGameApp app;
-    app.mDDInterface = new Olvarn::DDInterface(&app, std::make_unique<Olvarn::DisplayFake>());
+    app.mDDInterface = new Olvarn::DDInterface(&app, app.GetDisplayOptions(), std::make_unique<Olvarn::DisplayFake>());
     shelltest::TestResources resources;
     resources.AddImage("IMAGE_BACK", 1024, 768);
     resources.AddImage("IMAGE_LOGO", 300, 100);

@@ -23,7 +23,7 @@ namespace shelltest
 class TestApp : public Olvarn::OlvarnAppBase
 {
 public:
-    TestApp() { mDDInterface = new Olvarn::DDInterface(this, std::make_unique<Olvarn::DisplayFake>()); }
+    TestApp() { mDDInterface = new Olvarn::DDInterface(this, GetDisplayOptions(), std::make_unique<Olvarn::DisplayFake>()); }
 
     int ShowMessageBox(const std::string& text, const std::string& title, int flags) override
     {
