@@ -68,6 +68,11 @@ void Window::Show()
     SDL_ShowWindow(Sdl(mWindow));
 }
 
+void Window::Minimize()
+{
+    SDL_MinimizeWindow(Sdl(mWindow));
+}
+
 void Window::Hide()
 {
     SDL_HideWindow(Sdl(mWindow));
