@@ -28,9 +28,11 @@ public:
     {
         int produced = 0;
         while (produced < frames) {
-            uint64_t idx = mPos >> 32;
-            if (idx + 1 >= mAvail && !mEnded)
+            // A refill drops the frames already passed and moves the position with them, so the
+            // index is taken after it.
+            if ((mPos >> 32) + 1 >= mAvail && !mEnded)
                 Refill();
+            uint64_t idx = mPos >> 32;
             if (idx >= mAvail)
                 break;
             uint64_t next = idx + 1 < mAvail ? idx + 1 : idx;
