@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time, seeded with the
 # corpus the tests leave in build/fuzz-corpus/<name>/. FUZZ_SECONDS sets the time per target.
+# Every run has a memory limit far below what a hostile file once made a reader take (over 1 GB):
+# one allocation over 512 MB, or a process over 1 GB resident, is a fault.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,7 +19,7 @@ for t in $targets; do
   mkdir -p "$work" build-fuzz/crashes
   [ -d "build/fuzz-corpus/$name" ] && cp -r "build/fuzz-corpus/$name/." "$work/" 2>/dev/null || true
   echo "fuzzing $name for ${seconds}s"
-  "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -malloc_limit_mb=512 \
     -artifact_prefix=build-fuzz/crashes/"$name"- "$work" >"build-fuzz/$name.log" 2>&1 \
     || { tail -50 "build-fuzz/$name.log"; echo "fuzzer $name found a fault"; exit 1; }
 done
