@@ -239,18 +239,19 @@ TEST_F(MusicTest, StreamDecodersGiveEveryFrameOfThePlainReaderAcrossRefills)
         const char* file;
         bool (*plain)(const std::string&, DecodedSound&);
         std::unique_ptr<MusicDecoder> (*open)(const std::string&);
+        std::unique_ptr<MusicDecoder> (*openBytes)(const uint8_t*, size_t);
     };
     const Case cases[] = {
         {"plain.wav",
          [](const std::string& bytes, DecodedSound& out) {
              return ReadWavSound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), nullptr, out);
          },
-         OpenWavMusic},
+         OpenWavMusic, OpenWavMusic},
         {"plain.ogg",
          [](const std::string& bytes, DecodedSound& out) {
              return ReadOggSound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out);
          },
-         OpenOggMusic},
+         OpenOggMusic, OpenOggMusic},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -264,6 +265,11 @@ TEST_F(MusicTest, StreamDecodersGiveEveryFrameOfThePlainReaderAcrossRefills)
         ASSERT_EQ(streamed.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i)
             ASSERT_EQ(streamed[i], expected[i]) << "frame " << i / 2;
+        // The same file's bytes in memory stream the same frames.
+        const std::string& bytes = c.file == std::string("plain.wav") ? wav : ogg;
+        auto fromBytes = c.openBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        ASSERT_NE(fromBytes, nullptr);
+        EXPECT_EQ(ReadAll(*fromBytes), streamed);
     }
 }
 
