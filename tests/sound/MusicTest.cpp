@@ -373,6 +373,19 @@ TEST_F(MusicTest, LibraryUsesAreCounted)
     }
     EXPECT_EQ(BassLibrary::UseCount(), 0);
     EXPECT_EQ(BASS_INSTANCE, nullptr);
+
+    // The other stand-in keeps its own count and holder.
+    FmodLibrary* first = FmodLibrary::TakeUse();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(FmodLibrary::TakeUse(), first);
+    EXPECT_EQ(FMOD_INSTANCE, first);
+    EXPECT_EQ(FmodLibrary::UseCount(), 2);
+    EXPECT_EQ(BassLibrary::UseCount(), 0);
+    FmodLibrary::GiveBackUse();
+    EXPECT_EQ(FMOD_INSTANCE, first);
+    FmodLibrary::GiveBackUse();
+    EXPECT_EQ(FmodLibrary::UseCount(), 0);
+    EXPECT_EQ(FMOD_INSTANCE, nullptr);
 }
 
 TEST(MusicWithoutDevice, InterfacesStaySilent)
