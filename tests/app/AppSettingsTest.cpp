@@ -1,6 +1,8 @@
 // Settings under the application's key, the command line and numbered demo file names.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -210,6 +212,7 @@ TEST(CommandLine, SplittingFollowsBlanksQuotesAndEquals)
     };
     for (const Case& c : cases) {
         SwitchApp app;
+        testsupport::SaveFuzzSeed("cmdline", std::to_string(std::hash<std::string>()(c.text)), c.text);
         app.SplitCommandLine(c.text);
         EXPECT_EQ(app.mSwitches, c.expected) << c.text;
     }

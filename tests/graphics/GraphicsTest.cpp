@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "DrawingSeed.h"
 #include "TestImages.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
@@ -373,6 +374,12 @@ TEST(GraphicsNineGrid, BoxesAtTheEndsOfIntRange)
         g.Translate(-1000, 1000);
         g.DrawNineGridRegion(Rect(0, 0, 30, 30), c.box, &src);
     }
+    // The drawing fuzz target starts from such boxes (its sources are smaller).
+    using graphicstest::DrawingSeed;
+    DrawingSeed seed(20, 12, 0, Rect(0, 0, 20, 20));
+    for (const Case& c : cases)
+        seed.Command(DrawingSeed::NineGrid, 0, 0xFFFFFFFF, Rect(0, 0, 12, 12), {-5, -5, c.box.mWidth, c.box.mHeight});
+    seed.Save("nine-grid-int-ends");
 }
 
 TEST(GraphicsText, ColourCodes)

@@ -50,6 +50,7 @@ TEST(SettingsStore, EveryTypeAndAwkwardNameSurvivesSaveAndLoad)
         out.Set(c.name, c.type, c.data.data(), c.data.size());
     ASSERT_TRUE(out.Save()) << out.LastError();
 
+    testsupport::SaveFuzzSeed("settings", "every-type", dir.ReadFile("a/b/settings"));
     SettingsStore in(dir.File("a/b/settings"));
     in.Load();
     EXPECT_EQ(in.Values().size(), cases.size());

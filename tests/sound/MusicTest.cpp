@@ -39,6 +39,7 @@ protected:
         // A 2 s stream, loud enough to see through any volume used here.
         mData.WriteFile("music/tune.wav", MakeWav(2, 44100, 16, Samples16(Sine(88200, 2, 44100, 330, 20000))));
         mData.WriteFile("music/song.mod", MakeModule());
+        testsupport::SaveFuzzSeed("module", "song.mod", MakeModule());
     }
     void TearDown() override
     {
@@ -183,6 +184,7 @@ TEST_F(MusicTest, OggAndMp3StreamAtTheirOwnRate)
     ASSERT_FALSE(mp3.empty()) << "lame is needed to make the MP3 fixture";
     mData.WriteFile("music/short.ogg", ogg);
     mData.WriteFile("music/short.mp3", mp3);
+    testsupport::SaveFuzzSeed("music", "short.mp3", std::string(1, '\1') + mp3);
     BassMusicInterface music(nullptr);
     MusicEngine& engine = music.GetLibrary()->Engine();
     for (const char* file : {"music\\short.ogg", "music\\short.mp3"}) {
@@ -235,6 +237,9 @@ TEST_F(MusicTest, StreamDecodersGiveEveryFrameOfThePlainReaderAcrossRefills)
     ASSERT_FALSE(ogg.empty());
     mData.WriteFile("plain.wav", wav);
     mData.WriteFile("plain.ogg", ogg);
+    // The music fuzz target's first byte picks the kind: 0 Ogg, 1 MP3, 2 WAV.
+    testsupport::SaveFuzzSeed("music", "ramp.ogg", std::string(1, '\0') + ogg);
+    testsupport::SaveFuzzSeed("music", "ramp.wav", std::string(1, '\2') + wav);
     struct Case {
         const char* file;
         bool (*plain)(const std::string&, DecodedSound&);
