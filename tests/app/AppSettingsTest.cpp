@@ -306,7 +306,9 @@ TEST_F(DemoFiles, PlayingNumberedDemosCountsBackFromTheNewest)
         const char* index;
         const char* file;
     };
-    for (const Case& c : {Case{"1", "olvarnapp3.dmo"}, Case{"2", "olvarnapp2.dmo"}, Case{"0", "olvarnapp3.dmo"}}) {
+    // The lowest int counts as 0, the newest (it once overflowed taking one off).
+    for (const Case& c : {Case{"1", "olvarnapp3.dmo"}, Case{"2", "olvarnapp2.dmo"}, Case{"0", "olvarnapp3.dmo"},
+                          Case{"-2147483648", "olvarnapp3.dmo"}}) {
         CountingApp app;
         app.ApplyCommandLineSwitch("-playnum", c.index);
         EXPECT_EQ(app.mDemoFileName, c.file) << c.index;
