@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -37,9 +38,13 @@ inline void WriteText(const std::string& name, const std::string& text)
 inline void EnterScratchFolder()
 {
     static const bool entered = [] {
-        char name[] = "/tmp/tamberlo-fuzz-dir-XXXXXX";
+        static char name[] = "/tmp/tamberlo-fuzz-dir-XXXXXX";
         if (!mkdtemp(name) || chdir(name) != 0)
             std::abort();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(name, ignored);
+        });
         ImageLib::Image pic, cells;
         pic.Create(16, 8);
         cells.Create(32, 32);
