@@ -570,6 +570,12 @@ TEST(ImageLibLoad, AlphaCompanions)
     ASSERT_NE(merged, nullptr);
     EXPECT_EQ(Pixels(*merged), (std::vector<uint32_t>{0xAA112233, 0x07445566}));
     EXPECT_EQ(Pixels(*ImageLib::LoadImageFile(dir.Path() + "/d\\sub/pic.png", false)), Pixels(color));
+    // The image search fuzz target reads: a byte picking the extensions (PNG and PNG), the length of
+    // the colour file in two bytes, the colour file, the companion.
+    const std::string colourBytes = dir.ReadFile("d/sub/pic.png"), alphaBytes = dir.ReadFile("d/sub/_pic.png");
+    testsupport::SaveFuzzSeed("imagesearch", "png-with-companion",
+                              std::string(1, char(2 | 2 << 2)) + char(colourBytes.size() >> 8) +
+                                  char(colourBytes.size() & 0xFF) + colourBytes + alphaBytes);
 
     // The second form: the path without extension + "_".
     WriteMarker(dir, "x.tga", 0xFF123456);
