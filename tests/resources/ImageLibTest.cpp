@@ -381,8 +381,9 @@ TEST(ImageLibPng, AChunkThatStatesAHugeLengthIsNotAllocated)
     testsupport::TempDir dir;
     dir.WriteFile("bomb.png", bomb);
     EXPECT_EQ(ImageLib::ReadPng(dir.File("bomb.png")), nullptr);
-    if (measured && before > 0)
+    if (measured && before > 0) {
         EXPECT_LT(PeakMemoryKb() - before, 64 * 1024);
+    }
 }
 
 TEST(ImageLibParse, BytesAndFilesGiveTheSameImage)
