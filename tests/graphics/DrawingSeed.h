@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "graphics/Rect.h"
+#include "app/core/Rect.h"
 #include "support/TempDir.h"
 
 namespace graphicstest
