@@ -21,7 +21,10 @@ namespace fuzzsupport
 class FuzzApp : public Olvarn::OlvarnAppBase
 {
 public:
-    FuzzApp() { mDDInterface = new Olvarn::DDInterface(this, std::make_unique<Olvarn::DisplayFake>()); }
+    FuzzApp()
+    {
+        mDDInterface = new Olvarn::DDInterface(this, GetDisplayOptions(), std::make_unique<Olvarn::DisplayFake>());
+    }
     void ShowFatalMessage(const std::string&) override { ++mFatalMessages; }
     int mFatalMessages = 0;
 };
