@@ -170,8 +170,17 @@ bool DisplaySdl::EnsureRenderer()
     mTextureFormat = 0;
     if (!window)
         return false;
-    mRenderer = SDL_CreateRenderer(window, -1, 0);
+    mRenderer = SDL_CreateRenderer(window, -1, mFullScreen ? SDL_RENDERER_PRESENTVSYNC : 0);
+    mRendererVSync = mFullScreen;
     return mRenderer != nullptr;
+}
+
+bool DisplaySdl::PresentWaitsForVerticalBlank()
+{
+    // The software renderer accepts the vsync flag but presents at once.
+    SDL_RendererInfo info{};
+    return mRenderer && SDL_GetRendererInfo(mRenderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0 &&
+           SDL_strcmp(info.name, "software") != 0;
 }
 
 bool DisplaySdl::EnsureTexture(const Surface& primary)
@@ -208,6 +217,14 @@ DisplayResult DisplaySdl::Present(Surface& primary)
     SDL_RenderClear(mRenderer);
     if (SDL_RenderCopy(mRenderer, mTexture, nullptr, nullptr) != 0)
         return DisplayError::Generic;
+    // In full screen the main loop paces its updates by the presents, so a present must wait for
+    // the vertical blank: through the renderer, or by the clock where the renderer does not wait.
+    if (mRendererVSync != mFullScreen) {
+        SDL_RenderSetVSync(mRenderer, mFullScreen ? 1 : 0);
+        mRendererVSync = mFullScreen;
+    }
+    if (mFullScreen && !PresentWaitsForVerticalBlank())
+        WaitForVerticalBlank();
     SDL_RenderPresent(mRenderer);
     mPresented = true;
     return DisplayError::Ok;
