@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   vorbis-tools lame
   libgif-dev
+  libunwind-dev
 )
 
 missing=()

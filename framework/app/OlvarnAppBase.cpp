@@ -1,9 +1,12 @@
 // The application object's construction, start-up (InitApp), shutdown and destruction.
 #include "app/OlvarnAppBase.h"
 
+#include "app/CrashReporter.h"
+
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/CrashReporter.h"
 #include "app/CriticalSection.h"
 #include "app/MTRand.h"
 #include "app/Random.h"
@@ -133,6 +136,7 @@ void OlvarnAppBase::InitApp()
     mPrimaryThreadId = std::this_thread::get_id();
     mPrimaryThreadNumber = CurrentThreadNumber();
     mMainThreadKnown = true;
+    CrashReporter::SetProduct(mProductName, mProductVersion);
     if (mShutdown)
         return;
     // The display and sound libraries are linked in, so the check for their presence always passes.

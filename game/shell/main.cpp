@@ -3,7 +3,9 @@
 #include <exception>
 #include <string>
 
+#include "app/CrashReporter.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "platform/Process.h"
 #include "shell/CStartupApp.h"
 
@@ -20,6 +22,11 @@ int ReportFatal(const std::string& text, const char* title)
 
 int main(int argc, char** argv)
 {
+    // The crash report helper is this same program started with a private switch.
+    int helperExit = 0;
+    if (Olvarn::CrashReporter::RunHelperIfAsked(argc, argv, helperExit))
+        return helperExit;
+    Olvarn::CrashReporter::InstallFilter(Olvarn::Paths::DataHome() + "/" + tilvan::CStartupApp::kProductName);
     Olvarn::Process::SetArguments(argc, argv);
     Olvarn::Process::InstallTerminationHandler();
     try {
