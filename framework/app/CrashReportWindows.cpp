@@ -1,9 +1,17 @@
 // The crash report windows and the report upload.
+#include "app/CrashReportWindows.h"
+
+#include <algorithm>
 #include <iostream>
 
-#include "app/CrashReporter.h"
 #include "app/HTTPTransfer.h"
+#include "app/OlvarnAppBase.h"
+#include "graphics/Graphics.h"
 #include "platform/VideoSystem.h"
+#include "resources/SysFont.h"
+#include "widgets/ButtonWidget.h"
+#include "widgets/EditWidget.h"
+#include "widgets/WidgetManager.h"
 
 namespace Olvarn
 {
@@ -43,10 +51,269 @@ std::string CrashReporter::BuildUploadRequest(const Upload& upload)
     return request + body;
 }
 
-void CrashReporter::UploadThread(const Upload& upload)
+void CrashReporter::UploadThread(const Upload& upload, HTTPTransfer& transfer)
 {
-    HTTPTransfer::Global().SendRawRequest(upload.mServer, BuildUploadRequest(upload));
+    transfer.SendRawRequest(upload.mServer, BuildUploadRequest(upload));
 }
+
+// ---- The text box ----
+
+CrashTextBox::CrashTextBox(Font* font, const std::string& text, bool framed)
+    : mFont(font->Clone()), mText(text), mFramed(framed)
+{
+    // Lines end in carriage return and line feed in the report; the drawing wants line feeds.
+    mText.erase(std::remove(mText.begin(), mText.end(), '\r'), mText.end());
+    mAcceptsMouse = framed;
+}
+
+CrashTextBox::~CrashTextBox() = default;
+
+void CrashTextBox::Draw(Graphics& g)
+{
+    if (mFramed) {
+        g.SetColor(Color(255, 255, 255));
+        g.FillRect(0, 0, mWidth, mHeight);
+        g.SetColor(Color(128, 128, 128));
+        g.DrawRect(0, 0, mWidth - 1, mHeight - 1);
+    }
+    g.SetFont(mFont.get());
+    g.SetColor(Color(0, 0, 0));
+    const int inset = mFramed ? 3 : 0;
+    mTextHeight = g.MeasureWrappedHeight(mWidth - 2 * inset, mText, -1);
+    GraphicsStateSaver saver(g);
+    g.IntersectClip(inset, inset, mWidth - 2 * inset, mHeight - 2 * inset);
+    g.DrawTextWrapped(Rect(inset, inset - mScroll, mWidth - 2 * inset, mTextHeight + mHeight), mText, -1, -1);
+}
+
+void CrashTextBox::OnMouseWheel(int delta)
+{
+    // Positive turns are away from the player: the text moves down, earlier lines come into view.
+    const int step = mFont->LineSpacing() * 3;
+    mScroll -= delta > 0 ? step : -step;
+    mScroll = std::max(0, std::min(mScroll, std::max(0, mTextHeight - mHeight + 6)));
+    Invalidate();
+}
+
+// ---- The windows ----
+
+CrashReportWindows::CrashReportWindows(OlvarnAppBase* app, HTTPTransfer& transfer, const CrashReporter::Upload& upload)
+    : mApp(app), mTransfer(transfer), mUpload(upload)
+{
+    mTextFont = std::make_unique<SysFont>(app, "Tahoma", 8);
+    mBoldFont = std::make_unique<SysFont>(app, "Arial", 9, 0, true);
+    mReportFont = std::make_unique<SysFont>(app, "Courier New", 8);
+    Resize(0, 0, 400, 300);
+    ShowPage(Page::Crash);
+}
+
+CrashReportWindows::~CrashReportWindows()
+{
+    ClearPage();
+}
+
+const char* CrashReportWindows::Caption() const
+{
+    switch (mPage) {
+    case Page::Crash:
+        return "Fatal Error!";
+    case Page::Details:
+        return "Error Details";
+    default:
+        return "Submitting Report";
+    }
+}
+
+void CrashReportWindows::ClearPage()
+{
+    for (Widget* widget : mPageWidgets) {
+        RemoveWidget(widget);
+        delete widget;
+    }
+    mPageWidgets.clear();
+    mUserText = nullptr;
+    mProgressBox = nullptr;
+}
+
+CrashTextBox* CrashReportWindows::AddText(const std::string& text, bool framed, int x, int y, int width, int height)
+{
+    auto* box = new CrashTextBox(framed ? mReportFont.get() : mBoldFont.get(), text, framed);
+    box->Resize(x, y, width, height);
+    AddWidget(box);
+    mPageWidgets.push_back(box);
+    return box;
+}
+
+ButtonWidget* CrashReportWindows::AddButton(int id, const std::string& label, int x, int y, int width, int height)
+{
+    auto* button = new ButtonWidget(id, this);
+    button->mLabel = label;
+    button->SetFont(mBoldFont.get());
+    button->Resize(x, y, width, height);
+    AddWidget(button);
+    mPageWidgets.push_back(button);
+    return button;
+}
+
+ButtonWidget* CrashReportWindows::FindButton(int id) const
+{
+    for (Widget* widget : mPageWidgets)
+        if (auto* button = dynamic_cast<ButtonWidget*>(widget))
+            if (button->mId == id)
+                return button;
+    return nullptr;
+}
+
+void CrashReportWindows::ShowPage(Page page)
+{
+    ClearPage();
+    mPage = page;
+    switch (page) {
+    case Page::Crash:
+        AddText(CrashReporter::kHeaderText, false, 8, 8, 384, 84);
+        AddText(mUpload.mErrorText, true, 8, 92, 384, 168);
+        if (!mUpload.mServer.empty()) {
+            AddButton(kSendReport, "Send Report", 8, 268, 188, 24);
+            AddButton(kCloseNow, "Close Now", 204, 268, 188, 24);
+        } else {
+            AddButton(kCloseNow, "Close Now", 8, 268, 384, 24);
+        }
+        break;
+    case Page::Details: {
+        AddText(CrashReporter::kDetailsHeaderText, false, 8, 8, 384, 84);
+        mUserText = new EditWidget(0, nullptr);
+        mUserText->SetFont(mTextFont.get());
+        mUserText->Resize(8, 92, 384, 24);
+        AddWidget(mUserText);
+        mPageWidgets.push_back(mUserText);
+        if (mManager)
+            mManager->SetFocusWidget(mUserText);
+        AddButton(kContinue, "Continue", 8, 268, 188, 24);
+        AddButton(kAbortDetails, "Abort", 204, 268, 188, 24);
+        break;
+    }
+    case Page::Progress:
+        mProgressText = "Please Wait";
+        mProgressBox = AddText(mProgressText, false, 24, 10, 224, 24);
+        AddButton(kAbortUpload, "Abort", 72, 36, 96, 22);
+        break;
+    case Page::Failed:
+        AddText(CrashReporter::kConnectionFailureText, false, 24, 10, 224, 24);
+        AddButton(kRetry, "Retry", 24, 36, 96, 22);
+        AddButton(kCancel, "Cancel", 128, 36, 96, 22);
+        break;
+    }
+    Invalidate();
+}
+
+void CrashReportWindows::OnButtonRelease(int id)
+{
+    switch (id) {
+    case kSendReport:
+        ShowPage(Page::Details);
+        break;
+    case kCloseNow:
+    case kAbortDetails:
+    case kCancel:
+        mExit = true;
+        break;
+    case kContinue:
+        mUpload.mUserText = mUserText ? mUserText->mText : std::string();
+        StartUpload();
+        break;
+    case kAbortUpload:
+        mTransfer.Abort();
+        break;
+    case kRetry:
+        StartUpload();
+        break;
+    default:
+        break;
+    }
+}
+
+void CrashReportWindows::StartUpload()
+{
+    mProgressCounter = 0;
+    mUpdates = 0;
+    ShowPage(Page::Progress);
+    CrashReporter::UploadThread(mUpload, mTransfer);
+}
+
+void CrashReportWindows::WatchUpload()
+{
+    switch (mTransfer.GetResult()) {
+    case HTTPTransfer::kIdle:
+    case HTTPTransfer::kRunning:
+        break;
+    case HTTPTransfer::kDone:
+    case HTTPTransfer::kAborted:
+        mExit = true;
+        break;
+    default:
+        mTransfer.Reset();
+        ShowPage(Page::Failed);
+        break;
+    }
+}
+
+void CrashReportWindows::Update()
+{
+    Widget::Update();
+    if (mPage != Page::Progress)
+        return;
+    ++mUpdates;
+    if (mUpdates % 2 == 0)
+        WatchUpload();
+    if (mPage == Page::Progress && mUpdates % 100 == 0) {
+        ++mProgressCounter;
+        mProgressText = "Please Wait";
+        for (int i = 0; i < mProgressCounter % 10; ++i)
+            mProgressText += " .";
+        ClearPage();
+        mPage = Page::Progress;
+        mProgressBox = AddText(mProgressText, false, 24, 10, 224, 24);
+        AddButton(kAbortUpload, "Abort", 72, 36, 96, 22);
+    }
+}
+
+void CrashReportWindows::Draw(Graphics& g)
+{
+    g.SetColor(Color(212, 208, 200));
+    g.FillRect(0, 0, mWidth, mHeight);
+}
+
+// ---- The helper's window ----
+
+namespace
+{
+
+// A small application of its own: one window with the report pages, no sound, no settings.
+class CrashReportApp : public OlvarnAppBase
+{
+public:
+    CrashReportApp()
+    {
+        mTitle = "Fatal Error!";
+        mWidth = 400;
+        mHeight = 300;
+        mNoSound = true;
+        mOnlyAllowOneCopyToRun = false;
+        mCmdLineParsed = true;
+        mAutoStartLoadingThread = false;
+    }
+    void LoadSettings() override {}
+    void SaveSettings() override {}
+    bool UpdateAppTick() override
+    {
+        bool result = OlvarnAppBase::UpdateAppTick();
+        if (mWindows && mWindows->ShouldExit() && !mShutdown)
+            ShutDownApp();
+        return result;
+    }
+    CrashReportWindows* mWindows = nullptr;
+};
+
+} // namespace
 
 void CrashReporter::ShowCrashWindow(const std::string& title, const std::string& report)
 {
@@ -54,6 +321,22 @@ void CrashReporter::ShowCrashWindow(const std::string& title, const std::string&
         std::cerr << title << ": the program crashed; the report is in " << ReportPath() << "\n";
         return;
     }
+    Upload upload;
+    upload.mServer = sServer;
+    upload.mProduct = Product();
+    upload.mVersion = Version();
+    upload.mErrorTitle = title;
+    upload.mErrorText = report;
+    CrashReportApp app;
+    app.InitApp();
+    app.CopyToClipboard(report);
+    auto windows = std::make_unique<CrashReportWindows>(&app, HTTPTransfer::Global(), upload);
+    app.mWindows = windows.get();
+    app.mWidgetManager->AddWidget(windows.get());
+    app.RunApp();
+    app.mWidgetManager->RemoveWidget(windows.get());
+    app.mWindows = nullptr;
+    HTTPTransfer::Global().Reset();
 }
 
 } // namespace Olvarn

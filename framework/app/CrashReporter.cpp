@@ -247,6 +247,16 @@ const std::string& CrashReporter::ReportPath()
     return gReportPath;
 }
 
+const std::string& CrashReporter::Product()
+{
+    return gProduct;
+}
+
+const std::string& CrashReporter::Version()
+{
+    return gVersion;
+}
+
 bool CrashReporter::InstallFilter(const std::string& folder)
 {
     Paths::MakeFolders(folder);

@@ -7,6 +7,8 @@
 #include <map>
 #include <string>
 
+#include "app/HTTPTransfer.h"
+
 namespace Olvarn
 {
 
@@ -23,6 +25,8 @@ public:
     static void RestoreFilter();
     // The product name and version the helper puts into an upload.
     static void SetProduct(const std::string& name, const std::string& version);
+    static const std::string& Product();
+    static const std::string& Version();
     static const std::string& ReportPath();
 
     // At the top of main: when the command line is the helper's, runs the helper and returns true
@@ -58,8 +62,8 @@ public:
         std::string mAttachment; // the attached file's bytes
     };
     static std::string BuildUploadRequest(const Upload& upload);
-    // Starts the upload through the process's shared transfer.
-    static void UploadThread(const Upload& upload);
+    // Starts the upload through the transfer (the process's shared one unless a test gives its own).
+    static void UploadThread(const Upload& upload, HTTPTransfer& transfer = HTTPTransfer::Global());
 
     // The crash-report server (host, optionally host:port). Empty: nothing in the framework sets
     // it, and then "Send Report" is not offered.

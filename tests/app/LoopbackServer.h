@@ -44,7 +44,9 @@ inline ServerStep WaitClose()
 class LoopbackServer
 {
 public:
-    explicit LoopbackServer(std::vector<ServerStep> script) : mScript(std::move(script))
+    // Serves that many connections one after another, each with the same script.
+    explicit LoopbackServer(std::vector<ServerStep> script, int connections = 1)
+        : mScript(std::move(script)), mConnections(connections)
     {
         mListenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
@@ -70,12 +72,18 @@ public:
     {
         return "http://127.0.0.1:" + std::to_string(mPort) + path;
     }
-    // The request as it arrived; waits for the server to finish.
+    // The (last) request as it arrived; waits for the server to finish.
     std::string Request()
     {
         if (mThread.joinable())
             mThread.join();
         return mRequest;
+    }
+    // Every request, in the order of the connections.
+    std::vector<std::string> Requests()
+    {
+        Request();
+        return mRequests;
     }
     // True when the client closed its side while the server waited for it.
     bool ClientClosed()
@@ -131,11 +139,20 @@ private:
 
     void Run()
     {
-        if (!WaitReadable(mListenFd, 10000))
-            return;
-        int fd = accept(mListenFd, nullptr, nullptr);
-        if (fd < 0)
-            return;
+        for (int i = 0; i < mConnections; ++i) {
+            if (!WaitReadable(mListenFd, 10000))
+                return;
+            int fd = accept(mListenFd, nullptr, nullptr);
+            if (fd < 0)
+                return;
+            mRequest.clear();
+            Serve(fd);
+            mRequests.push_back(mRequest);
+        }
+    }
+
+    void Serve(int fd)
+    {
         ReadRequest(fd);
         for (const ServerStep& step : mScript) {
             if (step.mKind == ServerStep::Send) {
@@ -159,6 +176,8 @@ private:
     }
 
     std::vector<ServerStep> mScript;
+    int mConnections = 1;
+    std::vector<std::string> mRequests;
     int mListenFd = -1;
     int mPort = 0;
     std::string mRequest;
