@@ -284,36 +284,36 @@ void CrashReportWindows::Draw(Graphics& g)
 
 // ---- The helper's window ----
 
-namespace
+CrashReportApp::CrashReportApp()
 {
+    mTitle = "Fatal Error!";
+    mWidth = 400;
+    mHeight = 300;
+    mNoSound = true;
+    mOnlyAllowOneCopyToRun = false;
+    mCmdLineParsed = true;
+    mAutoStartLoadingThread = false;
+}
 
-// A small application of its own: one window with the report pages, no sound, no settings.
-class CrashReportApp : public OlvarnAppBase
+CrashReportApp::~CrashReportApp()
 {
-public:
-    CrashReportApp()
-    {
-        mTitle = "Fatal Error!";
-        mWidth = 400;
-        mHeight = 300;
-        mNoSound = true;
-        mOnlyAllowOneCopyToRun = false;
-        mCmdLineParsed = true;
-        mAutoStartLoadingThread = false;
-    }
-    void LoadSettings() override {}
-    void SaveSettings() override {}
-    bool UpdateAppTick() override
-    {
-        bool result = OlvarnAppBase::UpdateAppTick();
-        if (mWindows && mWindows->ShouldExit() && !mShutdown)
-            ShutDownApp();
-        return result;
-    }
-    CrashReportWindows* mWindows = nullptr;
-};
+    if (mWindows)
+        mWidgetManager->RemoveWidget(mWindows.get());
+}
 
-} // namespace
+void CrashReportApp::Open(const CrashReporter::Upload& upload, HTTPTransfer& transfer)
+{
+    mWindows = std::make_unique<CrashReportWindows>(this, transfer, upload);
+    mWidgetManager->AddWidget(mWindows.get());
+}
+
+bool CrashReportApp::UpdateAppTick()
+{
+    bool result = OlvarnAppBase::UpdateAppTick();
+    if (mWindows && mWindows->ShouldExit() && !mShutdown)
+        ShutDownApp();
+    return result;
+}
 
 void CrashReporter::ShowCrashWindow(const std::string& title, const std::string& report)
 {
@@ -327,15 +327,13 @@ void CrashReporter::ShowCrashWindow(const std::string& title, const std::string&
     upload.mVersion = Version();
     upload.mErrorTitle = title;
     upload.mErrorText = report;
-    CrashReportApp app;
-    app.InitApp();
-    app.CopyToClipboard(report);
-    auto windows = std::make_unique<CrashReportWindows>(&app, HTTPTransfer::Global(), upload);
-    app.mWindows = windows.get();
-    app.mWidgetManager->AddWidget(windows.get());
-    app.RunApp();
-    app.mWidgetManager->RemoveWidget(windows.get());
-    app.mWindows = nullptr;
+    {
+        CrashReportApp app;
+        app.InitApp();
+        app.CopyToClipboard(report);
+        app.Open(upload, HTTPTransfer::Global());
+        app.RunApp();
+    }
     HTTPTransfer::Global().Reset();
 }
 

@@ -3,11 +3,13 @@
 // failure. They run in the report helper's own small window, one at a time.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/CrashReporter.h"
+#include "app/OlvarnAppBase.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/Widget.h"
 
@@ -76,7 +78,7 @@ private:
     HTTPTransfer& mTransfer;
     CrashReporter::Upload mUpload;
     Page mPage = Page::Crash;
-    bool mExit = false;
+    std::atomic<bool> mExit{false};
     std::unique_ptr<Font> mTextFont;
     std::unique_ptr<Font> mBoldFont;
     std::unique_ptr<Font> mReportFont;
@@ -86,6 +88,25 @@ private:
     std::string mProgressText;
     int mUpdates = 0;
     int mProgressCounter = 0;
+};
+
+// The report helper's application: one 400 x 300 window with the pages, no sound, no settings;
+// its main loop ends when the pages are done.
+class CrashReportApp : public OlvarnAppBase
+{
+public:
+    CrashReportApp();
+    ~CrashReportApp() override;
+    // After InitApp: puts the pages into the window.
+    void Open(const CrashReporter::Upload& upload, HTTPTransfer& transfer);
+    CrashReportWindows* Windows() const { return mWindows.get(); }
+
+    void LoadSettings() override {}
+    void SaveSettings() override {}
+    bool UpdateAppTick() override;
+
+private:
+    std::unique_ptr<CrashReportWindows> mWindows;
 };
 
 } // namespace Olvarn

@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "platform/CrashHandler.h"
 #include "platform/Socket.h"
 #include "platform/Thread.h"
 
@@ -268,6 +269,7 @@ void HTTPTransfer::ReceiveReply(Socket& socket, int64_t deadline)
 void HTTPTransfer::WorkerThread()
 {
     NameCurrentThread("http");
+    CrashHandler::PrepareThread();
     const int64_t deadline = NowMs() + mDeadlineMs;
     {
         Socket socket;

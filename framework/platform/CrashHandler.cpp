@@ -17,8 +17,18 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 
 extern char** environ;
+
+// AddressSanitizer handles faults itself (GCC and clang say so differently).
+#if defined(__SANITIZE_ADDRESS__)
+#define OLVARN_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OLVARN_ADDRESS_SANITIZER 1
+#endif
+#endif
 
 namespace Olvarn
 {
@@ -331,7 +341,7 @@ CrashReportOutput& CrashReportOutput::Line()
 
 bool CrashHandler::Install(const std::string& reportPath, SafeWriter safe, ExtraWriter extra)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(OLVARN_ADDRESS_SANITIZER)
     return false;
 #else
     if (reportPath.size() >= sizeof gReportPath)
@@ -384,17 +394,37 @@ bool CrashHandler::IsInstalled()
     return gInstalled;
 }
 
+namespace
+{
+
+// A thread's own alternate stack, given back when the thread ends.
+struct ThreadAltStack {
+    std::unique_ptr<char[]> mMemory;
+    ~ThreadAltStack()
+    {
+        if (!mMemory)
+            return;
+        stack_t off = {};
+        off.ss_flags = SS_DISABLE;
+        sigaltstack(&off, nullptr);
+    }
+};
+
+} // namespace
+
 void CrashHandler::PrepareThread()
 {
-    // Each thread's stack is its own; it lives as long as the thread may fault, so it is not freed.
-    thread_local char* stackMemory = nullptr;
-    if (stackMemory)
+    if (!gInstalled)
         return;
-    stackMemory = new char[kAltStackSize];
+    thread_local ThreadAltStack altStack;
+    if (altStack.mMemory)
+        return;
+    altStack.mMemory.reset(new char[kAltStackSize]);
     stack_t stack = {};
-    stack.ss_sp = stackMemory;
+    stack.ss_sp = altStack.mMemory.get();
     stack.ss_size = kAltStackSize;
-    sigaltstack(&stack, nullptr);
+    if (sigaltstack(&stack, nullptr) != 0)
+        altStack.mMemory.reset();
 }
 
 void CrashHandler::SetHelperCommand(const std::vector<std::string>& argv)

@@ -85,6 +85,8 @@ TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
          nullptr},
         {"overflow", SIGSEGV, "Exception: Stack Overflow (code 0xC00000FD)", "OverflowTheStack(int)", true, nullptr},
         {"abort", SIGABRT, "Unknown exception: (code 0x40000015)", "CrashByAbort()", false, nullptr},
+        {"thread-overflow", SIGSEGV, "Exception: Stack Overflow (code 0xC00000FD)", "OverflowTheStack(int)", true,
+         nullptr},
         {"thread", SIGSEGV, "Exception: Access Violation", "FaultInWorkerThread()", true, nullptr},
         {"divide", SIGFPE, "Exception: Integer Divide by Zero (code 0xC0000094)", "CrashByDivision(int)", true,
          nullptr},

@@ -2,6 +2,7 @@
 // progress, failure and retry, against a server on the loopback.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -128,4 +129,31 @@ TEST(CrashReportWindowsTest, ProgressDotsCountSecondsAndAbortEnds)
     UpdateWhile(windows, Page::Progress, 3000);
     EXPECT_TRUE(windows.ShouldExit());
     EXPECT_EQ(f.transfer.GetResult(), HTTPTransfer::kAborted);
+}
+
+TEST(CrashReportWindowsTest, HelperApplicationRunsUntilThePagesAreDone)
+{
+    HTTPTransfer transfer;
+    CrashReportApp app;
+    app.InitApp();
+    app.Open(SampleUpload(""), transfer);
+    ASSERT_NE(app.Windows(), nullptr);
+    EXPECT_EQ(app.mWidth, 400);
+    EXPECT_EQ(app.mHeight, 300);
+    // The player's click arrives after a few frames; the main loop then ends by itself.
+    std::atomic<bool> returned{false};
+    std::thread clicker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        app.Windows()->OnButtonRelease(CrashReportWindows::kCloseNow);
+        for (int i = 0; i < 500 && !returned; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!returned)
+            app.ShutDownApp(); // a hung loop fails the test below instead of hanging it
+    });
+    auto start = std::chrono::steady_clock::now();
+    app.RunApp();
+    returned = true;
+    clicker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    EXPECT_TRUE(app.Windows()->ShouldExit());
 }

@@ -7,6 +7,7 @@
 
 #include "app/CrashReporter.h"
 #include "app/OlvarnAppBase.h"
+#include "platform/CrashHandler.h"
 
 namespace
 {
@@ -87,6 +88,12 @@ int main(int argc, char** argv)
         CrashByAbort();
     } else if (mode == "thread") {
         std::thread worker(FaultInWorkerThread);
+        worker.join();
+    } else if (mode == "thread-overflow") {
+        std::thread worker([] {
+            Olvarn::CrashHandler::PrepareThread();
+            OverflowTheStack(0);
+        });
         worker.join();
     } else if (mode == "divide") {
         return CrashByDivision(0);
