@@ -97,7 +97,7 @@ void CrashTextBox::OnMouseWheel(int delta)
 // ---- The windows ----
 
 CrashReportWindows::CrashReportWindows(OlvarnAppBase* app, HTTPTransfer& transfer, const CrashReporter::Upload& upload)
-    : mApp(app), mTransfer(transfer), mUpload(upload)
+    : mTransfer(transfer), mUpload(upload)
 {
     mTextFont = std::make_unique<SysFont>(app, "Tahoma", 8);
     mBoldFont = std::make_unique<SysFont>(app, "Arial", 9, 0, true);

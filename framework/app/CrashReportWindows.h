@@ -74,7 +74,6 @@ private:
     void StartUpload();
     void WatchUpload();
 
-    OlvarnAppBase* mApp = nullptr;
     HTTPTransfer& mTransfer;
     CrashReporter::Upload mUpload;
     Page mPage = Page::Crash;

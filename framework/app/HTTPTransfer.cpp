@@ -1,6 +1,7 @@
 // The HTTP worker: connect, send the request, read the reply through the response parser.
 #include "app/HTTPTransfer.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/CrashHandler.h"
@@ -125,6 +126,16 @@ void HTTPTransfer::ParseUrl(const std::string& url)
 void HTTPTransfer::PostForm(const std::string& url, const std::string& formBody)
 {
     ParseUrl(url);
+    // A blank or control character in the host or path would break the request line or add
+    // header lines of the URL's choosing: such a request is not sent.
+    auto unsafe = [](const std::string& s) {
+        return std::any_of(s.begin(), s.end(),
+                           [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F; });
+    };
+    if (unsafe(mHost) || unsafe(mPath)) {
+        mResult = kSendFailed;
+        return;
+    }
     mRequest = BuildFormRequest(mHost, mPath, formBody);
     StartWorker();
 }

@@ -29,6 +29,11 @@ extern char** environ;
 #define OLVARN_ADDRESS_SANITIZER 1
 #endif
 #endif
+#if defined(OLVARN_ADDRESS_SANITIZER)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
 
 namespace Olvarn
 {
@@ -341,9 +346,8 @@ CrashReportOutput& CrashReportOutput::Line()
 
 bool CrashHandler::Install(const std::string& reportPath, SafeWriter safe, ExtraWriter extra)
 {
-#if defined(OLVARN_ADDRESS_SANITIZER)
-    return false;
-#else
+    if (kAddressSanitizer)
+        return false;
     if (reportPath.size() >= sizeof gReportPath)
         return false;
     std::memcpy(gReportPath, reportPath.c_str(), reportPath.size() + 1);
@@ -377,7 +381,6 @@ bool CrashHandler::Install(const std::string& reportPath, SafeWriter safe, Extra
     }
     gInstalled = true;
     return true;
-#endif
 }
 
 void CrashHandler::Uninstall()

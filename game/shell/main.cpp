@@ -26,9 +26,9 @@ int main(int argc, char** argv)
     int helperExit = 0;
     if (Olvarn::CrashReporter::RunHelperIfAsked(argc, argv, helperExit))
         return helperExit;
-    Olvarn::CrashReporter::InstallFilter(Olvarn::Paths::DataHome() + "/" + tilvan::CStartupApp::kProductName);
     Olvarn::Process::SetArguments(argc, argv);
     Olvarn::Process::InstallTerminationHandler();
+    Olvarn::CrashReporter::InstallFilter(Olvarn::Paths::DataHome() + "/" + tilvan::CStartupApp::kProductName);
     try {
         tilvan::CStartupApp app;
         app.InitApp();

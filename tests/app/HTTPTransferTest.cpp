@@ -166,6 +166,13 @@ TEST(HTTPTransferTest, ConnectionFailuresHaveTheirResults)
     // A port that is no number cannot be connected to.
     transfer.Post("http://127.0.0.1:http/", "x=1");
     EXPECT_EQ(WaitForResult(transfer), HTTPTransfer::kConnectFailed);
+    // A URL that would smuggle header lines into the form request is not sent at all.
+    LoopbackServer server({Send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
+    transfer.Post(server.Url("/a HTTP/1.0\r\nX-Evil: 1\r\n\r\n"), "x=1");
+    EXPECT_EQ(WaitForResult(transfer), HTTPTransfer::kSendFailed);
+    transfer.Post(server.Url("/ok"), "x=1");
+    EXPECT_EQ(WaitForResult(transfer), HTTPTransfer::kDone);
+    EXPECT_EQ(server.Request().rfind("POST /ok HTTP/1.0\r\n", 0), 0u);
 }
 
 TEST(HTTPTransferTest, UrlSplitsIntoHostPortAndPath)
