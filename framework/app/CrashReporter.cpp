@@ -71,24 +71,6 @@ const ExceptionEntry kExceptions[] = {
     {0xC000013A, "Ctrl+C Exit"},
 };
 
-const char* SignalName(int sig)
-{
-    switch (sig) {
-    case 11:
-        return "SIGSEGV";
-    case 7:
-        return "SIGBUS";
-    case 8:
-        return "SIGFPE";
-    case 4:
-        return "SIGILL";
-    case 6:
-        return "SIGABRT";
-    default:
-        return "signal";
-    }
-}
-
 constexpr int kMaxFrames = 256;
 
 void WriteLogicalAddress(CrashReportOutput& out, const CrashModule& module)
@@ -124,8 +106,8 @@ void WriteSafePart(const CrashInfo& info, CrashReportOutput& out)
         out.Text("Unknown exception: (code 0x");
     out.Hex(info.mExceptionCode, 1).Text(") at address ").Hex(info.mAddress, 8).Text(" in thread ");
     out.Hex(info.mThread, 1).Line();
-    out.Text("Signal: ").Text(SignalName(info.mSignal));
-    if (info.mSignal != 6)
+    out.Text("Signal: ").Text(info.mSignalName);
+    if (info.mHasDataAddress)
         out.Text(" touching address ").Hex(info.mDataAddress, 8);
     out.Line();
 

@@ -145,6 +145,24 @@ uint32_t ExceptionCode(const siginfo_t* info, const ucontext_t* context)
     }
 }
 
+const char* SignalName(int sig)
+{
+    switch (sig) {
+    case SIGSEGV:
+        return "SIGSEGV";
+    case SIGBUS:
+        return "SIGBUS";
+    case SIGFPE:
+        return "SIGFPE";
+    case SIGILL:
+        return "SIGILL";
+    case SIGABRT:
+        return "SIGABRT";
+    default:
+        return "signal";
+    }
+}
+
 void StartHelperAndWait()
 {
     if (gHelperArgv.empty())
@@ -237,7 +255,9 @@ void OnFault(int sig, siginfo_t* info, void* rawContext)
 #if defined(__x86_64__)
     crash.mAddress = static_cast<uint64_t>(context->uc_mcontext.gregs[REG_RIP]);
 #endif
-    if (sig == SIGSEGV || sig == SIGBUS || sig == SIGILL || sig == SIGFPE)
+    crash.mSignalName = SignalName(sig);
+    crash.mHasDataAddress = sig != SIGABRT;
+    if (crash.mHasDataAddress)
         crash.mDataAddress = reinterpret_cast<uint64_t>(info->si_addr);
     crash.mThread = static_cast<uint32_t>(self);
     crash.mContext = context;

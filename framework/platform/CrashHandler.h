@@ -14,6 +14,9 @@ namespace Olvarn
 // What is known of a fault, gathered without allocating.
 struct CrashInfo {
     int mSignal = 0;
+    const char* mSignalName = "";
+    // Memory, arithmetic and instruction faults name the address they touched; abort does not.
+    bool mHasDataAddress = false;
     // The exception code in the framework's numbering (0xC0000005 access violation, ...).
     uint32_t mExceptionCode = 0;
     uint64_t mAddress = 0;     // the instruction that faulted
