@@ -44,7 +44,7 @@ namespace
 constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int kSignalCount = sizeof(kSignals) / sizeof(kSignals[0]);
 constexpr size_t kAltStackSize = 256 * 1024;
-constexpr int kWatchdogSeconds = 3;
+constexpr int kWatchdogSeconds = 4;
 constexpr int kHelperWaitMs = 10000;
 
 struct sigaction gPrevious[kSignalCount];
@@ -262,19 +262,19 @@ void OnFault(int sig, siginfo_t* info, void* rawContext)
     crash.mThread = static_cast<uint32_t>(self);
     crash.mContext = context;
 
+    // The whole report runs under a watchdog: a lock held by the faulting code (the loader's, the
+    // allocator's) must not keep the process from ending.
+    struct sigaction watchdog = {};
+    watchdog.sa_handler = OnWatchdog;
+    sigemptyset(&watchdog.sa_mask);
+    sigaction(SIGALRM, &watchdog, nullptr);
+    alarm(kWatchdogSeconds);
     if (gReportFd >= 0) {
         CrashReportOutput out(gReportFd);
         if (gSafeWriter)
             gSafeWriter(crash, out);
-        if (gExtraWriter) {
-            struct sigaction watchdog = {};
-            watchdog.sa_handler = OnWatchdog;
-            sigemptyset(&watchdog.sa_mask);
-            sigaction(SIGALRM, &watchdog, nullptr);
-            alarm(kWatchdogSeconds);
+        if (gExtraWriter)
             gExtraWriter(out);
-            alarm(0);
-        }
     }
     Finish();
 }
