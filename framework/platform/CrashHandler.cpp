@@ -8,6 +8,7 @@
 #include <libunwind.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/utsname.h>
 #include <ucontext.h>
@@ -464,7 +465,9 @@ void CrashHandler::SetHelperCommand(const std::vector<std::string>& argv)
 
 void CrashHandler::NotifyFaultingProcess(int fd)
 {
-    if (fd < 3)
+    // Only the pipe the faulting process made; a stray number on the command line touches nothing.
+    struct stat info;
+    if (fd < 3 || fstat(fd, &info) != 0 || !S_ISFIFO(info.st_mode))
         return;
     char done = 1;
     ssize_t ignored = write(fd, &done, 1);
