@@ -90,6 +90,8 @@ TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
         {"thread", SIGSEGV, "Exception: Access Violation", "FaultInWorkerThread()", true, nullptr},
         {"divide", SIGFPE, "Exception: Integer Divide by Zero (code 0xC0000094)", "CrashByDivision(int)", true,
          nullptr},
+        {"illegal", SIGILL, "Exception: Illegal Instruction (code 0xC000001D)", "CrashByIllegalInstruction()", true,
+         nullptr},
         {"describe-faults", SIGSEGV, "Exception: Access Violation", "main", true,
          "(The report stops here: the crash reporter faulted.)\r\n"},
         {"describe-hangs", SIGSEGV, "Exception: Access Violation", "main", true,
@@ -114,6 +116,7 @@ TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
         if (c.tail) {
             EXPECT_EQ(report.substr(report.size() - strlen(c.tail)), c.tail);
         } else {
+            EXPECT_EQ(report.find("(The report stops here"), std::string::npos);
             EXPECT_NE(report.find("\r\nSystem: "), std::string::npos);
             EXPECT_NE(report.find("\r\nSDL Ver: "), std::string::npos);
         }

@@ -44,6 +44,12 @@ __attribute__((noinline)) void FaultInWorkerThread()
     asm volatile("" ::: "memory");
 }
 
+__attribute__((noinline)) void CrashByIllegalInstruction()
+{
+    asm volatile("" ::: "memory");
+    __builtin_trap();
+}
+
 __attribute__((noinline)) int CrashByDivision(volatile int divisor)
 {
     return 7 / divisor;
@@ -95,6 +101,8 @@ int main(int argc, char** argv)
             OverflowTheStack(0);
         });
         worker.join();
+    } else if (mode == "illegal") {
+        CrashByIllegalInstruction();
     } else if (mode == "divide") {
         return CrashByDivision(0);
     } else if (mode == "describe-faults" || mode == "describe-hangs") {
