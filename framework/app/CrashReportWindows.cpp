@@ -58,15 +58,21 @@ void CrashReporter::UploadThread(const Upload& upload, HTTPTransfer& transfer)
 
 // ---- The text box ----
 
-CrashTextBox::CrashTextBox(Font* font, const std::string& text, bool framed)
-    : mFont(font->Clone()), mText(text), mFramed(framed)
+CrashTextBox::CrashTextBox(Font* font, const std::string& text, bool framed) : mFont(font->Clone()), mFramed(framed)
 {
     // Lines end in carriage return and line feed in the report; the drawing wants line feeds.
-    mText.erase(std::remove(mText.begin(), mText.end(), '\r'), mText.end());
+    SetText(text);
     mAcceptsMouse = framed;
 }
 
 CrashTextBox::~CrashTextBox() = default;
+
+void CrashTextBox::SetText(const std::string& text)
+{
+    mText = text;
+    mText.erase(std::remove(mText.begin(), mText.end(), '\r'), mText.end());
+    Invalidate();
+}
 
 void CrashTextBox::Draw(Graphics& g)
 {
@@ -269,10 +275,7 @@ void CrashReportWindows::Update()
         mProgressText = "Please Wait";
         for (int i = 0; i < mProgressCounter % 10; ++i)
             mProgressText += " .";
-        ClearPage();
-        mPage = Page::Progress;
-        mProgressBox = AddText(mProgressText, false, 24, 10, 224, 24);
-        AddButton(kAbortUpload, "Abort", 72, 36, 96, 22);
+        mProgressBox->SetText(mProgressText);
     }
 }
 

@@ -31,6 +31,7 @@ public:
     void Draw(Graphics& g) override;
     void OnMouseWheel(int delta) override;
     const std::string& GetText() const { return mText; }
+    void SetText(const std::string& text);
 
 private:
     std::unique_ptr<Font> mFont;
