@@ -133,7 +133,7 @@ void CrashReportWindows::ClearPage()
 {
     for (Widget* widget : mPageWidgets) {
         RemoveWidget(widget);
-        delete widget;
+        mRetired.emplace_back(widget);
     }
     mPageWidgets.clear();
     mUserText = nullptr;
@@ -264,6 +264,7 @@ void CrashReportWindows::WatchUpload()
 
 void CrashReportWindows::Update()
 {
+    mRetired.clear();
     Widget::Update();
     if (mPage != Page::Progress)
         return;

@@ -83,6 +83,9 @@ private:
     std::unique_ptr<Font> mBoldFont;
     std::unique_ptr<Font> mReportFont;
     std::vector<Widget*> mPageWidgets;
+    // Widgets of a page left while one of its buttons was still reporting its click; they are
+    // deleted at the next update, when no code of theirs runs.
+    std::vector<std::unique_ptr<Widget>> mRetired;
     EditWidget* mUserText = nullptr;
     CrashTextBox* mProgressBox = nullptr;
     std::string mProgressText;

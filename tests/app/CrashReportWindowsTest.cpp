@@ -61,6 +61,26 @@ TEST(CrashReportWindowsTest, WithoutServerOnlyCloseNowAcrossTheWidth)
     EXPECT_TRUE(windows.ShouldExit());
 }
 
+// Real clicks through the widget manager: a page change removes the very button that reports the
+// click, which must outlive its own report.
+TEST(CrashReportWindowsTest, ClicksThroughTheWidgetManagerChangePages)
+{
+    Fixture f;
+    CrashReportWindows windows(&f.app, f.transfer, SampleUpload("127.0.0.1:1"));
+    f.app.mWidgetManager->AddWidget(&windows);
+    auto click = [&](int x, int y) {
+        f.app.mWidgetManager->OnMouseMove(x, y);
+        f.app.mWidgetManager->OnMouseDown(x, y, 1);
+        f.app.mWidgetManager->OnMouseUp(x, y, 1);
+        windows.Update();
+    };
+    click(100, 280); // "Send Report"
+    EXPECT_EQ(windows.GetPage(), Page::Details);
+    click(300, 280); // "Abort"
+    EXPECT_TRUE(windows.ShouldExit());
+    f.app.mWidgetManager->RemoveWidget(&windows);
+}
+
 TEST(CrashReportWindowsTest, SendReportUploadsTheUsersTextAndEnds)
 {
     httptest::LoopbackServer server({httptest::Send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
