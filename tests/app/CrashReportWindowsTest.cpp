@@ -93,7 +93,8 @@ TEST(CrashReportWindowsTest, SendReportUploadsTheUsersTextAndEnds)
     EXPECT_EQ(windows.GetPage(), Page::Details);
     EXPECT_STREQ(windows.Caption(), "Error Details");
     ASSERT_NE(windows.UserTextEdit(), nullptr);
-    windows.UserTextEdit()->SetText("It froze after level 3", false);
+    for (char c : std::string("It froze after level 3"))
+        windows.UserTextEdit()->OnChar(c);
     windows.OnButtonRelease(CrashReportWindows::kContinue);
     EXPECT_EQ(windows.GetPage(), Page::Progress);
     UpdateWhile(windows, Page::Progress);
