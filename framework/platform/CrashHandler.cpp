@@ -508,10 +508,18 @@ void CrashHandler::WalkStack(const CrashInfo& info, FrameVisitor visit, void* us
         unw_word_t pc = 0, sp = 0;
         unw_get_reg(&cursor, UNW_REG_IP, &pc);
         unw_get_reg(&cursor, UNW_REG_SP, &sp);
-        if (pc == 0)
+        if (pc == 0 && i > 0)
             break;
         visit(user, pc, sp);
-        if (unw_step(&cursor) <= 0)
+        if (unw_step(&cursor) > 0)
+            continue;
+        // A call through a bad function pointer lands where no module is: the caller's return
+        // address is the last thing the call pushed, so the walk goes on from there.
+        Dl_info found;
+        if (i > 0 || sp == 0 || (pc != 0 && dladdr(reinterpret_cast<void*>(pc), &found)))
+            break;
+        unw_word_t returnAddress = *reinterpret_cast<const unw_word_t*>(sp);
+        if (unw_set_reg(&cursor, UNW_REG_IP, returnAddress) < 0 || unw_set_reg(&cursor, UNW_REG_SP, sp + 8) < 0)
             break;
     }
 }

@@ -50,6 +50,15 @@ __attribute__((noinline)) void CrashByIllegalInstruction()
     __builtin_trap();
 }
 
+void (*volatile gNoFunction)() = nullptr;
+
+__attribute__((noinline)) void CallThroughNullPointer()
+{
+    gNoFunction();
+    // No tail call: the return address into this function is what names it in the report.
+    asm volatile("" ::: "memory");
+}
+
 __attribute__((noinline)) int CrashByDivision(volatile int divisor)
 {
     return 7 / divisor;
@@ -101,6 +110,8 @@ int main(int argc, char** argv)
             OverflowTheStack(0);
         });
         worker.join();
+    } else if (mode == "null-call") {
+        CallThroughNullPointer();
     } else if (mode == "illegal") {
         CrashByIllegalInstruction();
     } else if (mode == "divide") {
