@@ -1,15 +1,13 @@
 // The application object's construction, start-up (InitApp), shutdown and destruction.
 #include "app/OlvarnAppBase.h"
 
-#include "app/CrashReporter.h"
-
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/CrashReporter.h"
-#include "app/CriticalSection.h"
-#include "app/MTRand.h"
-#include "app/Random.h"
+#include "app/core/CriticalSection.h"
+#include "app/core/MTRand.h"
+#include "app/core/Random.h"
 #include "graphics/DDInterface.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
@@ -35,6 +33,9 @@ OlvarnAppBase* gOlvarnApp = nullptr;
 OlvarnAppBase::OlvarnAppBase()
 {
     gOlvarnApp = this;
+    SetGraphicsHost(this);
+    SetResourceHost(this);
+    SetWidgetHost(this);
     mClock = &SystemClock::Instance();
     mOwnImageSetLock = new CriticalSection();
     mImageSetLock = mOwnImageSetLock;
@@ -80,6 +81,12 @@ OlvarnAppBase::~OlvarnAppBase()
         VideoSystem::Release();
     if (gOlvarnApp == this)
         gOlvarnApp = nullptr;
+    if (GetGraphicsHost() == this)
+        SetGraphicsHost(nullptr);
+    if (GetResourceHost() == this)
+        SetResourceHost(nullptr);
+    if (GetWidgetHost() == this)
+        SetWidgetHost(nullptr);
     mSingleInstance.reset();
     mImageSetLock = nullptr;
     delete mOwnImageSetLock;

@@ -7,7 +7,7 @@
 #include "graphics/DDInterface.h"
 #include "graphics/DDRenderer.h"
 #include "graphics/Matrix3.h"
-#include "swtri/RasterizePolygon.h"
+#include "graphics/RasterizePolygon.h"
 
 namespace Olvarn
 {

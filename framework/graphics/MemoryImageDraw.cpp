@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/OlvarnAppBase.h"
+#include "graphics/GraphicsHost.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/PixelOps.h"
 
@@ -86,7 +86,7 @@ struct TranslucentFill {
 
 const unsigned char* MemoryImage::SaturationTable() const
 {
-    return mApp ? mApp->mAdd8BitMaxTable : kLocalSaturation.entries;
+    return mApp ? mApp->GetSaturationTable() : kLocalSaturation.entries;
 }
 
 void MemoryImage::FillRect(const Rect& rect, const Color& color, DrawMode mode)
