@@ -1,0 +1,338 @@
+// Scalar formulas of the pixel loops and their SSE2 and AVX2 forms. The vector bodies live in
+// PixelKernelsBody.inc, compiled twice: once for SSE2 and once under an AVX2 target, so the global
+// compiler flags stay as they are and the program still starts on processors without AVX2.
+#include "graphics/PixelKernels.h"
+
+#include <immintrin.h>
+
+namespace Olvarn
+{
+namespace kernels
+{
+
+// --- Scalar references ----------------------------------------------------------------------------
+
+namespace scalar
+{
+
+namespace
+{
+
+inline uint32_t Ch(uint32_t p, int shift)
+{
+    return (p >> shift) & 0xFF;
+}
+
+} // namespace
+
+void FillTranslucent(uint32_t* row, int count, const FillColor& k)
+{
+    // The weights depend only on the destination's alpha: cached for runs of equal alpha.
+    int lastAlpha = -1, outAlpha = 0;
+    uint32_t inv = 0, kr = 0, kg = 0, kb = 0;
+    for (int i = 0; i < count; ++i) {
+        uint32_t d = row[i];
+        int da = int(d >> 24);
+        if (da != lastAlpha) {
+            lastAlpha = da;
+            outAlpha = da + (255 - da) * k.a / 255;
+            int l = k.a * 255 / outAlpha;
+            inv = uint32_t(256 - l);
+            kr = uint32_t(k.r * l);
+            kg = uint32_t(k.g * l);
+            kb = uint32_t(k.b * l) >> 8;
+        }
+        uint32_t r = (Ch(d, 16) * inv + kr) >> 8;
+        uint32_t g = (Ch(d, 8) * inv + kg) >> 8;
+        uint32_t b = ((Ch(d, 0) * inv) >> 8) + kb;
+        row[i] = uint32_t(outAlpha) << 24 | r << 16 | g << 8 | b;
+    }
+}
+
+void BlendOntoOpaque(uint32_t* dest, const uint32_t* src, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        uint32_t p = src[i];
+        uint32_t a = p >> 24, na = 256 - a, q = dest[i];
+        uint32_t r = ((p & 0xFF0000) * a + (q & 0xFF0000) * na) >> 8;
+        uint32_t g = ((p & 0xFF00) * a + (q & 0xFF00) * na) >> 8;
+        uint32_t b = ((Ch(p, 0) * a) >> 8) + ((Ch(q, 0) * na) >> 8);
+        dest[i] = 0xFF000000u | (r & 0xFF0000) | (g & 0xFF00) | b;
+    }
+}
+
+void AddArgb(uint32_t* dest, const uint32_t* src, int count, const AddMode& m)
+{
+    auto sat = [](uint32_t v) { return v < 255 ? v : 255; };
+    for (int i = 0; i < count; ++i) {
+        uint32_t p = src[i];
+        uint32_t sa = p >> 24, q = dest[i], ar, ag, ab;
+        if (m.skipClear && sa == 0)
+            continue;
+        if (m.white && m.hasAlpha) {
+            ar = Ch(p, 16) * sa / 256, ag = Ch(p, 8) * sa / 256, ab = Ch(p, 0) * sa / 256;
+        } else if (m.white) {
+            ar = Ch(p, 16), ag = Ch(p, 8), ab = Ch(p, 0);
+        } else if (!m.hasAlpha) {
+            ar = Ch(p, 16) * m.vr / 256, ag = Ch(p, 8) * m.vg / 256, ab = Ch(p, 0) * m.vb / 256;
+        } else {
+            ar = Ch(p, 16) * m.vr * sa / 65536, ag = Ch(p, 8) * m.vg * sa / 65536, ab = Ch(p, 0) * m.vb * sa / 65536;
+        }
+        dest[i] = (q & 0xFF000000u) | sat(Ch(q, 16) + ar) << 16 | sat(Ch(q, 8) + ag) << 8 | sat(Ch(q, 0) + ab);
+    }
+}
+
+void BlendPremul32(uint32_t* dest, const uint32_t* src, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        uint32_t v = src[i], d = dest[i], keep = 256 - (v >> 24);
+        dest[i] = v + (((((d & 0xFF0000) * keep) >> 8) & 0xFF0000) + ((((d & 0xFF00) * keep) >> 8) & 0xFF00) +
+                       ((((d & 0xFF) * keep) >> 8) & 0xFF));
+    }
+}
+
+void BlendPremul16(uint16_t* dest, const uint32_t* src, int count, const Format16& f)
+{
+    for (int i = 0; i < count; ++i) {
+        uint32_t v = src[i], d = dest[i], keep = 256 - (v >> 24), out = v;
+        for (uint32_t m : f.mask)
+            out += (((d & m) * keep) >> 8) & m;
+        dest[i] = uint16_t(out);
+    }
+}
+
+void Narrow16(uint16_t* dest, const uint32_t* src, int count)
+{
+    for (int i = 0; i < count; ++i)
+        dest[i] = uint16_t(src[i]);
+}
+
+void Add32(uint32_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm)
+{
+    for (int i = 0; i < count; ++i) {
+        uint32_t s = src[i], d = dest[i], out = 0;
+        for (int c = 0; c < 3; ++c) {
+            int shift = 16 - 8 * c;
+            uint32_t sv = Ch(s, shift);
+            if (!white)
+                sv = (sv * cm[c]) >> 8;
+            uint32_t sum = sv + Ch(d, shift);
+            out |= (sum < 255 ? sum : 255) << shift;
+        }
+        dest[i] = out;
+    }
+}
+
+void Add16(uint16_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm, const Format16& f)
+{
+    for (int i = 0; i < count; ++i) {
+        uint32_t s = src[i], d = dest[i], out = 0;
+        for (int c = 0; c < 3; ++c) {
+            uint32_t m = f.mask[c];
+            int shift = m ? __builtin_ctz(m) : 0;
+            uint32_t max = m >> shift;
+            uint32_t sv = (s & m) >> shift;
+            if (!white)
+                sv = (sv * cm[c]) >> 8;
+            uint32_t sum = sv + ((d & m) >> shift);
+            out |= (sum < max ? sum : max) << shift;
+        }
+        dest[i] = uint16_t(out);
+    }
+}
+
+// The vector forms split 16-bit pixels into channels; they need each mask to be one run of at most
+// eight bits.
+bool Splittable(const Format16& f)
+{
+    for (uint32_t m : f.mask) {
+        if (m == 0 || m > 0xFFFF)
+            return false;
+        uint32_t run = m >> __builtin_ctz(m);
+        if ((run & (run + 1)) != 0 || run > 0xFF)
+            return false;
+    }
+    return true;
+}
+
+} // namespace scalar
+
+namespace
+{
+
+const Table kScalar = {Level::Scalar,          scalar::FillTranslucent, scalar::BlendOntoOpaque,
+                       scalar::AddArgb,        scalar::BlendPremul32,   scalar::BlendPremul16,
+                       scalar::Narrow16,       scalar::Add32,           scalar::Add16};
+
+} // namespace
+
+// --- SSE2 ---------------------------------------------------------------------------------------
+
+namespace sse2
+{
+namespace
+{
+
+struct V {
+    using R = __m128i;
+    static constexpr int kPixels = 4; // 32-bit pixels per register
+    static R Load(const void* p) { return _mm_loadu_si128(static_cast<const R*>(p)); }
+    static void Store(void* p, R v) { _mm_storeu_si128(static_cast<R*>(p), v); }
+    static R Set32(uint32_t v) { return _mm_set1_epi32(int(v)); }
+    static R Set16(uint16_t v) { return _mm_set1_epi16(short(v)); }
+    static R Set4x16(uint16_t b, uint16_t g, uint16_t r, uint16_t a)
+    {
+        return _mm_set_epi16(short(a), short(r), short(g), short(b), short(a), short(r), short(g), short(b));
+    }
+    static R Zero() { return _mm_setzero_si128(); }
+    static R Lo8(R a) { return _mm_unpacklo_epi8(a, _mm_setzero_si128()); }
+    static R Hi8(R a) { return _mm_unpackhi_epi8(a, _mm_setzero_si128()); }
+    static R PackU16(R a, R b) { return _mm_packus_epi16(a, b); }
+    // Low 16 bits of each 32-bit lane of a then b, in order.
+    static R Narrow32(R a, R b)
+    {
+        a = _mm_srai_epi32(_mm_slli_epi32(a, 16), 16);
+        b = _mm_srai_epi32(_mm_slli_epi32(b, 16), 16);
+        return _mm_packs_epi32(a, b);
+    }
+    static R Add16(R a, R b) { return _mm_add_epi16(a, b); }
+    static R Sub16(R a, R b) { return _mm_sub_epi16(a, b); }
+    static R Add32(R a, R b) { return _mm_add_epi32(a, b); }
+    static R Mul16(R a, R b) { return _mm_mullo_epi16(a, b); }
+    static R MulHi16(R a, R b) { return _mm_mulhi_epu16(a, b); }
+    static R Min16(R a, R b) { return _mm_min_epi16(a, b); }
+    template <int N> static R Shr16(R a) { return _mm_srli_epi16(a, N); }
+    template <int N> static R Shr32(R a) { return _mm_srli_epi32(a, N); }
+    static R Shr16(R a, int n) { return _mm_srl_epi16(a, _mm_cvtsi32_si128(n)); }
+    static R Shl16(R a, int n) { return _mm_sll_epi16(a, _mm_cvtsi32_si128(n)); }
+    static R And(R a, R b) { return _mm_and_si128(a, b); }
+    static R AndNot(R a, R b) { return _mm_andnot_si128(a, b); } // ~a & b
+    static R Or(R a, R b) { return _mm_or_si128(a, b); }
+    static R AddSat8(R a, R b) { return _mm_adds_epu8(a, b); }
+    static R Eq32(R a, R b) { return _mm_cmpeq_epi32(a, b); }
+    static bool All(R mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
+    // Each pixel's alpha word copied to its four words (pixels unpacked to 16 bits).
+    static R Alpha16(R a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF); }
+};
+
+#include "graphics/PixelKernelsBody.inc"
+
+} // namespace
+} // namespace sse2
+
+// --- AVX2 ---------------------------------------------------------------------------------------
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace avx2
+{
+namespace
+{
+
+struct V {
+    using R = __m256i;
+    static constexpr int kPixels = 8;
+    static R Load(const void* p) { return _mm256_loadu_si256(static_cast<const R*>(p)); }
+    static void Store(void* p, R v) { _mm256_storeu_si256(static_cast<R*>(p), v); }
+    static R Set32(uint32_t v) { return _mm256_set1_epi32(int(v)); }
+    static R Set16(uint16_t v) { return _mm256_set1_epi16(short(v)); }
+    static R Set4x16(uint16_t b, uint16_t g, uint16_t r, uint16_t a)
+    {
+        return _mm256_set1_epi64x(int64_t(uint64_t(a) << 48 | uint64_t(r) << 32 | uint64_t(g) << 16 | b));
+    }
+    static R Zero() { return _mm256_setzero_si256(); }
+    // Unpacking and packing stay within 128-bit halves; used in pairs they give the pixels back in order.
+    static R Lo8(R a) { return _mm256_unpacklo_epi8(a, _mm256_setzero_si256()); }
+    static R Hi8(R a) { return _mm256_unpackhi_epi8(a, _mm256_setzero_si256()); }
+    static R PackU16(R a, R b) { return _mm256_packus_epi16(a, b); }
+    static R Narrow32(R a, R b)
+    {
+        a = _mm256_srai_epi32(_mm256_slli_epi32(a, 16), 16);
+        b = _mm256_srai_epi32(_mm256_slli_epi32(b, 16), 16);
+        return _mm256_permute4x64_epi64(_mm256_packs_epi32(a, b), 0xD8);
+    }
+    static R Add16(R a, R b) { return _mm256_add_epi16(a, b); }
+    static R Sub16(R a, R b) { return _mm256_sub_epi16(a, b); }
+    static R Add32(R a, R b) { return _mm256_add_epi32(a, b); }
+    static R Mul16(R a, R b) { return _mm256_mullo_epi16(a, b); }
+    static R MulHi16(R a, R b) { return _mm256_mulhi_epu16(a, b); }
+    static R Min16(R a, R b) { return _mm256_min_epi16(a, b); }
+    template <int N> static R Shr16(R a) { return _mm256_srli_epi16(a, N); }
+    template <int N> static R Shr32(R a) { return _mm256_srli_epi32(a, N); }
+    static R Shr16(R a, int n) { return _mm256_srl_epi16(a, _mm_cvtsi32_si128(n)); }
+    static R Shl16(R a, int n) { return _mm256_sll_epi16(a, _mm_cvtsi32_si128(n)); }
+    static R And(R a, R b) { return _mm256_and_si256(a, b); }
+    static R AndNot(R a, R b) { return _mm256_andnot_si256(a, b); }
+    static R Or(R a, R b) { return _mm256_or_si256(a, b); }
+    static R AddSat8(R a, R b) { return _mm256_adds_epu8(a, b); }
+    static R Eq32(R a, R b) { return _mm256_cmpeq_epi32(a, b); }
+    static bool All(R mask) { return _mm256_movemask_epi8(mask) == -1; }
+    static R Alpha16(R a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
+};
+
+#include "graphics/PixelKernelsBody.inc"
+
+} // namespace
+} // namespace avx2
+
+#pragma GCC pop_options
+
+// --- Choice -------------------------------------------------------------------------------------
+
+namespace
+{
+
+const Table kSse2 = {Level::Sse2,         sse2::FillTranslucent, sse2::BlendOntoOpaque,
+                     sse2::AddArgb,       sse2::BlendPremul32,   sse2::BlendPremul16,
+                     sse2::Narrow16,      sse2::Add32,           sse2::Add16};
+const Table kAvx2 = {Level::Avx2,         avx2::FillTranslucent, avx2::BlendOntoOpaque,
+                     avx2::AddArgb,       avx2::BlendPremul32,   avx2::BlendPremul16,
+                     avx2::Narrow16,      avx2::Add32,           avx2::Add16};
+
+bool HasAvx2()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+const Table*& Chosen()
+{
+    static const Table* chosen = HasAvx2() ? &kAvx2 : &kSse2;
+    return chosen;
+}
+
+} // namespace
+
+const Table& Active()
+{
+    return *Chosen();
+}
+
+const Table* ForLevel(Level level)
+{
+    switch (level) {
+    case Level::Scalar:
+        return &kScalar;
+    case Level::Sse2:
+        return &kSse2;
+    case Level::Avx2:
+        return HasAvx2() ? &kAvx2 : nullptr;
+    }
+    return nullptr;
+}
+
+bool UseLevel(Level level)
+{
+    const Table* table = ForLevel(level);
+    if (!table)
+        return false;
+    Chosen() = table;
+    return true;
+}
+
+} // namespace kernels
+} // namespace Olvarn

@@ -1,0 +1,57 @@
+// The inner pixel loops of software drawing, one row or run at a time, in three forms: the scalar
+// formula (the reference every other form must match bit for bit), SSE2 (every x86-64 processor) and
+// AVX2 (chosen once at start-up where the processor has it). Callers keep the clipping, the
+// run-length walking and the rare paths; these only touch pixels.
+#pragma once
+
+#include <cstdint>
+
+namespace Olvarn
+{
+namespace kernels
+{
+
+enum class Level { Scalar, Sse2, Avx2 };
+
+// A translucent colour (alpha 1 to 254) filled over ARGB pixels that keep a combined alpha.
+struct FillColor {
+    int r, g, b, a;
+};
+
+// How an ARGB source is added onto ARGB pixels: plain or weighed by its own alpha, plain or tinted by
+// (vr, vg, vb) / 256; with skipClear, alpha-0 pixels add nothing.
+struct AddMode {
+    bool white, hasAlpha, skipClear;
+    uint32_t vr, vg, vb;
+};
+
+// The channel masks of a 16-bit screen pixel.
+struct Format16 {
+    uint32_t mask[3];
+};
+
+struct Table {
+    Level level;
+    // ARGB memory images.
+    void (*fillTranslucent)(uint32_t* row, int count, const FillColor& k);
+    void (*blendOntoOpaque)(uint32_t* dest, const uint32_t* src, int count);
+    void (*addArgb)(uint32_t* dest, const uint32_t* src, int count, const AddMode& mode);
+    // Display surfaces; the source is premultiplied in the screen layout with its alpha on top.
+    void (*blendPremul32)(uint32_t* dest, const uint32_t* src, int count);
+    void (*blendPremul16)(uint16_t* dest, const uint32_t* src, int count, const Format16& f);
+    void (*narrow16)(uint16_t* dest, const uint32_t* src, int count);
+    // cm: the colour's channels (red, green, blue) times its alpha / 255; white adds the source as is.
+    void (*add32)(uint32_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm);
+    void (*add16)(uint16_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm, const Format16& f);
+};
+
+// The table of the best level this processor runs, chosen on first use.
+const Table& Active();
+// The table of one level; null when the processor cannot run it.
+const Table* ForLevel(Level level);
+// Makes every later Active() return this level's table (tests compare levels through the public
+// drawing calls); false when the processor cannot run it.
+bool UseLevel(Level level);
+
+} // namespace kernels
+} // namespace Olvarn
