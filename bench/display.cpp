@@ -207,7 +207,7 @@ void PrintRatio(const benchsupport::RunTimes& times, const std::string& ours, co
 int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
-    benchmark::Initialize(&argc, argv);
+    benchsupport::Initialize(&argc, &argv);
     benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nRatios of CPU time (ours / theirs, below 1 is faster):\n");
