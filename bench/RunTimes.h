@@ -110,9 +110,8 @@ inline void Initialize(int* argc, char*** argv)
 // never share or delete each other's files.
 inline std::string TempPath(const std::string& name)
 {
-    static const std::string stamp =
-        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
-        std::to_string(std::random_device()());
+    static const std::string stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+                                     std::to_string(std::random_device()());
     const char* dir = std::getenv("TMPDIR");
     return std::string(dir && *dir ? dir : "/tmp") + "/tamberlo-bench-" + stamp + "-" + name;
 }

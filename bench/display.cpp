@@ -124,8 +124,8 @@ std::vector<uint32_t> RoundSprite(int size, bool glow)
             double d = std::hypot(x - c, y - c);
             int a = glow ? (d >= outer ? 0 : int(255 * (1 - d / outer)))
                          : (d <= inner ? 255 : (d >= outer ? 0 : int(254 * (outer - d) / (outer - inner)) + 1));
-            px[size_t(y) * size + x] = uint32_t(a) << 24 | uint32_t(x * 255 / size) << 16 |
-                                       uint32_t(y * 255 / size) << 8 | 0x40;
+            px[size_t(y) * size + x] =
+                uint32_t(a) << 24 | uint32_t(x * 255 / size) << 16 | uint32_t(y * 255 / size) << 8 | 0x40;
         }
     return px;
 }
@@ -288,7 +288,8 @@ void CheckSprites(int size, int bits, bool additive)
                     b = reinterpret_cast<const uint32_t*>(to)[col];
                 }
                 for (int c = 0; c < 3; ++c)
-                    worst[c] = std::max(worst[c], std::abs(int((a >> (16 - 8 * c)) & 0xFF) - int((b >> (16 - 8 * c)) & 0xFF)));
+                    worst[c] =
+                        std::max(worst[c], std::abs(int((a >> (16 - 8 * c)) & 0xFF) - int((b >> (16 - 8 * c)) & 0xFF)));
             }
             std::memcpy(to + size_t(x) * (bits / 8), from + size_t(x) * (bits / 8), size_t(size) * (bits / 8));
         }

@@ -157,8 +157,7 @@ void Check(const char* what, int difference, int tolerance)
 // Both sides draw the same sprites at the positions the benchmark uses, over the same screen. After
 // each draw the touched rectangle is compared, then made equal again, so that the rounding of
 // overlapping draws does not add up.
-void CheckSprites(const char* what, int size, bool glow, Graphics::DrawMode ours, SDL_BlendMode theirs,
-                  int tolerance)
+void CheckSprites(const char* what, int size, bool glow, Graphics::DrawMode ours, SDL_BlendMode theirs, int tolerance)
 {
     OurScene a(size, glow);
     SdlScene b(size, glow, theirs);

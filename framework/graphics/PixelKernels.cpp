@@ -160,9 +160,9 @@ bool Splittable(const Format16& f)
 namespace
 {
 
-const Table kScalar = {Level::Scalar,          scalar::FillTranslucent, scalar::BlendOntoOpaque,
-                       scalar::AddArgb,        scalar::BlendPremul32,   scalar::BlendPremul16,
-                       scalar::Narrow16,       scalar::Add32,           scalar::Add16};
+const Table kScalar = {Level::Scalar,    scalar::FillTranslucent, scalar::BlendOntoOpaque,
+                       scalar::AddArgb,  scalar::BlendPremul32,   scalar::BlendPremul16,
+                       scalar::Narrow16, scalar::Add32,           scalar::Add16};
 
 } // namespace
 
@@ -283,12 +283,12 @@ struct V {
 namespace
 {
 
-const Table kSse2 = {Level::Sse2,         sse2::FillTranslucent, sse2::BlendOntoOpaque,
-                     sse2::AddArgb,       sse2::BlendPremul32,   sse2::BlendPremul16,
-                     sse2::Narrow16,      sse2::Add32,           sse2::Add16};
-const Table kAvx2 = {Level::Avx2,         avx2::FillTranslucent, avx2::BlendOntoOpaque,
-                     avx2::AddArgb,       avx2::BlendPremul32,   avx2::BlendPremul16,
-                     avx2::Narrow16,      avx2::Add32,           avx2::Add16};
+const Table kSse2 = {Level::Sse2,    sse2::FillTranslucent, sse2::BlendOntoOpaque,
+                     sse2::AddArgb,  sse2::BlendPremul32,   sse2::BlendPremul16,
+                     sse2::Narrow16, sse2::Add32,           sse2::Add16};
+const Table kAvx2 = {Level::Avx2,    avx2::FillTranslucent, avx2::BlendOntoOpaque,
+                     avx2::AddArgb,  avx2::BlendPremul32,   avx2::BlendPremul16,
+                     avx2::Narrow16, avx2::Add32,           avx2::Add16};
 
 bool HasAvx2()
 {

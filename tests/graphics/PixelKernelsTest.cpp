@@ -53,7 +53,8 @@ uint32_t Pixel(Lcg& rng, Alphas alphas, int index)
 uint32_t Premultiplied32(uint32_t p)
 {
     uint32_t a = p >> 24, m = a + 1;
-    return a << 24 | ((((p >> 16) & 0xFF) * m) >> 8) << 16 | ((((p >> 8) & 0xFF) * m) >> 8) << 8 | (((p & 0xFF) * m) >> 8);
+    return a << 24 | ((((p >> 16) & 0xFF) * m) >> 8) << 16 | ((((p >> 8) & 0xFF) * m) >> 8) << 8 |
+           (((p & 0xFF) * m) >> 8);
 }
 uint32_t Premultiplied16(uint32_t p, bool is565)
 {
@@ -83,20 +84,21 @@ std::vector<KernelCase> Cases(Lcg& rng)
     auto pre32 = [](uint32_t p) { return Premultiplied32(p); };
     for (int a : {1, 77, 128, 254}) {
         FillColor k{int(rng.Below(256)), int(rng.Below(256)), int(rng.Below(256)), a};
-        cases.push_back({"fill a=" + std::to_string(a),
-                         [k](const Table& t, uint32_t* d, uint16_t*, const uint32_t*, int n) {
-                             t.fillTranslucent(d, n, k);
-                         },
-                         false, same});
+        cases.push_back(
+            {"fill a=" + std::to_string(a),
+             [k](const Table& t, uint32_t* d, uint16_t*, const uint32_t*, int n) { t.fillTranslucent(d, n, k); }, false,
+             same});
     }
-    cases.push_back({"blend onto opaque",
-                     [](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.blendOntoOpaque(d, s, n); },
-                     false, same});
+    cases.push_back(
+        {"blend onto opaque",
+         [](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.blendOntoOpaque(d, s, n); }, false,
+         same});
     for (int mode = 0; mode < 8; ++mode) {
         AddMode m{(mode & 1) != 0, (mode & 2) != 0, (mode & 4) != 0, rng.Below(256), rng.Below(256), rng.Below(256)};
-        cases.push_back({"add argb mode " + std::to_string(mode),
-                         [m](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.addArgb(d, s, n, m); },
-                         false, same});
+        cases.push_back(
+            {"add argb mode " + std::to_string(mode),
+             [m](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.addArgb(d, s, n, m); }, false,
+             same});
     }
     cases.push_back({"blend premultiplied 32",
                      [](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.blendPremul32(d, s, n); },
@@ -206,3 +208,130 @@ TEST(PixelKernels, ActiveLevelIsTheBestThisProcessorRuns)
     EXPECT_EQ(Active().level, Level::Scalar);
     ASSERT_TRUE(UseLevel(active.level));
 }
+
+// --- Through the drawing calls ------------------------------------------------------------------------
+// The same random scene drawn with the scalar formulas and with each vector level must give the same
+// pixels: sprites of widths 1 to 17 and wider, odd row lengths on both sides, positions that clip on
+// every edge, tinted and white, normal and additive, and translucent fills.
+
+#include "DDTestSupport.h"
+#include "graphics/MemoryImage.h"
+
+namespace
+{
+
+// A sprite with runs of clear, soft and opaque pixels, and a few single odd pixels.
+std::vector<uint32_t> RunSprite(Lcg& rng, int w, int h)
+{
+    std::vector<uint32_t> px(size_t(w) * h);
+    for (size_t i = 0; i < px.size(); ++i) {
+        uint32_t run = (uint32_t(i) / (1 + rng.Below(9))) % 3;
+        uint32_t a = run == 0 ? 0 : (run == 1 ? 255 : 1 + rng.Below(254));
+        if (rng.Below(13) == 0)
+            a = rng.Below(256);
+        px[i] = a << 24 | (rng.Next() & 0xFFFFFF);
+    }
+    return px;
+}
+
+Color RandomColor(Lcg& rng)
+{
+    if (rng.Below(2) == 0)
+        return Color::White;
+    return Color(int(rng.Below(256)), int(rng.Below(256)), int(rng.Below(256)), int(1 + rng.Below(255)));
+}
+
+std::vector<uint32_t> DrawMemoryScene(Level level, uint32_t seed, bool destHasAlpha)
+{
+    EXPECT_TRUE(UseLevel(level));
+    Lcg rng{seed};
+    const int w = (19 + int(rng.Below(30))) | 1, h = 9 + int(rng.Below(20));
+    std::vector<uint32_t> bg(size_t(w) * h);
+    for (uint32_t& p : bg)
+        p = (destHasAlpha ? rng.Below(256) << 24 : 0xFF000000u) | (rng.Next() & 0xFFFFFF);
+    MemoryImage dest;
+    dest.SetBits(bg.data(), w, h);
+    for (int draw = 0; draw < 24; ++draw) {
+        const int sw = draw < 17 ? draw + 1 : 18 + int(rng.Below(40)), sh = 1 + int(rng.Below(12));
+        std::vector<uint32_t> px = RunSprite(rng, sw, sh);
+        MemoryImage sprite;
+        sprite.SetBits(px.data(), sw, sh);
+        const int x = int(rng.Below(uint32_t(w + sw))) - sw / 2, y = int(rng.Below(uint32_t(h + sh))) - sh / 2;
+        const Rect part(int(rng.Below(2)), 0, sw - int(rng.Below(2)), sh);
+        const auto mode = rng.Below(2) == 0 ? Graphics::DRAWMODE_NORMAL : Graphics::DRAWMODE_ADDITIVE;
+        dest.BlitImage(&sprite, x, y, part, RandomColor(rng), mode);
+        if (draw % 6 == 5) {
+            Color fill(int(rng.Below(256)), int(rng.Below(256)), int(rng.Below(256)), int(1 + rng.Below(254)));
+            dest.FillRect(Rect(int(rng.Below(uint32_t(w))) - 3, int(rng.Below(uint32_t(h))) - 2, 1 + int(rng.Below(40)),
+                               1 + int(rng.Below(10))),
+                          fill, Graphics::DRAWMODE_NORMAL);
+        }
+    }
+    const uint32_t* bits = dest.GetBits();
+    return std::vector<uint32_t>(bits, bits + size_t(w) * h);
+}
+
+std::vector<uint32_t> DrawScreenScene(Level level, uint32_t seed, const SurfaceFormat& format)
+{
+    EXPECT_TRUE(UseLevel(level));
+    Lcg rng{seed};
+    const int w = 37 + int(rng.Below(30)), h = 9 + int(rng.Below(20));
+    ddtest::FakeDevice dev(format, w, h);
+    EXPECT_EQ(dev.Start(), DDInterface::RESULT_OK);
+    DDImage* screen = dev.dd->GetScreenImage();
+    std::vector<uint32_t> bg(size_t(w) * h);
+    for (uint32_t& p : bg)
+        p = 0xFF000000u | (rng.Next() & 0xFFFFFF);
+    MemoryImage background;
+    background.SetBits(bg.data(), w, h);
+    screen->BlitImage(&background, 0, 0, Rect(0, 0, w, h), Color::White, Graphics::DRAWMODE_NORMAL);
+    for (int draw = 0; draw < 24; ++draw) {
+        const int sw = draw < 17 ? draw + 1 : 18 + int(rng.Below(40)), sh = 1 + int(rng.Below(12));
+        std::vector<uint32_t> px = RunSprite(rng, sw, sh);
+        MemoryImage sprite;
+        sprite.SetBits(px.data(), sw, sh);
+        const int x = int(rng.Below(uint32_t(w + sw))) - sw / 2, y = int(rng.Below(uint32_t(h + sh))) - sh / 2;
+        const auto mode = rng.Below(2) == 0 ? Graphics::DRAWMODE_NORMAL : Graphics::DRAWMODE_ADDITIVE;
+        screen->BlitImage(&sprite, x, y, Rect(0, 0, sw, sh), RandomColor(rng), mode);
+    }
+    return ddtest::RawPixels(*screen->GetSurface());
+}
+
+class KernelLevels : public ::testing::TestWithParam<Level>
+{
+protected:
+    void SetUp() override
+    {
+        if (!ForLevel(GetParam()))
+            GTEST_SKIP() << "this processor cannot run the level";
+    }
+    void TearDown() override { UseLevel(best); }
+    Level best = Active().level;
+};
+
+TEST_P(KernelLevels, MemoryImagesMatchTheFormulas)
+{
+    for (uint32_t seed = 1; seed <= 40; ++seed)
+        for (bool alpha : {false, true}) {
+            std::vector<uint32_t> want = DrawMemoryScene(Level::Scalar, seed, alpha);
+            ASSERT_EQ(DrawMemoryScene(GetParam(), seed, alpha), want) << "seed " << seed << " alpha " << alpha;
+        }
+}
+
+TEST_P(KernelLevels, ScreenSurfacesMatchTheFormulas)
+{
+    for (const SurfaceFormat& format : {SurfaceFormat::Xrgb8888(), SurfaceFormat::Rgb565(), SurfaceFormat::Rgb555()})
+        for (uint32_t seed = 1; seed <= 30; ++seed) {
+            std::vector<uint32_t> want = DrawScreenScene(Level::Scalar, seed, format);
+            ASSERT_FALSE(want.empty());
+            ASSERT_EQ(DrawScreenScene(GetParam(), seed, format), want)
+                << "seed " << seed << " bits " << format.mBitsPerPixel << " red " << format.mRedMask;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Vector, KernelLevels, ::testing::Values(Level::Sse2, Level::Avx2),
+                         [](const ::testing::TestParamInfo<Level>& info) {
+                             return info.param == Level::Sse2 ? std::string("Sse2") : std::string("Avx2");
+                         });
+
+} // namespace
