@@ -213,6 +213,24 @@ struct V {
     static bool All(R mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
     // Each pixel's alpha word copied to its four words (pixels unpacked to 16 bits).
     static R Alpha16(R a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF); }
+    // The first n (1 to 3) pixels only, without touching memory past them.
+    static R LoadN(const uint32_t* p, int n)
+    {
+        if (n == 1)
+            return _mm_cvtsi32_si128(int(p[0]));
+        R two = _mm_loadl_epi64(reinterpret_cast<const R*>(p));
+        return n == 2 ? two : _mm_unpacklo_epi64(two, _mm_cvtsi32_si128(int(p[2])));
+    }
+    static void StoreN(uint32_t* p, R v, int n)
+    {
+        if (n == 1) {
+            p[0] = uint32_t(_mm_cvtsi128_si32(v));
+            return;
+        }
+        _mm_storel_epi64(reinterpret_cast<R*>(p), v);
+        if (n == 3)
+            p[2] = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(v, 8)));
+    }
 };
 
 #include "graphics/PixelKernelsBody.inc"
@@ -269,6 +287,16 @@ struct V {
     static R Eq32(R a, R b) { return _mm256_cmpeq_epi32(a, b); }
     static bool All(R mask) { return _mm256_movemask_epi8(mask) == -1; }
     static R Alpha16(R a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
+    // The first n (1 to 7) pixels only: masked moves neither read nor write past them.
+    static R FirstN(int n)
+    {
+        return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    }
+    static R LoadN(const uint32_t* p, int n)
+    {
+        return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), FirstN(n));
+    }
+    static void StoreN(uint32_t* p, R v, int n) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), FirstN(n), v); }
 };
 
 #include "graphics/PixelKernelsBody.inc"
