@@ -83,6 +83,19 @@ kernels::Format16 Format16Of(const BlitJob& job)
     return {{job.mask[0], job.mask[1], job.mask[2]}};
 }
 
+// Opaque runs of a sprite are mostly short: fixed-size moves cost less than a call per run.
+inline void CopyPixels(uint32_t* dest, const uint32_t* src, int count)
+{
+    if (count >= 64) {
+        std::memcpy(dest, src, size_t(count) * 4);
+        return;
+    }
+    for (; count >= 4; count -= 4, src += 4, dest += 4)
+        std::memcpy(dest, src, 16);
+    for (int i = 0; i < count; ++i)
+        dest[i] = src[i];
+}
+
 // The white run-length path without palette look-ups: opaque runs are copied, partial ones blended.
 template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
 {
@@ -102,7 +115,7 @@ template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
             const uint32_t first = s[col] >> 24;
             if (first == 255) {
                 if (step > 0 && sizeof(Pixel) == 4) {
-                    std::memcpy(d + col, s + col, size_t(run) * 4);
+                    CopyPixels(reinterpret_cast<uint32_t*>(d + col), s + col, run);
                 } else if (step > 0) {
                     kernel.narrow16(reinterpret_cast<uint16_t*>(d + col), s + col, run);
                 } else {

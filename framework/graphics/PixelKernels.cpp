@@ -231,6 +231,43 @@ struct V {
         if (n == 3)
             p[2] = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(v, 8)));
     }
+    // The first n (0 to 8) 16-bit pixels of a 128-bit register, one word at a time.
+    static __m128i LoadHalf16(const uint16_t* p, int n)
+    {
+        if (n >= 8)
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i v = _mm_setzero_si128();
+        switch (n) {
+        case 7: v = _mm_insert_epi16(v, p[6], 6); [[fallthrough]];
+        case 6: v = _mm_insert_epi16(v, p[5], 5); [[fallthrough]];
+        case 5: v = _mm_insert_epi16(v, p[4], 4); [[fallthrough]];
+        case 4: v = _mm_insert_epi16(v, p[3], 3); [[fallthrough]];
+        case 3: v = _mm_insert_epi16(v, p[2], 2); [[fallthrough]];
+        case 2: v = _mm_insert_epi16(v, p[1], 1); [[fallthrough]];
+        case 1: v = _mm_insert_epi16(v, p[0], 0); [[fallthrough]];
+        default: break;
+        }
+        return v;
+    }
+    static void StoreHalf16(uint16_t* p, __m128i v, int n)
+    {
+        if (n >= 8) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+            return;
+        }
+        switch (n) {
+        case 7: p[6] = uint16_t(_mm_extract_epi16(v, 6)); [[fallthrough]];
+        case 6: p[5] = uint16_t(_mm_extract_epi16(v, 5)); [[fallthrough]];
+        case 5: p[4] = uint16_t(_mm_extract_epi16(v, 4)); [[fallthrough]];
+        case 4: p[3] = uint16_t(_mm_extract_epi16(v, 3)); [[fallthrough]];
+        case 3: p[2] = uint16_t(_mm_extract_epi16(v, 2)); [[fallthrough]];
+        case 2: p[1] = uint16_t(_mm_extract_epi16(v, 1)); [[fallthrough]];
+        case 1: p[0] = uint16_t(_mm_extract_epi16(v, 0)); [[fallthrough]];
+        default: break;
+        }
+    }
+    static R LoadN16(const uint16_t* p, int n) { return LoadHalf16(p, n); }
+    static void StoreN16(uint16_t* p, R v, int n) { StoreHalf16(p, v, n); }
 };
 
 #include "graphics/PixelKernelsBody.inc"
@@ -297,6 +334,53 @@ struct V {
         return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), FirstN(n));
     }
     static void StoreN(uint32_t* p, R v, int n) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), FirstN(n), v); }
+    // The first n (0 to 8) 16-bit pixels of a 128-bit register, one word at a time.
+    static __m128i LoadHalf16(const uint16_t* p, int n)
+    {
+        if (n >= 8)
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i v = _mm_setzero_si128();
+        switch (n) {
+        case 7: v = _mm_insert_epi16(v, p[6], 6); [[fallthrough]];
+        case 6: v = _mm_insert_epi16(v, p[5], 5); [[fallthrough]];
+        case 5: v = _mm_insert_epi16(v, p[4], 4); [[fallthrough]];
+        case 4: v = _mm_insert_epi16(v, p[3], 3); [[fallthrough]];
+        case 3: v = _mm_insert_epi16(v, p[2], 2); [[fallthrough]];
+        case 2: v = _mm_insert_epi16(v, p[1], 1); [[fallthrough]];
+        case 1: v = _mm_insert_epi16(v, p[0], 0); [[fallthrough]];
+        default: break;
+        }
+        return v;
+    }
+    static void StoreHalf16(uint16_t* p, __m128i v, int n)
+    {
+        if (n >= 8) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+            return;
+        }
+        switch (n) {
+        case 7: p[6] = uint16_t(_mm_extract_epi16(v, 6)); [[fallthrough]];
+        case 6: p[5] = uint16_t(_mm_extract_epi16(v, 5)); [[fallthrough]];
+        case 5: p[4] = uint16_t(_mm_extract_epi16(v, 4)); [[fallthrough]];
+        case 4: p[3] = uint16_t(_mm_extract_epi16(v, 3)); [[fallthrough]];
+        case 3: p[2] = uint16_t(_mm_extract_epi16(v, 2)); [[fallthrough]];
+        case 2: p[1] = uint16_t(_mm_extract_epi16(v, 1)); [[fallthrough]];
+        case 1: p[0] = uint16_t(_mm_extract_epi16(v, 0)); [[fallthrough]];
+        default: break;
+        }
+    }
+    // The first n (0 to 15) 16-bit pixels, in two halves.
+    static R LoadN16(const uint16_t* p, int n)
+    {
+        __m128i lo = LoadHalf16(p, n < 8 ? n : 8), hi = n > 8 ? LoadHalf16(p + 8, n - 8) : _mm_setzero_si128();
+        return _mm256_set_m128i(hi, lo);
+    }
+    static void StoreN16(uint16_t* p, R v, int n)
+    {
+        StoreHalf16(p, _mm256_castsi256_si128(v), n < 8 ? n : 8);
+        if (n > 8)
+            StoreHalf16(p + 8, _mm256_extracti128_si256(v, 1), n - 8);
+    }
 };
 
 #include "graphics/PixelKernelsBody.inc"
