@@ -188,11 +188,14 @@ bool DisplaySdl::EnsureRenderer()
         return false;
     if (mUseWindowSurface)
         return true;
-    mRenderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
-    if (mRenderer)
-        return true;
-    // SDL's software renderer would copy each frame twice more (into its texture, then onto the
-    // window's surface); the window's own surface takes the frame in one pass.
+    // An OpenGL window gets its accelerated renderer. Any other would be recreated by SDL for one, or
+    // get SDL's software renderer, which copies each frame twice more (into its texture, then onto
+    // the window's surface): the window's own surface takes the frame in one pass.
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) {
+        mRenderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+        if (mRenderer)
+            return true;
+    }
     mUseWindowSurface = SDL_GetWindowSurface(window) != nullptr;
     return mUseWindowSurface;
 }

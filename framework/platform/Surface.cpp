@@ -1,7 +1,11 @@
 // Memory surfaces and the blit loops that stand in for the display hardware.
 #include "platform/Surface.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -119,7 +123,30 @@ void StretchRect(uint8_t* dst, int dstPitch, const SurfaceRect& d, const uint8_t
     }
 }
 
+constexpr size_t kHugePage = size_t(2) << 20;
+
 } // namespace
+
+void* AllocatePixelBytes(size_t bytes)
+{
+    if (bytes < kHugePage / 2)
+        return ::operator new(bytes);
+    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* pixels = std::aligned_alloc(kHugePage, rounded);
+    if (!pixels)
+        throw std::bad_alloc();
+    // Only advice: where huge pages are off, the pages are the usual ones.
+    madvise(pixels, rounded, MADV_HUGEPAGE);
+    return pixels;
+}
+
+void FreePixelBytes(void* pixels, size_t bytes)
+{
+    if (bytes < kHugePage / 2)
+        ::operator delete(pixels);
+    else
+        std::free(pixels);
+}
 
 Surface::Surface(int width, int height, const SurfaceFormat& format, uint32_t caps)
     : mWidth(width), mHeight(height), mPitch(AlignedPitch(width, format.BytesPerPixel())), mFormat(format), mCaps(caps),
@@ -191,7 +218,7 @@ DisplayResult Surface::Blit(const SurfaceRect* dst, Surface& src, const SurfaceR
     std::vector<uint8_t> snapshot;
     const uint8_t* from = src.mPixels.data();
     if (&src == this) {
-        snapshot = mPixels;
+        snapshot.assign(mPixels.begin(), mPixels.end());
         from = snapshot.data();
     }
     const bool keyed = (flags & BlitFlags::KeySource) != 0 && src.mHasColorKey;

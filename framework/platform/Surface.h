@@ -12,6 +12,21 @@
 namespace Olvarn
 {
 
+// Frame-sized pixel arrays live on huge pages where the system offers them: the first touch of a
+// frame then costs two page faults instead of several hundred, which is most of a first frame's time.
+void* AllocatePixelBytes(size_t bytes);
+void FreePixelBytes(void* pixels, size_t bytes);
+
+template <typename T> struct PixelAllocator {
+    using value_type = T;
+    PixelAllocator() = default;
+    template <typename U> PixelAllocator(const PixelAllocator<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(AllocatePixelBytes(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) { FreePixelBytes(p, n * sizeof(T)); }
+    friend bool operator==(const PixelAllocator&, const PixelAllocator&) { return true; }
+    friend bool operator!=(const PixelAllocator&, const PixelAllocator&) { return false; }
+};
+
 // What a lock hands out; valid until the matching Unlock.
 struct SurfaceLock {
     uint8_t* mBits = nullptr;
@@ -73,7 +88,7 @@ private:
     int mPitch = 0;
     SurfaceFormat mFormat;
     uint32_t mCaps = 0;
-    std::vector<uint8_t> mPixels;
+    std::vector<uint8_t, PixelAllocator<uint8_t>> mPixels;
     bool mLocked = false;
     bool mLost = false;
     bool mHasColorKey = false;
