@@ -146,10 +146,23 @@ template <typename Pixel> void GeneralBlit(const BlitJob& job)
         GeneralBlitWhite<Pixel>(job);
         return;
     }
+    const kernels::Table& kernel = kernels::Active();
+    const bool vector =
+        !job.white && !job.indices && !job.mirrored && ShiftsMatchMasks(job) && (sizeof(Pixel) == 2 || IsX8888(job));
+    const kernels::Format16 format = Format16Of(job);
     WalkRuns<Pixel>(job, [&](Pixel* d, int step, size_t si, int run) {
         const uint32_t first = job.S(si) >> 24;
         if (first == 0)
             return;
+        if (vector) {
+            const bool tintOnly = first == 255 && job.alpha == 255;
+            if constexpr (sizeof(Pixel) == 4)
+                kernel.tint32(reinterpret_cast<uint32_t*>(d), job.native + si, run, job.alpha, job.cm, tintOnly);
+            else
+                kernel.tint16(reinterpret_cast<uint16_t*>(d), job.native + si, run, job.alpha, job.cm, tintOnly,
+                              format);
+            return;
+        }
         for (int k = 0; k < run; ++k, d += step) {
             const uint32_t s = job.S(si + k), a = s >> 24;
             uint32_t out;

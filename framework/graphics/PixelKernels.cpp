@@ -141,6 +141,40 @@ void Add16(uint16_t* dest, const uint32_t* src, int count, bool white, const uin
     }
 }
 
+void Tint32(uint32_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly)
+{
+    static const uint32_t kMask[3] = {0xFF0000, 0xFF00, 0xFF};
+    for (int i = 0; i < count; ++i) {
+        uint32_t s = src[i], d = dest[i], out = 0;
+        if (tintOnly) {
+            for (int c = 0; c < 3; ++c)
+                out += (((s & kMask[c]) * cm[c]) >> 8) & kMask[c];
+        } else {
+            const uint32_t keep = 256 - (s >> 24) * uint32_t(alpha) / 255;
+            for (int c = 0; c < 3; ++c)
+                out += ((((d & kMask[c]) * keep) + ((s & kMask[c]) * cm[c])) >> 8) & kMask[c];
+        }
+        dest[i] = out;
+    }
+}
+
+void Tint16(uint16_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly,
+            const Format16& f)
+{
+    for (int i = 0; i < count; ++i) {
+        uint32_t s = src[i], d = dest[i], out = 0;
+        if (tintOnly) {
+            for (int c = 0; c < 3; ++c)
+                out += (((s & f.mask[c]) * cm[c]) >> 8) & f.mask[c];
+        } else {
+            const uint32_t keep = 256 - (s >> 24) * uint32_t(alpha) / 255;
+            for (int c = 0; c < 3; ++c)
+                out += ((((d & f.mask[c]) * keep) + ((s & f.mask[c]) * cm[c])) >> 8) & f.mask[c];
+        }
+        dest[i] = uint16_t(out);
+    }
+}
+
 // The vector forms split 16-bit pixels into channels; they need each mask to be one run of at most
 // eight bits.
 bool Splittable(const Format16& f)
@@ -160,9 +194,9 @@ bool Splittable(const Format16& f)
 namespace
 {
 
-const Table kScalar = {Level::Scalar,    scalar::FillTranslucent, scalar::BlendOntoOpaque,
-                       scalar::AddArgb,  scalar::BlendPremul32,   scalar::BlendPremul16,
-                       scalar::Narrow16, scalar::Add32,           scalar::Add16};
+const Table kScalar = {Level::Scalar,         scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::AddArgb,
+                       scalar::BlendPremul32, scalar::BlendPremul16,   scalar::Narrow16,        scalar::Add32,
+                       scalar::Add16,         scalar::Tint32,          scalar::Tint16};
 
 } // namespace
 
@@ -196,6 +230,10 @@ struct V {
         return _mm_packs_epi32(a, b);
     }
     static R Add16(R a, R b) { return _mm_add_epi16(a, b); }
+    static R Lo16(R a, R b) { return _mm_unpacklo_epi16(a, b); }
+    static R Hi16(R a, R b) { return _mm_unpackhi_epi16(a, b); }
+    static R MulAdd16(R a, R b) { return _mm_madd_epi16(a, b); }
+    static R PackS32(R a, R b) { return _mm_packs_epi32(a, b); }
     static R Sub16(R a, R b) { return _mm_sub_epi16(a, b); }
     static R Add32(R a, R b) { return _mm_add_epi32(a, b); }
     static R Mul16(R a, R b) { return _mm_mullo_epi16(a, b); }
@@ -238,14 +276,29 @@ struct V {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         __m128i v = _mm_setzero_si128();
         switch (n) {
-        case 7: v = _mm_insert_epi16(v, p[6], 6); [[fallthrough]];
-        case 6: v = _mm_insert_epi16(v, p[5], 5); [[fallthrough]];
-        case 5: v = _mm_insert_epi16(v, p[4], 4); [[fallthrough]];
-        case 4: v = _mm_insert_epi16(v, p[3], 3); [[fallthrough]];
-        case 3: v = _mm_insert_epi16(v, p[2], 2); [[fallthrough]];
-        case 2: v = _mm_insert_epi16(v, p[1], 1); [[fallthrough]];
-        case 1: v = _mm_insert_epi16(v, p[0], 0); [[fallthrough]];
-        default: break;
+        case 7:
+            v = _mm_insert_epi16(v, p[6], 6);
+            [[fallthrough]];
+        case 6:
+            v = _mm_insert_epi16(v, p[5], 5);
+            [[fallthrough]];
+        case 5:
+            v = _mm_insert_epi16(v, p[4], 4);
+            [[fallthrough]];
+        case 4:
+            v = _mm_insert_epi16(v, p[3], 3);
+            [[fallthrough]];
+        case 3:
+            v = _mm_insert_epi16(v, p[2], 2);
+            [[fallthrough]];
+        case 2:
+            v = _mm_insert_epi16(v, p[1], 1);
+            [[fallthrough]];
+        case 1:
+            v = _mm_insert_epi16(v, p[0], 0);
+            [[fallthrough]];
+        default:
+            break;
         }
         return v;
     }
@@ -256,14 +309,29 @@ struct V {
             return;
         }
         switch (n) {
-        case 7: p[6] = uint16_t(_mm_extract_epi16(v, 6)); [[fallthrough]];
-        case 6: p[5] = uint16_t(_mm_extract_epi16(v, 5)); [[fallthrough]];
-        case 5: p[4] = uint16_t(_mm_extract_epi16(v, 4)); [[fallthrough]];
-        case 4: p[3] = uint16_t(_mm_extract_epi16(v, 3)); [[fallthrough]];
-        case 3: p[2] = uint16_t(_mm_extract_epi16(v, 2)); [[fallthrough]];
-        case 2: p[1] = uint16_t(_mm_extract_epi16(v, 1)); [[fallthrough]];
-        case 1: p[0] = uint16_t(_mm_extract_epi16(v, 0)); [[fallthrough]];
-        default: break;
+        case 7:
+            p[6] = uint16_t(_mm_extract_epi16(v, 6));
+            [[fallthrough]];
+        case 6:
+            p[5] = uint16_t(_mm_extract_epi16(v, 5));
+            [[fallthrough]];
+        case 5:
+            p[4] = uint16_t(_mm_extract_epi16(v, 4));
+            [[fallthrough]];
+        case 4:
+            p[3] = uint16_t(_mm_extract_epi16(v, 3));
+            [[fallthrough]];
+        case 3:
+            p[2] = uint16_t(_mm_extract_epi16(v, 2));
+            [[fallthrough]];
+        case 2:
+            p[1] = uint16_t(_mm_extract_epi16(v, 1));
+            [[fallthrough]];
+        case 1:
+            p[0] = uint16_t(_mm_extract_epi16(v, 0));
+            [[fallthrough]];
+        default:
+            break;
         }
     }
     static R LoadN16(const uint16_t* p, int n) { return LoadHalf16(p, n); }
@@ -308,6 +376,10 @@ struct V {
         return _mm256_permute4x64_epi64(_mm256_packs_epi32(a, b), 0xD8);
     }
     static R Add16(R a, R b) { return _mm256_add_epi16(a, b); }
+    static R Lo16(R a, R b) { return _mm256_unpacklo_epi16(a, b); }
+    static R Hi16(R a, R b) { return _mm256_unpackhi_epi16(a, b); }
+    static R MulAdd16(R a, R b) { return _mm256_madd_epi16(a, b); }
+    static R PackS32(R a, R b) { return _mm256_packs_epi32(a, b); }
     static R Sub16(R a, R b) { return _mm256_sub_epi16(a, b); }
     static R Add32(R a, R b) { return _mm256_add_epi32(a, b); }
     static R Mul16(R a, R b) { return _mm256_mullo_epi16(a, b); }
@@ -341,14 +413,29 @@ struct V {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         __m128i v = _mm_setzero_si128();
         switch (n) {
-        case 7: v = _mm_insert_epi16(v, p[6], 6); [[fallthrough]];
-        case 6: v = _mm_insert_epi16(v, p[5], 5); [[fallthrough]];
-        case 5: v = _mm_insert_epi16(v, p[4], 4); [[fallthrough]];
-        case 4: v = _mm_insert_epi16(v, p[3], 3); [[fallthrough]];
-        case 3: v = _mm_insert_epi16(v, p[2], 2); [[fallthrough]];
-        case 2: v = _mm_insert_epi16(v, p[1], 1); [[fallthrough]];
-        case 1: v = _mm_insert_epi16(v, p[0], 0); [[fallthrough]];
-        default: break;
+        case 7:
+            v = _mm_insert_epi16(v, p[6], 6);
+            [[fallthrough]];
+        case 6:
+            v = _mm_insert_epi16(v, p[5], 5);
+            [[fallthrough]];
+        case 5:
+            v = _mm_insert_epi16(v, p[4], 4);
+            [[fallthrough]];
+        case 4:
+            v = _mm_insert_epi16(v, p[3], 3);
+            [[fallthrough]];
+        case 3:
+            v = _mm_insert_epi16(v, p[2], 2);
+            [[fallthrough]];
+        case 2:
+            v = _mm_insert_epi16(v, p[1], 1);
+            [[fallthrough]];
+        case 1:
+            v = _mm_insert_epi16(v, p[0], 0);
+            [[fallthrough]];
+        default:
+            break;
         }
         return v;
     }
@@ -359,14 +446,29 @@ struct V {
             return;
         }
         switch (n) {
-        case 7: p[6] = uint16_t(_mm_extract_epi16(v, 6)); [[fallthrough]];
-        case 6: p[5] = uint16_t(_mm_extract_epi16(v, 5)); [[fallthrough]];
-        case 5: p[4] = uint16_t(_mm_extract_epi16(v, 4)); [[fallthrough]];
-        case 4: p[3] = uint16_t(_mm_extract_epi16(v, 3)); [[fallthrough]];
-        case 3: p[2] = uint16_t(_mm_extract_epi16(v, 2)); [[fallthrough]];
-        case 2: p[1] = uint16_t(_mm_extract_epi16(v, 1)); [[fallthrough]];
-        case 1: p[0] = uint16_t(_mm_extract_epi16(v, 0)); [[fallthrough]];
-        default: break;
+        case 7:
+            p[6] = uint16_t(_mm_extract_epi16(v, 6));
+            [[fallthrough]];
+        case 6:
+            p[5] = uint16_t(_mm_extract_epi16(v, 5));
+            [[fallthrough]];
+        case 5:
+            p[4] = uint16_t(_mm_extract_epi16(v, 4));
+            [[fallthrough]];
+        case 4:
+            p[3] = uint16_t(_mm_extract_epi16(v, 3));
+            [[fallthrough]];
+        case 3:
+            p[2] = uint16_t(_mm_extract_epi16(v, 2));
+            [[fallthrough]];
+        case 2:
+            p[1] = uint16_t(_mm_extract_epi16(v, 1));
+            [[fallthrough]];
+        case 1:
+            p[0] = uint16_t(_mm_extract_epi16(v, 0));
+            [[fallthrough]];
+        default:
+            break;
         }
     }
     // The first n (0 to 15) 16-bit pixels, in two halves.
@@ -395,12 +497,12 @@ struct V {
 namespace
 {
 
-const Table kSse2 = {Level::Sse2,    sse2::FillTranslucent, sse2::BlendOntoOpaque,
-                     sse2::AddArgb,  sse2::BlendPremul32,   sse2::BlendPremul16,
-                     sse2::Narrow16, sse2::Add32,           sse2::Add16};
-const Table kAvx2 = {Level::Avx2,    avx2::FillTranslucent, avx2::BlendOntoOpaque,
-                     avx2::AddArgb,  avx2::BlendPremul32,   avx2::BlendPremul16,
-                     avx2::Narrow16, avx2::Add32,           avx2::Add16};
+const Table kSse2 = {Level::Sse2,         sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::AddArgb,
+                     sse2::BlendPremul32, sse2::BlendPremul16,   sse2::Narrow16,        sse2::Add32,
+                     sse2::Add16,         sse2::Tint32,          sse2::Tint16};
+const Table kAvx2 = {Level::Avx2,         avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::AddArgb,
+                     avx2::BlendPremul32, avx2::BlendPremul16,   avx2::Narrow16,        avx2::Add32,
+                     avx2::Add16,         avx2::Tint32,          avx2::Tint16};
 
 bool HasAvx2()
 {

@@ -43,6 +43,11 @@ struct Table {
     // cm: the colour's channels (red, green, blue) times its alpha / 255; white adds the source as is.
     void (*add32)(uint32_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm);
     void (*add16)(uint16_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm, const Format16& f);
+    // Tinted blends of a run: with tintOnly (an opaque run, colour alpha 255) the source times cm / 256,
+    // else the destination kept by 256 - a * alpha / 255 plus the tinted source.
+    void (*tint32)(uint32_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly);
+    void (*tint16)(uint16_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly,
+                   const Format16& f);
 };
 
 // The table of the best level this processor runs, chosen on first use.

@@ -132,6 +132,24 @@ std::vector<KernelCase> Cases(Lcg& rng)
                                  true, pre16});
         }
     }
+    for (int alpha : {255, 128, 1})
+        for (bool tintOnly : {true, false}) {
+            uint32_t cm[3] = {rng.Below(256), 255, rng.Below(256)};
+            std::vector<uint32_t> tint(cm, cm + 3);
+            std::string what = " alpha " + std::to_string(alpha) + (tintOnly ? " tint only" : " blended");
+            cases.push_back({"tint 32" + what,
+                             [alpha, tint, tintOnly](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) {
+                                 t.tint32(d, s, n, alpha, tint.data(), tintOnly);
+                             },
+                             false, same});
+            for (const Format16& f : {k565, k555})
+                cases.push_back(
+                    {"tint 16" + what + (f.mask[0] == k565.mask[0] ? " 565" : " 555"),
+                     [alpha, tint, tintOnly, f](const Table& t, uint32_t*, uint16_t* d, const uint32_t* s, int n) {
+                         t.tint16(d, s, n, alpha, tint.data(), tintOnly, f);
+                     },
+                     true, same});
+        }
     return cases;
 }
 
