@@ -237,6 +237,27 @@ void MemoryImage::BlitNormal(MemoryImage* src, int x, int y, const Rect& s, cons
     uint32_t* dest = mBits.get();
     bool white = IsWhite(color);
     Channels k(color);
+    if (!src->IsPalettized()) {
+        // Clear runs are skipped whole, the rest composed in runs.
+        const kernels::FillColor tint{k.r, k.g, k.b, k.a};
+        const auto compose = kernels::Active().composeOver;
+        const uint32_t* bits = src->GetBits();
+        const unsigned char* runs = src->BuildRLAlpha();
+        for (int row = 0; row < s.mHeight; ++row) {
+            int srcIndex = (s.mY + row) * src->mWidth + s.mX;
+            uint32_t* d = dest + static_cast<size_t>(y + row) * mWidth + x;
+            int left = s.mWidth;
+            while (left > 0) {
+                int run = std::min<int>(runs[srcIndex], left);
+                if (A(bits[srcIndex]) != 0)
+                    compose(d, bits + srcIndex, run, white, tint);
+                srcIndex += run;
+                d += run;
+                left -= run;
+            }
+        }
+        return;
+    }
     WithSourcePixels(src, [&](auto pixels) {
         for (int row = 0; row < s.mHeight; ++row) {
             int srcIndex = (s.mY + row) * src->mWidth + s.mX;

@@ -82,6 +82,29 @@ void AddArgb(uint32_t* dest, const uint32_t* src, int count, const AddMode& m)
     }
 }
 
+void ComposeOver(uint32_t* dest, const uint32_t* src, int count, bool white, const FillColor& k)
+{
+    for (int i = 0; i < count; ++i) {
+        uint32_t p = src[i], q = dest[i];
+        int a = white ? int(p >> 24) : int(p >> 24) * k.a / 255;
+        if (a == 0)
+            continue;
+        int da = int(q >> 24);
+        int outA = da + (255 - da) * a / 255;
+        uint32_t w = uint32_t(a * 255 / outA), nw = 256 - w, r, g, b;
+        if (white) {
+            r = (Ch(p, 16) * w + Ch(q, 16) * nw) >> 8;
+            g = (Ch(p, 8) * w + Ch(q, 8) * nw) >> 8;
+            b = ((Ch(p, 0) * w) >> 8) + ((Ch(q, 0) * nw) >> 8);
+        } else {
+            r = (Ch(p, 16) * w * uint32_t(k.r) + Ch(q, 16) * nw * 256) >> 16;
+            g = (Ch(p, 8) * w * uint32_t(k.g) + Ch(q, 8) * nw * 256) >> 16;
+            b = ((Ch(p, 0) * w * uint32_t(k.b)) >> 16) + ((Ch(q, 0) * nw) >> 8);
+        }
+        dest[i] = uint32_t(outA) << 24 | r << 16 | g << 8 | b;
+    }
+}
+
 void BlendPremul32(uint32_t* dest, const uint32_t* src, int count)
 {
     for (int i = 0; i < count; ++i) {
@@ -194,9 +217,9 @@ bool Splittable(const Format16& f)
 namespace
 {
 
-const Table kScalar = {Level::Scalar,         scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::AddArgb,
-                       scalar::BlendPremul32, scalar::BlendPremul16,   scalar::Narrow16,        scalar::Add32,
-                       scalar::Add16,         scalar::Tint32,          scalar::Tint16};
+const Table kScalar = {Level::Scalar,       scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::AddArgb,
+                       scalar::ComposeOver, scalar::BlendPremul32,   scalar::BlendPremul16,   scalar::Narrow16,
+                       scalar::Add32,       scalar::Add16,           scalar::Tint32,          scalar::Tint16};
 
 } // namespace
 
@@ -231,6 +254,12 @@ struct V {
     }
     static R Add16(R a, R b) { return _mm_add_epi16(a, b); }
     static R Lo16(R a, R b) { return _mm_unpacklo_epi16(a, b); }
+    static R Lo32(R a, R b) { return _mm_unpacklo_epi32(a, b); }
+    static R Hi32(R a, R b) { return _mm_unpackhi_epi32(a, b); }
+    template <int N> static R Shl32(R a) { return _mm_slli_epi32(a, N); }
+    static R Sub32(R a, R b) { return _mm_sub_epi32(a, b); }
+    // Truncated a / b of non-negative ints below 2^24: single precision divides them exactly enough.
+    static R Div32(R a, R b) { return _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b))); }
     static R Hi16(R a, R b) { return _mm_unpackhi_epi16(a, b); }
     static R MulAdd16(R a, R b) { return _mm_madd_epi16(a, b); }
     static R PackS32(R a, R b) { return _mm_packs_epi32(a, b); }
@@ -377,6 +406,14 @@ struct V {
     }
     static R Add16(R a, R b) { return _mm256_add_epi16(a, b); }
     static R Lo16(R a, R b) { return _mm256_unpacklo_epi16(a, b); }
+    static R Lo32(R a, R b) { return _mm256_unpacklo_epi32(a, b); }
+    static R Hi32(R a, R b) { return _mm256_unpackhi_epi32(a, b); }
+    template <int N> static R Shl32(R a) { return _mm256_slli_epi32(a, N); }
+    static R Sub32(R a, R b) { return _mm256_sub_epi32(a, b); }
+    static R Div32(R a, R b)
+    {
+        return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));
+    }
     static R Hi16(R a, R b) { return _mm256_unpackhi_epi16(a, b); }
     static R MulAdd16(R a, R b) { return _mm256_madd_epi16(a, b); }
     static R PackS32(R a, R b) { return _mm256_packs_epi32(a, b); }
@@ -497,12 +534,12 @@ struct V {
 namespace
 {
 
-const Table kSse2 = {Level::Sse2,         sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::AddArgb,
-                     sse2::BlendPremul32, sse2::BlendPremul16,   sse2::Narrow16,        sse2::Add32,
-                     sse2::Add16,         sse2::Tint32,          sse2::Tint16};
-const Table kAvx2 = {Level::Avx2,         avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::AddArgb,
-                     avx2::BlendPremul32, avx2::BlendPremul16,   avx2::Narrow16,        avx2::Add32,
-                     avx2::Add16,         avx2::Tint32,          avx2::Tint16};
+const Table kSse2 = {Level::Sse2,       sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::AddArgb,
+                     sse2::ComposeOver, sse2::BlendPremul32,   sse2::BlendPremul16,   sse2::Narrow16,
+                     sse2::Add32,       sse2::Add16,           sse2::Tint32,          sse2::Tint16};
+const Table kAvx2 = {Level::Avx2,       avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::AddArgb,
+                     avx2::ComposeOver, avx2::BlendPremul32,   avx2::BlendPremul16,   avx2::Narrow16,
+                     avx2::Add32,       avx2::Add16,           avx2::Tint32,          avx2::Tint16};
 
 bool HasAvx2()
 {

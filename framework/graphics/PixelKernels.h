@@ -36,6 +36,8 @@ struct Table {
     void (*fillTranslucent)(uint32_t* row, int count, const FillColor& k);
     void (*blendOntoOpaque)(uint32_t* dest, const uint32_t* src, int count);
     void (*addArgb)(uint32_t* dest, const uint32_t* src, int count, const AddMode& mode);
+    // Composes ARGB pixels over ARGB pixels that keep a combined alpha, tinted by k unless white.
+    void (*composeOver)(uint32_t* dest, const uint32_t* src, int count, bool white, const FillColor& k);
     // Display surfaces; the source is premultiplied in the screen layout with its alpha on top.
     void (*blendPremul32)(uint32_t* dest, const uint32_t* src, int count);
     void (*blendPremul16)(uint16_t* dest, const uint32_t* src, int count, const Format16& f);

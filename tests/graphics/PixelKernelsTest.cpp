@@ -89,6 +89,14 @@ std::vector<KernelCase> Cases(Lcg& rng)
              [k](const Table& t, uint32_t* d, uint16_t*, const uint32_t*, int n) { t.fillTranslucent(d, n, k); }, false,
              same});
     }
+    for (bool white : {true, false}) {
+        FillColor k{int(rng.Below(256)), int(rng.Below(256)), int(rng.Below(256)), int(rng.Below(256))};
+        cases.push_back({white ? "compose over, white" : "compose over, tinted",
+                         [white, k](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) {
+                             t.composeOver(d, s, n, white, k);
+                         },
+                         false, same});
+    }
     cases.push_back(
         {"blend onto opaque",
          [](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.blendOntoOpaque(d, s, n); }, false,
