@@ -164,6 +164,27 @@ void Add16(uint16_t* dest, const uint32_t* src, int count, bool white, const uin
     }
 }
 
+template <typename Pixel>
+void FillBlend(Pixel* row, int count, uint32_t src, uint32_t keep, const Format16& f, uint32_t roundDiv)
+{
+    for (int i = 0; i < count; ++i) {
+        uint32_t d = row[i], out = src;
+        for (uint32_t m : f.mask)
+            out += (((d & m) * keep + (roundDiv ? m / roundDiv : 0)) >> 8) & m;
+        row[i] = Pixel(out);
+    }
+}
+
+void Fill32(uint32_t* row, int count, uint32_t src, uint32_t keep, const Format16& f, uint32_t roundDiv)
+{
+    FillBlend(row, count, src, keep, f, roundDiv);
+}
+
+void Fill16(uint16_t* row, int count, uint32_t src, uint32_t keep, const Format16& f, uint32_t roundDiv)
+{
+    FillBlend(row, count, src, keep, f, roundDiv);
+}
+
 void Tint32(uint32_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly)
 {
     static const uint32_t kMask[3] = {0xFF0000, 0xFF00, 0xFF};
@@ -219,7 +240,8 @@ namespace
 
 const Table kScalar = {Level::Scalar,       scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::AddArgb,
                        scalar::ComposeOver, scalar::BlendPremul32,   scalar::BlendPremul16,   scalar::Narrow16,
-                       scalar::Add32,       scalar::Add16,           scalar::Tint32,          scalar::Tint16};
+                       scalar::Add32,       scalar::Add16,           scalar::Fill32,          scalar::Fill16,
+                       scalar::Tint32,      scalar::Tint16};
 
 } // namespace
 
@@ -536,10 +558,12 @@ namespace
 
 const Table kSse2 = {Level::Sse2,       sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::AddArgb,
                      sse2::ComposeOver, sse2::BlendPremul32,   sse2::BlendPremul16,   sse2::Narrow16,
-                     sse2::Add32,       sse2::Add16,           sse2::Tint32,          sse2::Tint16};
+                     sse2::Add32,       sse2::Add16,           sse2::Fill32,          sse2::Fill16,
+                     sse2::Tint32,      sse2::Tint16};
 const Table kAvx2 = {Level::Avx2,       avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::AddArgb,
                      avx2::ComposeOver, avx2::BlendPremul32,   avx2::BlendPremul16,   avx2::Narrow16,
-                     avx2::Add32,       avx2::Add16,           avx2::Tint32,          avx2::Tint16};
+                     avx2::Add32,       avx2::Add16,           avx2::Fill32,          avx2::Fill16,
+                     avx2::Tint32,      avx2::Tint16};
 
 bool HasAvx2()
 {

@@ -45,6 +45,10 @@ struct Table {
     // cm: the colour's channels (red, green, blue) times its alpha / 255; white adds the source as is.
     void (*add32)(uint32_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm);
     void (*add16)(uint16_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm, const Format16& f);
+    // Translucent fills of display surfaces: src plus each channel of the pixel kept by keep / 256,
+    // rounded up by the channel's mask / roundDiv (none when roundDiv is 0).
+    void (*fill32)(uint32_t* row, int count, uint32_t src, uint32_t keep, const Format16& masks, uint32_t roundDiv);
+    void (*fill16)(uint16_t* row, int count, uint32_t src, uint32_t keep, const Format16& masks, uint32_t roundDiv);
     // Tinted blends of a run: with tintOnly (an opaque run, colour alpha 255) the source times cm / 256,
     // else the destination kept by 256 - a * alpha / 255 plus the tinted source.
     void (*tint32)(uint32_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly);

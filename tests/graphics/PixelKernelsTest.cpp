@@ -140,6 +140,21 @@ std::vector<KernelCase> Cases(Lcg& rng)
                                  true, pre16});
         }
     }
+    for (uint32_t keep : {1u, 128u, 255u, 256u}) {
+        const uint32_t src32 = rng.Next() & 0xFFFFFF, src16 = rng.Next() & 0xFFFF;
+        const Format16 x8888{{0xFF0000, 0xFF00, 0xFF}};
+        cases.push_back({"fill 32 keep " + std::to_string(keep),
+                         [=](const Table& t, uint32_t* d, uint16_t*, const uint32_t*, int n) {
+                             t.fill32(d, n, src32, keep, x8888, 0);
+                         },
+                         false, same});
+        for (const Format16& f : {k565, k555})
+            cases.push_back({"fill 16 keep " + std::to_string(keep),
+                             [=](const Table& t, uint32_t*, uint16_t* d, const uint32_t*, int n) {
+                                 t.fill16(d, n, src16, keep, f, 1);
+                             },
+                             true, same});
+    }
     for (int alpha : {255, 128, 1})
         for (bool tintOnly : {true, false}) {
             uint32_t cm[3] = {rng.Below(256), 255, rng.Below(256)};
@@ -319,6 +334,12 @@ std::vector<uint32_t> DrawScreenScene(Level level, uint32_t seed, const SurfaceF
         const int x = int(rng.Below(uint32_t(w + sw))) - sw / 2, y = int(rng.Below(uint32_t(h + sh))) - sh / 2;
         const auto mode = rng.Below(2) == 0 ? Graphics::DRAWMODE_NORMAL : Graphics::DRAWMODE_ADDITIVE;
         screen->BlitImage(&sprite, x, y, Rect(0, 0, sw, sh), RandomColor(rng), mode);
+        if (draw % 6 == 5) {
+            Color fill(int(rng.Below(256)), int(rng.Below(256)), int(rng.Below(256)), int(1 + rng.Below(255)));
+            screen->FillRect(Rect(int(rng.Below(uint32_t(w))) - 3, int(rng.Below(uint32_t(h))) - 2,
+                                  1 + int(rng.Below(60)), 1 + int(rng.Below(10))),
+                             fill, Graphics::DRAWMODE_NORMAL);
+        }
     }
     return ddtest::RawPixels(*screen->GetSurface());
 }
