@@ -278,27 +278,10 @@ void MemoryImage::BlitAdditive(MemoryImage* src, int x, int y, const Rect& s, co
         const kernels::AddMode mode{add.white, add.hasAlpha, skipClear, add.vr, add.vg, add.vb};
         const auto addRow = kernels::Active().addArgb;
         const uint32_t* bits = src->GetBits();
-        if (!skipClear) {
-            for (int row = 0; row < s.mHeight; ++row)
-                addRow(dest + static_cast<size_t>(y + row) * mWidth + x, bits + (s.mY + row) * src->mWidth + s.mX,
-                       s.mWidth, mode);
-            return;
-        }
-        // Clear runs are skipped whole, the rest added in runs.
-        const unsigned char* runs = src->BuildRLAlpha();
-        for (int row = 0; row < s.mHeight; ++row) {
-            int srcIndex = (s.mY + row) * src->mWidth + s.mX;
-            uint32_t* d = dest + static_cast<size_t>(y + row) * mWidth + x;
-            int left = s.mWidth;
-            while (left > 0) {
-                int run = std::min<int>(runs[srcIndex], left);
-                if (A(bits[srcIndex]) != 0)
-                    addRow(d, bits + srcIndex, run, mode);
-                srcIndex += run;
-                d += run;
-                left -= run;
-            }
-        }
+        // Whole rows: the kernel passes over clear pixels as fast as a run walk would skip them.
+        for (int row = 0; row < s.mHeight; ++row)
+            addRow(dest + static_cast<size_t>(y + row) * mWidth + x, bits + (s.mY + row) * src->mWidth + s.mX,
+                   s.mWidth, mode);
         return;
     }
     WithSourcePixels(src, [&](auto pixels) {
