@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ public:
         OlvarnAppBase::RepaintWindow(rect);
         if (mFirstFrameMs < 0 && !mDisplayLost) {
             mFirstFrameMs = MsSinceStart();
+            mFirstFrameCpuMs = 1000.0 * double(std::clock()) / CLOCKS_PER_SEC;
             ShutDownApp();
         }
     }
@@ -75,13 +77,14 @@ public:
     FillWidget mWidget;
     double mInitDoneMs = -1;
     double mFirstFrameMs = -1;
+    double mFirstFrameCpuMs = -1; // of the whole process, all threads
 };
 
 int RunChild(const char* out)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    double constructed, firstFrame, initDone;
+    double constructed, firstFrame, initDone, firstFrameCpu;
     {
         FirstFrameApp app;
         constructed = MsSinceStart();
@@ -90,9 +93,11 @@ int RunChild(const char* out)
         app.mWidgetManager->RemoveWidget(&app.mWidget);
         firstFrame = app.mFirstFrameMs;
         initDone = app.mInitDoneMs;
+        firstFrameCpu = app.mFirstFrameCpuMs;
     }
     std::ofstream file(out);
-    file << constructed << " " << initDone << " " << firstFrame << " " << MsSinceStart() << "\n";
+    file << constructed << " " << initDone << " " << firstFrame << " " << MsSinceStart() << " " << firstFrameCpu
+         << "\n";
     return firstFrame >= 0 ? 0 : 1;
 }
 
@@ -110,7 +115,7 @@ int main(int argc, char** argv)
         return RunChild(argv[2]);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
     const std::string out = benchsupport::TempPath("firstframe.txt");
-    std::vector<double> constructed, init, first, exit, wall;
+    std::vector<double> constructed, init, first, exit, wall, cpu;
     for (int i = 0; i < runs; ++i) {
         std::remove(out.c_str());
         const std::string command = "'" + std::string(argv[0]) + "' --child '" + out + "' >/dev/null 2>&1";
@@ -118,8 +123,8 @@ int main(int argc, char** argv)
         int status = std::system(command.c_str());
         double ms = std::chrono::duration<double, std::milli>(Steady::now() - before).count();
         std::ifstream file(out);
-        double c = -1, n = -1, f = -1, e = -1;
-        if (status != 0 || !(file >> c >> n >> f >> e)) {
+        double c = -1, n = -1, f = -1, e = -1, u = -1;
+        if (status != 0 || !(file >> c >> n >> f >> e >> u)) {
             std::printf("run %d: the application showed no frame\n", i + 1);
             std::remove(out.c_str());
             return 1;
@@ -129,6 +134,7 @@ int main(int argc, char** argv)
         first.push_back(f);
         exit.push_back(e);
         wall.push_back(ms);
+        cpu.push_back(u);
     }
     std::remove(out.c_str());
     std::printf("First frame of a drawing screen, headless (SDL dummy driver), median of %d runs, ms from main:\n",
@@ -136,6 +142,7 @@ int main(int argc, char** argv)
     std::printf("  application constructed    %8.1f\n", Median(constructed));
     std::printf("  start-up done (window, display)  %8.1f\n", Median(init));
     std::printf("  first frame presented      %8.1f   (goal: under 50)\n", Median(first));
+    std::printf("  CPU time of all threads at the first frame %8.1f\n", Median(cpu));
     std::printf("  shut down                  %8.1f\n", Median(exit));
     std::printf("  whole run, process start to exit (wall) %8.1f\n", Median(wall));
     return 0;

@@ -3,7 +3,6 @@
 
 #include <sys/mman.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -129,15 +128,25 @@ constexpr size_t kHugePage = size_t(2) << 20;
 
 void* AllocatePixelBytes(size_t bytes)
 {
-    if (bytes < kHugePage / 2)
-        return ::operator new(bytes);
+    if (bytes < kHugePage / 2) {
+        void* pixels = ::operator new(bytes);
+        std::memset(pixels, 0, bytes);
+        return pixels;
+    }
+    // Mapped with a huge page's worth to spare, then cut to a huge-page-aligned range.
     const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* pixels = std::aligned_alloc(kHugePage, rounded);
-    if (!pixels)
+    void* mapped = mmap(nullptr, rounded + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
         throw std::bad_alloc();
+    uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
+    uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    if (aligned > start)
+        munmap(mapped, aligned - start);
+    if (aligned + rounded < start + rounded + kHugePage)
+        munmap(reinterpret_cast<void*>(aligned + rounded), start + rounded + kHugePage - (aligned + rounded));
     // Only advice: where huge pages are off, the pages are the usual ones.
-    madvise(pixels, rounded, MADV_HUGEPAGE);
-    return pixels;
+    madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(aligned);
 }
 
 void FreePixelBytes(void* pixels, size_t bytes)
@@ -145,7 +154,7 @@ void FreePixelBytes(void* pixels, size_t bytes)
     if (bytes < kHugePage / 2)
         ::operator delete(pixels);
     else
-        std::free(pixels);
+        munmap(pixels, (bytes + kHugePage - 1) / kHugePage * kHugePage);
 }
 
 Surface::Surface(int width, int height, const SurfaceFormat& format, uint32_t caps)
