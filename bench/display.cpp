@@ -36,9 +36,9 @@ struct Device {
     explicit Device(const SurfaceFormat& format)
     {
         auto display = std::make_unique<DisplayFake>(format);
-        dd = std::make_unique<DDInterface>(nullptr, std::move(display));
-        dd->mWidth = kWidth;
-        dd->mHeight = kHeight;
+        dd = std::make_unique<DDInterface>(nullptr, Olvarn::DisplayOptions(), std::move(display));
+        dd->mOptions.mWidth = kWidth;
+        dd->mOptions.mHeight = kHeight;
         if (dd->Init(nullptr, true) != DDInterface::RESULT_OK)
             std::abort();
     }

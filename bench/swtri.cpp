@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "graphics/MemoryImage.h"
+#include "graphics/RasterizePolygon.h"
 #include "swtri/RasterTypes.h"
-#include "swtri/RasterizePolygon.h"
 
 namespace
 {

@@ -2,15 +2,20 @@
 
 # olvarn_library(NAME [DEPENDS lib...] [PACKAGES pkg-config-module...])
 # One static library from the .cpp files of the calling folder; header-only folders
-# become interface libraries. Includes are written from the folder's parent
-# ("graphics/Color.h", "board/CGrid.h").
+# become interface libraries. Includes are written from the top of framework/ or game/
+# ("graphics/Color.h", "app/core/Random.h", "board/CGrid.h").
+#
+# A library sees only its own folder and, through what it links, the folders below it: its
+# include root is a folder of its own under the build tree holding one link to its sources.
+# A header of a higher layer is then not found at all, instead of quietly turning the order
+# of the libraries around.
 function(olvarn_library name)
   cmake_parse_arguments(ARG "" "" "DEPENDS;PACKAGES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
-  get_filename_component(parent ${CMAKE_CURRENT_SOURCE_DIR} DIRECTORY)
+  olvarn_include_root(${name} root)
   if(sources)
     add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${parent} ${CMAKE_SOURCE_DIR}/framework)
+    target_include_directories(${name} PUBLIC ${root})
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} Threads::Threads)
     foreach(pkg ${ARG_PACKAGES})
       string(MAKE_C_IDENTIFIER ${pkg} id)
@@ -19,9 +24,27 @@ function(olvarn_library name)
     endforeach()
   else()
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${parent} ${CMAKE_SOURCE_DIR}/framework)
+    target_include_directories(${name} INTERFACE ${root})
     target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
   endif()
+endfunction()
+
+# olvarn_include_root(NAME OUT): makes ${CMAKE_BINARY_DIR}/include/NAME holding the calling folder
+# under its path from framework/ or game/, and returns that root.
+function(olvarn_include_root name out)
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  foreach(top framework game)
+    file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/${top} ${dir})
+    if(NOT rel MATCHES "^\\.\\.")
+      break()
+    endif()
+  endforeach()
+  set(root ${CMAKE_BINARY_DIR}/include/${name})
+  get_filename_component(linkParent ${root}/${rel} DIRECTORY)
+  file(MAKE_DIRECTORY ${linkParent})
+  file(REMOVE ${root}/${rel})
+  file(CREATE_LINK ${dir} ${root}/${rel} SYMBOLIC)
+  set(${out} ${root} PARENT_SCOPE)
 endfunction()
 
 # olvarn_test(NAME LIBS lib...): one GoogleTest program from the .cpp files of the calling folder.

@@ -7,7 +7,7 @@ packages=(
   libsdl2-dev liblua5.2-dev libluabind-dev libboost-dev libloki-dev libtinyxml-dev
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libvorbisidec-dev libxmp-dev libmpg123-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev clang-format
   vorbis-tools lame
   libgif-dev
 )

@@ -6,6 +6,10 @@ cd "$(dirname "$0")/.."
 
 bash tools/install-deps.sh
 
+# Cheap checks first: includes point down the layers, and the tree is formatted.
+bash tools/check-layers.sh
+git ls-files -z '*.h' '*.cpp' | xargs -0 clang-format --dry-run -Werror
+
 jobs=$(nproc)
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 

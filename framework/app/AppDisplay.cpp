@@ -41,7 +41,7 @@ void OlvarnAppBase::CreateMainWindow()
     }
     MakeMainWindow();
     if (!mDDInterface) {
-        mDDInterface = new DDInterface(this);
+        mDDInterface = new DDInterface(this, GetDisplayOptions());
         uint32_t is3D = 0;
         if (ReadRegistryDWORD("Is3D", is3D)) {
             if (mAuto3D) {
@@ -55,8 +55,7 @@ void OlvarnAppBase::CreateMainWindow()
     }
     OnBeforeDisplayInit();
     ReleaseImageNativeData();
-    mDisplayInitResult = mDDInterface->Init(mMainWindow.get(), mDisplayWindowed);
-    mRefreshRate = mDDInterface->mRefreshRate;
+    mDisplayInitResult = StartDisplayDevice();
     // A freshly run 3D acceptance test replaces the stored choice; the test comes with the 3D renderer.
     if (HandleDisplayInitResult(mDisplayInitResult))
         OnDisplayStarted();
@@ -111,6 +110,29 @@ void OlvarnAppBase::MakeMainWindow()
 }
 
 // ---- Starting the display --------------------------------------------------------------------------
+
+DisplayOptions OlvarnAppBase::GetDisplayOptions() const
+{
+    DisplayOptions options;
+    options.mWidth = mWidth;
+    options.mHeight = mHeight;
+    options.mColorDepth = mColorDepth;
+    options.mWaitForVSync = mWaitForVSync;
+    options.mSoftVSyncWait = mSoftVSyncWait;
+    options.mUsePageFlipping = mUsePageFlipping;
+    options.mTest3D = mTest3D;
+    options.mAuto3D = mAuto3D;
+    return options;
+}
+
+int OlvarnAppBase::StartDisplayDevice()
+{
+    // Settings and screen-mode changes since the last start reach the device here.
+    mDDInterface->mOptions = GetDisplayOptions();
+    const int result = mDDInterface->Init(mMainWindow.get(), mDisplayWindowed);
+    mRefreshRate = mDDInterface->mRefreshRate;
+    return result;
+}
 
 bool OlvarnAppBase::HandleDisplayInitResult(int result)
 {
@@ -210,8 +232,7 @@ void OlvarnAppBase::Set3DEnabled(bool on, bool restartDisplay)
         return;
     OnBeforeDisplayInit();
     ReleaseImageDerivedData();
-    int result = mDDInterface->Init(mMainWindow.get(), mDisplayWindowed);
-    mRefreshRate = mDDInterface->mRefreshRate;
+    int result = StartDisplayDevice();
     if (result != DDInterface::RESULT_OK) {
         if (on) {
             Set3DEnabled(false, restartDisplay);
@@ -241,8 +262,7 @@ void OlvarnAppBase::RestartLostDisplay()
         mWidgetManager->mScreenImage = nullptr;
     OnBeforeDisplayInit();
     ReleaseImageNativeData();
-    int result = mDDInterface->Init(mMainWindow.get(), mDisplayWindowed);
-    mRefreshRate = mDDInterface->mRefreshRate;
+    int result = StartDisplayDevice();
     if (result == DDInterface::RESULT_INVALID_COLORDEPTH && mIsWindowed) {
         if (mHasFocus) {
             ChangeWindowedMode(false);

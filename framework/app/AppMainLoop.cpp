@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/CriticalSection.h"
 #include "app/OlvarnAppBase.h"
+#include "app/core/CriticalSection.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "platform/Clock.h"

@@ -5,11 +5,11 @@
 #include <fstream>
 
 #include "app/OlvarnAppBase.h"
+#include "app/core/Rect.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
-#include "graphics/Rect.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/InputFlush.h"
@@ -281,6 +281,11 @@ void OlvarnAppBase::SetVideoMemoryScreenImage(bool videoMemory)
 bool OlvarnAppBase::Is3DEnabled()
 {
     return mDDInterface && mDDInterface->Is3DEnabled();
+}
+
+SoundManager* OlvarnAppBase::GetSoundManager()
+{
+    return mSoundManager;
 }
 
 } // namespace Olvarn

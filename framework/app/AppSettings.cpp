@@ -8,7 +8,7 @@
 #include <set>
 
 #include "app/OlvarnAppBase.h"
-#include "app/StringUtils.h"
+#include "app/core/StringUtils.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"
 

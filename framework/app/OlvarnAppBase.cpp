@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/CriticalSection.h"
-#include "app/MTRand.h"
-#include "app/Random.h"
+#include "app/core/CriticalSection.h"
+#include "app/core/MTRand.h"
+#include "app/core/Random.h"
 #include "graphics/DDInterface.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
@@ -32,6 +32,9 @@ OlvarnAppBase* gOlvarnApp = nullptr;
 OlvarnAppBase::OlvarnAppBase()
 {
     gOlvarnApp = this;
+    SetGraphicsHost(this);
+    SetResourceHost(this);
+    SetWidgetHost(this);
     mClock = &SystemClock::Instance();
     mOwnImageSetLock = new CriticalSection();
     mImageSetLock = mOwnImageSetLock;
@@ -77,6 +80,12 @@ OlvarnAppBase::~OlvarnAppBase()
         VideoSystem::Release();
     if (gOlvarnApp == this)
         gOlvarnApp = nullptr;
+    if (GetGraphicsHost() == this)
+        SetGraphicsHost(nullptr);
+    if (GetResourceHost() == this)
+        SetResourceHost(nullptr);
+    if (GetWidgetHost() == this)
+        SetWidgetHost(nullptr);
     mSingleInstance.reset();
     mImageSetLock = nullptr;
     delete mOwnImageSetLock;

@@ -14,10 +14,12 @@
 #include <thread>
 #include <vector>
 
+#include "graphics/DisplayOptions.h"
 #include "platform/AppMessage.h"
 #include "platform/MessageBox.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/DialogListener.h"
+#include "widgets/WidgetHost.h"
 
 namespace Olvarn
 {
@@ -28,6 +30,7 @@ class Widget;
 class WidgetManager;
 class ResourceManager;
 class DSoundManager;
+class SoundManager;
 class MusicInterface;
 class Dialog;
 class DDInterface;
@@ -50,7 +53,7 @@ constexpr uint32_t REG_SZ = 1;
 constexpr uint32_t REG_BINARY = 3;
 constexpr uint32_t REG_DWORD = 4;
 
-class OlvarnAppBase : public ButtonListener, public DialogListener
+class OlvarnAppBase : public ButtonListener, public DialogListener, public WidgetHost
 {
 public:
     OlvarnAppBase();
@@ -83,7 +86,7 @@ public:
     virtual void LoadSettings();
     virtual void OnBeforeWindowCreation() {}
     virtual int ShowMessageBox(const std::string& text, const std::string& title, int flags);
-    virtual void ShowFatalMessage(const std::string& text);
+    void ShowFatalMessage(const std::string& text) override;
     virtual void DeleteWidgetLater(Widget* widget);
     virtual void ShutDownApp();
     virtual void ParseProcessCommandLine();
@@ -108,7 +111,7 @@ public:
     virtual void RepaintWindow(const Rect* rect);
     virtual void OnInitAfterDemoLoad() {}
     virtual void RunMainLoop();
-    virtual bool PumpStep(bool& updated);
+    bool PumpStep(bool& updated) override;
     virtual bool RunUntilUpdate();
 
     // The dialog registry, by dialog id.
@@ -120,7 +123,7 @@ public:
     virtual void AddDialogOwnId(Dialog* dialog);
     virtual Dialog* FindDialog(int id);
     virtual int CountDialogs();
-    virtual bool CloseDialog(int id);
+    bool CloseDialog(int id) override;
     virtual void CloseDialogOf(Dialog* dialog);
     virtual void OnModalDialogOpened() {}
     virtual void OnModalDialogClosed() {}
@@ -131,8 +134,8 @@ public:
     virtual void EndSystemPopup();
 
     // Clipboard, in Windows-1252.
-    virtual void CopyToClipboard(const std::string& text);
-    virtual std::string GetClipboardText();
+    void CopyToClipboard(const std::string& text) override;
+    std::string GetClipboardText() override;
 
     // Opening a URL with the desktop's browser; the window timer confirms or fails it.
     virtual bool OpenUrl(const std::string& url, bool quitAfterwards);
@@ -152,11 +155,21 @@ public:
     virtual void HideAppWindow();
 
     // Image services.
-    virtual DDImage* LoadImageFile(const std::string& path);
+    DDImage* LoadImageFile(const std::string& path) override;
     virtual DDImage* CopyImageRect(MemoryImage* image, const Rect& rect);
-    virtual DDImage* DuplicateImage(MemoryImage* image);
+    DDImage* DuplicateImage(MemoryImage* image) override;
     virtual void SetVideoMemoryScreenImage(bool videoMemory);
-    virtual bool Is3DEnabled();
+
+    // What the lower layers reach the application through (their host interfaces).
+    DDInterface* GetDisplayDevice() override { return mDDInterface; }
+    const unsigned char* GetSaturationTable() override { return mAdd8BitMaxTable; }
+    bool InSystemPopup() override { return mInSystemPopup; }
+    void OnVSyncBroken() override { mVSyncBroken = true; }
+    SoundManager* GetSoundManager() override;
+    DialogListener* GetDefaultDialogListener() override { return this; }
+    // The display device's options from the application's current fields.
+    DisplayOptions GetDisplayOptions() const;
+    bool Is3DEnabled() override;
 
     // The window procedure: messages of the main and the invisible window, from the event pump.
     virtual int64_t WindowProc(const AppMessage& message);
@@ -168,7 +181,7 @@ public:
     virtual bool HandleDeveloperKey(int key) { return false; }
 
     // Cursors: 0 pointer, 1 hand, 2 dragging, 3 text, 4 no, 5 none.
-    virtual void SetCursor(int number);
+    void SetCursor(int number) override;
     int GetCursor() const { return mCursorNum; }
     void SetCursorImage(int index, DDImage* image);
     void SetCustomCursorsEnabled(bool enabled);
@@ -205,13 +218,13 @@ public:
 
     // The software image registry; changed under the image-set lock because images are made on the
     // loading thread too.
-    void RegisterImage(MemoryImage* image);
-    void UnregisterImage(MemoryImage* image);
-    void ReleaseImageTextures(MemoryImage* image);
+    void RegisterImage(MemoryImage* image) override;
+    void UnregisterImage(MemoryImage* image) override;
+    void ReleaseImageTextures(MemoryImage* image) override;
     // The lock guarding the image set: the application's own until the display device hands in its
     // critical section.
     CriticalSection& ImageSetLock() { return *mImageSetLock; }
-    void SetImageSetLock(CriticalSection* lock);
+    void SetImageSetLock(CriticalSection* lock) override;
 
     // Settings in the application's key (the registry of the original platform).
     bool ReadRegistryValue(const std::string& name, uint32_t& type, unsigned char* data, uint32_t& size);
@@ -226,7 +239,7 @@ public:
 
     // The time source of the pacer; tests hand in one they advance themselves.
     void SetClock(Clock* clock);
-    Clock& GetClock() const { return *mClock; }
+    Clock& GetClock() const override { return *mClock; }
     int NowMs() const;
 
     // Identity and text.
@@ -409,6 +422,8 @@ protected:
     // Steps of the display start (AppDisplay.cpp).
     void MakeMainWindow();
     bool StartDisplay();
+    // Hands the current options to the display device and starts it; the device's result.
+    int StartDisplayDevice();
     bool HandleDisplayInitResult(int result);
     void OnDisplayStarted();
     void RestartLostDisplay();

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/DDInterface.h"
 #include "graphics/DDRenderer.h"
+#include "graphics/GraphicsHost.h"
 
 namespace Olvarn
 {
@@ -17,9 +17,10 @@ namespace
 
 DDInterface* ApplicationDevice()
 {
-    if (!gOlvarnApp || !gOlvarnApp->mDDInterface)
+    GraphicsHost* host = GetGraphicsHost();
+    if (!host || !host->GetDisplayDevice())
         throw std::logic_error("DDImage: no display device");
-    return gOlvarnApp->mDDInterface;
+    return host->GetDisplayDevice();
 }
 
 template <typename Pixel> Pixel* SurfaceRow(const SurfaceLock& lock, int y)

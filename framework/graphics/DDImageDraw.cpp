@@ -8,7 +8,7 @@
 #include "graphics/DDRenderer.h"
 #include "graphics/Matrix3.h"
 #include "graphics/PixelKernels.h"
-#include "swtri/RasterizePolygon.h"
+#include "graphics/RasterizePolygon.h"
 
 namespace Olvarn
 {

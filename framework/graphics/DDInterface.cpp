@@ -3,10 +3,10 @@
 
 #include <climits>
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDRenderer.h"
 #include "graphics/DirectXErrors.h"
+#include "graphics/GraphicsHost.h"
 #include "platform/Clock.h"
 #include "platform/DisplayAppWindow.h"
 #include "platform/DisplaySdl.h"
@@ -43,7 +43,8 @@ DisplayResult BlitRect(Surface& dst, const Rect& d, Surface& src, const Rect& s)
 
 } // namespace
 
-DDInterface::DDInterface(OlvarnAppBase* app, std::unique_ptr<Display> display) : mApp(app), mDisplay(std::move(display))
+DDInterface::DDInterface(GraphicsHost* app, const DisplayOptions& options, std::unique_ptr<Display> display)
+    : mApp(app), mOptions(options), mDisplay(std::move(display))
 {
     if (!mDisplay)
         mDisplay = std::make_unique<DisplaySdl>();
@@ -93,25 +94,24 @@ bool DDInterface::CheckResult(DisplayResult result, const char* step)
 
 bool DDInterface::WantsVSync() const
 {
-    return mApp ? mApp->mWaitForVSync && !mApp->mSoftVSyncWait : mWaitForVSync && !mSoftVSyncWait;
+    return mOptions.mWaitForVSync && !mOptions.mSoftVSyncWait;
 }
 
 bool DDInterface::UsePageFlipping() const
 {
-    return mApp ? mApp->mUsePageFlipping : mUsePageFlipping;
+    return mOptions.mUsePageFlipping;
 }
 
 bool DDInterface::InSystemPopup() const
 {
-    return mApp ? mApp->mInSystemPopup : mInSystemPopup;
+    return mApp && mApp->InSystemPopup();
 }
 
 void DDInterface::SetVSyncBroken()
 {
+    mVSyncBroken = true;
     if (mApp)
-        mApp->mVSyncBroken = true;
-    else
-        mVSyncBroken = true;
+        mApp->OnVSyncBroken();
 }
 
 uint32_t DDInterface::TickCount() const
@@ -131,11 +131,9 @@ DDInterface::InitResult DDInterface::Init(Window* window, bool windowed)
     Test3DHardware(window);
 
     mWindow = window;
-    if (mApp) {
-        mWidth = mApp->mWidth;
-        mHeight = mApp->mHeight;
-        mAppBitsPerPixel = mApp->mColorDepth;
-    }
+    mWidth = mOptions.mWidth;
+    mHeight = mOptions.mHeight;
+    mAppBitsPerPixel = mOptions.mColorDepth;
     mIsWindowed = windowed;
     mHasOldCursorArea = false;
     const DisplayResult opened = mDisplay ? mDisplay->GetOpenResult() : DisplayError::NotInitialized;
@@ -299,7 +297,7 @@ bool DDInterface::Test3DHardware(Window* window)
 {
     if (mD3DTester)
         return false;
-    if (!mApp || (!mApp->mTest3D && !mApp->mAuto3D))
+    if (!mOptions.mTest3D && !mOptions.mAuto3D)
         return false;
     // The acceptance test comes with the hardware renderer; until then no card is recommended and
     // 3D stays as the application set it (off unless the settings say otherwise).

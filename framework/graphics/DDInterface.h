@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "app/CriticalSection.h"
+#include "app/core/CriticalSection.h"
+#include "app/core/Rect.h"
+#include "graphics/DisplayOptions.h"
 #include "graphics/NativeDisplay.h"
-#include "graphics/Rect.h"
 #include "platform/Display.h"
 
 namespace Olvarn
 {
 
-class OlvarnAppBase;
+class GraphicsHost;
 class DDImage;
 class DDRenderer;
 class D3DTester;
@@ -39,8 +40,10 @@ public:
         RESULT_3D_INIT_FAIL = 7
     };
 
-    // A null display means the real one on SDL; tests hand in a fake.
-    explicit DDInterface(OlvarnAppBase* app, std::unique_ptr<Display> display = nullptr);
+    // A null display means the real one on SDL; tests hand in a fake. Without a host (tools and
+    // tests) nothing is registered, the clock is the system's and no system popup is ever open.
+    explicit DDInterface(GraphicsHost* app, const DisplayOptions& options = DisplayOptions(),
+                         std::unique_ptr<Display> display = nullptr);
     ~DDInterface() override;
     DDInterface(const DDInterface&) = delete;
     DDInterface& operator=(const DDInterface&) = delete;
@@ -84,7 +87,9 @@ public:
     const std::vector<int>& SaturationTable(int channel) const { return mSaturation[channel]; }
     int GetScanLineTimeouts() const { return mScanLineFailCount; }
 
-    OlvarnAppBase* mApp = nullptr;
+    GraphicsHost* mApp = nullptr;
+    // Read at each Init; the application hands in its current choices before it starts the device.
+    DisplayOptions mOptions;
     DDRenderer* mD3DInterface = nullptr;
     D3DTester* mD3DTester = nullptr;
     bool mIs3D = false;
@@ -121,15 +126,10 @@ public:
     DDImage* mOldCursorAreaImage = nullptr;
     DDImage* mNewCursorAreaImage = nullptr;
     std::string mErrorString;
+    // Set once the refresh rate showed the vertical blank cannot pace; the host hears of it too.
+    bool mVSyncBroken = false;
     // Result of the lower half of the last two-half copy.
     DisplayResult mLastHalfResult = DisplayError::Ok;
-
-    // Read when there is no application (tools and tests); otherwise the application's fields hold.
-    bool mWaitForVSync = false;
-    bool mSoftVSyncWait = true;
-    bool mUsePageFlipping = true;
-    bool mInSystemPopup = false;
-    bool mVSyncBroken = false;
 
 private:
     // Steps of Init.

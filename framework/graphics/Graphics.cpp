@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphics/Font.h"
 #include "graphics/Image.h"
 #include "graphics/Matrix3.h"
 #include "graphics/Transform2D.h"
-#include "resources/Font.h"
 
 namespace Olvarn
 {

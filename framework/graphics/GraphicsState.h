@@ -1,8 +1,8 @@
 // The copyable drawing state of a Graphics context: destination, translation, clip, colour, font, mode, flags.
 #pragma once
 
-#include "graphics/Color.h"
-#include "graphics/Rect.h"
+#include "app/core/Color.h"
+#include "app/core/Rect.h"
 
 namespace Olvarn
 {

@@ -1,8 +1,8 @@
 // Text drawing of the drawing context: inline ^RRGGBB colour codes, justification and word wrapping.
 #include <algorithm>
 
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
-#include "resources/Font.h"
 
 namespace Olvarn
 {

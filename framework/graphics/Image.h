@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "graphics/Color.h"
+#include "app/core/Color.h"
+#include "app/core/Rect.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageAnimation.h"
-#include "graphics/Rect.h"
 
 namespace Olvarn
 {

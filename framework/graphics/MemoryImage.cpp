@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/DDInterface.h"
+#include "graphics/GraphicsHost.h"
 
 namespace Olvarn
 {
@@ -72,7 +72,7 @@ uint32_t UnpremultiplyChannel(uint32_t v, uint32_t mask, uint32_t d, int shift, 
 
 } // namespace
 
-MemoryImage::MemoryImage(OlvarnAppBase* app) : mApp(app)
+MemoryImage::MemoryImage(GraphicsHost* app) : mApp(app)
 {
     if (mApp)
         mApp->RegisterImage(this);
@@ -121,9 +121,9 @@ bool MemoryImage::Is3DEnabled() const
 const NativeDisplay* MemoryImage::DisplayFormat() const
 {
     // Before the display has started there is no screen format to keep a picture in.
-    if (!mApp || !mApp->mDDInterface || mApp->mDDInterface->mRGBBits == 0)
+    if (!mApp || !mApp->GetDisplayDevice() || mApp->GetDisplayDevice()->mRGBBits == 0)
         return nullptr;
-    return mApp->mDDInterface;
+    return mApp->GetDisplayDevice();
 }
 
 std::unique_ptr<uint32_t[]> MemoryImage::AllocateBits() const

@@ -11,7 +11,7 @@
 namespace Olvarn
 {
 
-class OlvarnAppBase;
+class GraphicsHost;
 class ImageTextureSet;
 
 class MemoryImage : public Image
@@ -23,7 +23,7 @@ public:
     enum TextureFlags { TEXFLAG_MINSUBDIVIDE = 1, TEXFLAG_A4R4G4B4 = 4, TEXFLAG_A8R8G8B8 = 8 };
 
     // A null application means the image is not registered anywhere (tools and tests).
-    explicit MemoryImage(OlvarnAppBase* app = nullptr);
+    explicit MemoryImage(GraphicsHost* app = nullptr);
     MemoryImage(const MemoryImage& other);
     MemoryImage& operator=(const MemoryImage&) = delete;
     ~MemoryImage() override;
@@ -99,7 +99,7 @@ public:
     std::unique_ptr<unsigned char[]> mRLAlphaData;
     std::unique_ptr<unsigned char[]> mRLAdditiveData;
     bool mBitsChanged = false;
-    OlvarnAppBase* mApp = nullptr;
+    GraphicsHost* mApp = nullptr;
 
 protected:
     // A new pixel array of the current size with its guard word, pixels zeroed.

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "app/OlvarnAppBase.h"
+#include "graphics/GraphicsHost.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/PixelKernels.h"
 #include "graphics/PixelOps.h"
@@ -67,7 +67,7 @@ bool IsPlainSaturation(const unsigned char* sat)
 
 const unsigned char* MemoryImage::SaturationTable() const
 {
-    return mApp ? mApp->mAdd8BitMaxTable : kLocalSaturation.entries;
+    return mApp ? mApp->GetSaturationTable() : kLocalSaturation.entries;
 }
 
 void MemoryImage::FillRect(const Rect& rect, const Color& color, DrawMode mode)
@@ -280,8 +280,8 @@ void MemoryImage::BlitAdditive(MemoryImage* src, int x, int y, const Rect& s, co
         const uint32_t* bits = src->GetBits();
         // Whole rows: the kernel passes over clear pixels as fast as a run walk would skip them.
         for (int row = 0; row < s.mHeight; ++row)
-            addRow(dest + static_cast<size_t>(y + row) * mWidth + x, bits + (s.mY + row) * src->mWidth + s.mX,
-                   s.mWidth, mode);
+            addRow(dest + static_cast<size_t>(y + row) * mWidth + x, bits + (s.mY + row) * src->mWidth + s.mX, s.mWidth,
+                   mode);
         return;
     }
     WithSourcePixels(src, [&](auto pixels) {

@@ -3,7 +3,7 @@
 
 #include "graphics/Matrix3.h"
 #include "graphics/MemoryImage.h"
-#include "swtri/RasterizePolygon.h"
+#include "graphics/RasterizePolygon.h"
 
 namespace Olvarn
 {

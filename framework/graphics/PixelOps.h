@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "graphics/Color.h"
+#include "app/core/Color.h"
+#include "app/core/Rect.h"
 #include "graphics/MemoryImage.h"
-#include "graphics/Rect.h"
 
 namespace Olvarn
 {

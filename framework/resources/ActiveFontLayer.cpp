@@ -1,11 +1,11 @@
 // Copying a prepared font layer: a private scaled picture is duplicated, never shared.
 #include "resources/ActiveFontLayer.h"
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/DDImage.h"
 #include "graphics/MemoryImage.h"
 #include "resources/FontData.h"
 #include "resources/FontLayerSpec.h"
+#include "resources/ResourceHost.h"
 
 namespace Olvarn
 {
@@ -17,10 +17,10 @@ std::shared_ptr<MemoryImage> DuplicatePicture(const ActiveFontLayer& layer)
 {
     if (!layer.mScaledImage)
         return nullptr;
-    OlvarnAppBase* app =
-        layer.mBaseFontLayer && layer.mBaseFontLayer->mFontData ? layer.mBaseFontLayer->mFontData->App() : gOlvarnApp;
+    ResourceHost* app = layer.mBaseFontLayer && layer.mBaseFontLayer->mFontData ? layer.mBaseFontLayer->mFontData->App()
+                                                                                : GetResourceHost();
     // The application duplicates onto its display; without one a plain software copy does the same job.
-    if (app && app->mDDInterface)
+    if (app && app->GetDisplayDevice())
         return std::shared_ptr<MemoryImage>(app->DuplicateImage(layer.mScaledImage.get()));
     return std::make_shared<MemoryImage>(*layer.mScaledImage);
 }

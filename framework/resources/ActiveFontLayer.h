@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "graphics/Rect.h"
+#include "app/core/Rect.h"
 
 namespace Olvarn
 {

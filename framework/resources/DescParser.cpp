@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/StringUtils.h"
+#include "app/core/StringUtils.h"
 #include "platform/Paths.h"
 
 namespace Olvarn

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Common.h"
-#include "app/OlvarnAppBase.h"
+#include "app/core/Common.h"
 #include "graphics/DDImage.h"
 #include "graphics/MemoryImage.h"
 #include "platform/Paths.h"
+#include "resources/ResourceHost.h"
 
 namespace Olvarn
 {
@@ -45,9 +45,9 @@ FontData::FontData()
 
 FontData::~FontData() = default;
 
-OlvarnAppBase* FontData::App() const
+ResourceHost* FontData::App() const
 {
-    return mApp ? mApp : gOlvarnApp;
+    return mApp ? mApp : GetResourceHost();
 }
 
 bool FontData::Error(const std::string& text)
@@ -55,14 +55,14 @@ bool FontData::Error(const std::string& text)
     std::string message = mFontErrorHeader + text;
     if (mCurrentLine > 0)
         message += " on Line " + FormatString("%d:\r\n\r\n", mCurrentLine) + mCurrentCommand;
-    if (OlvarnAppBase* app = App())
+    if (ResourceHost* app = App())
         app->ShowFatalMessage(message);
     else
         std::fprintf(stderr, "%s\n", message.c_str());
     return false;
 }
 
-bool FontData::Load(OlvarnAppBase* app, const std::string& fileName)
+bool FontData::Load(ResourceHost* app, const std::string& fileName)
 {
     if (mLoaded)
         return false;
@@ -338,7 +338,7 @@ bool FontData::CmdLayerSetImage(const ListDataElement& params)
         layer->mImage = known->second;
         return true;
     }
-    OlvarnAppBase* app = App();
+    ResourceHost* app = App();
     std::shared_ptr<MemoryImage> image(app ? app->LoadImageFile(path) : nullptr);
     if (!image)
         return Error("Failed to Load Image");

@@ -15,7 +15,7 @@
 namespace Olvarn
 {
 
-class OlvarnAppBase;
+class ResourceHost;
 class MemoryImage;
 
 class FontData : public DescParser
@@ -30,18 +30,18 @@ public:
 
     // False without doing anything when already loaded; otherwise runs the descriptor and returns
     // true: the caller reads mLoaded.
-    bool Load(OlvarnAppBase* app, const std::string& fileName);
+    bool Load(ResourceHost* app, const std::string& fileName);
     // One layer cut from the image by the widths file. The image stays shared with the caller.
     bool LoadFromImage(std::shared_ptr<MemoryImage> image, const std::string& widthsFileName);
     // A single word naming a layer (any case); a list gives false quietly.
     bool GetLayer(const DataElement& element, FontLayerSpec*& layer);
 
     // The application given to Load, or the process's one when none was (image-and-widths fonts).
-    OlvarnAppBase* App() const;
+    ResourceHost* App() const;
     unsigned char MapChar(char c) const { return mCharMap[static_cast<unsigned char>(c)]; }
 
     bool mLoaded = false;
-    OlvarnAppBase* mApp = nullptr;
+    ResourceHost* mApp = nullptr;
     int mDefaultPointSize = 0;
     std::array<unsigned char, 256> mCharMap{};
     // Resolved path -> picture; shared with the layers and the fonts drawing from them.

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "graphics/Color.h"
-#include "graphics/Rect.h"
+#include "app/core/Color.h"
+#include "app/core/Rect.h"
 
 namespace Olvarn
 {

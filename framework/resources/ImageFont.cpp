@@ -5,19 +5,18 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/Common.h"
-#include "app/OlvarnAppBase.h"
+#include "app/core/Common.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 #include "resources/FontData.h"
 #include "resources/FontLayerSpec.h"
 #include "resources/ImageLib.h"
+#include "resources/ResourceHost.h"
 
 namespace Olvarn
 {
 
-ImageFont::ImageFont(OlvarnAppBase* app, const std::string& descriptorFileName)
-    : mFontData(std::make_shared<FontData>())
+ImageFont::ImageFont(ResourceHost* app, const std::string& descriptorFileName) : mFontData(std::make_shared<FontData>())
 {
     mFontData->Load(app, descriptorFileName);
     mPointSize = mFontData->mDefaultPointSize;

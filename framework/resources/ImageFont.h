@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "graphics/Font.h"
 #include "resources/ActiveFontLayer.h"
-#include "resources/Font.h"
 
 namespace Olvarn
 {
@@ -15,13 +15,13 @@ namespace Olvarn
 class FontData;
 class FontLayerSpec;
 class MemoryImage;
-class OlvarnAppBase;
+class ResourceHost;
 
 class ImageFont : public Font
 {
 public:
     // From a font descriptor; the caller checks mFontData->mLoaded.
-    ImageFont(OlvarnAppBase* app, const std::string& descriptorFileName);
+    ImageFont(ResourceHost* app, const std::string& descriptorFileName);
     // From one picture and a widths file; the font data keeps a share of the picture.
     ImageFont(std::shared_ptr<MemoryImage> image, const std::string& widthsFileName);
     ImageFont(const ImageFont& other);

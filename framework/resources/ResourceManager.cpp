@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/Common.h"
-#include "app/OlvarnAppBase.h"
+#include "app/core/Common.h"
 #include "graphics/DDImage.h"
-#include "resources/Font.h"
+#include "graphics/Font.h"
+#include "resources/ResourceHost.h"
 #include "resources/XMLElement.h"
 #include "resources/XMLParser.h"
 #include "sound/SoundManager.h"
@@ -76,7 +76,7 @@ void ResourceManager::FontRes::ReleaseData()
 
 // ---- Manager and error record ---------------------------------------------------------------
 
-ResourceManager::ResourceManager(OlvarnAppBase* app) : mApp(app)
+ResourceManager::ResourceManager(ResourceHost* app) : mApp(app)
 {
     ResetCursor(mCursor, "");
 }

@@ -18,7 +18,7 @@ namespace Olvarn
 class DDImage;
 class Font;
 class MemoryImage;
-class OlvarnAppBase;
+class ResourceHost;
 class SoundManager;
 class XMLElement;
 class XMLParser;
@@ -92,7 +92,7 @@ public:
     using SoundMap = std::map<std::string, std::unique_ptr<SoundRes>>;
     using FontMap = std::map<std::string, std::unique_ptr<FontRes>>;
 
-    explicit ResourceManager(OlvarnAppBase* app);
+    explicit ResourceManager(ResourceHost* app);
     ResourceManager(const ResourceManager&) = delete;
     ResourceManager& operator=(const ResourceManager&) = delete;
 
@@ -152,7 +152,7 @@ protected:
     XMLParser* mXMLParser = nullptr;
     std::string mError;
     bool mHasFailed = false;
-    OlvarnAppBase* mApp = nullptr;
+    ResourceHost* mApp = nullptr;
     std::string mCurResGroup;
     std::string mDefaultPath;
     std::string mDefaultIdPrefix;

@@ -2,12 +2,12 @@
 // lookups by id.
 #include <algorithm>
 
-#include "app/Common.h"
-#include "app/OlvarnAppBase.h"
+#include "app/core/Common.h"
 #include "graphics/DDImage.h"
 #include "resources/FontData.h"
 #include "resources/ImageFont.h"
 #include "resources/ImageLib.h"
+#include "resources/ResourceHost.h"
 #include "resources/ResourceManager.h"
 #include "sound/DSoundManager.h"
 
@@ -204,7 +204,7 @@ bool ResourceManager::LoadImageResource(ImageRes* res)
     const bool lookForAlpha = res->mAlphaImage.empty() && res->mAlphaGridImage.empty() && res->mAutoFindAlpha;
     std::unique_ptr<ImageLib::Image> decoded = ImageLib::LoadImageFile(res->mPath, lookForAlpha);
     // Display images belong to the display device: without one nothing can be loaded.
-    if (!decoded || !mApp || !mApp->mDDInterface)
+    if (!decoded || !mApp || !mApp->GetDisplayDevice())
         return RecordError("Failed to load image: " + res->mPath);
     uint32_t* bits = decoded->GetBits();
     const int width = decoded->GetWidth();
@@ -214,7 +214,7 @@ bool ResourceManager::LoadImageResource(ImageRes* res)
     if (!res->mAlphaGridImage.empty() && !ApplyAlphaGrid(*res, bits, width, height))
         return false;
 
-    auto* image = new DDImage(mApp->mDDInterface);
+    auto* image = new DDImage(mApp->GetDisplayDevice());
     image->SetBits(bits, width, height);
     image->mPurgeBits = res->mPurgeBits;
     // Stored once its options are applied, so a lookup never sees a half-prepared image.
@@ -227,7 +227,7 @@ bool ResourceManager::LoadImageResource(ImageRes* res)
 
 bool ResourceManager::LoadSoundResource(SoundRes* res)
 {
-    SoundManager* sounds = mApp ? mApp->mSoundManager : nullptr;
+    SoundManager* sounds = mApp ? mApp->GetSoundManager() : nullptr;
     const int id = res->mAssignedId >= 0 ? res->mAssignedId : mNextSoundId.load();
     if (!sounds || !sounds->LoadSoundAtId(id, res->mPath))
         return RecordError("Failed to load sound: " + res->mPath);

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/CriticalSection.h"
+#include "app/core/CriticalSection.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
@@ -58,7 +58,7 @@ int Blend(int dst, int src, int coverage)
 
 } // namespace
 
-SysFont::SysFont(OlvarnAppBase* app, const std::string& face, int pointSize, int charSet, bool bold, bool italic,
+SysFont::SysFont(ResourceHost* app, const std::string& face, int pointSize, int charSet, bool bold, bool italic,
                  bool underline)
     : mApp(app)
 {

@@ -5,12 +5,12 @@
 #include <memory>
 #include <string>
 
-#include "resources/Font.h"
+#include "graphics/Font.h"
 
 namespace Olvarn
 {
 
-class OlvarnAppBase;
+class ResourceHost;
 class DDImage;
 class SystemFont;
 struct TextCoverage;
@@ -18,7 +18,7 @@ struct TextCoverage;
 class SysFont : public Font
 {
 public:
-    SysFont(OlvarnAppBase* app, const std::string& face, int pointSize, int charSet = 0, bool bold = false,
+    SysFont(ResourceHost* app, const std::string& face, int pointSize, int charSet = 0, bool bold = false,
             bool italic = false, bool underline = false);
     // An independent font made from the source's description.
     SysFont(const SysFont& other);
@@ -34,7 +34,7 @@ public:
     // False when no installed face could be opened; such a font measures 0 and draws nothing.
     bool IsValid() const;
 
-    OlvarnAppBase* mApp = nullptr;
+    ResourceHost* mApp = nullptr;
 
 private:
     void DrawOnSurface(DDImage* image, int left, int top, const TextCoverage& coverage, const Color& color,

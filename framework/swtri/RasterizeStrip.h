@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "graphics/Color.h"
-#include "graphics/Rect.h"
+#include "app/core/Color.h"
+#include "app/core/Rect.h"
 #include "swtri/RasterTypes.h"
 #include "swtri/TriVertex.h"
 

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "resources/SysFont.h"
 #include "widgets/ButtonListener.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 namespace Olvarn
@@ -51,7 +51,7 @@ void ButtonWidget::EnsureFont(int pointSize, int charSet)
 {
     if (mFont || mLabel.empty())
         return;
-    OlvarnAppBase* app = mManager ? mManager->mApp : gOlvarnApp;
+    WidgetHost* app = GetHost();
     mFont = new SysFont(app, "SansSerif", pointSize, charSet, false, false, false);
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "graphics/Rect.h"
+#include "app/core/Rect.h"
 #include "widgets/Widget.h"
 
 namespace Olvarn

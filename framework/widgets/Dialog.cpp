@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "resources/SysFont.h"
 #include "widgets/DialogButton.h"
 #include "widgets/DialogListener.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 namespace Olvarn
@@ -30,8 +30,8 @@ constexpr Color kDefaultOutline(255, 255, 255);
 
 Dialog::Dialog(Image* frameImage, Image* buttonImage, int id, bool modal, const std::string& header,
                const std::string& lines, const std::string& footer, int buttonMode)
-    : mDialogListener(gOlvarnApp), mFrameImage(frameImage), mHeaderText(header), mFooterText(footer), mLinesText(lines),
-      mButtonMode(buttonMode), mId(id), mModal(modal)
+    : mDialogListener(GetWidgetHost() ? GetWidgetHost()->GetDefaultDialogListener() : nullptr), mFrameImage(frameImage),
+      mHeaderText(header), mFooterText(footer), mLinesText(lines), mButtonMode(buttonMode), mId(id), mModal(modal)
 {
     if (buttonMode == BUTTONS_YES_NO || buttonMode == BUTTONS_OK_CANCEL) {
         bool yesNo = buttonMode == BUTTONS_YES_NO;
@@ -88,7 +88,7 @@ void Dialog::SetBodyFont(Font* font)
 
 void Dialog::EnsureFonts()
 {
-    OlvarnAppBase* app = mManager ? mManager->mApp : gOlvarnApp;
+    WidgetHost* app = GetHost();
     if (!mTitleFont)
         mTitleFont = new SysFont(app, "SansSerif", 14, 0, false, false, false);
     if (!mBodyFont)
@@ -303,7 +303,7 @@ void Dialog::OnMouseDrag(int x, int y)
 
 int Dialog::RunUntilClosed(bool autoKill)
 {
-    OlvarnAppBase* app = mManager ? mManager->mApp : gOlvarnApp;
+    WidgetHost* app = GetHost();
     if (!app)
         return mResult;
     while (mManager && mResult == kNoResult) {

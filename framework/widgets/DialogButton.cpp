@@ -2,8 +2,8 @@
 // while pressed, under a modulated label.
 #include "widgets/DialogButton.h"
 
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
-#include "resources/Font.h"
 
 namespace Olvarn
 {

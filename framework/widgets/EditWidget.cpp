@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/Graphics.h"
 #include "resources/SysFont.h"
 #include "widgets/TextEditListener.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 namespace Olvarn
@@ -67,7 +67,7 @@ void EditWidget::EnsureFont()
 {
     if (mFont)
         return;
-    OlvarnAppBase* app = mManager ? mManager->mApp : gOlvarnApp;
+    WidgetHost* app = GetHost();
     mFont = new SysFont(app, "SansSerif", 10, 0, false, false, false);
 }
 
@@ -275,14 +275,14 @@ void EditWidget::CopySelection()
     int lo = 0, hi = 0;
     SelectionBounds(lo, hi);
     const std::string& shown = GetDisplayString();
-    OlvarnAppBase* app = mManager ? mManager->mApp : gOlvarnApp;
+    WidgetHost* app = GetHost();
     if (app)
         app->CopyToClipboard(shown.substr(static_cast<size_t>(lo), static_cast<size_t>(hi - lo)));
 }
 
 void EditWidget::Paste(StepState& step)
 {
-    OlvarnAppBase* app = mManager ? mManager->mApp : gOlvarnApp;
+    WidgetHost* app = GetHost();
     std::string clip = app ? app->GetClipboardText() : std::string();
     if (clip.empty())
         return;

@@ -1,8 +1,8 @@
 // The hyperlink: centred label text in the link colour with underline rows below its baseline.
 #include "widgets/HyperlinkWidget.h"
 
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
-#include "resources/Font.h"
 
 namespace Olvarn
 {

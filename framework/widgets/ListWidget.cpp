@@ -5,8 +5,8 @@
 #include <memory>
 #include <numeric>
 
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
-#include "resources/Font.h"
 #include "widgets/ListSelectListener.h"
 #include "widgets/ScrollbarWidget.h"
 #include "widgets/WidgetManager.h"

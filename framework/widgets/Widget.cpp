@@ -8,13 +8,19 @@
 #include <memory>
 #include <string>
 
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
-#include "resources/Font.h"
+#include "widgets/WidgetHost.h"
 #include "widgets/WidgetManager.h"
 
 namespace Olvarn
 {
+
+WidgetHost* Widget::GetHost() const
+{
+    return mManager ? mManager->mApp : GetWidgetHost();
+}
 
 Widget::~Widget()
 {

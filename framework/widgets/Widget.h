@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/Color.h"
+#include "app/core/Color.h"
 #include "widgets/WidgetContainer.h"
 #include "widgets/WidgetMargins.h"
 
@@ -13,6 +13,7 @@ namespace Olvarn
 {
 
 class Image;
+class WidgetHost;
 
 class Widget : public WidgetContainer
 {
@@ -20,6 +21,10 @@ public:
     Widget() = default;
     // A widget deleted while still in a child list takes itself out of it first.
     ~Widget() override;
+
+    // The application as widgets know it: the manager's, or the process's while the widget is
+    // outside a tree.
+    WidgetHost* GetHost() const;
 
     virtual void OnZOrderChanged() {}
     virtual void SetVisible(bool visible);

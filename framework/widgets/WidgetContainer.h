@@ -4,7 +4,7 @@
 
 #include <list>
 
-#include "graphics/Rect.h"
+#include "app/core/Rect.h"
 #include "widgets/FlagsMod.h"
 
 namespace Olvarn

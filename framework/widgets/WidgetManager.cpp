@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "widgets/WidgetHost.h"
 
 namespace Olvarn
 {
@@ -25,7 +25,7 @@ void DetachSubtree(WidgetContainer* container)
 
 } // namespace
 
-WidgetManager::WidgetManager(OlvarnAppBase* app) : mApp(app)
+WidgetManager::WidgetManager(WidgetHost* app) : mApp(app)
 {
     mManager = this;
 }

@@ -13,7 +13,7 @@ namespace Olvarn
 {
 
 class Image;
-class OlvarnAppBase;
+class WidgetHost;
 
 class WidgetManager : public WidgetContainer
 {
@@ -29,7 +29,7 @@ public:
     static constexpr int kButtonRight = 2;
     static constexpr int kButtonMiddle = 4;
 
-    explicit WidgetManager(OlvarnAppBase* app);
+    explicit WidgetManager(WidgetHost* app);
     ~WidgetManager() override;
 
     // Input entry points; each answers true.
@@ -69,7 +69,7 @@ public:
     // Sets the application's cursor by number (0 pointer, 1 hand, ...).
     void SetAppCursor(int number);
 
-    OlvarnAppBase* mApp = nullptr;
+    WidgetHost* mApp = nullptr;
     Image* mScreenImage = nullptr;
     int mScreenWidth = 0;
     int mScreenHeight = 0;

@@ -60,7 +60,7 @@ public:
     {
         auto display = std::make_unique<RefusingDisplay>();
         RefusingDisplay* raw = display.get();
-        mDDInterface = new DDInterface(this, std::move(display));
+        mDDInterface = new DDInterface(this, GetDisplayOptions(), std::move(display));
         return raw;
     }
     void OnBeforeDisplayInit() override { ++mDisplayStarts; }

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "AppTestSupport.h"
+#include "app/core/Rect.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
-#include "graphics/Rect.h"
 #include "platform/Clipboard.h"
 #include "platform/DisplayFake.h"
 #include "platform/MessageBox.h"
@@ -189,7 +189,7 @@ TEST(MessageBoxes, FullScreenPopupShowsTheDesktopFirst)
     auto display = std::make_unique<FlipCountingDisplay>(SurfaceFormat::Xrgb8888());
     display->mFlips = &flips;
     CountingApp app;
-    app.mDDInterface = new DDInterface(&app, std::move(display));
+    app.mDDInterface = new DDInterface(&app, app.GetDisplayOptions(), std::move(display));
 
     // In a window the box sits beside the game; nothing is flipped and input keeps flowing.
     app.mIsWindowed = true;
@@ -363,7 +363,8 @@ class ImageServicesTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        app.mDDInterface = new DDInterface(&app, std::make_unique<DisplayFake>(SurfaceFormat::Xrgb8888()));
+        app.mDDInterface =
+            new DDInterface(&app, app.GetDisplayOptions(), std::make_unique<DisplayFake>(SurfaceFormat::Xrgb8888()));
     }
     CountingApp app;
 };

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Buffer.h"
+#include "app/core/Buffer.h"
 
 using Olvarn::Buffer;
 

@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/CriticalSection.h"
-#include "app/MTRand.h"
-#include "app/Random.h"
+#include "app/core/CriticalSection.h"
+#include "app/core/MTRand.h"
+#include "app/core/Random.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/Common.h"
+#include "app/core/Common.h"
 
 TEST(StringUtils, FindIgnoreCase)
 {

@@ -255,7 +255,7 @@ TEST(WindowProcRouting, KeysCharactersMouseAndWheelReachTheWidgetsInOrder)
 TEST(WindowProcRouting, PumpedSdlEventsReachTheWidgetsAndAltF4Closes)
 {
     ProcApp app;
-    app.mDDInterface = new DDInterface(&app, std::make_unique<DisplayFake>());
+    app.mDDInterface = new DDInterface(&app, app.GetDisplayOptions(), std::make_unique<DisplayFake>());
     app.CreateMainWindow();
     ASSERT_TRUE(app.mMainWindow);
     app.PumpPlatformEvents();
@@ -492,7 +492,7 @@ class CursorTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        mApp.mDDInterface = new DDInterface(&mApp, std::make_unique<DisplayFake>());
+        mApp.mDDInterface = new DDInterface(&mApp, mApp.GetDisplayOptions(), std::make_unique<DisplayFake>());
         mImage = std::make_unique<DDImage>(mApp.mDDInterface);
     }
     void TearDown() override

@@ -156,8 +156,8 @@ TEST(DDInterfaceTest, FullScreenFlipsOrBlits)
 {
     for (bool flipping : {true, false}) {
         FakeDevice dev(SurfaceFormat::Xrgb8888(), 8, 4);
-        dev.dd->mAppBitsPerPixel = 16;
-        dev.dd->mUsePageFlipping = flipping;
+        dev.dd->mOptions.mColorDepth = 16;
+        dev.dd->mOptions.mUsePageFlipping = flipping;
         ASSERT_EQ(dev.Start(false), DDInterface::RESULT_OK);
         EXPECT_EQ(dev.dd->mRGBBits, 16) << "full screen takes the application's depth";
         dev.dd->GetScreenImage()->FillRect(Rect(0, 0, 8, 4), Color(0, 255, 0), Graphics::DRAWMODE_NORMAL);
@@ -199,8 +199,8 @@ TEST(DDInterfaceTest, LostSurfacesFailTheRedrawAndARestartRecovers)
 TEST(DDInterfaceTest, ScanLineTimeoutsSwitchToVerticalBlankForGood)
 {
     FakeDevice dev(SurfaceFormat::Xrgb8888(), 8, 4);
-    dev.dd->mWaitForVSync = true;
-    dev.dd->mSoftVSyncWait = false;
+    dev.dd->mOptions.mWaitForVSync = true;
+    dev.dd->mOptions.mSoftVSyncWait = false;
     ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
     // An empty script answers "unsupported": each try gives up at once and counts.
     for (int i = 1; i <= 3; ++i) {
@@ -218,8 +218,8 @@ TEST(DDInterfaceTest, ScanLineTimeoutsSwitchToVerticalBlankForGood)
 TEST(DDInterfaceTest, TwoHalfCopyFollowsTheBeam)
 {
     FakeDevice dev(SurfaceFormat::Xrgb8888(), 8, 4);
-    dev.dd->mWaitForVSync = true;
-    dev.dd->mSoftVSyncWait = false;
+    dev.dd->mOptions.mWaitForVSync = true;
+    dev.dd->mOptions.mSoftVSyncWait = false;
     ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
     dev.dd->GetScreenImage()->FillRect(Rect(0, 0, 8, 4), Color(0, 0, 255), Graphics::DRAWMODE_NORMAL);
     // Beam above the split line (2), then at it; then it wraps below the last line read.
@@ -234,8 +234,8 @@ TEST(DDInterfaceTest, TwoHalfCopyFollowsTheBeam)
 TEST(DDInterfaceTest, SecondScanLineWaitIsBounded)
 {
     FakeDevice dev(SurfaceFormat::Xrgb8888(), 8, 4);
-    dev.dd->mWaitForVSync = true;
-    dev.dd->mSoftVSyncWait = false;
+    dev.dd->mOptions.mWaitForVSync = true;
+    dev.dd->mOptions.mSoftVSyncWait = false;
     ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
     // After the first wait the scan line can no longer be read at all.
     dev.fake->mScanLines = {{DisplayError::Ok, 0}, {DisplayError::Ok, 2}};
@@ -360,9 +360,9 @@ TEST(DDInterfaceTest, RealPresentOnAnSdlWindowReadsBackAsDrawn)
         GTEST_SKIP() << "no SDL window: " << error;
     for (bool windowed : {true, false}) {
         DDInterface dd(nullptr);
-        dd.mWidth = 32;
-        dd.mHeight = 24;
-        dd.mAppBitsPerPixel = 16;
+        dd.mOptions.mWidth = 32;
+        dd.mOptions.mHeight = 24;
+        dd.mOptions.mColorDepth = 16;
         ASSERT_EQ(dd.Init(window.get(), windowed), DDInterface::RESULT_OK) << dd.mErrorString;
         EXPECT_EQ(dd.mRGBBits, windowed ? dd.mRGBBits : 16);
         DDImage* screen = dd.GetScreenImage();

@@ -17,9 +17,9 @@ struct FakeDevice {
     {
         auto display = std::make_unique<Olvarn::DisplayFake>(desktop);
         fake = display.get();
-        dd = std::make_unique<Olvarn::DDInterface>(nullptr, std::move(display));
-        dd->mWidth = width;
-        dd->mHeight = height;
+        dd = std::make_unique<Olvarn::DDInterface>(nullptr, Olvarn::DisplayOptions(), std::move(display));
+        dd->mOptions.mWidth = width;
+        dd->mOptions.mHeight = height;
     }
     Olvarn::DDInterface::InitResult Start(bool windowed = true) { return dd->Init(nullptr, windowed); }
 

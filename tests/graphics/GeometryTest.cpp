@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "graphics/Color.h"
-#include "graphics/Rect.h"
+#include "app/core/Color.h"
+#include "app/core/Rect.h"
 #include "graphics/Transform2D.h"
 
 using namespace Olvarn;

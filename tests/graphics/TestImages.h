@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
-#include "resources/Font.h"
 
 namespace graphicstest
 {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ResourceManagerTestSupport.h"
-#include "app/PathUtils.h"
+#include "app/core/PathUtils.h"
 #include "resources/FontData.h"
 #include "resources/ImageFont.h"
 

@@ -62,7 +62,7 @@ class TestApp : public Olvarn::OlvarnAppBase
 public:
     TestApp()
     {
-        mDDInterface = new Olvarn::DDInterface(this, std::make_unique<Olvarn::DisplayFake>());
+        mDDInterface = new Olvarn::DDInterface(this, GetDisplayOptions(), std::make_unique<Olvarn::DisplayFake>());
         mSounds = new RecordingSounds();
         mSoundManager = mSounds;
     }

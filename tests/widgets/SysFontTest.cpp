@@ -22,7 +22,8 @@ namespace
 // A display device on the in-memory display, started windowed at 64x32.
 std::unique_ptr<DDInterface> MakeDevice(const SurfaceFormat& format)
 {
-    auto device = std::make_unique<DDInterface>(nullptr, std::make_unique<DisplayFake>(format));
+    auto device =
+        std::make_unique<DDInterface>(nullptr, Olvarn::DisplayOptions(), std::make_unique<DisplayFake>(format));
     device->mWidth = 64;
     device->mHeight = 32;
     device->Init(nullptr, true);

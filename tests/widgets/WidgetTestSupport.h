@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
-#include "resources/Font.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 

@@ -1,5 +1,5 @@
 // Reads the texture's pixels and alpha flags from a memory image and hands the strip on.
-#include "swtri/RasterizePolygon.h"
+#include "graphics/RasterizePolygon.h"
 
 #include "graphics/MemoryImage.h"
 #include "swtri/RasterizeStrip.h"

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "graphics/Color.h"
-#include "graphics/Rect.h"
+#include "app/core/Color.h"
+#include "app/core/Rect.h"
 
 namespace Olvarn
 {

@@ -1,5 +1,5 @@
 // The per-thread instances of the project random generator.
-#include "app/Random.h"
+#include "app/core/Random.h"
 
 namespace Olvarn
 {

@@ -3,9 +3,9 @@
 
 #include <array>
 
-#include "RasterTestSupport.h"
 #include "graphics/MemoryImage.h"
-#include "swtri/RasterizePolygon.h"
+#include "graphics/RasterizePolygon.h"
+#include "swtri/RasterTestSupport.h"
 
 using namespace Olvarn;
 using namespace swtritest;

@@ -1,0 +1,43 @@
+// What images and the display device ask of the program above them. The application implements it;
+// graphics never includes the application.
+#pragma once
+
+#include <cstdint>
+
+namespace Olvarn
+{
+
+class Clock;
+class CriticalSection;
+class DDInterface;
+class MemoryImage;
+
+class GraphicsHost
+{
+public:
+    virtual ~GraphicsHost() = default;
+
+    // The registry of live software images, guarded by the lock the display device hands in.
+    virtual void RegisterImage(MemoryImage* image) = 0;
+    virtual void UnregisterImage(MemoryImage* image) = 0;
+    virtual void SetImageSetLock(CriticalSection* lock) = 0;
+    // Drops the textures the hardware renderer keeps for the image.
+    virtual void ReleaseImageTextures(MemoryImage* image) = 0;
+
+    virtual bool Is3DEnabled() = 0;
+    // The display device of the main window; null before the display starts.
+    virtual DDInterface* GetDisplayDevice() = 0;
+    // 512 entries, entry i = min(i, 255).
+    virtual const unsigned char* GetSaturationTable() = 0;
+
+    // Display state that changes while the device runs.
+    virtual bool InSystemPopup() = 0;
+    virtual void OnVSyncBroken() = 0;
+    virtual Clock& GetClock() const = 0;
+};
+
+// The process's host while one lives (the application sets itself); null otherwise.
+GraphicsHost* GetGraphicsHost();
+void SetGraphicsHost(GraphicsHost* host);
+
+} // namespace Olvarn
