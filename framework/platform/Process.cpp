@@ -1,6 +1,7 @@
 // Process services on POSIX.
 #include "platform/Process.h"
 
+#include <SDL.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -49,6 +50,9 @@ void Process::InstallTerminationHandler()
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaction(sig, &action, nullptr);
+    // SDL would put its own handlers over ours at the first start of any of its subsystems (audio
+    // may come before video), and a request made during start-up would then be lost.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 }
 
 bool Process::TakeTerminationRequest()
