@@ -11,6 +11,7 @@ packages=(
   vorbis-tools lame
   libgif-dev
   librsvg2-dev libcairo2-dev libvorbis-dev libfluidsynth-dev fluid-soundfont-gm
+  libunwind-dev
 )
 
 missing=()

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -448,6 +450,7 @@ private:
     void StartCursorThread();
     void StopCursorThread();
     void CursorThreadProc();
+    void WakeCursorThread();
     void LoadingThreadProc();
     // Settings helpers.
     SettingsStore* OpenSettings();
@@ -462,6 +465,10 @@ private:
     std::unique_ptr<SettingsStore> mSettings;
     std::string mSettingsKey;
     std::thread mCursorThread;
+    // The cursor thread sleeps here while the mouse stands still; mouse input and shutdown wake it.
+    std::mutex mCursorWakeLock;
+    std::condition_variable mCursorWake;
+    bool mCursorWakePending = false;
     std::thread mLoadingThread;
     bool mVideoAcquired = false;
     bool mSettingsBatch = false;

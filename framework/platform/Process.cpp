@@ -1,6 +1,7 @@
 // Process services on POSIX.
 #include "platform/Process.h"
 
+#include <SDL.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -49,6 +50,9 @@ void Process::InstallTerminationHandler()
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaction(sig, &action, nullptr);
+    // SDL would put its own handlers over ours at the first start of any of its subsystems (audio
+    // may come before video), and a request made during start-up would then be lost.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 }
 
 bool Process::TakeTerminationRequest()
@@ -68,7 +72,10 @@ void Process::Exit(int code)
 
 void Process::Crash()
 {
-    raise(SIGSEGV);
+    // A real write to address 0, so the report shows an access violation in this function; the
+    // pointer is volatile so the compiler cannot see that it is null.
+    volatile int* volatile target = nullptr;
+    *target = 0;
     std::abort();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/CrashReporter.h"
 #include "app/core/Random.h"
 #include "data/StartupRegistrations.h"
 #include "platform/Clock.h"
@@ -58,9 +59,14 @@ int RunGame()
 
 int main(int argc, char** argv)
 {
+    // The crash report helper is this same program started with a private switch.
+    int helperExit = 0;
+    if (Olvarn::CrashReporter::RunHelperIfAsked(argc, argv, helperExit))
+        return helperExit;
     // A termination request is noted from the very start, so it always ends the program in order.
     Olvarn::Process::InstallTerminationHandler();
     Olvarn::Process::SetArguments(argc, argv);
+    Olvarn::CrashReporter::InstallFilter(Olvarn::Paths::DataHome() + "/Tamberlo");
     tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup});
     ChangeToProgramFolder();
     if (tilvan::IniFile::Load(tilvan::CGameApp::GameIniPath()).GetInt("debug", "log", 0) != 0)
