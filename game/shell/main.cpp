@@ -5,6 +5,8 @@
 
 #include "app/CrashReporter.h"
 #include "app/core/Random.h"
+#include "board/BoardConfig.h"
+#include "board/BoardSave.h"
 #include "data/StartupRegistrations.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
@@ -67,7 +69,8 @@ int main(int argc, char** argv)
     Olvarn::Process::InstallTerminationHandler();
     Olvarn::Process::SetArguments(argc, argv);
     Olvarn::CrashReporter::InstallFilter(Olvarn::Paths::DataHome() + "/Tamberlo");
-    tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup});
+    tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup, tilvan::AddBoardRegistrations});
+    tilvan::RegisterBoardProperties();
     ChangeToProgramFolder();
     if (tilvan::IniFile::Load(tilvan::CGameApp::GameIniPath()).GetInt("debug", "log", 0) != 0)
         std::freopen("output.txt", "w", stdout);
