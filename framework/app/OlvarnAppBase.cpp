@@ -98,7 +98,7 @@ void OlvarnAppBase::SetClock(Clock* clock)
     mConstructionTime = NowMs();
     mLastDrawTick = NowMs();
     mNextDrawTick = NowMs();
-    mHaveLastTimeCheck = false;
+    mPacer.mHaveLastTimeCheck = false;
 }
 
 int OlvarnAppBase::NowMs() const

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/FramePacer.h"
 #include "graphics/DisplayOptions.h"
 #include "platform/AppMessage.h"
 #include "platform/MessageBox.h"
@@ -305,7 +306,8 @@ public:
     std::set<MemoryImage*> mMemoryImageSet;
     unsigned char mAdd8BitMaxTable[512];
 
-    // Main loop (see the pacer).
+    // Main loop; the pacer keeps the loop's phase and the time owed to updates.
+    FramePacer mPacer;
     int mFrameTime = 10;
     double mUpdateMultiplier = 1.0;
     bool mVSyncUpdates = false;
@@ -317,17 +319,10 @@ public:
     int mVSyncBrokenTestUpdates = 0;
     bool mPaused = false;
     int mStepMode = 0;
-    int mUpdateAppState = 0;
     int mPumpDepth = 0;
     int mUpdateCount = 0;
-    int mUpdatesSinceDraw = 0;
-    bool mHasPendingDraw = true;
     bool mLastDrawWasEmpty = false;
     bool mIsDrawing = false;
-    double mUpdateFTimeAcc = 0;
-    double mPendingUpdatesAcc = 0;
-    int mLastTimeCheck = 0;
-    bool mHaveLastTimeCheck = false;
     int mLastDrawTick = 0;
     std::atomic<int> mNextDrawTick{0};
     int mLastUserInputTick = 0;
@@ -437,7 +432,6 @@ private:
     void CreateSoundAndMusic();
     // Steps of the pacer.
     bool VSyncPacingOn() const;
-    void AccountTime(int now);
     bool PacerUpdatePhase(int now, double step, bool vsyncPacing);
     void PacerFractionPhase(double step, double perStep, bool vsyncPacing);
     bool PacerDrawDecision(double step, bool allowSleep, int& slept);

@@ -259,7 +259,7 @@ TEST(MessageQueue, ATerminationRequestShutsDownAtTheNextPump)
     app.PumpStep(updated);
     EXPECT_FALSE(app.mShutdown);
     raise(SIGTERM);
-    app.mUpdateAppState = 0;
+    app.mPacer.mPhase = Olvarn::FramePacer::Phase::Messages;
     app.PumpStep(updated);
     EXPECT_TRUE(app.mShutdown);
 }

@@ -127,12 +127,12 @@ TEST(MessageBoxes, EndingAPopupForgetsKeysAndTheTimeItWasUp)
     ServicesApp app;
     app.mIsWindowed = false;
     app.mWidgetManager->mKeyDown[65] = true;
-    app.mUpdateFTimeAcc = 900;
+    app.mPacer.mTimeAcc = 900;
     app.mTestClock.Advance(5000);
     app.EndSystemPopup();
     EXPECT_FALSE(app.mWidgetManager->IsKeyDown(65));
-    EXPECT_EQ(app.mUpdateFTimeAcc, 0);
-    EXPECT_EQ(app.mLastTimeCheck, app.NowMs());
+    EXPECT_EQ(app.mPacer.mTimeAcc, 0);
+    EXPECT_EQ(app.mPacer.mLastTimeCheck, app.NowMs());
     EXPECT_FALSE(app.mInSystemPopup);
     // Without a display device there is no full-screen surface to leave.
     app.BeginSystemPopup();
