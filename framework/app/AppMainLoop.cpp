@@ -271,6 +271,9 @@ bool OlvarnAppBase::UpdateAppTick()
     if (mIdleSuspended)
         return false;
     if (mLoadingThreadCompleted && !mLoaded) {
+        // Resources that failed to load are not a loaded program: nothing may run on without them.
+        if (mLoadingFailed)
+            ReportLoadingFailure();
         RestoreCurrentThreadPriority();
         mLoaded = true;
         mYieldMainThread = false;
@@ -466,14 +469,25 @@ void OlvarnAppBase::LoadingThreadProc()
     try {
         LoadResourcesInBackground();
     } catch (const std::exception& e) {
+        mLoadingError = e.what();
         mLoadingFailed = true;
-        std::fprintf(stderr, "resource loading failed: %s\n", e.what());
+    } catch (const char* text) {
+        // Start-up failures are thrown as plain texts.
+        mLoadingError = text ? text : "";
+        mLoadingFailed = true;
     } catch (...) {
+        mLoadingError = "Resource loading failed.";
         mLoadingFailed = true;
-        std::fprintf(stderr, "resource loading failed\n");
     }
     std::printf("Resource Loading Time: %d\r\n", SystemClock::Instance().NowMs() - mConstructionTime);
     mLoadingThreadCompleted = true;
+}
+
+void OlvarnAppBase::ReportLoadingFailure()
+{
+    // The loader has finished (mLoadingThreadCompleted was set after the text), so it is read safely.
+    ShowFatalMessage(mLoadingError.empty() ? std::string("Resource loading failed.") : mLoadingError);
+    ExitProcessClean(1);
 }
 
 void OlvarnAppBase::JoinLoader()

@@ -43,6 +43,9 @@ OlvarnAppBase::OlvarnAppBase()
     mConstructionTime = NowMs();
     mLastDrawTick = NowMs();
     mNextDrawTick = NowMs();
+    // The build writes the product version beside the executable; a game that sets its own in its
+    // constructor overrides it.
+    mProductVersion = OlvarnAppBase::ReadProductVersion(Paths::ExecutablePath());
     for (int i = 0; i < 512; ++i)
         mAdd8BitMaxTable[i] = static_cast<unsigned char>(i < 255 ? i : 255);
     mWidgetManager = new WidgetManager(this);

@@ -331,6 +331,8 @@ public:
     std::atomic<bool> mLoadingThreadCompleted{false};
     bool mLoaded = false;
     std::atomic<bool> mLoadingFailed{false};
+    // What the loading thread threw; written before mLoadingThreadCompleted is set.
+    std::string mLoadingError;
     bool mYieldMainThread = false;
     std::atomic<int> mNumLoadingThreadTasks{0};
     std::atomic<int> mCompletedLoadingThreadTasks{0};
@@ -443,6 +445,8 @@ private:
     void StopCursorThread();
     void CursorThreadProc();
     void LoadingThreadProc();
+    // A loading thread that threw: its text in the fatal box, then the process ends (non-zero).
+    [[noreturn]] void ReportLoadingFailure();
     // Settings helpers.
     SettingsStore* OpenSettings();
     void ReadDWORDSetting(const char* name, int& field);

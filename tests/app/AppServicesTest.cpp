@@ -3,6 +3,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include <filesystem>
+
 #include <memory>
 #include <regex>
 #include <string>
@@ -356,6 +360,20 @@ TEST(ProductVersion, ComesFromTheFirstLineOfTheVersionFileBesideTheProgram)
     EXPECT_EQ(app.ReadProductVersion(dir.File("missing")), "");
     dir.WriteFile("long.version", std::string(10000, '7'));
     EXPECT_EQ(app.ReadProductVersion(dir.File("long")).size(), 256u);
+}
+
+TEST(ProductVersion, TheApplicationTakesTheVersionFileOfItsOwnProgramAtConstruction)
+{
+    const std::string file = Olvarn::Paths::ExecutablePath() + ".version";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "4.5.6\n";
+    }
+    CountingApp app;
+    std::filesystem::remove(file);
+    EXPECT_EQ(app.mProductVersion, "4.5.6");
+    CountingApp without;
+    EXPECT_EQ(without.mProductVersion, "");
 }
 
 class ImageServicesTest : public ::testing::Test
