@@ -16,6 +16,7 @@
 #include "graphics/DisplayOptions.h"
 #include "platform/AppMessage.h"
 #include "platform/MessageBox.h"
+#include "platform/SettingsStore.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/DialogListener.h"
 #include "widgets/WidgetHost.h"
@@ -38,7 +39,6 @@ class Clock;
 class Window;
 class EventPump;
 class SingleInstance;
-class SettingsStore;
 template <typename T> class TRect;
 using Rect = TRect<int>;
 
@@ -47,10 +47,10 @@ class OlvarnAppBase;
 // The one application object of the process; set by the constructor, cleared by the destructor.
 extern OlvarnAppBase* gOlvarnApp;
 
-// Registry value types as the settings code and its callers know them.
-constexpr uint32_t REG_SZ = 1;
-constexpr uint32_t REG_BINARY = 3;
-constexpr uint32_t REG_DWORD = 4;
+// Registry value types as the settings code and its callers know them: the settings store's.
+constexpr uint32_t REG_SZ = SettingsStore::kString;
+constexpr uint32_t REG_BINARY = SettingsStore::kBinary;
+constexpr uint32_t REG_DWORD = SettingsStore::kDWord;
 
 class OlvarnAppBase : public ButtonListener, public DialogListener, public WidgetHost
 {

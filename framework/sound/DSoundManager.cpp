@@ -8,6 +8,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/AudioDevice.h"
 #include "platform/AudioFiles.h"
+#include "platform/Directories.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/SoundBuffer.h"

@@ -8,6 +8,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/AudioFiles.h"
+#include "platform/Directories.h"
 #include "platform/MusicEngine.h"
 #include "platform/Paths.h"
 #include "sound/FmodLibrary.h"
