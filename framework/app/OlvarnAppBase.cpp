@@ -10,6 +10,7 @@
 #include "graphics/DDInterface.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"
@@ -192,8 +193,8 @@ bool OlvarnAppBase::CheckSingleInstance()
         mSingleInstance->Notify("Notify" + mProductName);
         return false;
     case SingleInstance::Result::Unavailable:
-        std::fprintf(stderr, "cannot make the single-instance lock %s; running anyway\n",
-                     SingleInstance::LockPath(mProductName + "Mutex").c_str());
+        LogWrite(LogLevel::Warning, "cannot make the single-instance lock %s; running anyway",
+                 SingleInstance::LockPath(mProductName + "Mutex").c_str());
         return true;
     }
     return true;

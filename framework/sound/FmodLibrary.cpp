@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/AudioDevice.h"
+#include "platform/Log.h"
 #include "platform/MusicEngine.h"
 
 namespace Olvarn
@@ -24,7 +25,7 @@ FmodLibrary* FmodLibrary::TakeUse()
     if (!FMOD_INSTANCE) {
         std::shared_ptr<AudioDevice> device = AudioDevice::Acquire();
         if (!device) {
-            std::fprintf(stderr, "sound: no audio device, music stays silent\n");
+            LogWrite(LogLevel::Warning, "sound: no audio device, music stays silent");
             return nullptr;
         }
         auto* library = new FmodLibrary();
