@@ -321,8 +321,7 @@ public:
 TEST(Loading, AThrowingLoaderEndsTheProgramWithItsTextInTheFatalBox)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    struct Case
-    {
+    struct Case {
         int kind;
         const char* shown;
     };
