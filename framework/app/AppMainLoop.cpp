@@ -509,7 +509,7 @@ double OlvarnAppBase::GetLoadingProgress()
 
 void OlvarnAppBase::SetImageSetLock(CriticalSection* lock)
 {
-    mImageSetLock = lock ? lock : mOwnImageSetLock;
+    mImageSetLock = lock ? lock : mOwnImageSetLock.get();
 }
 
 void OlvarnAppBase::RegisterImage(MemoryImage* image)

@@ -37,8 +37,8 @@ OlvarnAppBase::OlvarnAppBase()
     SetResourceHost(this);
     SetWidgetHost(this);
     mClock = &SystemClock::Instance();
-    mOwnImageSetLock = new CriticalSection();
-    mImageSetLock = mOwnImageSetLock;
+    mOwnImageSetLock = std::make_unique<CriticalSection>();
+    mImageSetLock = mOwnImageSetLock.get();
     mEventPump = std::make_unique<EventPump>();
     mPrimaryThreadNumber = CurrentThreadNumber();
     mConstructionTime = NowMs();
@@ -92,7 +92,6 @@ OlvarnAppBase::~OlvarnAppBase()
         SetWidgetHost(nullptr);
     mSingleInstance.reset();
     mImageSetLock = nullptr;
-    delete mOwnImageSetLock;
 }
 
 void OlvarnAppBase::SetClock(Clock* clock)

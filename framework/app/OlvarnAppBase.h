@@ -454,7 +454,7 @@ private:
     void ApplySwitchPlayNum(const std::string& value);
 
     Clock* mClock = nullptr;
-    CriticalSection* mOwnImageSetLock = nullptr;
+    std::unique_ptr<CriticalSection> mOwnImageSetLock;
     CriticalSection* mImageSetLock = nullptr;
     std::unique_ptr<EventPump> mEventPump;
     std::unique_ptr<SettingsStore> mSettings;
