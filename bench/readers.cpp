@@ -20,13 +20,7 @@ namespace
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 
-std::string TempPath(const char* name)
-{
-    // The start time keeps runs from several build trees at once apart.
-    static const std::string stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir ? dir : "/tmp") + "/tamberlo-bench-" + stamp + "-" + name;
-}
+using benchsupport::TempPath;
 
 // A picture with gradients, flat areas and noise, like game art rather than pure noise.
 uint8_t Sample(int x, int y, uint32_t& seed)
@@ -163,7 +157,7 @@ BENCHMARK(BM_PngSimplified)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     CheckSameResults();
-    benchmark::Initialize(&argc, argv);
+    benchsupport::Initialize(&argc, &argv);
     benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintSpeedRatio("GIF 1024x768", "BM_GifOurs", "BM_GifGiflib");

@@ -52,11 +52,7 @@ namespace
 
 constexpr int kEntries = 10000;
 
-std::string TempPath(const char* name)
-{
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir ? dir : "/tmp") + "/tamberlo-bench-" + name;
-}
+using benchsupport::TempPath;
 
 const std::string& ManifestFile()
 {
@@ -209,7 +205,7 @@ BENCHMARK(BM_DrawGlyphsDirect)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    benchsupport::Initialize(&argc, &argv);
     benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintSpeedRatio("Manifest of 10,000 entries", "BM_ManifestOurs", "BM_ManifestTinyXml");

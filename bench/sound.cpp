@@ -89,7 +89,7 @@ std::string WriteWav(const std::string& path, int seconds)
 // An Ogg file made with the Vorbis tools; empty when they are missing.
 std::string MakeOgg()
 {
-    std::string dir = (std::filesystem::temp_directory_path() / "tamberlo-bench-sound").string();
+    std::string dir = benchsupport::TempPath("sound");
     std::filesystem::create_directories(dir);
     std::string wav = WriteWav(dir + "/stream.wav", 3);
     std::string ogg = dir + "/stream.ogg";
@@ -188,10 +188,12 @@ BENCHMARK(BM_SdlMixAudioFormat)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    benchsupport::Initialize(&argc, &argv);
     benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    std::error_code ignored;
+    std::filesystem::remove_all(benchsupport::TempPath("sound"), ignored);
     auto factor = [&](const char* name) {
         const auto* t = reporter.Find(name);
         if (!t || !t->counters.count("realtime_x"))

@@ -271,7 +271,7 @@ int main(int argc, char** argv)
         return 1;
     }
     RegisterAll();
-    benchmark::Initialize(&argc, argv);
+    benchsupport::Initialize(&argc, &argv);
     benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(reporter);

@@ -60,3 +60,17 @@ function(olvarn_test name)
   # The shared test main sets the headless drivers and scratch folders itself.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
+
+# olvarn_symbol_map(TARGET): writes TARGET's symbol map beside it ("<program>.map") after each link;
+# the crash reporter names the program's functions in its reports from it.
+function(olvarn_symbol_map target)
+  set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  set(nm_program ${CMAKE_NM})
+  if(NOT nm_program)
+    set(nm_program nm)
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tools/symbol-map.sh $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.map ${nm_program}
+    COMMENT "Symbol map of ${target}"
+    VERBATIM)
+endfunction()

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time, seeded with the
 # corpus the tests leave in build/fuzz-corpus/<name>/. FUZZ_SECONDS sets the time per target.
+# Every run has a memory limit far below what a hostile file once made a reader take (over 1 GB):
+# one allocation over 512 MB, or a process over 1 GB resident, is a fault.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,11 +15,12 @@ cmake --build build-fuzz --parallel "$(nproc)" --target $targets
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 for t in $targets; do
   name=${t#fuzz_}
-  work=build-fuzz/corpus/$name
+  # Absolute: targets that load files named in their input work in a scratch folder of their own.
+  work=$PWD/build-fuzz/corpus/$name
   mkdir -p "$work" build-fuzz/crashes
   [ -d "build/fuzz-corpus/$name" ] && cp -r "build/fuzz-corpus/$name/." "$work/" 2>/dev/null || true
   echo "fuzzing $name for ${seconds}s"
-  "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix=build-fuzz/crashes/"$name"- "$work" >"build-fuzz/$name.log" 2>&1 \
+  "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -malloc_limit_mb=512 \
+    -artifact_prefix="$PWD/build-fuzz/crashes/$name-" "$work" >"build-fuzz/$name.log" 2>&1 \
     || { tail -50 "build-fuzz/$name.log"; echo "fuzzer $name found a fault"; exit 1; }
 done

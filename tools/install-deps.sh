@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev clang-format
   vorbis-tools lame
   libgif-dev
+  librsvg2-dev libcairo2-dev libvorbis-dev libfluidsynth-dev fluid-soundfont-gm
+  libunwind-dev
 )
 
 missing=()

@@ -5,5 +5,6 @@ cd "$(dirname "$0")/.."
 
 bash tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --parallel "$(nproc)" --target tamberlo
-exec build/game/shell/tamberlo "$@"
+# The program and its data set, laid out together in build/bin/.
+cmake --build build --parallel "$(nproc)" --target tamberlo tamberlo_data
+exec build/bin/tamberlo "$@"

@@ -25,6 +25,8 @@ namespace
 {
 constexpr int kMaxLoaderYieldMs = 250;
 constexpr int kCursorThreadStepMs = 10;
+// After this many steps without movement the cursor thread waits for mouse input instead.
+constexpr int kCursorStillSteps = 10;
 constexpr int kIdleCheckIntervalMs = 1000;
 constexpr int kScreenSaverReadIntervalMs = 10000;
 } // namespace
@@ -433,8 +435,18 @@ void OlvarnAppBase::StartCursorThread()
     mCursorThread = std::thread([this] { CursorThreadProc(); });
 }
 
+void OlvarnAppBase::WakeCursorThread()
+{
+    {
+        std::lock_guard<std::mutex> lock(mCursorWakeLock);
+        mCursorWakePending = true;
+    }
+    mCursorWake.notify_one();
+}
+
 void OlvarnAppBase::StopCursorThread()
 {
+    WakeCursorThread();
     if (mCursorThread.joinable())
         mCursorThread.join();
     mCursorThreadRunning = false;
@@ -445,10 +457,21 @@ void OlvarnAppBase::CursorThreadProc()
     NameCurrentThread("cursor");
     RaiseCurrentThreadPriority();
     // The thread only hands the mouse position to the display device; the main thread draws it.
-    int lastX = 0, lastY = 0;
+    // It keeps its 10 ms rhythm while the mouse moves and sleeps until the next mouse input once it
+    // has stood still for a while, so an idle program does not wake a hundred times a second.
+    int lastX = 0, lastY = 0, stillSteps = 0;
     while (!mShutdown) {
+        const int oldX = lastX, oldY = lastY;
         PublishCursorPosition(lastX, lastY);
-        SystemClock::Instance().SleepMs(kCursorThreadStepMs);
+        stillSteps = (lastX != oldX || lastY != oldY) ? 0 : stillSteps + 1;
+        if (stillSteps < kCursorStillSteps) {
+            SystemClock::Instance().SleepMs(kCursorThreadStepMs);
+            continue;
+        }
+        std::unique_lock<std::mutex> lock(mCursorWakeLock);
+        mCursorWake.wait(lock, [this] { return mCursorWakePending || mShutdown; });
+        mCursorWakePending = false;
+        stillSteps = 0;
     }
     mCursorThreadRunning = false;
 }

@@ -284,7 +284,8 @@ void OlvarnAppBase::ApplySwitchRecNum(const std::string& value)
 
 void OlvarnAppBase::ApplySwitchPlayNum(const std::string& value)
 {
-    int back = std::max(std::atoi(value.c_str()) - 1, 0);
+    // Taken down from at least 1, so the lowest int cannot overflow.
+    int back = std::max(std::atoi(value.c_str()), 1) - 1;
     int last = NextDemoFileName(mDemoFileBase, back, false);
     mDemoFileName = mDemoFileBase + std::to_string(last - back) + ".dmo";
     mPlayingDemo = true;

@@ -94,6 +94,12 @@ void OlvarnAppBase::PumpPlatformEvents()
         }
     }
     for (const AppMessage& record : records) {
+        if (IsMouseKind(record.mKind) || record.mKind == AppMessageKind::MouseWheel) {
+            WakeCursorThread();
+            break;
+        }
+    }
+    for (const AppMessage& record : records) {
         if (mShutdown)
             break;
         WindowProc(record);

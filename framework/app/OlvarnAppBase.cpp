@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/CrashReporter.h"
 #include "app/core/CriticalSection.h"
 #include "app/core/MTRand.h"
 #include "app/core/Random.h"
@@ -145,6 +146,7 @@ void OlvarnAppBase::InitApp()
     mPrimaryThreadId = std::this_thread::get_id();
     mPrimaryThreadNumber = CurrentThreadNumber();
     mMainThreadKnown = true;
+    CrashReporter::SetProduct(mProductName, mProductVersion);
     if (mShutdown)
         return;
     // The display and sound libraries are linked in, so the check for their presence always passes.

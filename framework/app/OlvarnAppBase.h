@@ -3,10 +3,12 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -444,6 +446,7 @@ private:
     void StartCursorThread();
     void StopCursorThread();
     void CursorThreadProc();
+    void WakeCursorThread();
     void LoadingThreadProc();
     // A loading thread that threw: its text in the fatal box, then the process ends (non-zero).
     [[noreturn]] void ReportLoadingFailure();
@@ -460,6 +463,10 @@ private:
     std::unique_ptr<SettingsStore> mSettings;
     std::string mSettingsKey;
     std::thread mCursorThread;
+    // The cursor thread sleeps here while the mouse stands still; mouse input and shutdown wake it.
+    std::mutex mCursorWakeLock;
+    std::condition_variable mCursorWake;
+    bool mCursorWakePending = false;
     std::thread mLoadingThread;
     bool mVideoAcquired = false;
     bool mSettingsBatch = false;

@@ -5,6 +5,7 @@
 
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
+#include "graphics/PixelKernels.h"
 
 namespace Olvarn
 {
@@ -62,11 +63,47 @@ template <typename Pixel> inline uint32_t KeepDest(Pixel d, uint32_t keep, const
            ((((d & mask[2]) * keep) >> 8) & mask[2]);
 }
 
+// The vector kernels take the screen's usual layouts: 8-bit channels in X8888 order, or any 16-bit
+// layout whose shifts agree with its masks.
+bool IsX8888(const BlitJob& job)
+{
+    return job.mask[0] == 0xFF0000 && job.mask[1] == 0xFF00 && job.mask[2] == 0xFF;
+}
+
+bool ShiftsMatchMasks(const BlitJob& job)
+{
+    for (int c = 0; c < 3; ++c)
+        if (job.mask[c] == 0 || job.shift[c] != __builtin_ctz(job.mask[c]))
+            return false;
+    return true;
+}
+
+kernels::Format16 Format16Of(const BlitJob& job)
+{
+    return {{job.mask[0], job.mask[1], job.mask[2]}};
+}
+
+// Opaque runs of a sprite are mostly short: fixed-size moves cost less than a call per run.
+inline void CopyPixels(uint32_t* dest, const uint32_t* src, int count)
+{
+    if (count >= 64) {
+        std::memcpy(dest, src, size_t(count) * 4);
+        return;
+    }
+    for (; count >= 4; count -= 4, src += 4, dest += 4)
+        std::memcpy(dest, src, 16);
+    for (int i = 0; i < count; ++i)
+        dest[i] = src[i];
+}
+
 // The white run-length path without palette look-ups: opaque runs are copied, partial ones blended.
 template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
 {
     const uint32_t mask[3] = {job.mask[0], job.mask[1], job.mask[2]};
     const int step = job.mirrored ? -1 : 1;
+    const kernels::Table& kernel = kernels::Active();
+    const bool vector = step > 0 && (sizeof(Pixel) == 2 ? ShiftsMatchMasks(job) : IsX8888(job));
+    const kernels::Format16 format = Format16Of(job);
     for (int row = 0; row < job.src.mHeight; ++row) {
         const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
         const uint32_t* s = job.native + rowStart;
@@ -77,15 +114,20 @@ template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
             const int run = std::min<int>(std::max<int>(runs[col], 1), job.src.mWidth - col);
             const uint32_t first = s[col] >> 24;
             if (first == 255) {
-                if (step > 0) {
-                    Pixel* out = d + col;
-                    for (int k = 0; k < run; ++k)
-                        out[k] = Pixel(s[col + k]);
+                if (step > 0 && sizeof(Pixel) == 4) {
+                    CopyPixels(reinterpret_cast<uint32_t*>(d + col), s + col, run);
+                } else if (step > 0) {
+                    kernel.narrow16(reinterpret_cast<uint16_t*>(d + col), s + col, run);
                 } else {
                     Pixel* out = d - col;
                     for (int k = 0; k < run; ++k)
                         out[-k] = Pixel(s[col + k]);
                 }
+            } else if (first != 0 && vector) {
+                if constexpr (sizeof(Pixel) == 4)
+                    kernel.blendPremul32(reinterpret_cast<uint32_t*>(d + col), s + col, run);
+                else
+                    kernel.blendPremul16(reinterpret_cast<uint16_t*>(d + col), s + col, run, format);
             } else if (first != 0) {
                 Pixel* out = d + ptrdiff_t(col) * step;
                 for (int k = 0; k < run; ++k, out += step) {
@@ -104,10 +146,23 @@ template <typename Pixel> void GeneralBlit(const BlitJob& job)
         GeneralBlitWhite<Pixel>(job);
         return;
     }
+    const kernels::Table& kernel = kernels::Active();
+    const bool vector =
+        !job.white && !job.indices && !job.mirrored && ShiftsMatchMasks(job) && (sizeof(Pixel) == 2 || IsX8888(job));
+    const kernels::Format16 format = Format16Of(job);
     WalkRuns<Pixel>(job, [&](Pixel* d, int step, size_t si, int run) {
         const uint32_t first = job.S(si) >> 24;
         if (first == 0)
             return;
+        if (vector) {
+            const bool tintOnly = first == 255 && job.alpha == 255;
+            if constexpr (sizeof(Pixel) == 4)
+                kernel.tint32(reinterpret_cast<uint32_t*>(d), job.native + si, run, job.alpha, job.cm, tintOnly);
+            else
+                kernel.tint16(reinterpret_cast<uint16_t*>(d), job.native + si, run, job.alpha, job.cm, tintOnly,
+                              format);
+            return;
+        }
         for (int k = 0; k < run; ++k, d += step) {
             const uint32_t s = job.S(si + k), a = s >> 24;
             uint32_t out;
@@ -130,9 +185,19 @@ template <typename Pixel> void GeneralBlit(const BlitJob& job)
 
 template <typename Pixel> void AdditiveBlit(const BlitJob& job)
 {
+    const kernels::Table& kernel = kernels::Active();
+    const bool vector = !job.indices && !job.mirrored && ShiftsMatchMasks(job) && (sizeof(Pixel) == 2 || IsX8888(job));
+    const kernels::Format16 format = Format16Of(job);
     WalkRuns<Pixel>(job, [&](Pixel* d, int step, size_t si, int run) {
         if ((job.S(si) & 0xFFFFFF) == 0)
             return;
+        if (vector) {
+            if constexpr (sizeof(Pixel) == 4)
+                kernel.add32(reinterpret_cast<uint32_t*>(d), job.native + si, run, job.white, job.cm);
+            else
+                kernel.add16(reinterpret_cast<uint16_t*>(d), job.native + si, run, job.white, job.cm, format);
+            return;
+        }
         for (int k = 0; k < run; ++k, d += step) {
             const uint32_t s = job.S(si + k);
             uint32_t out = 0;
@@ -155,12 +220,10 @@ template <typename Pixel> void PlainCopy(const BlitJob& job, bool skipTransparen
         const int width = job.src.mWidth;
         if (!job.indices && !skipTransparent) {
             const uint32_t* s = job.native + rowStart;
-            if (sizeof(Pixel) == 4) {
+            if (sizeof(Pixel) == 4)
                 std::memcpy(d, s, size_t(width) * 4);
-            } else {
-                for (int col = 0; col < width; ++col)
-                    d[col] = Pixel(s[col]);
-            }
+            else
+                kernels::Active().narrow16(reinterpret_cast<uint16_t*>(d), s, width);
             continue;
         }
         for (int col = 0; col < width; ++col) {

@@ -7,6 +7,7 @@
 #include "graphics/DDInterface.h"
 #include "graphics/DDRenderer.h"
 #include "graphics/Matrix3.h"
+#include "graphics/PixelKernels.h"
 #include "graphics/RasterizePolygon.h"
 
 namespace Olvarn
@@ -131,6 +132,22 @@ template <typename Pixel, typename Op> void FillLoop(const SurfaceLock& lock, co
         Pixel* p = PixelAt<Pixel>(lock, r.mX, y);
         for (int x = 0; x < r.mWidth; ++x)
             p[x] = op.Apply(p[x]);
+    }
+}
+
+// Normal-mode fills go through the pixel kernels a row at a time.
+template <typename Pixel> void FillLoop(const SurfaceLock& lock, const Rect& r, const BlendColor& op)
+{
+    const kernels::Format16 masks{{op.mask[0], op.mask[1], op.mask[2]}};
+    const kernels::Table& kernel = kernels::Active();
+    for (int y = r.mY; y < r.mY + r.mHeight; ++y) {
+        Pixel* p = PixelAt<Pixel>(lock, r.mX, y);
+        if (op.a == 255)
+            std::fill_n(p, r.mWidth, Pixel(op.src));
+        else if constexpr (sizeof(Pixel) == 4)
+            kernel.fill32(reinterpret_cast<uint32_t*>(p), r.mWidth, op.src, uint32_t(256 - op.a), masks, op.destRound);
+        else
+            kernel.fill16(reinterpret_cast<uint16_t*>(p), r.mWidth, op.src, uint32_t(256 - op.a), masks, op.destRound);
     }
 }
 

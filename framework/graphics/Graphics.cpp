@@ -308,37 +308,40 @@ void TileRange(long long base, int tile, int clipStart, int clipLength, int coun
 
 void Graphics::DrawNineGridEdges(const Rect& s, const Rect& d, Image* image, int cw, int ch, int mw, int mh)
 {
-    int across = Clamped((static_cast<long long>(d.mWidth) - 2 * cw + mw - 1) / mw);
-    int down = Clamped((static_cast<long long>(d.mHeight) - 2 * ch + mh - 1) / mh);
-    int right = Clamped(static_cast<long long>(d.mX) + d.mWidth - cw);
-    int bottom = Clamped(static_cast<long long>(d.mY) + d.mHeight - ch);
+    // A box may lie anywhere in int range: every position is worked out in 64 bits and clamped.
+    const long long x = d.mX, y = d.mY, width = d.mWidth, height = d.mHeight;
+    int across = Clamped((width - 2LL * cw + mw - 1) / mw);
+    int down = Clamped((height - 2LL * ch + mh - 1) / mh);
+    int right = Clamped(x + width - cw);
+    int bottom = Clamped(y + height - ch);
+    int innerWidth = Clamped(width - 2LL * cw), innerHeight = Clamped(height - 2LL * ch);
+    auto column = [&](int i) { return Clamped(x + cw + static_cast<long long>(i) * mw); };
+    auto row = [&](int j) { return Clamped(y + ch + static_cast<long long>(j) * mh); };
     Rect topEdge(s.mX + cw, s.mY, mw, ch), bottomEdge(s.mX + cw, s.mY + ch + mh, mw, ch);
     Rect leftEdge(s.mX, s.mY + ch, cw, mh), rightEdge(s.mX + cw + mw, s.mY + ch, cw, mh);
     Rect middle(s.mX + cw, s.mY + ch, mw, mh);
 
     Graphics edges(*this);
-    edges.IntersectClip(d.mX + cw, d.mY, d.mWidth - 2 * cw, d.mHeight);
+    edges.IntersectClip(Clamped(x + cw), d.mY, innerWidth, d.mHeight);
     int i0, i1;
-    TileRange(static_cast<long long>(d.mX) + cw + TruncSaturated(mTransX), mw, edges.mClipRect.mX,
-              edges.mClipRect.mWidth, across, i0, i1);
+    TileRange(x + cw + TruncSaturated(mTransX), mw, edges.mClipRect.mX, edges.mClipRect.mWidth, across, i0, i1);
     for (int i = i0; i < i1; ++i) {
-        edges.DrawImageRegion(image, d.mX + cw + i * mw, d.mY, topEdge);
-        edges.DrawImageRegion(image, d.mX + cw + i * mw, bottom, bottomEdge);
+        edges.DrawImageRegion(image, column(i), d.mY, topEdge);
+        edges.DrawImageRegion(image, column(i), bottom, bottomEdge);
     }
     Graphics sides(*this);
-    sides.IntersectClip(d.mX, d.mY + ch, d.mWidth, d.mHeight - 2 * ch);
+    sides.IntersectClip(d.mX, Clamped(y + ch), d.mWidth, innerHeight);
     int j0, j1;
-    TileRange(static_cast<long long>(d.mY) + ch + TruncSaturated(mTransY), mh, sides.mClipRect.mY,
-              sides.mClipRect.mHeight, down, j0, j1);
+    TileRange(y + ch + TruncSaturated(mTransY), mh, sides.mClipRect.mY, sides.mClipRect.mHeight, down, j0, j1);
     for (int j = j0; j < j1; ++j) {
-        sides.DrawImageRegion(image, d.mX, d.mY + ch + j * mh, leftEdge);
-        sides.DrawImageRegion(image, right, d.mY + ch + j * mh, rightEdge);
+        sides.DrawImageRegion(image, d.mX, row(j), leftEdge);
+        sides.DrawImageRegion(image, right, row(j), rightEdge);
     }
     Graphics centre(*this);
-    centre.IntersectClip(d.mX + cw, d.mY + ch, d.mWidth - 2 * cw, d.mHeight - 2 * ch);
+    centre.IntersectClip(Clamped(x + cw), Clamped(y + ch), innerWidth, innerHeight);
     for (int i = i0; i < i1; ++i)
         for (int j = j0; j < j1; ++j)
-            centre.DrawImageRegion(image, d.mX + cw + i * mw, d.mY + ch + j * mh, middle);
+            centre.DrawImageRegion(image, column(i), row(j), middle);
 }
 
 } // namespace Olvarn

@@ -1,9 +1,12 @@
 // Software fills, lines and fixed-position blits of MemoryImage on 32-bit ARGB pixels.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <type_traits>
 
 #include "graphics/GraphicsHost.h"
 #include "graphics/MemoryImage.h"
+#include "graphics/PixelKernels.h"
 #include "graphics/PixelOps.h"
 
 namespace Olvarn
@@ -54,33 +57,11 @@ bool ClipBlit(int destWidth, int destHeight, int srcWidth, int srcHeight, int& x
     return true;
 }
 
-// Translucent fill of one pixel; the alpha-dependent weights are cached for runs of equal destination alpha.
-struct TranslucentFill {
-    explicit TranslucentFill(const Channels& k) : k(k) {}
-
-    uint32_t operator()(uint32_t d)
-    {
-        uint32_t da = A(d);
-        if (static_cast<int>(da) != lastAlpha) {
-            lastAlpha = static_cast<int>(da);
-            outAlpha = static_cast<int>(da) + (255 - static_cast<int>(da)) * k.a / 255;
-            int l = k.a * 255 / outAlpha;
-            inv = 256 - l;
-            kr = k.r * l;
-            kg = k.g * l;
-            kb = (k.b * l) >> 8;
-        }
-        uint32_t r = (R(d) * inv + kr) >> 8;
-        uint32_t g = (G(d) * inv + kg) >> 8;
-        uint32_t b = ((B(d) * inv) >> 8) + kb;
-        return Pack(outAlpha, r, g, b);
-    }
-
-    Channels k;
-    int lastAlpha = -1;
-    int outAlpha = 0;
-    uint32_t inv = 0, kr = 0, kg = 0, kb = 0;
-};
+// The standard saturation table: additions clamp at 255, which the vector kernels do themselves.
+bool IsPlainSaturation(const unsigned char* sat)
+{
+    return sat == kLocalSaturation.entries || std::memcmp(sat, kLocalSaturation.entries, 512) == 0;
+}
 
 } // namespace
 
@@ -100,12 +81,10 @@ void MemoryImage::FillRect(const Rect& rect, const Color& color, DrawMode mode)
         for (int y = r.mY; y < r.mY + r.mHeight; ++y)
             std::fill_n(bits + static_cast<size_t>(y) * mWidth + r.mX, r.mWidth, packed);
     } else if (k.a != 0) {
-        TranslucentFill fill(k);
-        for (int y = r.mY; y < r.mY + r.mHeight; ++y) {
-            uint32_t* row = bits + static_cast<size_t>(y) * mWidth + r.mX;
-            for (int i = 0; i < r.mWidth; ++i)
-                row[i] = fill(row[i]);
-        }
+        const kernels::FillColor fill{k.r, k.g, k.b, k.a};
+        const auto fillRow = kernels::Active().fillTranslucent;
+        for (int y = r.mY; y < r.mY + r.mHeight; ++y)
+            fillRow(bits + static_cast<size_t>(y) * mWidth + r.mX, r.mWidth, fill);
     }
     BitsChanged();
 }
@@ -220,6 +199,7 @@ void MemoryImage::BlitOpaqueRuns(MemoryImage* src, int x, int y, const Rect& s)
 {
     const unsigned char* runs = src->BuildRLAlpha();
     uint32_t* dest = mBits.get();
+    const auto blend = kernels::Active().blendOntoOpaque;
     WithSourcePixels(src, [&](auto pixels) {
         for (int row = 0; row < s.mHeight; ++row) {
             int srcIndex = (s.mY + row) * src->mWidth + s.mX;
@@ -231,13 +211,17 @@ void MemoryImage::BlitOpaqueRuns(MemoryImage* src, int x, int y, const Rect& s)
                 if (A(first) == 255) {
                     pixels.CopyRun(d, srcIndex, run);
                 } else if (A(first) != 0) {
-                    for (int i = 0; i < run; ++i) {
-                        uint32_t p = pixels[srcIndex + i];
-                        uint32_t a = A(p), na = 256 - a, q = d[i];
-                        uint32_t r = ((p & 0xFF0000) * a + (q & 0xFF0000) * na) >> 8;
-                        uint32_t g = ((p & 0xFF00) * a + (q & 0xFF00) * na) >> 8;
-                        uint32_t b = ((B(p) * a) >> 8) + ((B(q) * na) >> 8);
-                        d[i] = 0xFF000000u | (r & 0xFF0000) | (g & 0xFF00) | b;
+                    if constexpr (std::is_same_v<decltype(pixels), DirectPixels>) {
+                        blend(d, pixels.bits + srcIndex, run);
+                    } else {
+                        for (int i = 0; i < run; ++i) {
+                            uint32_t p = pixels[srcIndex + i];
+                            uint32_t a = A(p), na = 256 - a, q = d[i];
+                            uint32_t r = ((p & 0xFF0000) * a + (q & 0xFF0000) * na) >> 8;
+                            uint32_t g = ((p & 0xFF00) * a + (q & 0xFF00) * na) >> 8;
+                            uint32_t b = ((B(p) * a) >> 8) + ((B(q) * na) >> 8);
+                            d[i] = 0xFF000000u | (r & 0xFF0000) | (g & 0xFF00) | b;
+                        }
                     }
                 }
                 srcIndex += run;
@@ -253,6 +237,27 @@ void MemoryImage::BlitNormal(MemoryImage* src, int x, int y, const Rect& s, cons
     uint32_t* dest = mBits.get();
     bool white = IsWhite(color);
     Channels k(color);
+    if (!src->IsPalettized()) {
+        // Clear runs are skipped whole, the rest composed in runs.
+        const kernels::FillColor tint{k.r, k.g, k.b, k.a};
+        const auto compose = kernels::Active().composeOver;
+        const uint32_t* bits = src->GetBits();
+        const unsigned char* runs = src->BuildRLAlpha();
+        for (int row = 0; row < s.mHeight; ++row) {
+            int srcIndex = (s.mY + row) * src->mWidth + s.mX;
+            uint32_t* d = dest + static_cast<size_t>(y + row) * mWidth + x;
+            int left = s.mWidth;
+            while (left > 0) {
+                int run = std::min<int>(runs[srcIndex], left);
+                if (A(bits[srcIndex]) != 0)
+                    compose(d, bits + srcIndex, run, white, tint);
+                srcIndex += run;
+                d += run;
+                left -= run;
+            }
+        }
+        return;
+    }
     WithSourcePixels(src, [&](auto pixels) {
         for (int row = 0; row < s.mHeight; ++row) {
             int srcIndex = (s.mY + row) * src->mWidth + s.mX;
@@ -269,6 +274,16 @@ void MemoryImage::BlitAdditive(MemoryImage* src, int x, int y, const Rect& s, co
     AdditiveTint add(color, src->mHasAlpha, SaturationTable());
     // Fully transparent pixels add nothing, also when the source has no partial alpha.
     bool skipClear = src->mHasAlpha || src->mHasTrans;
+    if (!src->IsPalettized() && IsPlainSaturation(add.sat)) {
+        const kernels::AddMode mode{add.white, add.hasAlpha, skipClear, add.vr, add.vg, add.vb};
+        const auto addRow = kernels::Active().addArgb;
+        const uint32_t* bits = src->GetBits();
+        // Whole rows: the kernel passes over clear pixels as fast as a run walk would skip them.
+        for (int row = 0; row < s.mHeight; ++row)
+            addRow(dest + static_cast<size_t>(y + row) * mWidth + x, bits + (s.mY + row) * src->mWidth + s.mX, s.mWidth,
+                   mode);
+        return;
+    }
     WithSourcePixels(src, [&](auto pixels) {
         for (int row = 0; row < s.mHeight; ++row) {
             int srcIndex = (s.mY + row) * src->mWidth + s.mX;

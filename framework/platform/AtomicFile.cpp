@@ -1,12 +1,16 @@
 // POSIX side of the atomic file write.
 #include "platform/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 namespace Olvarn
 {
@@ -35,6 +39,36 @@ bool Fail(std::string* error, const char* step, const std::string& path, int err
     return false;
 }
 
+// A writer killed between mkstemp and the rename leaves its temporary behind. Ours are the target's
+// name, a dot and mkstemp's six letters or digits; one untouched for a while belongs to no write
+// still running.
+bool IsStaleTemporary(int dir, const char* entry, const std::string& base, time_t now)
+{
+    constexpr time_t kStaleSeconds = 60;
+    size_t length = std::strlen(entry);
+    if (length != base.size() + 7 || std::strncmp(entry, base.c_str(), base.size()) != 0 || entry[base.size()] != '.')
+        return false;
+    for (size_t i = base.size() + 1; i < length; ++i)
+        if (!std::isalnum(static_cast<unsigned char>(entry[i])))
+            return false;
+    struct stat info {
+    };
+    return ::fstatat(dir, entry, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+           info.st_uid == ::geteuid() && now - info.st_mtime > kStaleSeconds;
+}
+
+void RemoveStaleTemporaries(const std::string& folder, const std::string& base)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    time_t now = std::time(nullptr);
+    while (dirent* entry = ::readdir(dir))
+        if (IsStaleTemporary(::dirfd(dir), entry->d_name, base, now))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    ::closedir(dir);
+}
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error)
@@ -60,6 +94,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         ::unlink(temp.c_str());
         return Fail(error, "cannot write", path, err);
     }
+    RemoveStaleTemporaries(folder, path.substr(slash == std::string::npos ? 0 : slash + 1));
     int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);

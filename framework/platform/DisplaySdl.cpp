@@ -24,6 +24,21 @@ uint32_t TextureFormatFor(const SurfaceFormat& f)
     return SDL_MasksToPixelFormatEnum(f.mBitsPerPixel, f.mRedMask, f.mGreenMask, f.mBlueMask, 0);
 }
 
+// The largest rectangle of the picture's shape centred in the target, as the renderer's logical size
+// places it.
+SDL_Rect Letterbox(int targetW, int targetH, int w, int h)
+{
+    SDL_Rect r{0, 0, targetW, targetH};
+    if (int64_t(targetW) * h > int64_t(targetH) * w) {
+        r.w = int(int64_t(targetH) * w / h);
+        r.x = (targetW - r.w) / 2;
+    } else {
+        r.h = int(int64_t(targetW) * h / w);
+        r.y = (targetH - r.h) / 2;
+    }
+    return r;
+}
+
 } // namespace
 
 DisplaySdl::DisplaySdl()
@@ -62,6 +77,7 @@ void DisplaySdl::DestroyRenderer()
     mRenderer = nullptr;
     mTextureFormat = 0;
     mPresented = false;
+    mUseWindowSurface = false;
 }
 
 DisplayResult DisplaySdl::SetCooperativeLevel(DisplayWindow* window, bool fullScreen)
@@ -170,8 +186,28 @@ bool DisplaySdl::EnsureRenderer()
     mTextureFormat = 0;
     if (!window)
         return false;
-    mRenderer = SDL_CreateRenderer(window, -1, 0);
-    return mRenderer != nullptr;
+    if (mUseWindowSurface)
+        return true;
+    // An OpenGL window gets its accelerated renderer. Any other would be recreated by SDL for one, or
+    // get SDL's software renderer, which copies each frame twice more (into its texture, then onto
+    // the window's surface): the window's own surface takes the frame in one pass.
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) {
+        mRenderer =
+            SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | (mFullScreen ? SDL_RENDERER_PRESENTVSYNC : 0));
+        mRendererVSync = mFullScreen;
+        if (mRenderer)
+            return true;
+    }
+    mUseWindowSurface = SDL_GetWindowSurface(window) != nullptr;
+    return mUseWindowSurface;
+}
+
+bool DisplaySdl::PresentWaitsForVerticalBlank()
+{
+    // The software renderer accepts the vsync flag but presents at once.
+    SDL_RendererInfo info{};
+    return mRenderer && SDL_GetRendererInfo(mRenderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0 &&
+           SDL_strcmp(info.name, "software") != 0;
 }
 
 bool DisplaySdl::EnsureTexture(const Surface& primary)
@@ -190,9 +226,56 @@ bool DisplaySdl::EnsureTexture(const Surface& primary)
     return mTexture != nullptr;
 }
 
+DisplayResult DisplaySdl::PresentToWindowSurface(Surface& primary)
+{
+    SDL_Window* window = CurrentWindow();
+    SDL_Surface* target = window ? SDL_GetWindowSurface(window) : nullptr;
+    if (!target)
+        return DisplayError::Generic;
+    SurfaceLock lock;
+    DisplayResult result = primary.Lock(lock);
+    if (DisplayFailed(result))
+        return result;
+    const uint32_t format = TextureFormatFor(lock.mFormat);
+    int failed;
+    if (target->w == lock.mWidth && target->h == lock.mHeight) {
+        failed = SDL_ConvertPixels(lock.mWidth, lock.mHeight, format, lock.mBits, lock.mPitch, target->format->format,
+                                   target->pixels, target->pitch);
+    } else {
+        // In full screen the picture keeps its shape, scaled to the desktop between black borders.
+        SDL_Surface* from = SDL_CreateRGBSurfaceWithFormatFrom(lock.mBits, lock.mWidth, lock.mHeight,
+                                                               lock.mFormat.mBitsPerPixel, lock.mPitch, format);
+        SDL_Rect box = Letterbox(target->w, target->h, lock.mWidth, lock.mHeight);
+        failed = from ? 0 : -1;
+        if (from && (box.w != target->w || box.h != target->h))
+            failed = SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+        if (from && failed == 0) {
+            SDL_SetSurfaceBlendMode(from, SDL_BLENDMODE_NONE);
+            failed = SDL_BlitScaled(from, nullptr, target, &box);
+        }
+        if (from)
+            SDL_FreeSurface(from);
+    }
+    primary.Unlock();
+    // Refresh-paced updates in full screen rely on the present waiting for the vertical blank, which
+    // the window surface never does.
+    if (failed == 0 && mFullScreen)
+        WaitForVerticalBlank();
+    if (failed != 0 || SDL_UpdateWindowSurface(window) != 0)
+        return DisplayError::Generic;
+    mTextureWidth = lock.mWidth;
+    mTextureHeight = lock.mHeight;
+    mPresented = true;
+    return DisplayError::Ok;
+}
+
 DisplayResult DisplaySdl::Present(Surface& primary)
 {
-    if (!EnsureRenderer() || !EnsureTexture(primary))
+    if (!EnsureRenderer())
+        return DisplayError::Generic;
+    if (mUseWindowSurface)
+        return PresentToWindowSurface(primary);
+    if (!EnsureTexture(primary))
         return DisplayError::Generic;
     SurfaceLock lock;
     DisplayResult result = primary.Lock(lock);
@@ -204,10 +287,23 @@ DisplayResult DisplaySdl::Present(Surface& primary)
         return DisplayError::Generic;
     // The picture keeps its own size; in full screen the renderer scales it to the desktop.
     SDL_RenderSetLogicalSize(mRenderer, primary.GetWidth(), primary.GetHeight());
-    SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255);
-    SDL_RenderClear(mRenderer);
+    // The copy covers the whole target when the shapes agree: then clearing would be a wasted pass.
+    int outW = 0, outH = 0;
+    SDL_GetRendererOutputSize(mRenderer, &outW, &outH);
+    if (int64_t(outW) * primary.GetHeight() != int64_t(outH) * primary.GetWidth()) {
+        SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255);
+        SDL_RenderClear(mRenderer);
+    }
     if (SDL_RenderCopy(mRenderer, mTexture, nullptr, nullptr) != 0)
         return DisplayError::Generic;
+    // In full screen the main loop paces its updates by the presents, so a present must wait for
+    // the vertical blank: through the renderer, or by the clock where the renderer does not wait.
+    if (mRendererVSync != mFullScreen) {
+        SDL_RenderSetVSync(mRenderer, mFullScreen ? 1 : 0);
+        mRendererVSync = mFullScreen;
+    }
+    if (mFullScreen && !PresentWaitsForVerticalBlank())
+        WaitForVerticalBlank();
     SDL_RenderPresent(mRenderer);
     mPresented = true;
     return DisplayError::Ok;
@@ -215,6 +311,25 @@ DisplayResult DisplaySdl::Present(Surface& primary)
 
 bool DisplaySdl::ReadPresentedFrame(std::vector<uint32_t>& argb, int& width, int& height)
 {
+    if (mPresented && mUseWindowSurface) {
+        SDL_Window* window = CurrentWindow();
+        SDL_Surface* target = window ? SDL_GetWindowSurface(window) : nullptr;
+        if (!target)
+            return false;
+        width = mTextureWidth;
+        height = mTextureHeight;
+        argb.assign(size_t(width) * size_t(height), 0);
+        if (target->w == width && target->h == height)
+            return SDL_ConvertPixels(width, height, target->format->format, target->pixels, target->pitch,
+                                     SDL_PIXELFORMAT_ARGB8888, argb.data(), width * 4) == 0;
+        SDL_Surface* to =
+            SDL_CreateRGBSurfaceWithFormatFrom(argb.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+        SDL_Rect box = Letterbox(target->w, target->h, width, height);
+        bool read = to && SDL_BlitScaled(target, &box, to, nullptr) == 0;
+        if (to)
+            SDL_FreeSurface(to);
+        return read;
+    }
     if (!mPresented || !mRenderer)
         return false;
     width = mTextureWidth;
@@ -232,6 +347,8 @@ DisplayDeviceIdentity DisplaySdl::GetDeviceIdentity() const
     SDL_RendererInfo info;
     if (mRenderer && SDL_GetRendererInfo(mRenderer, &info) == 0 && info.name)
         id.mDescription += std::string(" / ") + info.name;
+    else if (mUseWindowSurface)
+        id.mDescription += " / window surface";
     SDL_version version;
     SDL_GetVersion(&version);
     id.mDriverVersion = uint64_t(version.major) << 48 | uint64_t(version.minor) << 32 | uint64_t(version.patch);

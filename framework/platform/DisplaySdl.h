@@ -50,6 +50,8 @@ public:
 private:
     bool EnsureRenderer();
     bool EnsureTexture(const Surface& primary);
+    bool PresentWaitsForVerticalBlank();
+    DisplayResult PresentToWindowSurface(Surface& primary);
     void DestroyRenderer();
     // The window presented into, looked up by id so that a destroyed window is noticed.
     SDL_Window* CurrentWindow() const;
@@ -67,6 +69,9 @@ private:
     int mTextureHeight = 0;
     uint32_t mTextureFormat = 0;
     bool mPresented = false;
+    bool mRendererVSync = false;
+    // No accelerated renderer: frames go straight into the window's own surface.
+    bool mUseWindowSurface = false;
 };
 
 } // namespace Olvarn

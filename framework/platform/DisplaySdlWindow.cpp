@@ -3,13 +3,20 @@
 
 #include <SDL.h>
 
+#include "platform/VideoSystem.h"
+
 namespace Olvarn
 {
 
 DisplaySdlWindow::DisplaySdlWindow(int width, int height, const char* title)
 {
     mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    if (mVideoReady)
+    if (!mVideoReady)
+        return;
+    const Uint32 rendererFlags = VideoSystem::RendererWindowFlags();
+    mWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                               SDL_WINDOW_HIDDEN | rendererFlags);
+    if (!mWindow && rendererFlags)
         mWindow =
             SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_HIDDEN);
 }

@@ -167,6 +167,7 @@ void EventPump::TranslateKey(const SDL_Event& event, std::vector<AppMessage>& ou
     const SDL_KeyboardEvent& key = event.key;
     mCtrlDown = (key.keysym.mod & KMOD_CTRL) != 0;
     mAltDown = (key.keysym.mod & KMOD_ALT) != 0;
+    mAltGrDown = (key.keysym.mod & (KMOD_RALT | KMOD_MODE)) != 0 && (key.keysym.mod & KMOD_LALT) == 0;
     mShiftDown = (key.keysym.mod & KMOD_SHIFT) != 0;
     int vk = KeyMap::VirtualKeyFromScancode(key.keysym.scancode);
     if (vk == 0)
@@ -191,7 +192,8 @@ void EventPump::TranslateKey(const SDL_Event& event, std::vector<AppMessage>& ou
 void EventPump::TranslateText(const char* utf8, std::vector<AppMessage>& out)
 {
     std::string bytes = Utf8ToCp1252(utf8);
-    bool system = mAltDown && !mCtrlDown;
+    // Windows reports AltGr as Control with Alt; Linux reports right Alt (or the mode key) alone.
+    bool system = mAltDown && !mCtrlDown && !mAltGrDown;
     for (unsigned char c : bytes) {
         if (c < 0x20 || c == 0x7F)
             continue; // made from the key press instead

@@ -57,6 +57,8 @@ private:
     std::atomic<bool> mMouseInWindow{false};
     bool mCtrlDown = false;
     bool mAltDown = false;
+    // Right Alt without left Alt: AltGr on Linux keyboards, whose text is typed, not a menu key.
+    bool mAltGrDown = false;
     bool mShiftDown = false;
     int mTimerPeriod = 0;
     int mTimerLast = 0;

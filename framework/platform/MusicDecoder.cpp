@@ -2,8 +2,6 @@
 #include "platform/MusicDecoder.h"
 
 #include <SDL.h>
-#include <mpg123.h>
-#include <tremor/ivorbisfile.h>
 #include <xmp.h>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "platform/AudioFormat.h"
+#include "platform/PcmStream.h"
 
 namespace Olvarn
 {
@@ -28,9 +27,11 @@ public:
     {
         int produced = 0;
         while (produced < frames) {
-            uint64_t idx = mPos >> 32;
-            if (idx + 1 >= mAvail && !mEnded)
+            // A refill drops the frames already passed and moves the position with them, so the
+            // index is taken after it.
+            if ((mPos >> 32) + 1 >= mAvail && !mEnded)
                 Refill();
+            uint64_t idx = mPos >> 32;
             if (idx >= mAvail)
                 break;
             uint64_t next = idx + 1 < mAvail ? idx + 1 : idx;
@@ -100,132 +101,23 @@ private:
     bool mEnded = false;
 };
 
-// --- Ogg Vorbis through Tremor -------------------------------------------------------------------
+// --- Ogg Vorbis and MP3, from the platform's streaming decoders ----------------------------------
 
-size_t FileRead(void* ptr, size_t size, size_t count, void* file)
-{
-    return std::fread(ptr, size, count, static_cast<FILE*>(file));
-}
-int FileSeek(void* file, ogg_int64_t offset, int whence)
-{
-    return std::fseek(static_cast<FILE*>(file), static_cast<long>(offset), whence);
-}
-int FileClose(void* file)
-{
-    return std::fclose(static_cast<FILE*>(file));
-}
-long FileTell(void* file)
-{
-    return std::ftell(static_cast<FILE*>(file));
-}
-
-class OggMusic : public ResamplingDecoder
+class StreamMusic : public ResamplingDecoder
 {
 public:
-    ~OggMusic() override
+    bool Open(std::unique_ptr<PcmStream> stream)
     {
-        if (mOpen)
-            ov_clear(&mFile);
-    }
-    bool Open(const std::string& path)
-    {
-        FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f)
-            return false;
-        ov_callbacks callbacks{FileRead, FileSeek, FileClose, FileTell};
-        if (ov_open_callbacks(f, &mFile, nullptr, 0, callbacks) != 0) {
-            std::fclose(f);
-            return false;
-        }
-        mOpen = true;
-        vorbis_info* info = ov_info(&mFile, -1);
-        return info && SetNativeFormat(info->channels, info->rate);
+        mStream = std::move(stream);
+        return mStream && SetNativeFormat(mStream->Channels(), mStream->Rate());
     }
 
 protected:
-    int ReadNative(int16_t* out, int frames) override
-    {
-        int want = frames * NativeChannels() * 2;
-        int done = 0;
-        while (done < want) {
-            int section = 0;
-            long n = ov_read(&mFile, reinterpret_cast<char*>(out) + done, want - done, &section);
-            if (n <= 0)
-                break;
-            vorbis_info* info = ov_info(&mFile, section);
-            // A chained stream that changes its layout ends the music rather than garbling it.
-            if (!info || info->channels != NativeChannels())
-                break;
-            done += static_cast<int>(n);
-        }
-        return done / (NativeChannels() * 2);
-    }
-    bool RewindNative() override { return ov_pcm_seek(&mFile, 0) == 0; }
+    int ReadNative(int16_t* out, int frames) override { return mStream->Read(out, frames); }
+    bool RewindNative() override { return mStream->Rewind(); }
 
 private:
-    OggVorbis_File mFile{};
-    bool mOpen = false;
-};
-
-// --- MP3 through mpg123 --------------------------------------------------------------------------
-
-class Mp3Music : public ResamplingDecoder
-{
-public:
-    ~Mp3Music() override
-    {
-        if (mHandle) {
-            mpg123_close(mHandle);
-            mpg123_delete(mHandle);
-        }
-    }
-    bool Open(const std::string& path)
-    {
-        static std::once_flag once;
-        std::call_once(once, [] { mpg123_init(); });
-        mHandle = mpg123_new(nullptr, nullptr);
-        if (!mHandle)
-            return false;
-        mpg123_param(mHandle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-        mpg123_format_none(mHandle);
-        const long* rates = nullptr;
-        size_t count = 0;
-        mpg123_rates(&rates, &count);
-        for (size_t i = 0; i < count; ++i)
-            mpg123_format(mHandle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-        if (mpg123_open(mHandle, path.c_str()) != MPG123_OK)
-            return false;
-        long rate = 0;
-        int channels = 0;
-        int encoding = 0;
-        if (mpg123_getformat(mHandle, &rate, &channels, &encoding) != MPG123_OK)
-            return false;
-        // The format is fixed from here on, so the decoder cannot switch it mid-stream.
-        mpg123_format_none(mHandle);
-        mpg123_format(mHandle, rate, channels, encoding);
-        return SetNativeFormat(channels, rate);
-    }
-
-protected:
-    int ReadNative(int16_t* out, int frames) override
-    {
-        size_t want = static_cast<size_t>(frames) * NativeChannels() * 2;
-        size_t done = 0;
-        while (done < want) {
-            size_t got = 0;
-            int err = mpg123_read(mHandle, reinterpret_cast<unsigned char*>(out) + done, want - done, &got);
-            done += got;
-            if (err != MPG123_OK && err != MPG123_NEW_FORMAT)
-                break;
-            if (got == 0 && err != MPG123_NEW_FORMAT)
-                break;
-        }
-        return static_cast<int>(done / (NativeChannels() * 2));
-    }
-    bool RewindNative() override { return mpg123_seek(mHandle, 0, SEEK_SET) >= 0; }
-
-private:
-    mpg123_handle* mHandle = nullptr;
+    std::unique_ptr<PcmStream> mStream;
 };
 
 // --- WAV through SDL ------------------------------------------------------------------------------
@@ -233,12 +125,13 @@ private:
 class WavMusic : public ResamplingDecoder
 {
 public:
-    bool Open(const std::string& path)
+    // Takes the stream and closes it.
+    bool Open(SDL_RWops* source)
     {
         SDL_AudioSpec spec{};
         Uint8* buf = nullptr;
         Uint32 len = 0;
-        if (!SDL_LoadWAV(path.c_str(), &spec, &buf, &len))
+        if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &buf, &len))
             return false;
         bool ok = true;
         if (spec.format == AUDIO_S16LSB) {
@@ -289,10 +182,15 @@ public:
         if (mContext)
             xmp_free_context(mContext);
     }
-    bool Open(const std::string& path)
+    // From a file when bytes is null.
+    bool Open(const std::string& path, const uint8_t* bytes, size_t size)
     {
         mContext = xmp_create_context();
-        if (!mContext || xmp_load_module(mContext, const_cast<char*>(path.c_str())) != 0)
+        if (!mContext)
+            return false;
+        int loaded = bytes ? xmp_load_module_from_memory(mContext, bytes, static_cast<long>(size))
+                           : xmp_load_module(mContext, path.c_str());
+        if (loaded != 0)
             return false;
         mLoaded = true;
         return xmp_start_player(mContext, kAudioOutputRate, 0) == 0;
@@ -331,10 +229,10 @@ private:
     bool mEnded = false;
 };
 
-template <typename T> std::unique_ptr<MusicDecoder> OpenAs(const std::string& path)
+template <typename T, typename... Args> std::unique_ptr<MusicDecoder> OpenAs(Args&&... args)
 {
     auto decoder = std::make_unique<T>();
-    if (!decoder->Open(path))
+    if (!decoder->Open(std::forward<Args>(args)...))
         return nullptr;
     return decoder;
 }
@@ -343,19 +241,36 @@ template <typename T> std::unique_ptr<MusicDecoder> OpenAs(const std::string& pa
 
 std::unique_ptr<MusicDecoder> OpenOggMusic(const std::string& path)
 {
-    return OpenAs<OggMusic>(path);
+    return OpenAs<StreamMusic>(OpenOggStream(path));
 }
 std::unique_ptr<MusicDecoder> OpenMp3Music(const std::string& path)
 {
-    return OpenAs<Mp3Music>(path);
+    return OpenAs<StreamMusic>(OpenMp3Stream(path));
 }
 std::unique_ptr<MusicDecoder> OpenWavMusic(const std::string& path)
 {
-    return OpenAs<WavMusic>(path);
+    return OpenAs<WavMusic>(SDL_RWFromFile(path.c_str(), "rb"));
 }
 std::unique_ptr<MusicDecoder> OpenModuleMusic(const std::string& path)
 {
-    return OpenAs<ModuleMusic>(path);
+    return OpenAs<ModuleMusic>(path, nullptr, 0);
+}
+
+std::unique_ptr<MusicDecoder> OpenOggMusic(const uint8_t* bytes, size_t size)
+{
+    return OpenAs<StreamMusic>(OpenOggStream(bytes, size));
+}
+std::unique_ptr<MusicDecoder> OpenMp3Music(const uint8_t* bytes, size_t size)
+{
+    return OpenAs<StreamMusic>(OpenMp3Stream(bytes, size));
+}
+std::unique_ptr<MusicDecoder> OpenWavMusic(const uint8_t* bytes, size_t size)
+{
+    return OpenAs<WavMusic>(SDL_RWFromConstMem(bytes, static_cast<int>(std::min<size_t>(size, INT32_MAX))));
+}
+std::unique_ptr<MusicDecoder> OpenModuleMusic(const uint8_t* bytes, size_t size)
+{
+    return OpenAs<ModuleMusic>(std::string(), bytes, size);
 }
 
 } // namespace Olvarn

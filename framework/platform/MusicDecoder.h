@@ -1,8 +1,9 @@
-// Decoders of music files into 44100 Hz 16-bit stereo: Ogg Vorbis (Tremor), MP3 (mpg123), WAV (SDL)
-// and tracker modules (libxmp). They read files, so they run on the music feeder, never in the
+// Decoders of music files into 44100 Hz 16-bit stereo: Ogg Vorbis and MP3 (the streaming decoders),
+// WAV (SDL) and tracker modules (libxmp). They read files, so they run on the music feeder, never in the
 // audio callback.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,5 +31,10 @@ std::unique_ptr<MusicDecoder> OpenOggMusic(const std::string& path);
 std::unique_ptr<MusicDecoder> OpenMp3Music(const std::string& path);
 std::unique_ptr<MusicDecoder> OpenWavMusic(const std::string& path);
 std::unique_ptr<MusicDecoder> OpenModuleMusic(const std::string& path);
+// The same over a file's bytes in memory, which must outlive the decoder.
+std::unique_ptr<MusicDecoder> OpenOggMusic(const uint8_t* bytes, size_t size);
+std::unique_ptr<MusicDecoder> OpenMp3Music(const uint8_t* bytes, size_t size);
+std::unique_ptr<MusicDecoder> OpenWavMusic(const uint8_t* bytes, size_t size);
+std::unique_ptr<MusicDecoder> OpenModuleMusic(const uint8_t* bytes, size_t size);
 
 } // namespace Olvarn

@@ -10,9 +10,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace Olvarn
@@ -224,12 +224,30 @@ std::string SettingsStore::Serialize(const ValueMap& values)
 void SettingsStore::Load()
 {
     mValues.clear();
-    std::ifstream in(mPath, std::ios::binary);
-    if (!in)
+    // Without O_NONBLOCK a FIFO in the file's place would hold start-up in open() for ever.
+    int fd = ::open(mPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return; // no settings yet
+    struct stat info {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        mLastError = "settings ignored: " + mPath + " is not a regular file";
+        LogWrite(LogLevel::Warning, "%s", mLastError.c_str());
         return;
+    }
     std::string bytes(kMaxFileBytes, '\0');
-    in.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::read(fd, &bytes[done], bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(done);
     mValues = Parse(bytes);
 }
 

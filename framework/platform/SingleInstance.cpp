@@ -4,11 +4,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/Paths.h"
@@ -33,10 +35,49 @@ bool MakeAddress(const std::string& path, sockaddr_un& address)
 {
     std::memset(&address, 0, sizeof(address));
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path))
+    if (path.empty() || path.size() >= sizeof(address.sun_path))
         return false;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return true;
+}
+
+// A folder only this user can enter: ours, a real folder (no link), closed to everyone else.
+bool IsPrivateFolder(const std::string& path)
+{
+    struct stat info {
+    };
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+           (info.st_mode & 077) == 0;
+}
+
+// Makes the folder 0700 when it is missing; true when it is private afterwards.
+bool MakePrivateFolder(const std::string& path)
+{
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    return IsPrivateFolder(path);
+}
+
+// Where this user's instance files live. The session's runtime folder is per user by definition;
+// without one, a shared /tmp must not be used directly, since anyone may plant a link or hold a lock
+// of the same name there. "" when no private place exists.
+std::string InstanceFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime == '/')
+        return runtime;
+    std::string cache = Paths::CacheHome();
+    if (Paths::MakeFolders(cache) && MakePrivateFolder(cache + "/instances"))
+        return cache + "/instances";
+    const char* tmp = std::getenv("TMPDIR");
+    std::string user = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/olvarn-" + std::to_string(geteuid());
+    return MakePrivateFolder(user) ? user : "";
+}
+
+std::string InstanceFile(const std::string& name, const char* suffix)
+{
+    std::string folder = InstanceFolder();
+    return folder.empty() ? "" : folder + "/" + SafeName(name) + suffix;
 }
 
 } // namespace
@@ -56,21 +97,31 @@ SingleInstance::~SingleInstance()
 
 std::string SingleInstance::LockPath(const std::string& name)
 {
-    return Paths::RuntimeDir() + "/" + SafeName(name) + ".lock";
+    return InstanceFile(name, ".lock");
 }
 
 std::string SingleInstance::SocketPath(const std::string& name)
 {
-    return Paths::RuntimeDir() + "/" + SafeName(name) + ".sock";
+    return InstanceFile(name, ".sock");
 }
 
 SingleInstance::Result SingleInstance::Acquire()
 {
     if (mLockFd >= 0)
         return Result::First;
-    int fd = open(LockPath(mName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    std::string lockPath = LockPath(mName);
+    if (lockPath.empty())
+        return Result::Unavailable;
+    int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0)
         return Result::Unavailable;
+    // Only our own lock file can tell that our instance runs; anyone else's proves nothing.
+    struct stat info {
+    };
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+        close(fd);
+        return Result::Unavailable;
+    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         bool held = errno == EWOULDBLOCK;
         close(fd);

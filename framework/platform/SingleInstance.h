@@ -28,7 +28,10 @@ public:
     // Takes waiting notices without blocking; answers how many equal the given text.
     int PollNotices(const std::string& notice);
 
-    // Files used for a name: $XDG_RUNTIME_DIR (or /tmp) / the name with unsafe bytes as '_'.
+    // Files used for a name, the name with unsafe bytes as '_', in a folder of this user's own:
+    // $XDG_RUNTIME_DIR, else $XDG_CACHE_HOME/instances, else $TMPDIR (or /tmp)/olvarn-<uid>, the
+    // last two made with mode 0700 and used only while they are ours and closed to others.
+    // "" when there is no such folder.
     static std::string LockPath(const std::string& name);
     static std::string SocketPath(const std::string& name);
 

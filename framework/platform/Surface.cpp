@@ -1,7 +1,10 @@
 // Memory surfaces and the blit loops that stand in for the display hardware.
 #include "platform/Surface.h"
 
+#include <sys/mman.h>
+
 #include <cstring>
+#include <new>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -119,7 +122,40 @@ void StretchRect(uint8_t* dst, int dstPitch, const SurfaceRect& d, const uint8_t
     }
 }
 
+constexpr size_t kHugePage = size_t(2) << 20;
+
 } // namespace
+
+void* AllocatePixelBytes(size_t bytes)
+{
+    if (bytes < kHugePage / 2) {
+        void* pixels = ::operator new(bytes);
+        std::memset(pixels, 0, bytes);
+        return pixels;
+    }
+    // Mapped with a huge page's worth to spare, then cut to a huge-page-aligned range.
+    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* mapped = mmap(nullptr, rounded + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        throw std::bad_alloc();
+    uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
+    uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    if (aligned > start)
+        munmap(mapped, aligned - start);
+    if (aligned + rounded < start + rounded + kHugePage)
+        munmap(reinterpret_cast<void*>(aligned + rounded), start + rounded + kHugePage - (aligned + rounded));
+    // Only advice: where huge pages are off, the pages are the usual ones.
+    madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(aligned);
+}
+
+void FreePixelBytes(void* pixels, size_t bytes)
+{
+    if (bytes < kHugePage / 2)
+        ::operator delete(pixels);
+    else
+        munmap(pixels, (bytes + kHugePage - 1) / kHugePage * kHugePage);
+}
 
 Surface::Surface(int width, int height, const SurfaceFormat& format, uint32_t caps)
     : mWidth(width), mHeight(height), mPitch(AlignedPitch(width, format.BytesPerPixel())), mFormat(format), mCaps(caps),
@@ -191,7 +227,7 @@ DisplayResult Surface::Blit(const SurfaceRect* dst, Surface& src, const SurfaceR
     std::vector<uint8_t> snapshot;
     const uint8_t* from = src.mPixels.data();
     if (&src == this) {
-        snapshot = mPixels;
+        snapshot.assign(mPixels.begin(), mPixels.end());
         from = snapshot.data();
     }
     const bool keyed = (flags & BlitFlags::KeySource) != 0 && src.mHasColorKey;

@@ -54,6 +54,12 @@ void VideoSystem::SetScreenSaverAllowed(bool allowed)
         SDL_DisableScreenSaver();
 }
 
+uint32_t VideoSystem::RendererWindowFlags()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "dummy") != 0 ? SDL_WINDOW_OPENGL : 0;
+}
+
 bool VideoSystem::IsHeadless()
 {
     const char* driver = nullptr;

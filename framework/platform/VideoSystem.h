@@ -1,6 +1,7 @@
 // Starts and stops SDL's video subsystem for the windows that use it (platform-internal).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace Olvarn
@@ -15,6 +16,10 @@ public:
     static bool IsRunning();
     // True when there is no screen a person can see (dummy or offscreen driver, or no video).
     static bool IsHeadless();
+    // The SDL window flags the renderer the display will use needs from the start (SDL would
+    // otherwise destroy and recreate the window when the renderer is made): OpenGL where the video
+    // driver has it, nothing on the dummy driver. Video must be running.
+    static uint32_t RendererWindowFlags();
     // Lets the desktop's screen saver and monitor power-off run over the program's windows, or holds
     // them off (SDL holds them off by default).
     static void SetScreenSaverAllowed(bool allowed);

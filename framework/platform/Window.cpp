@@ -26,7 +26,12 @@ std::unique_ptr<Window> Window::Create(const WindowSpec& spec, std::string& erro
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     int x = spec.mX < 0 ? SDL_WINDOWPOS_CENTERED : spec.mX;
     int y = spec.mY < 0 ? SDL_WINDOWPOS_CENTERED : spec.mY;
-    SDL_Window* sdlWindow = SDL_CreateWindow(Cp1252ToUtf8(spec.mTitle).c_str(), x, y, spec.mWidth, spec.mHeight, flags);
+    const std::string title = Cp1252ToUtf8(spec.mTitle);
+    const Uint32 rendererFlags = VideoSystem::RendererWindowFlags();
+    SDL_Window* sdlWindow = SDL_CreateWindow(title.c_str(), x, y, spec.mWidth, spec.mHeight, flags | rendererFlags);
+    // Without OpenGL the display presents through the window's own surface, which needs no flag.
+    if (!sdlWindow && rendererFlags)
+        sdlWindow = SDL_CreateWindow(title.c_str(), x, y, spec.mWidth, spec.mHeight, flags);
     if (!sdlWindow) {
         error = SDL_GetError();
         VideoSystem::Release();
@@ -66,6 +71,11 @@ bool Window::UsableDesktopArea(int& x, int& y, int& width, int& height)
 void Window::Show()
 {
     SDL_ShowWindow(Sdl(mWindow));
+}
+
+void Window::Minimize()
+{
+    SDL_MinimizeWindow(Sdl(mWindow));
 }
 
 void Window::Hide()

@@ -34,6 +34,7 @@ public:
     void Hide();
     void Raise();
     void Restore();
+    void Minimize();
     void SetTitle(const std::string& title);
     // Shows the window without taking the keyboard focus from the program that has it.
     void ShowWithoutActivating();

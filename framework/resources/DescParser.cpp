@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/core/StringUtils.h"
+#include "platform/Directories.h"
 #include "platform/Paths.h"
 
 namespace Olvarn
@@ -129,32 +130,38 @@ DataElement* DescParser::GetDefinedElement(const std::string& name)
 
 bool DescParser::LoadDescriptor(const std::string& fileName)
 {
+    std::string bytes;
+    if (!ReadWholeFile(Paths::Resolve(fileName), bytes)) {
+        mCurrentLine = 0;
+        mError.clear();
+        mCurrentCommand.clear();
+        return false;
+    }
+    return Parse(bytes);
+}
+
+bool DescParser::Parse(std::string_view bytes)
+{
     mCurrentLine = 0;
     mError.clear();
     mCurrentCommand.clear();
 
-    std::FILE* file = std::fopen(Paths::Resolve(fileName).c_str(), "rb");
-    if (!file)
-        return false;
-
     int lineCounter = 0;
     bool ok = true;
     CommandCollector collector;
-    int ch;
-    for (;;) {
-        ch = std::getc(file);
-        bool ended = ch == EOF || collector.Feed(static_cast<char>(ch), lineCounter, mCurrentCommand, mCurrentLine);
+    for (size_t at = 0; ok; ++at) {
+        bool atEnd = at >= bytes.size();
+        bool ended = atEnd || collector.Feed(bytes[at], lineCounter, mCurrentCommand, mCurrentLine);
         if (ended && !mCurrentCommand.empty()) {
             ok = ParseCommand(mCurrentCommand);
             mCurrentCommand.clear();
         }
-        if (ch == EOF || !ok)
+        if (atEnd)
             break;
     }
 
     mCurrentCommand.clear();
     mCurrentLine = 0;
-    std::fclose(file);
     return ok;
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "resources/DataElement.h"
@@ -31,6 +32,8 @@ public:
 
     // Reads and runs a whole file; false when it cannot be opened (no message) or a command fails.
     bool LoadDescriptor(const std::string& fileName);
+    // Runs every command of a descriptor's text; false when a command fails.
+    bool Parse(std::string_view bytes);
     // Tokenizes one command and hands it to HandleCommand.
     bool ParseCommand(const std::string& command);
     // The language's own "Define" (name, value) command, for HandleCommand to call.
@@ -59,7 +62,7 @@ public:
 
 protected:
     std::string mError;
-    // Line of the current command's first character, from 1; 0 outside LoadDescriptor.
+    // Line of the current command's first character, from 1; 0 outside LoadDescriptor and Parse.
     int mCurrentLine = 0;
     std::string mCurrentCommand;
     // Keyed by the upper-cased name.

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/Paths.h"
 #include "resources/ImageLib.h"
 
 namespace ImageLib
@@ -336,32 +335,16 @@ std::unique_ptr<Image> DecodeGif(const uint8_t* data, size_t size)
     }
 }
 
-std::vector<uint8_t> ReadAll(std::FILE* file)
-{
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    return bytes;
-}
-
 } // namespace
 
-std::unique_ptr<Image> ReadGif(std::FILE* file)
+std::unique_ptr<Image> ParseGif(const uint8_t* bytes, size_t size)
 {
-    std::vector<uint8_t> bytes = ReadAll(file);
-    return DecodeGif(bytes.data(), bytes.size());
+    return DecodeGif(bytes, size);
 }
 
 std::unique_ptr<Image> ReadGif(const std::string& fileName)
 {
-    std::FILE* file = std::fopen(Olvarn::Paths::Resolve(fileName).c_str(), "rb");
-    if (!file)
-        return nullptr;
-    std::unique_ptr<Image> image = ReadGif(file);
-    std::fclose(file);
-    return image;
+    return ParseFile(fileName, ParseGif);
 }
 
 } // namespace ImageLib

@@ -2,7 +2,9 @@
 #include "resources/ImageLib.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/Paths.h"
 
@@ -118,6 +120,22 @@ void AlphaToWhite(Image& alpha)
 }
 
 } // namespace
+
+std::unique_ptr<Image> ParseFile(const std::string& fileName,
+                                 std::unique_ptr<Image> (*parse)(const uint8_t* bytes, size_t size))
+{
+    std::FILE* file = std::fopen(Olvarn::Paths::Resolve(fileName).c_str(), "rb");
+    if (!file)
+        return nullptr;
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return failed ? nullptr : parse(bytes.data(), bytes.size());
+}
 
 std::unique_ptr<Image> LoadImageFile(const std::string& path, bool lookForAlpha)
 {

@@ -1,8 +1,8 @@
 // Image files to plain 32-bit pixel arrays and back: TGA, JPEG, PNG and GIF, with alpha companions.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -47,12 +47,15 @@ std::unique_ptr<Image> ReadJpeg(const std::string& fileName);
 std::unique_ptr<Image> ReadPng(const std::string& fileName);
 std::unique_ptr<Image> ReadGif(const std::string& fileName);
 
-// The same readers over a stream already open for reading, from its current position; the caller
-// closes it.
-std::unique_ptr<Image> ReadTga(std::FILE* file);
-std::unique_ptr<Image> ReadJpeg(std::FILE* file);
-std::unique_ptr<Image> ReadPng(std::FILE* file);
-std::unique_ptr<Image> ReadGif(std::FILE* file);
+// The readers' cores: the whole file's bytes in, an image or null out.
+std::unique_ptr<Image> ParseTga(const uint8_t* bytes, size_t size);
+std::unique_ptr<Image> ParseJpeg(const uint8_t* bytes, size_t size);
+std::unique_ptr<Image> ParsePng(const uint8_t* bytes, size_t size);
+std::unique_ptr<Image> ParseGif(const uint8_t* bytes, size_t size);
+
+// Reads the named file (resolved as image names are) whole and hands its bytes to the parser.
+std::unique_ptr<Image> ParseFile(const std::string& fileName,
+                                 std::unique_ptr<Image> (*parse)(const uint8_t* bytes, size_t size));
 
 // RGBA PNG, and JPEG at quality 80 (alpha dropped); false when the file cannot be written.
 bool SavePng(const std::string& fileName, const Image& image);

@@ -36,11 +36,11 @@ struct JpegRead {
     std::unique_ptr<Image> mImage;
 };
 
-bool ReadJpegProtected(JpegRead& r, std::FILE* file)
+bool ReadJpegProtected(JpegRead& r, const uint8_t* bytes, size_t size)
 {
     if (setjmp(r.mError.mJump))
         return false;
-    jpeg_stdio_src(&r.mInfo, file);
+    jpeg_mem_src(&r.mInfo, bytes, static_cast<unsigned long>(size));
     jpeg_read_header(&r.mInfo, TRUE);
     // Grey and colour files alike come out as blue, green, red and an opaque fourth byte, straight
     // into the image's rows.
@@ -96,25 +96,22 @@ bool WriteJpegProtected(JpegWrite& w, std::FILE* file, const Image& image)
 
 } // namespace
 
-std::unique_ptr<Image> ReadJpeg(std::FILE* file)
+std::unique_ptr<Image> ParseJpeg(const uint8_t* bytes, size_t size)
 {
+    if (size == 0)
+        return nullptr;
     JpegRead r;
     r.mInfo.err = jpeg_std_error(&r.mError.mManager);
     r.mError.mManager.error_exit = OnJpegFatal;
     jpeg_create_decompress(&r.mInfo);
-    bool ok = ReadJpegProtected(r, file);
+    bool ok = ReadJpegProtected(r, bytes, size);
     jpeg_destroy_decompress(&r.mInfo);
     return ok ? std::move(r.mImage) : nullptr;
 }
 
 std::unique_ptr<Image> ReadJpeg(const std::string& fileName)
 {
-    std::FILE* file = std::fopen(Olvarn::Paths::Resolve(fileName).c_str(), "rb");
-    if (!file)
-        return nullptr;
-    std::unique_ptr<Image> image = ReadJpeg(file);
-    std::fclose(file);
-    return image;
+    return ParseFile(fileName, ParseJpeg);
 }
 
 bool SaveJpeg(const std::string& fileName, const Image& image)

@@ -2,6 +2,8 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/Paths.h"
@@ -28,7 +30,37 @@ struct PngRead {
     png_infop mInfo = nullptr;
     std::unique_ptr<Image> mImage;
     std::vector<png_bytep> mRows;
+    const uint8_t* mBytes = nullptr;
+    size_t mSize = 0;
+    size_t mAt = 0;
 };
+
+// No chunk of an image we draw comes near this. A chunk's stated length, or what its compressed
+// text or profile inflates to, beyond it is broken or hostile: an 83-byte file may declare a
+// palette chunk of a gigabyte.
+constexpr png_alloc_size_t kMaxChunkBytes = 8 << 20;
+
+// This libpng takes a suggested palette's stated length at its word, past the chunk limit, so every
+// allocation it makes is bounded here too: its largest honest one is a row buffer or a chunk under
+// the limit.
+png_voidp CappedMalloc(png_structp, png_alloc_size_t size)
+{
+    return size > kMaxChunkBytes + (1 << 20) ? nullptr : std::malloc(size);
+}
+
+void CappedFree(png_structp, png_voidp block)
+{
+    std::free(block);
+}
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t length)
+{
+    auto* r = static_cast<PngRead*>(png_get_io_ptr(png));
+    if (length > r->mSize - r->mAt)
+        png_error(png, "unexpected end of file");
+    std::memcpy(out, r->mBytes + r->mAt, length);
+    r->mAt += length;
+}
 
 // Asks libpng for 8-bit blue, green, red, alpha whatever the file holds.
 void RequestBgra(png_structp png, png_infop info)
@@ -46,12 +78,14 @@ void RequestBgra(png_structp png, png_infop info)
     png_read_update_info(png, info);
 }
 
-bool ReadPngProtected(PngRead& r, std::FILE* file)
+bool ReadPngProtected(PngRead& r)
 {
     if (setjmp(png_jmpbuf(r.mPng)))
         return false;
-    png_init_io(r.mPng, file);
+    png_set_read_fn(r.mPng, &r, ReadFromMemory);
     png_set_user_limits(r.mPng, Image::kMaxDimension, Image::kMaxDimension);
+    png_set_chunk_malloc_max(r.mPng, kMaxChunkBytes);
+    png_set_chunk_cache_max(r.mPng, 256);
     png_read_info(r.mPng, r.mInfo);
     RequestBgra(r.mPng, r.mInfo);
 
@@ -95,26 +129,24 @@ bool WritePngProtected(PngWrite& w, std::FILE* file, const Image& image)
 
 } // namespace
 
-std::unique_ptr<Image> ReadPng(std::FILE* file)
+std::unique_ptr<Image> ParsePng(const uint8_t* bytes, size_t size)
 {
     PngRead r;
-    r.mPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    r.mBytes = bytes;
+    r.mSize = size;
+    r.mPng = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning, nullptr, CappedMalloc,
+                                      CappedFree);
     if (!r.mPng)
         return nullptr;
     r.mInfo = png_create_info_struct(r.mPng);
-    bool ok = r.mInfo && ReadPngProtected(r, file);
+    bool ok = r.mInfo && ReadPngProtected(r);
     png_destroy_read_struct(&r.mPng, r.mInfo ? &r.mInfo : nullptr, nullptr);
     return ok ? std::move(r.mImage) : nullptr;
 }
 
 std::unique_ptr<Image> ReadPng(const std::string& fileName)
 {
-    std::FILE* file = std::fopen(Olvarn::Paths::Resolve(fileName).c_str(), "rb");
-    if (!file)
-        return nullptr;
-    std::unique_ptr<Image> image = ReadPng(file);
-    std::fclose(file);
-    return image;
+    return ParseFile(fileName, ParsePng);
 }
 
 bool SavePng(const std::string& fileName, const Image& image)

@@ -1,7 +1,6 @@
 // Reader of uncompressed 32-bit TGA files with the origin at the top left.
 #include <cstring>
 
-#include "platform/Paths.h"
 #include "resources/ImageLib.h"
 
 namespace ImageLib
@@ -26,10 +25,9 @@ uint16_t ReadLittle16(const uint8_t* p)
     return uint16_t(p[0] | (p[1] << 8));
 }
 
-bool ReadHeader(std::FILE* file, TgaHeader& header)
+bool ReadHeader(const uint8_t* raw, size_t size, TgaHeader& header)
 {
-    uint8_t raw[kHeaderSize];
-    if (std::fread(raw, 1, kHeaderSize, file) != kHeaderSize)
+    if (size < size_t(kHeaderSize))
         return false;
     header.mIdLength = raw[0];
     header.mWidth = ReadLittle16(raw + 12);
@@ -39,54 +37,33 @@ bool ReadHeader(std::FILE* file, TgaHeader& header)
     return true;
 }
 
-// Bytes left in the stream, or -1 when it cannot tell.
-long RemainingBytes(std::FILE* file)
-{
-    long here = std::ftell(file);
-    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0)
-        return -1;
-    long end = std::ftell(file);
-    if (std::fseek(file, here, SEEK_SET) != 0)
-        return -1;
-    return end - here;
-}
-
 } // namespace
 
-std::unique_ptr<Image> ReadTga(std::FILE* file)
+std::unique_ptr<Image> ParseTga(const uint8_t* bytes, size_t size)
 {
     TgaHeader header;
-    if (!ReadHeader(file, header))
+    if (!ReadHeader(bytes, size, header))
         return nullptr;
     if (header.mBitsPerPixel != 32 || header.mDescriptor != kTopLeftWithAlpha)
         return nullptr;
     // The image id sits between the header and the pixels.
-    if (header.mIdLength > 0 && std::fseek(file, header.mIdLength, SEEK_CUR) != 0)
-        return nullptr;
-
+    size_t at = size_t(kHeaderSize) + header.mIdLength;
     // A file too short for its stated size must not make us allocate that size.
-    size_t bytes = size_t(header.mWidth) * header.mHeight * 4;
-    long remaining = RemainingBytes(file);
-    if (remaining >= 0 && size_t(remaining) < bytes)
+    size_t pixelBytes = size_t(header.mWidth) * header.mHeight * 4;
+    if (at > size || size - at < pixelBytes)
         return nullptr;
 
     auto image = std::make_unique<Image>();
     if (!image->Create(header.mWidth, header.mHeight))
         return nullptr;
     static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "TGA pixels are read straight into memory order");
-    if (std::fread(image->GetBits(), 1, bytes, file) != bytes)
-        return nullptr;
+    std::memcpy(image->GetBits(), bytes + at, pixelBytes);
     return image;
 }
 
 std::unique_ptr<Image> ReadTga(const std::string& fileName)
 {
-    std::FILE* file = std::fopen(Olvarn::Paths::Resolve(fileName).c_str(), "rb");
-    if (!file)
-        return nullptr;
-    std::unique_ptr<Image> image = ReadTga(file);
-    std::fclose(file);
-    return image;
+    return ParseFile(fileName, ParseTga);
 }
 
 } // namespace ImageLib

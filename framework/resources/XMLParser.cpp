@@ -2,6 +2,7 @@
 #include "resources/XMLParser.h"
 
 #include "app/core/StringUtils.h"
+#include "platform/Directories.h"
 #include "platform/Paths.h"
 
 namespace Olvarn
@@ -37,36 +38,34 @@ struct XMLParser::ReadState {
     std::string mAttributeValue;
 };
 
-XMLParser::~XMLParser()
-{
-    CloseFile();
-}
-
-void XMLParser::CloseFile()
-{
-    if (mFile) {
-        std::fclose(mFile);
-        mFile = nullptr;
-    }
-}
+XMLParser::~XMLParser() = default;
 
 bool XMLParser::OpenFile(const std::string& fileName)
 {
-    CloseFile();
-    mPushBack.clear();
-    mFile = std::fopen(Paths::Resolve(fileName).c_str(), "rb");
-    if (!mFile) {
+    std::string bytes;
+    if (!ReadWholeFile(Paths::Resolve(fileName), bytes)) {
+        mBytes.clear();
+        mAt = 0;
+        mPushBack.clear();
         mLineNum = 0;
         mHasFailed = true;
         mErrorText = "Unable to open file " + fileName;
         return false;
     }
+    Parse(std::move(bytes), fileName);
+    return true;
+}
+
+void XMLParser::Parse(std::string bytes, const std::string& fileName)
+{
+    mBytes = std::move(bytes);
+    mAt = 0;
+    mPushBack.clear();
     mFileName = fileName;
     mErrorText.clear();
     mSection.clear();
     mLineNum = 1;
     mHasFailed = false;
-    return true;
 }
 
 int XMLParser::ReadChar()
@@ -76,17 +75,12 @@ int XMLParser::ReadChar()
         mPushBack.pop_back();
         return static_cast<unsigned char>(c);
     }
-    if (!mFile)
+    if (mAt >= mBytes.size())
         return EOF;
-    int c = std::getc(mFile);
+    int c = static_cast<unsigned char>(mBytes[mAt++]);
     // The files come from Windows, where text mode drops the CR of a CR LF pair.
-    if (c == '\r') {
-        int next = std::getc(mFile);
-        if (next == '\n')
-            return next;
-        if (next != EOF)
-            std::ungetc(next, mFile);
-    }
+    if (c == '\r' && mAt < mBytes.size() && mBytes[mAt] == '\n')
+        return static_cast<unsigned char>(mBytes[mAt++]);
     return c;
 }
 

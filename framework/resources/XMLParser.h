@@ -1,7 +1,6 @@
 // The framework's small pull reader for the loose XML of the resource manifest.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,10 @@ public:
     XMLParser(const XMLParser&) = delete;
     XMLParser& operator=(const XMLParser&) = delete;
 
+    // Reads the whole file and parses it; false (with the error text) when it cannot be read.
     bool OpenFile(const std::string& fileName);
+    // Parses the bytes of a file already in memory; fileName only names them in messages.
+    void Parse(std::string bytes, const std::string& fileName = std::string());
     // The next element, or false at the end of the input (no error) or on the first error.
     bool NextElement(XMLElement* element);
 
@@ -34,7 +36,6 @@ private:
     int ReadChar();
     void PushBack(const std::string& text);
     bool Fail(const std::string& text);
-    void CloseFile();
 
     bool ReadComment(XMLElement& element, char c, bool& done);
     bool ReadInstruction(XMLElement& element, char c, bool& done);
@@ -47,7 +48,8 @@ private:
     std::string mFileName;
     std::string mErrorText;
     int mLineNum = 0;
-    std::FILE* mFile = nullptr;
+    std::string mBytes;
+    size_t mAt = 0;
     bool mHasFailed = false;
     // Characters to read again before the file, taken from the back.
     std::vector<char> mPushBack;

@@ -1,13 +1,6 @@
 // The built-in BASS stand-in: created with the first use, deleted with the last.
 #include "sound/BassLibrary.h"
 
-#include <cstdio>
-#include <mutex>
-
-#include "platform/AudioDevice.h"
-#include "platform/Log.h"
-#include "platform/MusicEngine.h"
-
 namespace Olvarn
 {
 
@@ -15,43 +8,22 @@ BassLibrary* BASS_INSTANCE = nullptr;
 
 namespace
 {
-std::mutex gBassMutex;
-int gBassUses = 0;
+UseCountedHolder<BassLibrary> gHolder(BASS_INSTANCE);
 } // namespace
 
 BassLibrary* BassLibrary::TakeUse()
 {
-    std::lock_guard<std::mutex> lock(gBassMutex);
-    if (!BASS_INSTANCE) {
-        std::shared_ptr<AudioDevice> device = AudioDevice::Acquire();
-        if (!device) {
-            LogWrite(LogLevel::Warning, "sound: no audio device, music stays silent");
-            return nullptr;
-        }
-        auto* library = new BassLibrary();
-        library->mEngine = std::make_unique<MusicEngine>(std::move(device));
-        BASS_INSTANCE = library;
-    }
-    ++gBassUses;
-    return BASS_INSTANCE;
+    return gHolder.TakeUse();
 }
 
 void BassLibrary::GiveBackUse()
 {
-    std::lock_guard<std::mutex> lock(gBassMutex);
-    if (--gBassUses <= 0) {
-        gBassUses = 0;
-        delete BASS_INSTANCE;
-        BASS_INSTANCE = nullptr;
-    }
+    gHolder.GiveBackUse();
 }
 
 int BassLibrary::UseCount()
 {
-    std::lock_guard<std::mutex> lock(gBassMutex);
-    return gBassUses;
+    return gHolder.UseCount();
 }
-
-BassLibrary::~BassLibrary() = default;
 
 } // namespace Olvarn

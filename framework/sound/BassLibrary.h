@@ -2,14 +2,12 @@
 // our own over the shared audio device, shared by its users through a use count.
 #pragma once
 
-#include <memory>
+#include "sound/MusicLibrary.h"
 
 namespace Olvarn
 {
 
-class MusicEngine;
-
-class BassLibrary
+class BassLibrary : public MusicLibrary
 {
 public:
     // Takes a use, creating the holder on the first one. Null (and logged) when no audio device
@@ -19,8 +17,6 @@ public:
     static void GiveBackUse();
     static int UseCount();
 
-    ~BassLibrary();
-    MusicEngine& Engine() { return *mEngine; }
     // Form 2 sets the global volumes through its configuration entry, form 1 through its global
     // volume entry. The built-in library is form 2; tests may switch.
     int Form() const { return mForm; }
@@ -28,8 +24,8 @@ public:
 
 private:
     BassLibrary() = default;
+    friend class UseCountedHolder<BassLibrary>;
 
-    std::unique_ptr<MusicEngine> mEngine;
     int mForm = 2;
 };
 

@@ -144,12 +144,13 @@ bool DSoundManager::LoadFromFiles(int id, const std::string& fileName)
 
 bool DSoundManager::DecodeSource(const std::string& fileName, DecodedSound& sound, std::string& sourceName)
 {
+    std::string bytes;
     if (mFmod) {
         sourceName = fileName + ".mp3";
-        if (ReadMp3Sound(Paths::Resolve(sourceName), sound))
+        if (ReadWholeFile(Paths::Resolve(sourceName), bytes) &&
+            ReadMp3Sound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), sound))
             return true;
     }
-    std::string bytes;
     sourceName = fileName + ".ogg";
     if (ReadWholeFile(Paths::Resolve(sourceName), bytes) &&
         ReadOggSound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), sound))

@@ -1,13 +1,6 @@
 // The built-in FMOD stand-in: created with the first use, deleted with the last.
 #include "sound/FmodLibrary.h"
 
-#include <cstdio>
-#include <mutex>
-
-#include "platform/AudioDevice.h"
-#include "platform/Log.h"
-#include "platform/MusicEngine.h"
-
 namespace Olvarn
 {
 
@@ -15,43 +8,22 @@ FmodLibrary* FMOD_INSTANCE = nullptr;
 
 namespace
 {
-std::mutex gFmodMutex;
-int gFmodUses = 0;
+UseCountedHolder<FmodLibrary> gHolder(FMOD_INSTANCE);
 } // namespace
 
 FmodLibrary* FmodLibrary::TakeUse()
 {
-    std::lock_guard<std::mutex> lock(gFmodMutex);
-    if (!FMOD_INSTANCE) {
-        std::shared_ptr<AudioDevice> device = AudioDevice::Acquire();
-        if (!device) {
-            LogWrite(LogLevel::Warning, "sound: no audio device, music stays silent");
-            return nullptr;
-        }
-        auto* library = new FmodLibrary();
-        library->mEngine = std::make_unique<MusicEngine>(std::move(device));
-        FMOD_INSTANCE = library;
-    }
-    ++gFmodUses;
-    return FMOD_INSTANCE;
+    return gHolder.TakeUse();
 }
 
 void FmodLibrary::GiveBackUse()
 {
-    std::lock_guard<std::mutex> lock(gFmodMutex);
-    if (--gFmodUses <= 0) {
-        gFmodUses = 0;
-        delete FMOD_INSTANCE;
-        FMOD_INSTANCE = nullptr;
-    }
+    gHolder.GiveBackUse();
 }
 
 int FmodLibrary::UseCount()
 {
-    std::lock_guard<std::mutex> lock(gFmodMutex);
-    return gFmodUses;
+    return gHolder.UseCount();
 }
-
-FmodLibrary::~FmodLibrary() = default;
 
 } // namespace Olvarn

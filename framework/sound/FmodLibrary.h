@@ -2,14 +2,12 @@
 // our own over the shared audio device, shared by its users through a use count.
 #pragma once
 
-#include <memory>
+#include "sound/MusicLibrary.h"
 
 namespace Olvarn
 {
 
-class MusicEngine;
-
-class FmodLibrary
+class FmodLibrary : public MusicLibrary
 {
 public:
     // Takes a use, creating the holder on the first one. Null (and logged) when no audio device
@@ -19,16 +17,14 @@ public:
     static void GiveBackUse();
     static int UseCount();
 
-    ~FmodLibrary();
-    MusicEngine& Engine() { return *mEngine; }
     // Started by the sound manager that uses this library for decoding and music.
     bool IsInitialized() const { return mInitialized; }
     void SetInitialized(bool initialized) { mInitialized = initialized; }
 
 private:
     FmodLibrary() = default;
+    friend class UseCountedHolder<FmodLibrary>;
 
-    std::unique_ptr<MusicEngine> mEngine;
     bool mInitialized = false;
 };
 

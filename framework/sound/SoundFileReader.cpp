@@ -1,13 +1,13 @@
 // Sound file readers. Every size read from a file is checked against the bytes that are there.
 #include "sound/SoundFileReader.h"
 
-#include <mpg123.h>
-#include <tremor/ivorbisfile.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
+
+#include "platform/PcmStream.h"
 
 namespace Olvarn
 {
@@ -82,78 +82,29 @@ bool TakeSamples(const uint8_t* body, uint64_t size, const PcmFormat& format, De
     return true;
 }
 
-// --- Ogg from memory ------------------------------------------------------------------------------
+// --- Ogg and MP3 through the platform's streaming decoders --------------------------------------
 
-struct MemoryFile {
-    const uint8_t* mBytes;
-    size_t mSize;
-    size_t mAt;
-};
-
-size_t MemoryRead(void* ptr, size_t size, size_t count, void* source)
+// Reads the stream to its end, or to `limit` bytes when it states how many it holds.
+bool DecodeWhole(PcmStream& stream, uint64_t limit, DecodedSound& out)
 {
-    auto* file = static_cast<MemoryFile*>(source);
-    if (size == 0)
-        return 0;
-    size_t items = std::min(count, (file->mSize - file->mAt) / size);
-    std::memcpy(ptr, file->mBytes + file->mAt, items * size);
-    file->mAt += items * size;
-    return items;
-}
-
-int MemorySeek(void* source, ogg_int64_t offset, int whence)
-{
-    auto* file = static_cast<MemoryFile*>(source);
-    ogg_int64_t base = whence == SEEK_SET   ? 0
-                       : whence == SEEK_CUR ? static_cast<ogg_int64_t>(file->mAt)
-                                            : static_cast<ogg_int64_t>(file->mSize);
-    if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END)
-        return -1;
-    if (offset < -base || offset > static_cast<ogg_int64_t>(file->mSize) - base)
-        return -1;
-    file->mAt = static_cast<size_t>(base + offset);
-    return 0;
-}
-
-int MemoryClose(void*)
-{
-    return 0;
-}
-long MemoryTell(void* source)
-{
-    return static_cast<long>(static_cast<MemoryFile*>(source)->mAt);
-}
-
-bool DecodeOgg(OggVorbis_File& file, DecodedSound& out)
-{
-    vorbis_info* info = ov_info(&file, -1);
-    if (!info)
-        return false;
-    PcmFormat format{info->channels, 16, static_cast<int>(std::clamp<long>(info->rate, 0, kSoundRateMax + 1))};
+    PcmFormat format{stream.Channels(), 16, static_cast<int>(std::clamp<long>(stream.Rate(), 0, kSoundRateMax + 1))};
     if (!IsSaneFormat(format))
         return false;
-    // Unseekable streams give a negative total; a huge total is a damaged header.
-    ogg_int64_t total = ov_pcm_total(&file, -1);
-    if (total <= 0 || static_cast<uint64_t>(total) > kMaxSoundBytes / format.BlockAlign())
-        return false;
-    const size_t want = static_cast<size_t>(total) * format.BlockAlign();
     // Grown as samples arrive, so a lying total costs no allocation.
     out.mData.clear();
-    out.mData.reserve(std::min<size_t>(want, 1 << 20));
-    char chunk[4096];
-    while (out.mData.size() < want) {
-        int section = 0;
-        int ask = static_cast<int>(std::min<size_t>(sizeof chunk, want - out.mData.size()));
-        long got = ov_read(&file, chunk, ask, &section);
+    out.mData.reserve(static_cast<size_t>(std::min<uint64_t>(limit, 1 << 20)));
+    int16_t chunk[4096];
+    const int chunkFrames = static_cast<int>(sizeof chunk / format.BlockAlign());
+    while (out.mData.size() < limit) {
+        uint64_t left = (limit - out.mData.size()) / format.BlockAlign();
+        int got = stream.Read(chunk, static_cast<int>(std::min<uint64_t>(chunkFrames, std::max<uint64_t>(left, 1))));
         if (got <= 0)
             break;
-        vorbis_info* now = ov_info(&file, section);
-        if (!now || now->channels != format.mChannels)
-            return false;
-        out.mData.insert(out.mData.end(), chunk, chunk + got);
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(chunk);
+        out.mData.insert(out.mData.end(), bytes, bytes + static_cast<size_t>(got) * format.BlockAlign());
     }
     out.mFormat = format;
-    return out.mData.size() == want;
+    return !stream.Failed() && !out.mData.empty();
 }
 
 } // namespace
@@ -248,50 +199,23 @@ bool ReadAuSound(const uint8_t* bytes, size_t size, DecodedSound& out)
 
 bool ReadOggSound(const uint8_t* bytes, size_t size, DecodedSound& out)
 {
-    MemoryFile source{bytes, size, 0};
-    OggVorbis_File file;
-    ov_callbacks callbacks{MemoryRead, MemorySeek, MemoryClose, MemoryTell};
-    if (ov_open_callbacks(&source, &file, nullptr, 0, callbacks) != 0)
+    std::unique_ptr<PcmStream> stream = OpenOggStream(bytes, size);
+    if (!stream || stream->Channels() < 1)
         return false;
-    bool ok = DecodeOgg(file, out);
-    ov_clear(&file);
-    return ok;
+    // Unseekable streams give no total; a huge total is a damaged header.
+    int64_t total = stream->TotalFrames();
+    uint64_t frameBytes = static_cast<uint64_t>(stream->Channels()) * 2;
+    if (total <= 0 || static_cast<uint64_t>(total) > kMaxSoundBytes / frameBytes)
+        return false;
+    uint64_t want = static_cast<uint64_t>(total) * frameBytes;
+    return DecodeWhole(*stream, want, out) && out.mData.size() == want;
 }
 
-bool ReadMp3Sound(const std::string& path, DecodedSound& out)
+bool ReadMp3Sound(const uint8_t* bytes, size_t size, DecodedSound& out)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { mpg123_init(); });
-    mpg123_handle* handle = mpg123_new(nullptr, nullptr);
-    if (!handle)
-        return false;
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-    bool ok = false;
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_open(handle, path.c_str()) == MPG123_OK && mpg123_getformat(handle, &rate, &channels, &encoding) == 0) {
-        // Keep the first format for the whole file and take 16-bit samples.
-        mpg123_format_none(handle);
-        mpg123_format(handle, rate, channels, MPG123_ENC_SIGNED_16);
-        PcmFormat format{channels, 16, static_cast<int>(std::clamp<long>(rate, 0, kSoundRateMax + 1))};
-        out.mData.clear();
-        unsigned char chunk[8192];
-        int err = MPG123_OK;
-        while (IsSaneFormat(format) && out.mData.size() <= kMaxSoundBytes) {
-            size_t got = 0;
-            err = mpg123_read(handle, chunk, sizeof chunk, &got);
-            out.mData.insert(out.mData.end(), chunk, chunk + got);
-            if (err != MPG123_OK && err != MPG123_NEW_FORMAT)
-                break;
-        }
-        out.mFormat = format;
-        out.mData.resize(out.mData.size() - out.mData.size() % format.BlockAlign());
-        ok = err == MPG123_DONE && IsSaneFormat(format) && !out.mData.empty() && out.mData.size() <= kMaxSoundBytes;
-        mpg123_close(handle);
-    }
-    mpg123_delete(handle);
-    return ok;
+    std::unique_ptr<PcmStream> stream = OpenMp3Stream(bytes, size);
+    // One byte past the limit tells a sound that is too long from one that just fits.
+    return stream && DecodeWhole(*stream, kMaxSoundBytes + 1, out) && out.mData.size() <= kMaxSoundBytes;
 }
 
 std::string MakeCacheWav(const DecodedSound& sound, const std::string& dependencyName, uint64_t dependencyTime)

@@ -1,5 +1,5 @@
 // Readers of sound files into whole PCM sounds: WAV (also the decoded-sound cache), AU, Ogg Vorbis
-// through Tremor and MP3 through mpg123, and the writer of cache files. Pure: bytes in, samples out.
+// and MP3 (through the platform's streaming decoders), and the writer of cache files. Pure: bytes in, samples out.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +31,8 @@ bool ReadWavSound(const uint8_t* bytes, size_t size, const DependencyTime& depen
 bool ReadAuSound(const uint8_t* bytes, size_t size, DecodedSound& out);
 // An Ogg Vorbis file of 1 or 2 channels, decoded whole to 16-bit samples.
 bool ReadOggSound(const uint8_t* bytes, size_t size, DecodedSound& out);
-// An MP3 file (native path), decoded whole to 16-bit samples.
-bool ReadMp3Sound(const std::string& path, DecodedSound& out);
+// An MP3 file of 1 or 2 channels, decoded whole to 16-bit samples.
+bool ReadMp3Sound(const uint8_t* bytes, size_t size, DecodedSound& out);
 
 // The 16-bit sample of a mu-law byte.
 int16_t MuLawToLinear(uint8_t code);

@@ -24,31 +24,30 @@ bool IsUsable(const TriVertex& v)
            std::fabs(v.x) <= kMaxVertexCoordinate && std::fabs(v.y) <= kMaxVertexCoordinate;
 }
 
-int32_t ToFixed(float value)
+// Huge but finite texture coordinates can come out of the clipper as infinities or NaN (their
+// differences overflow float); such a vertex cannot be drawn, so it is refused rather than converted.
+bool ToFixed(double value, int32_t& out)
 {
-    return static_cast<int32_t>(std::clamp(value * 65536.0f, -kLargestFixed, kLargestFixed));
+    double scaled = value * 65536.0;
+    if (!std::isfinite(scaled))
+        return false;
+    out = static_cast<int32_t>(std::clamp<double>(scaled, -kLargestFixed, kLargestFixed));
+    return true;
 }
 
-int32_t ToTexelFixed(float fraction, uint32_t size)
+bool ToFixedVertex(const TriVertex& v, const StripTexture* texture, FixedVertex& f)
 {
-    return ToFixed(fraction * static_cast<float>(size));
-}
-
-FixedVertex ToFixedVertex(const TriVertex& v, const StripTexture* texture)
-{
-    FixedVertex f;
-    f.x = ToFixed(v.x);
-    f.y = ToFixed(v.y);
-    if (texture) {
-        f.u = ToTexelFixed(v.u, texture->mTexels.width);
-        f.v = ToTexelFixed(v.v, texture->mTexels.height);
-    } else {
-        f.a = static_cast<int32_t>((v.color >> 24) << 16);
-        f.r = static_cast<int32_t>(((v.color >> 16) & 0xFF) << 16);
-        f.g = static_cast<int32_t>(((v.color >> 8) & 0xFF) << 16);
-        f.b = static_cast<int32_t>((v.color & 0xFF) << 16);
-    }
-    return f;
+    f = FixedVertex();
+    if (!ToFixed(v.x, f.x) || !ToFixed(v.y, f.y))
+        return false;
+    if (texture)
+        return ToFixed(static_cast<double>(v.u) * texture->mTexels.width, f.u) &&
+               ToFixed(static_cast<double>(v.v) * texture->mTexels.height, f.v);
+    f.a = static_cast<int32_t>((v.color >> 24) << 16);
+    f.r = static_cast<int32_t>(((v.color >> 16) & 0xFF) << 16);
+    f.g = static_cast<int32_t>(((v.color >> 8) & 0xFF) << 16);
+    f.b = static_cast<int32_t>((v.color & 0xFF) << 16);
+    return true;
 }
 
 uint32_t ChannelByte(int channel)
@@ -84,7 +83,8 @@ void DrawTriangle(const StripContext& s, const TriVertex& a, const TriVertex& b,
         return;
     FixedVertex fixed[kClipListCapacity];
     for (int i = 0; i < n; ++i)
-        fixed[i] = ToFixedVertex(*polygon[i], s.mTexture);
+        if (!ToFixedVertex(*polygon[i], s.mTexture, fixed[i]))
+            return;
     const RasterTexture* texels = s.mTexture ? &s.mTexture->mTexels : nullptr;
     // A fan from the first vertex; its inner edges are shared, and the coverage rule draws them once.
     for (int i = 1; i + 1 < n; ++i) {

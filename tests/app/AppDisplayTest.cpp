@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -405,4 +406,37 @@ TEST(Screenshot, AHeadlessRunWritesThePresentedFrameAsPng)
     EXPECT_TRUE(near(px[10 * 640 + 10], 0x0000FF)) << std::hex << px[10 * 640 + 10];
     EXPECT_TRUE(near(px[400 * 640 + 500], 0xFFFF00)) << std::hex << px[400 * 640 + 500];
     EXPECT_TRUE(near(px[100 * 640 + 500], 0x0000FF)) << std::hex << px[100 * 640 + 500];
+}
+
+TEST(FullScreenPacing, RefreshPacedUpdatesWaitForTheRefreshOfTheRealDisplay)
+{
+    // In full screen the pacer runs an update for each present and leaves the waiting to the
+    // present. The headless driver's renderer never waits, so the display waits by the clock:
+    // updates may not outrun the refresh (60 Hz when the display does not tell).
+    DisplayApp app;
+    app.RecordWidgets();
+    app.mIsWindowed = false;
+    app.mVSyncUpdates = true;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.mDDInterface->IsInitialized()) << app.mDDInterface->mErrorString;
+    ASSERT_FALSE(app.mDisplayWindowed);
+    ASSERT_NE(dynamic_cast<DisplaySdl*>(app.mDDInterface->GetDisplay()), nullptr);
+    int hz = 0;
+    if (DisplayFailed(app.mDDInterface->GetDisplay()->GetMonitorFrequency(hz)) || hz <= 0)
+        hz = 60;
+    app.mRefreshRate = hz; // as a monitor that tells its rate: 100 updates a second in refresh steps
+    app.mLoaded = true;
+    const int updatesBefore = app.mUpdateCount, drawsBefore = app.mDrawCount;
+    const auto start = std::chrono::steady_clock::now();
+    for (int pass = 0; pass < 1000 && app.mDrawCount - drawsBefore < 12; ++pass) {
+        bool updated = false;
+        app.PumpStep(updated);
+    }
+    const double elapsedMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const int updates = app.mUpdateCount - updatesBefore;
+    ASSERT_EQ(app.mDrawCount - drawsBefore, 12);
+    // Each present after the first waited for a later refresh; sleeping never ends early.
+    EXPECT_GE(elapsedMs, 11 * 1000.0 / hz);
+    EXPECT_LE(updates, elapsedMs / 10 + 3);
 }

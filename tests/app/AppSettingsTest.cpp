@@ -1,6 +1,8 @@
 // Settings under the application's key, the command line and numbered demo file names.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -210,6 +212,7 @@ TEST(CommandLine, SplittingFollowsBlanksQuotesAndEquals)
     };
     for (const Case& c : cases) {
         SwitchApp app;
+        testsupport::SaveFuzzSeed("cmdline", std::to_string(std::hash<std::string>()(c.text)), c.text);
         app.SplitCommandLine(c.text);
         EXPECT_EQ(app.mSwitches, c.expected) << c.text;
     }
@@ -303,7 +306,9 @@ TEST_F(DemoFiles, PlayingNumberedDemosCountsBackFromTheNewest)
         const char* index;
         const char* file;
     };
-    for (const Case& c : {Case{"1", "olvarnapp3.dmo"}, Case{"2", "olvarnapp2.dmo"}, Case{"0", "olvarnapp3.dmo"}}) {
+    // The lowest int counts as 0, the newest (it once overflowed taking one off).
+    for (const Case& c : {Case{"1", "olvarnapp3.dmo"}, Case{"2", "olvarnapp2.dmo"}, Case{"0", "olvarnapp3.dmo"},
+                          Case{"-2147483648", "olvarnapp3.dmo"}}) {
         CountingApp app;
         app.ApplyCommandLineSwitch("-playnum", c.index);
         EXPECT_EQ(app.mDemoFileName, c.file) << c.index;

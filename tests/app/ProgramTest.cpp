@@ -16,14 +16,17 @@
 
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "support/GameDataSet.h"
 #include "support/TempDir.h"
 
 namespace
 {
 
+// The program runs on its own copy of the data set, which lets it start whatever the build holds.
 std::string ProgramPath()
 {
-    return testsupport::BinaryDir() + "/game/shell/tamberlo";
+    static testsupport::GameDataSet data;
+    return data.Program();
 }
 
 class Program
@@ -33,6 +36,7 @@ public:
     Program(const std::vector<std::string>& args, const std::string& errFile,
             const std::vector<std::pair<std::string, std::string>>& env = {})
     {
+        std::string path = ProgramPath();
         mPid = fork();
         if (mPid == 0) {
             int fd = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -42,7 +46,6 @@ public:
             for (const auto& [name, value] : env)
                 setenv(name.c_str(), value.c_str(), 1);
             std::vector<char*> argv;
-            std::string path = ProgramPath();
             argv.push_back(path.data());
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
@@ -59,7 +62,7 @@ public:
         }
     }
 
-    // The exit code, or -1 when the program did not end within the time (or died by a signal).
+    // The exit code; -1 when the program did not end within the time, -100 - n when signal n ended it.
     int Wait(int ms = 10000)
     {
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -68,7 +71,7 @@ public:
             pid_t r = waitpid(mPid, &status, WNOHANG);
             if (r == mPid) {
                 mDone = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -100 - WTERMSIG(status);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }

@@ -1,9 +1,9 @@
 // Fuzz target: the descriptor language, with every value operation run on every parameter.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "FuzzFile.h"
 #include "resources/DescParser.h"
 
 namespace
@@ -38,6 +38,6 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzParser parser;
-    parser.LoadDescriptor(fuzzsupport::WriteScratch(data, size));
+    parser.Parse(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }

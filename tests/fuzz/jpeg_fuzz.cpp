@@ -1,7 +1,7 @@
-// Fuzz target: the JPEG reader over arbitrary bytes, read from memory as from a file.
+// Fuzz target: the JPEG parser over arbitrary bytes.
 #include "FuzzFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    return fuzzsupport::FuzzImageReader(&ImageLib::ReadJpeg, data, size);
+    return fuzzsupport::FuzzImageReader(&ImageLib::ParseJpeg, data, size);
 }

@@ -1,14 +1,13 @@
 // Fuzz target: the manifest's XML reader over arbitrary bytes.
 #include <cstdint>
+#include <string>
 
-#include "FuzzFile.h"
 #include "resources/XMLParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Olvarn::XMLParser parser;
-    if (!parser.OpenFile(fuzzsupport::WriteScratch(data, size)))
-        return 0;
+    parser.Parse(std::string(reinterpret_cast<const char*>(data), size), "fuzz.xml");
     Olvarn::XMLElement element;
     while (parser.NextElement(&element)) {
     }

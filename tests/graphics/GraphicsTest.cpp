@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <string>
 
+#include "DrawingSeed.h"
 #include "TestImages.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
@@ -341,6 +344,42 @@ TEST(GraphicsNineGrid, EmptyRegionAndHugeBoxes)
     // A box far larger than the clip only tiles where the clip is.
     g.DrawNineGridRegion(Rect(0, 0, 3, 3), Rect(-1000000000, -1000000000, 2000000000, 2000000000), &src);
     EXPECT_EQ(At(dest, 7, 7), Argb(255, 1, 1, 1));
+}
+
+TEST(GraphicsNineGrid, BoxesAtTheEndsOfIntRange)
+{
+    // Positions, sizes and tile offsets of such boxes leave int; what is visible is still exact.
+    constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+    MemoryImage src = Coordinates(30, 30);
+    const uint32_t black = Argb(255, 0, 0, 0);
+    struct Case {
+        Rect box;
+        uint32_t at3, at12; // pixels (3, 3) and (12, 12)
+    };
+    const Case cases[] = {
+        {Rect(0, 0, kMax, kMax), Argb(255, 3, 3, 1), Argb(255, 12, 12, 1)},
+        {Rect(-5, -5, kMax, kMax), Argb(255, 8, 8, 1), Argb(255, 17, 17, 1)},
+        {Rect(kMin, kMin, kMax, kMax), black, black},
+        {Rect(kMax - 5, kMax - 5, kMax, kMax), black, black},
+        {Rect(kMin, 0, kMin, 20), black, black},
+        {Rect(kMin + 7, kMin + 7, kMax, kMax), Argb(255, 27, 27, 1), black}, // ends at 6: the far corner shows
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.box.mX) + " " + std::to_string(c.box.mWidth));
+        MemoryImage dest = Filled(20, 20, black);
+        Graphics g(&dest);
+        g.DrawNineGridRegion(Rect(0, 0, 30, 30), c.box, &src);
+        EXPECT_EQ(At(dest, 3, 3), c.at3);
+        EXPECT_EQ(At(dest, 12, 12), c.at12);
+        g.Translate(-1000, 1000);
+        g.DrawNineGridRegion(Rect(0, 0, 30, 30), c.box, &src);
+    }
+    // The drawing fuzz target starts from such boxes (its sources are smaller).
+    using graphicstest::DrawingSeed;
+    DrawingSeed seed(20, 12, 0, Rect(0, 0, 20, 20));
+    for (const Case& c : cases)
+        seed.Command(DrawingSeed::NineGrid, 0, 0xFFFFFFFF, Rect(0, 0, 12, 12), {-5, -5, c.box.mWidth, c.box.mHeight});
+    seed.Save("nine-grid-int-ends");
 }
 
 TEST(GraphicsText, ColourCodes)

@@ -166,6 +166,40 @@ TEST(EventPump, TextTypedWithAltIsASystemCharacterButAltGrTypes)
               "KeyDown 18, Char 64");
 }
 
+TEST(EventPump, TextTypedWithTheLinuxAltGrIsTyped)
+{
+    // Linux keyboards send right Alt alone (or the mode key) for the third level: @, the euro
+    // sign, braces. The key stays a system key, as right Alt is on Windows; its text is typed.
+    WindowSpec spec;
+    std::string error;
+    std::unique_ptr<Window> window = Window::Create(spec, error);
+    ASSERT_TRUE(window) << error;
+    struct Case {
+        Uint16 mod;
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {KMOD_RALT, "@", "SysKeyDown 81, Char 64"},
+        {KMOD_RALT, "\xE2\x82\xAC", "SysKeyDown 81, Char 128"},
+        {KMOD_MODE, "{", "KeyDown 81, Char 123"},
+        {KMOD_LALT, "q", "SysKeyDown 81, SysChar 113"},
+        {KMOD_LALT | KMOD_RALT, "q", "SysKeyDown 81, SysChar 113"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        EventPump pump;
+        std::vector<AppMessage> out;
+        pump.Poll(window.get(), out);
+        SDL_Event events[] = {KeyEvent(SDL_SCANCODE_Q, c.mod, true), TextEvent(c.text)};
+        for (SDL_Event& event : events)
+            ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+        out.clear();
+        pump.Poll(window.get(), out);
+        EXPECT_EQ(Describe(out), c.expected);
+    }
+}
+
 TEST(EventPump, ClickCountsAlternateBetweenPressAndDoubleClick)
 {
     EventPump pump;

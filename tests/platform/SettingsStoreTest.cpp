@@ -1,6 +1,9 @@
 // The settings file: round trips, damaged files read value by value, atomic replacement.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -47,6 +50,7 @@ TEST(SettingsStore, EveryTypeAndAwkwardNameSurvivesSaveAndLoad)
         out.Set(c.name, c.type, c.data.data(), c.data.size());
     ASSERT_TRUE(out.Save()) << out.LastError();
 
+    testsupport::SaveFuzzSeed("settings", "every-type", dir.ReadFile("a/b/settings"));
     SettingsStore in(dir.File("a/b/settings"));
     in.Load();
     EXPECT_EQ(in.Values().size(), cases.size());
@@ -129,6 +133,49 @@ TEST(SettingsStore, SaveReplacesTheWholeFileAndLeavesNoTemporaryFiles)
         ++files;
     }
     EXPECT_EQ(files, 1);
+}
+
+TEST(SettingsStore, TemporariesLeftByAKilledSaveGoAtTheNextSave)
+{
+    // A save killed before its rename leaves settings.XXXXXX; an old one is removed, while a fresh
+    // one (another save still running) and names that are not our temporaries stay.
+    testsupport::TempDir dir;
+    struct Case {
+        const char* name;
+        bool old;
+        bool stays;
+    };
+    const Case cases[] = {
+        {"settings.a1B2c3", true, false}, {"settings.Zz9Yy8", true, false},  {"settings.q1w2e3", false, true},
+        {"settings.old", true, true},     {"settings.a1B2c3.x", true, true}, {"other.a1B2c3", true, true},
+        {"settings.a-B2c3", true, true},
+    };
+    auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const Case& c : cases) {
+        dir.WriteFile(c.name, "half a settings file");
+        if (c.old)
+            std::filesystem::last_write_time(dir.File(c.name), hourAgo);
+    }
+    SettingsStore store(dir.File("settings"));
+    ASSERT_TRUE(store.Save());
+    for (const Case& c : cases)
+        EXPECT_EQ(std::filesystem::exists(dir.File(c.name)), c.stays) << c.name;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("settings")));
+}
+
+TEST(SettingsStore, ASettingsPathThatIsNoRegularFileIsIgnored)
+{
+    // A FIFO would block an ordinary open until a writer came; a folder cannot be read.
+    testsupport::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.File("folder"));
+    for (const char* name : {"fifo", "folder"}) {
+        SCOPED_TRACE(name);
+        SettingsStore store(dir.File(name));
+        store.Load();
+        EXPECT_TRUE(store.Values().empty());
+        EXPECT_NE(store.LastError().find("not a regular file"), std::string::npos);
+    }
 }
 
 TEST(SettingsStore, AFailedRenameIsReportedAndLeavesNoTemporaryFile)

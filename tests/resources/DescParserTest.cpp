@@ -39,13 +39,19 @@ public:
     std::vector<std::string> mErrors;
 };
 
+// Runs the text through the parser's core; the file entry must give the same commands and errors.
 bool Load(RecordingParser& parser, const std::string& text, const std::string& seedName = "")
 {
     if (!seedName.empty())
         testsupport::SaveFuzzSeed("desc", seedName, text);
+    bool ok = parser.Parse(text);
     testsupport::TempDir dir;
     dir.WriteFile("font.txt", text);
-    return parser.LoadDescriptor(dir.File("font.txt"));
+    RecordingParser fromFile;
+    EXPECT_EQ(fromFile.LoadDescriptor(dir.File("font.txt")), ok);
+    EXPECT_EQ(fromFile.mCommands, parser.mCommands);
+    EXPECT_EQ(fromFile.mErrors, parser.mErrors);
+    return ok;
 }
 
 struct LoadCase {

@@ -1,10 +1,13 @@
 // Font descriptors and the image-and-widths form: commands, parameter checks, exact messages.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ResourceManagerTestSupport.h"
 #include "app/core/PathUtils.h"
 #include "resources/FontData.h"
 #include "resources/ImageFont.h"
+#include "support/TempDir.h"
 
 using Olvarn::FontData;
 using Olvarn::FontLayerSpec;
@@ -19,6 +22,7 @@ protected:
 
     std::unique_ptr<FontData> Load(const std::string& text)
     {
+        testsupport::SaveFuzzSeed("fontdesc", std::to_string(std::hash<std::string>()(text)), text);
         dir.WriteFile("font.txt", text);
         auto data = std::make_unique<FontData>();
         EXPECT_TRUE(data->Load(&app, dir.File("font.txt")));
@@ -226,6 +230,7 @@ TEST_F(FontDataTest, WidthsFileCutsGlyphsSideBySide)
 {
     auto image = std::shared_ptr<Olvarn::MemoryImage>(app.LoadImageFile(dir.File("glyphs.png")));
     dir.WriteFile("widths.txt", "4 13\nA 5\n  B 7\r\nc 3\n");
+    testsupport::SaveFuzzSeed("widths", "side-by-side", dir.ReadFile("widths.txt"));
     FontData data;
     ASSERT_TRUE(data.LoadFromImage(image, dir.File("widths.txt")));
     EXPECT_TRUE(data.mLoaded);

@@ -3,6 +3,7 @@
 
 #include <jpeglib.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -330,6 +331,88 @@ TEST(ImageLibPng, DamagedFilesGiveNull)
     }
 }
 
+// Peak resident memory in kB since the last reset, or -1 where the system does not tell.
+long ResetPeakMemory()
+{
+    std::FILE* clear = std::fopen("/proc/self/clear_refs", "w");
+    if (!clear)
+        return -1;
+    bool ok = std::fputs("5", clear) >= 0;
+    return std::fclose(clear) == 0 && ok ? 0 : -1;
+}
+long PeakMemoryKb()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return -1;
+    char line[256];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+            break;
+    std::fclose(status);
+    return kb;
+}
+
+std::string PngChunk(const char* type, const std::string& data, uint32_t statedLength)
+{
+    std::string body = std::string(type, 4) + data;
+    uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
+    std::string out;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += char(statedLength >> shift);
+    out += body;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += char(crc >> shift);
+    return out;
+}
+
+TEST(ImageLibPng, AChunkThatStatesAHugeLengthIsNotAllocated)
+{
+    // A few dozen bytes whose suggested-palette chunk claims 1.2 GB must neither decode nor make
+    // the reader take that memory.
+    std::string ihdr("\0\0\0\1\0\0\0\1\x08\x06\0\0\0", 13);
+    std::string bomb = std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", ihdr, 13) +
+                       PngChunk("sPLT", std::string("a\0\x08", 3) + std::string(20, '\0'), 1200000000u);
+    testsupport::SaveFuzzSeed("png", "splt-bomb", bomb);
+    bool measured = ResetPeakMemory() == 0;
+    long before = PeakMemoryKb();
+    EXPECT_EQ(ImageLib::ParsePng(reinterpret_cast<const uint8_t*>(bomb.data()), bomb.size()), nullptr);
+    testsupport::TempDir dir;
+    dir.WriteFile("bomb.png", bomb);
+    EXPECT_EQ(ImageLib::ReadPng(dir.File("bomb.png")), nullptr);
+    if (measured && before > 0) {
+        EXPECT_LT(PeakMemoryKb() - before, 64 * 1024);
+    }
+}
+
+TEST(ImageLibParse, BytesAndFilesGiveTheSameImage)
+{
+    testsupport::TempDir dir;
+    std::unique_ptr<Image> source = MakeImage(7, 5);
+    ASSERT_TRUE(ImageLib::SavePng(dir.File("a.png"), *source));
+    ASSERT_TRUE(ImageLib::SaveJpeg(dir.File("a.jpg"), *source));
+    struct Case {
+        const char* file;
+        std::unique_ptr<Image> (*parse)(const uint8_t*, size_t);
+        std::unique_ptr<Image> (*read)(const std::string&);
+    };
+    const Case cases[] = {{"a.png", ImageLib::ParsePng, ImageLib::ReadPng},
+                          {"a.jpg", ImageLib::ParseJpeg, ImageLib::ReadJpeg}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string bytes = dir.ReadFile(c.file);
+        std::unique_ptr<Image> parsed = c.parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        std::unique_ptr<Image> read = c.read(dir.File(c.file));
+        ASSERT_TRUE(parsed && read);
+        ASSERT_EQ(parsed->GetWidth(), 7);
+        EXPECT_TRUE(std::equal(parsed->GetBits(), parsed->GetBits() + 35, read->GetBits()));
+        // Every prefix of the file is a damaged file, never a crash.
+        for (size_t cut = 0; cut < bytes.size(); cut += 7)
+            c.parse(reinterpret_cast<const uint8_t*>(bytes.data()), cut);
+    }
+}
+
 // A grey-scale JPEG written with libjpeg: one component per pixel.
 void WriteGreyJpeg(const std::string& path, int width, int height)
 {
@@ -488,6 +571,12 @@ TEST(ImageLibLoad, AlphaCompanions)
     ASSERT_NE(merged, nullptr);
     EXPECT_EQ(Pixels(*merged), (std::vector<uint32_t>{0xAA112233, 0x07445566}));
     EXPECT_EQ(Pixels(*ImageLib::LoadImageFile(dir.Path() + "/d\\sub/pic.png", false)), Pixels(color));
+    // The image search fuzz target reads: a byte picking the extensions (PNG and PNG), the length of
+    // the colour file in two bytes, the colour file, the companion.
+    const std::string colourBytes = dir.ReadFile("d/sub/pic.png"), alphaBytes = dir.ReadFile("d/sub/_pic.png");
+    testsupport::SaveFuzzSeed("imagesearch", "png-with-companion",
+                              std::string(1, char(2 | 2 << 2)) + char(colourBytes.size() >> 8) +
+                                  char(colourBytes.size() & 0xFF) + colourBytes + alphaBytes);
 
     // The second form: the path without extension + "_".
     WriteMarker(dir, "x.tga", 0xFF123456);

@@ -36,8 +36,9 @@ protected:
     // Wraps the groups in the root element and reads it.
     bool Read(const std::string& body)
     {
-        dir.WriteFile("resources.xml",
-                      "<?xml version=\"1.0\"?>\n<ResourceManifest>\n" + body + "</ResourceManifest>\n");
+        const std::string manifest = "<?xml version=\"1.0\"?>\n<ResourceManifest>\n" + body + "</ResourceManifest>\n";
+        testsupport::SaveFuzzSeed("manifest", std::to_string(std::hash<std::string>()(manifest)), manifest);
+        dir.WriteFile("resources.xml", manifest);
         return manager.ReadManifest(dir.File("resources.xml"));
     }
 

@@ -49,14 +49,8 @@ struct ReadResult {
     bool mFailed = false;
 };
 
-ReadResult ReadXml(const std::string& bytes, const std::string& seedName = "")
+ReadResult ReadWith(XMLParser& parser)
 {
-    if (!seedName.empty())
-        testsupport::SaveFuzzSeed("xml", seedName, bytes);
-    testsupport::TempDir dir;
-    dir.WriteFile("doc.xml", bytes);
-    XMLParser parser;
-    EXPECT_TRUE(parser.OpenFile(dir.File("doc.xml")));
     ReadResult result;
     XMLElement element;
     for (int guard = 0; guard < 1000 && parser.NextElement(&element); ++guard)
@@ -64,6 +58,26 @@ ReadResult ReadXml(const std::string& bytes, const std::string& seedName = "")
     result.mError = parser.GetErrorText();
     result.mLine = parser.GetCurrentLineNum();
     result.mFailed = parser.HasFailed();
+    return result;
+}
+
+// Reads the bytes through the parser's core, and checks that the file entry reads the same.
+ReadResult ReadXml(const std::string& bytes, const std::string& seedName = "")
+{
+    if (!seedName.empty())
+        testsupport::SaveFuzzSeed("xml", seedName, bytes);
+    XMLParser parser;
+    parser.Parse(bytes, "doc.xml");
+    ReadResult result = ReadWith(parser);
+
+    testsupport::TempDir dir;
+    dir.WriteFile("doc.xml", bytes);
+    XMLParser fromFile;
+    EXPECT_TRUE(fromFile.OpenFile(dir.File("doc.xml")));
+    ReadResult again = ReadWith(fromFile);
+    EXPECT_EQ(again.mElements, result.mElements);
+    EXPECT_EQ(again.mError, result.mError);
+    EXPECT_EQ(again.mLine, result.mLine);
     return result;
 }
 

@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "platform/AudioDevice.h"
+#include "platform/MusicDecoder.h"
 #include "platform/MusicEngine.h"
 #include "platform/Paths.h"
 #include "sound/BassLibrary.h"
@@ -16,6 +18,7 @@
 #include "sound/FModMusicInterface.h"
 #include "sound/FmodLibrary.h"
 #include "sound/MusicInfo.h"
+#include "sound/SoundFileReader.h"
 #include "sound/SoundFixtures.h"
 #include "support/TempDir.h"
 
@@ -36,6 +39,7 @@ protected:
         // A 2 s stream, loud enough to see through any volume used here.
         mData.WriteFile("music/tune.wav", MakeWav(2, 44100, 16, Samples16(Sine(88200, 2, 44100, 330, 20000))));
         mData.WriteFile("music/song.mod", MakeModule());
+        testsupport::SaveFuzzSeed("module", "song.mod", MakeModule());
     }
     void TearDown() override
     {
@@ -180,6 +184,7 @@ TEST_F(MusicTest, OggAndMp3StreamAtTheirOwnRate)
     ASSERT_FALSE(mp3.empty()) << "lame is needed to make the MP3 fixture";
     mData.WriteFile("music/short.ogg", ogg);
     mData.WriteFile("music/short.mp3", mp3);
+    testsupport::SaveFuzzSeed("music", "short.mp3", std::string(1, '\1') + mp3);
     BassMusicInterface music(nullptr);
     MusicEngine& engine = music.GetLibrary()->Engine();
     for (const char* file : {"music\\short.ogg", "music\\short.mp3"}) {
@@ -194,6 +199,117 @@ TEST_F(MusicTest, OggAndMp3StreamAtTheirOwnRate)
         EXPECT_FALSE(music.IsPlaying(7));
         music.Unload(7);
     }
+}
+
+namespace
+{
+
+// Every frame a decoder gives until it ends, read in uneven pieces.
+std::vector<int16_t> ReadAll(MusicDecoder& decoder)
+{
+    std::vector<int16_t> all;
+    int16_t piece[2 * 1000];
+    for (int ask = 333;; ask = ask % 601 + 311) {
+        int got = decoder.Read(piece, ask);
+        all.insert(all.end(), piece, piece + 2 * got);
+        if (got < ask)
+            return all;
+    }
+}
+
+// Distinct samples in both channels, so a skipped or repeated frame shows.
+std::vector<int16_t> Ramp(int frames, int channels)
+{
+    std::vector<int16_t> samples(static_cast<size_t>(frames) * channels);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(static_cast<int>(i % 30000) - 15000);
+    return samples;
+}
+
+} // namespace
+
+TEST_F(MusicTest, StreamDecodersGiveEveryFrameOfThePlainReaderAcrossRefills)
+{
+    // At the mixer's rate the stream is the file, frame for frame, over several refills.
+    constexpr int kFrames = 4096 * 3 + 123;
+    std::string wav = MakeWav(2, 44100, 16, Samples16(Ramp(kFrames, 2)));
+    std::string ogg = EncodeOgg(MakeWav(2, 44100, 16, Samples16(Sine(kFrames, 2, 44100, 440, 20000))));
+    ASSERT_FALSE(ogg.empty());
+    mData.WriteFile("plain.wav", wav);
+    mData.WriteFile("plain.ogg", ogg);
+    // The music fuzz target's first byte picks the kind: 0 Ogg, 1 MP3, 2 WAV.
+    testsupport::SaveFuzzSeed("music", "ramp.ogg", std::string(1, '\0') + ogg);
+    testsupport::SaveFuzzSeed("music", "ramp.wav", std::string(1, '\2') + wav);
+    struct Case {
+        const char* file;
+        bool (*plain)(const std::string&, DecodedSound&);
+        std::unique_ptr<MusicDecoder> (*open)(const std::string&);
+        std::unique_ptr<MusicDecoder> (*openBytes)(const uint8_t*, size_t);
+    };
+    const Case cases[] = {
+        {"plain.wav",
+         [](const std::string& bytes, DecodedSound& out) {
+             return ReadWavSound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), nullptr, out);
+         },
+         OpenWavMusic, OpenWavMusic},
+        {"plain.ogg",
+         [](const std::string& bytes, DecodedSound& out) {
+             return ReadOggSound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out);
+         },
+         OpenOggMusic, OpenOggMusic},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        DecodedSound plain;
+        ASSERT_TRUE(c.plain(c.file == std::string("plain.wav") ? wav : ogg, plain));
+        std::vector<int16_t> expected(plain.mData.size() / 2);
+        std::memcpy(expected.data(), plain.mData.data(), plain.mData.size());
+        auto decoder = c.open(c.file);
+        ASSERT_NE(decoder, nullptr);
+        std::vector<int16_t> streamed = ReadAll(*decoder);
+        ASSERT_EQ(streamed.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(streamed[i], expected[i]) << "frame " << i / 2;
+        // The same file's bytes in memory stream the same frames.
+        const std::string& bytes = c.file == std::string("plain.wav") ? wav : ogg;
+        auto fromBytes = c.openBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        ASSERT_NE(fromBytes, nullptr);
+        EXPECT_EQ(ReadAll(*fromBytes), streamed);
+    }
+}
+
+TEST_F(MusicTest, ResampledStreamsKeepEverySourceFrame)
+{
+    // Half the mixer's rate, mono: every second output frame is a source frame, in both channels.
+    constexpr int kFrames = 4096 * 2 + 77;
+    std::vector<int16_t> source = Ramp(kFrames, 1);
+    mData.WriteFile("half.wav", MakeWav(1, 22050, 16, Samples16(source)));
+    auto decoder = OpenWavMusic("half.wav");
+    ASSERT_NE(decoder, nullptr);
+    std::vector<int16_t> streamed = ReadAll(*decoder);
+    ASSERT_EQ(streamed.size(), 2u * 2 * kFrames);
+    for (int i = 0; i < kFrames; ++i) {
+        ASSERT_EQ(streamed[4 * i], source[i]) << "frame " << i;
+        ASSERT_EQ(streamed[4 * i + 1], source[i]) << "frame " << i;
+    }
+}
+
+TEST_F(MusicTest, ASongPlayedOnceLastsItsWholeLength)
+{
+    // 10000 frames at 22050 Hz are 20000 frames at the mixer's rate, none lost at the end.
+    mData.WriteFile("music/steady.wav", MakeWav(1, 22050, 16, Samples16(std::vector<int16_t>(10000, 8000))));
+    BassMusicInterface music(nullptr);
+    MusicEngine& engine = music.GetLibrary()->Engine();
+    ASSERT_TRUE(music.LoadMusic(3, "music\\steady.wav"));
+    music.Play(3, 0, true);
+    int sounding = 0;
+    for (int i = 0; i < 12; ++i) {
+        std::vector<int16_t> out = Render(engine, 2000);
+        for (size_t s = 0; s < out.size(); s += 2)
+            sounding += out[s] != 0;
+    }
+    EXPECT_EQ(sounding, 20000);
+    EXPECT_FALSE(music.IsPlaying(3));
 }
 
 TEST_F(MusicTest, FadesDriveTheVolumeEachUpdate)
@@ -262,6 +378,19 @@ TEST_F(MusicTest, LibraryUsesAreCounted)
     }
     EXPECT_EQ(BassLibrary::UseCount(), 0);
     EXPECT_EQ(BASS_INSTANCE, nullptr);
+
+    // The other stand-in keeps its own count and holder.
+    FmodLibrary* first = FmodLibrary::TakeUse();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(FmodLibrary::TakeUse(), first);
+    EXPECT_EQ(FMOD_INSTANCE, first);
+    EXPECT_EQ(FmodLibrary::UseCount(), 2);
+    EXPECT_EQ(BassLibrary::UseCount(), 0);
+    FmodLibrary::GiveBackUse();
+    EXPECT_EQ(FMOD_INSTANCE, first);
+    FmodLibrary::GiveBackUse();
+    EXPECT_EQ(FmodLibrary::UseCount(), 0);
+    EXPECT_EQ(FMOD_INSTANCE, nullptr);
 }
 
 TEST(MusicWithoutDevice, InterfacesStaySilent)

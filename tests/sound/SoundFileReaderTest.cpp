@@ -1,4 +1,4 @@
-// The sound file readers: WAV and its cache chunk, AU with mu-law and 8-bit linear data, Ogg.
+// The sound file readers: WAV and its cache chunk, AU with mu-law and 8-bit linear data, Ogg, MP3.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -266,5 +266,29 @@ TEST(OggReader, RejectsStreamsItCannotPlayWhole)
         ASSERT_FALSE(ogg.empty()) << "oggenc (vorbis-tools) is needed to make the Ogg fixture";
         DecodedSound sound;
         EXPECT_FALSE(ReadOgg(ogg, sound));
+    }
+}
+
+TEST(Mp3Reader, DecodesBytesWholeAndRejectsWhatIsNotMp3)
+{
+    for (int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        std::string mp3 = EncodeMp3(MakeWav(channels, 22050, 16, Samples16(Sine(11025, channels, 22050, 440, 20000))));
+        ASSERT_FALSE(mp3.empty()) << "lame is needed to make the MP3 fixture";
+        testsupport::SaveFuzzSeed("mp3", "sine" + std::to_string(channels) + ".mp3", mp3);
+        DecodedSound sound;
+        ASSERT_TRUE(ReadMp3Sound(reinterpret_cast<const uint8_t*>(mp3.data()), mp3.size(), sound));
+        EXPECT_EQ(sound.mFormat.mChannels, channels);
+        ASSERT_GT(sound.mFormat.mSamplesPerSec, 0); // the encoder may resample
+        // Half a second, give or take the encoder's padding.
+        double seconds = static_cast<double>(sound.mData.size()) / (channels * 2) / sound.mFormat.mSamplesPerSec;
+        EXPECT_NEAR(seconds, 0.5, 0.1);
+        EXPECT_EQ(sound.mData.size() % (channels * 2), 0u);
+    }
+    const std::string notMp3[] = {"", "ID3", std::string(4096, '\0'), MakeWav(1, 22050, 16, std::string(200, 'x'))};
+    for (const std::string& bytes : notMp3) {
+        DecodedSound sound;
+        EXPECT_FALSE(ReadMp3Sound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), sound))
+            << bytes.size() << " bytes";
     }
 }

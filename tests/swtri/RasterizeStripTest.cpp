@@ -248,6 +248,34 @@ TEST(RasterizeStrip, HugeTexturePositionsReadTransparentBlack)
     EXPECT_EQ(target.At(0, 0), 0u);
 }
 
+// Clipping twice through texture positions near the float limit gives infinities, then NaN, which
+// no fixed-point vertex can hold: the clipped polygon is dropped, never converted.
+TEST(RasterizeStrip, TexturePositionsThatClipToNaNDropTheirPolygon)
+{
+    TestTexture texture(2, 2, 0xFFFFFFFF);
+    StripTexture st = TextureOf(texture, false);
+    struct Case {
+        const char* name;
+        TriVertex v[3];
+    };
+    const Case cases[] = {
+        {"u", {{-8, -8, 3e38f, 0, 0}, {16, -8, -3e38f, 0, 0}, {-8, 16, 3e38f, 0, 0}}},
+        {"v", {{-8, -8, 0, -3e38f, 0}, {16, -8, 0, 3e38f, 0}, {-8, 16, 0, 3e38f, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Target32 target(8, 8, 0x12345678);
+        RasterizeStrip(c.v, 3, &st, Color::White, WholeOf(target), target.Origin(), target.PitchBytes(),
+                       RasterFormat::X8R8G8B8, true);
+        EXPECT_TRUE(target.GuardIntact());
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                ASSERT_EQ(target.At(x, y), 0x12345678u) << x << "," << y;
+        testsupport::SaveFuzzSeed("swtri", std::string("nan-") + c.name,
+                                  SeedBytes(kSeedTextured | kSeedBilinear | 3, WholeOf(target), c.v, 3));
+    }
+}
+
 TEST(RasterizeStrip, VertexColoursWithoutTexture)
 {
     TriVertex v[3] = {{0, 0, 0, 0, 0xFF00FF00}, {8, 0, 0, 0, 0xFF00FF00}, {0, 8, 0, 0, 0xFF00FF00}};

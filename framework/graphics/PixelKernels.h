@@ -1,0 +1,68 @@
+// The inner pixel loops of software drawing, one row or run at a time, in three forms: the scalar
+// formula (the reference every other form must match bit for bit), SSE2 (every x86-64 processor) and
+// AVX2 (chosen once at start-up where the processor has it). Callers keep the clipping, the
+// run-length walking and the rare paths; these only touch pixels.
+#pragma once
+
+#include <cstdint>
+
+namespace Olvarn
+{
+namespace kernels
+{
+
+enum class Level { Scalar, Sse2, Avx2 };
+
+// A translucent colour (alpha 1 to 254) filled over ARGB pixels that keep a combined alpha.
+struct FillColor {
+    int r, g, b, a;
+};
+
+// How an ARGB source is added onto ARGB pixels: plain or weighed by its own alpha, plain or tinted by
+// (vr, vg, vb) / 256; with skipClear, alpha-0 pixels add nothing.
+struct AddMode {
+    bool white, hasAlpha, skipClear;
+    uint32_t vr, vg, vb;
+};
+
+// The channel masks of a 16-bit screen pixel.
+struct Format16 {
+    uint32_t mask[3];
+};
+
+struct Table {
+    Level level;
+    // ARGB memory images.
+    void (*fillTranslucent)(uint32_t* row, int count, const FillColor& k);
+    void (*blendOntoOpaque)(uint32_t* dest, const uint32_t* src, int count);
+    void (*addArgb)(uint32_t* dest, const uint32_t* src, int count, const AddMode& mode);
+    // Composes ARGB pixels over ARGB pixels that keep a combined alpha, tinted by k unless white.
+    void (*composeOver)(uint32_t* dest, const uint32_t* src, int count, bool white, const FillColor& k);
+    // Display surfaces; the source is premultiplied in the screen layout with its alpha on top.
+    void (*blendPremul32)(uint32_t* dest, const uint32_t* src, int count);
+    void (*blendPremul16)(uint16_t* dest, const uint32_t* src, int count, const Format16& f);
+    void (*narrow16)(uint16_t* dest, const uint32_t* src, int count);
+    // cm: the colour's channels (red, green, blue) times its alpha / 255; white adds the source as is.
+    void (*add32)(uint32_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm);
+    void (*add16)(uint16_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm, const Format16& f);
+    // Translucent fills of display surfaces: src plus each channel of the pixel kept by keep / 256,
+    // rounded up by the channel's mask / roundDiv (none when roundDiv is 0).
+    void (*fill32)(uint32_t* row, int count, uint32_t src, uint32_t keep, const Format16& masks, uint32_t roundDiv);
+    void (*fill16)(uint16_t* row, int count, uint32_t src, uint32_t keep, const Format16& masks, uint32_t roundDiv);
+    // Tinted blends of a run: with tintOnly (an opaque run, colour alpha 255) the source times cm / 256,
+    // else the destination kept by 256 - a * alpha / 255 plus the tinted source.
+    void (*tint32)(uint32_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly);
+    void (*tint16)(uint16_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly,
+                   const Format16& f);
+};
+
+// The table of the best level this processor runs, chosen on first use.
+const Table& Active();
+// The table of one level; null when the processor cannot run it.
+const Table* ForLevel(Level level);
+// Makes every later Active() return this level's table (tests compare levels through the public
+// drawing calls); false when the processor cannot run it.
+bool UseLevel(Level level);
+
+} // namespace kernels
+} // namespace Olvarn

@@ -1,0 +1,265 @@
+// How the board's objects are written to and read from saves: one row each, children first.
+#include "board/BoardSave.h"
+
+#include <stdexcept>
+
+#include "board/ElementCreator.h"
+#include "board/Grid.h"
+#include "board/Pipeline.h"
+#include "data/DataCodecs.h"
+#include "data/StartupRegistrations.h"
+
+namespace tilvan
+{
+
+using save::SaveReader;
+using save::SaveWriter;
+
+namespace
+{
+
+struct Schema {
+    const char* element;
+    std::vector<const char*> attributes;
+};
+
+const Schema kElement{"element",
+                      {"id", "type", "pos", "angle", "bonus", "is_rotating", "time_left", "f_angle", "is_tremble",
+                       "add_angle", "tremble_time", "tremble_time_left", "is_moving", "speed", "target_pos", "image",
+                       "rotate_sign"}};
+const Schema kGrid{"grid", {"elements", "pearls", "offset", "is_full", "empty_cells", "complete_percents"}};
+const Schema kGridElement{"grid_element", {"element", "x", "y"}};
+const Schema kGridPearl{"grid_pearl", {"pearl", "x", "y", "min_percent"}};
+const Schema kPearl{"pearl", {"pos", "image", "enabled", "time", "dead"}};
+const Schema kPearlCreator{"pearl_creator", {"pearl_levels"}};
+const Schema kPipeline{"pipeline", {"elements", "bonus_elements", "is_full", "is_nearly_full", "free_space"}};
+const Schema kPipelineElement{"pipeline_element",
+                              {"element", "vel", "acc", "in_water", "space_pos", "target_x", "inserted"}};
+const Schema kCreator{"creator", {"level", "last_elem", "repeat_num", "time_left", "skipped_creation"}};
+
+template <const Schema& S> void ReaderSchema(CXmlDataReader& r)
+{
+    r.DeclareElement(S.element);
+    for (const char* a : S.attributes)
+        r.DeclareAttribute(S.element, a, "");
+}
+
+template <const Schema& S> void WriterSchema(CXmlDataWriter& w)
+{
+    w.DeclareElement(S.element);
+    for (const char* a : S.attributes)
+        w.DeclareAttribute(S.element, a);
+}
+
+template <const Schema& S> void Register(int classId)
+{
+    // The schema functions run on every registration; declaring the attributes twice would repeat
+    // them in every row.
+    if (save::CSaveObjectRegistry::Instance().IsRegistered(classId))
+        return;
+    // The board's objects are made by their owners, never by class id from a save.
+    save::CSaveObjectRegistry::Instance().Register(nullptr, classId, &ReaderSchema<S>, &WriterSchema<S>);
+}
+
+// Every listed row loaded into a new object appended to the list.
+template <typename T, typename List> void LoadList(const std::string& rows, List& list)
+{
+    save::LoadChildList(rows, [&](int row) {
+        auto object = std::make_unique<T>();
+        save::CLoadGuard guard(T::kClassId, row);
+        object->Load(row);
+        list.push_back(std::move(object));
+    });
+}
+
+} // namespace
+
+int CElement::Save()
+{
+    const CElementType* type = GetType();
+    return SaveWriter().WriteRow(kElement.element, mId, type ? mId : -1, mPos, mRotation, mBonus, mIsRotating,
+                                 mTimeLeft, mFAngle, mIsTremble, mAddAngle, mTrembleTime, mTrembleTimeLeft, mIsMoving,
+                                 mSpeed, mTargetPos, std::string(), mRotateSign);
+}
+
+void CElement::Load(int row)
+{
+    int type = -1;
+    std::string image;
+    FPoint pos;
+    SaveReader().GetRow(kElement.element, row, mId, type, pos, mRotation, mBonus, mIsRotating, mTimeLeft, mFAngle,
+                        mIsTremble, mAddAngle, mTrembleTime, mTrembleTimeLeft, mIsMoving, mSpeed, mTargetPos, image,
+                        mRotateSign);
+    // The picture is the type's; the type is the saved one.
+    mId = type;
+    mRotation = ((mRotation % 6) + 6) % 6;
+    SetPosition(pos);
+    mEffects.clear();
+    if (mBonus != 0 && mBonus != 8 && element_effects::EffectMakers().bonus)
+        AddEffect(element_effects::EffectMakers().bonus(*this));
+}
+
+int CGridElement::Save()
+{
+    return SaveWriter().WriteRow(kGridElement.element, save::Child(element), x, y);
+}
+
+void CGridElement::Load(int row)
+{
+    SaveReader().GetRow(kGridElement.element, row, save::Child(element), x, y);
+}
+
+int CGridPearl::Save()
+{
+    return SaveWriter().WriteRow(kGridPearl.element, save::Child(pearl), x, y, min_percent);
+}
+
+void CGridPearl::Load(int row)
+{
+    SaveReader().GetRow(kGridPearl.element, row, save::Child(pearl), x, y, min_percent);
+}
+
+int CGrid::Save()
+{
+    std::vector<int> flags;
+    flags.reserve(2 * kCells);
+    for (const auto& cell : mCells)
+        flags.push_back(cell.free);
+    for (const auto& cell : mCells)
+        flags.push_back(cell.enabled);
+    std::string elements, pearls;
+    for (auto& ge : mElements)
+        elements += std::to_string(ge->Save()) + " ";
+    for (auto& gp : mPearls)
+        pearls += std::to_string(gp->Save()) + " ";
+    return SaveWriter().WriteRow(kGrid.element, elements, pearls, mOffset, mIsFull, IntListText(flags),
+                                 mCompletePercents);
+}
+
+void CGrid::Load(int row)
+{
+    Reset();
+    std::string elements, pearls;
+    std::vector<int> flags;
+    SaveReader().GetRow(kGrid.element, row, elements, pearls, mOffset, mIsFull, flags, mCompletePercents);
+    // Both halves of the cell flags are read by index.
+    if (flags.size() != static_cast<size_t>(2 * kCells))
+        throw std::runtime_error("grid: the saved board holds " + std::to_string(flags.size()) +
+                                 " cell flags instead of 1600");
+    LoadList<CGridElement>(elements, mElements);
+    LoadList<CGridPearl>(pearls, mPearls);
+    ApplyOffset();
+    for (int i = 0; i < kCells; ++i) {
+        mCells[i].free = flags[i] != 0;
+        mCells[i].enabled = flags[kCells + i] != 0;
+    }
+    mBackground.Build(mCells, mOffset);
+}
+
+int CPearl::Save()
+{
+    return SaveWriter().WriteRow(kPearl.element, mPos, std::string(), mShown, mTime, mDead);
+}
+
+void CPearl::Load(int row)
+{
+    std::string image;
+    SaveReader().GetRow(kPearl.element, row, mPos, image, mShown, mTime, mDead);
+    mCreationNotified = false;
+}
+
+int CPearlCreator::Save()
+{
+    return SaveWriter().WriteRow(kPearlCreator.element, IntListText(std::vector<int>(mLevels.begin(), mLevels.end())));
+}
+
+void CPearlCreator::Load(int row)
+{
+    std::vector<int> levels;
+    SaveReader().GetRow(kPearlCreator.element, row, levels);
+    mLevels = std::set<int>(levels.begin(), levels.end());
+}
+
+int CPipelineElement::Save()
+{
+    return SaveWriter().WriteRow(kPipelineElement.element, save::Child(element), vel, acc, in_water, space_pos,
+                                 target_x, inserted);
+}
+
+void CPipelineElement::Load(int row)
+{
+    SaveReader().GetRow(kPipelineElement.element, row, save::Child(element), vel, acc, in_water, space_pos, target_x,
+                        inserted);
+}
+
+int CPipeline::Save()
+{
+    std::string list, row;
+    for (auto& pe : elements)
+        list += std::to_string(pe->Save()) + " ";
+    for (auto& e : bonus_elements)
+        row += std::to_string(e.Save()) + " ";
+    return SaveWriter().WriteRow(kPipeline.element, list.empty() ? " " : list, row.empty() ? " " : row, is_full,
+                                 is_nearly_full, free_space);
+}
+
+void CPipeline::Load(int row)
+{
+    Reset();
+    std::string list, floating;
+    SaveReader().GetRow(kPipeline.element, row, list, floating, is_full, is_nearly_full, free_space);
+    LoadList<CPipelineElement>(list, elements);
+    save::LoadChildList(floating, [&](int r) {
+        CElement e;
+        save::CLoadGuard guard(CElement::kClassId, r);
+        e.Load(r);
+        bonus_elements.push_back(e);
+    });
+    for (auto& pe : elements)
+        pe->owner = this;
+    ReoccupySlots();
+}
+
+int CElementCreator::Save()
+{
+    return SaveWriter().WriteRow(kCreator.element, mLevel, mLastElem, mRepeatNum, mTimeLeft, mSkipped);
+}
+
+void CElementCreator::Load(int row)
+{
+    SaveReader().GetRow(kCreator.element, row, mLevel, mLastElem, mRepeatNum, mTimeLeft, mSkipped);
+}
+
+void RegisterBoardSaveClasses()
+{
+    Register<kElement>(CElement::kClassId);
+    Register<kCreator>(CElementCreator::kClassId);
+    Register<kGrid>(CGrid::kClassId);
+    Register<kGridElement>(CGridElement::kClassId);
+    Register<kGridPearl>(CGridPearl::kClassId);
+    Register<kPearlCreator>(CPearlCreator::kClassId);
+    Register<kPearl>(CPearl::kClassId);
+    Register<kPipeline>(CPipeline::kClassId);
+    Register<kPipelineElement>(CPipelineElement::kClassId);
+}
+
+void AddBoardRegistrations(CStartupRegistrations& r)
+{
+    r.Add(EStartupStep::ElementSaveClasses, [] {
+        Register<kElement>(CElement::kClassId);
+        Register<kCreator>(CElementCreator::kClassId);
+    });
+    r.Add(EStartupStep::GameAndGridSaveClasses, [] {
+        Register<kGrid>(CGrid::kClassId);
+        Register<kGridElement>(CGridElement::kClassId);
+        Register<kGridPearl>(CGridPearl::kClassId);
+    });
+    r.Add(EStartupStep::PlaySaveClasses, [] {
+        Register<kPearlCreator>(CPearlCreator::kClassId);
+        Register<kPearl>(CPearl::kClassId);
+        Register<kPipeline>(CPipeline::kClassId);
+        Register<kPipelineElement>(CPipelineElement::kClassId);
+    });
+}
+
+} // namespace tilvan

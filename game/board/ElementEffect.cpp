@@ -1,0 +1,24 @@
+#include "board/ElementEffect.h"
+
+namespace tilvan::element_effects
+{
+
+namespace
+{
+CEffectMakers& Makers()
+{
+    static CEffectMakers makers;
+    return makers;
+}
+} // namespace
+
+void SetEffectMakers(CEffectMakers makers)
+{
+    Makers() = std::move(makers);
+}
+const CEffectMakers& EffectMakers()
+{
+    return Makers();
+}
+
+} // namespace tilvan::element_effects

@@ -1,0 +1,80 @@
+// Pearls: which levels of a game are pearl levels (one per block of "cycle" levels), and the timed
+// pearl shown on a pearl level's board.
+#pragma once
+
+#include <set>
+#include <vector>
+
+#include "board/ElementType.h"
+#include "data/SaveObject.h"
+#include "shell/CHintRegistry.h"
+
+namespace Olvarn
+{
+class Graphics;
+}
+
+namespace tilvan
+{
+
+class CPearlCreator : public save::CSaveObject
+{
+public:
+    static constexpr int kClassId = 117;
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+
+    // levelIsBonus: one flag per level of the level list, in order.
+    explicit CPearlCreator(const std::vector<bool>& levelIsBonus = {});
+
+    void Reset(const std::vector<bool>& levelIsBonus);
+    bool IsPearlLevel(int level) const { return mLevels.count(level) != 0; }
+    const std::set<int>& GetLevels() const { return mLevels; }
+    void SetLevels(const std::set<int>& levels) { mLevels = levels; }
+
+    // The shared cycle from row 0 of "pearl_creator"; throws std::runtime_error for a cycle below 1.
+    static void LoadConfig(const std::vector<AttributeRow>& rows);
+    static int GetCycle();
+    static void SetCycle(int cycle);
+
+private:
+    std::set<int> mLevels;
+};
+
+class CPearl : public save::CSaveObject
+{
+public:
+    static constexpr int kClassId = 1171;
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+
+    static constexpr float kLifeTime = 10000;
+
+    void SetShown(bool shown) { mShown = shown; }
+    bool IsShown() const { return mShown; }
+    void SetPosition(FPoint p);
+    FPoint GetPosition() const { return mPos; }
+    bool IsDead() const { return mDead; }
+    float GetTime() const { return mTime; }
+    void SetTime(float ms) { mTime = ms; }
+    int GetControlId() const { return mControl.id; }
+    const lua_private::control_id& GetControl() const { return mControl; }
+
+    void Update(float ms);
+    void Draw(Olvarn::Graphics& g);
+    // The alpha of the fade in and out for time left t, or -1 when no fade applies.
+    static int FadeAlpha(float t);
+
+private:
+    bool mShown = false;
+    FPoint mPos = FPoint(-1, -1);
+    float mTime = kLifeTime;
+    float mAnimTime = 0;
+    bool mDead = false;
+    bool mCreationNotified = false;
+    lua_private::control_id mControl;
+};
+
+} // namespace tilvan

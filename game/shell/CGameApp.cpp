@@ -1,0 +1,271 @@
+// The game application.
+#include "shell/CGameApp.h"
+
+#include <loki/Singleton.h>
+
+#include "data/CPropertyLoader.h"
+#include "data/CStringTable.h"
+#include "data/CXmlDataReader.h"
+#include "graphics/DDImage.h"
+#include "platform/Paths.h"
+#include "platform/Window.h"
+#include "resources/ResourceManager.h"
+#include "shell/CGuiDescriptions.h"
+#include "shell/CLoadingScreen.h"
+#include "shell/CScreen.h"
+#include "shell/DataFileCheck.h"
+#include "shell/GameLog.h"
+#include "shell/IniFile.h"
+#include "sound/DSoundManager.h"
+#include "sound/MusicInterface.h"
+#include "widgets/WidgetManager.h"
+
+namespace tilvan
+{
+
+namespace
+{
+
+constexpr int kProductNameString = 254;
+constexpr int kKeyF3 = 0x72;
+constexpr int kCursorPointer = 0;
+constexpr int kCursorNone = 5;
+
+// The groups the loading thread loads while the loading screen shows.
+constexpr const char* kLoadingGroups[] = {"MainMenu", "General"};
+
+} // namespace
+
+CGameApp& CGameApp::Instance()
+{
+    return Loki::SingletonHolder<CGameApp>::Instance();
+}
+
+std::string CGameApp::GameIniPath()
+{
+    return Olvarn::Paths::CurrentDirectory() + "/game.ini";
+}
+
+void CGameApp::RegisterPropertyComponents()
+{
+    CPropertyComponent gui;
+    gui.declare = [](CXmlDataReader& reader) { CGuiDescriptions::DeclareSchema(reader); };
+    gui.load = [](CXmlDataReader& reader, Olvarn::OlvarnAppBase* app) {
+        CGuiDescriptions::Instance().Load(reader, app);
+    };
+    SetPropertyComponent(EPropertyComponent::GuiDescriptions, gui);
+}
+
+CGameApp::CGameApp() : screenHolder(this)
+{
+    RegisterPropertyComponents();
+    propertyLoader = std::make_unique<CPropertyLoader>(this);
+    mProductName = GetStringTable().GetString(kProductNameString);
+    mProductVersion = kVersion;
+    mTitle = mProductName + "  " + mProductVersion;
+    mRegKey = kRegistryKey;
+    mWidth = 1024;
+    mHeight = 768;
+    mColorDepth = 16;
+    mOnlyAllowOneCopyToRun = true;
+    mVSyncUpdates = true;
+    SetCursor(kCursorNone);
+
+    ReadLoadingLayout();
+    IniFile ini = IniFile::Load(GameIniPath());
+    cheats = ini.GetInt("debug", "cheats", 0) != 0;
+    if (ini.GetInt("debug", "no_check", 0) == 0)
+        CheckDataFiles(kSignatureFile);
+}
+
+CGameApp::~CGameApp()
+{
+    RemoveScreen();
+    if (mResourceManager)
+        mResourceManager->UnloadGroup("");
+}
+
+void CGameApp::ReadLoadingLayout()
+{
+    ClearLoadingImages();
+    CXmlDataReader reader;
+    DeclareLoadingImageSchema(reader);
+    for (const char* file : {"properties\\mainmenu.xml", "properties\\branches"}) {
+        // A missing or broken layout file leaves the loading screen with fewer pictures.
+        try {
+            reader.LoadFile(file);
+            LoadLoadingImages(reader);
+        } catch (...) {
+        }
+        reader.Clear();
+    }
+}
+
+void CGameApp::CheckDataFiles(const std::string& signatureFileName)
+{
+    std::string modified = FindModifiedDataFile(signatureFileName);
+    if (modified.empty())
+        return;
+    dataCheckFailed = true;
+    LogText("Data file check failed at properties/" + modified + "\n");
+    ShowMessageBox(kModifiedFilesMessage, "Error!", Olvarn::MB_OK);
+    Olvarn::OlvarnAppBase::ShutDownApp();
+}
+
+void CGameApp::CreateMainWindow()
+{
+    Olvarn::OlvarnAppBase::CreateMainWindow();
+}
+
+void CGameApp::OnBeforeWindowCreation()
+{
+    int x = 0, y = 0, width = 0, height = 0;
+    if (Olvarn::Window::UsableDesktopArea(x, y, width, height) && DesktopForcesFullScreen(width, height))
+        mWindowedUnavailable = true;
+}
+
+void CGameApp::OnInitDone()
+{
+    IniFile ini = IniFile::Load(GameIniPath());
+    if (ini.GetInt("debug", "fps", 0) != 0) {
+        mDeveloperKeysOn = true;
+        HandleDeveloperKey(kKeyF3);
+        mDeveloperKeysOn = false;
+    }
+    mWidgetManager->mApp = this;
+    LoadResourceManifest();
+    if (!mResourceManager->LoadGroup("Init")) {
+        mLoadingFailed = true;
+        ReportResourceError(true);
+        Olvarn::OlvarnAppBase::ShutDownApp();
+        return;
+    }
+    int total = 0;
+    for (const char* group : kLoadingGroups)
+        total += mResourceManager->CountGroupResources(group);
+    mNumLoadingThreadTasks = total;
+    mWidgetManager->AddWidget(&screenHolder);
+    SetScreen(new CLoadingScreen());
+    if (mMusicInterface)
+        mMusicInterface->SetVolume(100.0);
+}
+
+bool CGameApp::LoadGroupInSteps(const std::string& group)
+{
+    mResourceManager->BeginGroupLoad(group);
+    while (mResourceManager->LoadNextPending()) {
+        ++mCompletedLoadingThreadTasks;
+        if (mShutdown)
+            return false;
+        // The bar is redrawn from the counters; the main thread invalidates the loading screen in
+        // its own update, so this thread touches no widget.
+    }
+    return !mResourceManager->HasFailed();
+}
+
+void CGameApp::LoadResourcesInBackground()
+{
+    for (const char* group : kLoadingGroups) {
+        if (!LoadGroupInSteps(group)) {
+            if (mShutdown)
+                return;
+            mLoadingFailed = true;
+            ReportResourceError(false);
+            ShutDownApp();
+            return;
+        }
+    }
+}
+
+void CGameApp::OnLoadingFinished()
+{
+    static const char* const kTracks[] = {"music\\mainmenu.ogg",  "music\\music1day.ogg",   "music\\music1night.ogg",
+                                          "music\\music2day.ogg", "music\\music2night.ogg", "music\\bonus.ogg"};
+    if (mMusicInterface)
+        for (int id = 0; id < 6; ++id)
+            mMusicInterface->LoadMusic(id, kTracks[id]);
+
+    static const std::pair<int, const char*> kCursors[] = {{0, "IMAGE_GUI_CURSOR_NORMAL"},
+                                                           {3, "IMAGE_GUI_CURSOR_TEXT"},
+                                                           {2, "IMAGE_GUI_CURSOR_DRAG"},
+                                                           {1, "IMAGE_GUI_CURSOR_HAND"}};
+    for (const auto& [index, id] : kCursors)
+        SetCursorImage(index, mResourceManager->FindImage(id));
+
+    if (mMusicInterface)
+        mMusicInterface->SetVolume(GetMusicVolume());
+    if (mSoundManager)
+        mSoundManager->SetMasterVolume(GetSfxVolume());
+
+    propertyLoader->Load();
+    // The main menu takes over here once it exists; until then the finished loading screen stays.
+    SetCursor(kCursorPointer);
+    // The start-up group holds the loading screen's pictures: it goes once another screen has
+    // taken over, never while the loading screen still draws them.
+    CScreen* next = screenHolder.Pending() ? screenHolder.Pending() : screenHolder.Current();
+    if (!mLoadingFailed && !dynamic_cast<CLoadingScreen*>(next))
+        mResourceManager->UnloadGroup("Init");
+    LogText("Loading finished\n");
+}
+
+void CGameApp::ShutDownApp()
+{
+    if (!shutdownBlocked)
+        Olvarn::OlvarnAppBase::ShutDownApp();
+}
+
+void CGameApp::Quit()
+{
+    Olvarn::OlvarnAppBase::ShutDownApp();
+}
+
+void CGameApp::OnAppActivated()
+{
+    if (CScreen* screen = screenHolder.Current()) {
+        screen->OnFocusGained();
+        screen->AddPause(true);
+    }
+}
+
+void CGameApp::OnAppDeactivated()
+{
+    if (CScreen* screen = screenHolder.Current()) {
+        screen->OnFocusLost();
+        screen->AddPause(false);
+    }
+}
+
+int CGameApp::GetSoundId(const std::string& name)
+{
+    return mResourceManager ? mResourceManager->FindSoundId(name) : -1;
+}
+
+void CGameApp::SetScreen(CScreen* screen)
+{
+    screenHolder.SetScreen(screen);
+}
+
+void CGameApp::FocusScreen()
+{
+    if (CScreen* screen = screenHolder.Current())
+        mWidgetManager->SetFocusWidget(screen);
+}
+
+void CGameApp::AddScreenPause(bool add)
+{
+    if (CScreen* screen = screenHolder.Current())
+        screen->AddPause(add);
+}
+
+void CGameApp::MinimizeWindow()
+{
+    if (mMainWindow)
+        mMainWindow->Minimize();
+}
+
+void CGameApp::RemoveScreen()
+{
+    screenHolder.RemoveScreen();
+}
+
+} // namespace tilvan

@@ -1,0 +1,129 @@
+// The game's push button.
+#include "shell/CGameButton.h"
+
+#include "graphics/Font.h"
+#include "graphics/Graphics.h"
+#include "graphics/Image.h"
+
+namespace tilvan
+{
+
+CGameButton::CGameButton(int id, Olvarn::ButtonListener* listener, bool flag_)
+    : Olvarn::ButtonWidget(id, listener), flag(flag_)
+{
+    SetColor(2, Olvarn::Color(255, 255, 255, 255));
+}
+
+void CGameButton::Update()
+{
+    Olvarn::ButtonWidget::Update();
+    if (!(blinkFlags & 1))
+        return;
+    if (mIsHovered || mIsPressed) {
+        blinkTimer = 1000;
+        return;
+    }
+    bool wasLit = lit;
+    blinkTimer -= 10;
+    if (blinkTimer < 0)
+        blinkTimer += 1000;
+    lit = blinkTimer < 500;
+    if (lit != wasLit)
+        Invalidate();
+}
+
+void CGameButton::UpdateFraction(float fraction)
+{
+    Olvarn::ButtonWidget::UpdateFraction(fraction);
+    float ms = fraction / 100.0f * 1000.0f;
+    normalLayer.Update(ms);
+    pressLayer.Update(ms);
+    overLayer.Update(ms);
+}
+
+void CGameButton::DrawStateImage(Olvarn::Graphics& g, Olvarn::Image* image, const Olvarn::Rect& rect, int x, int y)
+{
+    if (rect.mWidth != 0) {
+        if (mButtonImage)
+            g.DrawNineGridRegion(rect, Olvarn::Rect(x, y, rect.mWidth, rect.mHeight), mButtonImage);
+    } else if (image) {
+        g.DrawNineGrid(Olvarn::Rect(x, y, mWidth, mHeight), image);
+    }
+}
+
+void CGameButton::LabelAt(Olvarn::Graphics& g, int colorIndex, int dx, int dy)
+{
+    if (!mFont || mLabel.empty())
+        return;
+    int labelWidth = mFont->TextWidth(mLabel);
+    int x = mLabelJustify == 0 ? (mWidth - labelWidth) / 2 : mLabelJustify == 1 ? mWidth - labelWidth : 0;
+    int ascent = mFont->Ascent();
+    int y = (mHeight - ascent / 6 + ascent - 1) / 2;
+    g.SetFont(mFont);
+    g.SetColor(GetColor(colorIndex));
+    g.DrawString(mLabel, x + dx, y + dy);
+}
+
+void CGameButton::DrawImageFace(Olvarn::Graphics& g, bool pressed)
+{
+    EnsureFont(10, 0);
+    if (pressed) {
+        if (HasStateImage(mDownImage, mDownRect))
+            DrawStateImage(g, mDownImage, mDownRect, 0, 0);
+        else if (HasStateImage(mOverImage, mOverRect))
+            DrawStateImage(g, mOverImage, mOverRect, 1, 1);
+        else
+            DrawStateImage(g, mButtonImage, mNormalRect, 1, 1);
+        LabelAt(g, 1, 1, 1);
+        return;
+    }
+    bool hasOver = HasStateImage(mOverImage, mOverRect);
+    bool hasNormal = HasStateImage(mButtonImage, mNormalRect);
+    if (mIsDisabled && HasStateImage(mDisabledImage, mDisabledRect)) {
+        DrawStateImage(g, mDisabledImage, mDisabledRect, 0, 0);
+    } else if (mOverAlpha > 0 && hasOver) {
+        if (hasNormal)
+            DrawStateImage(g, mButtonImage, mNormalRect, 0, 0);
+        g.SetModulateImages(true);
+        g.SetColor(Olvarn::Color(255, 255, 255, int(mOverAlpha * 255)));
+        DrawStateImage(g, mOverImage, mOverRect, 0, 0);
+        g.SetModulateImages(false);
+    } else if ((mIsHovered || mIsPressed || lit) && hasOver) {
+        DrawStateImage(g, mOverImage, mOverRect, 0, 0);
+    } else if (hasNormal) {
+        DrawStateImage(g, mButtonImage, mNormalRect, 0, 0);
+    }
+    LabelAt(g, mIsDisabled ? 2 : (mIsHovered || lit) ? 1 : 0, 0, 0);
+}
+
+void CGameButton::DrawLayer(Olvarn::Graphics& g)
+{
+    if (mIsDisabled) {
+        g.SetModulateImages(true);
+        g.SetColor(Olvarn::Color(255, 255, 255, 128));
+    }
+    CImage* layer = &normalLayer;
+    if (mIsPressed && pressLayer.GetImage())
+        layer = &pressLayer;
+    else if (mIsHovered && overLayer.GetImage())
+        layer = &overLayer;
+    if (layer->GetImage()) {
+        const Olvarn::OlvarnVector2& size = layer->GetDimensions();
+        layer->DrawAt(g, int(float(mWidth) / 2 - size.x / 2), int(float(mHeight) / 2 - size.y / 2));
+    }
+    g.SetModulateImages(false);
+}
+
+void CGameButton::Draw(Olvarn::Graphics& g)
+{
+    if (mNoDraw)
+        return;
+    Olvarn::GraphicsStateSaver saver(g);
+    if (mButtonImage || mDownImage)
+        DrawImageFace(g, IsShownPressed() != mInverted);
+    else
+        Olvarn::ButtonWidget::Draw(g);
+    DrawLayer(g);
+}
+
+} // namespace tilvan

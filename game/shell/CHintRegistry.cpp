@@ -1,0 +1,139 @@
+// Script-addressable controls and their registry.
+#include "shell/CHintRegistry.h"
+
+#include <algorithm>
+#include <string>
+
+#include <loki/Singleton.h>
+
+#include "app/OlvarnAppBase.h"
+#include "shell/CEventsScript.h"
+#include "widgets/WidgetManager.h"
+
+namespace tilvan
+{
+
+using lua_private::control_id;
+
+CHintRegistry& CHintRegistry::Instance()
+{
+    return Loki::SingletonHolder<CHintRegistry>::Instance();
+}
+
+void CHintRegistry::Remove(control_id* record)
+{
+    auto it = std::find(controls.begin(), controls.end(), record);
+    if (it != controls.end())
+        controls.erase(it);
+}
+
+void CHintRegistry::SetHoldDelay(int id, int ms)
+{
+    for (control_id* record : controls) {
+        if (record->id == id) {
+            record->holdDelay = ms;
+            return;
+        }
+    }
+}
+
+Olvarn::OlvarnVector2 CHintRegistry::FindPosition(int id)
+{
+    for (control_id* record : controls)
+        if (record->id == id)
+            return Olvarn::OlvarnVector2(record->x, record->y);
+    if (Olvarn::gOlvarnApp)
+        Olvarn::gOlvarnApp->ShowMessageBox("Control id=" + std::to_string(id) + " not found", "Error", Olvarn::MB_OK);
+    return Olvarn::OlvarnVector2(0, 0);
+}
+
+CScript& CHintRegistry::ScriptHost()
+{
+    if (scriptHost)
+        return *scriptHost;
+    return CEventsScript::Instance();
+}
+
+namespace lua_private
+{
+
+control_id::control_id(int id_) : id(id_ == -1 ? CHintRegistry::Instance().TakeNextId() : id_)
+{
+    CHintRegistry::Instance().Add(this);
+}
+
+control_id::control_id(const control_id& other)
+    : hovered(other.hovered), holdTime(other.holdTime), hintGiven(other.hintGiven), id(other.id), x(other.x),
+      y(other.y), holdDelay(other.holdDelay), holdFlag(other.holdFlag), hintFromHold(other.hintFromHold)
+{
+    CHintRegistry::Instance().Add(this);
+}
+
+control_id& control_id::operator=(const control_id& other)
+{
+    hovered = other.hovered;
+    holdTime = other.holdTime;
+    hintGiven = other.hintGiven;
+    id = other.id;
+    x = other.x;
+    y = other.y;
+    holdDelay = other.holdDelay;
+    holdFlag = other.holdFlag;
+    hintFromHold = other.hintFromHold;
+    return *this;
+}
+
+control_id::~control_id()
+{
+    CHintRegistry::Instance().Remove(this);
+}
+
+void control_id::MouseEnter()
+{
+    if (!hovered) {
+        hovered = true;
+        holdTime = 0;
+    }
+}
+
+void control_id::MouseLeave()
+{
+    if (hovered) {
+        hovered = false;
+        holdTime = 0;
+        hintGiven = false;
+        hintFromHold = false;
+    }
+}
+
+void control_id::MouseMove(int, int)
+{
+    if (!hintFromHold)
+        holdTime = 0;
+}
+
+void control_id::Click(int px, int py, bool flag)
+{
+    holdTime = 0;
+    hintFromHold = false;
+    CHintRegistry::Instance().ScriptHost().CallFunction("on_widget_click", id, px, py, flag);
+}
+
+void control_id::Update(float ms)
+{
+    if (!hovered)
+        return;
+    holdTime += ms;
+    if (holdTime >= float(holdDelay) && !hintGiven) {
+        int mouseX = 0, mouseY = 0;
+        if (Olvarn::gOlvarnApp && Olvarn::gOlvarnApp->mWidgetManager) {
+            mouseX = Olvarn::gOlvarnApp->mWidgetManager->mLastMouseX;
+            mouseY = Olvarn::gOlvarnApp->mWidgetManager->mLastMouseY;
+        }
+        CHintRegistry::Instance().ScriptHost().CallFunction("on_mouse_hold", id, mouseX, mouseY, holdFlag);
+    }
+}
+
+} // namespace lua_private
+
+} // namespace tilvan

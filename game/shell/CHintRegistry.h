@@ -1,0 +1,81 @@
+// Script-addressable controls: the record each addressable thing carries, and the registry of all
+// live records through which scripts find a control's position and set its hold delay.
+#pragma once
+
+#include <list>
+
+#include "app/core/Vector2.h"
+
+namespace tilvan
+{
+
+class CScript;
+
+namespace lua_private
+{
+
+// Turns pointer activity on its owner into calls of the events script's hooks.
+class control_id
+{
+public:
+    // -1 takes the next automatic id (from 100 up).
+    explicit control_id(int id = -1);
+    control_id(const control_id& other);
+    control_id& operator=(const control_id& other);
+    ~control_id();
+
+    void MouseEnter();
+    void MouseLeave();
+    void MouseMove(int x, int y);
+    void SetFlag(bool flag) { holdFlag = flag; }
+    // "on_widget_click"(id, x, y, flag).
+    void Click(int x, int y, bool flag);
+    // The hold rule: "on_mouse_hold" once the pointer rested holdDelay ms.
+    void Update(float ms);
+    void SetPosition(float px, float py)
+    {
+        x = px;
+        y = py;
+    }
+
+    bool hovered = false;
+    float holdTime = 0;
+    bool hintGiven = false;
+    int id = -1;
+    float x = 0;
+    float y = 0;
+    int holdDelay = 1000;
+    bool holdFlag = false;
+    bool hintFromHold = false;
+};
+
+} // namespace lua_private
+
+class CHintRegistry
+{
+public:
+    static CHintRegistry& Instance();
+
+    // The oldest record with the id gets the delay; nothing when there is none.
+    void SetHoldDelay(int id, int ms);
+    // The oldest record with the id gives its position; (0, 0) and a message box when there is none.
+    Olvarn::OlvarnVector2 FindPosition(int id);
+    // Empties the hint list and starts the automatic ids again at 100 (a level starts).
+    void Reset() { nextId = 100; }
+
+    void Add(lua_private::control_id* record) { controls.push_back(record); }
+    void Remove(lua_private::control_id* record);
+    int TakeNextId() { return nextId++; }
+    const std::list<lua_private::control_id*>& Controls() const { return controls; }
+
+    // The host the controls call their hooks through (the events script unless a test sets another).
+    void SetScriptHost(CScript* host) { scriptHost = host; }
+    CScript& ScriptHost();
+
+private:
+    std::list<lua_private::control_id*> controls;
+    int nextId = 100;
+    CScript* scriptHost = nullptr;
+};
+
+} // namespace tilvan

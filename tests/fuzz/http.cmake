@@ -1,0 +1,1 @@
+set(FUZZ_LIBS_http olvarn_app)
