@@ -23,7 +23,6 @@ namespace Olvarn
 
 namespace
 {
-constexpr int kMaxTimeDebtMs = 200;
 constexpr int kMaxLoaderYieldMs = 250;
 constexpr int kCursorThreadStepMs = 10;
 // After this many steps without movement the cursor thread waits for mouse input instead.
@@ -102,18 +101,20 @@ bool OlvarnAppBase::PumpStep(bool& updated)
     updated = false;
     if (mExitToTop)
         return false;
-    if (mUpdateAppState == 3)
-        mUpdateAppState = 0;
+    using Phase = FramePacer::Phase;
+    if (mPacer.mPhase == Phase::Draw)
+        mPacer.mPhase = Phase::Messages;
     ++mPumpDepth;
-    if (mUpdateAppState == 0) {
+    if (mPacer.mPhase == Phase::Messages) {
         PumpPlatformEvents();
         if (!DrainQueuedMessages(true))
-            mUpdateAppState = 1;
+            mPacer.mPhase = Phase::Update;
     }
-    if ((mUpdateAppState == 1 || mUpdateAppState == 2) && mStepMode == 2) {
+    const bool updatePhase = mPacer.mPhase == Phase::Update || mPacer.mPhase == Phase::Fraction;
+    if (updatePhase && mStepMode == 2) {
         mClock->SleepMs(mFrameTime);
-        mUpdateAppState = 3;
-    } else if ((mUpdateAppState == 1 || mUpdateAppState == 2) && mStepMode == 1) {
+        mPacer.mPhase = Phase::Draw;
+    } else if (updatePhase && mStepMode == 1) {
         mStepMode = 2;
         UpdateAppTick();
         UpdateAppFraction(1.0f);
@@ -139,21 +140,13 @@ bool OlvarnAppBase::VSyncPacingOn() const
            (!mDisplayWindowed || (mWaitForVSync && !mSoftVSyncWait));
 }
 
-void OlvarnAppBase::AccountTime(int now)
-{
-    if (mHaveLastTimeCheck)
-        mUpdateFTimeAcc = std::min(mUpdateFTimeAcc + (now - mLastTimeCheck), double(kMaxTimeDebtMs));
-    mLastTimeCheck = now;
-    mHaveLastTimeCheck = true;
-}
-
 bool OlvarnAppBase::RunFrameStep(bool allowSleep)
 {
     if (mShutdownPending)
         ShutDownApp();
     bool vsyncPacing = VSyncPacingOn();
     if (mPaused || mUpdateMultiplier <= 0) {
-        mUpdateAppState = 3;
+        mPacer.mPhase = FramePacer::Phase::Draw;
         PerformDeferredDeletions();
         // Nothing runs while paused, but the loop must not spin: wait one step for messages.
         if (allowSleep) {
@@ -163,18 +156,18 @@ bool OlvarnAppBase::RunFrameStep(bool allowSleep)
         return true;
     }
     bool refreshPaced = mVSyncUpdates && mRefreshRate > 0;
-    double step = refreshPaced ? 1000.0 / mRefreshRate / mUpdateMultiplier : mFrameTime / mUpdateMultiplier;
-    double perStep = refreshPaced ? 1000.0 / (mRefreshRate * mFrameTime) : 1.0;
+    double step = FramePacer::StepLength(refreshPaced, mRefreshRate, mFrameTime, mUpdateMultiplier);
+    double perStep = FramePacer::StepsPerRefresh(refreshPaced, mRefreshRate, mFrameTime);
 
     int now = NowMs();
     int slept = 0;
     if (!vsyncPacing)
-        AccountTime(now);
+        mPacer.AccountTime(now);
 
-    bool drawDecision = mUpdateAppState == 0 || mUpdateAppState == 3;
-    if (mUpdateAppState == 1)
+    bool drawDecision = mPacer.mPhase == FramePacer::Phase::Messages || mPacer.mPhase == FramePacer::Phase::Draw;
+    if (mPacer.mPhase == FramePacer::Phase::Update)
         drawDecision = !PacerUpdatePhase(now, step, vsyncPacing);
-    else if (mUpdateAppState == 2)
+    else if (mPacer.mPhase == FramePacer::Phase::Fraction)
         PacerFractionPhase(step, perStep, vsyncPacing);
     if (drawDecision && !PacerDrawDecision(step, allowSleep, slept))
         return false;
@@ -187,27 +180,22 @@ bool OlvarnAppBase::RunFrameStep(bool allowSleep)
 // Phase 1: update when one is due. False sends the pass on to the draw decision.
 bool OlvarnAppBase::PacerUpdatePhase(int now, double step, bool vsyncPacing)
 {
-    ++mUpdatesSinceDraw;
-    // The count includes the update about to run, so "more than the limit" lets exactly the limit
-    // of updates (10 at normal speed) run in a row before a draw.
-    int limit = static_cast<int>(std::ceil(mUpdateMultiplier * 10));
-    if (mUpdatesSinceDraw > limit && mLoaded)
+    if (mPacer.CountUpdateAndCheckLimit(mUpdateMultiplier, mLoaded))
         return false;
-    bool due = vsyncPacing ? (!mHasPendingDraw || mUpdateFTimeAcc >= int(0.75 * step)) : mUpdateFTimeAcc >= step;
-    if (!due)
+    if (!mPacer.UpdateDue(step, vsyncPacing))
         return false;
     if (!mPlayingDemo && mUpdateMultiplier == 1.0)
         RunVSyncHealthTest(now);
     bool didUpdate = UpdateAppTick();
-    mHasPendingDraw = true;
+    mPacer.mHasPendingDraw = true;
     if (!didUpdate) {
         // While the user is away the time is not owed: keeping it would make every pass try again
         // at once (a spin), and the return would bring a burst of catch-up updates.
         if (mIdleSuspended)
-            mUpdateFTimeAcc = 0;
+            mPacer.mTimeAcc = 0;
         return false; // no update could run: draw or sleep rather than ask again at once
     }
-    mUpdateAppState = 2;
+    mPacer.mPhase = FramePacer::Phase::Fraction;
     return true;
 }
 
@@ -228,35 +216,31 @@ void OlvarnAppBase::RunVSyncHealthTest(int now)
 // Phase 2: the whole updates owed by refresh pacing beyond the first, then the fraction.
 void OlvarnAppBase::PacerFractionPhase(double step, double perStep, bool vsyncPacing)
 {
-    mUpdateAppState = 3;
-    mPendingUpdatesAcc += perStep - 1;
+    mPacer.mPhase = FramePacer::Phase::Draw;
+    mPacer.mPendingUpdatesAcc += perStep - 1;
     PerformDeferredDeletions();
-    while (mPendingUpdatesAcc >= 1) {
-        ++mUpdatesSinceDraw;
+    while (mPacer.mPendingUpdatesAcc >= 1) {
+        ++mPacer.mUpdatesSinceDraw;
         if (!UpdateAppTick())
             break;
         PerformDeferredDeletions();
-        mPendingUpdatesAcc -= 1;
+        mPacer.mPendingUpdatesAcc -= 1;
     }
     UpdateAppFraction(static_cast<float>(perStep));
     PerformDeferredDeletions();
-    mUpdateFTimeAcc -= step;
-    if (vsyncPacing)
-        mUpdateFTimeAcc = std::max(mUpdateFTimeAcc - 0.2, 0.0);
+    mPacer.PayStep(step, vsyncPacing);
 }
 
 // Draws what waits to be drawn, or sleeps until the next update is due.
 bool OlvarnAppBase::PacerDrawDecision(double step, bool allowSleep, int& slept)
 {
-    mUpdateAppState = 3;
-    mUpdatesSinceDraw = 0;
-    if (mHasPendingDraw) {
+    mPacer.mPhase = FramePacer::Phase::Draw;
+    mPacer.mUpdatesSinceDraw = 0;
+    if (mPacer.mHasPendingDraw) {
         DrawFrame();
         return true;
     }
-    // Rounded up: with a step of a fractional length (refresh pacing) a truncated wait would be 0
-    // for the last part of a millisecond, and the loop would spin through it.
-    int wait = static_cast<int>(std::ceil(step - mUpdateFTimeAcc));
+    int wait = mPacer.MsUntilNextUpdate(step);
     if (wait >= 1) {
         if (!allowSleep)
             return false;
@@ -289,6 +273,9 @@ bool OlvarnAppBase::UpdateAppTick()
     if (mIdleSuspended)
         return false;
     if (mLoadingThreadCompleted && !mLoaded) {
+        // Resources that failed to load are not a loaded program: nothing may run on without them.
+        if (mLoadingFailed)
+            ReportLoadingFailure();
         RestoreCurrentThreadPriority();
         mLoaded = true;
         mYieldMainThread = false;
@@ -317,7 +304,7 @@ bool OlvarnAppBase::DrawFrame()
 {
     if (mDisplayLost) {
         RepaintWindow(nullptr);
-        mHasPendingDraw = false;
+        mPacer.mHasPendingDraw = false;
         mLastDrawWasEmpty = true;
         return false;
     }
@@ -327,7 +314,7 @@ bool OlvarnAppBase::DrawFrame()
         RunIdleCheck(drawStart);
     }
     if (mIdleSuspended) {
-        mHasPendingDraw = false;
+        mPacer.mHasPendingDraw = false;
         mLastDrawWasEmpty = true;
         return false;
     }
@@ -338,7 +325,7 @@ bool OlvarnAppBase::DrawFrame()
     if ((!drawn && drawStart - mLastDrawTick < 1000 && !mCursorChanged) || tooEarly) {
         // Nothing new reaches the screen: the frame is done with, so the pacer sleeps rather than
         // asking for it again at once.
-        mHasPendingDraw = false;
+        mPacer.mHasPendingDraw = false;
         mLastDrawWasEmpty = true;
         return false;
     }
@@ -354,7 +341,7 @@ bool OlvarnAppBase::DrawFrame()
     mLastDrawTick = bltStart;
     RepaintWindow(nullptr);
     int finished = NowMs();
-    AccountTime(finished);
+    mPacer.AccountTime(finished);
     mScreenBltTime = finished - bltStart;
     if (mLoadingThreadStarted && !mLoadingThreadCompleted) {
         int d = std::max(finished - drawStart, 15);
@@ -362,7 +349,7 @@ bool OlvarnAppBase::DrawFrame()
     } else {
         mNextDrawTick = finished;
     }
-    mHasPendingDraw = false;
+    mPacer.mHasPendingDraw = false;
     mCursorChanged = false;
     mLastDrawWasEmpty = false;
     return true;
@@ -505,14 +492,25 @@ void OlvarnAppBase::LoadingThreadProc()
     try {
         LoadResourcesInBackground();
     } catch (const std::exception& e) {
+        mLoadingError = e.what();
         mLoadingFailed = true;
-        std::fprintf(stderr, "resource loading failed: %s\n", e.what());
+    } catch (const char* text) {
+        // Start-up failures are thrown as plain texts.
+        mLoadingError = text ? text : "";
+        mLoadingFailed = true;
     } catch (...) {
+        mLoadingError = "Resource loading failed.";
         mLoadingFailed = true;
-        std::fprintf(stderr, "resource loading failed\n");
     }
     std::printf("Resource Loading Time: %d\r\n", SystemClock::Instance().NowMs() - mConstructionTime);
     mLoadingThreadCompleted = true;
+}
+
+void OlvarnAppBase::ReportLoadingFailure()
+{
+    // The loader has finished (mLoadingThreadCompleted was set after the text), so it is read safely.
+    ShowFatalMessage(mLoadingError.empty() ? std::string("Resource loading failed.") : mLoadingError);
+    ExitProcessClean(1);
 }
 
 void OlvarnAppBase::JoinLoader()
@@ -534,7 +532,7 @@ double OlvarnAppBase::GetLoadingProgress()
 
 void OlvarnAppBase::SetImageSetLock(CriticalSection* lock)
 {
-    mImageSetLock = lock ? lock : mOwnImageSetLock;
+    mImageSetLock = lock ? lock : mOwnImageSetLock.get();
 }
 
 void OlvarnAppBase::RegisterImage(MemoryImage* image)

@@ -75,9 +75,7 @@ void OlvarnAppBase::EndSystemPopup()
     if (!mIsWindowed)
         mInSystemPopup = false;
     // The time the box was up is not owed to the game as updates.
-    mUpdateFTimeAcc = 0;
-    mLastTimeCheck = NowMs();
-    mHaveLastTimeCheck = true;
+    mPacer.ForgetTime(NowMs());
     if (mWidgetManager)
         mWidgetManager->ClearKeyTable();
     // Keys and clicks made at the box were meant for the box, not for the game behind it.

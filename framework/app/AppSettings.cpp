@@ -9,6 +9,7 @@
 
 #include "app/OlvarnAppBase.h"
 #include "app/core/StringUtils.h"
+#include "platform/Log.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"
 
@@ -87,7 +88,7 @@ bool OlvarnAppBase::WriteRegistryValue(const std::string& name, uint32_t type, c
     if (mSettingsBatch)
         return true;
     if (!store->Save()) {
-        std::fprintf(stderr, "%s\n", store->LastError().c_str());
+        LogWrite(LogLevel::Warning, "%s", store->LastError().c_str());
         return false;
     }
     return true;
@@ -139,7 +140,7 @@ void OlvarnAppBase::DeleteRegistryValue(const std::string& name)
 {
     SettingsStore* store = OpenSettings();
     if (store && store->Remove(name) && !store->Save())
-        std::fprintf(stderr, "%s\n", store->LastError().c_str());
+        LogWrite(LogLevel::Warning, "%s", store->LastError().c_str());
 }
 
 // ---- Load and save -------------------------------------------------------------------------
@@ -194,7 +195,7 @@ void OlvarnAppBase::SaveSettings()
     WriteRegistryDWORD("WaitForVSync", mWaitForVSync ? 1 : 0);
     mSettingsBatch = false;
     if (!store->Save())
-        std::fprintf(stderr, "%s\n", store->LastError().c_str());
+        LogWrite(LogLevel::Warning, "%s", store->LastError().c_str());
 }
 
 // ---- Command line --------------------------------------------------------------------------

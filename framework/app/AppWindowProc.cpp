@@ -254,8 +254,7 @@ void OlvarnAppBase::HandleDemoPlaybackKey(int character)
     case 'P':
     case 'p':
         mPaused = !mPaused;
-        mUpdateFTimeAcc = 0;
-        mHaveLastTimeCheck = false;
+        mPacer.ForgetTime();
         break;
     case 'S':
     case 's':

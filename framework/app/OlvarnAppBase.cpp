@@ -11,6 +11,7 @@
 #include "graphics/DDInterface.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"
@@ -37,13 +38,16 @@ OlvarnAppBase::OlvarnAppBase()
     SetResourceHost(this);
     SetWidgetHost(this);
     mClock = &SystemClock::Instance();
-    mOwnImageSetLock = new CriticalSection();
-    mImageSetLock = mOwnImageSetLock;
+    mOwnImageSetLock = std::make_unique<CriticalSection>();
+    mImageSetLock = mOwnImageSetLock.get();
     mEventPump = std::make_unique<EventPump>();
     mPrimaryThreadNumber = CurrentThreadNumber();
     mConstructionTime = NowMs();
     mLastDrawTick = NowMs();
     mNextDrawTick = NowMs();
+    // The build writes the product version beside the executable; a game that sets its own in its
+    // constructor overrides it.
+    mProductVersion = OlvarnAppBase::ReadProductVersion(Paths::ExecutablePath());
     for (int i = 0; i < 512; ++i)
         mAdd8BitMaxTable[i] = static_cast<unsigned char>(i < 255 ? i : 255);
     mWidgetManager = new WidgetManager(this);
@@ -89,7 +93,6 @@ OlvarnAppBase::~OlvarnAppBase()
         SetWidgetHost(nullptr);
     mSingleInstance.reset();
     mImageSetLock = nullptr;
-    delete mOwnImageSetLock;
 }
 
 void OlvarnAppBase::SetClock(Clock* clock)
@@ -99,7 +102,7 @@ void OlvarnAppBase::SetClock(Clock* clock)
     mConstructionTime = NowMs();
     mLastDrawTick = NowMs();
     mNextDrawTick = NowMs();
-    mHaveLastTimeCheck = false;
+    mPacer.mHaveLastTimeCheck = false;
 }
 
 int OlvarnAppBase::NowMs() const
@@ -191,8 +194,8 @@ bool OlvarnAppBase::CheckSingleInstance()
         mSingleInstance->Notify("Notify" + mProductName);
         return false;
     case SingleInstance::Result::Unavailable:
-        std::fprintf(stderr, "cannot make the single-instance lock %s; running anyway\n",
-                     SingleInstance::LockPath(mProductName + "Mutex").c_str());
+        LogWrite(LogLevel::Warning, "cannot make the single-instance lock %s; running anyway",
+                 SingleInstance::LockPath(mProductName + "Mutex").c_str());
         return true;
     }
     return true;

@@ -14,9 +14,11 @@
 #include <thread>
 #include <vector>
 
+#include "app/FramePacer.h"
 #include "graphics/DisplayOptions.h"
 #include "platform/AppMessage.h"
 #include "platform/MessageBox.h"
+#include "platform/SettingsStore.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/DialogListener.h"
 #include "widgets/WidgetHost.h"
@@ -39,7 +41,6 @@ class Clock;
 class Window;
 class EventPump;
 class SingleInstance;
-class SettingsStore;
 template <typename T> class TRect;
 using Rect = TRect<int>;
 
@@ -48,10 +49,10 @@ class OlvarnAppBase;
 // The one application object of the process; set by the constructor, cleared by the destructor.
 extern OlvarnAppBase* gOlvarnApp;
 
-// Registry value types as the settings code and its callers know them.
-constexpr uint32_t REG_SZ = 1;
-constexpr uint32_t REG_BINARY = 3;
-constexpr uint32_t REG_DWORD = 4;
+// Registry value types as the settings code and its callers know them: the settings store's.
+constexpr uint32_t REG_SZ = SettingsStore::kString;
+constexpr uint32_t REG_BINARY = SettingsStore::kBinary;
+constexpr uint32_t REG_DWORD = SettingsStore::kDWord;
 
 class OlvarnAppBase : public ButtonListener, public DialogListener, public WidgetHost
 {
@@ -307,7 +308,8 @@ public:
     std::set<MemoryImage*> mMemoryImageSet;
     unsigned char mAdd8BitMaxTable[512];
 
-    // Main loop (see the pacer).
+    // Main loop; the pacer keeps the loop's phase and the time owed to updates.
+    FramePacer mPacer;
     int mFrameTime = 10;
     double mUpdateMultiplier = 1.0;
     bool mVSyncUpdates = false;
@@ -319,17 +321,10 @@ public:
     int mVSyncBrokenTestUpdates = 0;
     bool mPaused = false;
     int mStepMode = 0;
-    int mUpdateAppState = 0;
     int mPumpDepth = 0;
     int mUpdateCount = 0;
-    int mUpdatesSinceDraw = 0;
-    bool mHasPendingDraw = true;
     bool mLastDrawWasEmpty = false;
     bool mIsDrawing = false;
-    double mUpdateFTimeAcc = 0;
-    double mPendingUpdatesAcc = 0;
-    int mLastTimeCheck = 0;
-    bool mHaveLastTimeCheck = false;
     int mLastDrawTick = 0;
     std::atomic<int> mNextDrawTick{0};
     int mLastUserInputTick = 0;
@@ -338,6 +333,8 @@ public:
     std::atomic<bool> mLoadingThreadCompleted{false};
     bool mLoaded = false;
     std::atomic<bool> mLoadingFailed{false};
+    // What the loading thread threw; written before mLoadingThreadCompleted is set.
+    std::string mLoadingError;
     bool mYieldMainThread = false;
     std::atomic<int> mNumLoadingThreadTasks{0};
     std::atomic<int> mCompletedLoadingThreadTasks{0};
@@ -439,7 +436,6 @@ private:
     void CreateSoundAndMusic();
     // Steps of the pacer.
     bool VSyncPacingOn() const;
-    void AccountTime(int now);
     bool PacerUpdatePhase(int now, double step, bool vsyncPacing);
     void PacerFractionPhase(double step, double perStep, bool vsyncPacing);
     bool PacerDrawDecision(double step, bool allowSleep, int& slept);
@@ -452,6 +448,8 @@ private:
     void CursorThreadProc();
     void WakeCursorThread();
     void LoadingThreadProc();
+    // A loading thread that threw: its text in the fatal box, then the process ends (non-zero).
+    [[noreturn]] void ReportLoadingFailure();
     // Settings helpers.
     SettingsStore* OpenSettings();
     void ReadDWORDSetting(const char* name, int& field);
@@ -459,7 +457,7 @@ private:
     void ApplySwitchPlayNum(const std::string& value);
 
     Clock* mClock = nullptr;
-    CriticalSection* mOwnImageSetLock = nullptr;
+    std::unique_ptr<CriticalSection> mOwnImageSetLock;
     CriticalSection* mImageSetLock = nullptr;
     std::unique_ptr<EventPump> mEventPump;
     std::unique_ptr<SettingsStore> mSettings;

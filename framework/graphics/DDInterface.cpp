@@ -249,7 +249,7 @@ DDInterface::InitResult DDInterface::TakeScreenFormat()
     const SurfaceFormat& f = mPrimarySurface->GetFormat();
     if (f.mBitsPerPixel != 16 && f.mBitsPerPixel != 32)
         return RESULT_INVALID_COLORDEPTH;
-    SetFormat(f.mBitsPerPixel, f.mRedMask, f.mGreenMask, f.mBlueMask);
+    SetFormat(f);
     const int bits[3] = {mRedBits, mGreenBits, mBlueBits};
     for (int c = 0; c < 3; ++c) {
         const int max = (1 << bits[c]) - 1;

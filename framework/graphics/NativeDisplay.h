@@ -1,7 +1,10 @@
-// The screen's pixel format as the image code needs it: per channel a mask, a bit count and a shift.
+// The screen's pixel format as the image code needs it: the display layer's SurfaceFormat with, per
+// channel, the bit count and shift derived from its mask.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/SurfaceFormat.h"
 
 namespace Olvarn
 {
@@ -14,10 +17,15 @@ public:
     // Fills the masks and derives each channel's shift (lowest set bit) and bit count
     // (lowest to highest set bit, inclusive).
     void SetFormat(int bitsPerPixel, uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
+    void SetFormat(const SurfaceFormat& format)
+    {
+        SetFormat(format.mBitsPerPixel, format.mRedMask, format.mGreenMask, format.mBlueMask);
+    }
+    SurfaceFormat Format() const { return {mRGBBits, mRedMask, mGreenMask, mBlueMask}; }
 
-    static NativeDisplay Format565() { return Make(16, 0xF800, 0x07E0, 0x001F); }
-    static NativeDisplay Format555() { return Make(16, 0x7C00, 0x03E0, 0x001F); }
-    static NativeDisplay Format888() { return Make(32, 0xFF0000, 0x00FF00, 0x0000FF); }
+    static NativeDisplay Format565() { return Make(SurfaceFormat::Rgb565()); }
+    static NativeDisplay Format555() { return Make(SurfaceFormat::Rgb555()); }
+    static NativeDisplay Format888() { return Make(SurfaceFormat::Xrgb8888()); }
 
     int mRGBBits = 0;
     uint32_t mRedMask = 0;
@@ -31,10 +39,10 @@ public:
     int mBlueShift = 0;
 
 private:
-    static NativeDisplay Make(int bpp, uint32_t r, uint32_t g, uint32_t b)
+    static NativeDisplay Make(const SurfaceFormat& format)
     {
         NativeDisplay d;
-        d.SetFormat(bpp, r, g, b);
+        d.SetFormat(format);
         return d;
     }
 };

@@ -1,5 +1,6 @@
 // Opens SDL audio with our mixer in its callback; one device per process, shared by its users.
 #include "platform/AudioDevice.h"
+#include "platform/Log.h"
 
 #include <SDL.h>
 
@@ -44,7 +45,7 @@ std::shared_ptr<AudioDevice> AudioDevice::Acquire()
         return device;
     Backend backend = gBackend.load();
     if (backend == Backend::Unavailable) {
-        std::fprintf(stderr, "audio: no sound device\n");
+        LogWrite(LogLevel::Warning, "audio: no sound device");
         return nullptr;
     }
     std::shared_ptr<AudioDevice> device(new AudioDevice());
@@ -57,7 +58,7 @@ std::shared_ptr<AudioDevice> AudioDevice::Acquire()
 bool AudioDevice::OpenSdl()
 {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "audio: cannot start SDL audio: %s\n", SDL_GetError());
+        LogWrite(LogLevel::Warning, "audio: cannot start SDL audio: %s", SDL_GetError());
         return false;
     }
     SDL_AudioSpec want{};
@@ -71,7 +72,7 @@ bool AudioDevice::OpenSdl()
     // No allowed changes: SDL converts our fixed format to whatever the hardware wants.
     SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (id == 0) {
-        std::fprintf(stderr, "audio: cannot open a sound device: %s\n", SDL_GetError());
+        LogWrite(LogLevel::Warning, "audio: cannot open a sound device: %s", SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }

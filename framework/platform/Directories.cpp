@@ -2,6 +2,8 @@
 #include "platform/Directories.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "platform/Paths.h"
@@ -61,6 +63,15 @@ bool RemoveFile(const std::string& path)
     if (fs::symlink_status(p, ec).type() == fs::file_type::directory)
         return false;
     return fs::remove(p, ec);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
 }
 
 } // namespace Olvarn

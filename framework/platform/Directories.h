@@ -1,4 +1,5 @@
-// Directory listing, creation and removal for the framework's path helpers; paths may use '\'.
+// The platform's file helpers: directory listing, creation and removal, and whole-file reading;
+// paths may use '\'.
 #pragma once
 
 #include <string>
@@ -19,5 +20,8 @@ bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>& entries)
 bool MakeDirectory(const std::string& dir);
 bool RemoveEmptyDirectory(const std::string& dir);
 bool RemoveFile(const std::string& path);
+
+// The whole file at a native path; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
 
 } // namespace Olvarn

@@ -1,5 +1,6 @@
 // Message boxes through SDL, or logged when nobody can see them.
 #include "platform/MessageBox.h"
+#include "platform/Log.h"
 
 #include <SDL.h>
 
@@ -65,7 +66,7 @@ int MessageBox::Show(const std::string& text, const std::string& title, int flag
 {
     int answer = DefaultAnswer(flags);
     if (VideoSystem::IsHeadless()) {
-        std::fprintf(stderr, "[%s] %s\n", Cp1252ToUtf8(title).c_str(), Cp1252ToUtf8(text).c_str());
+        LogWrite(LogLevel::Error, "[%s] %s", Cp1252ToUtf8(title).c_str(), Cp1252ToUtf8(text).c_str());
         return answer;
     }
     std::vector<ButtonDef> buttons = ButtonsFor(flags);
@@ -87,7 +88,7 @@ int MessageBox::Show(const std::string& text, const std::string& title, int flag
     box.buttons = data.data();
     int chosen = answer;
     if (SDL_ShowMessageBox(&box, &chosen) != 0) {
-        std::fprintf(stderr, "[%s] %s\n", utf8Title.c_str(), utf8Text.c_str());
+        LogWrite(LogLevel::Error, "[%s] %s", utf8Title.c_str(), utf8Text.c_str());
         return answer;
     }
     return chosen < 0 ? answer : chosen;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace Olvarn
@@ -232,7 +233,7 @@ void SettingsStore::Load()
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         mLastError = "settings ignored: " + mPath + " is not a regular file";
-        std::fprintf(stderr, "%s\n", mLastError.c_str());
+        LogWrite(LogLevel::Warning, "%s", mLastError.c_str());
         return;
     }
     std::string bytes(kMaxFileBytes, '\0');

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "app/core/StringUtils.h"
+#include "platform/Directories.h"
 #include "platform/Paths.h"
-#include "sound/SoundFileReader.h"
 
 namespace Olvarn
 {

@@ -10,6 +10,7 @@
 #include "app/core/Common.h"
 #include "graphics/DDImage.h"
 #include "graphics/MemoryImage.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "resources/ResourceHost.h"
 
@@ -58,7 +59,7 @@ bool FontData::Error(const std::string& text)
     if (ResourceHost* app = App())
         app->ShowFatalMessage(message);
     else
-        std::fprintf(stderr, "%s\n", message.c_str());
+        LogWrite(LogLevel::Error, "%s", message.c_str());
     return false;
 }
 

@@ -2,8 +2,8 @@
 #include "resources/XMLParser.h"
 
 #include "app/core/StringUtils.h"
+#include "platform/Directories.h"
 #include "platform/Paths.h"
-#include "sound/SoundFileReader.h"
 
 namespace Olvarn
 {

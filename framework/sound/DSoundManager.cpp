@@ -9,6 +9,8 @@
 #include "platform/AudioDevice.h"
 #include "platform/AudioFiles.h"
 #include "platform/Clock.h"
+#include "platform/Directories.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/SoundBuffer.h"
 #include "sound/DSoundInstance.h"
@@ -135,7 +137,7 @@ bool DSoundManager::LoadFromFiles(int id, const std::string& fileName)
     if (cacheable) {
         std::string bytes = MakeCacheWav(sound, sourceName, DependencyWriteTime(sourceName));
         if (!WriteFileAtomically(cachePath, bytes))
-            std::fprintf(stderr, "sound: cannot write the cache file %s\n", cachePath.c_str());
+            LogWrite(LogLevel::Warning, "sound: cannot write the cache file %s", cachePath.c_str());
     }
     return true;
 }
@@ -243,7 +245,7 @@ SoundInstance* DSoundManager::NewInstance(int id)
             return nullptr;
         std::unique_ptr<SoundBuffer> copy = mSounds[id]->Duplicate();
         if (!copy) {
-            std::fprintf(stderr, "sound: cannot duplicate the buffer of sound %d\n", id);
+            LogWrite(LogLevel::Warning, "sound: cannot duplicate the buffer of sound %d", id);
             return nullptr;
         }
         instance = new DSoundInstance(this, mSounds[id].get(), std::move(copy));

@@ -8,6 +8,8 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/AudioFiles.h"
+#include "platform/Directories.h"
+#include "platform/Log.h"
 #include "platform/MusicEngine.h"
 #include "platform/Paths.h"
 #include "sound/FmodLibrary.h"
@@ -85,7 +87,7 @@ uint32_t FModMusicInterface::LoadSampleOfName(const std::string& name)
         if (!cachePath.empty()) {
             Paths::MakeFolders(cachePath.substr(0, cachePath.find_last_of('/')));
             if (!WriteFileAtomically(cachePath, MakeCacheWav(sound, std::string(), 0)))
-                std::fprintf(stderr, "sound: cannot write the cache file %s\n", cachePath.c_str());
+                LogWrite(LogLevel::Warning, "sound: cannot write the cache file %s", cachePath.c_str());
         }
     }
     MusicEngine& engine = mLibrary->Engine();

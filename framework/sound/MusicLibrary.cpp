@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/AudioDevice.h"
+#include "platform/Log.h"
 #include "platform/MusicEngine.h"
 
 namespace Olvarn
@@ -16,7 +17,7 @@ bool MusicLibrary::StartEngine()
 {
     std::shared_ptr<AudioDevice> device = AudioDevice::Acquire();
     if (!device) {
-        std::fprintf(stderr, "sound: no audio device, music stays silent\n");
+        LogWrite(LogLevel::Warning, "sound: no audio device, music stays silent");
         return false;
     }
     mEngine = std::make_unique<MusicEngine>(std::move(device));

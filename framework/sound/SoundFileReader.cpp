@@ -4,9 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
+#include <mutex>
 
 #include "platform/PcmStream.h"
 
@@ -256,15 +255,6 @@ std::string MakeCacheWav(const DecodedSound& sound, const std::string& dependenc
     put32(dataSize);
     out.append(reinterpret_cast<const char*>(sound.mData.data()), sound.mData.size());
     return out;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 } // namespace Olvarn

@@ -41,7 +41,4 @@ int16_t MuLawToLinear(uint8_t code);
 // file's last-write time; without a dependency name, no "dep " chunk.
 std::string MakeCacheWav(const DecodedSound& sound, const std::string& dependencyName, uint64_t dependencyTime);
 
-// The whole file at a native path; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
-
 } // namespace Olvarn

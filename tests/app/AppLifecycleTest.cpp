@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 
 #include "AppTestSupport.h"
@@ -259,7 +260,7 @@ TEST(MessageQueue, ATerminationRequestShutsDownAtTheNextPump)
     app.PumpStep(updated);
     EXPECT_FALSE(app.mShutdown);
     raise(SIGTERM);
-    app.mUpdateAppState = 0;
+    app.mPacer.mPhase = Olvarn::FramePacer::Phase::Messages;
     app.PumpStep(updated);
     EXPECT_TRUE(app.mShutdown);
 }
@@ -294,4 +295,48 @@ TEST_F(ResourceManifest, AReadableManifestIsTakenAndABadOneEndsTheProgramWithAFa
     std::filesystem::remove(mDir.File("properties/resources.xml"));
     CountingApp missing;
     EXPECT_EXIT(missing.LoadResourceManifest(), testing::ExitedWithCode(1), "\\[FATAL ERROR\\] .*resources.xml");
+}
+
+namespace
+{
+
+// A game whose background loading throws what the case says.
+class ThrowingLoaderApp : public CountingApp
+{
+public:
+    explicit ThrowingLoaderApp(int kind) : mKind(kind) {}
+    void LoadResourcesInBackground() override
+    {
+        if (mKind == 0)
+            throw std::runtime_error("properties/config.xml is missing");
+        if (mKind == 1)
+            throw "properties/config.xml is missing";
+        throw 42;
+    }
+    int mKind;
+};
+
+} // namespace
+
+TEST(Loading, AThrowingLoaderEndsTheProgramWithItsTextInTheFatalBox)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case {
+        int kind;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {0, "\\[FATAL ERROR\\] properties/config.xml is missing"},
+        {1, "\\[FATAL ERROR\\] properties/config.xml is missing"},
+        {2, "\\[FATAL ERROR\\] Resource loading failed\\."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        ThrowingLoaderApp app(c.kind);
+        app.LaunchLoader();
+        app.JoinLoader();
+        ASSERT_TRUE(app.mLoadingThreadCompleted);
+        EXPECT_EXIT(app.UpdateAppTick(), testing::ExitedWithCode(1), c.shown);
+        EXPECT_FALSE(app.mLoaded);
+    }
 }

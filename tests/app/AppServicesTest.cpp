@@ -3,6 +3,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include <filesystem>
+
 #include <memory>
 #include <regex>
 #include <string>
@@ -127,12 +131,12 @@ TEST(MessageBoxes, EndingAPopupForgetsKeysAndTheTimeItWasUp)
     ServicesApp app;
     app.mIsWindowed = false;
     app.mWidgetManager->mKeyDown[65] = true;
-    app.mUpdateFTimeAcc = 900;
+    app.mPacer.mTimeAcc = 900;
     app.mTestClock.Advance(5000);
     app.EndSystemPopup();
     EXPECT_FALSE(app.mWidgetManager->IsKeyDown(65));
-    EXPECT_EQ(app.mUpdateFTimeAcc, 0);
-    EXPECT_EQ(app.mLastTimeCheck, app.NowMs());
+    EXPECT_EQ(app.mPacer.mTimeAcc, 0);
+    EXPECT_EQ(app.mPacer.mLastTimeCheck, app.NowMs());
     EXPECT_FALSE(app.mInSystemPopup);
     // Without a display device there is no full-screen surface to leave.
     app.BeginSystemPopup();
@@ -356,6 +360,20 @@ TEST(ProductVersion, ComesFromTheFirstLineOfTheVersionFileBesideTheProgram)
     EXPECT_EQ(app.ReadProductVersion(dir.File("missing")), "");
     dir.WriteFile("long.version", std::string(10000, '7'));
     EXPECT_EQ(app.ReadProductVersion(dir.File("long")).size(), 256u);
+}
+
+TEST(ProductVersion, TheApplicationTakesTheVersionFileOfItsOwnProgramAtConstruction)
+{
+    const std::string file = Olvarn::Paths::ExecutablePath() + ".version";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "4.5.6\n";
+    }
+    CountingApp app;
+    std::filesystem::remove(file);
+    EXPECT_EQ(app.mProductVersion, "4.5.6");
+    CountingApp without;
+    EXPECT_EQ(without.mProductVersion, "");
 }
 
 class ImageServicesTest : public ::testing::Test

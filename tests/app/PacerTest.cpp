@@ -156,8 +156,8 @@ TEST(Pacer, RefreshPacingThatOutrunsRealTimeIsFoundUnreliable)
     for (int check = 0; check < 4; ++check) {
         for (int i = 0; i < 100; ++i) {
             app.mTestClock.Advance(5);
-            app.mUpdateAppState = 1;
-            app.mUpdateFTimeAcc = 100;
+            app.mPacer.mPhase = Olvarn::FramePacer::Phase::Update;
+            app.mPacer.mTimeAcc = 100;
             app.RunFrameStep(false);
         }
     }

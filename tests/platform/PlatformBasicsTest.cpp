@@ -3,9 +3,12 @@
 
 #include <signal.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -110,4 +113,25 @@ TEST(Process, TheCommandLineQuotesTheProgramAndArgumentsWithBlanks)
     const char* argv[] = {"/opt/my game/tamberlo", "-play", "-demofile=a b.dmo"};
     Process::SetArguments(3, const_cast<char**>(argv));
     EXPECT_EQ(Process::CommandLine(), "\"/opt/my game/tamberlo\" -play \"-demofile=a b.dmo\"");
+}
+
+TEST(Log, LinesAtOrAboveTheMinimumLevelReachTheChosenOutputEachWithOneLineEnd)
+{
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    Olvarn::SetLogOutput(out);
+    Olvarn::LogWrite(Olvarn::LogLevel::Info, "plain %d", 1);
+    Olvarn::LogWrite(Olvarn::LogLevel::Error, "ended %s\n", "already");
+    Olvarn::LogWrite(Olvarn::LogLevel::Debug, "below the minimum");
+    Olvarn::SetLogLevel(Olvarn::LogLevel::Error);
+    Olvarn::LogWrite(Olvarn::LogLevel::Warning, "filtered");
+    Olvarn::LogWrite(Olvarn::LogLevel::Error, "kept");
+    Olvarn::SetLogLevel(Olvarn::LogLevel::Info);
+    Olvarn::SetLogOutput(nullptr);
+    std::rewind(out);
+    std::string text;
+    for (int c; (c = std::fgetc(out)) != EOF;)
+        text += static_cast<char>(c);
+    std::fclose(out);
+    EXPECT_EQ(text, "plain 1\nended already\nkept\n");
 }
