@@ -3,10 +3,26 @@
 
 #include <loki/Singleton.h>
 
+#include <vector>
+
 #include "shell/ScriptApi.h"
 
 namespace tilvan
 {
+
+namespace
+{
+std::vector<void (*)(lua_State*)>& ExtraBindings()
+{
+    static std::vector<void (*)(lua_State*)> bindings;
+    return bindings;
+}
+} // namespace
+
+void CEventsScript::AddBindings(void (*registerClasses)(lua_State*))
+{
+    ExtraBindings().push_back(registerClasses);
+}
 
 CEventsScript& CEventsScript::Instance()
 {
@@ -22,6 +38,8 @@ void CEventsScript::RegisterBindings(lua_State* state)
 {
     CBasicScript::RegisterBindings(state);
     RegisterGameApi(state);
+    for (auto registerClasses : ExtraBindings())
+        registerClasses(state);
 }
 
 } // namespace tilvan

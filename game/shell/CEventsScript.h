@@ -14,6 +14,10 @@ public:
 
     CEventsScript();
 
+    // Libraries above the shell (the board, the world) add their script classes through this; it
+    // must be called before the host's first use, which runs the script.
+    static void AddBindings(void (*registerClasses)(lua_State*));
+
 protected:
     void RegisterBindings(lua_State* state) override;
 };

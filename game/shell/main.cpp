@@ -7,11 +7,13 @@
 #include "app/core/Random.h"
 #include "board/BoardConfig.h"
 #include "board/BoardSave.h"
+#include "board/BoardScript.h"
 #include "data/StartupRegistrations.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "shell/CEventsScript.h"
 #include "shell/CGameApp.h"
 #include "shell/GameEntry.h"
 #include "shell/IniFile.h"
@@ -71,6 +73,7 @@ int main(int argc, char** argv)
     Olvarn::CrashReporter::InstallFilter(Olvarn::Paths::DataHome() + "/Tamberlo");
     tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup, tilvan::AddBoardRegistrations});
     tilvan::RegisterBoardProperties();
+    tilvan::CEventsScript::AddBindings(&tilvan::RegisterBoardScriptClasses);
     ChangeToProgramFolder();
     if (tilvan::IniFile::Load(tilvan::CGameApp::GameIniPath()).GetInt("debug", "log", 0) != 0)
         std::freopen("output.txt", "w", stdout);

@@ -317,3 +317,26 @@ TEST(ScriptApi, AskingForTheControlOfAnUnknownIdShowsAMessageAndGivesTheOrigin)
     ASSERT_EQ(app.mMessages.size(), 1u);
     EXPECT_EQ(app.mMessages[0], "Error: Control id=4321 not found");
 }
+
+namespace
+{
+void DefineLaterLibraryClass(lua_State* state)
+{
+    lua_pushinteger(state, 42);
+    lua_setglobal(state, "later_library_marker");
+}
+} // namespace
+
+TEST(EventsScript, BindingsAddedByLaterLibrariesAreThereWhenTheScriptRuns)
+{
+    std::string previous = std::filesystem::current_path().string();
+    std::filesystem::current_path(testsupport::SourceDir() + "/data");
+    tilvan::CEventsScript::AddBindings(&DefineLaterLibraryClass);
+    {
+        tilvan::CEventsScript events;
+        lua_getglobal(events.State(), "later_library_marker");
+        EXPECT_EQ(lua_tointeger(events.State(), -1), 42);
+        lua_pop(events.State(), 1);
+    }
+    std::filesystem::current_path(previous);
+}
