@@ -84,6 +84,22 @@ public:
     }
     void Signal(int sig) { kill(mPid, sig); }
 
+    // True once the program has put its own handler on the signal: a signal sent earlier, while the
+    // loader is still mapping libraries, would end it by the default action instead.
+    bool WaitUntilCatching(int sig, int ms = 10000)
+    {
+        const uint64_t bit = uint64_t(1) << (sig - 1);
+        for (int waited = 0; waited < ms; waited += 10) {
+            std::ifstream status("/proc/" + std::to_string(mPid) + "/status");
+            std::string line;
+            while (std::getline(status, line))
+                if (line.rfind("SigCgt:", 0) == 0 && (std::stoull(line.substr(7), nullptr, 16) & bit) != 0)
+                    return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
 private:
     pid_t mPid = -1;
     bool mDone = false;
@@ -133,6 +149,7 @@ TEST(Program, ScreensaverModeSkipsTheSingleInstanceCheck)
     Program first({}, dir.File("first.err"));
     ASSERT_TRUE(WaitForFile(Olvarn::SingleInstance::SocketPath("TamberloMutex")));
     Program saver({"-screensaver"}, dir.File("saver.err"));
+    ASSERT_TRUE(saver.WaitUntilCatching(SIGINT)) << ReadAll(dir.File("saver.err"));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_TRUE(saver.Running()) << ReadAll(dir.File("saver.err"));
     saver.Signal(SIGINT);
