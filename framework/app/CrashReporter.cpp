@@ -13,6 +13,7 @@
 #include "app/OlvarnAppBase.h"
 #include "platform/AtomicFile.h"
 #include "platform/CrashHandler.h"
+#include "platform/Directories.h"
 #include "platform/Paths.h"
 
 namespace Olvarn
@@ -213,15 +214,6 @@ void ReadMap(const std::string& mapText, std::map<MapKey, std::string>& symbols,
     }
 }
 
-std::string ReadWholeFile(const std::string& path, bool& ok)
-{
-    std::ifstream file(path, std::ios::binary);
-    ok = static_cast<bool>(file);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
 } // namespace
 
 const std::string& CrashReporter::ReportPath()
@@ -343,9 +335,8 @@ bool CrashReporter::RunHelperIfAsked(int argc, char** argv, int& exitCode)
     gProduct = argv[3];
     gVersion = argv[4];
     const int notifyFd = std::atoi(argv[5]);
-    bool ok = false;
-    std::string report = ReadWholeFile(reportPath, ok);
-    if (!ok) {
+    std::string report;
+    if (!ReadWholeFile(reportPath, report)) {
         CrashHandler::NotifyFaultingProcess(notifyFd);
         std::cerr << "The crash report " << reportPath << " cannot be read.\n";
         exitCode = 1;
@@ -355,9 +346,8 @@ bool CrashReporter::RunHelperIfAsked(int argc, char** argv, int& exitCode)
     while (report.size() >= 2 && report.compare(report.size() - 2, 2, "\r\n") == 0)
         report.resize(report.size() - 2);
     const std::string title = ErrorTitleOf(report);
-    bool haveMap = false;
-    std::string map = ReadWholeFile(Paths::ExecutablePath() + ".map", haveMap);
-    if (haveMap)
+    std::string map;
+    if (ReadWholeFile(Paths::ExecutablePath() + ".map", map))
         ResolveMapFileSymbols(report, map);
     exitCode = WriteCrashFile(reportPath, report) ? 0 : 1;
     CrashHandler::NotifyFaultingProcess(notifyFd);

@@ -10,6 +10,7 @@
 #include "app/core/Common.h"
 #include "graphics/DDImage.h"
 #include "graphics/MemoryImage.h"
+#include "platform/Directories.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "resources/ResourceHost.h"
@@ -526,6 +527,15 @@ bool FontData::CmdLayerSetCharOrders(const ListDataElement& params)
 
 bool FontData::LoadFromImage(std::shared_ptr<MemoryImage> image, const std::string& widthsFileName)
 {
+    std::string text;
+    if (mLoaded || !ReadWholeFile(Paths::Resolve(widthsFileName), text))
+        return false;
+    mSourceFile = widthsFileName;
+    return ParseImageWidths(std::move(image), text);
+}
+
+bool FontData::ParseImageWidths(std::shared_ptr<MemoryImage> image, const std::string& widthsText)
+{
     if (mLoaded)
         return false;
     FontLayerSpec& layer = AppendLayer("", nullptr);
@@ -533,18 +543,7 @@ bool FontData::LoadFromImage(std::shared_ptr<MemoryImage> image, const std::stri
     layer.mImage = std::move(image);
     layer.mHeight = imageHeight;
     layer.mAscent = imageHeight;
-
-    std::FILE* file = std::fopen(Paths::Resolve(widthsFileName).c_str(), "rb");
-    if (!file)
-        return false;
-    std::string text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, n);
-    std::fclose(file);
-    mSourceFile = widthsFileName;
-
-    ReadWidthsFile(layer, text);
+    ReadWidthsFile(layer, widthsText);
     ApplyCaseFallback(layer);
     mLoaded = true;
     return true;

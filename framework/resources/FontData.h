@@ -33,6 +33,8 @@ public:
     bool Load(ResourceHost* app, const std::string& fileName);
     // One layer cut from the image by the widths file. The image stays shared with the caller.
     bool LoadFromImage(std::shared_ptr<MemoryImage> image, const std::string& widthsFileName);
+    // The same from the widths file's bytes.
+    bool ParseImageWidths(std::shared_ptr<MemoryImage> image, const std::string& widthsText);
     // A single word naming a layer (any case); a list gives false quietly.
     bool GetLayer(const DataElement& element, FontLayerSpec*& layer);
 

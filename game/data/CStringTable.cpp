@@ -9,6 +9,7 @@
 #include "app/OlvarnAppBase.h"
 #include "data/CXmlDataReader.h"
 #include "data/DataCodecs.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace tilvan
@@ -30,7 +31,7 @@ void ReportLoadFailure(const std::string& text)
     } else if (Olvarn::gOlvarnApp) {
         Olvarn::gOlvarnApp->ShowMessageBox(text, "Error", Olvarn::MB_OK | Olvarn::MB_ICONERROR);
     } else {
-        std::fprintf(stderr, "Error: %s\n", text.c_str());
+        Olvarn::LogWrite(Olvarn::LogLevel::Error, "Error: %s", text.c_str());
     }
 }
 

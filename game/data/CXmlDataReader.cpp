@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "data/CStringTable.h"
+#include "platform/Directories.h"
 #include "platform/Paths.h"
 
 namespace tilvan
@@ -18,19 +19,6 @@ const char kCannotParse[] = "Unable to load XML document into the parser";
 const char kNoRoot[] = "Unable to locate 'data' XML node";
 const char kMissingRow[] = "The saved data refers to a row it does not hold";
 
-bool ReadWholeFile(const std::string& path, std::string& bytes)
-{
-    std::FILE* file = std::fopen(Olvarn::Paths::Resolve(path).c_str(), "rb");
-    if (!file)
-        return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, n);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
 // A file's CR LF and lone CR read as LF, as TinyXML's own file loading has them.
 std::string NormalizeLineEnds(const std::string& bytes)
 {
@@ -115,7 +103,7 @@ void CXmlDataReader::LoadFile(const std::string& path)
         Clear();
     mSource = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    if (!Olvarn::ReadWholeFile(Olvarn::Paths::Resolve(path), bytes))
         throw kCannotParse;
     ParseAndWalk(NormalizeLineEnds(bytes).c_str(), true, path);
     mLoaded = true;

@@ -7,6 +7,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Directories.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace tilvan
@@ -43,7 +44,7 @@ void RemoveStaleTemporaries(const std::string& path)
 CXmlDataWriter::~CXmlDataWriter()
 {
     if (mOpen && !Close())
-        std::fprintf(stderr, "%s\n", mLastError.c_str());
+        Olvarn::LogWrite(Olvarn::LogLevel::Error, "%s", mLastError.c_str());
 }
 
 void CXmlDataWriter::DeclareElement(const std::string& element)

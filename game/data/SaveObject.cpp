@@ -9,6 +9,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace tilvan
@@ -45,7 +46,7 @@ CSaveObjectRegistry::CSaveObjectRegistry() : mImpl(new Impl)
 CSaveObjectRegistry::~CSaveObjectRegistry()
 {
     if (mWriter.IsOpen() && !mWriter.Close())
-        std::fprintf(stderr, "%s\n", mWriter.LastError().c_str());
+        Olvarn::LogWrite(Olvarn::LogLevel::Error, "%s", mWriter.LastError().c_str());
     g_pSaveReader = nullptr;
     g_pSaveWriter = nullptr;
 }

@@ -248,6 +248,13 @@ TEST_F(FontDataTest, WidthsFileCutsGlyphsSideBySide)
     EXPECT_EQ(data.MapChar('a'), 'A');
     EXPECT_EQ(data.MapChar('D'), 'D');
     EXPECT_FALSE(image->IsPalettized());
+
+    // The file entry only reads the bytes: fed directly, they give the same layer.
+    FontData fromBytes;
+    ASSERT_TRUE(fromBytes.ParseImageWidths(image, dir.ReadFile("widths.txt")));
+    EXPECT_EQ(fromBytes.mFontLayerList.front().mAscent, 13);
+    EXPECT_EQ(fromBytes.mFontLayerList.front().Char('B').mImageRect, Olvarn::Rect(5, 0, 7, 16));
+    EXPECT_EQ(fromBytes.MapChar('C'), 'c');
 }
 
 TEST_F(FontDataTest, WidthsPastTheIntRangeNeverWrapBackIntoThePicture)
