@@ -396,8 +396,12 @@ struct V {
 
 // --- AVX2 ---------------------------------------------------------------------------------------
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace avx2
 {
@@ -549,7 +553,11 @@ struct V {
 } // namespace
 } // namespace avx2
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 // --- Choice -------------------------------------------------------------------------------------
 
