@@ -1,5 +1,6 @@
 #include "board/Pipeline.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -136,6 +137,27 @@ void CPipeline::UpdateFreeSpace()
         BoardEvents()->OnPipelineSpace(free_space, static_cast<int>(elements.size()));
 }
 
+// Every piece at or past the slot moves by delta slots. A piece covers several slots, so each is
+// moved once; moving up starts from the top and moving down from the bottom, so no piece is ever
+// written over one that has not moved yet.
+void CPipeline::ShiftPiecesFrom(int first, int delta)
+{
+    std::vector<CPipelineElement*> moved;
+    auto shift = [&](int i) {
+        CPipelineElement* o = slots[i].occupant;
+        if (!o || o->space_pos < first || std::find(moved.begin(), moved.end(), o) != moved.end())
+            return;
+        moved.push_back(o);
+        MoveToSlot(o, o->space_pos + delta);
+    };
+    if (delta > 0)
+        for (int i = kSlots - 1; i >= first; --i)
+            shift(i);
+    else
+        for (int i = first; i < kSlots; ++i)
+            shift(i);
+}
+
 void CPipeline::MoveToSlot(CPipelineElement* e, int slot)
 {
     FreeSlots(e);
@@ -223,19 +245,7 @@ bool CPipeline::InsertElementAt(const CElement& e, float vel, float acc)
             break;
         }
     }
-    std::vector<CPipelineElement*> moved;
-    for (int i = kSlots - 1; i >= chosen; --i) {
-        CPipelineElement* o = slots[i].occupant;
-        if (!o || o->space_pos < chosen)
-            continue;
-        bool seen = false;
-        for (auto* m : moved)
-            seen = seen || m == o;
-        if (seen)
-            continue;
-        moved.push_back(o);
-        MoveToSlot(o, o->space_pos + w);
-    }
+    ShiftPiecesFrom(chosen, w);
     elements.push_back(
         std::make_unique<CPipelineElement>(this, e, p.x, p.y, vel, acc, chosen, 20.0f * chosen + e.GetImageCenter().x));
     elements.back()->inserted = true;
@@ -265,19 +275,7 @@ bool CPipeline::RemoveElement(const CElement* e, bool fade, bool collectBonus)
         pe->element.CollectBonus();
     elements.erase(elements.begin() + index);
     if (s >= 0) {
-        std::vector<CPipelineElement*> moved;
-        for (int i = s; i < kSlots; ++i) {
-            CPipelineElement* o = slots[i].occupant;
-            if (!o || o->space_pos < s)
-                continue;
-            bool seen = false;
-            for (auto* m : moved)
-                seen = seen || m == o;
-            if (seen)
-                continue;
-            moved.push_back(o);
-            MoveToSlot(o, o->space_pos - w);
-        }
+        ShiftPiecesFrom(s, -w);
     }
     PlacePendingElements();
     UpdateFreeSpace();

@@ -104,6 +104,7 @@ private:
     void UpdateFreeSpace();
     void PlacePendingElements();
     void MoveToSlot(CPipelineElement* e, int slot);
+    void ShiftPiecesFrom(int first, int delta);
     void UpdateBonusRow(float ms);
 
     std::array<Slot, kSlots> slots{};
