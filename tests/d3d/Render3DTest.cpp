@@ -22,6 +22,7 @@ namespace
 
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
+constexpr uint32_t kBackground = 0x28466E;
 
 // Whether this machine can give an OpenGL context at all; the reason when it cannot.
 bool GLContextAvailable(std::string& why)
@@ -69,6 +70,9 @@ struct DrawCase {
     const char* mName;
     std::function<void(Graphics&, Images&)> mDraw;
     int mTolerance;
+    // The software path leaves the outermost pixels of a filtered transformed draw out; the card draws
+    // them. Where the software shows the bare background, the card is not compared.
+    bool mSoftwareDropsEdges = false;
 };
 
 const DrawCase kCases[] = {
@@ -132,6 +136,9 @@ const DrawCase kCases[] = {
          g.DrawRect(20, 25, 60, 40);
      },
      1},
+    {"rotated sprite", [](Graphics& g, Images& i) { g.DrawImageRotated(i.sprite.get(), 50.0f, 40.0f, 0.5); }, 16, true},
+    {"sprite at a fraction",
+     [](Graphics& g, Images& i) { g.DrawImageAtFloat(i.sprite.get(), 20.5f, 30.25f, Rect(0, 0, 32, 32)); }, 6, true},
     {"textured triangles",
      [](Graphics& g, Images& i) {
          TriVertex v[6];
@@ -155,7 +162,7 @@ struct Device {
     {
         DDImage* screen = fake.dd->GetScreenImage();
         Graphics g(screen);
-        g.SetColor(Color(40, 70, 110));
+        g.SetColor(Color(int(kBackground >> 16), int(kBackground >> 8 & 0xFF), int(kBackground & 0xFF)));
         g.FillRect(0, 0, kWidth, kHeight);
         c.mDraw(g, images);
         if (fake.dd->mD3DInterface && fake.dd->mD3DInterface->IsSceneOpen())
@@ -193,6 +200,8 @@ TEST_F(Render3DTest, EveryOperationMatchesTheSoftwarePath)
         int off = 0, firstX = -1, firstY = -1, worst = 0;
         uint32_t firstWant = 0, firstGot = 0;
         for (size_t p = 0; p < expected.size(); ++p) {
+            if (c.mSoftwareDropsEdges && (expected[p] & 0xFFFFFF) == (expected[0] & 0xFFFFFF))
+                continue;
             int diff = 0;
             for (int shift = 0; shift < 24; shift += 8)
                 diff = std::max(diff, std::abs(int(expected[p] >> shift & 0xFF) - int(actual[p] >> shift & 0xFF)));
