@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "Hardware3DSupport.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/DDTestSupport.h"
 #include "graphics/Graphics.h"
@@ -23,15 +24,6 @@ namespace
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
 constexpr uint32_t kBackground = 0x28466E;
-
-// Whether this machine can give an OpenGL context at all; the reason when it cannot.
-bool GLContextAvailable(std::string& why)
-{
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    bool missing = false;
-    std::unique_ptr<Device3D> probe = Device3D::Create(8, 8, why, &missing);
-    return probe || !missing;
-}
 
 std::unique_ptr<MemoryImage> MakeImage(int w, int h, uint32_t (*f)(int, int), int texFlags = 0)
 {
@@ -177,7 +169,7 @@ protected:
     void SetUp() override
     {
         std::string why;
-        if (!GLContextAvailable(why))
+        if (!d3dtest::GLContextAvailable(why))
             GTEST_SKIP() << "no OpenGL context on this machine: " << why;
         ASSERT_EQ(soft.fake.Start(), DDInterface::RESULT_OK);
         hard.fake.dd->Set3DEnabled(true);
