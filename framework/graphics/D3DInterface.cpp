@@ -338,6 +338,22 @@ void ImageTextureSet::ReleaseTextures(Device3D* device)
 
 // --- The renderer ----------------------------------------------------------------------------------
 
+std::string& D3DErrorText()
+{
+    static std::string text;
+    return text;
+}
+
+bool CheckD3DResult(DisplayResult result, const char* step, GraphicsHost* host)
+{
+    if (!DisplayFailed(result))
+        return false;
+    D3DErrorText() = std::string(step) + ": " + GetDirectXErrorName(result);
+    if (host)
+        host->WriteSettingString("Test3D\\RuntimeError", D3DErrorText());
+    return true;
+}
+
 D3DInterface::D3DInterface()
 {
     GetTextureLimits() = TextureLimits();
@@ -354,19 +370,9 @@ bool& D3DInterface::SceneFailed()
     return failed;
 }
 
-bool D3DInterface::CheckD3DResult(DisplayResult result, const char* step)
-{
-    if (!DisplayFailed(result))
-        return false;
-    mErrorText = std::string(step) + ": " + GetDirectXErrorName(result);
-    if (mHost)
-        mHost->WriteSettingString("Test3D\\RuntimeError", mErrorText);
-    return true;
-}
-
 bool D3DInterface::Init(DDInterface* device)
 {
-    mErrorText.clear();
+    D3DErrorText().clear();
     mDisplay = device;
     mHost = device ? device->mApp : nullptr;
     if (!device)
@@ -398,7 +404,7 @@ void D3DInterface::Cleanup()
 {
     if (mSceneOpen) {
         mSceneOpen = false;
-        mErrorText.clear();
+        D3DErrorText().clear();
     }
     for (MemoryImage* image : mTexturedImages) {
         if (image->mTextureSet) {
@@ -429,6 +435,10 @@ bool D3DInterface::PrepareScene()
         return false;
     if (mSceneOpen)
         return true;
+    if (DisplayFailed(mDevice->BindTarget())) {
+        SceneFailed() = true;
+        return false;
+    }
     SceneFailed() = false;
     mDevice->SetBlend(BlendFactor3D::SrcAlpha, BlendFactor3D::InvSrcAlpha);
     mDevice->SetLinearFilter(false);
@@ -688,22 +698,21 @@ void D3DInterface::DrawClippedFan(std::vector<Vertex3D>& polygon, Texture3D* tex
 
 // --- Textured drawing ------------------------------------------------------------------------------
 
-void D3DInterface::PlainPieces(MemoryImage* image, float x, float y, const Rect& srcRect, uint32_t color)
+void ImageTextureSet::Draw(Device3D* device, GraphicsHost* host, float x, float y, const Rect& srcRect, uint32_t color)
 {
-    ImageTextureSet& set = *image->mTextureSet;
     const int right = srcRect.mX + srcRect.mWidth, bottom = srcRect.mY + srcRect.mHeight;
     for (int sy = srcRect.mY; sy < bottom;) {
         int stepY = bottom - sy;
         for (int sx = srcRect.mX; sx < right;) {
-            const ImageTextureSet::PieceArea a = set.Lookup(sx, sy, right - sx, bottom - sy);
+            const PieceArea a = Lookup(sx, sy, right - sx, bottom - sy);
             const float l = x - 0.5f + float(sx - srcRect.mX), t = y - 0.5f + float(sy - srcRect.mY);
             const float r = l + float(a.mWidth), b = t + float(a.mHeight);
             const Vertex3D quad[4] = {{l, t, color, a.mU0, a.mV0},
                                       {l, b, color, a.mU0, a.mV1},
                                       {r, t, color, a.mU1, a.mV0},
                                       {r, b, color, a.mU1, a.mV1}};
-            CheckD3DResult(mDevice->DrawTriangleStrip(set.mPieces[size_t(a.mIndex)].mTexture, quad, 4),
-                           "DrawPrimitive (Tri) 1");
+            CheckD3DResult(device->DrawTriangleStrip(mPieces[size_t(a.mIndex)].mTexture, quad, 4),
+                           "DrawPrimitive (Tri) 1", host);
             stepY = a.mHeight;
             if (a.mWidth <= 0)
                 break;
@@ -729,7 +738,7 @@ void D3DInterface::BlitPlain(Image* src, float x, float y, const Rect& srcRect, 
         return;
     SetBlendMode(drawMode);
     SetFilter(linear);
-    PlainPieces(image, x, y, srcRect, DrawColor(color));
+    image->mTextureSet->Draw(mDevice.get(), mHost, x, y, srcRect, DrawColor(color));
 }
 
 void D3DInterface::DrawImage(Image* src, const Rect* clip, const Color& color, int drawMode, const Rect& srcRect,

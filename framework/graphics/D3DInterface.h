@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/Rect.h"
 #include "graphics/DDRenderer.h"
 #include "graphics/Matrix3.h"
 #include "platform/Device3D.h"
@@ -42,6 +43,12 @@ TextureLimits& GetTextureLimits();
 // The size a texture for width x height gets (both in and out). texFlags are the image's texture flags.
 void GetBestTextureSize(int& width, int& height, bool powerOfTwo, bool adjust, int texFlags);
 
+// The last failed call of the renderer as "step: name"; empty while nothing failed since it was cleared.
+std::string& D3DErrorText();
+// The failed-call check: false for success; a failure becomes the error text and, through the host,
+// the stored runtime error "Test3D\RuntimeError".
+bool CheckD3DResult(DisplayResult result, const char* step, GraphicsHost* host);
+
 // Conversions between the image's 32-bit pixels and a texture kind; the texture holds 32-bit pixels
 // again after the kind's quantisation.
 uint32_t QuantizeTexel(uint32_t argb, int kind);
@@ -67,6 +74,9 @@ public:
     // Fills the piece sizes for an image of width x height; creates no textures.
     void Layout(int width, int height, int texFlags);
     PieceArea Lookup(int x, int y, int width, int height) const;
+    // The plain blit: the pieces the source rectangle covers, one quad each, at (x, y) unfiltered by
+    // any transform and unclipped.
+    void Draw(Device3D* device, GraphicsHost* host, float x, float y, const Rect& srcRect, uint32_t color);
     Piece* GetPiece(int column, int row) { return &mPieces[size_t(row * mColumns + column)]; }
     const Piece* GetPiece(int column, int row) const { return &mPieces[size_t(row * mColumns + column)]; }
     void ReleaseTextures(Device3D* device);
@@ -97,8 +107,8 @@ public:
 
     bool Init(DDInterface* device) override;
     void Cleanup() override;
-    const std::string& GetErrorText() const override { return mErrorText; }
-    void ClearErrorText() override { mErrorText.clear(); }
+    const std::string& GetErrorText() const override { return D3DErrorText(); }
+    void ClearErrorText() override { D3DErrorText().clear(); }
     bool IsSceneOpen() const override { return mSceneOpen; }
     // Closes the scene and brings the frame into the draw surface, which the device presents.
     void EndScene() override;
@@ -132,9 +142,7 @@ public:
     bool PrepareImageTextures(MemoryImage* image);
     // Copies the textures back into the image's pixels; false without textures or when one cannot be read.
     bool ReadImageFromTextures(MemoryImage* image) override;
-    // The failed-call check: false for success; a failure becomes the error text and the stored
-    // runtime error.
-    bool CheckD3DResult(DisplayResult result, const char* step);
+    bool CheckD3DResult(DisplayResult result, const char* step) { return Olvarn::CheckD3DResult(result, step, mHost); }
 
     Device3D* GetDevice() { return mDevice.get(); }
     int GetAvailableKinds() const { return mAvailableKinds; }
@@ -149,7 +157,6 @@ private:
     void UploadPiece(MemoryImage* image, ImageTextureSet& set, int column, int row);
     void DrawClippedFan(std::vector<Vertex3D>& polygon, Texture3D* texture, const char* step, bool toPiece,
                         const Rect* clip);
-    void PlainPieces(MemoryImage* image, float x, float y, const Rect& srcRect, uint32_t color);
 
     std::unique_ptr<Device3D> mDevice;
     DDInterface* mDisplay = nullptr;
@@ -159,7 +166,6 @@ private:
     std::vector<Matrix3> mTransformStack;
     int mAvailableKinds = 0;
     int mFilter = -1;
-    std::string mErrorText;
     std::vector<uint32_t> mScratch;
 };
 

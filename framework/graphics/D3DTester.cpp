@@ -142,6 +142,13 @@ void D3DTester::Release()
     mDevice.reset();
 }
 
+const char* D3DTester::Verdict(const D3DTester* tester)
+{
+    if (!tester || !tester->mFailureReason.empty())
+        return "Unsupported";
+    return tester->mWarning.empty() ? "Recommended" : "Supported";
+}
+
 void D3DTester::DXError(DisplayResult result, const std::string& step)
 {
     if (DisplayFailed(result))

@@ -73,6 +73,9 @@ public:
     // Whether the card lists and the driver-year rule accept the card.
     bool CheckCard(const std::string& description) const;
 
+    // "Unsupported" without a test or with a failure reason, "Supported" with a warning alone,
+    // else "Recommended".
+    static const char* Verdict(const D3DTester* tester);
     bool IsSupported() const { return mFailureReason.empty(); }
     bool IsRecommended() const { return mFailureReason.empty() && mWarning.empty(); }
 

@@ -38,7 +38,7 @@ public:
     virtual Clock& GetClock() const = 0;
 
     // The hardware renderer and its acceptance test keep values under the application's settings key
-    // ("Test3D\\Name" names a value in a sub-key), through the application's demo-synchronised calls.
+    // ("Test3D\Name" names a value in a sub-key), through the application's demo-synchronised calls.
     // Without an application nothing is kept.
     virtual bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) { return false; }
     virtual bool WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data)

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -239,6 +240,16 @@ DisplayResult Device3D::ReadTexture(Texture3D* texture, uint32_t* argb, int pitc
 
 // --- Drawing ---------------------------------------------------------------------------------------
 
+DisplayResult Device3D::BindTarget()
+{
+    Impl& d = *mImpl;
+    if (SDL_GetRenderTarget(d.mRenderer) == d.mTarget)
+        return DisplayError::Ok;
+    if (SDL_SetRenderTarget(d.mRenderer, d.mTarget) != 0)
+        return Fail(Device3DError::InvalidDevice);
+    return DisplayError::Ok;
+}
+
 DisplayResult Device3D::Clear(uint32_t argb)
 {
     SDL_Renderer* r = mImpl->mRenderer;
@@ -259,6 +270,11 @@ DisplayResult Device3D::DrawIndexed(Texture3D* texture, const Vertex3D* vertices
 {
     if (vertexCount < 3 || (indices && indexCount < 3))
         return DisplayError::Ok;
+    if (mFailDraws > 0) {
+        --mFailDraws;
+        mLastError = "draw refused";
+        return Device3DError::InvalidPrimitiveType;
+    }
     Impl& d = *mImpl;
     const SDL_BlendMode mode = SDL_ComposeCustomBlendMode(ToSdl(mSource), ToSdl(mDest), SDL_BLENDOPERATION_ADD,
                                                           ToSdl(mSource), ToSdl(mDest), SDL_BLENDOPERATION_ADD);
@@ -320,24 +336,63 @@ DisplayResult Device3D::DrawTriangleFan(Texture3D* texture, const Vertex3D* vert
     return DrawIndexed(texture, vertices, vertexCount, idx.data(), int(idx.size()));
 }
 
+namespace
+{
+
+// The pixels of one segment under the old interface's rule: a pixel is lit when the segment leaves
+// the diamond around its centre, so the start pixel is lit and the end pixel is not. Steps along the
+// longer axis; the other coordinate is rounded with halves going down.
+template <typename Plot> void WalkSegment(float x0, float y0, float x1, float y1, Plot plot)
+{
+    const float dx = x1 - x0, dy = y1 - y0;
+    const bool alongX = std::fabs(dx) > std::fabs(dy);
+    const float a0 = alongX ? x0 : y0, a1 = alongX ? x1 : y1;
+    const float b0 = alongX ? y0 : x0, b1 = alongX ? y1 : x1;
+    if (a0 == a1)
+        return;
+    const float slope = (b1 - b0) / (a1 - a0);
+    int first, last, step;
+    if (a1 > a0) {
+        first = int(std::ceil(a0 - 0.5f));
+        last = int(std::floor(a1 - 0.5f));
+        step = 1;
+    } else {
+        first = int(std::floor(a0 + 0.5f));
+        last = int(std::ceil(a1 + 0.5f));
+        step = -1;
+    }
+    for (int a = first; step > 0 ? a <= last : a >= last; a += step) {
+        const float b = b0 + (float(a) - a0) * slope;
+        // A tie stays on the side of the end with the smaller long-axis coordinate, as the software
+        // line walk does.
+        const int minor = int(slope >= 0 ? std::ceil(b - 0.5f) : std::floor(b + 0.5f));
+        if (alongX)
+            plot(a, minor);
+        else
+            plot(minor, a);
+    }
+}
+
+} // namespace
+
 DisplayResult Device3D::DrawLineStrip(const Vertex3D* vertices, int vertexCount)
 {
     if (vertexCount < 2)
         return DisplayError::Ok;
-    Impl& d = *mImpl;
-    const SDL_BlendMode mode = SDL_ComposeCustomBlendMode(ToSdl(mSource), ToSdl(mDest), SDL_BLENDOPERATION_ADD,
-                                                          ToSdl(mSource), ToSdl(mDest), SDL_BLENDOPERATION_ADD);
+    // Each pixel becomes a small square: the renderer's own lines light both ends and break ties
+    // their own way.
+    std::vector<Vertex3D> squares;
     const uint32_t c = vertices[0].mColor;
-    SDL_SetRenderDrawColor(d.mRenderer, Uint8(c >> 16), Uint8(c >> 8), Uint8(c), Uint8(c >> 24));
-    if (SDL_SetRenderDrawBlendMode(d.mRenderer, mode) != 0)
-        return Fail(Device3DError::InvalidDevice);
-    // The renderer puts line ends on pixel centres itself.
-    std::vector<SDL_FPoint> line(static_cast<size_t>(vertexCount));
-    for (int i = 0; i < vertexCount; ++i)
-        line[size_t(i)] = SDL_FPoint{vertices[i].mX, vertices[i].mY};
-    if (SDL_RenderDrawLinesF(d.mRenderer, line.data(), vertexCount) != 0)
-        return Fail(Device3DError::InvalidPrimitiveType);
-    return DisplayError::Ok;
+    for (int i = 1; i < vertexCount; ++i)
+        WalkSegment(vertices[i - 1].mX, vertices[i - 1].mY, vertices[i].mX, vertices[i].mY, [&](int x, int y) {
+            const float l = float(x) - 0.5f, t = float(y) - 0.5f, r = l + 1, b = t + 1;
+            const Vertex3D corners[6] = {{l, t, c, 0, 0}, {r, t, c, 0, 0}, {l, b, c, 0, 0},
+                                         {r, t, c, 0, 0}, {r, b, c, 0, 0}, {l, b, c, 0, 0}};
+            squares.insert(squares.end(), corners, corners + 6);
+        });
+    if (squares.empty())
+        return DisplayError::Ok;
+    return DrawIndexed(nullptr, squares.data(), int(squares.size()), nullptr, 0);
 }
 
 DisplayResult Device3D::ReadTarget(int x, int y, int width, int height, uint32_t* argb, int pitchPixels)

@@ -77,6 +77,8 @@ public:
     static int TextureWidth(const Texture3D* texture);
     static int TextureHeight(const Texture3D* texture);
 
+    // Makes the target the place drawing goes; fails when the renderer lost it.
+    DisplayResult BindTarget();
     DisplayResult Clear(uint32_t argb);
     void SetBlend(BlendFactor3D source, BlendFactor3D dest);
     void SetLinearFilter(bool linear) { mLinear = linear; }
@@ -84,10 +86,14 @@ public:
     DisplayResult DrawTriangleList(Texture3D* texture, const Vertex3D* vertices, int vertexCount);
     DisplayResult DrawTriangleStrip(Texture3D* texture, const Vertex3D* vertices, int vertexCount);
     DisplayResult DrawTriangleFan(Texture3D* texture, const Vertex3D* vertices, int vertexCount);
-    // Untextured, in the first vertex's colour.
+    // Untextured, in the first vertex's colour; a pixel is lit where a segment leaves it, so the
+    // last vertex's pixel is not.
     DisplayResult DrawLineStrip(const Vertex3D* vertices, int vertexCount);
     // All drawn so far is in the target after this; the rectangle must lie inside it.
     DisplayResult ReadTarget(int x, int y, int width, int height, uint32_t* argb, int pitchPixels);
+
+    // Test hook: the next count draws fail as a driver's would.
+    void FailNextDraws(int count) { mFailDraws = count; }
 
 private:
     Device3D() = default;
@@ -105,6 +111,7 @@ private:
     uint64_t mMemoryInUse = 0;
     std::string mLastError;
     bool mLinear = false;
+    int mFailDraws = 0;
     BlendFactor3D mSource = BlendFactor3D::SrcAlpha;
     BlendFactor3D mDest = BlendFactor3D::InvSrcAlpha;
 };

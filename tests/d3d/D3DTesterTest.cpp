@@ -95,18 +95,6 @@ TEST(D3DTester, VideoMemoryBeyondFourGigabytesIsCountedInFull)
     EXPECT_EQ(t.tester.mWarning, "");
 }
 
-TEST(D3DTester, UnreadableVideoMemoryWarns)
-{
-    d3dtest::MemoryHost host;
-    StoreOutcome(host, "", "");
-    Tester t(host);
-    D3DCardFacts facts = Card();
-    facts.mVideoMemoryError = "DDERR_UNSUPPORTED";
-    t.tester.Run(facts, true);
-    // The stored outcome replaces the warning once it is found valid.
-    EXPECT_EQ(t.tester.mWarning, "");
-}
-
 TEST(D3DTester, PlaybackRendersAndStoresNothing)
 {
     d3dtest::MemoryHost host;

@@ -49,6 +49,7 @@ public:
         return true;
     }
     bool IsPlayingDemo() override { return mPlayingDemo; }
+    void On3DTestRanAfresh() override { ++mFreshTests; }
 
     std::string Text(const std::string& name) const
     {
@@ -61,6 +62,7 @@ public:
 
     std::map<std::string, Value> mValues;
     int mWrites = 0;
+    int mFreshTests = 0;
     bool mIs3D = false;
     bool mPlayingDemo = false;
     Olvarn::DDInterface* mDevice = nullptr;

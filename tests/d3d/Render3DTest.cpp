@@ -36,6 +36,8 @@ std::unique_ptr<MemoryImage> MakeImage(int w, int h, uint32_t (*f)(int, int), in
 }
 
 struct Images {
+    // The display image drawn on, for what the drawing context does not offer.
+    Image* screen = nullptr;
     // Opaque, but kept at full precision on the card.
     std::unique_ptr<MemoryImage> opaque = MakeImage(
         40, 30, [](int x, int y) { return 0xFF000000u | uint32_t(x * 6) << 16 | uint32_t(y * 8) << 8 | 0x40; },
@@ -53,6 +55,12 @@ struct Images {
             return 0xFF000000u | uint32_t((x * 3) & 0xFF) << 16 | uint32_t((y * 5) & 0xFF) << 8 | 0x80;
         },
         MemoryImage::TEXFLAG_A8R8G8B8);
+    // At most 256 colours, kept as indices and a palette.
+    std::unique_ptr<MemoryImage> palette = [] {
+        auto image = MakeImage(20, 20, [](int x, int y) { return ((x / 4 + y / 5) & 1) ? 0xFFC02040u : 0x8020C0F0u; });
+        image->Palettize();
+        return image;
+    }();
     // Opaque without a flag: the card keeps it at 16 bits.
     std::unique_ptr<MemoryImage> quantised = MakeImage(
         24, 24, [](int x, int y) { return 0xFF000000u | uint32_t(x * 10) << 16 | uint32_t(y * 10) << 8 | 0x99; });
@@ -131,6 +139,13 @@ const DrawCase kCases[] = {
     {"rotated sprite", [](Graphics& g, Images& i) { g.DrawImageRotated(i.sprite.get(), 50.0f, 40.0f, 0.5); }, 16, true},
     {"sprite at a fraction",
      [](Graphics& g, Images& i) { g.DrawImageAtFloat(i.sprite.get(), 20.5f, 30.25f, Rect(0, 0, 32, 32)); }, 6, true},
+    {"palette image", [](Graphics& g, Images& i) { g.DrawImage(i.palette.get(), 70, 50); }, 3},
+    {"diagonal lines",
+     [](Graphics& g, Images& i) {
+         i.screen->DrawLine(10, 10, 90, 50, Color(250, 250, 0), Graphics::DRAWMODE_NORMAL);
+         i.screen->DrawLine(100, 80, 20, 110, Color(0, 250, 250, 160), Graphics::DRAWMODE_NORMAL);
+     },
+     2},
     {"textured triangles",
      [](Graphics& g, Images& i) {
          TriVertex v[6];
@@ -154,6 +169,7 @@ struct Device {
     {
         DDImage* screen = fake.dd->GetScreenImage();
         Graphics g(screen);
+        images.screen = screen;
         g.SetColor(Color(int(kBackground >> 16), int(kBackground >> 8 & 0xFF), int(kBackground & 0xFF)));
         g.FillRect(0, 0, kWidth, kHeight);
         c.mDraw(g, images);

@@ -1,0 +1,97 @@
+// The display device with the hardware renderer: the acceptance test deciding at start, and a failed
+// draw switching 3D off at the next frame.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Hardware3DSupport.h"
+#include "graphics/D3DInterface.h"
+#include "graphics/D3DTester.h"
+#include "graphics/DDTestSupport.h"
+#include "graphics/MemoryImage.h"
+
+using namespace Olvarn;
+
+namespace
+{
+
+class DisplayGateTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string why;
+        if (!d3dtest::GLContextAvailable(why))
+            GTEST_SKIP() << "no OpenGL context on this machine: " << why;
+    }
+
+    std::unique_ptr<ddtest::FakeDevice> MakeDevice(bool auto3D)
+    {
+        auto device = std::make_unique<ddtest::FakeDevice>(SurfaceFormat::Xrgb8888(), 64, 48);
+        device->dd->mApp = &host;
+        device->dd->mOptions.mAuto3D = auto3D;
+        host.mDevice = device->dd.get();
+        return device;
+    }
+
+    d3dtest::MemoryHost host;
+};
+
+TEST_F(DisplayGateTest, RecommendedCardSwitches3DOnOnceAndTheOutcomeIsKept)
+{
+    auto device = MakeDevice(true);
+    ASSERT_EQ(device->Start(), DDInterface::RESULT_OK) << device->dd->mErrorString;
+    EXPECT_TRUE(device->dd->Is3DEnabled());
+    EXPECT_STREQ(D3DTester::Verdict(device->dd->Get3DTester()), "Recommended");
+    EXPECT_EQ(host.mFreshTests, 1);
+    // A restart of the display does not test again.
+    ASSERT_EQ(device->Start(), DDInterface::RESULT_OK);
+    EXPECT_EQ(host.mFreshTests, 1);
+    host.mDevice = nullptr;
+    device.reset();
+
+    // The next run finds the stored outcome.
+    auto next = MakeDevice(true);
+    ASSERT_EQ(next->Start(), DDInterface::RESULT_OK);
+    EXPECT_TRUE(next->dd->Is3DEnabled());
+    EXPECT_FALSE(next->dd->Get3DTester()->mFreshResult);
+    EXPECT_EQ(host.mFreshTests, 1);
+    host.mDevice = nullptr;
+}
+
+TEST_F(DisplayGateTest, FailedDrawIsStoredAndSwitches3DOffAtTheNextFrame)
+{
+    auto device = MakeDevice(false);
+    device->dd->Set3DEnabled(true);
+    ASSERT_EQ(device->Start(), DDInterface::RESULT_OK) << device->dd->mErrorString;
+    MemoryImage image(&host);
+    std::vector<uint32_t> bits(16 * 16, 0xFF808080);
+    image.SetBits(bits.data(), 16, 16);
+
+    device->dd->GetD3DInterface()->GetDevice()->FailNextDraws(1);
+    device->dd->GetScreenImage()->BlitImage(&image, 4, 4, Rect(0, 0, 16, 16), Color::White,
+                                            Graphics::DRAWMODE_ADDITIVE);
+    EXPECT_EQ(D3DErrorText(), "DrawPrimitive (Tri) 1: D3DERR_INVALIDPRIMITIVETYPE");
+    EXPECT_EQ(host.Text("Test3D\\RuntimeError"), "DrawPrimitive (Tri) 1: D3DERR_INVALIDPRIMITIVETYPE");
+    EXPECT_FALSE(device->dd->Redraw(nullptr));
+    EXPECT_FALSE(device->dd->Is3DEnabled());
+    D3DErrorText().clear();
+    host.mDevice = nullptr;
+}
+
+TEST_F(DisplayGateTest, FrameReachesThePresentedSurface)
+{
+    auto device = MakeDevice(false);
+    device->dd->Set3DEnabled(true);
+    ASSERT_EQ(device->Start(), DDInterface::RESULT_OK);
+    device->dd->GetScreenImage()->FillRect(Rect(0, 0, 64, 48), Color(10, 20, 30), Graphics::DRAWMODE_NORMAL);
+    device->dd->GetScreenImage()->FillRect(Rect(8, 8, 4, 4), Color(200, 100, 50), Graphics::DRAWMODE_NORMAL);
+    ASSERT_TRUE(device->dd->Redraw(nullptr));
+    const std::vector<uint32_t> shown = ddtest::RawPixels(*device->dd->mPrimarySurface);
+    EXPECT_EQ(shown[0] & 0xFFFFFF, 0x0A141Eu);
+    EXPECT_EQ(shown[9 * 64 + 9] & 0xFFFFFF, 0xC86432u);
+    EXPECT_EQ(shown[12 * 64 + 12] & 0xFFFFFF, 0x0A141Eu);
+    host.mDevice = nullptr;
+}
+
+} // namespace
