@@ -73,6 +73,23 @@ uint32_t PackToMask(uint32_t c8, uint32_t mask)
     return bits >= 8 ? (c8 << (low + bits - 8)) & mask : (c8 >> (8 - bits)) << low;
 }
 
+uint32_t UnpackFromMask(uint32_t pixel, uint32_t mask)
+{
+    if (!mask)
+        return 0;
+    int low = 0;
+    while (!(mask >> low & 1))
+        ++low;
+    int bits = 0;
+    while (mask >> (low + bits) & 1)
+        ++bits;
+    const uint32_t v = (pixel & mask) >> low;
+    if (bits >= 8)
+        return v >> (bits - 8);
+    // Low bits repeat the high ones, so full channels stay full.
+    return (v << (8 - bits) | v >> (2 * bits - 8 > 0 ? 2 * bits - 8 : 0)) & 0xFF;
+}
+
 uint32_t DrawColor(const Color& color)
 {
     return color.ToInt();
@@ -397,7 +414,96 @@ bool D3DInterface::Init(DDInterface* device)
     // Every kind is offered: what the card lacks is converted on the way up.
     mAvailableKinds = TEXKIND_A8R8G8B8 | TEXKIND_A4R4G4B4 | TEXKIND_R5G6B5 | TEXKIND_PALETTE8;
     mDevice->Clear(0xFF000000);
+    HookDrawSurface();
     return true;
+}
+
+void D3DInterface::HookDrawSurface()
+{
+    mTargetAhead = false;
+    mSurfaceAhead = false;
+    if (!mDisplay || !mDisplay->mDrawSurface)
+        return;
+    mHookedSurface = mDisplay->mDrawSurface;
+    // Text and other writes straight into the draw surface reach the target before the next draw;
+    // the presenting blits of a redraw leave the picture as it was and are not counted.
+    mDisplay->mDrawSurface->SetLockHooks(
+        [this](SurfaceLock& lock) {
+            if (!mSyncing && mTargetAhead) {
+                CopyTargetInto(lock);
+                mTargetAhead = false;
+            }
+        },
+        [this] {
+            if (!mSyncing && mDisplay && !mDisplay->mInRedraw)
+                mSurfaceAhead = true;
+        });
+    // The new surface starts black, as the cleared target does.
+    SurfaceLock lock;
+    mSyncing = true;
+    if (!DisplayFailed(mDisplay->mDrawSurface->Lock(lock))) {
+        for (int y = 0; y < lock.mHeight; ++y)
+            std::fill(lock.mBits + size_t(y) * size_t(lock.mPitch),
+                      lock.mBits + size_t(y) * size_t(lock.mPitch) +
+                          size_t(lock.mWidth) * size_t(lock.mFormat.BytesPerPixel()),
+                      uint8_t(0));
+        mDisplay->mDrawSurface->Unlock();
+    }
+    mSyncing = false;
+}
+
+void D3DInterface::CopyTargetInto(SurfaceLock& lock)
+{
+    const int w = std::min(lock.mWidth, mDevice->GetWidth());
+    const int h = std::min(lock.mHeight, mDevice->GetHeight());
+    mScratch.resize(size_t(w) * size_t(h));
+    if (CheckD3DResult(mDevice->ReadTarget(0, 0, w, h, mScratch.data(), w), "EndScene"))
+        return;
+    const SurfaceFormat& f = lock.mFormat;
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* from = &mScratch[size_t(y) * size_t(w)];
+        uint8_t* row = lock.mBits + size_t(y) * size_t(lock.mPitch);
+        if (f == SurfaceFormat::Xrgb8888()) {
+            std::copy(from, from + w, reinterpret_cast<uint32_t*>(row));
+            continue;
+        }
+        for (int x = 0; x < w; ++x) {
+            const uint32_t c = from[x];
+            const uint32_t v = PackToMask(c >> 16 & 0xFF, f.mRedMask) | PackToMask(c >> 8 & 0xFF, f.mGreenMask) |
+                               PackToMask(c & 0xFF, f.mBlueMask);
+            if (f.mBitsPerPixel == 16)
+                reinterpret_cast<uint16_t*>(row)[x] = uint16_t(v);
+            else
+                reinterpret_cast<uint32_t*>(row)[x] = v;
+        }
+    }
+}
+
+void D3DInterface::CopySurfaceToTarget()
+{
+    std::shared_ptr<Surface> surface = mHookedSurface.lock();
+    if (!surface)
+        return;
+    SurfaceLock lock;
+    mSyncing = true;
+    if (!DisplayFailed(surface->Lock(lock))) {
+        const int w = std::min(lock.mWidth, mDevice->GetWidth()), h = std::min(lock.mHeight, mDevice->GetHeight());
+        const SurfaceFormat& f = lock.mFormat;
+        mScratch.assign(size_t(mDevice->GetWidth()) * size_t(mDevice->GetHeight()), 0xFF000000);
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* row = lock.mBits + size_t(y) * size_t(lock.mPitch);
+            uint32_t* to = &mScratch[size_t(y) * size_t(mDevice->GetWidth())];
+            for (int x = 0; x < w; ++x) {
+                const uint32_t p = f.mBitsPerPixel == 16 ? reinterpret_cast<const uint16_t*>(row)[x]
+                                                         : reinterpret_cast<const uint32_t*>(row)[x];
+                to[x] = 0xFF000000 | UnpackFromMask(p, f.mRedMask) << 16 | UnpackFromMask(p, f.mGreenMask) << 8 |
+                        UnpackFromMask(p, f.mBlueMask);
+            }
+        }
+        surface->Unlock();
+        CheckD3DResult(mDevice->WriteTarget(mScratch.data(), mDevice->GetWidth()), "Blt DrawSurface");
+    }
+    mSyncing = false;
 }
 
 void D3DInterface::Cleanup()
@@ -414,6 +520,9 @@ void D3DInterface::Cleanup()
         }
     }
     mTexturedImages.clear();
+    if (std::shared_ptr<Surface> surface = mHookedSurface.lock())
+        surface->SetLockHooks(nullptr, nullptr);
+    mHookedSurface.reset();
     mDevice.reset();
 }
 
@@ -433,6 +542,11 @@ bool D3DInterface::PrepareScene()
         return false;
     if (mHost && mHost->IsMinimized())
         return false;
+    if (mSurfaceAhead) {
+        mSurfaceAhead = false;
+        CopySurfaceToTarget();
+    }
+    mTargetAhead = true;
     if (mSceneOpen)
         return true;
     if (DisplayFailed(mDevice->BindTarget())) {
@@ -452,36 +566,20 @@ void D3DInterface::EndScene()
     if (!mSceneOpen)
         return;
     mSceneOpen = false;
-    if (!mDevice || !mDisplay || !mDisplay->mDrawSurface)
+    // Written into after the last draw, the surface already holds the whole frame.
+    if (mSurfaceAhead || !mDevice)
         return;
-    Surface& surface = *mDisplay->mDrawSurface;
-    const int w = std::min(surface.GetWidth(), mDevice->GetWidth());
-    const int h = std::min(surface.GetHeight(), mDevice->GetHeight());
-    mScratch.resize(size_t(w) * size_t(h));
-    if (CheckD3DResult(mDevice->ReadTarget(0, 0, w, h, mScratch.data(), w), "EndScene"))
+    std::shared_ptr<Surface> surface = mHookedSurface.lock();
+    if (!surface)
         return;
     SurfaceLock lock;
-    if (DisplayFailed(surface.Lock(lock)))
-        return;
-    const SurfaceFormat& f = lock.mFormat;
-    for (int y = 0; y < h; ++y) {
-        const uint32_t* from = &mScratch[size_t(y) * size_t(w)];
-        uint8_t* row = lock.mBits + size_t(y) * size_t(lock.mPitch);
-        if (f.mBitsPerPixel == 32 && f == SurfaceFormat::Xrgb8888()) {
-            std::copy(from, from + w, reinterpret_cast<uint32_t*>(row));
-            continue;
-        }
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = from[x];
-            const uint32_t v = PackToMask(c >> 16 & 0xFF, f.mRedMask) | PackToMask(c >> 8 & 0xFF, f.mGreenMask) |
-                               PackToMask(c & 0xFF, f.mBlueMask);
-            if (f.mBitsPerPixel == 16)
-                reinterpret_cast<uint16_t*>(row)[x] = uint16_t(v);
-            else
-                reinterpret_cast<uint32_t*>(row)[x] = v;
-        }
+    mSyncing = true;
+    if (!DisplayFailed(surface->Lock(lock))) {
+        CopyTargetInto(lock);
+        mTargetAhead = false;
+        surface->Unlock();
     }
-    surface.Unlock();
+    mSyncing = false;
 }
 
 void D3DInterface::SetBlendMode(int drawMode)

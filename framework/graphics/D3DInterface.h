@@ -13,6 +13,7 @@
 #include "graphics/DDRenderer.h"
 #include "graphics/Matrix3.h"
 #include "platform/Device3D.h"
+#include "platform/Surface.h"
 
 namespace Olvarn
 {
@@ -153,6 +154,11 @@ public:
     const std::set<MemoryImage*>& GetTexturedImages() const { return mTexturedImages; }
 
 private:
+    // The draw surface in memory and the target on the card mirror each other: whichever was written
+    // last is copied to the other before the other is used.
+    void HookDrawSurface();
+    void CopyTargetInto(SurfaceLock& lock);
+    void CopySurfaceToTarget();
     bool BuildTextures(MemoryImage* image, ImageTextureSet& set);
     void UploadPiece(MemoryImage* image, ImageTextureSet& set, int column, int row);
     void DrawClippedFan(std::vector<Vertex3D>& polygon, Texture3D* texture, const char* step, bool toPiece,
@@ -167,6 +173,10 @@ private:
     int mAvailableKinds = 0;
     int mFilter = -1;
     std::vector<uint32_t> mScratch;
+    std::weak_ptr<Surface> mHookedSurface;
+    bool mTargetAhead = false;
+    bool mSurfaceAhead = false;
+    bool mSyncing = false;
 };
 
 } // namespace Olvarn

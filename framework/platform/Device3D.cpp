@@ -74,6 +74,8 @@ struct Device3D::Impl {
     SDL_Window* mWindow = nullptr;
     SDL_Renderer* mRenderer = nullptr;
     SDL_Texture* mTarget = nullptr;
+    // Carries pictures written into the target from memory.
+    SDL_Texture* mUpload = nullptr;
     std::vector<SDL_Vertex> mVertices;
     std::vector<int> mIndices;
 };
@@ -160,6 +162,8 @@ Device3D::~Device3D()
     if (!mImpl)
         return;
     Impl& d = *mImpl;
+    if (d.mUpload)
+        SDL_DestroyTexture(d.mUpload);
     if (d.mTarget)
         SDL_DestroyTexture(d.mTarget);
     if (d.mRenderer)
@@ -393,6 +397,23 @@ DisplayResult Device3D::DrawLineStrip(const Vertex3D* vertices, int vertexCount)
     if (squares.empty())
         return DisplayError::Ok;
     return DrawIndexed(nullptr, squares.data(), int(squares.size()), nullptr, 0);
+}
+
+DisplayResult Device3D::WriteTarget(const uint32_t* argb, int pitchPixels)
+{
+    Impl& d = *mImpl;
+    if (!d.mUpload) {
+        d.mUpload =
+            SDL_CreateTexture(d.mRenderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, mWidth, mHeight);
+        if (!d.mUpload)
+            return Fail(Device3DError::TextureCreateFailed);
+        SDL_SetTextureBlendMode(d.mUpload, SDL_BLENDMODE_NONE);
+    }
+    if (SDL_UpdateTexture(d.mUpload, nullptr, argb, pitchPixels * 4) != 0)
+        return Fail(Device3DError::TextureLoadFailed);
+    if (SDL_RenderCopy(d.mRenderer, d.mUpload, nullptr, nullptr) != 0)
+        return Fail(Device3DError::InvalidPrimitiveType);
+    return DisplayError::Ok;
 }
 
 DisplayResult Device3D::ReadTarget(int x, int y, int width, int height, uint32_t* argb, int pitchPixels)

@@ -92,6 +92,9 @@ public:
     // All drawn so far is in the target after this; the rectangle must lie inside it.
     DisplayResult ReadTarget(int x, int y, int width, int height, uint32_t* argb, int pitchPixels);
 
+    // Replaces the whole target with the picture (width x height of the target).
+    DisplayResult WriteTarget(const uint32_t* argb, int pitchPixels);
+
     // Test hook: the next count draws fail as a driver's would.
     void FailNextDraws(int count) { mFailDraws = count; }
 

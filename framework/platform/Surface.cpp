@@ -179,6 +179,8 @@ DisplayResult Surface::Lock(SurfaceLock& out)
     out.mWidth = mWidth;
     out.mHeight = mHeight;
     out.mFormat = mFormat;
+    if (mAfterLock)
+        mAfterLock(out);
     return DisplayError::Ok;
 }
 
@@ -187,6 +189,8 @@ DisplayResult Surface::Unlock()
     if (!mLocked)
         return DisplayError::NotLocked;
     mLocked = false;
+    if (mAfterUnlock)
+        mAfterUnlock();
     return DisplayError::Ok;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -84,6 +85,14 @@ public:
     void MarkLost() { mLost = true; }
     DisplayResult Restore();
 
+    // Called with every successful lock before it is handed out, and after every unlock: a surface
+    // mirrored elsewhere (the hardware renderer's target) is brought up to date and marked as written.
+    void SetLockHooks(std::function<void(SurfaceLock&)> afterLock, std::function<void()> afterUnlock)
+    {
+        mAfterLock = std::move(afterLock);
+        mAfterUnlock = std::move(afterUnlock);
+    }
+
     // Test hooks: the next count locks fail with the given result.
     void FailNextLocks(int count, DisplayResult result = DisplayError::SurfaceBusy);
 
@@ -104,6 +113,8 @@ private:
     int mFailLocks = 0;
     DisplayResult mFailLockResult = DisplayError::SurfaceBusy;
     std::shared_ptr<Surface> mBackBuffer;
+    std::function<void(SurfaceLock&)> mAfterLock;
+    std::function<void()> mAfterUnlock;
 };
 
 } // namespace Olvarn

@@ -94,4 +94,37 @@ TEST_F(DisplayGateTest, FrameReachesThePresentedSurface)
     host.mDevice = nullptr;
 }
 
+TEST_F(DisplayGateTest, WritesStraightIntoTheDrawSurfaceJoinTheFrame)
+{
+    // Text of system fonts is written into the draw surface's memory, between and after draws on the card.
+    auto device = MakeDevice(false);
+    device->dd->Set3DEnabled(true);
+    ASSERT_EQ(device->Start(), DDInterface::RESULT_OK);
+    DDImage* screen = device->dd->GetScreenImage();
+    auto poke = [&](int x, int y, uint32_t value) {
+        SurfaceLock lock;
+        ASSERT_FALSE(DisplayFailed(device->dd->mDrawSurface->Lock(lock)));
+        reinterpret_cast<uint32_t*>(lock.mBits + y * lock.mPitch)[x] = value;
+        device->dd->mDrawSurface->Unlock();
+    };
+    screen->FillRect(Rect(0, 0, 64, 48), Color(10, 20, 30), Graphics::DRAWMODE_NORMAL);
+    poke(3, 3, 0x00FF0000);
+    screen->FillRect(Rect(20, 20, 4, 4), Color(0, 0, 255), Graphics::DRAWMODE_NORMAL);
+    poke(40, 40, 0x0000FF00);
+    ASSERT_TRUE(device->dd->Redraw(nullptr));
+    std::vector<uint32_t> shown = ddtest::RawPixels(*device->dd->mPrimarySurface);
+    EXPECT_EQ(shown[0] & 0xFFFFFF, 0x0A141Eu);
+    EXPECT_EQ(shown[3 * 64 + 3] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shown[21 * 64 + 21] & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(shown[40 * 64 + 40] & 0xFFFFFF, 0x00FF00u);
+
+    // The next frame draws over what the last one left, writes included.
+    screen->FillRect(Rect(30, 0, 4, 4), Color(255, 255, 255), Graphics::DRAWMODE_NORMAL);
+    ASSERT_TRUE(device->dd->Redraw(nullptr));
+    shown = ddtest::RawPixels(*device->dd->mPrimarySurface);
+    EXPECT_EQ(shown[40 * 64 + 40] & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(shown[31] & 0xFFFFFF, 0xFFFFFFu);
+    host.mDevice = nullptr;
+}
+
 } // namespace
