@@ -1,0 +1,89 @@
+// The application with the hardware renderer: the acceptance test at the first display start, the
+// stored choice it replaces, switching 3D on while running and the choice kept at exit.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "Hardware3DSupport.h"
+#include "app/AppTestSupport.h"
+#include "graphics/D3DTester.h"
+#include "graphics/DDImage.h"
+#include "graphics/DDInterface.h"
+#include "platform/DisplayFake.h"
+
+using namespace Olvarn;
+
+namespace
+{
+
+class HardwareApp : public apptest::CountingApp
+{
+public:
+    HardwareApp()
+    {
+        mRegKey = "Tests\\Hardware3D";
+        mWidth = 320;
+        mHeight = 240;
+    }
+    ~HardwareApp() override { SetClock(nullptr); }
+    void UseFakeDisplay()
+    {
+        mDDInterface =
+            new DDInterface(this, GetDisplayOptions(), std::make_unique<DisplayFake>(SurfaceFormat::Xrgb8888()));
+    }
+    void On3DTestRun() override { ++mFreshTests; }
+    int mFreshTests = 0;
+};
+
+TEST(AppHardware3D, AFreshTestReplacesTheStoredChoiceAndASwitchOnIsKeptAtExit)
+{
+    std::string why;
+    if (!d3dtest::GLContextAvailable(why))
+        GTEST_SKIP() << "no OpenGL context on this machine: " << why;
+    {
+        HardwareApp setup;
+        setup.WriteRegistryDWORD("Is3D", 0);
+        setup.DeleteRegistryValue("Test3D\\Version");
+    }
+    {
+        HardwareApp app;
+        // As a stored choice leaves it: test the card, switch nothing on by itself.
+        app.mTest3D = true;
+        app.UseFakeDisplay();
+        app.CreateMainWindow();
+        ASSERT_TRUE(app.mDDInterface->IsInitialized());
+        EXPECT_EQ(app.mFreshTests, 1);
+        EXPECT_TRUE(app.Is3DSupported());
+        EXPECT_TRUE(app.Is3DRecommended());
+        // The fresh test removed the stored choice.
+        EXPECT_FALSE(app.Is3DEnabled());
+        uint32_t stored = 0;
+        EXPECT_FALSE(app.ReadRegistryDWORD("Is3D", stored));
+
+        app.Set3DEnabled(true, true);
+        ASSERT_TRUE(app.Is3DEnabled());
+        DDImage* screen = app.mDDInterface->GetScreenImage();
+        screen->FillRect(Rect(0, 0, 320, 240), Color(1, 2, 3), Graphics::DRAWMODE_NORMAL);
+        EXPECT_TRUE(app.mDDInterface->Redraw(nullptr));
+        EXPECT_TRUE(app.Is3DEnabled());
+    }
+    // The card was recommended: the exit keeps the switch without asking.
+    HardwareApp after;
+    uint32_t stored = 0;
+    EXPECT_TRUE(after.ReadRegistryDWORD("Is3D", stored));
+    EXPECT_EQ(stored, 1u);
+    after.DeleteRegistryValue("Is3D");
+}
+
+TEST(AppHardware3D, WithoutATestNothingIsSupported)
+{
+    HardwareApp app;
+    app.UseFakeDisplay();
+    app.CreateMainWindow();
+    EXPECT_FALSE(app.Is3DSupported());
+    EXPECT_FALSE(app.Is3DRecommended());
+    EXPECT_STREQ(D3DTester::Verdict(app.mDDInterface->Get3DTester()), "Unsupported");
+}
+
+} // namespace
