@@ -98,6 +98,15 @@ std::unique_ptr<Device3D> Device3D::Create(int width, int height, std::string& e
         return nullptr;
     }
     d.mVideoStarted = true;
+    // Once the card has been used, SDL's video and the OpenGL driver stay up for the process: every
+    // display restart with 3D would otherwise start the video again and load the whole driver anew.
+    static bool driverHeld = false;
+    if (!driverHeld && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+        if (SDL_GL_LoadLibrary(nullptr) == 0)
+            driverHeld = true;
+        else
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
     // A hidden window of its own carries the context; the frame is read back from the target.
     d.mWindow = SDL_CreateWindow("Device3D", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                                  SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);

@@ -76,7 +76,6 @@ TEST_F(DisplayGateTest, FailedDrawIsStoredAndSwitches3DOffAtTheNextFrame)
     EXPECT_FALSE(device->dd->Redraw(nullptr));
     EXPECT_FALSE(device->dd->Is3DEnabled());
     D3DErrorText().clear();
-    host.mDevice = nullptr;
 }
 
 TEST_F(DisplayGateTest, FrameReachesThePresentedSurface)
