@@ -344,7 +344,10 @@ void OlvarnAppBase::PlayDueDemoEvents()
     if (!mPlayingDemo)
         return;
     DemoEvent event;
-    while (!mShutdown && mDemo.mReader.Next(mUpdateCount, event) == DemoRead::Event)
+    // From the recording's hand-over on, the next events belong to what the hand-over reads (in the
+    // next UpdateAppTick); the player waits for it.
+    while (!mShutdown && !(mDemo.mLoadingDoneSeen && !mLoaded) &&
+           mDemo.mReader.Next(mUpdateCount, event) == DemoRead::Event)
         PlayDemoEvent(event);
 }
 
