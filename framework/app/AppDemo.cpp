@@ -9,14 +9,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/OlvarnAppBase.h"
 #include "app/DemoOverlay.h"
+#include "app/OlvarnAppBase.h"
 #include "app/core/MTRand.h"
 #include "app/core/Random.h"
 #include "graphics/DDImage.h"
-#include "graphics/MemoryImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
+#include "graphics/MemoryImage.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/Directories.h"

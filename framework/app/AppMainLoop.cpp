@@ -194,7 +194,8 @@ bool OlvarnAppBase::PacerUpdatePhase(int now, double step, bool vsyncPacing)
     if (!didUpdate) {
         // While the user is away the time is not owed: keeping it would make every pass try again
         // at once (a spin), and the return would bring a burst of catch-up updates.
-        if (mIdleSuspended)
+        // A replay standing at its last event is in the same place.
+        if (mIdleSuspended || mPlayingDemo)
             mPacer.mTimeAcc = 0;
         return false; // no update could run: draw or sleep rather than ask again at once
     }

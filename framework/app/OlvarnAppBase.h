@@ -4,8 +4,8 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <list>
 #include <map>
 #include <memory>

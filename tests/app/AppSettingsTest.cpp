@@ -270,8 +270,8 @@ protected:
         std::filesystem::current_path(mDir.Path());
         // Recordings begin with the demo magic; the numbered name with other content is a user's file.
         const std::string magic = "\x78\xEF\xBE\x42";
-        for (const char* name : {"olvarnapp1.dmo", "olvarnapp2.dmo", "olvarnapp3.dmo", "olvarnapp.dmo", "olvarnappx.dmo",
-                                 "other7.dmo"})
+        for (const char* name :
+             {"olvarnapp1.dmo", "olvarnapp2.dmo", "olvarnapp3.dmo", "olvarnapp.dmo", "olvarnappx.dmo", "other7.dmo"})
             mDir.WriteFile(name, magic);
         mDir.WriteFile("olvarnapp0.dmo", "my notes");
     }

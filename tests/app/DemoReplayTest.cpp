@@ -30,7 +30,7 @@ struct ProgramRun {
 // Runs the program in the folder with the check file named; its exit code (-1 when it did not end
 // in time or died of a signal) and its standard error.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
-               const std::string& checkFile)
+                      const std::string& checkFile)
 {
     const std::string errFile = folder + "/stderr.txt";
     pid_t pid = fork();
@@ -114,7 +114,8 @@ TEST(DemoReplay, AScriptedRunReplaysIdenticallyInAFreshProcess)
     testsupport::TempDir dir;
     dir.WriteFile("demo_input.txt", "read while recording");
     dir.WriteFile("demo_config.txt", "read at the hand-over");
-    ProgramRun record = RunProgram(DemoProgram(), {"record", dir.File("run.dmo"), "17"}, dir.Path(), dir.File("recorded.txt"));
+    ProgramRun record =
+        RunProgram(DemoProgram(), {"record", dir.File("run.dmo"), "17"}, dir.Path(), dir.File("recorded.txt"));
     ASSERT_EQ(record.mExitCode, 0) << record.mErrors;
     std::vector<std::string> recorded = Lines(dir.File("recorded.txt"));
     ASSERT_GE(recorded.size(), 3000u);
@@ -156,7 +157,8 @@ TEST(DemoReplay, KeptRecordingsReplayAsRecorded)
         hashes.replace_extension(".hashes");
         ASSERT_TRUE(fs::exists(hashes)) << hashes;
         testsupport::TempDir dir;
-        ProgramRun play = RunProgram(DemoProgram(), {"play", entry.path().string()}, dir.Path(), dir.File("replayed.txt"));
+        ProgramRun play =
+            RunProgram(DemoProgram(), {"play", entry.path().string()}, dir.Path(), dir.File("replayed.txt"));
         ASSERT_EQ(play.mExitCode, 0) << entry.path() << "\n" << play.mErrors;
         EXPECT_EQ(FirstDifference(Lines(hashes.string()), Lines(dir.File("replayed.txt"))), "") << entry.path();
         ++replayed;

@@ -228,10 +228,7 @@ public:
         return OlvarnAppBase::PumpStep(updated);
     }
 
-    uint64_t DemoStateHash() override
-    {
-        return Mix(OlvarnAppBase::DemoStateHash(), mWidget ? mWidget->mHash : 0);
-    }
+    uint64_t DemoStateHash() override { return Mix(OlvarnAppBase::DemoStateHash(), mWidget ? mWidget->mHash : 0); }
 
 private:
     // The script's own generator; the program's is the one under test.
@@ -253,7 +250,8 @@ private:
 
     void Mouse(AppMessageKind kind, int x, int y)
     {
-        Send(kind, 0, static_cast<int64_t>((static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF)));
+        Send(kind, 0,
+             static_cast<int64_t>((static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF)));
     }
 
     void Type(char c)
