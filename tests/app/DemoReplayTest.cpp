@@ -161,6 +161,9 @@ TEST(DemoReplay, KeptRecordingsReplayAsRecorded)
             RunProgram(DemoProgram(), {"play", entry.path().string()}, dir.Path(), dir.File("replayed.txt"));
         ASSERT_EQ(play.mExitCode, 0) << entry.path() << "\n" << play.mErrors;
         EXPECT_EQ(FirstDifference(Lines(hashes.string()), Lines(dir.File("replayed.txt"))), "") << entry.path();
+        std::ifstream in(entry.path(), std::ios::binary);
+        testsupport::SaveFuzzSeed("demo", entry.path().filename().string(),
+                                  std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
         ++replayed;
     }
     EXPECT_GE(replayed, 2);
