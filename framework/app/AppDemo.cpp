@@ -86,6 +86,16 @@ void OlvarnAppBase::RecordDemoEvent(DemoEvent event)
     mDemo.mWriter.Write(event);
 }
 
+void OlvarnAppBase::NoteDemoEndSession()
+{
+    if (mShutdown)
+        return;
+    mDemo.mSyncEnded = mPlayingDemo;
+    DemoEvent event;
+    event.mKind = DemoEventKind::Close;
+    RecordDemoEvent(event);
+}
+
 void OlvarnAppBase::RecordLoadingDone()
 {
     DemoEvent event;

@@ -275,7 +275,8 @@ bool OlvarnAppBase::PacerYieldToLoader(int now, int slept, bool allowSleep)
 
 bool OlvarnAppBase::UpdateAppTick()
 {
-    if (mIdleSuspended)
+    // Nothing runs on after the shutdown: a recording ends with the update its close came in.
+    if (mIdleSuspended || mShutdown)
         return false;
     // A replay hands over where its recording did, once the recording's hand-over has been played.
     if (mLoadingThreadCompleted && !mLoaded && (!mPlayingDemo || mDemo.mLoadingDoneSeen)) {

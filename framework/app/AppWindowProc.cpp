@@ -131,6 +131,7 @@ int64_t OlvarnAppBase::WindowProc(const AppMessage& message)
             RepaintWindow(nullptr);
         return 0;
     case AppMessageKind::EndSession:
+        NoteDemoEndSession();
         ShutDownApp();
         return DefaultWindowProc(message);
     case AppMessageKind::SysChar:

@@ -464,6 +464,9 @@ protected:
     void RecordRegistryRead(bool ok, uint32_t type, const unsigned char* data, uint32_t size);
     bool PlayRegistryWrite();
     void RecordRegistryWrite(bool ok);
+    // The end of the session closes a recording as its close message would, and ends a replay's
+    // synchronised reads.
+    void NoteDemoEndSession();
     void RunDemoOverlay(DemoOverlay& overlay);
     bool OfferToDemoOverlay(const AppMessage& message);
     void PruneNumberedDemos(const std::filesystem::path& folder, int keep);
