@@ -4,6 +4,7 @@
 #include "graphics/D3DInterface.h"
 #include "graphics/D3DTester.h"
 #include "graphics/DDInterface.h"
+#include "platform/Log.h"
 
 namespace Olvarn
 {
@@ -22,19 +23,28 @@ bool OlvarnAppBase::Is3DRecommended()
 
 bool OlvarnAppBase::ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data)
 {
-    data.assign(SettingsStore::kMaxValueBytes, 0);
-    uint32_t size = static_cast<uint32_t>(data.size());
-    if (!ReadRegistryValue(name, type, data.data(), size)) {
-        data.clear();
+    SettingsStore* store = mRegKey.empty() ? nullptr : OpenSettings();
+    SettingsStore::Value value;
+    if (!store || !store->Get(name, value))
         return false;
-    }
-    data.resize(size);
+    type = value.mType;
+    data = value.mData;
     return true;
 }
 
 bool OlvarnAppBase::WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data)
 {
-    return WriteRegistryValue(name, type, data.data(), static_cast<uint32_t>(data.size()));
+    SettingsStore* store = mRegKey.empty() ? nullptr : OpenSettings();
+    if (!store)
+        return false;
+    store->Set(name, type, data.data(), data.size());
+    if (mSettingsBatch)
+        return true;
+    if (!store->Save()) {
+        LogWrite(LogLevel::Warning, "%s", store->LastError().c_str());
+        return false;
+    }
+    return true;
 }
 
 void OlvarnAppBase::ConfirmAfterSceneFailure()

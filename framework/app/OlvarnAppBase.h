@@ -201,6 +201,10 @@ public:
     // The hardware renderer's host services (AppHardware3D.cpp).
     bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) override;
     bool WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data) override;
+    bool WriteSettingString(const std::string& name, const std::string& text) override
+    {
+        return WriteRegistryString(name, text);
+    }
     bool IsPlayingDemo() override { return mPlayingDemo; }
     bool IsMinimized() override { return mMinimized; }
     void On3DTestRanAfresh() override { On3DTestRun(); }
@@ -260,8 +264,8 @@ public:
     void RecordDemoEvent(DemoEvent event);
     void UpdateDisplayState();
     void SyncBufferWithDemo(Buffer& buffer);
-    bool SyncBoolWithDemo(bool value);
-    std::string SyncStringWithDemo(const std::string& value);
+    bool SyncBoolWithDemo(bool value) override;
+    std::string SyncStringWithDemo(const std::string& value) override;
     bool ReadBufferFromFile(const std::string& path, Buffer& buffer, bool sync);
     bool SaveDemoFile();
     bool LoadDemoFile(std::string& error);

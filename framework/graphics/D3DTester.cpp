@@ -172,8 +172,11 @@ void D3DTester::Run(const D3DCardFacts& facts, bool identityFromFacts)
             WriteCache();
         Release();
     }
-    // The findings are outside values: a recorded demo replays them. The settings calls carry the
-    // cached ones; the render outcome itself is not synchronised yet.
+    if (mHost) {
+        mFailureReason = mHost->SyncStringWithDemo(mFailureReason);
+        mWarning = mHost->SyncStringWithDemo(mWarning);
+        mFreshResult = mHost->SyncBoolWithDemo(mFreshResult);
+    }
 }
 
 bool D3DTester::Setup(const D3DCardFacts& facts, bool identityFromFacts)

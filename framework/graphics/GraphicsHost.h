@@ -37,15 +37,20 @@ public:
     virtual void OnVSyncBroken() = 0;
     virtual Clock& GetClock() const = 0;
 
-    // The hardware renderer and its acceptance test keep values under the application's settings key
-    // ("Test3D\Name" names a value in a sub-key), through the application's demo-synchronised calls.
+    // The acceptance test keeps its outcome under the application's settings key ("Test3D\Name" names
+    // a value in a sub-key), read and written as they are: a demo carries the outcome itself (below).
     // Without an application nothing is kept.
     virtual bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) { return false; }
     virtual bool WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data)
     {
         return false;
     }
-    bool WriteSettingString(const std::string& name, const std::string& text);
+    // A text value the program's own settings calls write (the renderer's last failure).
+    virtual bool WriteSettingString(const std::string& name, const std::string& text);
+    // Outside findings pass through these: a demo being recorded keeps them, one being played back
+    // gives the recorded ones. Without demos they are the values given.
+    virtual bool SyncBoolWithDemo(bool value) { return value; }
+    virtual std::string SyncStringWithDemo(const std::string& value) { return value; }
     // While a demo plays back, outside findings come from the recording.
     virtual bool IsPlayingDemo() { return false; }
     // The acceptance test ran instead of being taken from its stored outcome.

@@ -95,14 +95,22 @@ TEST(D3DTester, VideoMemoryBeyondFourGigabytesIsCountedInFull)
     EXPECT_EQ(t.tester.mWarning, "");
 }
 
-TEST(D3DTester, PlaybackRendersAndStoresNothing)
+TEST(D3DTester, PlaybackTakesTheRecordedFindingsAndStoresNothing)
 {
-    d3dtest::MemoryHost host;
+    // A demo played back gives what the recording kept, in the order it was kept.
+    struct ReplayingHost : d3dtest::MemoryHost {
+        std::string SyncStringWithDemo(const std::string&) override { return texts.at(next++); }
+        bool SyncBoolWithDemo(bool) override { return true; }
+        std::vector<std::string> texts{"", "Low video memory."};
+        size_t next = 0;
+    } host;
     host.mPlayingDemo = true;
     Tester t(host);
     t.tester.Run(Card(uint64_t(1) * kMB), true);
     EXPECT_EQ(host.mWrites, 0);
     EXPECT_EQ(t.tester.mFailureReason, "");
+    EXPECT_EQ(t.tester.mWarning, "Low video memory.");
+    EXPECT_TRUE(t.tester.mFreshResult);
 }
 
 TEST(D3DTester, CardListsAndDriverYear)
