@@ -47,6 +47,11 @@ bool OlvarnAppBase::WriteSetting(const std::string& name, uint32_t type, const s
     return true;
 }
 
+void OlvarnAppBase::ClearSceneFailure()
+{
+    D3DInterface::SceneFailed() = false;
+}
+
 void OlvarnAppBase::ConfirmAfterSceneFailure()
 {
     if (!D3DInterface::SceneFailed() || mIsScreenSaver)

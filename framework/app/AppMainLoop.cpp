@@ -414,6 +414,7 @@ void OlvarnAppBase::RepaintWindow(const Rect* rect)
         return;
     }
     // Drawing stops until the display is started again.
+    ClearSceneFailure();
     mDisplayLost = true;
     RestartLostDisplay();
 }

@@ -495,6 +495,8 @@ protected:
     void ConfirmHardwareAcceleration();
     // The exit's second question: the renderer could not draw at some point of the run.
     void ConfirmAfterSceneFailure();
+    // A failed redraw starts the display again, which forgets that a scene could not be drawn.
+    void ClearSceneFailure();
     int mDisplayInitResult = 0;
 
 private:

@@ -16,7 +16,6 @@ namespace
 constexpr unsigned kGlVendor = 0x1F00;
 constexpr unsigned kGlRenderer = 0x1F01;
 constexpr unsigned kGlVersion = 0x1F02;
-constexpr unsigned kGlExtensions = 0x1F03;
 // Total dedicated video memory in KB, where the driver offers the query.
 constexpr unsigned kGlGpuMemoryTotalKb = 0x9048;
 
@@ -147,7 +146,6 @@ std::unique_ptr<Device3D> Device3D::Create(int width, int height, std::string& e
             getIntegerv(kGlGpuMemoryTotalKb, &kb);
             device->mVideoMemoryTotal = uint64_t(kb > 0 ? kb : 0) * 1024;
         }
-        (void)kGlExtensions;
     } else {
         device->mCard.mRenderer = info.name;
     }

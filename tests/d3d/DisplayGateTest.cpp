@@ -25,9 +25,9 @@ protected:
             GTEST_SKIP() << "no OpenGL context on this machine: " << why;
     }
 
-    std::unique_ptr<ddtest::FakeDevice> MakeDevice(bool auto3D)
+    std::unique_ptr<ddtest::FakeDevice> MakeDevice(bool auto3D, const SurfaceFormat& format = SurfaceFormat::Xrgb8888())
     {
-        auto device = std::make_unique<ddtest::FakeDevice>(SurfaceFormat::Xrgb8888(), 64, 48);
+        auto device = std::make_unique<ddtest::FakeDevice>(format, 64, 48);
         device->dd->mApp = &host;
         device->dd->mOptions.mAuto3D = auto3D;
         host.mDevice = device->dd.get();
@@ -78,18 +78,32 @@ TEST_F(DisplayGateTest, FailedDrawIsStoredAndSwitches3DOffAtTheNextFrame)
     D3DErrorText().clear();
 }
 
-TEST_F(DisplayGateTest, FrameReachesThePresentedSurface)
+TEST_F(DisplayGateTest, FrameReachesThePresentedSurfaceInTheScreensFormat)
 {
-    auto device = MakeDevice(false);
-    device->dd->Set3DEnabled(true);
-    ASSERT_EQ(device->Start(), DDInterface::RESULT_OK);
-    device->dd->GetScreenImage()->FillRect(Rect(0, 0, 64, 48), Color(10, 20, 30), Graphics::DRAWMODE_NORMAL);
-    device->dd->GetScreenImage()->FillRect(Rect(8, 8, 4, 4), Color(200, 100, 50), Graphics::DRAWMODE_NORMAL);
-    ASSERT_TRUE(device->dd->Redraw(nullptr));
-    const std::vector<uint32_t> shown = ddtest::RawPixels(*device->dd->mPrimarySurface);
-    EXPECT_EQ(shown[0] & 0xFFFFFF, 0x0A141Eu);
-    EXPECT_EQ(shown[9 * 64 + 9] & 0xFFFFFF, 0xC86432u);
-    EXPECT_EQ(shown[12 * 64 + 12] & 0xFFFFFF, 0x0A141Eu);
+    struct Case {
+        const char* name;
+        SurfaceFormat format;
+        uint32_t background, square;
+    };
+    const Case cases[] = {
+        {"32-bit", SurfaceFormat::Xrgb8888(), 0x0A141E, 0xC86432},
+        {"16-bit 565", SurfaceFormat::Rgb565(), 1 << 11 | 5 << 5 | 3, 25 << 11 | 25 << 5 | 6},
+        {"16-bit 555", SurfaceFormat::Rgb555(), 1 << 10 | 2 << 5 | 3, 25 << 10 | 12 << 5 | 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto device = MakeDevice(false, c.format);
+        device->dd->Set3DEnabled(true);
+        ASSERT_EQ(device->Start(), DDInterface::RESULT_OK);
+        device->dd->GetScreenImage()->FillRect(Rect(0, 0, 64, 48), Color(10, 20, 30), Graphics::DRAWMODE_NORMAL);
+        device->dd->GetScreenImage()->FillRect(Rect(8, 8, 4, 4), Color(200, 100, 50), Graphics::DRAWMODE_NORMAL);
+        ASSERT_TRUE(device->dd->Redraw(nullptr));
+        const std::vector<uint32_t> shown = ddtest::RawPixels(*device->dd->mPrimarySurface);
+        const uint32_t mask = c.format.ColorMask();
+        EXPECT_EQ(shown[0] & mask, c.background);
+        EXPECT_EQ(shown[9 * 64 + 9] & mask, c.square);
+        EXPECT_EQ(shown[12 * 64 + 12] & mask, c.background);
+    }
     host.mDevice = nullptr;
 }
 
