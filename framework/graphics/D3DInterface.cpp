@@ -856,8 +856,10 @@ void D3DInterface::DrawImage(Image* src, const Rect* clip, const Color& color, i
     SetFilter(linear);
     const uint32_t c = DrawColor(color);
     ImageTextureSet& set = *image->mTextureSet;
-    const float originX = centred ? 0.5f - float(srcRect.mWidth) / 2 : 0.0f;
-    const float originY = centred ? 0.5f - float(srcRect.mHeight) / 2 : 0.0f;
+    // Centred draws put the rectangle's middle on the position, as the software matrix draw does; a
+    // further half pixel inside the matrix would move scaled and rotated images off the software's.
+    const float originX = centred ? -float(srcRect.mWidth) / 2 : 0.0f;
+    const float originY = centred ? -float(srcRect.mHeight) / 2 : 0.0f;
     auto place = [&](float px, float py, float u, float v) {
         OlvarnVector2 p = m.TransformPoint(OlvarnVector2(px + originX, py + originY));
         return Vertex3D{float(p.x) + tx - 0.5f, float(p.y) + ty - 0.5f, c, u, v};

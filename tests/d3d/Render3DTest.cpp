@@ -146,6 +146,47 @@ const DrawCase kCases[] = {
          i.screen->DrawLine(100, 80, 20, 110, Color(0, 250, 250, 160), Graphics::DRAWMODE_NORMAL);
      },
      2},
+    {"triangles across pieces",
+     [](Graphics& g, Images& i) {
+         // The large image is cut into pieces; its quad's two triangles each span several.
+         const float x0 = 5.25f, y0 = 5.25f, x1 = 155.25f, y1 = 105.25f;
+         TriVertex v[6];
+         v[0] = {x0, y0, 0, 0, 0};
+         v[1] = {x1, y0, 1, 0, 0};
+         v[2] = {x0, y1, 0, 1, 0};
+         v[3] = {x1, y0, 1, 0, 0};
+         v[4] = {x1, y1, 1, 1, 0};
+         v[5] = {x0, y1, 0, 1, 0};
+         g.DrawTexturedTriangles(i.large.get(), v, 2);
+     },
+     2},
+    {"matrix translation",
+     [](Graphics& g, Images& i) {
+         Matrix3 m;
+         g.DrawImageMatrix(i.opaque.get(), m, Rect(0, 0, 40, 30), 60.25f, 50.25f);
+     },
+     1},
+    {"matrix scale",
+     [](Graphics& g, Images& i) {
+         Matrix3 m;
+         m.Scale(2, 2);
+         g.DrawImageMatrix(i.opaque.get(), m, Rect(0, 0, 40, 30), 60.25f, 50.25f);
+     },
+     1},
+    {"matrix draw",
+     [](Graphics& g, Images& i) {
+         Matrix3 m;
+         m.Scale(1.5f, 1.25f);
+         m.Rotate(0.3f);
+         g.DrawImageMatrix(i.sprite.get(), m, Rect(0, 0, 32, 32), 60.0f, 50.0f);
+     },
+     16, true},
+    {"smooth scaling",
+     [](Graphics& g, Images& i) {
+         g.SetFastScaling(false);
+         g.DrawImageScaled(i.large.get(), 4, 4, 151, 99);
+     },
+     16, true},
     {"textured triangles",
      [](Graphics& g, Images& i) {
          TriVertex v[6];
