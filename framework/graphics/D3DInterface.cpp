@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+#include <thread>
 
 #include "graphics/DDInterface.h"
 #include "graphics/DirectXErrors.h"
@@ -390,6 +392,7 @@ bool& D3DInterface::SceneFailed()
 bool D3DInterface::Init(DDInterface* device)
 {
     D3DErrorText().clear();
+    mDrawingThread = std::this_thread::get_id();
     mDisplay = device;
     mHost = device ? device->mApp : nullptr;
     if (!device)
@@ -512,14 +515,17 @@ void D3DInterface::Cleanup()
         mSceneOpen = false;
         D3DErrorText().clear();
     }
-    for (MemoryImage* image : mTexturedImages) {
-        if (image->mTextureSet) {
-            image->mTextureSet->ReleaseTextures(mDevice.get());
-            delete image->mTextureSet;
-            image->mTextureSet = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mImagesLock);
+        for (MemoryImage* image : mTexturedImages) {
+            if (image->mTextureSet) {
+                mReleased.push_back(image->mTextureSet);
+                image->mTextureSet = nullptr;
+            }
         }
+        mTexturedImages.clear();
     }
-    mTexturedImages.clear();
+    DestroyReleasedSets();
     if (std::shared_ptr<Surface> surface = mHookedSurface.lock())
         surface->SetLockHooks(nullptr, nullptr);
     mHookedSurface.reset();
@@ -528,18 +534,41 @@ void D3DInterface::Cleanup()
 
 void D3DInterface::ReleaseImageTextures(MemoryImage* image)
 {
-    if (!image || !image->mTextureSet)
+    if (!image)
         return;
-    image->mTextureSet->ReleaseTextures(mDevice.get());
-    delete image->mTextureSet;
-    image->mTextureSet = nullptr;
-    mTexturedImages.erase(image);
+    {
+        std::lock_guard<std::mutex> lock(mImagesLock);
+        if (!image->mTextureSet)
+            return;
+        mReleased.push_back(image->mTextureSet);
+        image->mTextureSet = nullptr;
+        mTexturedImages.erase(image);
+    }
+    // Images may die on the loading thread; the card is only ever touched from the drawing thread.
+    if (std::this_thread::get_id() == mDrawingThread)
+        DestroyReleasedSets();
+}
+
+void D3DInterface::DestroyReleasedSets()
+{
+    std::vector<ImageTextureSet*> sets;
+    {
+        std::lock_guard<std::mutex> lock(mImagesLock);
+        if (mReleased.empty())
+            return;
+        sets.swap(mReleased);
+    }
+    for (ImageTextureSet* set : sets) {
+        set->ReleaseTextures(mDevice.get());
+        delete set;
+    }
 }
 
 bool D3DInterface::PrepareScene()
 {
     if (!mDevice)
         return false;
+    DestroyReleasedSets();
     if (mHost && mHost->IsMinimized())
         return false;
     if (mSurfaceAhead) {
@@ -605,6 +634,7 @@ bool D3DInterface::PrepareImageTextures(MemoryImage* image)
         return false;
     bool isNew = false;
     if (!image->mTextureSet) {
+        std::lock_guard<std::mutex> lock(mImagesLock);
         image->mTextureSet = new ImageTextureSet();
         mTexturedImages.insert(image);
         isNew = true;
@@ -697,6 +727,9 @@ bool D3DInterface::ReadImageFromTextures(MemoryImage* image)
 {
     if (!image || !image->mTextureSet || !mDevice || !image->mBits)
         return false;
+    // Off the drawing thread the card cannot be read; the picture then comes back empty.
+    if (std::this_thread::get_id() != mDrawingThread)
+        return false;
     ImageTextureSet& set = *image->mTextureSet;
     if (set.mKind == TEXKIND_NONE)
         return false;
@@ -720,6 +753,7 @@ bool D3DInterface::ReadImageFromTextures(MemoryImage* image)
 
 uint64_t D3DInterface::TextureMemory(int kind, int* imageCount) const
 {
+    std::lock_guard<std::mutex> lock(mImagesLock);
     uint64_t bytes = 0;
     int count = 0;
     for (MemoryImage* image : mTexturedImages)

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/core/Rect.h"
@@ -173,6 +175,11 @@ private:
     int mAvailableKinds = 0;
     int mFilter = -1;
     std::vector<uint32_t> mScratch;
+    // Sets of images released off the drawing thread wait here for the next draw.
+    void DestroyReleasedSets();
+    mutable std::mutex mImagesLock;
+    std::vector<ImageTextureSet*> mReleased;
+    std::thread::id mDrawingThread;
     std::weak_ptr<Surface> mHookedSurface;
     bool mTargetAhead = false;
     bool mSurfaceAhead = false;

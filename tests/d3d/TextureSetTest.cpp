@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Hardware3DSupport.h"
@@ -152,6 +153,29 @@ TEST_F(ReadBackTest, PurgedPicturesComeBackFromTheirTextures)
         ASSERT_TRUE(renderer->PrepareImageTextures(&image));
         EXPECT_EQ(image.mTextureSet->mBitsChangedCount, changes + 1);
     }
+}
+
+TEST_F(ReadBackTest, TexturesReleasedOffTheDrawingThreadGoAtTheNextDraw)
+{
+    D3DInterface* renderer = device.dd->GetD3DInterface();
+    Device3D* card = renderer->GetDevice();
+    const uint64_t bare = card->GetVideoMemoryInUse();
+    MemoryImage image(&host);
+    std::vector<uint32_t> bits(size_t(100 * 100), 0xFF123456);
+    image.SetBits(bits.data(), 100, 100);
+    ASSERT_TRUE(renderer->PrepareImageTextures(&image));
+    ASSERT_GT(card->GetVideoMemoryInUse(), bare);
+
+    std::thread loader([&] { device.dd->ReleaseImageTextures(&image); });
+    loader.join();
+    EXPECT_EQ(image.mTextureSet, nullptr);
+    int images = -1;
+    EXPECT_EQ(renderer->TextureMemory(0, &images), 0u);
+    EXPECT_EQ(images, 0);
+    EXPECT_GT(card->GetVideoMemoryInUse(), bare) << "the card is not touched from another thread";
+
+    renderer->FillRect(Rect(0, 0, 4, 4), Color::White, Graphics::DRAWMODE_NORMAL);
+    EXPECT_EQ(card->GetVideoMemoryInUse(), bare);
 }
 
 } // namespace
