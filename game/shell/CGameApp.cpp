@@ -69,6 +69,8 @@ CGameApp::CGameApp() : screenHolder(this)
     mColorDepth = 16;
     mOnlyAllowOneCopyToRun = true;
     mVSyncUpdates = true;
+    // Hardware drawing comes on by itself on a card its acceptance test recommends.
+    mAuto3D = true;
     SetCursor(kCursorNone);
 
     ReadLoadingLayout();
