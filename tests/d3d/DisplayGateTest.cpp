@@ -107,6 +107,33 @@ TEST_F(DisplayGateTest, FrameReachesThePresentedSurfaceInTheScreensFormat)
     host.mDevice = nullptr;
 }
 
+TEST_F(DisplayGateTest, PolygonsAreFilledOnlyOnTheCard)
+{
+    auto device = MakeDevice(false);
+    device->dd->Set3DEnabled(true);
+    ASSERT_EQ(device->Start(), DDInterface::RESULT_OK);
+    DDImage* screen = device->dd->GetScreenImage();
+    screen->FillRect(Rect(0, 0, 64, 48), Color(0, 0, 0), Graphics::DRAWMODE_NORMAL);
+    const int triangle[] = {0, 0, 40, 0, 0, 40};
+    // Moved by (4, 4) and cut at x = 20.
+    EXPECT_TRUE(
+        screen->FillPolygon(triangle, 3, Rect(0, 0, 20, 48), Color(255, 0, 0), Graphics::DRAWMODE_NORMAL, 4, 4));
+    ASSERT_TRUE(device->dd->Redraw(nullptr));
+    const std::vector<uint32_t> shown = ddtest::RawPixels(*device->dd->mPrimarySurface);
+    EXPECT_EQ(shown[6 * 64 + 6] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shown[6 * 64 + 19] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shown[6 * 64 + 21] & 0xFFFFFF, 0u) << "beyond the clip";
+    EXPECT_EQ(shown[2 * 64 + 6] & 0xFFFFFF, 0u) << "above the moved triangle";
+    EXPECT_EQ(shown[40 * 64 + 30] & 0xFFFFFF, 0u) << "beyond the hypotenuse";
+
+    // Off the card there is no polygon fill at all.
+    auto software = MakeDevice(false);
+    ASSERT_EQ(software->Start(), DDInterface::RESULT_OK);
+    EXPECT_FALSE(software->dd->GetScreenImage()->FillPolygon(triangle, 3, Rect(0, 0, 64, 48), Color(255, 0, 0),
+                                                             Graphics::DRAWMODE_NORMAL, 0, 0));
+    host.mDevice = nullptr;
+}
+
 TEST_F(DisplayGateTest, WritesStraightIntoTheDrawSurfaceJoinTheFrame)
 {
     // Text of system fonts is written into the draw surface's memory, between and after draws on the card.
