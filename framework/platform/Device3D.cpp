@@ -116,6 +116,9 @@ std::unique_ptr<Device3D> Device3D::Create(int width, int height, std::string& e
         return nullptr;
     }
     const int driver = ChooseDriver();
+    // Naming a driver turns SDL's batching of draws off unless it is asked for; a frame is thousands
+    // of small draws, and nothing here calls OpenGL behind the renderer's back.
+    SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
     if (driver >= 0)
         d.mRenderer = SDL_CreateRenderer(d.mWindow, driver, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
     if (!d.mRenderer) {
