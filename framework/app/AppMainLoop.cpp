@@ -308,6 +308,7 @@ bool OlvarnAppBase::DrawFrame()
         mLastDrawWasEmpty = true;
         return false;
     }
+    UpdateDeveloperOverlays();
     int drawStart = NowMs();
     if (drawStart - mLastIdleCheckTick > kIdleCheckIntervalMs) {
         mLastIdleCheckTick = drawStart;
@@ -331,6 +332,7 @@ bool OlvarnAppBase::DrawFrame()
     }
     ++mDrawCount;
     mDrawTime += NowMs() - drawStart;
+    DrawDeveloperOverlays();
     if (mWaitForVSync && mDisplayWindowed && mSoftVSyncWait && mRefreshRate > 0) {
         int frameMs = 1000 / mRefreshRate;
         int since = NowMs() - mLastDrawTick;

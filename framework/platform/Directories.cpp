@@ -1,6 +1,8 @@
 // Directory operations on the POSIX file system through std::filesystem.
 #include "platform/Directories.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -72,6 +74,15 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
         return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
+}
+
+int64_t FileWriteTime(const std::string& path)
+{
+    struct stat info {
+    };
+    if (::stat(Paths::ToNative(path).c_str(), &info) != 0)
+        return 0;
+    return static_cast<int64_t>(info.st_mtime);
 }
 
 } // namespace Olvarn
