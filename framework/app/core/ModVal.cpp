@@ -142,8 +142,8 @@ void ModVal::Reset()
 {
     Registry& r = TheRegistry();
     for (auto& entry : r.mFiles)
-        if (entry.second.mKey)
-            entry.second.mKey->mRecord = nullptr;
+        for (ModValKey* key : entry.second.mAllKeys)
+            key->mRecord = nullptr;
     r.mFiles.clear();
     r.mNewestFileTime = 0;
 }
@@ -161,6 +161,7 @@ ModValFile* ModVal::Register(ModValKey& key)
     ModValFile& record = inserted.first->second;
     if (inserted.second)
         record.mKey = &key;
+    record.mAllKeys.push_back(&key);
     key.mRecord = &record;
     return &record;
 }

@@ -35,6 +35,8 @@ struct ModValFile {
     static constexpr int kRows = 10;
 
     ModValKey* mKey = nullptr;
+    // Every use's key that points here, so that forgetting the record reaches them all.
+    std::vector<ModValKey*> mAllKeys;
     bool mParsed = false;
     // Row 0 holds M(...), rows 1 to 9 M1(...) to M9(...); each is indexed by line number (from 1).
     std::vector<ModValEntry> mRows[kRows];
