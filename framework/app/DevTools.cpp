@@ -83,8 +83,11 @@ bool WriteImage(const std::string& path, const uint32_t* bits, int width, int he
     }
     std::copy(bits, bits + size_t(width) * size_t(height), image.GetBits());
     const bool written = jpeg ? ImageLib::SaveJpeg(path, image) : ImageLib::SavePng(path, image);
-    if (!written)
+    if (!written) {
         LogWrite(LogLevel::Warning, "Could not write %s", path.c_str());
+        // A cut-off file would pass for a picture (and take a screenshot number).
+        RemoveFile(path);
+    }
     return written;
 }
 

@@ -2,6 +2,8 @@
 // timer, and the leak tracker's report.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -180,4 +182,26 @@ TEST(MemoryTracker, ReportListsLeaksInAddressOrderWithTheirTotal)
     // A report that cannot be written is a logged failure, nothing worse.
     dir.WriteFile("file", "x");
     EXPECT_FALSE(tracker.Report(dir.File("file") + "/mem_leaks.txt"));
+}
+
+TEST(MemoryTracker, SwitchedOnItWritesTheReportWhenItGoes)
+{
+    testsupport::TempDir home;
+    const std::string oldHome = std::getenv("XDG_DATA_HOME");
+    setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
+    int leaked = 0;
+    {
+        MemoryTracker quiet;
+        quiet.Add(&leaked, 4, "quiet.cpp", 1);
+    }
+    EXPECT_FALSE(std::filesystem::exists(home.File("Tamberlo/mem_leaks.txt"))) << "off unless switched on";
+    {
+        MemoryTracker tracker;
+        tracker.Add(&leaked, 12, "game.cpp", 77);
+        tracker.SetReportAtExit(true);
+    }
+    setenv("XDG_DATA_HOME", oldHome.c_str(), 1);
+    const std::string written = home.ReadFile("Tamberlo/mem_leaks.txt");
+    EXPECT_NE(written.find("game.cpp(77) : Leak 12 bytes\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("Total Unfreed: 12 bytes\r\n"), std::string::npos) << written;
 }
