@@ -205,6 +205,15 @@ public:
     virtual void ReapplyScreenMode();
     void Set3DEnabled(bool on, bool restartDisplay);
     virtual void On3DTestRun() {}
+    // The acceptance test's verdict (AppHardware3D.cpp): false without a test.
+    bool Is3DSupported();
+    bool Is3DRecommended();
+    // The hardware renderer's host services (AppHardware3D.cpp).
+    bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) override;
+    bool WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data) override;
+    bool IsPlayingDemo() override { return mPlayingDemo; }
+    bool IsMinimized() override { return mMinimized; }
+    void On3DTestRanAfresh() override { On3DTestRun(); }
 
     // Identity and named texts.
     void SetStringProperty(const std::string& name, const std::string& value);
@@ -442,6 +451,8 @@ protected:
     void RestartLostDisplay();
     [[noreturn]] void FailDisplayStart(int result);
     void ConfirmHardwareAcceleration();
+    // The exit's second question: the renderer could not draw at some point of the run.
+    void ConfirmAfterSceneFailure();
     int mDisplayInitResult = 0;
 
 private:
