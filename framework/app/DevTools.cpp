@@ -10,6 +10,8 @@
 #include "app/core/ModVal.h"
 #include "app/core/PathUtils.h"
 #include "app/core/StringUtils.h"
+#include "graphics/D3DInterface.h"
+#include "graphics/D3DTester.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
@@ -103,28 +105,14 @@ ImageMemoryUse ImageMemoryUse::Of(MemoryImage* image)
     use.mPalette = image->IsPalettized() ? p + 1024 : 0;
     auto* display = dynamic_cast<DDImage*>(image);
     use.mSurface = display && display->HasSurface() ? 4 * p : 0;
-    // Textures are made only by the hardware renderer, which keeps their sizes to itself; none is
-    // counted until it reports them.
+    if (const ImageTextureSet* textures = image->mTextureSet) {
+        use.mTexture = static_cast<int64_t>(textures->mTextureMemory);
+        use.mTextureFormat = textures->mKind;
+    }
     use.mNativeAlpha = image->mNativeAlphaData ? (image->IsPalettized() ? 1024 : 4 * p) : 0;
     use.mRLAlpha = image->mRLAlphaData ? p : 0;
     use.mRLAdditive = image->mRLAdditiveData ? p : 0;
     return use;
-}
-
-const char* TextureFormatName(int format)
-{
-    switch (format) {
-    case 1:
-        return "A8R8G8B8";
-    case 2:
-        return "A4R4G4B4";
-    case 4:
-        return "R5G6B5";
-    case 8:
-        return "Palette8";
-    default:
-        return "";
-    }
 }
 
 std::vector<uint32_t> MakeThumbnail(const uint32_t* bits, int width, int height)
@@ -460,7 +448,7 @@ bool OlvarnAppBase::DumpImages()
             SizeCell("Palletized", use.mPalette),
             SizeCell("DDSurface", use.mSurface),
             use.mTexture == 0 ? std::string("<TD>&nbsp;</TD>")
-                              : FormatString("<TD>Texture<BR>%s<BR>%s</TD>", TextureFormatName(use.mTextureFormat),
+                              : FormatString("<TD>Texture<BR>%s<BR>%s</TD>", TextureKindName(use.mTextureFormat),
                                              Bytes(use.mTexture).c_str()),
             FlagCell("Volatile", image->mVolatile),
             FlagCell("Forced", image->mForced),
@@ -539,7 +527,10 @@ void OlvarnAppBase::ShowVideoStats()
         }
     }
     // The hardware acceptance test's verdict; without a test there is no hardware path to offer.
-    const char* verdict = "Unsupported";
+    const D3DTester* tester = mDDInterface ? mDDInterface->Get3DTester() : nullptr;
+    const char* verdict = !tester || !tester->mFailureReason.empty() ? "Unsupported"
+                          : !tester->mWarning.empty()                ? "Supported"
+                                                                     : "Recommended";
     const bool on = Is3DEnabled();
     std::string text = FormatString("3D-Mode is %s (3D is %s on this system)", on ? "ON" : "OFF", verdict);
     text += kEol;
@@ -550,7 +541,7 @@ void OlvarnAppBase::ShowVideoStats()
     text += "Texture Memory: " + Bytes(textureBytes / 1024) + " KB";
     text += kEol;
     for (int format : {1, 2, 4, 8}) {
-        text += FormatString("%s: %d - %s KB", TextureFormatName(format), counts[format],
+        text += FormatString("%s: %d - %s KB", TextureKindName(format), counts[format],
                              Bytes(bytes[format] / 1024).c_str());
         text += kEol;
     }

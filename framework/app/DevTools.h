@@ -33,9 +33,6 @@ struct ImageMemoryUse {
     static ImageMemoryUse Of(MemoryImage* image);
 };
 
-// The text of a texture format for the dump and the video report; empty for another.
-const char* TextureFormatName(int format);
-
 // Nearest-sample 64 x 64 picture of an image's pixels, for the dump's thumbnails.
 std::vector<uint32_t> MakeThumbnail(const uint32_t* bits, int width, int height);
 

@@ -16,6 +16,7 @@
 #include "app/DevTools.h"
 #include "app/core/ModVal.h"
 #include "app/core/Profiler.h"
+#include "graphics/D3DInterface.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
@@ -465,4 +466,46 @@ TEST(DeveloperOutput, AFolderThatCannotBeWrittenIsALoggedFailure)
     EXPECT_FALSE(app.DumpImages());
     // and the program goes on
     EXPECT_TRUE(app.mDDInterface->Redraw(nullptr));
+}
+
+TEST(VideoStats, TheReportCountsTextureMemoryPerFormat)
+{
+    testsupport::TempDir home;
+    DataHomeOverride data(home.Path());
+    DevApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.mDDInterface && app.mDDInterface->IsInitialized());
+    // Two images as the hardware renderer leaves them after uploading their textures.
+    MemoryImage first(&app), second(&app);
+    first.Create(128, 128);
+    second.Create(64, 32);
+    ImageTextureSet firstTextures, secondTextures;
+    firstTextures.mKind = TEXKIND_A8R8G8B8;
+    firstTextures.mTextureMemory = 128 * 128 * 4;
+    secondTextures.mKind = TEXKIND_R5G6B5;
+    secondTextures.mTextureMemory = 64 * 32 * 2;
+    first.mTextureSet = &firstTextures;
+    second.mTextureSet = &secondTextures;
+
+    app.ShowVideoStats();
+    ASSERT_TRUE(app.DumpImages());
+    first.mTextureSet = nullptr;
+    second.mTextureSet = nullptr;
+
+    ASSERT_EQ(app.mBoxes.size(), 1u);
+    EXPECT_EQ(app.mBoxes[0].mTitle, "Video Stats");
+    const std::string& text = app.mBoxes[0].mText;
+    EXPECT_TRUE(StartsWith(text, "3D-Mode is OFF (3D is ")) << text;
+    EXPECT_NE(text.find(" KB\r\n\r\nTexture Memory: 68 KB\r\nA8R8G8B8: 1 - 64 KB\r\nA4R4G4B4: 0 - 0 KB\r\n"
+                        "R5G6B5: 1 - 4 KB\r\nPalette8: 0 - 0 KB\r\n"),
+              std::string::npos)
+        << text;
+
+    std::ifstream in(UserFolder() + "/_dump/imagelist.html", std::ios::binary);
+    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Never drawn on, the image has no pixels in memory: only its texture counts.
+    EXPECT_NE(page.find("<TD ALIGN=RIGHT>128 x 128<BR>65,536 bytes</TD>\r\n<TD>&nbsp;</TD>\r\n<TD>&nbsp;</TD>\r\n"
+                        "<TD>&nbsp;</TD>\r\n<TD>Texture<BR>A8R8G8B8<BR>65,536</TD>\r\n"),
+              std::string::npos)
+        << page;
 }
