@@ -135,7 +135,7 @@ int OlvarnAppBase::StartDisplayDevice()
     // Settings and screen-mode changes since the last start reach the device here.
     mDDInterface->mOptions = GetDisplayOptions();
     const int result = mDDInterface->Init(mMainWindow.get(), mDisplayWindowed);
-    mRefreshRate = mDDInterface->mRefreshRate;
+    UpdateDisplayState();
     return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <cstdint>
 #include <list>
 #include <map>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/AppDemo.h"
 #include "app/FramePacer.h"
 #include "graphics/DisplayOptions.h"
 #include "platform/AppMessage.h"
@@ -259,6 +261,35 @@ public:
     void DeleteRegistryValue(const std::string& name);
     int NextDemoFileName(const std::string& base, int count, bool deleteOldest);
 
+    // Demo recording and playback (AppDemo.cpp). Every outside value that can change the course of
+    // a run goes through the synchronised operations: recorded while recording, taken from the
+    // stream while playing.
+    void WriteDemoTimeStep();
+    bool PeekDemoEvent();
+    void PlayDueDemoEvents();
+    // The event player: live input (recorded first) and played events take this one road.
+    void PlayDemoEvent(const DemoEvent& event);
+    void RecordDemoEvent(DemoEvent event);
+    void UpdateDisplayState();
+    void SyncBufferWithDemo(Buffer& buffer);
+    bool SyncBoolWithDemo(bool value);
+    std::string SyncStringWithDemo(const std::string& value);
+    bool ReadBufferFromFile(const std::string& path, Buffer& buffer, bool sync);
+    bool SaveDemoFile();
+    bool LoadDemoFile(std::string& error);
+    // Names the demo file of "-recnum", "-playnum" and a relative "-demofile"; InitApp calls it on
+    // both sides of the change to the program's folder.
+    void ResolveDemoFileName(bool inProgramFolder);
+    // Playback keys that jump, and the two overlays.
+    void SetDemoJumpTarget(int target, bool forceOneDraw);
+    virtual void ShowJumpToTimeDialog();
+    virtual void ShowMarkerListDialog();
+    // What the determinism check compares after every update; a game adds its own state.
+    virtual uint64_t DemoStateHash();
+    // The developer-key decision, before the event player: true takes the key from the widgets and
+    // keeps it out of the demo.
+    virtual bool TakeDeveloperKey(int key);
+
     // The time source of the pacer; tests hand in one they advance themselves.
     void SetClock(Clock* clock);
     Clock& GetClock() const override { return *mClock; }
@@ -379,6 +410,7 @@ public:
     int mLastScreenSaverReadTick = 0;
     bool mPlayingDemo = false;
     bool mRecordingDemo = false;
+    DemoState mDemo;
 
     // Window state and input.
     std::list<AppMessage> mMessageQueue;
@@ -437,10 +469,29 @@ protected:
     int64_t WindowProcQueued(const AppMessage& message);
     void HandleDemoPlaybackKey(int character);
     void RouteMessage(const AppMessage& message);
-    void RouteKeyDown(int key);
     void RouteTimer();
-    void RouteMouse(const AppMessage& message);
     void PublishCursorPosition(int& lastX, int& lastY);
+    // Steps of demo recording and playback (AppDemo.cpp).
+    void StartDemo();
+    void StartDemoDisplay();
+    void EndDemo();
+    // Live input of the message through the recording and the event player; false for messages
+    // that are no input (moves of the window, timer ticks).
+    bool RouteInputThroughPlayer(const AppMessage& message);
+    bool DemoBlocksUpdate();
+    // The pacer's fast-forward; true when it took the pass.
+    bool DemoFastForward(double perStep);
+    void EndFastForward();
+    bool HandleDemoJumpKey(int character);
+    void DemoCheckAfterUpdate();
+    void RecordLoadingDone();
+    bool PlayRegistryRead(uint32_t& type, unsigned char* data, uint32_t& size);
+    void RecordRegistryRead(bool ok, uint32_t type, const unsigned char* data, uint32_t size);
+    bool PlayRegistryWrite();
+    void RecordRegistryWrite(bool ok);
+    void RunDemoOverlay(DemoOverlay& overlay);
+    bool OfferToDemoOverlay(const AppMessage& message);
+    void PruneNumberedDemos(const std::filesystem::path& folder, int keep);
     // Steps of the display start (AppDisplay.cpp).
     void MakeMainWindow();
     bool StartDisplay();
