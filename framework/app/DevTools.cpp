@@ -261,10 +261,9 @@ void OlvarnAppBase::UpdateDeveloperOverlays()
         mDevTools->UpdateFpsOverlay(mDDInterface, this);
     else if (mWidgetManager)
         mDevTools->UpdateMouseOverlay(mDDInterface, this, mWidgetManager->mLastMouseX, mWidgetManager->mLastMouseY);
-    int updatesLeft = 0;
-    if (mPlayingDemo && GetDemoUpdatesLeft(updatesLeft))
-        mDevTools->UpdateDemoTimeOverlay(mDDInterface, this, updatesLeft, mFrameTime, mUpdateMultiplier,
-                                         static_cast<int>(mClock->TickCount()));
+    if (mPlayingDemo)
+        mDevTools->UpdateDemoTimeOverlay(mDDInterface, this, mDemo.mTotalUpdates - mUpdateCount, mFrameTime,
+                                         mUpdateMultiplier, static_cast<int>(mClock->TickCount()));
 }
 
 void OlvarnAppBase::DrawDeveloperOverlays()

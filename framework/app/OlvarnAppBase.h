@@ -192,8 +192,6 @@ public:
     // screen after it.
     void UpdateDeveloperOverlays();
     void DrawDeveloperOverlays();
-    // The updates a played demo has left, for the demo-time overlay; false while none is played back.
-    virtual bool GetDemoUpdatesLeft(int& updates) { return false; }
 
     // Cursors: 0 pointer, 1 hand, 2 dragging, 3 text, 4 no, 5 none.
     void SetCursor(int number) override;

@@ -308,6 +308,23 @@ TEST(DeveloperOverlays, TheFrameRateAndMousePositionAreDrawnAtTheBottomRight)
     presentWithOverlays(frame);
     EXPECT_EQ(app.mDevTools->OverlayText(), "123,45");
 
+    // While a demo plays, the time it has left stands above the first overlay.
+    app.mPlayingDemo = true;
+    app.mDemo.mTotalUpdates = app.mUpdateCount + 6150; // 61.5 s of 10 ms updates
+    presentWithOverlays(frame);
+    app.mPlayingDemo = false;
+    EXPECT_EQ(app.mDevTools->DemoOverlayText(), "00:01:01");
+    const DDImage* demo = app.mDevTools->DemoOverlayImage();
+    ASSERT_NE(demo, nullptr);
+    const int demoTop = 480 - image->GetHeight() - demo->GetHeight() - 15;
+    int demoBlack = 0;
+    for (int y = demoTop; y < demoTop + demo->GetHeight(); ++y)
+        for (int x = left; x < left + demo->GetWidth(); ++x)
+            demoBlack += (frame[size_t(y) * 640 + size_t(x)] & 0xFFFFFF) == 0;
+    EXPECT_GT(demoBlack, demo->GetWidth() * demo->GetHeight() / 2);
+    EXPECT_TRUE(blue(left, demoTop - 1));
+    EXPECT_TRUE(blue(left, demoTop + demo->GetHeight() + 1)) << "five pixels apart";
+
     app.mOverlaysOn = false;
     presentWithOverlays(frame);
     EXPECT_TRUE(blue(left + 2, top + 2)) << "switched off, the corner shows the frame";
