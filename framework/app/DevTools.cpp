@@ -394,7 +394,8 @@ std::string OlvarnAppBase::TakeScreenshot()
 bool OlvarnAppBase::DumpImages()
 {
     const std::string folder = UserDataFolder() + "/_dump";
-    if (!DeleteDirectoryTree(folder))
+    std::vector<DirectoryEntry> previous;
+    if (ListDirectory(folder, previous) && !DeleteDirectoryTree(folder))
         LogWrite(LogLevel::Warning, "Could not empty %s", folder.c_str());
     MakeDirectories(folder);
     std::FILE* html = std::fopen((folder + "/imagelist.html").c_str(), "wb");
