@@ -526,3 +526,32 @@ TEST(VideoStats, TheReportCountsTextureMemoryPerFormat)
               std::string::npos)
         << page;
 }
+
+TEST(DeveloperKeys, F10StepsTheLoopOneUpdateAtATimeAndShiftF10LetsItRun)
+{
+    DevApp app;
+    apptest::RecordingWidgetManager* widgets = app.RecordWidgets();
+    app.mDeveloperKeysOn = true;
+    auto pump = [&](int passes) {
+        for (int i = 0; i < passes; ++i) {
+            bool updated = false;
+            app.PumpStep(updated);
+        }
+    };
+    EXPECT_TRUE(app.HandleDeveloperKey(0x79));
+    pump(50);
+    EXPECT_EQ(widgets->mUpdates, 1);
+    EXPECT_EQ(app.mStepMode, 2) << "stepped, waiting for the next press";
+    const int draws = widgets->mDraws;
+    EXPECT_TRUE(app.HandleDeveloperKey(0x79));
+    pump(50);
+    EXPECT_EQ(widgets->mUpdates, 2);
+    EXPECT_EQ(widgets->mDraws, draws + 1);
+
+    app.mWidgetManager->OnKeyDown(VK_SHIFT);
+    EXPECT_TRUE(app.HandleDeveloperKey(0x79));
+    app.mWidgetManager->OnKeyUp(VK_SHIFT);
+    EXPECT_EQ(app.mStepMode, 0);
+    ASSERT_TRUE(app.PumpUntil(app.mTestClock.mNow + 200));
+    EXPECT_GE(widgets->mUpdates, 2 + 15) << "running again at 10 ms an update";
+}
