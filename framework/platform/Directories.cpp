@@ -1,6 +1,8 @@
 // Directory operations on the POSIX file system through std::filesystem.
 #include "platform/Directories.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -88,6 +90,15 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     bool ok = std::ferror(file) == 0;
     std::fclose(file);
     return ok;
+}
+
+int64_t FileWriteTime(const std::string& path)
+{
+    struct stat info {
+    };
+    if (::stat(Paths::ToNative(path).c_str(), &info) != 0)
+        return 0;
+    return static_cast<int64_t>(info.st_mtime);
 }
 
 } // namespace Olvarn
