@@ -38,6 +38,7 @@ class SoundManager;
 class MusicInterface;
 class Dialog;
 class DDInterface;
+class DevTools;
 class CriticalSection;
 class Clock;
 class Window;
@@ -181,7 +182,16 @@ public:
     // Hooks: true swallows the key / keeps the Alt+character from the system.
     virtual bool FilterKeyDown(int key, bool ctrl, bool alt) { return false; }
     virtual bool ConsumesAltKey(int character) { return character == 'r' || character == 'R'; }
-    virtual bool HandleDeveloperKey(int key) { return false; }
+    virtual bool HandleDeveloperKey(int key);
+
+    // Developer tools (DevTools.cpp). The screenshot answers the file written ("" when none was).
+    virtual std::string TakeScreenshot();
+    virtual bool DumpImages();
+    virtual void ShowVideoStats();
+    // The frame draw's part: refresh the overlay images before the tree is drawn, put them on the
+    // screen after it.
+    void UpdateDeveloperOverlays();
+    void DrawDeveloperOverlays();
 
     // Cursors: 0 pointer, 1 hand, 2 dragging, 3 text, 4 no, 5 none.
     void SetCursor(int number) override;
@@ -427,6 +437,10 @@ public:
     bool mCtrlDown = false;
     bool mAltDown = false;
     bool mDeveloperKeysOn = false;
+    // The developer overlays: drawn at all, and which (0 frame rate, 1 mouse position).
+    bool mOverlaysOn = false;
+    int mOverlayMode = 0;
+    std::unique_ptr<DevTools> mDevTools;
     bool mAllowMonitorPowersave = true;
     int mLastTimerTime = 0;
     int mAwakeSince = 0;
