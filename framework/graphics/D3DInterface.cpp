@@ -832,10 +832,12 @@ void D3DInterface::DrawClippedFan(std::vector<Vertex3D>& polygon, Texture3D* tex
 
 void ImageTextureSet::Draw(Device3D* device, GraphicsHost* host, float x, float y, const Rect& srcRect, uint32_t color)
 {
-    const int right = srcRect.mX + srcRect.mWidth, bottom = srcRect.mY + srcRect.mHeight;
-    for (int sy = srcRect.mY; sy < bottom;) {
+    // Only the part of the source rectangle inside the image has texels; it keeps its place.
+    const int right = std::min(srcRect.mX + srcRect.mWidth, mImageWidth);
+    const int bottom = std::min(srcRect.mY + srcRect.mHeight, mImageHeight);
+    for (int sy = std::max(srcRect.mY, 0); sy < bottom;) {
         int stepY = bottom - sy;
-        for (int sx = srcRect.mX; sx < right;) {
+        for (int sx = std::max(srcRect.mX, 0); sx < right;) {
             const PieceArea a = Lookup(sx, sy, right - sx, bottom - sy);
             const float l = x - 0.5f + float(sx - srcRect.mX), t = y - 0.5f + float(sy - srcRect.mY);
             const float r = l + float(a.mWidth), b = t + float(a.mHeight);
@@ -898,10 +900,12 @@ void D3DInterface::DrawImage(Image* src, const Rect* clip, const Color& color, i
         OlvarnVector2 p = m.TransformPoint(OlvarnVector2(px + originX, py + originY));
         return Vertex3D{float(p.x) + tx - 0.5f, float(p.y) + ty - 0.5f, c, u, v};
     };
-    const int right = srcRect.mX + srcRect.mWidth, bottom = srcRect.mY + srcRect.mHeight;
-    for (int sy = srcRect.mY; sy < bottom;) {
+    // Only the part of the source rectangle inside the image has texels; it keeps its place.
+    const int right = std::min(srcRect.mX + srcRect.mWidth, set.mImageWidth);
+    const int bottom = std::min(srcRect.mY + srcRect.mHeight, set.mImageHeight);
+    for (int sy = std::max(srcRect.mY, 0); sy < bottom;) {
         int stepY = bottom - sy;
-        for (int sx = srcRect.mX; sx < right;) {
+        for (int sx = std::max(srcRect.mX, 0); sx < right;) {
             const ImageTextureSet::PieceArea a = set.Lookup(sx, sy, right - sx, bottom - sy);
             const float l = float(sx - srcRect.mX), t = float(sy - srcRect.mY);
             const float r = l + float(a.mWidth), b = t + float(a.mHeight);

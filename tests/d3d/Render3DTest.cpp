@@ -119,6 +119,8 @@ const DrawCase kCases[] = {
     {"image across pieces", [](Graphics& g, Images& i) { g.DrawImage(i.large.get(), 3, 7); }, 1},
     {"16-bit texture", [](Graphics& g, Images& i) { g.DrawImage(i.quantised.get(), 60, 40); }, 8},
     {"image region", [](Graphics& g, Images& i) { g.DrawImageRegion(i.large.get(), 50, 20, Rect(60, 50, 70, 45)); }, 1},
+    {"region past the image",
+     [](Graphics& g, Images& i) { g.DrawImageRegion(i.opaque.get(), 30, 30, Rect(20, 10, 40, 40)); }, 1},
     {"scaled twice",
      [](Graphics& g, Images& i) {
          g.SetFastScaling(true);
