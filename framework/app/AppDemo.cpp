@@ -444,6 +444,31 @@ bool OlvarnAppBase::ReadBufferFromFile(const std::string& path, Buffer& buffer, 
     return ok;
 }
 
+bool OlvarnAppBase::TakeHttpResult(int32_t transferId, int& result, std::string& content)
+{
+    if (!mPlayingDemo || mDemo.mSyncEnded || !mMainThreadKnown || std::this_thread::get_id() != mPrimaryThreadId)
+        return false;
+    DemoEvent event;
+    if (mDemo.mReader.TakeHttpResult(mUpdateCount, transferId, event) != DemoRead::Event)
+        return false;
+    result = event.mCode;
+    content = event.mBytes;
+    return true;
+}
+
+bool OlvarnAppBase::RecordHttpResult(int32_t transferId, int result, const std::string& content)
+{
+    if (!mRecordingDemo || !mMainThreadKnown || std::this_thread::get_id() != mPrimaryThreadId)
+        return false;
+    DemoEvent event;
+    event.mKind = DemoEventKind::HttpResult;
+    event.mNumber = transferId;
+    event.mCode = result & 0xFF;
+    event.mBytes = content;
+    RecordDemoEvent(event);
+    return true;
+}
+
 bool OlvarnAppBase::PlayRegistryRead(uint32_t& type, unsigned char* data, uint32_t& size)
 {
     DemoEvent event;

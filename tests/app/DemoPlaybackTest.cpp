@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AppTestSupport.h"
 #include "app/DemoOverlay.h"
+#include "app/HTTPTransfer.h"
 #include "app/core/MTRand.h"
 #include "graphics/DDInterface.h"
 #include "platform/DisplayFake.h"
@@ -105,6 +107,11 @@ public:
         mMuteOnLostFocus = true;
     }
     using OlvarnAppBase::HandleDemoPlaybackKey;
+    void InitMainThreadForTest()
+    {
+        mPrimaryThreadId = std::this_thread::get_id();
+        mMainThreadKnown = true;
+    }
     // Developer keys take "F" once they are on.
     bool HandleDeveloperKey(int key) override { return key == 'F'; }
 
@@ -549,4 +556,69 @@ TEST(DemoStart, LoadingADemoSeedsTheGeneratorsFromIt)
     EXPECT_EQ(gMTRand.Word(0), 123456u);
     EXPECT_EQ(app.mDemo.mTotalUpdates, 50);
     EXPECT_EQ(app.mDemo.mBuffer.ByteLength(), 2);
+}
+
+TEST(DemoHttp, ARecordingNotesEachResultChangeTheOwnerSees)
+{
+    DemoApp app;
+    app.InitMainThreadForTest();
+    app.mRecordingDemo = true;
+    HTTPTransfer transfer;
+    transfer.PostForm("http://bad host/", "a=b"); // refused before anything is sent
+    EXPECT_EQ(transfer.GetResult(), HTTPTransfer::kSendFailed);
+    EXPECT_EQ(transfer.GetResult(), HTTPTransfer::kSendFailed);
+    std::vector<DemoEvent> events = EventsOf(app);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].mKind, DemoEventKind::HttpResult);
+    EXPECT_EQ(events[0].mNumber, transfer.GetTransferId());
+    EXPECT_EQ(events[0].mCode, HTTPTransfer::kSendFailed);
+}
+
+TEST(DemoHttp, AReplayConnectsNowhereAndEachTransferTakesOnlyItsOwnResult)
+{
+    DemoApp app;
+    app.InitMainThreadForTest();
+    app.mPlayingDemo = true;
+    HTTPTransfer first, second;
+    // Port 9 of this machine: a real attempt would fail at once, the replay must not make one.
+    first.PostForm("http://127.0.0.1:9/score", "a=1");
+    second.PostForm("http://127.0.0.1:9/score", "a=2");
+
+    DemoStreamWriter writer(app.mDemo.mBuffer);
+    DemoEvent result;
+    result.mKind = DemoEventKind::HttpResult;
+    result.mNumber = second.GetTransferId();
+    result.mCode = HTTPTransfer::kNotFound;
+    writer.Write(result);
+    result.mNumber = first.GetTransferId();
+    result.mCode = HTTPTransfer::kDone;
+    result.mBytes = "recorded body";
+    writer.Write(result);
+
+    EXPECT_EQ(first.GetResult(), HTTPTransfer::kRunning); // the other transfer's result comes first
+    EXPECT_EQ(second.GetResult(), HTTPTransfer::kNotFound);
+    EXPECT_EQ(first.GetResult(), HTTPTransfer::kDone);
+    EXPECT_EQ(first.GetContent(), "recorded body");
+    EXPECT_FALSE(first.IsActive());
+    EXPECT_EQ(app.mDemo.mDesyncs, 0);
+}
+
+TEST(DemoRecording, TheSessionsEndClosesARecordingAndNothingRunsAfterTheShutdown)
+{
+    DemoApp live;
+    live.mRecordingDemo = true;
+    live.mUpdateCount = 12;
+    live.WindowProc(Msg(Kind::EndSession));
+    EXPECT_TRUE(live.mShutdown);
+    std::vector<DemoEvent> events = EventsOf(live);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().mKind, DemoEventKind::Close);
+    EXPECT_EQ(events.back().mUpdate, 12);
+    EXPECT_FALSE(live.UpdateAppTick());
+    EXPECT_EQ(live.mUpdateCount, 12);
+
+    DemoApp replay;
+    replay.mPlayingDemo = true;
+    replay.WindowProc(Msg(Kind::EndSession));
+    EXPECT_TRUE(replay.mDemo.mSyncEnded);
 }
