@@ -320,6 +320,7 @@ bool OlvarnAppBase::DrawFrame()
         mLastDrawWasEmpty = true;
         return false;
     }
+    UpdateDeveloperOverlays();
     int drawStart = NowMs();
     if (drawStart - mLastIdleCheckTick > kIdleCheckIntervalMs) {
         mLastIdleCheckTick = drawStart;
@@ -343,6 +344,7 @@ bool OlvarnAppBase::DrawFrame()
     }
     ++mDrawCount;
     mDrawTime += NowMs() - drawStart;
+    DrawDeveloperOverlays();
     if (mWaitForVSync && mDisplayWindowed && mSoftVSyncWait && mRefreshRate > 0) {
         int frameMs = 1000 / mRefreshRate;
         int since = NowMs() - mLastDrawTick;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/CrashReporter.h"
+#include "app/DevTools.h"
 #include "app/core/CriticalSection.h"
 #include "app/core/MTRand.h"
 #include "app/core/Random.h"
@@ -73,6 +74,8 @@ OlvarnAppBase::~OlvarnAppBase()
         mLoadingThread.join();
     delete mWidgetManager;
     mWidgetManager = nullptr;
+    // The overlay images live on the display device and must go before it.
+    mDevTools.reset();
     delete mDDInterface;
     mDDInterface = nullptr;
     delete mMusicInterface;

@@ -38,6 +38,7 @@ class SoundManager;
 class MusicInterface;
 class Dialog;
 class DDInterface;
+class DevTools;
 class CriticalSection;
 class Clock;
 class Window;
@@ -181,7 +182,16 @@ public:
     // Hooks: true swallows the key / keeps the Alt+character from the system.
     virtual bool FilterKeyDown(int key, bool ctrl, bool alt) { return false; }
     virtual bool ConsumesAltKey(int character) { return character == 'r' || character == 'R'; }
-    virtual bool HandleDeveloperKey(int key) { return false; }
+    virtual bool HandleDeveloperKey(int key);
+
+    // Developer tools (DevTools.cpp). The screenshot answers the file written ("" when none was).
+    virtual std::string TakeScreenshot();
+    virtual bool DumpImages();
+    virtual void ShowVideoStats();
+    // The frame draw's part: refresh the overlay images before the tree is drawn, put them on the
+    // screen after it.
+    void UpdateDeveloperOverlays();
+    void DrawDeveloperOverlays();
 
     // Cursors: 0 pointer, 1 hand, 2 dragging, 3 text, 4 no, 5 none.
     void SetCursor(int number) override;
@@ -195,6 +205,15 @@ public:
     virtual void ReapplyScreenMode();
     void Set3DEnabled(bool on, bool restartDisplay);
     virtual void On3DTestRun() {}
+    // The acceptance test's verdict (AppHardware3D.cpp): false without a test.
+    bool Is3DSupported();
+    bool Is3DRecommended();
+    // The hardware renderer's host services (AppHardware3D.cpp).
+    bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) override;
+    bool WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data) override;
+    bool IsPlayingDemo() override { return mPlayingDemo; }
+    bool IsMinimized() override { return mMinimized; }
+    void On3DTestRanAfresh() override { On3DTestRun(); }
 
     // Identity and named texts.
     void SetStringProperty(const std::string& name, const std::string& value);
@@ -418,6 +437,10 @@ public:
     bool mCtrlDown = false;
     bool mAltDown = false;
     bool mDeveloperKeysOn = false;
+    // The developer overlays: drawn at all, and which (0 frame rate, 1 mouse position).
+    bool mOverlaysOn = false;
+    int mOverlayMode = 0;
+    std::unique_ptr<DevTools> mDevTools;
     bool mAllowMonitorPowersave = true;
     int mLastTimerTime = 0;
     int mAwakeSince = 0;
@@ -484,6 +507,8 @@ protected:
     void RestartLostDisplay();
     [[noreturn]] void FailDisplayStart(int result);
     void ConfirmHardwareAcceleration();
+    // The exit's second question: the renderer could not draw at some point of the run.
+    void ConfirmAfterSceneFailure();
     int mDisplayInitResult = 0;
 
 private:
