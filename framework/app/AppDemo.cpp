@@ -148,7 +148,7 @@ bool OlvarnAppBase::RouteInputThroughPlayer(const AppMessage& message)
         if (!main)
             return true;
         event.mKind = DemoEventKind::Activation;
-        event.mFlag = mHasFocus;
+        event.mFlag = message.mParam1 != 0;
         feed(event);
         return true;
     case AppMessageKind::Close:
