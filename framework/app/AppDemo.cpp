@@ -353,6 +353,13 @@ void OlvarnAppBase::PlayDueDemoEvents()
 {
     if (!mPlayingDemo)
         return;
+    if (const int overlay = mDemo.mPendingOverlay) {
+        mDemo.mPendingOverlay = 0;
+        if (overlay == 'J')
+            ShowJumpToTimeDialog();
+        else
+            ShowMarkerListDialog();
+    }
     DemoEvent event;
     // From the recording's hand-over on, the next events belong to what the hand-over reads (in the
     // next UpdateAppTick); the player waits for it.
@@ -729,11 +736,11 @@ bool OlvarnAppBase::HandleDemoJumpKey(int character)
         return true;
     case 'J':
     case 'j':
-        ShowJumpToTimeDialog();
+        mDemo.mPendingOverlay = 'J';
         return true;
     case 'L':
     case 'l':
-        ShowMarkerListDialog();
+        mDemo.mPendingOverlay = 'L';
         return true;
     case 'M':
     case 'm':

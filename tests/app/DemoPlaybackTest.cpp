@@ -1,6 +1,7 @@
 // Demo recording and playback inside one process: live messages become the events the widgets get
 // and a replay gives them the same; synchronised values come from the recording; updates wait for
 // due events and the recorded loading hand-over; jumps, their end and the playback overlays.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "platform/EventPump.h"
 #include "platform/KeyMap.h"
 #include "platform/SettingsStore.h"
+#include "platform/Window.h"
 #include "support/TempDir.h"
 
 using namespace Olvarn;
@@ -107,6 +109,7 @@ public:
         mMuteOnLostFocus = true;
     }
     using OlvarnAppBase::HandleDemoPlaybackKey;
+    using OlvarnAppBase::PumpPlatformEvents;
     void InitMainThreadForTest()
     {
         mPrimaryThreadId = std::this_thread::get_id();
@@ -621,4 +624,78 @@ TEST(DemoRecording, TheSessionsEndClosesARecordingAndNothingRunsAfterTheShutdown
     replay.mPlayingDemo = true;
     replay.WindowProc(Msg(Kind::EndSession));
     EXPECT_TRUE(replay.mDemo.mSyncEnded);
+}
+
+namespace
+{
+
+void PushKey(const Window& window, SDL_Scancode key)
+{
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.scancode = key;
+    event.key.windowID = window.Id();
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+void PushText(const Window& window, const char* text)
+{
+    SDL_Event event = {};
+    event.type = SDL_TEXTINPUT;
+    SDL_strlcpy(event.text.text, text, sizeof(event.text.text));
+    event.text.windowID = window.Id();
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+} // namespace
+
+TEST(DemoOverlays, TheBoxesTakeTheRealKeysInTheirOwnLoopAndTheWidgetsNeverSeeThem)
+{
+    DemoApp app;
+    app.mRegKey = "Olvarn\\DemoOverlayTest";
+    app.mDDInterface = new DDInterface(&app, app.GetDisplayOptions(), std::make_unique<DisplayFake>());
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.mMainWindow);
+    app.PumpPlatformEvents();
+    app.DrainQueuedMessages(false);
+    app.mWidgets->mLog.clear();
+    app.mPlayingDemo = true;
+    app.mDemo.mTotalUpdates = 60000;
+    app.mDemo.mLabels = {{"first", 20000}, {"second", 40000}};
+
+    // A playback key asks for the box; it opens at the next step of the loop and takes the keys typed
+    // from then on.
+    auto open = [&app](const char* key) {
+        PushText(*app.mMainWindow, key);
+        app.PumpPlatformEvents();
+    };
+    open("J");
+    PushText(*app.mMainWindow, "0:30");
+    PushKey(*app.mMainWindow, SDL_SCANCODE_RETURN);
+    app.PlayDueDemoEvents();
+    EXPECT_EQ(app.mDemo.mJumpTarget, 56900);
+    SettingsStore store(SettingsStore::PathForKey(app.mRegKey));
+    store.Load();
+    SettingsStore::Value text;
+    ASSERT_TRUE(store.Get("DemoJumpTime", text));
+    EXPECT_EQ(std::string(text.mData.begin(), text.mData.end()), std::string("0:30", 5));
+
+    // The list: down to the second label, chosen with Enter.
+    open("L");
+    PushKey(*app.mMainWindow, SDL_SCANCODE_DOWN);
+    PushKey(*app.mMainWindow, SDL_SCANCODE_DOWN);
+    PushKey(*app.mMainWindow, SDL_SCANCODE_RETURN);
+    app.PlayDueDemoEvents();
+    EXPECT_EQ(app.mDemo.mJumpTarget, 40000);
+
+    // Escape closes without a jump.
+    app.mDemo.mJumpTarget = 0;
+    open("j");
+    PushText(*app.mMainWindow, "1");
+    PushKey(*app.mMainWindow, SDL_SCANCODE_ESCAPE);
+    app.PlayDueDemoEvents();
+    EXPECT_EQ(app.mDemo.mJumpTarget, 0);
+    app.DrainQueuedMessages(false);
+    EXPECT_TRUE(app.mWidgets->mLog.empty());
 }
