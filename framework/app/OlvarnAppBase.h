@@ -272,6 +272,8 @@ public:
     void SyncBufferWithDemo(Buffer& buffer);
     bool SyncBoolWithDemo(bool value);
     std::string SyncStringWithDemo(const std::string& value);
+    std::string SyncTextWithDemo(const std::string& text) override { return SyncStringWithDemo(text); }
+    bool SyncFlagWithDemo(bool flag) override { return SyncBoolWithDemo(flag); }
     bool ReadBufferFromFile(const std::string& path, Buffer& buffer, bool sync);
     // HTTP results of a transfer (on the main thread only): a replay takes the recorded one when it
     // is due now, a recording writes a change; false when nothing was taken or written.

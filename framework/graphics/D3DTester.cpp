@@ -165,8 +165,12 @@ void D3DTester::Run(const D3DCardFacts& facts, bool identityFromFacts)
             WriteCache();
         Release();
     }
-    // The findings are outside values: a recorded demo replays them. The settings calls carry the
-    // cached ones; the render outcome itself is not synchronised yet.
+    // The findings are outside values: a recorded demo replays them.
+    if (mHost) {
+        mFailureReason = mHost->SyncTextWithDemo(mFailureReason);
+        mWarning = mHost->SyncTextWithDemo(mWarning);
+        mFreshResult = mHost->SyncFlagWithDemo(mFreshResult);
+    }
 }
 
 bool D3DTester::Setup(const D3DCardFacts& facts, bool identityFromFacts)

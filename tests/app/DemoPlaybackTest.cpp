@@ -14,6 +14,7 @@
 #include "app/DemoOverlay.h"
 #include "app/HTTPTransfer.h"
 #include "app/core/MTRand.h"
+#include "graphics/D3DTester.h"
 #include "graphics/DDInterface.h"
 #include "platform/DisplayFake.h"
 #include "platform/EventPump.h"
@@ -698,4 +699,36 @@ TEST(DemoOverlays, TheBoxesTakeTheRealKeysInTheirOwnLoopAndTheWidgetsNeverSeeThe
     EXPECT_EQ(app.mDemo.mJumpTarget, 0);
     app.DrainQueuedMessages(false);
     EXPECT_TRUE(app.mWidgets->mLog.empty());
+}
+
+TEST(Demo3DTest, AReplaySkipsTheAcceptanceTestAndTakesItsRecordedFindings)
+{
+    DemoApp live;
+    live.mRegKey = "Olvarn\\Demo3DTest";
+    live.mRecordingDemo = true;
+    D3DCardFacts facts;
+    facts.mDescription = "Test card";
+    facts.mVideoMemory = 1; // far too little: the test refuses the card
+    D3DTester recorded(&live);
+    recorded.Run(facts, true);
+    ASSERT_FALSE(recorded.mFailureReason.empty());
+    // Only the findings are in the stream; the test's own cache is this machine's.
+    std::vector<DemoEvent> events = EventsOf(live);
+    ASSERT_EQ(events.size(), 3u);
+    for (const DemoEvent& e : events)
+        EXPECT_EQ(e.mKind, DemoEventKind::Data);
+
+    DemoApp replay;
+    replay.mRegKey = "Olvarn\\Demo3DTestReplay";
+    replay.PlayStreamOf(live);
+    D3DTester replayed(&replay);
+    replayed.Run(D3DCardFacts(), true);
+    EXPECT_EQ(replayed.mFailureReason, recorded.mFailureReason);
+    EXPECT_EQ(replayed.mWarning, recorded.mWarning);
+    EXPECT_EQ(replayed.mFreshResult, recorded.mFreshResult);
+    EXPECT_EQ(replay.mDemo.mDesyncs, 0);
+    SettingsStore store(SettingsStore::PathForKey(replay.mRegKey));
+    store.Load();
+    SettingsStore::Value value;
+    EXPECT_FALSE(store.Get("Test3D\\FailureReason", value)); // nothing was run, so nothing was cached
 }
