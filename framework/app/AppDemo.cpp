@@ -80,8 +80,18 @@ void OlvarnAppBase::WriteDemoTimeStep()
 
 void OlvarnAppBase::RecordDemoEvent(DemoEvent event)
 {
-    if (!mRecordingDemo)
+    if (!mRecordingDemo || mDemo.mFull)
         return;
+    // A stream larger than a demo file may hold could not be loaded again: the recording ends with
+    // what it has.
+    constexpr size_t kHeaderRoom = 64;
+    if (static_cast<size_t>(mDemo.mBuffer.ByteLength()) + event.mBytes.size() + kHeaderRoom >
+        DemoFile::kMaxStreamBytes) {
+        mDemo.mFull = true;
+        mDemo.mFullAt = mUpdateCount;
+        LogWrite(LogLevel::Warning, "the demo is full; recording stops at update %d", mUpdateCount);
+        return;
+    }
     event.mUpdate = mUpdateCount;
     mDemo.mWriter.Write(event);
 }
@@ -539,7 +549,7 @@ bool OlvarnAppBase::SaveDemoFile()
     file.mSeed = static_cast<uint32_t>(mRandSeed);
     file.mProductVersion = mProductVersion;
     file.mLabels = mDemo.mLabels;
-    file.mTotalUpdates = mUpdateCount;
+    file.mTotalUpdates = mDemo.mFull ? mDemo.mFullAt : mUpdateCount;
     if (mDemo.mBuffer.ByteLength() > 0)
         file.mStream.assign(mDemo.mBuffer.GetData(), mDemo.mBuffer.GetData() + mDemo.mBuffer.ByteLength());
     std::vector<unsigned char> bytes = file.Serialize();

@@ -48,6 +48,9 @@ struct DemoState {
     // Synchronised reads that met another event than the one asked for, and sync events the player
     // met out of step; both mean the replay has left the recording's course.
     int mDesyncs = 0;
+    // The stream reached the size a demo file may hold: recording stopped at this update.
+    bool mFull = false;
+    int mFullAt = 0;
 
     // "-recnum" and "-playnum" name their file only once the program stands in its own folder.
     enum class Numbered { None, Record, Play };
