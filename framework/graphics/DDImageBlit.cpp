@@ -96,6 +96,10 @@ inline void CopyPixels(uint32_t* dest, const uint32_t* src, int count)
         dest[i] = src[i];
 }
 
+// Opaque runs at least this long are copied and clear ones skipped; shorter ones are blended with the
+// partial runs around them, which costs less than a call per run.
+constexpr int kLongRun = 32;
+
 // The white run-length path without palette look-ups: opaque runs are copied, partial ones blended.
 template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
 {
@@ -104,6 +108,12 @@ template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
     const kernels::Table& kernel = kernels::Active();
     const bool vector = step > 0 && (sizeof(Pixel) == 2 ? ShiftsMatchMasks(job) : IsX8888(job));
     const kernels::Format16 format = Format16Of(job);
+    auto Blend = [&](Pixel* to, const uint32_t* from, int count) {
+        if constexpr (sizeof(Pixel) == 4)
+            kernel.blendPremul32(reinterpret_cast<uint32_t*>(to), from, count);
+        else
+            kernel.blendPremul16(reinterpret_cast<uint16_t*>(to), from, count, format);
+    };
     for (int row = 0; row < job.src.mHeight; ++row) {
         const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
         const uint32_t* s = job.native + rowStart;
@@ -113,6 +123,27 @@ template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
         while (col < job.src.mWidth) {
             const int run = std::min<int>(std::max<int>(runs[col], 1), job.src.mWidth - col);
             const uint32_t first = s[col] >> 24;
+            if (vector && job.src.mWidth <= kLongRun) {
+                // A narrow sprite's row is one blend: every run in it is short.
+                Blend(d + col, s + col, job.src.mWidth - col);
+                break;
+            }
+            if (vector && run < kLongRun) {
+                // Partial runs and the short clear and opaque runs between them go to the blend in one
+                // call: a clear pixel leaves the destination, an opaque one keeps 1/256 of it, which is
+                // nothing in any channel, so it comes out exactly as copied. Long runs are copied or
+                // skipped.
+                int end = col + run;
+                while (end < job.src.mWidth) {
+                    const int next = std::min<int>(std::max<int>(runs[end], 1), job.src.mWidth - end);
+                    if (next >= kLongRun)
+                        break;
+                    end += next;
+                }
+                Blend(d + col, s + col, end - col);
+                col = end;
+                continue;
+            }
             if (first == 255) {
                 if (step > 0 && sizeof(Pixel) == 4) {
                     CopyPixels(reinterpret_cast<uint32_t*>(d + col), s + col, run);

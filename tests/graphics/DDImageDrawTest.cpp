@@ -2,6 +2,8 @@
 // paths write (fills, lines, blits, mirrored, stretched, rotated, matrix).
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "DDTestSupport.h"
 #include "graphics/Matrix3.h"
 
@@ -184,6 +186,51 @@ TEST(DDImageDrawTest, BlendAndAdditiveBlits)
     EXPECT_EQ(px[0], 0x808080u) << "black runs add nothing";
     EXPECT_EQ(px[1], 0xFF8080u);
     EXPECT_EQ(px[2], 0x8080FFu);
+}
+
+TEST(DDImageDrawTest, BlendedRunsMatchTheRunByRunRules)
+{
+    // Forward blits blend clear, soft and short opaque runs in one pass; mirrored ones still take each
+    // run by its own rule. The same sprite drawn forward and, flipped, mirrored must give the same
+    // surface, the bits of untouched pixels outside the channels included.
+    struct Case {
+        SurfaceFormat format;
+        int width; // up to 32 a row is one blend; wider rows are split at long runs
+    };
+    const Case cases[] = {{SurfaceFormat::Xrgb8888(), 29}, {SurfaceFormat::Rgb565(), 32},
+                          {SurfaceFormat::Rgb555(), 17},   {SurfaceFormat::Xrgb8888(), 150},
+                          {SurfaceFormat::Rgb565(), 150},  {SurfaceFormat::Rgb555(), 97}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.format.mBitsPerPixel) + " bits, red " + std::to_string(c.format.mRedMask) +
+                     ", width " + std::to_string(c.width));
+        FakeDevice dev(c.format, 160, 8);
+        ASSERT_EQ(dev.Start(), DDInterface::RESULT_OK);
+        // Rows of runs of every length class: 1 to 40 pixels of clear, soft or opaque.
+        uint32_t seed = 7;
+        auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < 4; ++y) {
+            int x = 0;
+            while (x < c.width) {
+                const uint32_t kind = next() % 3, length = 1 + next() % 40;
+                for (uint32_t k = 0; k < length && x < c.width; ++k, ++x) {
+                    const uint32_t a = kind == 0 ? 0 : (kind == 1 ? 255 : 1 + next() % 254);
+                    pixels.push_back(a << 24 | (next() & 0xFFFFFF));
+                }
+            }
+        }
+        std::vector<uint32_t> flipped(pixels.size());
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < c.width; ++x)
+                flipped[size_t(y) * c.width + x] = pixels[size_t(y) * c.width + (c.width - 1 - x)];
+        auto forward = OpaqueTarget(dev, 160, 8, 0xA5A5A5A5u & (c.format.mBitsPerPixel == 16 ? 0xFFFF : ~0u));
+        auto mirrored = OpaqueTarget(dev, 160, 8, 0xA5A5A5A5u & (c.format.mBitsPerPixel == 16 ? 0xFFFF : ~0u));
+        auto src = Source(c.width, 4, pixels), flippedSrc = Source(c.width, 4, flipped);
+        // Clipped on the left by one pixel and on the right by the target's edge when wide.
+        forward->BlitImage(src.get(), 3, 2, Rect(1, 0, c.width - 1, 4), Color::White, kNormal);
+        mirrored->BlitImageMirrored(flippedSrc.get(), 3, 2, Rect(0, 0, c.width - 1, 4), Color::White, kNormal);
+        ASSERT_EQ(RawPixels(*forward->mSurface), RawPixels(*mirrored->mSurface));
+    }
 }
 
 TEST(DDImageDrawTest, MirroredBlitReversesTheRow)
