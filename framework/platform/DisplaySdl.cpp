@@ -1,5 +1,6 @@
 // The SDL2 display: screen formats from the desktop or the chosen mode, presenting by texture upload.
 #include "platform/DisplaySdl.h"
+#include "platform/SdlMemory.h"
 #include "platform/WidenPixels.h"
 
 #include <SDL.h>
@@ -44,6 +45,7 @@ SDL_Rect Letterbox(int targetW, int targetH, int w, int h)
 
 DisplaySdl::DisplaySdl()
 {
+    UseFramePagesForSdl();
     mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -271,8 +273,8 @@ DisplayResult DisplaySdl::PresentToWindowSurface(Surface& primary)
     }
     primary.Unlock();
     // Refresh-paced updates in full screen rely on the present waiting for the vertical blank, which
-    // the window surface never does.
-    if (failed == 0 && mFullScreen)
+    // the window surface never does. The first frame paces nothing yet: it is shown at once.
+    if (failed == 0 && mFullScreen && mPresented)
         WaitForVerticalBlank();
     if (failed != 0 || SDL_UpdateWindowSurface(window) != 0)
         return DisplayError::Generic;
@@ -315,7 +317,7 @@ DisplayResult DisplaySdl::Present(Surface& primary)
         SDL_RenderSetVSync(mRenderer, mFullScreen ? 1 : 0);
         mRendererVSync = mFullScreen;
     }
-    if (mFullScreen && !PresentWaitsForVerticalBlank())
+    if (mFullScreen && mPresented && !PresentWaitsForVerticalBlank())
         WaitForVerticalBlank();
     SDL_RenderPresent(mRenderer);
     mPresented = true;
