@@ -68,13 +68,18 @@ public:
         const int width = job.src.mWidth;
         if (!job.indices && !job.mirrored)
             return job.native + rowStart;
-        mRow.resize(size_t(width));
+        mRow.resize(size_t(width) * (job.indices && job.mirrored ? 2 : 1));
+        const uint32_t* row = job.native + rowStart;
+        if (job.indices) {
+            // Looked up into the second half when the row is reversed afterwards.
+            uint32_t* to = mRow.data() + (job.mirrored ? width : 0);
+            const unsigned char* indices = job.indices + rowStart;
+            for (int k = 0; k < width; ++k)
+                to[k] = job.native[indices[k]];
+            row = to;
+        }
         if (job.mirrored)
-            for (int k = 0; k < width; ++k)
-                mRow[size_t(width - 1 - k)] = job.S(rowStart + size_t(k));
-        else
-            for (int k = 0; k < width; ++k)
-                mRow[size_t(k)] = job.S(rowStart + size_t(k));
+            kernels::ReverseCopy(mRow.data(), row, width);
         return mRow.data();
     }
 

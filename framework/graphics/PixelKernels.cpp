@@ -610,6 +610,17 @@ const Table*& Chosen()
 
 } // namespace
 
+void ReverseCopy(uint32_t* dest, const uint32_t* src, int count)
+{
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + count - 4 - i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + i), _mm_shuffle_epi32(v, 0x1B));
+    }
+    for (; i < count; ++i)
+        dest[i] = src[count - 1 - i];
+}
+
 const Table& Active()
 {
     return *Chosen();

@@ -57,6 +57,10 @@ struct Table {
                    const Format16& f);
 };
 
+// Copies count pixels in reverse order (dest[i] = src[count - 1 - i]), four at a time in SSE2, which
+// every x86-64 processor has; the two ranges must not overlap.
+void ReverseCopy(uint32_t* dest, const uint32_t* src, int count);
+
 // The table of the best level this processor runs, chosen on first use.
 const Table& Active();
 // The table of one level; null when the processor cannot run it.
