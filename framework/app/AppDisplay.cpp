@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/OlvarnAppBase.h"
+#include "graphics/D3DTester.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "platform/Clock.h"
@@ -56,7 +57,9 @@ void OlvarnAppBase::CreateMainWindow()
     OnBeforeDisplayInit();
     ReleaseImageNativeData();
     mDisplayInitResult = StartDisplayDevice();
-    // A freshly run 3D acceptance test replaces the stored choice; the test comes with the 3D renderer.
+    // A freshly run 3D acceptance test replaces the stored choice.
+    if (mDDInterface->Get3DTester() && mDDInterface->Get3DTester()->mFreshResult)
+        DeleteRegistryValue("Is3D");
     if (HandleDisplayInitResult(mDisplayInitResult))
         OnDisplayStarted();
 }
@@ -122,6 +125,8 @@ DisplayOptions OlvarnAppBase::GetDisplayOptions() const
     options.mUsePageFlipping = mUsePageFlipping;
     options.mTest3D = mTest3D;
     options.mAuto3D = mAuto3D;
+    options.mMinVidMemory = unsigned(std::max(mMinVidMemory, 0));
+    options.mRecVidMemory = unsigned(std::max(mRecommendedVidMemory, 0));
     return options;
 }
 
@@ -130,7 +135,7 @@ int OlvarnAppBase::StartDisplayDevice()
     // Settings and screen-mode changes since the last start reach the device here.
     mDDInterface->mOptions = GetDisplayOptions();
     const int result = mDDInterface->Init(mMainWindow.get(), mDisplayWindowed);
-    mRefreshRate = mDDInterface->mRefreshRate;
+    UpdateDisplayState();
     return result;
 }
 
@@ -288,24 +293,27 @@ void OlvarnAppBase::RestartLostDisplay()
 
 void OlvarnAppBase::ConfirmHardwareAcceleration()
 {
-    if (!m3DSwitchedWhileRunning || !mDDInterface)
+    if (!mDDInterface)
         return;
-    const bool on = mDDInterface->Is3DEnabled();
-    uint32_t stored = 0;
-    // Without the 3D acceptance test (it comes with the renderer) the card counts as not recommended.
-    if (!ReadRegistryDWORD("Is3D", stored)) {
-        if (!on)
-            return;
-        int answer =
-            ShowMessageBox("Hardware Acceleration was switched on during this session.\r\n"
-                           "If this resulted in slower performance, it should be switched off.\r\n"
-                           "Would you like to keep Hardware Acceleration switched on?",
-                           mPromptTitlePrefix + " Hardware Acceleration Confirmation", MB_YESNO | MB_ICONQUESTION);
-        if (answer == IDYES)
-            WriteRegistryDWORD("Is3D", 1);
-        return;
+    if (m3DSwitchedWhileRunning) {
+        const bool on = mDDInterface->Is3DEnabled();
+        uint32_t stored = 0;
+        if (!ReadRegistryDWORD("Is3D", stored) && !Is3DRecommended()) {
+            if (on) {
+                int answer = ShowMessageBox("Hardware Acceleration was switched on during this session.\r\n"
+                                            "If this resulted in slower performance, it should be switched off.\r\n"
+                                            "Would you like to keep Hardware Acceleration switched on?",
+                                            mPromptTitlePrefix + " Hardware Acceleration Confirmation",
+                                            MB_YESNO | MB_ICONQUESTION);
+                if (answer == IDYES)
+                    WriteRegistryDWORD("Is3D", 1);
+                return;
+            }
+        } else {
+            WriteRegistryDWORD("Is3D", on ? 1 : 0);
+        }
     }
-    WriteRegistryDWORD("Is3D", on ? 1 : 0);
+    ConfirmAfterSceneFailure();
 }
 
 } // namespace Olvarn

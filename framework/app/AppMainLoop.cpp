@@ -107,6 +107,7 @@ bool OlvarnAppBase::PumpStep(bool& updated)
     ++mPumpDepth;
     if (mPacer.mPhase == Phase::Messages) {
         PumpPlatformEvents();
+        PlayDueDemoEvents();
         if (!DrainQueuedMessages(true))
             mPacer.mPhase = Phase::Update;
     }
@@ -145,6 +146,11 @@ bool OlvarnAppBase::RunFrameStep(bool allowSleep)
     if (mShutdownPending)
         ShutDownApp();
     bool vsyncPacing = VSyncPacingOn();
+    bool refreshPaced = mVSyncUpdates && mRefreshRate > 0;
+    double step = FramePacer::StepLength(refreshPaced, mRefreshRate, mFrameTime, mUpdateMultiplier);
+    double perStep = FramePacer::StepsPerRefresh(refreshPaced, mRefreshRate, mFrameTime);
+    if (DemoFastForward(perStep))
+        return true;
     if (mPaused || mUpdateMultiplier <= 0) {
         mPacer.mPhase = FramePacer::Phase::Draw;
         PerformDeferredDeletions();
@@ -155,9 +161,6 @@ bool OlvarnAppBase::RunFrameStep(bool allowSleep)
         }
         return true;
     }
-    bool refreshPaced = mVSyncUpdates && mRefreshRate > 0;
-    double step = FramePacer::StepLength(refreshPaced, mRefreshRate, mFrameTime, mUpdateMultiplier);
-    double perStep = FramePacer::StepsPerRefresh(refreshPaced, mRefreshRate, mFrameTime);
 
     int now = NowMs();
     int slept = 0;
@@ -220,6 +223,7 @@ void OlvarnAppBase::PacerFractionPhase(double step, double perStep, bool vsyncPa
     mPacer.mPendingUpdatesAcc += perStep - 1;
     PerformDeferredDeletions();
     while (mPacer.mPendingUpdatesAcc >= 1) {
+        PlayDueDemoEvents();
         ++mPacer.mUpdatesSinceDraw;
         if (!UpdateAppTick())
             break;
@@ -272,16 +276,22 @@ bool OlvarnAppBase::UpdateAppTick()
 {
     if (mIdleSuspended)
         return false;
-    if (mLoadingThreadCompleted && !mLoaded) {
+    // A replay hands over where its recording did, once the recording's hand-over has been played.
+    if (mLoadingThreadCompleted && !mLoaded && (!mPlayingDemo || mDemo.mLoadingDoneSeen)) {
         // Resources that failed to load are not a loaded program: nothing may run on without them.
         if (mLoadingFailed)
             ReportLoadingFailure();
         RestoreCurrentThreadPriority();
         mLoaded = true;
         mYieldMainThread = false;
+        // Recorded before what the hand-over reads, so the replay meets the two in that order.
+        RecordLoadingDone();
         OnLoadingFinished();
     }
+    if (mPlayingDemo && DemoBlocksUpdate())
+        return false;
     UpdateAppOnce();
+    DemoCheckAfterUpdate();
     return true;
 }
 
@@ -308,6 +318,7 @@ bool OlvarnAppBase::DrawFrame()
         mLastDrawWasEmpty = true;
         return false;
     }
+    UpdateDeveloperOverlays();
     int drawStart = NowMs();
     if (drawStart - mLastIdleCheckTick > kIdleCheckIntervalMs) {
         mLastIdleCheckTick = drawStart;
@@ -331,6 +342,7 @@ bool OlvarnAppBase::DrawFrame()
     }
     ++mDrawCount;
     mDrawTime += NowMs() - drawStart;
+    DrawDeveloperOverlays();
     if (mWaitForVSync && mDisplayWindowed && mSoftVSyncWait && mRefreshRate > 0) {
         int frameMs = 1000 / mRefreshRate;
         int since = NowMs() - mLastDrawTick;

@@ -117,11 +117,8 @@ void OlvarnAppBase::CopyToClipboard(const std::string& text)
 
 std::string OlvarnAppBase::GetClipboardText()
 {
-    // A demo replays what the recording saw, never the player's clipboard; until demo files exist
-    // a playback sees an empty clipboard.
-    if (mPlayingDemo)
-        return std::string();
-    return Clipboard::GetText();
+    // A demo replays what the recording saw, never the player's clipboard.
+    return SyncStringWithDemo(mPlayingDemo ? std::string() : Clipboard::GetText());
 }
 
 // ---- URL opening ----

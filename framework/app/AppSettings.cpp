@@ -35,8 +35,9 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b)
     return a.size() == b.size() && ToLowerCopy(a) == ToLowerCopy(b);
 }
 
-// The number N of a name "base" N ".dmo"; false for any other name.
-bool DemoNumber(const std::string& name, const std::string& base, int& number)
+} // namespace
+
+bool ParseDemoNumber(const std::string& name, const std::string& base, int& number)
 {
     const std::string suffix = ".dmo";
     if (name.size() <= base.size() + suffix.size())
@@ -48,8 +49,6 @@ bool DemoNumber(const std::string& name, const std::string& base, int& number)
     return digits.find_first_not_of("0123456789") == std::string::npos && digits.size() <= 9 &&
            ParseInt(digits, number);
 }
-
-} // namespace
 
 // ---- The store -----------------------------------------------------------------------------
 
@@ -67,31 +66,38 @@ SettingsStore* OlvarnAppBase::OpenSettings()
 
 bool OlvarnAppBase::ReadRegistryValue(const std::string& name, uint32_t& type, unsigned char* data, uint32_t& size)
 {
+    if (mRegKey.empty())
+        return false;
+    if (mPlayingDemo)
+        return PlayRegistryRead(type, data, size);
     SettingsStore* store = OpenSettings();
-    if (!store)
-        return false;
     SettingsStore::Value value;
-    if (!store->Get(name, value) || value.mData.size() > size)
+    if (!store || !store->Get(name, value) || value.mData.size() > size) {
+        RecordRegistryRead(false, 0, nullptr, 0);
         return false;
+    }
     type = value.mType;
     size = static_cast<uint32_t>(value.mData.size());
     std::copy(value.mData.begin(), value.mData.end(), data);
+    RecordRegistryRead(true, type, data, size);
     return true;
 }
 
 bool OlvarnAppBase::WriteRegistryValue(const std::string& name, uint32_t type, const unsigned char* data, uint32_t size)
 {
+    if (mRegKey.empty())
+        return false;
+    if (mPlayingDemo)
+        return PlayRegistryWrite();
     SettingsStore* store = OpenSettings();
     if (!store)
         return false;
     store->Set(name, type, data, size);
-    if (mSettingsBatch)
-        return true;
-    if (!store->Save()) {
+    bool ok = mSettingsBatch || store->Save();
+    if (!ok)
         LogWrite(LogLevel::Warning, "%s", store->LastError().c_str());
-        return false;
-    }
-    return true;
+    RecordRegistryWrite(ok);
+    return ok;
 }
 
 bool OlvarnAppBase::WriteRegistryString(const std::string& name, const std::string& text)
@@ -138,6 +144,9 @@ bool OlvarnAppBase::ReadRegistryString(const std::string& name, std::string& val
 
 void OlvarnAppBase::DeleteRegistryValue(const std::string& name)
 {
+    // A replay leaves this machine's settings as they are.
+    if (mPlayingDemo)
+        return;
     SettingsStore* store = OpenSettings();
     if (store && store->Remove(name) && !store->Save())
         LogWrite(LogLevel::Warning, "%s", store->LastError().c_str());
@@ -194,7 +203,7 @@ void OlvarnAppBase::SaveSettings()
         WriteRegistryDWORD("InProgress", 0);
     WriteRegistryDWORD("WaitForVSync", mWaitForVSync ? 1 : 0);
     mSettingsBatch = false;
-    if (!store->Save())
+    if (!mPlayingDemo && !store->Save())
         LogWrite(LogLevel::Warning, "%s", store->LastError().c_str());
 }
 
@@ -262,6 +271,7 @@ void OlvarnAppBase::ApplyCommandLineSwitch(const std::string& name, const std::s
         ApplySwitchPlayNum(value);
     } else if (name == "-demofile") {
         mDemoFileName = value;
+        mDemo.mFileFromCommandLine = true;
     } else if (name == "-screensaver") {
         mIsScreenSaver = true;
     } else if (name == "-crash") {
@@ -274,10 +284,11 @@ void OlvarnAppBase::ApplyCommandLineSwitch(const std::string& name, const std::s
 
 void OlvarnAppBase::ApplySwitchRecNum(const std::string& value)
 {
+    // The file is named once the program stands in its own folder (ResolveDemoFileName), and an old
+    // recording gives way only once the new one has been written (SaveDemoFile).
     int count = std::atoi(value.c_str());
-    int keep = count > 0 ? count : 5;
-    int last = NextDemoFileName(mDemoFileBase, keep, true);
-    mDemoFileName = mDemoFileBase + std::to_string(last + 1) + ".dmo";
+    mDemo.mNumbered = DemoState::Numbered::Record;
+    mDemo.mNumberedCount = count > 0 ? count : 5;
     mRecordingDemo = true;
     mPlayingDemo = false;
 }
@@ -285,9 +296,8 @@ void OlvarnAppBase::ApplySwitchRecNum(const std::string& value)
 void OlvarnAppBase::ApplySwitchPlayNum(const std::string& value)
 {
     // Taken down from at least 1, so the lowest int cannot overflow.
-    int back = std::max(std::atoi(value.c_str()), 1) - 1;
-    int last = NextDemoFileName(mDemoFileBase, back, false);
-    mDemoFileName = mDemoFileBase + std::to_string(last - back) + ".dmo";
+    mDemo.mNumbered = DemoState::Numbered::Play;
+    mDemo.mNumberedCount = std::max(std::atoi(value.c_str()), 1) - 1;
     mPlayingDemo = true;
     mRecordingDemo = false;
 }
@@ -298,7 +308,7 @@ int OlvarnAppBase::NextDemoFileName(const std::string& base, int count, bool del
     std::error_code ec;
     for (std::filesystem::directory_iterator it(".", ec), end; !ec && it != end; it.increment(ec)) {
         int number = 0;
-        if (DemoNumber(it->path().filename().string(), base, number))
+        if (ParseDemoNumber(it->path().filename().string(), base, number))
             numbers.insert(number);
     }
     if (numbers.empty())
@@ -306,7 +316,7 @@ int OlvarnAppBase::NextDemoFileName(const std::string& base, int count, bool del
     if (count - 1 < static_cast<int>(numbers.size()) && deleteOldest) {
         for (std::filesystem::directory_iterator it(".", ec), end; !ec && it != end; it.increment(ec)) {
             int number = 0;
-            if (DemoNumber(it->path().filename().string(), base, number) && number == *numbers.begin()) {
+            if (ParseDemoNumber(it->path().filename().string(), base, number) && number == *numbers.begin()) {
                 std::filesystem::remove(it->path(), ec);
                 break;
             }

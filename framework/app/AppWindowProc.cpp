@@ -20,7 +20,6 @@ namespace Olvarn
 namespace
 {
 
-constexpr int kWheelDelta = 120;
 constexpr int kKeyD = 'D';
 // Screensaver mode ends after this many mouse moves to new positions.
 constexpr int kScreenSaverMoveLimit = 3;
@@ -163,6 +162,8 @@ int64_t OlvarnAppBase::WindowProcQueued(const AppMessage& message)
         if (down && FilterKeyDown(key, mCtrlDown, mAltDown))
             return 0;
     }
+    if (OfferToDemoOverlay(message))
+        return 0;
     if (mPlayingDemo) {
         if (kind == AppMessageKind::Char)
             HandleDemoPlaybackKey(key);
@@ -273,7 +274,7 @@ void OlvarnAppBase::HandleDemoPlaybackKey(int character)
         }
         break;
     default:
-        // The jumps, markers and single steps need the demo stream, which this build cannot play.
+        HandleDemoJumpKey(character);
         break;
     }
 }
@@ -297,11 +298,14 @@ bool OlvarnAppBase::DrainQueuedMessages(bool single)
     while (!mMessageQueue.empty()) {
         AppMessage message = mMessageQueue.front();
         mMessageQueue.pop_front();
-        // Recording the message into a demo comes with demo recording, which this build lacks.
-        if (!mPlayingDemo)
+        // Input reaches the widgets through the recording and the event player; a replay routes
+        // none, its input comes from the recording.
+        if (!mPlayingDemo && !RouteInputThroughPlayer(message))
             RouteMessage(message);
-        if (message.mKind == AppMessageKind::Close)
+        if (message.mKind == AppMessageKind::Close) {
+            mDemo.mSyncEnded = mPlayingDemo;
             ShutDownApp();
+        }
         if (single)
             break;
     }
@@ -321,75 +325,25 @@ void OlvarnAppBase::RouteMessage(const AppMessage& message)
             mPreferredY = y - top;
         }
         break;
-    case AppMessageKind::Size:
-        if (main && !mShutdown) {
-            bool minimized = message.mParam1 == kSizeMinimized;
-            if (minimized != mMinimized) {
-                if (minimized && mMuteOnLostFocus)
-                    Mute(true);
-                if (!minimized) {
-                    if (mMuteOnLostFocus)
-                        Unmute(true);
-                    if (mWidgetManager)
-                        mWidgetManager->InvalidateTree();
-                }
-            }
-            mMinimized = minimized;
-            UpdateFocusState();
-        }
-        break;
-    case AppMessageKind::Activate:
-        if (main && !mIsHidden && !mShutdown) {
-            UpdateFocusState();
-            if (mHasFocus && !mDisplayWindowed && mWidgetManager)
-                mWidgetManager->InvalidateTree();
-            if (mIsOpeningURL && !mHasFocus)
-                OnUrlOpenConfirmed(mOpeningURL);
-        }
-        break;
-    case AppMessageKind::KeyDown:
-    case AppMessageKind::SysKeyDown:
-        RouteKeyDown(static_cast<int>(message.mParam1));
-        break;
-    case AppMessageKind::KeyUp:
-    case AppMessageKind::SysKeyUp:
-        mLastUserInputTick = NowMs();
-        if (mWidgetManager)
-            mWidgetManager->OnKeyUp(static_cast<int>(message.mParam1));
-        break;
-    case AppMessageKind::Char:
-        mLastUserInputTick = NowMs();
-        if (mWidgetManager)
-            mWidgetManager->OnChar(static_cast<char>(static_cast<unsigned char>(message.mParam1)));
-        break;
     case AppMessageKind::Timer:
         if (!mIsHidden && mInMainLoop)
             RouteTimer();
         break;
-    case AppMessageKind::MouseWheel:
-        if (mWidgetManager)
-            mWidgetManager->OnMouseWheel(static_cast<int>(message.mParam1 / kWheelDelta));
-        break;
     default:
-        if (IsMouseKind(message.mKind) && !mIsHidden)
-            RouteMouse(message);
         break;
     }
 }
 
-void OlvarnAppBase::RouteKeyDown(int key)
+bool OlvarnAppBase::TakeDeveloperKey(int key)
 {
-    mLastUserInputTick = NowMs();
     if (!mWidgetManager)
-        return;
+        return false;
     if (key == kKeyD && mWidgetManager->IsKeyDown(WidgetManager::kKeyControl) &&
         mWidgetManager->IsKeyDown(WidgetManager::kKeyAlt)) {
         // The original played a system sound here; this desktop has none to name.
         mDeveloperKeysOn = !mDeveloperKeysOn;
     }
-    if (mDeveloperKeysOn && HandleDeveloperKey(key))
-        return;
-    mWidgetManager->OnKeyDown(key);
+    return mDeveloperKeysOn && HandleDeveloperKey(key);
 }
 
 void OlvarnAppBase::RouteTimer()
@@ -409,67 +363,10 @@ void OlvarnAppBase::RouteTimer()
     const bool inside = mEventPump->MouseInWindow() && x >= 0 && y >= 0 && x < mWidth && y < mHeight;
     if (inside == mMouseIn)
         return;
-    // Recording the enter or leave event comes with demo recording.
-    if (!inside && mWidgetManager)
-        mWidgetManager->OnMouseLeftWindow();
-    mMouseIn = inside;
-    ApplyCursor();
-}
-
-void OlvarnAppBase::RouteMouse(const AppMessage& message)
-{
-    mLastUserInputTick = NowMs();
-    const int x = MessageX(message.mParam2), y = MessageY(message.mParam2);
-    if (mWidgetManager)
-        mWidgetManager->OnMouseMove(x, y);
-    if (!mMouseIn) {
-        mMouseIn = true;
-        ApplyCursor();
-    }
-    if (!mWidgetManager)
-        return;
-    int clickCode = 0;
-    bool down = true;
-    switch (message.mKind) {
-    case AppMessageKind::LButtonDown:
-        clickCode = 1;
-        break;
-    case AppMessageKind::LButtonDblClk:
-        clickCode = 2;
-        break;
-    case AppMessageKind::RButtonDown:
-        clickCode = -1;
-        break;
-    case AppMessageKind::RButtonDblClk:
-        clickCode = -2;
-        break;
-    case AppMessageKind::MButtonDown:
-        clickCode = 3;
-        break;
-    case AppMessageKind::LButtonUp:
-        clickCode = 1;
-        down = false;
-        break;
-    case AppMessageKind::RButtonUp:
-        clickCode = -1;
-        down = false;
-        break;
-    case AppMessageKind::MButtonUp:
-        clickCode = 3;
-        down = false;
-        break;
-    default:
-        return; // a plain move
-    }
-    if (down) {
-        if (mMainWindow)
-            mMainWindow->CaptureMouse(true);
-        mWidgetManager->OnMouseDown(x, y, clickCode);
-        return;
-    }
-    mWidgetManager->OnMouseUp(x, y, clickCode);
-    if (mWidgetManager->mDownButtons == 0 && mMainWindow)
-        mMainWindow->CaptureMouse(false);
+    DemoEvent event;
+    event.mKind = inside ? DemoEventKind::MouseEntered : DemoEventKind::MouseLeft;
+    RecordDemoEvent(event);
+    PlayDemoEvent(event);
 }
 
 void OlvarnAppBase::UpdateFocusState()

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/CrashReporter.h"
+#include "app/DevTools.h"
 #include "app/core/CriticalSection.h"
 #include "app/core/MTRand.h"
 #include "app/core/Random.h"
@@ -58,6 +59,7 @@ OlvarnAppBase::~OlvarnAppBase()
 {
     OlvarnAppBase::ShutDownApp();
     ConfirmHardwareAcceleration();
+    EndDemo();
     StopCursorThread();
     DeleteAllDialogs();
     // Widgets closed during the last frames wait for a pump that will not come again.
@@ -72,6 +74,8 @@ OlvarnAppBase::~OlvarnAppBase()
         mLoadingThread.join();
     delete mWidgetManager;
     mWidgetManager = nullptr;
+    // The overlay images live on the display device and must go before it.
+    mDevTools.reset();
     delete mDDInterface;
     mDDInterface = nullptr;
     delete mMusicInterface;
@@ -156,23 +160,23 @@ void OlvarnAppBase::InitApp()
         mOnlyAllowOneCopyToRun = false;
     if (mOnlyAllowOneCopyToRun && !CheckSingleInstance())
         ExitProcessClean(0);
+    ResolveDemoFileName(false);
     ChangeToExecutableFolder();
+    ResolveDemoFileName(true);
     mRandSeed = static_cast<int>(mClock->TickCount());
     SeedRandom(static_cast<uint32_t>(mRandSeed));
-    if (mPlayingDemo || mRecordingDemo) {
-        // Demo files come with demo recording and playback, which this build does not have yet.
-        ShowFatalMessage("Demo " + std::string(mPlayingDemo ? "playback" : "recording") +
-                         " is not available: cannot use " + mDemoFileName);
-        ExitProcessClean(1);
-    }
+    StartDemo();
     OnInitAfterDemoLoad();
-    SeedRand(mClock->TickCount());
+    // The project generator starts from the run's seed too (the recorded one on playback), so a
+    // replay draws what its recording drew.
+    SeedRand(static_cast<uint32_t>(mRandSeed));
     LoadSettings();
     OnBeforeWindowCreation();
     if (mWidgetManager)
         mWidgetManager->SetScreenSize(mWidth, mHeight);
     DecideFullScreen();
     CreateMainWindow();
+    StartDemoDisplay();
     CreateSoundAndMusic();
     if (mIsScreenSaver) {
         mCursorNum = 5;

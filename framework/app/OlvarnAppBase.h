@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <cstdint>
 #include <list>
 #include <map>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/AppDemo.h"
 #include "app/FramePacer.h"
 #include "graphics/DisplayOptions.h"
 #include "platform/AppMessage.h"
@@ -36,6 +38,7 @@ class SoundManager;
 class MusicInterface;
 class Dialog;
 class DDInterface;
+class DevTools;
 class CriticalSection;
 class Clock;
 class Window;
@@ -179,7 +182,16 @@ public:
     // Hooks: true swallows the key / keeps the Alt+character from the system.
     virtual bool FilterKeyDown(int key, bool ctrl, bool alt) { return false; }
     virtual bool ConsumesAltKey(int character) { return character == 'r' || character == 'R'; }
-    virtual bool HandleDeveloperKey(int key) { return false; }
+    virtual bool HandleDeveloperKey(int key);
+
+    // Developer tools (DevTools.cpp). The screenshot answers the file written ("" when none was).
+    virtual std::string TakeScreenshot();
+    virtual bool DumpImages();
+    virtual void ShowVideoStats();
+    // The frame draw's part: refresh the overlay images before the tree is drawn, put them on the
+    // screen after it.
+    void UpdateDeveloperOverlays();
+    void DrawDeveloperOverlays();
 
     // Cursors: 0 pointer, 1 hand, 2 dragging, 3 text, 4 no, 5 none.
     void SetCursor(int number) override;
@@ -193,6 +205,15 @@ public:
     virtual void ReapplyScreenMode();
     void Set3DEnabled(bool on, bool restartDisplay);
     virtual void On3DTestRun() {}
+    // The acceptance test's verdict (AppHardware3D.cpp): false without a test.
+    bool Is3DSupported();
+    bool Is3DRecommended();
+    // The hardware renderer's host services (AppHardware3D.cpp).
+    bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) override;
+    bool WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data) override;
+    bool IsPlayingDemo() override { return mPlayingDemo; }
+    bool IsMinimized() override { return mMinimized; }
+    void On3DTestRanAfresh() override { On3DTestRun(); }
 
     // Identity and named texts.
     void SetStringProperty(const std::string& name, const std::string& value);
@@ -237,6 +258,35 @@ public:
     bool ReadRegistryString(const std::string& name, std::string& value);
     void DeleteRegistryValue(const std::string& name);
     int NextDemoFileName(const std::string& base, int count, bool deleteOldest);
+
+    // Demo recording and playback (AppDemo.cpp). Every outside value that can change the course of
+    // a run goes through the synchronised operations: recorded while recording, taken from the
+    // stream while playing.
+    void WriteDemoTimeStep();
+    bool PeekDemoEvent();
+    void PlayDueDemoEvents();
+    // The event player: live input (recorded first) and played events take this one road.
+    void PlayDemoEvent(const DemoEvent& event);
+    void RecordDemoEvent(DemoEvent event);
+    void UpdateDisplayState();
+    void SyncBufferWithDemo(Buffer& buffer);
+    bool SyncBoolWithDemo(bool value);
+    std::string SyncStringWithDemo(const std::string& value);
+    bool ReadBufferFromFile(const std::string& path, Buffer& buffer, bool sync);
+    bool SaveDemoFile();
+    bool LoadDemoFile(std::string& error);
+    // Names the demo file of "-recnum", "-playnum" and a relative "-demofile"; InitApp calls it on
+    // both sides of the change to the program's folder.
+    void ResolveDemoFileName(bool inProgramFolder);
+    // Playback keys that jump, and the two overlays.
+    void SetDemoJumpTarget(int target, bool forceOneDraw);
+    virtual void ShowJumpToTimeDialog();
+    virtual void ShowMarkerListDialog();
+    // What the determinism check compares after every update; a game adds its own state.
+    virtual uint64_t DemoStateHash();
+    // The developer-key decision, before the event player: true takes the key from the widgets and
+    // keeps it out of the demo.
+    virtual bool TakeDeveloperKey(int key);
 
     // The time source of the pacer; tests hand in one they advance themselves.
     void SetClock(Clock* clock);
@@ -358,6 +408,7 @@ public:
     int mLastScreenSaverReadTick = 0;
     bool mPlayingDemo = false;
     bool mRecordingDemo = false;
+    DemoState mDemo;
 
     // Window state and input.
     std::list<AppMessage> mMessageQueue;
@@ -382,6 +433,10 @@ public:
     bool mCtrlDown = false;
     bool mAltDown = false;
     bool mDeveloperKeysOn = false;
+    // The developer overlays: drawn at all, and which (0 frame rate, 1 mouse position).
+    bool mOverlaysOn = false;
+    int mOverlayMode = 0;
+    std::unique_ptr<DevTools> mDevTools;
     bool mAllowMonitorPowersave = true;
     int mLastTimerTime = 0;
     int mAwakeSince = 0;
@@ -412,10 +467,29 @@ protected:
     int64_t WindowProcQueued(const AppMessage& message);
     void HandleDemoPlaybackKey(int character);
     void RouteMessage(const AppMessage& message);
-    void RouteKeyDown(int key);
     void RouteTimer();
-    void RouteMouse(const AppMessage& message);
     void PublishCursorPosition(int& lastX, int& lastY);
+    // Steps of demo recording and playback (AppDemo.cpp).
+    void StartDemo();
+    void StartDemoDisplay();
+    void EndDemo();
+    // Live input of the message through the recording and the event player; false for messages
+    // that are no input (moves of the window, timer ticks).
+    bool RouteInputThroughPlayer(const AppMessage& message);
+    bool DemoBlocksUpdate();
+    // The pacer's fast-forward; true when it took the pass.
+    bool DemoFastForward(double perStep);
+    void EndFastForward();
+    bool HandleDemoJumpKey(int character);
+    void DemoCheckAfterUpdate();
+    void RecordLoadingDone();
+    bool PlayRegistryRead(uint32_t& type, unsigned char* data, uint32_t& size);
+    void RecordRegistryRead(bool ok, uint32_t type, const unsigned char* data, uint32_t size);
+    bool PlayRegistryWrite();
+    void RecordRegistryWrite(bool ok);
+    void RunDemoOverlay(DemoOverlay& overlay);
+    bool OfferToDemoOverlay(const AppMessage& message);
+    void PruneNumberedDemos(const std::filesystem::path& folder, int keep);
     // Steps of the display start (AppDisplay.cpp).
     void MakeMainWindow();
     bool StartDisplay();
@@ -426,6 +500,8 @@ protected:
     void RestartLostDisplay();
     [[noreturn]] void FailDisplayStart(int result);
     void ConfirmHardwareAcceleration();
+    // The exit's second question: the renderer could not draw at some point of the run.
+    void ConfirmAfterSceneFailure();
     int mDisplayInitResult = 0;
 
 private:

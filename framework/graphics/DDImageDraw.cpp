@@ -255,7 +255,8 @@ void DDImage::BlitImage(Image* src, int x, int y, const Rect& srcRect, const Col
     if (OnDrawSurface3D()) {
         DDRenderer* renderer = Renderer();
         auto* ddSrc = dynamic_cast<DDImage*>(src);
-        if (ddSrc && ddSrc->mSurface && renderer && renderer->IsTransformStackEmpty() && mode == kNormal &&
+        if (ddSrc && ddSrc->mSurface && renderer && renderer->TakesSurfaceBlits() && renderer->IsTransformStackEmpty() &&
+            mode == kNormal &&
             color == Color::White && !ddSrc->mHasAlpha)
             HardwareBlit(ddSrc, Rect(x, y, srcRect.mWidth, srcRect.mHeight), srcRect);
         else if (renderer)

@@ -1,8 +1,11 @@
 // The display device: start and restart of the screen surfaces, presenting, and the software cursor.
 #include "graphics/DDInterface.h"
 
+#include <algorithm>
 #include <climits>
 
+#include "graphics/D3DInterface.h"
+#include "graphics/D3DTester.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDRenderer.h"
 #include "graphics/DirectXErrors.h"
@@ -48,6 +51,7 @@ DDInterface::DDInterface(GraphicsHost* app, const DisplayOptions& options, std::
 {
     if (!mDisplay)
         mDisplay = std::make_unique<DisplaySdl>();
+    mD3DInterface = new D3DInterface();
     // The application's image set is guarded by this device's lock: the cursor and loading threads
     // touch images and surfaces under it.
     if (mApp)
@@ -61,6 +65,8 @@ DDInterface::~DDInterface()
         Cleanup();
         delete mD3DInterface;
         mD3DInterface = nullptr;
+        delete mD3DTester;
+        mD3DTester = nullptr;
         mDisplay->DetachWindow();
         mDDImageSet.clear();
     }
@@ -127,8 +133,8 @@ DDInterface::InitResult DDInterface::Init(Window* window, bool windowed)
     mInitialized = false;
     Cleanup();
 
-    // A fresh run of the 3D test is reported to the application's hook once the test exists.
-    Test3DHardware(window);
+    if (Test3DHardware(window) && mD3DTester->mFreshResult && mApp)
+        mApp->On3DTestRanAfresh();
 
     mWindow = window;
     mWidth = mOptions.mWidth;
@@ -299,9 +305,32 @@ bool DDInterface::Test3DHardware(Window* window)
         return false;
     if (!mOptions.mTest3D && !mOptions.mAuto3D)
         return false;
-    // The acceptance test comes with the hardware renderer; until then no card is recommended and
-    // 3D stays as the application set it (off unless the settings say otherwise).
-    return false;
+    mD3DTester = new D3DTester(mApp);
+    mD3DTester->mMinVidMemory = mOptions.mMinVidMemory;
+    mD3DTester->mRecVidMemory = mOptions.mRecVidMemory;
+    D3DCardFacts facts;
+    // The renderer reports video memory where the driver tells it; otherwise the display's figure.
+    uint64_t total = 0, available = 0;
+    mDisplay->GetVideoMemory(total, available);
+    facts.mVideoMemory = total;
+    SurfaceFormat desktop;
+    if (DisplayFailed(mDisplay->GetScreenFormat(desktop)))
+        desktop = SurfaceFormat::Xrgb8888();
+    facts.mDesktopBytes =
+        uint64_t(desktop.mBitsPerPixel / 8) * uint64_t(mOptions.mWidth) * uint64_t(std::max(mOptions.mHeight, 0));
+    mD3DTester->Run(facts);
+    if (mOptions.mAuto3D)
+        mIs3D = mD3DTester->IsRecommended();
+    if (!mD3DTester->mFailureReason.empty())
+        mIs3D = false;
+    if (mD3DTester->mFreshResult && !mD3DTester->IsRecommended())
+        mIs3D = false;
+    return true;
+}
+
+D3DInterface* DDInterface::GetD3DInterface() const
+{
+    return dynamic_cast<D3DInterface*>(mD3DInterface);
 }
 
 void DDInterface::Cleanup()

@@ -21,6 +21,7 @@ namespace Olvarn
 class GraphicsHost;
 class DDImage;
 class DDRenderer;
+class D3DInterface;
 class D3DTester;
 class MemoryImage;
 class Window;
@@ -71,6 +72,10 @@ public:
     // Releases everything tied to the main window; call before destroying that window.
     void ReleaseWindow();
 
+    // The acceptance test, once the 3D gate has run; null before.
+    const D3DTester* Get3DTester() const { return mD3DTester; }
+    // The hardware renderer (its textures and device), null when the device was made without one.
+    D3DInterface* GetD3DInterface() const;
     bool Is3DEnabled() const { return mIs3D; }
     void Set3DEnabled(bool on) { mIs3D = on; }
     bool IsInitialized() const { return mInitialized; }

@@ -1,6 +1,5 @@
 // The operations the display device and display images call on the hardware renderer that draws on
-// the draw surface when 3D is on. The renderer arrives later; until then the device holds none and
-// every step that needs it is skipped, so 3D never switches on.
+// the draw surface when 3D is on.
 #pragma once
 
 #include <string>
@@ -32,7 +31,11 @@ public:
     // Closes the open scene before the frame is presented.
     virtual void EndScene() = 0;
     virtual bool IsTransformStackEmpty() const = 0;
+    // Whether a blit between surfaces may stand in for a draw onto the draw surface.
+    virtual bool TakesSurfaceBlits() const { return true; }
     virtual void ReleaseImageTextures(MemoryImage* image) = 0;
+    // Copies an image's textures back into its pixels (allocated by the caller); false when it cannot.
+    virtual bool ReadImageFromTextures(MemoryImage* image) = 0;
 
     // Drawing on the draw surface.
     virtual void FillRect(const Rect& rect, const Color& color, int drawMode) = 0;

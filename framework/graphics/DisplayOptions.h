@@ -14,6 +14,9 @@ struct DisplayOptions {
     // The 3D acceptance test runs when either is set.
     bool mTest3D = false;
     bool mAuto3D = false;
+    // Megabytes of video memory the acceptance test requires and recommends.
+    unsigned mMinVidMemory = 6;
+    unsigned mRecVidMemory = 14;
 };
 
 } // namespace Olvarn

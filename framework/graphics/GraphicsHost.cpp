@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+#include "platform/SettingsStore.h"
+
 namespace Olvarn
 {
 
@@ -20,6 +22,11 @@ GraphicsHost* GetGraphicsHost()
 void SetGraphicsHost(GraphicsHost* host)
 {
     sHost.store(host);
+}
+
+bool GraphicsHost::WriteSettingString(const std::string& name, const std::string& text)
+{
+    return WriteSetting(name, SettingsStore::kString, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 } // namespace Olvarn

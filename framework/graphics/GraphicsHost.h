@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace Olvarn
 {
@@ -34,6 +36,22 @@ public:
     virtual bool InSystemPopup() = 0;
     virtual void OnVSyncBroken() = 0;
     virtual Clock& GetClock() const = 0;
+
+    // The hardware renderer and its acceptance test keep values under the application's settings key
+    // ("Test3D\\Name" names a value in a sub-key), through the application's demo-synchronised calls.
+    // Without an application nothing is kept.
+    virtual bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) { return false; }
+    virtual bool WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data)
+    {
+        return false;
+    }
+    bool WriteSettingString(const std::string& name, const std::string& text);
+    // While a demo plays back, outside findings come from the recording.
+    virtual bool IsPlayingDemo() { return false; }
+    // The acceptance test ran instead of being taken from its stored outcome.
+    virtual void On3DTestRanAfresh() {}
+    // Nothing is drawn on the card while the main window is minimised.
+    virtual bool IsMinimized() { return false; }
 };
 
 // The process's host while one lives (the application sets itself); null otherwise.

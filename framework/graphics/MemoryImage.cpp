@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/DDInterface.h"
+#include "graphics/DDRenderer.h"
 #include "graphics/GraphicsHost.h"
 
 namespace Olvarn
@@ -229,8 +230,14 @@ uint32_t* MemoryImage::GetBits()
         mNativeAlphaData.reset();
     } else if (mNativeAlphaData) {
         BuildBitsFromNativeAlpha(bits.get());
+    } else if (mTextureSet) {
+        // The picture lives only in the renderer's textures; what cannot be read back stays 0.
+        mBits = std::move(bits);
+        DDInterface* device = mApp ? mApp->GetDisplayDevice() : nullptr;
+        if (device && device->mD3DInterface && !device->mD3DInterface->ReadImageFromTextures(this))
+            std::fill(mBits.get(), mBits.get() + pixels, 0u);
+        return mBits.get();
     }
-    // Pictures held only by Direct3D textures come back as zeros until the renderer can read them back.
     mBits = std::move(bits);
     return mBits.get();
 }

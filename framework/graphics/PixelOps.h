@@ -59,7 +59,8 @@ inline void ComposeOver(uint32_t p, uint32_t& d, bool white, const Channels& k)
     uint32_t q = d;
     int da = static_cast<int>(A(q));
     int outA = da + (255 - da) * a / 255;
-    int w = a * 255 / outA, nw = 256 - w;
+    // Onto an opaque result the weight is a itself: no division for the common case.
+    int w = outA == 255 ? a : a * 255 / outA, nw = 256 - w;
     uint32_t r, g, b;
     if (white) {
         r = (R(p) * w + R(q) * nw) >> 8;

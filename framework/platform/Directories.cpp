@@ -1,9 +1,10 @@
 // Directory operations on the POSIX file system through std::filesystem.
 #include "platform/Directories.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "platform/Paths.h"
@@ -67,11 +68,37 @@ bool RemoveFile(const std::string& path)
 
 bool ReadWholeFile(const std::string& path, std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    // Read straight into the string at the size the file has now; the loop takes whatever a file
+    // without a size (a pipe) or one that grew meanwhile still holds.
+    size_t have = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        long size = std::ftell(file);
+        std::rewind(file);
+        bytes.resize(size > 0 ? static_cast<size_t>(size) : 0);
+        have = std::fread(bytes.data(), 1, bytes.size(), file);
+        bytes.resize(have);
+    } else {
+        bytes.clear();
+    }
+    char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
+    bool ok = std::ferror(file) == 0;
+    std::fclose(file);
+    return ok;
+}
+
+int64_t FileWriteTime(const std::string& path)
+{
+    struct stat info {
+    };
+    if (::stat(Paths::ToNative(path).c_str(), &info) != 0)
+        return 0;
+    return static_cast<int64_t>(info.st_mtime);
 }
 
 } // namespace Olvarn

@@ -2,6 +2,7 @@
 // paths may use '\'.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,5 +24,8 @@ bool RemoveFile(const std::string& path);
 
 // The whole file at a native path; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// The file's last modification time in whole seconds since 1970 (stat's); 0 when it cannot be read.
+int64_t FileWriteTime(const std::string& path);
 
 } // namespace Olvarn

@@ -58,6 +58,9 @@ public:
     virtual DisplayResult Present(Surface& primary) = 0;
     // Swaps the primary with its back buffer and shows the result.
     DisplayResult Flip(Surface& primary);
+    // The last presented frame read back as 0xAARRGGBB rows from the top (screenshots); false when
+    // nothing was presented or the display cannot read it back.
+    virtual bool ReadPresentedFrame(std::vector<uint32_t>& argb, int& width, int& height) { return false; }
 
     // Total and free video memory in bytes; free drops with every live video-memory surface.
     void GetVideoMemory(uint64_t& total, uint64_t& free) const;

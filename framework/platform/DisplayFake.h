@@ -27,6 +27,15 @@ public:
     DisplayResult Present(Surface& primary) override;
     DisplayDeviceIdentity GetDeviceIdentity() const override;
     DisplayResult GetOpenResult() const override { return mOpenResult; }
+    bool ReadPresentedFrame(std::vector<uint32_t>& argb, int& width, int& height) override
+    {
+        if (mPresentCount == 0)
+            return false;
+        argb = mPresented;
+        width = mPresentedWidth;
+        height = mPresentedHeight;
+        return true;
+    }
 
     // Faults and figures tests set.
     SurfaceFormat mDesktopFormat;

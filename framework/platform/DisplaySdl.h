@@ -45,7 +45,7 @@ public:
 
     // The last presented frame read back from the renderer as 0xAARRGGBB (used for screenshots and
     // tests); false when nothing was presented or the renderer cannot read back.
-    bool ReadPresentedFrame(std::vector<uint32_t>& argb, int& width, int& height);
+    bool ReadPresentedFrame(std::vector<uint32_t>& argb, int& width, int& height) override;
 
 private:
     bool EnsureRenderer();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/AudioFormat.h"
+#include "platform/Directories.h"
 #include "platform/PcmStream.h"
 
 namespace Olvarn
@@ -121,6 +122,36 @@ private:
 };
 
 // --- WAV through SDL ------------------------------------------------------------------------------
+
+uint32_t Le32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+void PutLe32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
+// SDL sizes its buffers by the lengths a file declares: a file that claims gigabytes it does not
+// hold would make it allocate them. The copy's RIFF and chunk lengths are cut to the bytes that
+// really follow, which also keeps a merely truncated file playable.
+std::vector<uint8_t> WithChunksCutToTheFile(const uint8_t* bytes, size_t size)
+{
+    std::vector<uint8_t> wav(bytes, bytes + size);
+    if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0)
+        return wav;
+    PutLe32(&wav[4], uint32_t(std::min<uint64_t>(Le32(&wav[4]), size - 8)));
+    size_t at = 12;
+    while (at + 8 <= size) {
+        const uint64_t room = size - (at + 8);
+        const uint64_t length = std::min<uint64_t>(Le32(&wav[at + 4]), room);
+        PutLe32(&wav[at + 4], uint32_t(length));
+        at += 8 + size_t(length) + size_t(length & 1);
+    }
+    return wav;
+}
 
 class WavMusic : public ResamplingDecoder
 {
@@ -249,7 +280,11 @@ std::unique_ptr<MusicDecoder> OpenMp3Music(const std::string& path)
 }
 std::unique_ptr<MusicDecoder> OpenWavMusic(const std::string& path)
 {
-    return OpenAs<WavMusic>(SDL_RWFromFile(path.c_str(), "rb"));
+    // The samples are copied out at open, so the file's bytes need not outlive the decoder.
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
+        return nullptr;
+    return OpenWavMusic(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 std::unique_ptr<MusicDecoder> OpenModuleMusic(const std::string& path)
 {
@@ -266,7 +301,9 @@ std::unique_ptr<MusicDecoder> OpenMp3Music(const uint8_t* bytes, size_t size)
 }
 std::unique_ptr<MusicDecoder> OpenWavMusic(const uint8_t* bytes, size_t size)
 {
-    return OpenAs<WavMusic>(SDL_RWFromConstMem(bytes, static_cast<int>(std::min<size_t>(size, INT32_MAX))));
+    // SDL loads the whole file at once, so the copy need only live through the open.
+    std::vector<uint8_t> wav = WithChunksCutToTheFile(bytes, std::min<size_t>(size, INT32_MAX));
+    return OpenAs<WavMusic>(SDL_RWFromConstMem(wav.data(), static_cast<int>(wav.size())));
 }
 std::unique_ptr<MusicDecoder> OpenModuleMusic(const uint8_t* bytes, size_t size)
 {

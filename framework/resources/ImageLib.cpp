@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/Directories.h"
 #include "platform/Paths.h"
 
 namespace ImageLib
@@ -124,17 +125,10 @@ void AlphaToWhite(Image& alpha)
 std::unique_ptr<Image> ParseFile(const std::string& fileName,
                                  std::unique_ptr<Image> (*parse)(const uint8_t* bytes, size_t size))
 {
-    std::FILE* file = std::fopen(Olvarn::Paths::Resolve(fileName).c_str(), "rb");
-    if (!file)
+    std::string bytes;
+    if (!Olvarn::ReadWholeFile(Olvarn::Paths::Resolve(fileName), bytes))
         return nullptr;
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    return failed ? nullptr : parse(bytes.data(), bytes.size());
+    return parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 std::unique_ptr<Image> LoadImageFile(const std::string& path, bool lookForAlpha)

@@ -200,12 +200,12 @@ void ButtonWidget::DrawImageFace(Graphics& g, bool pressed, int x, int y)
         g.SetColor(Color(255, 255, 255, static_cast<int>(mOverAlpha * 255)));
         DrawStateImage(g, mOverImage, mOverRect, 0, 0);
         g.SetModulateImages(false);
-    } else if ((mIsHovered || mIsPressed) && hasOver) {
+    } else if (ShowsOverFace() && hasOver) {
         DrawStateImage(g, mOverImage, mOverRect, 0, 0);
     } else if (hasNormal) {
         DrawStateImage(g, mButtonImage, mNormalRect, 0, 0);
     }
-    DrawLabel(g, GetColor(mIsHovered ? 1 : 0), x, y);
+    DrawLabel(g, GetColor(LabelColorIndex()), x, y);
 }
 
 void ButtonWidget::DrawCodeFace(Graphics& g, bool pressed, int x, int y)

@@ -62,6 +62,10 @@ protected:
     void EnsureFont(int pointSize, int charSet);
     // Whether entering or leaving changes what the button shows.
     bool HoverChangeShows();
+    // Whether the image face shows its over state; a subclass that lights itself adds to this.
+    virtual bool ShowsOverFace() const { return mIsHovered || mIsPressed; }
+    // Which of the button's colours the label of an image face takes when not pressed.
+    virtual int LabelColorIndex() const { return mIsHovered ? 1 : 0; }
 
 private:
     void DrawImageFace(Graphics& g, bool pressed, int x, int y);

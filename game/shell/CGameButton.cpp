@@ -51,51 +51,6 @@ void CGameButton::DrawStateImage(Olvarn::Graphics& g, Olvarn::Image* image, cons
     }
 }
 
-void CGameButton::LabelAt(Olvarn::Graphics& g, int colorIndex, int dx, int dy)
-{
-    if (!mFont || mLabel.empty())
-        return;
-    int labelWidth = mFont->TextWidth(mLabel);
-    int x = mLabelJustify == 0 ? (mWidth - labelWidth) / 2 : mLabelJustify == 1 ? mWidth - labelWidth : 0;
-    int ascent = mFont->Ascent();
-    int y = (mHeight - ascent / 6 + ascent - 1) / 2;
-    g.SetFont(mFont);
-    g.SetColor(GetColor(colorIndex));
-    g.DrawString(mLabel, x + dx, y + dy);
-}
-
-void CGameButton::DrawImageFace(Olvarn::Graphics& g, bool pressed)
-{
-    EnsureFont(10, 0);
-    if (pressed) {
-        if (HasStateImage(mDownImage, mDownRect))
-            DrawStateImage(g, mDownImage, mDownRect, 0, 0);
-        else if (HasStateImage(mOverImage, mOverRect))
-            DrawStateImage(g, mOverImage, mOverRect, 1, 1);
-        else
-            DrawStateImage(g, mButtonImage, mNormalRect, 1, 1);
-        LabelAt(g, 1, 1, 1);
-        return;
-    }
-    bool hasOver = HasStateImage(mOverImage, mOverRect);
-    bool hasNormal = HasStateImage(mButtonImage, mNormalRect);
-    if (mIsDisabled && HasStateImage(mDisabledImage, mDisabledRect)) {
-        DrawStateImage(g, mDisabledImage, mDisabledRect, 0, 0);
-    } else if (mOverAlpha > 0 && hasOver) {
-        if (hasNormal)
-            DrawStateImage(g, mButtonImage, mNormalRect, 0, 0);
-        g.SetModulateImages(true);
-        g.SetColor(Olvarn::Color(255, 255, 255, int(mOverAlpha * 255)));
-        DrawStateImage(g, mOverImage, mOverRect, 0, 0);
-        g.SetModulateImages(false);
-    } else if ((mIsHovered || mIsPressed || lit) && hasOver) {
-        DrawStateImage(g, mOverImage, mOverRect, 0, 0);
-    } else if (hasNormal) {
-        DrawStateImage(g, mButtonImage, mNormalRect, 0, 0);
-    }
-    LabelAt(g, mIsDisabled ? 2 : (mIsHovered || lit) ? 1 : 0, 0, 0);
-}
-
 void CGameButton::DrawLayer(Olvarn::Graphics& g)
 {
     if (mIsDisabled) {
@@ -119,10 +74,7 @@ void CGameButton::Draw(Olvarn::Graphics& g)
     if (mNoDraw)
         return;
     Olvarn::GraphicsStateSaver saver(g);
-    if (mButtonImage || mDownImage)
-        DrawImageFace(g, IsShownPressed() != mInverted);
-    else
-        Olvarn::ButtonWidget::Draw(g);
+    Olvarn::ButtonWidget::Draw(g);
     DrawLayer(g);
 }
 

@@ -29,10 +29,12 @@ public:
     int blinkTimer = 1000;
     bool lit = false;
 
+protected:
+    bool ShowsOverFace() const override { return mIsHovered || mIsPressed || lit; }
+    int LabelColorIndex() const override { return mIsDisabled ? 2 : (mIsHovered || lit) ? 1 : 0; }
+
 private:
-    void DrawImageFace(Olvarn::Graphics& g, bool pressed);
     void DrawLayer(Olvarn::Graphics& g);
-    void LabelAt(Olvarn::Graphics& g, int colorIndex, int dx, int dy);
 
     bool flag;
 };

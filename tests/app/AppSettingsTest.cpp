@@ -268,9 +268,12 @@ protected:
     {
         mOld = std::filesystem::current_path();
         std::filesystem::current_path(mDir.Path());
-        for (const char* name :
-             {"olvarnapp1.dmo", "olvarnapp2.dmo", "olvarnapp3.dmo", "olvarnapp.dmo", "olvarnappx.dmo", "other7.dmo"})
-            mDir.WriteFile(name, "");
+        // Recordings begin with the demo magic; the numbered name with other content is a user's file.
+        const std::string magic = "\x78\xEF\xBE\x42";
+        for (const char* name : {"olvarnapp1.dmo", "olvarnapp2.dmo", "olvarnapp3.dmo", "olvarnapp.dmo", "olvarnappx.dmo",
+                                 "other7.dmo"})
+            mDir.WriteFile(name, magic);
+        mDir.WriteFile("olvarnapp0.dmo", "my notes");
     }
     void TearDown() override { std::filesystem::current_path(mOld); }
     bool Exists(const char* name) { return std::filesystem::exists(mDir.File(name)); }
@@ -279,23 +282,46 @@ protected:
     std::filesystem::path mOld;
 };
 
-TEST_F(DemoFiles, RecordingNumberedDemosKeepsTheNewest)
+TEST_F(DemoFiles, RecordingNumberedDemosKeepsTheNewestOnceTheNewOneIsWritten)
 {
     CountingApp app;
     app.ApplyCommandLineSwitch("-recnum", "3");
-    EXPECT_EQ(app.mDemoFileName, "olvarnapp4.dmo");
     EXPECT_TRUE(app.mRecordingDemo);
+    // The switch is read before the program stands in its own folder: it names and deletes nothing.
+    EXPECT_TRUE(Exists("olvarnapp1.dmo"));
+    app.ResolveDemoFileName(true);
+    EXPECT_EQ(app.mDemoFileName, "olvarnapp4.dmo");
+    EXPECT_TRUE(Exists("olvarnapp1.dmo"));
+
+    ASSERT_TRUE(app.SaveDemoFile());
+    EXPECT_TRUE(Exists("olvarnapp4.dmo"));
     EXPECT_FALSE(Exists("olvarnapp1.dmo"));
     EXPECT_TRUE(Exists("olvarnapp2.dmo"));
     EXPECT_TRUE(Exists("other7.dmo"));
+    // Lower in number, but not a recording of this program.
+    EXPECT_TRUE(Exists("olvarnapp0.dmo"));
+}
+
+TEST_F(DemoFiles, ARecordingThatIsNotWrittenDeletesNothing)
+{
+    CountingApp app;
+    app.ApplyCommandLineSwitch("-recnum", "1");
+    app.ResolveDemoFileName(true);
+    app.mDemoFileName = "no-such-folder/" + app.mDemoFileName;
+    EXPECT_FALSE(app.SaveDemoFile());
+    for (const char* name : {"olvarnapp1.dmo", "olvarnapp2.dmo", "olvarnapp3.dmo"})
+        EXPECT_TRUE(Exists(name)) << name;
 }
 
 TEST_F(DemoFiles, RecordingWithRoomToSpareDeletesNothing)
 {
     for (const char* count : {"5", "", "0", "-2"}) {
+        std::filesystem::remove(mDir.File("olvarnapp4.dmo"));
         CountingApp app;
         app.ApplyCommandLineSwitch("-recnum", count);
+        app.ResolveDemoFileName(true);
         EXPECT_EQ(app.mDemoFileName, "olvarnapp4.dmo") << count;
+        ASSERT_TRUE(app.SaveDemoFile()) << count;
         EXPECT_TRUE(Exists("olvarnapp1.dmo")) << count;
     }
 }
@@ -311,12 +337,13 @@ TEST_F(DemoFiles, PlayingNumberedDemosCountsBackFromTheNewest)
                           Case{"-2147483648", "olvarnapp3.dmo"}}) {
         CountingApp app;
         app.ApplyCommandLineSwitch("-playnum", c.index);
+        app.ResolveDemoFileName(true);
         EXPECT_EQ(app.mDemoFileName, c.file) << c.index;
         EXPECT_TRUE(app.mPlayingDemo);
     }
 }
 
-TEST(DemoFileNames, NoNumberedFilesAnswerZero)
+TEST(DemoFileNames, NoNumberedFilesAnswerZeroAndARelativeDemoFileIsTakenFromTheStartFolder)
 {
     testsupport::TempDir dir;
     auto old = std::filesystem::current_path();
@@ -324,6 +351,12 @@ TEST(DemoFileNames, NoNumberedFilesAnswerZero)
     CountingApp app;
     EXPECT_EQ(app.NextDemoFileName("olvarnapp", 5, true), 0);
     app.ApplyCommandLineSwitch("-recnum", "2");
+    app.ResolveDemoFileName(true);
     EXPECT_EQ(app.mDemoFileName, "olvarnapp1.dmo");
+
+    CountingApp named;
+    named.ApplyCommandLineSwitch("-demofile", "sub/a.dmo");
+    named.ResolveDemoFileName(false);
+    EXPECT_EQ(std::filesystem::path(named.mDemoFileName), std::filesystem::current_path() / "sub/a.dmo");
     std::filesystem::current_path(old);
 }

@@ -245,10 +245,11 @@ TEST(WindowProcRouting, KeysCharactersMouseAndWheelReachTheWidgetsInOrder)
     app.Send(Mouse(Kind::MButtonDown, 3, 3));
     app.Send(Mouse(Kind::MButtonUp, 3, 3));
     app.Send(Msg(Kind::MouseWheel, -240));
+    // A button at the position the mouse already has brings no move: live input goes the demo
+    // player's way, which moves only when the position changed.
     EXPECT_EQ(app.mWidgets->Take(), "keydown 37, keyup 37, char 233, move 10,20, move 11,21, down 11,21 1, "
                                     "move -3,900, up -3,900 1, move 1,1, down 1,1 2, move 2,2, down 2,2 -1, "
-                                    "move 2,2, down 2,2 -2, move 2,2, up 2,2 -1, move 3,3, down 3,3 3, "
-                                    "move 3,3, up 3,3 3, wheel -2");
+                                    "down 2,2 -2, up 2,2 -1, move 3,3, down 3,3 3, up 3,3 3, wheel -2");
 }
 
 // The whole way: SDL events pushed into the queue, pumped, queued, drained into the widgets.

@@ -294,6 +294,26 @@ TEST_F(MusicTest, ResampledStreamsKeepEverySourceFrame)
     }
 }
 
+TEST_F(MusicTest, AWavClaimingMoreThanItHoldsPlaysWhatItHolds)
+{
+    // The data chunk claims 2.4 GB; only 1000 frames follow. Lengths cut to the file, not trusted.
+    std::string wav = MakeWav(2, 44100, 16, Samples16(Sine(1000, 2, 44100, 440)));
+    const size_t data = wav.find("data");
+    ASSERT_NE(data, std::string::npos);
+    const uint32_t claimed = 0x9000C1ECu;
+    for (int i = 0; i < 4; ++i)
+        wav[data + 4 + i] = char(claimed >> (8 * i));
+    mData.WriteFile("liar.wav", wav);
+    // The fuzz run starts from it, under a memory limit that an allocation of the claim would break.
+    testsupport::SaveFuzzSeed("music", "liar.wav", std::string(1, '\2') + wav);
+    auto fromBytes = OpenWavMusic(reinterpret_cast<const uint8_t*>(wav.data()), wav.size());
+    auto fromFile = OpenWavMusic(std::string("liar.wav"));
+    for (MusicDecoder* decoder : {fromBytes.get(), fromFile.get()}) {
+        ASSERT_NE(decoder, nullptr);
+        EXPECT_EQ(ReadAll(*decoder).size(), 2u * 1000);
+    }
+}
+
 TEST_F(MusicTest, ASongPlayedOnceLastsItsWholeLength)
 {
     // 10000 frames at 22050 Hz are 20000 frames at the mixer's rate, none lost at the end.

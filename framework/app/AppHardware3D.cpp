@@ -1,0 +1,52 @@
+// The application's side of hardware rendering: the acceptance test's verdict, the renderer's
+// settings values, and the exit question after the renderer failed to draw.
+#include "app/OlvarnAppBase.h"
+#include "graphics/D3DInterface.h"
+#include "graphics/D3DTester.h"
+#include "graphics/DDInterface.h"
+
+namespace Olvarn
+{
+
+bool OlvarnAppBase::Is3DSupported()
+{
+    const D3DTester* tester = mDDInterface ? mDDInterface->Get3DTester() : nullptr;
+    return tester && tester->IsSupported();
+}
+
+bool OlvarnAppBase::Is3DRecommended()
+{
+    const D3DTester* tester = mDDInterface ? mDDInterface->Get3DTester() : nullptr;
+    return tester && tester->IsRecommended();
+}
+
+bool OlvarnAppBase::ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data)
+{
+    data.assign(SettingsStore::kMaxValueBytes, 0);
+    uint32_t size = static_cast<uint32_t>(data.size());
+    if (!ReadRegistryValue(name, type, data.data(), size)) {
+        data.clear();
+        return false;
+    }
+    data.resize(size);
+    return true;
+}
+
+bool OlvarnAppBase::WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data)
+{
+    return WriteRegistryValue(name, type, data.data(), static_cast<uint32_t>(data.size()));
+}
+
+void OlvarnAppBase::ConfirmAfterSceneFailure()
+{
+    if (!D3DInterface::SceneFailed() || mIsScreenSaver)
+        return;
+    int answer = ShowMessageBox("Hardware Acceleration may not have been working correctly during this session.\r\n"
+                                "If you noticed graphics problems, you may want to turn off Hardware Acceleration.\r\n"
+                                "Would you like to keep Hardware Acceleration switched on?",
+                                mPromptTitlePrefix + " Hardware Acceleration Confirmation", MB_YESNO | MB_ICONQUESTION);
+    if (answer == IDNO)
+        WriteRegistryDWORD("Is3D", 0);
+}
+
+} // namespace Olvarn
