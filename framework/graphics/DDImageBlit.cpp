@@ -162,6 +162,8 @@ inline void CopyPixels(uint32_t* dest, const uint32_t* src, int count)
 // Opaque runs at least this long are copied and clear ones skipped; shorter ones are blended with the
 // partial runs around them, which costs less than a call per run.
 constexpr int kLongRun = 32;
+// Rows up to this wide are blended whole: the blend of a few registers costs less than walking runs.
+constexpr int kNarrowSprite = 64;
 
 // The white run-length path by the formula, for layouts the kernels do not take (no palette).
 template <typename Pixel> void GeneralBlitWhiteFormula(const BlitJob& job)
@@ -212,7 +214,7 @@ template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
         const uint32_t* s = source.Row(job, rowStart);
         const unsigned char* runs = job.runs + rowStart;
         Pixel* d = DestLeft<Pixel>(job, row);
-        if (width <= kLongRun) {
+        if (width <= kNarrowSprite) {
             // A narrow sprite's row is one blend: every run in it is short.
             Blend(d, s, width);
             continue;
