@@ -210,9 +210,9 @@ TEST(DDImageDrawTest, BlendedRunsMatchTheRunByRunRules)
     // every drawing mode.
     struct Case {
         SurfaceFormat format;
-        int width; // up to 32 a row is one blend; wider rows are split at long runs
+        int width; // up to 64 a row is one blend; wider rows are split at long runs
     };
-    const Case cases[] = {{SurfaceFormat::Xrgb8888(), 29}, {SurfaceFormat::Rgb565(), 32},
+    const Case cases[] = {{SurfaceFormat::Xrgb8888(), 29}, {SurfaceFormat::Rgb565(), 64},
                           {SurfaceFormat::Rgb555(), 17},   {SurfaceFormat::Xrgb8888(), 150},
                           {SurfaceFormat::Rgb565(), 150},  {SurfaceFormat::Rgb555(), 97}};
     const uint32_t background = 0xA5A5A5A5u;
