@@ -5,6 +5,8 @@
 
 #include <immintrin.h>
 
+#include <cstddef>
+
 namespace Olvarn
 {
 namespace widen
@@ -147,8 +149,8 @@ void Picture(uint8_t* dest, int destPitch, const uint8_t* src, int srcPitch, int
     static const Kernels& best = HasAvx2() ? kAvx2 : kSse2;
     const RowFn row = is565 ? best.row565 : best.row555;
     for (int y = 0; y < height; ++y)
-        row(reinterpret_cast<uint32_t*>(dest + ptrdiff_t(y) * destPitch),
-            reinterpret_cast<const uint16_t*>(src + ptrdiff_t(y) * srcPitch), width);
+        row(reinterpret_cast<uint32_t*>(dest + std::ptrdiff_t(y) * destPitch),
+            reinterpret_cast<const uint16_t*>(src + std::ptrdiff_t(y) * srcPitch), width);
 }
 
 } // namespace widen
