@@ -65,10 +65,9 @@ endfunction()
 # the crash reporter names the program's functions in its reports from it.
 function(olvarn_symbol_map target)
   set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
-  set(nm_program ${CMAKE_NM})
-  if(NOT nm_program)
-    set(nm_program nm)
-  endif()
+  # GNU nm: its -l gives the line rows; llvm-nm, clang's CMAKE_NM, has no such option.
+  find_program(OLVARN_GNU_NM NAMES nm x86_64-linux-gnu-nm REQUIRED)
+  set(nm_program ${OLVARN_GNU_NM})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND sh ${CMAKE_SOURCE_DIR}/tools/symbol-map.sh $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.map ${nm_program}
     COMMENT "Symbol map of ${target}"

@@ -7,7 +7,9 @@ program=$1
 map=$2
 nm=${3:-nm}
 
-"$nm" --defined-only -n -l "$program" | awk -v program="$program" '
+# The listing first, so that a failing nm fails the build instead of leaving an empty map.
+listing=$("$nm" --defined-only -n -l "$program")
+printf '%s\n' "$listing" | awk -v program="$program" '
 BEGIN { FS = "\t" }
 {
     split($1, f, " ")

@@ -13,6 +13,7 @@
 #include "app/CrashReporter.h"
 #include "app/HTTPTransfer.h"
 #include "app/LoopbackServer.h"
+#include "support/Sanitizers.h"
 #include "support/TempDir.h"
 
 using Olvarn::CrashReporter;
@@ -69,7 +70,7 @@ std::string LineStartingWith(const std::string& text, const std::string& start)
 
 TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TAMBERLO_ASAN)
     GTEST_SKIP() << "AddressSanitizer handles faults itself";
 #endif
     struct Case {
@@ -132,7 +133,7 @@ TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
 
 TEST(CrashReportTest, CrashSwitchOfTheGameReportsAnAccessViolation)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TAMBERLO_ASAN)
     GTEST_SKIP() << "AddressSanitizer handles faults itself";
 #endif
     std::string program = testsupport::BinaryDir() + "/bin/tamberlo";

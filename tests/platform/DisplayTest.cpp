@@ -7,6 +7,7 @@
 #include "platform/DisplayFake.h"
 #include "platform/DisplaySdl.h"
 #include "platform/DisplaySdlWindow.h"
+#include "support/Sanitizers.h"
 
 using namespace Olvarn;
 
@@ -168,7 +169,7 @@ TEST(DisplaySdlTest, PresentedFrameReadsBackAsDrawn)
     // nobody sees) except under the leak checker, which reports EGL's start-up allocations; there
     // it runs when asked for.
     bool offscreen = true;
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TAMBERLO_ASAN)
     offscreen = getenv("TAMBERLO_TEST_OFFSCREEN") != nullptr;
 #endif
     for (const char* driver : {"dummy", offscreen ? "offscreen" : nullptr})
