@@ -13,6 +13,7 @@
 #include <ctime>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/OlvarnAppBase.h"
@@ -69,24 +70,39 @@ public:
         if (mFirstFrameMs < 0 && !mDisplayLost) {
             mFirstFrameMs = MsSinceStart();
             mFirstFrameCpuMs = 1000.0 * double(std::clock()) / CLOCKS_PER_SEC;
-            ShutDownApp();
+            if (mIdleMs <= 0) {
+                ShutDownApp();
+                return;
+            }
+            // Idle: nothing changes on screen; the application is ended from another thread.
+            mIdleTimer = std::thread([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(mIdleMs));
+                mIdleCpuMs = 1000.0 * double(std::clock()) / CLOCKS_PER_SEC - mFirstFrameCpuMs;
+                mIdleWallMs = MsSinceStart() - mFirstFrameMs;
+                ShutDownApp();
+            });
         }
     }
     void SaveSettings() override {}
 
     FillWidget mWidget;
+    int mIdleMs = 0;
+    std::thread mIdleTimer;
+    double mIdleCpuMs = 0;
+    double mIdleWallMs = 0;
     double mInitDoneMs = -1;
     double mFirstFrameMs = -1;
     double mFirstFrameCpuMs = -1; // of the whole process, all threads
 };
 
-int RunChild(const char* out)
+int RunChild(const char* out, int idleMs)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    double constructed, firstFrame, initDone, firstFrameCpu;
+    double constructed, firstFrame, initDone, firstFrameCpu, idleCpu = 0, idleWall = 0;
     {
         FirstFrameApp app;
+        app.mIdleMs = idleMs;
         constructed = MsSinceStart();
         app.InitApp();
         app.RunApp();
@@ -94,10 +110,14 @@ int RunChild(const char* out)
         firstFrame = app.mFirstFrameMs;
         initDone = app.mInitDoneMs;
         firstFrameCpu = app.mFirstFrameCpuMs;
+        if (app.mIdleTimer.joinable())
+            app.mIdleTimer.join();
+        idleCpu = app.mIdleCpuMs;
+        idleWall = app.mIdleWallMs;
     }
     std::ofstream file(out);
-    file << constructed << " " << initDone << " " << firstFrame << " " << MsSinceStart() << " " << firstFrameCpu
-         << "\n";
+    file << constructed << " " << initDone << " " << firstFrame << " " << MsSinceStart() << " " << firstFrameCpu << " "
+         << idleCpu << " " << idleWall << "\n";
     return firstFrame >= 0 ? 0 : 1;
 }
 
@@ -111,23 +131,30 @@ double Median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--child") == 0)
-        return RunChild(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--child") == 0)
+        return RunChild(argv[2], std::atoi(argv[3]));
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    const int idleRuns = 3, idleMs = 3000;
     const std::string out = benchsupport::TempPath("firstframe.txt");
-    std::vector<double> constructed, init, first, exit, wall, cpu;
-    for (int i = 0; i < runs; ++i) {
+    std::vector<double> constructed, init, first, exit, wall, cpu, idle;
+    for (int i = 0; i < runs + idleRuns; ++i) {
+        const bool idleRun = i >= runs;
         std::remove(out.c_str());
-        const std::string command = "'" + std::string(argv[0]) + "' --child '" + out + "' >/dev/null 2>&1";
+        const std::string command = "'" + std::string(argv[0]) + "' --child '" + out + "' " +
+                                    std::to_string(idleRun ? idleMs : 0) + " >/dev/null 2>&1";
         auto before = Steady::now();
         int status = std::system(command.c_str());
         double ms = std::chrono::duration<double, std::milli>(Steady::now() - before).count();
         std::ifstream file(out);
-        double c = -1, n = -1, f = -1, e = -1, u = -1;
-        if (status != 0 || !(file >> c >> n >> f >> e >> u)) {
+        double c = -1, n = -1, f = -1, e = -1, u = -1, ic = 0, iw = 0;
+        if (status != 0 || !(file >> c >> n >> f >> e >> u >> ic >> iw)) {
             std::printf("run %d: the application showed no frame\n", i + 1);
             std::remove(out.c_str());
             return 1;
+        }
+        if (idleRun) {
+            idle.push_back(iw > 0 ? 100 * ic / iw : 0);
+            continue;
         }
         constructed.push_back(c);
         init.push_back(n);
@@ -145,5 +172,7 @@ int main(int argc, char** argv)
     std::printf("  CPU time of all threads at the first frame %8.1f\n", Median(cpu));
     std::printf("  shut down                  %8.1f\n", Median(exit));
     std::printf("  whole run, process start to exit (wall) %8.1f\n", Median(wall));
+    std::printf("Idle with the screen unchanged, all threads, median of %d runs of %d ms:\n", idleRuns, idleMs);
+    std::printf("  CPU time, %% of one core     %8.2f   (goal: under 1.5)\n", Median(idle));
     return 0;
 }

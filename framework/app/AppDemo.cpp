@@ -80,8 +80,18 @@ void OlvarnAppBase::WriteDemoTimeStep()
 
 void OlvarnAppBase::RecordDemoEvent(DemoEvent event)
 {
-    if (!mRecordingDemo)
+    if (!mRecordingDemo || mDemo.mFull)
         return;
+    // A stream larger than a demo file may hold could not be loaded again: the recording ends with
+    // what it has.
+    constexpr size_t kHeaderRoom = 64;
+    if (static_cast<size_t>(mDemo.mBuffer.ByteLength()) + event.mBytes.size() + kHeaderRoom >
+        DemoFile::kMaxStreamBytes) {
+        mDemo.mFull = true;
+        mDemo.mFullAt = mUpdateCount;
+        LogWrite(LogLevel::Warning, "the demo is full; recording stops at update %d", mUpdateCount);
+        return;
+    }
     event.mUpdate = mUpdateCount;
     mDemo.mWriter.Write(event);
 }
@@ -148,7 +158,7 @@ bool OlvarnAppBase::RouteInputThroughPlayer(const AppMessage& message)
         if (!main)
             return true;
         event.mKind = DemoEventKind::Activation;
-        event.mFlag = mHasFocus;
+        event.mFlag = message.mParam1 != 0;
         feed(event);
         return true;
     case AppMessageKind::Close:
@@ -353,6 +363,13 @@ void OlvarnAppBase::PlayDueDemoEvents()
 {
     if (!mPlayingDemo)
         return;
+    if (const int overlay = mDemo.mPendingOverlay) {
+        mDemo.mPendingOverlay = 0;
+        if (overlay == 'J')
+            ShowJumpToTimeDialog();
+        else
+            ShowMarkerListDialog();
+    }
     DemoEvent event;
     // From the recording's hand-over on, the next events belong to what the hand-over reads (in the
     // next UpdateAppTick); the player waits for it.
@@ -444,6 +461,31 @@ bool OlvarnAppBase::ReadBufferFromFile(const std::string& path, Buffer& buffer, 
     return ok;
 }
 
+bool OlvarnAppBase::TakeHttpResult(int32_t transferId, int& result, std::string& content)
+{
+    if (!mPlayingDemo || mDemo.mSyncEnded || !mMainThreadKnown || std::this_thread::get_id() != mPrimaryThreadId)
+        return false;
+    DemoEvent event;
+    if (mDemo.mReader.TakeHttpResult(mUpdateCount, transferId, event) != DemoRead::Event)
+        return false;
+    result = event.mCode;
+    content = event.mBytes;
+    return true;
+}
+
+bool OlvarnAppBase::RecordHttpResult(int32_t transferId, int result, const std::string& content)
+{
+    if (!mRecordingDemo || !mMainThreadKnown || std::this_thread::get_id() != mPrimaryThreadId)
+        return false;
+    DemoEvent event;
+    event.mKind = DemoEventKind::HttpResult;
+    event.mNumber = transferId;
+    event.mCode = result & 0xFF;
+    event.mBytes = content;
+    RecordDemoEvent(event);
+    return true;
+}
+
 bool OlvarnAppBase::PlayRegistryRead(uint32_t& type, unsigned char* data, uint32_t& size)
 {
     DemoEvent event;
@@ -507,7 +549,7 @@ bool OlvarnAppBase::SaveDemoFile()
     file.mSeed = static_cast<uint32_t>(mRandSeed);
     file.mProductVersion = mProductVersion;
     file.mLabels = mDemo.mLabels;
-    file.mTotalUpdates = mUpdateCount;
+    file.mTotalUpdates = mDemo.mFull ? mDemo.mFullAt : mUpdateCount;
     if (mDemo.mBuffer.ByteLength() > 0)
         file.mStream.assign(mDemo.mBuffer.GetData(), mDemo.mBuffer.GetData() + mDemo.mBuffer.ByteLength());
     std::vector<unsigned char> bytes = file.Serialize();
@@ -704,11 +746,11 @@ bool OlvarnAppBase::HandleDemoJumpKey(int character)
         return true;
     case 'J':
     case 'j':
-        ShowJumpToTimeDialog();
+        mDemo.mPendingOverlay = 'J';
         return true;
     case 'L':
     case 'l':
-        ShowMarkerListDialog();
+        mDemo.mPendingOverlay = 'L';
         return true;
     case 'M':
     case 'm':

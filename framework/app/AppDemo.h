@@ -42,9 +42,15 @@ struct DemoState {
     std::vector<DemoLabel> mLabels;
     // The playback overlay open now; it takes the real input while its loop runs.
     DemoOverlay* mOverlay = nullptr;
+    // The key of an overlay asked for ('J' or 'L'); it opens once the messages of the pass are handled,
+    // so the keys typed after it reach the box and not the window procedure it was asked from.
+    int mPendingOverlay = 0;
     // Synchronised reads that met another event than the one asked for, and sync events the player
     // met out of step; both mean the replay has left the recording's course.
     int mDesyncs = 0;
+    // The stream reached the size a demo file may hold: recording stopped at this update.
+    bool mFull = false;
+    int mFullAt = 0;
 
     // "-recnum" and "-playnum" name their file only once the program stands in its own folder.
     enum class Numbered { None, Record, Play };

@@ -259,6 +259,32 @@ DemoRead DemoStreamReader::Next(int updateCount, DemoEvent& event)
     return ReadPayload(event) ? DemoRead::Event : DemoRead::End;
 }
 
+DemoRead DemoStreamReader::TakeHttpResult(int updateCount, int32_t transferId, DemoEvent& event)
+{
+    if (!SkipDueFillers(updateCount))
+        return DemoRead::End;
+    if (!PeekDue(updateCount))
+        return AtEnd() ? DemoRead::End : DemoRead::NotDue;
+    if (mKind != DemoEventKind::HttpResult)
+        return DemoRead::Mismatch;
+    if (!Has(32)) {
+        Fail();
+        return DemoRead::End;
+    }
+    // The id is looked at in place; the event is only taken when it is this transfer's.
+    uint32_t id = 0;
+    const unsigned char* bytes = mStream.GetData();
+    const int start = mStream.ReadBitPos();
+    for (int i = 0; i < 32; ++i) {
+        int bit = start + i;
+        id |= static_cast<uint32_t>((bytes[bit >> 3] >> (bit & 7)) & 1) << i;
+    }
+    if (static_cast<int32_t>(id) != transferId)
+        return DemoRead::Mismatch;
+    mHeaderNeeded = true;
+    return ReadPayload(event) ? DemoRead::Event : DemoRead::End;
+}
+
 DemoRead DemoStreamReader::TakeSync(DemoEventKind kind, DemoEvent& event)
 {
     for (;;) {

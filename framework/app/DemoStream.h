@@ -101,6 +101,9 @@ public:
     // The next due event, for the event player. A synchronised event met here is returned too, its
     // payload read, so the stream stays in step: the caller logs it and plays nothing.
     DemoRead Next(int updateCount, DemoEvent& event);
+    // The next event when it is due now and is the HTTP result of the transfer; another transfer's
+    // result stays for its owner (Mismatch).
+    DemoRead TakeHttpResult(int updateCount, int32_t transferId, DemoEvent& event);
     // The next event when it has the kind a synchronised operation expects, due or not.
     DemoRead TakeSync(DemoEventKind kind, DemoEvent& event);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "app/OlvarnAppBase.h"
 #include "platform/CrashHandler.h"
 #include "platform/Socket.h"
 #include "platform/Thread.h"
@@ -93,7 +94,7 @@ std::string HTTPTransfer::BuildFormRequest(const std::string& host, const std::s
 
 void HTTPTransfer::Reset()
 {
-    if (mWorker.joinable()) {
+    if (mWorker.joinable() || mActive.load()) {
         mStop = true;
         mAborted = true;
         WaitUntilDone();
@@ -150,6 +151,9 @@ void HTTPTransfer::SendRawRequest(const std::string& url, const std::string& req
 void HTTPTransfer::StartWorker()
 {
     mActive = true;
+    // A replay's result comes from the recording; nothing is sent.
+    if (gOlvarnApp && gOlvarnApp->mPlayingDemo)
+        return;
     mThreadRunning = true;
     mWorker = std::thread([this] { WorkerThread(); });
 }
@@ -160,18 +164,67 @@ void HTTPTransfer::Abort()
     mStop = true;
 }
 
+int HTTPTransfer::GetResult() const
+{
+    SyncStatusWithDemo();
+    return mResult.load();
+}
+
+void HTTPTransfer::SyncStatusWithDemo() const
+{
+    OlvarnAppBase* app = gOlvarnApp;
+    if (!app)
+        return;
+    if (app->mPlayingDemo) {
+        int result = 0;
+        std::string content;
+        if (!app->TakeHttpResult(mTransferId, result, content))
+            return;
+        mLastSyncedResult = result;
+        {
+            std::lock_guard<std::mutex> lock(mContentLock);
+            mContent = content;
+        }
+        mResult = result;
+        if (result != kRunning)
+            mActive = false;
+        return;
+    }
+    const int result = mResult.load();
+    if (!app->mRecordingDemo || result == mLastSyncedResult)
+        return;
+    std::string content;
+    if (result != kRunning) {
+        std::lock_guard<std::mutex> lock(mContentLock);
+        content = mContent;
+    }
+    if (app->RecordHttpResult(mTransferId, result, content))
+        mLastSyncedResult = result;
+}
+
 std::string HTTPTransfer::GetContent() const
 {
     if (mResult.load() == kRunning)
         return std::string();
+    SyncStatusWithDemo();
     std::lock_guard<std::mutex> lock(mContentLock);
     return mContent;
 }
 
 void HTTPTransfer::WaitUntilDone() const
 {
-    while (mActive.load())
+    if (gOlvarnApp && gOlvarnApp->mPlayingDemo) {
+        // No worker runs in a replay: the recorded result is due now or never comes.
+        SyncStatusWithDemo();
+        mActive = false;
+        return;
+    }
+    while (mActive.load()) {
+        SyncStatusWithDemo();
+        if (!mActive.load())
+            break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 void HTTPTransfer::Fail(int result)

@@ -47,7 +47,9 @@ public:
     void ParseUrl(const std::string& url);
     void Reset();
     void Abort();
-    int GetResult() const { return mResult.load(); }
+    // The result and the content follow a demo: a recording notes every change the owner sees, a
+    // replay opens no connection and takes them from the recording.
+    int GetResult() const;
     // Empty while the transfer runs.
     std::string GetContent() const;
     void WaitUntilDone() const;
@@ -90,12 +92,15 @@ private:
     int mPort = 80;
     std::string mPath;
     mutable std::mutex mContentLock;
-    std::string mContent;
-    std::atomic<bool> mActive{false};
+    void SyncStatusWithDemo() const;
+
+    mutable std::string mContent;
+    mutable std::atomic<bool> mActive{false};
+    mutable int mLastSyncedResult = kIdle;
     std::atomic<bool> mThreadRunning{false};
     std::atomic<bool> mStop{false};
     std::atomic<bool> mAborted{false};
-    std::atomic<int> mResult{kIdle};
+    mutable std::atomic<int> mResult{kIdle};
     int mDeadlineMs = kDefaultDeadlineMs;
     HttpResponseParser::Limits mLimits;
     std::thread mWorker;

@@ -274,9 +274,15 @@ public:
     void RecordDemoEvent(DemoEvent event);
     void UpdateDisplayState();
     void SyncBufferWithDemo(Buffer& buffer);
-    bool SyncBoolWithDemo(bool value) override;
-    std::string SyncStringWithDemo(const std::string& value) override;
+    bool SyncBoolWithDemo(bool value);
+    std::string SyncStringWithDemo(const std::string& value);
+    std::string SyncTextWithDemo(const std::string& text) override { return SyncStringWithDemo(text); }
+    bool SyncFlagWithDemo(bool flag) override { return SyncBoolWithDemo(flag); }
     bool ReadBufferFromFile(const std::string& path, Buffer& buffer, bool sync);
+    // HTTP results of a transfer (on the main thread only): a replay takes the recorded one when it
+    // is due now, a recording writes a change; false when nothing was taken or written.
+    bool TakeHttpResult(int32_t transferId, int& result, std::string& content);
+    bool RecordHttpResult(int32_t transferId, int result, const std::string& content);
     bool SaveDemoFile();
     bool LoadDemoFile(std::string& error);
     // Names the demo file of "-recnum", "-playnum" and a relative "-demofile"; InitApp calls it on

@@ -172,10 +172,11 @@ void D3DTester::Run(const D3DCardFacts& facts, bool identityFromFacts)
             WriteCache();
         Release();
     }
+    // The findings are outside values: a recorded demo replays them.
     if (mHost) {
-        mFailureReason = mHost->SyncStringWithDemo(mFailureReason);
-        mWarning = mHost->SyncStringWithDemo(mWarning);
-        mFreshResult = mHost->SyncBoolWithDemo(mFreshResult);
+        mFailureReason = mHost->SyncTextWithDemo(mFailureReason);
+        mWarning = mHost->SyncTextWithDemo(mWarning);
+        mFreshResult = mHost->SyncFlagWithDemo(mFreshResult);
     }
 }
 

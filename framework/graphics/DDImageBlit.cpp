@@ -2,6 +2,7 @@
 // the run-length general path, the additive path, and their mirrored twins.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
@@ -56,6 +57,68 @@ template <typename Pixel, typename Body> void WalkRuns(const BlitJob& job, Body 
     }
 }
 
+// The source pixels of one row in the destination's order, so palette and mirrored blits run the same
+// vector kernels as plain ones: a plain row is the premultiplied table itself; palette look-ups and
+// mirrored rows are gathered into a row of their own first.
+class RowSource
+{
+public:
+    const uint32_t* Row(const BlitJob& job, size_t rowStart)
+    {
+        const int width = job.src.mWidth;
+        if (!job.indices && !job.mirrored)
+            return job.native + rowStart;
+        mRow.resize(size_t(width) * (job.indices && job.mirrored ? 2 : 1));
+        const uint32_t* row = job.native + rowStart;
+        if (job.indices) {
+            // Looked up into the second half when the row is reversed afterwards.
+            uint32_t* to = mRow.data() + (job.mirrored ? width : 0);
+            const unsigned char* indices = job.indices + rowStart;
+            for (int k = 0; k < width; ++k)
+                to[k] = job.native[indices[k]];
+            row = to;
+        }
+        if (job.mirrored)
+            kernels::ReverseCopy(mRow.data(), row, width);
+        return mRow.data();
+    }
+
+private:
+    std::vector<uint32_t> mRow;
+};
+
+// The leftmost destination pixel of a row, whichever way the row is drawn.
+template <typename Pixel> Pixel* DestLeft(const BlitJob& job, int row)
+{
+    return reinterpret_cast<Pixel*>(job.lock->mBits + ptrdiff_t(job.y + row) * job.lock->mPitch) + job.x;
+}
+
+// Where source columns [col, col + count) of a row land in the destination's order.
+inline int InOrder(const BlitJob& job, int col, int count)
+{
+    return job.mirrored ? job.src.mWidth - col - count : col;
+}
+
+// Walks every row in runs with the row's source in the destination's order: body(d, s, count, first)
+// draws count pixels of s onto d, first being the run's first source pixel.
+template <typename Pixel, typename Body> void WalkRunsInOrder(const BlitJob& job, Body body)
+{
+    RowSource source;
+    const int width = job.src.mWidth;
+    for (int row = 0; row < job.src.mHeight; ++row) {
+        const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
+        const uint32_t* s = source.Row(job, rowStart);
+        Pixel* d = DestLeft<Pixel>(job, row);
+        int col = 0;
+        while (col < width) {
+            const int run = std::min<int>(std::max<int>(job.runs[rowStart + size_t(col)], 1), width - col);
+            const int at = InOrder(job, col, run);
+            body(d + at, s + at, run, job.S(rowStart + size_t(col)));
+            col += run;
+        }
+    }
+}
+
 // Destination part of a blend: each channel kept by keep / 256.
 template <typename Pixel> inline uint32_t KeepDest(Pixel d, uint32_t keep, const uint32_t* mask)
 {
@@ -96,14 +159,17 @@ inline void CopyPixels(uint32_t* dest, const uint32_t* src, int count)
         dest[i] = src[i];
 }
 
-// The white run-length path without palette look-ups: opaque runs are copied, partial ones blended.
-template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
+// Opaque runs at least this long are copied and clear ones skipped; shorter ones are blended with the
+// partial runs around them, which costs less than a call per run.
+constexpr int kLongRun = 32;
+// Rows up to this wide are blended whole: the blend of a few registers costs less than walking runs.
+constexpr int kNarrowSprite = 64;
+
+// The white run-length path by the formula, for layouts the kernels do not take (no palette).
+template <typename Pixel> void GeneralBlitWhiteFormula(const BlitJob& job)
 {
     const uint32_t mask[3] = {job.mask[0], job.mask[1], job.mask[2]};
     const int step = job.mirrored ? -1 : 1;
-    const kernels::Table& kernel = kernels::Active();
-    const bool vector = step > 0 && (sizeof(Pixel) == 2 ? ShiftsMatchMasks(job) : IsX8888(job));
-    const kernels::Format16 format = Format16Of(job);
     for (int row = 0; row < job.src.mHeight; ++row) {
         const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
         const uint32_t* s = job.native + rowStart;
@@ -114,20 +180,9 @@ template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
             const int run = std::min<int>(std::max<int>(runs[col], 1), job.src.mWidth - col);
             const uint32_t first = s[col] >> 24;
             if (first == 255) {
-                if (step > 0 && sizeof(Pixel) == 4) {
-                    CopyPixels(reinterpret_cast<uint32_t*>(d + col), s + col, run);
-                } else if (step > 0) {
-                    kernel.narrow16(reinterpret_cast<uint16_t*>(d + col), s + col, run);
-                } else {
-                    Pixel* out = d - col;
-                    for (int k = 0; k < run; ++k)
-                        out[-k] = Pixel(s[col + k]);
-                }
-            } else if (first != 0 && vector) {
-                if constexpr (sizeof(Pixel) == 4)
-                    kernel.blendPremul32(reinterpret_cast<uint32_t*>(d + col), s + col, run);
-                else
-                    kernel.blendPremul16(reinterpret_cast<uint16_t*>(d + col), s + col, run, format);
+                Pixel* out = d + ptrdiff_t(col) * step;
+                for (int k = 0; k < run; ++k, out += step)
+                    *out = Pixel(s[col + k]);
             } else if (first != 0) {
                 Pixel* out = d + ptrdiff_t(col) * step;
                 for (int k = 0; k < run; ++k, out += step) {
@@ -140,29 +195,91 @@ template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
     }
 }
 
+// The white run-length path through the kernels, plain, palette or mirrored: long opaque runs are
+// copied, long clear ones skipped, and everything between blended in one call.
+template <typename Pixel> void GeneralBlitWhite(const BlitJob& job)
+{
+    const kernels::Table& kernel = kernels::Active();
+    const kernels::Format16 format = Format16Of(job);
+    auto Blend = [&](Pixel* to, const uint32_t* from, int count) {
+        if constexpr (sizeof(Pixel) == 4)
+            kernel.blendPremul32(reinterpret_cast<uint32_t*>(to), from, count);
+        else
+            kernel.blendPremul16(reinterpret_cast<uint16_t*>(to), from, count, format);
+    };
+    RowSource source;
+    const int width = job.src.mWidth;
+    for (int row = 0; row < job.src.mHeight; ++row) {
+        const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
+        const uint32_t* s = source.Row(job, rowStart);
+        const unsigned char* runs = job.runs + rowStart;
+        Pixel* d = DestLeft<Pixel>(job, row);
+        if (width <= kNarrowSprite) {
+            // A narrow sprite's row is one blend: every run in it is short.
+            Blend(d, s, width);
+            continue;
+        }
+        int col = 0;
+        while (col < width) {
+            const int run = std::min<int>(std::max<int>(runs[col], 1), width - col);
+            if (run < kLongRun) {
+                // Partial runs and the short clear and opaque runs between them go to the blend in one
+                // call: a clear pixel leaves the destination, an opaque one keeps 1/256 of it, which is
+                // nothing in any channel, so it comes out exactly as copied.
+                int end = col + run;
+                while (end < width) {
+                    const int next = std::min<int>(std::max<int>(runs[end], 1), width - end);
+                    if (next >= kLongRun)
+                        break;
+                    end += next;
+                }
+                const int at = InOrder(job, col, end - col);
+                Blend(d + at, s + at, end - col);
+                col = end;
+                continue;
+            }
+            const int at = InOrder(job, col, run);
+            const uint32_t first = s[at] >> 24; // a run's pixels share their class
+            if (first == 255 && sizeof(Pixel) == 4)
+                CopyPixels(reinterpret_cast<uint32_t*>(d + at), s + at, run);
+            else if (first == 255)
+                kernel.narrow16(reinterpret_cast<uint16_t*>(d + at), s + at, run);
+            else if (first != 0)
+                Blend(d + at, s + at, run);
+            col += run;
+        }
+    }
+}
+
 template <typename Pixel> void GeneralBlit(const BlitJob& job)
 {
-    if (job.white && !job.indices) {
+    const bool vector = ShiftsMatchMasks(job) && (sizeof(Pixel) == 2 || IsX8888(job));
+    if (job.white && vector) {
         GeneralBlitWhite<Pixel>(job);
         return;
     }
+    if (job.white && !job.indices) {
+        GeneralBlitWhiteFormula<Pixel>(job);
+        return;
+    }
     const kernels::Table& kernel = kernels::Active();
-    const bool vector =
-        !job.white && !job.indices && !job.mirrored && ShiftsMatchMasks(job) && (sizeof(Pixel) == 2 || IsX8888(job));
     const kernels::Format16 format = Format16Of(job);
+    if (vector && !job.white) {
+        WalkRunsInOrder<Pixel>(job, [&](Pixel* d, const uint32_t* s, int run, uint32_t first) {
+            if ((first >> 24) == 0)
+                return;
+            const bool tintOnly = (first >> 24) == 255 && job.alpha == 255;
+            if constexpr (sizeof(Pixel) == 4)
+                kernel.tint32(reinterpret_cast<uint32_t*>(d), s, run, job.alpha, job.cm, tintOnly);
+            else
+                kernel.tint16(reinterpret_cast<uint16_t*>(d), s, run, job.alpha, job.cm, tintOnly, format);
+        });
+        return;
+    }
     WalkRuns<Pixel>(job, [&](Pixel* d, int step, size_t si, int run) {
         const uint32_t first = job.S(si) >> 24;
         if (first == 0)
             return;
-        if (vector) {
-            const bool tintOnly = first == 255 && job.alpha == 255;
-            if constexpr (sizeof(Pixel) == 4)
-                kernel.tint32(reinterpret_cast<uint32_t*>(d), job.native + si, run, job.alpha, job.cm, tintOnly);
-            else
-                kernel.tint16(reinterpret_cast<uint16_t*>(d), job.native + si, run, job.alpha, job.cm, tintOnly,
-                              format);
-            return;
-        }
         for (int k = 0; k < run; ++k, d += step) {
             const uint32_t s = job.S(si + k), a = s >> 24;
             uint32_t out;
@@ -186,18 +303,21 @@ template <typename Pixel> void GeneralBlit(const BlitJob& job)
 template <typename Pixel> void AdditiveBlit(const BlitJob& job)
 {
     const kernels::Table& kernel = kernels::Active();
-    const bool vector = !job.indices && !job.mirrored && ShiftsMatchMasks(job) && (sizeof(Pixel) == 2 || IsX8888(job));
     const kernels::Format16 format = Format16Of(job);
+    if (ShiftsMatchMasks(job) && (sizeof(Pixel) == 2 || IsX8888(job))) {
+        WalkRunsInOrder<Pixel>(job, [&](Pixel* d, const uint32_t* s, int run, uint32_t first) {
+            if ((first & 0xFFFFFF) == 0)
+                return;
+            if constexpr (sizeof(Pixel) == 4)
+                kernel.add32(reinterpret_cast<uint32_t*>(d), s, run, job.white, job.cm);
+            else
+                kernel.add16(reinterpret_cast<uint16_t*>(d), s, run, job.white, job.cm, format);
+        });
+        return;
+    }
     WalkRuns<Pixel>(job, [&](Pixel* d, int step, size_t si, int run) {
         if ((job.S(si) & 0xFFFFFF) == 0)
             return;
-        if (vector) {
-            if constexpr (sizeof(Pixel) == 4)
-                kernel.add32(reinterpret_cast<uint32_t*>(d), job.native + si, run, job.white, job.cm);
-            else
-                kernel.add16(reinterpret_cast<uint16_t*>(d), job.native + si, run, job.white, job.cm, format);
-            return;
-        }
         for (int k = 0; k < run; ++k, d += step) {
             const uint32_t s = job.S(si + k);
             uint32_t out = 0;

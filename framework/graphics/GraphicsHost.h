@@ -37,8 +37,8 @@ public:
     virtual void OnVSyncBroken() = 0;
     virtual Clock& GetClock() const = 0;
 
-    // The acceptance test keeps its outcome under the application's settings key ("Test3D\Name" names
-    // a value in a sub-key), read and written as they are: a demo carries the outcome itself (below).
+    // The hardware renderer and its acceptance test keep values under the application's settings key
+    // ("Test3D\\Name" names a value in a sub-key). They are this machine's and go past any demo.
     // Without an application nothing is kept.
     virtual bool ReadSetting(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) { return false; }
     virtual bool WriteSetting(const std::string& name, uint32_t type, const std::vector<uint8_t>& data)
@@ -47,12 +47,12 @@ public:
     }
     // A text value the program's own settings calls write (the renderer's last failure).
     virtual bool WriteSettingString(const std::string& name, const std::string& text);
-    // Outside findings pass through these: a demo being recorded keeps them, one being played back
-    // gives the recorded ones. Without demos they are the values given.
-    virtual bool SyncBoolWithDemo(bool value) { return value; }
-    virtual std::string SyncStringWithDemo(const std::string& value) { return value; }
     // While a demo plays back, outside findings come from the recording.
     virtual bool IsPlayingDemo() { return false; }
+    // A finding passed through the demo: recorded while one is recorded, the recorded one while one
+    // plays back, else the finding itself.
+    virtual std::string SyncTextWithDemo(const std::string& text) { return text; }
+    virtual bool SyncFlagWithDemo(bool flag) { return flag; }
     // The acceptance test ran instead of being taken from its stored outcome.
     virtual void On3DTestRanAfresh() {}
     // Nothing is drawn on the card while the main window is minimised.

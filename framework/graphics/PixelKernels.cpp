@@ -109,6 +109,8 @@ void BlendPremul32(uint32_t* dest, const uint32_t* src, int count)
 {
     for (int i = 0; i < count; ++i) {
         uint32_t v = src[i], d = dest[i], keep = 256 - (v >> 24);
+        if (keep == 256)
+            continue;
         dest[i] = v + (((((d & 0xFF0000) * keep) >> 8) & 0xFF0000) + ((((d & 0xFF00) * keep) >> 8) & 0xFF00) +
                        ((((d & 0xFF) * keep) >> 8) & 0xFF));
     }
@@ -118,6 +120,8 @@ void BlendPremul16(uint16_t* dest, const uint32_t* src, int count, const Format1
 {
     for (int i = 0; i < count; ++i) {
         uint32_t v = src[i], d = dest[i], keep = 256 - (v >> 24), out = v;
+        if (keep == 256)
+            continue;
         for (uint32_t m : f.mask)
             out += (((d & m) * keep) >> 8) & m;
         dest[i] = uint16_t(out);
@@ -279,6 +283,9 @@ struct V {
     static R Lo32(R a, R b) { return _mm_unpacklo_epi32(a, b); }
     static R Hi32(R a, R b) { return _mm_unpackhi_epi32(a, b); }
     template <int N> static R Shl32(R a) { return _mm_slli_epi32(a, N); }
+    template <int N> static R Shl16(R a) { return _mm_slli_epi16(a, N); }
+    // 32-bit lanes that hold values below 32768, as 16-bit lanes of a then b, in order.
+    static R PackSmall32(R a, R b) { return _mm_packs_epi32(a, b); }
     static R Sub32(R a, R b) { return _mm_sub_epi32(a, b); }
     // Truncated a / b of non-negative ints below 2^24: single precision divides them exactly enough.
     static R Div32(R a, R b) { return _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b))); }
@@ -299,6 +306,7 @@ struct V {
     static R Or(R a, R b) { return _mm_or_si128(a, b); }
     static R AddSat8(R a, R b) { return _mm_adds_epu8(a, b); }
     static R Eq32(R a, R b) { return _mm_cmpeq_epi32(a, b); }
+    static R Eq16(R a, R b) { return _mm_cmpeq_epi16(a, b); }
     static bool All(R mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
     // Each pixel's alpha word copied to its four words (pixels unpacked to 16 bits).
     static R Alpha16(R a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF); }
@@ -435,6 +443,8 @@ struct V {
     static R Lo32(R a, R b) { return _mm256_unpacklo_epi32(a, b); }
     static R Hi32(R a, R b) { return _mm256_unpackhi_epi32(a, b); }
     template <int N> static R Shl32(R a) { return _mm256_slli_epi32(a, N); }
+    template <int N> static R Shl16(R a) { return _mm256_slli_epi16(a, N); }
+    static R PackSmall32(R a, R b) { return _mm256_permute4x64_epi64(_mm256_packs_epi32(a, b), 0xD8); }
     static R Sub32(R a, R b) { return _mm256_sub_epi32(a, b); }
     static R Div32(R a, R b)
     {
@@ -457,6 +467,7 @@ struct V {
     static R Or(R a, R b) { return _mm256_or_si256(a, b); }
     static R AddSat8(R a, R b) { return _mm256_adds_epu8(a, b); }
     static R Eq32(R a, R b) { return _mm256_cmpeq_epi32(a, b); }
+    static R Eq16(R a, R b) { return _mm256_cmpeq_epi16(a, b); }
     static bool All(R mask) { return _mm256_movemask_epi8(mask) == -1; }
     static R Alpha16(R a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
     // The first n (1 to 7) pixels only: masked moves neither read nor write past them.
@@ -534,17 +545,26 @@ struct V {
             break;
         }
     }
-    // The first n (0 to 15) 16-bit pixels, in two halves.
+    // The first n (0 to 15) 16-bit pixels: the pairs by a masked move of 32-bit lanes (which neither
+    // reads nor writes past them), an odd last one on its own.
     static R LoadN16(const uint16_t* p, int n)
     {
-        __m128i lo = LoadHalf16(p, n < 8 ? n : 8), hi = n > 8 ? LoadHalf16(p + 8, n - 8) : _mm_setzero_si128();
-        return _mm256_set_m128i(hi, lo);
+        R v = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), FirstN(n / 2));
+        if (n & 1) {
+            const R last = _mm256_cmpeq_epi16(_mm256_set1_epi16(short(n - 1)),
+                                              _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+            v = _mm256_blendv_epi8(v, _mm256_set1_epi16(short(p[n - 1])), last);
+        }
+        return v;
     }
     static void StoreN16(uint16_t* p, R v, int n)
     {
-        StoreHalf16(p, _mm256_castsi256_si128(v), n < 8 ? n : 8);
-        if (n > 8)
-            StoreHalf16(p + 8, _mm256_extracti128_si256(v, 1), n - 8);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(p), FirstN(n / 2), v);
+        if (n & 1) {
+            alignas(32) uint16_t words[16];
+            _mm256_store_si256(reinterpret_cast<R*>(words), v);
+            p[n - 1] = words[n - 1];
+        }
     }
 };
 
@@ -589,6 +609,17 @@ const Table*& Chosen()
 }
 
 } // namespace
+
+void ReverseCopy(uint32_t* dest, const uint32_t* src, int count)
+{
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + count - 4 - i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + i), _mm_shuffle_epi32(v, 0x1B));
+    }
+    for (; i < count; ++i)
+        dest[i] = src[count - 1 - i];
+}
 
 const Table& Active()
 {

@@ -38,7 +38,8 @@ struct Table {
     void (*addArgb)(uint32_t* dest, const uint32_t* src, int count, const AddMode& mode);
     // Composes ARGB pixels over ARGB pixels that keep a combined alpha, tinted by k unless white.
     void (*composeOver)(uint32_t* dest, const uint32_t* src, int count, bool white, const FillColor& k);
-    // Display surfaces; the source is premultiplied in the screen layout with its alpha on top.
+    // Display surfaces; the source is premultiplied in the screen layout with its alpha on top. A clear
+    // source pixel (alpha 0) leaves the destination as it is, so callers may blend across clear runs.
     void (*blendPremul32)(uint32_t* dest, const uint32_t* src, int count);
     void (*blendPremul16)(uint16_t* dest, const uint32_t* src, int count, const Format16& f);
     void (*narrow16)(uint16_t* dest, const uint32_t* src, int count);
@@ -55,6 +56,10 @@ struct Table {
     void (*tint16)(uint16_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly,
                    const Format16& f);
 };
+
+// Copies count pixels in reverse order (dest[i] = src[count - 1 - i]), four at a time in SSE2, which
+// every x86-64 processor has; the two ranges must not overlap.
+void ReverseCopy(uint32_t* dest, const uint32_t* src, int count);
 
 // The table of the best level this processor runs, chosen on first use.
 const Table& Active();

@@ -1,5 +1,7 @@
 // The SDL2 display: screen formats from the desktop or the chosen mode, presenting by texture upload.
 #include "platform/DisplaySdl.h"
+#include "platform/SdlMemory.h"
+#include "platform/WidenPixels.h"
 
 #include <SDL.h>
 
@@ -43,6 +45,7 @@ SDL_Rect Letterbox(int targetW, int targetH, int w, int h)
 
 DisplaySdl::DisplaySdl()
 {
+    UseFramePagesForSdl();
     mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -238,7 +241,19 @@ DisplayResult DisplaySdl::PresentToWindowSurface(Surface& primary)
         return result;
     const uint32_t format = TextureFormatFor(lock.mFormat);
     int failed;
-    if (target->w == lock.mWidth && target->h == lock.mHeight) {
+    const bool sixteenTo32 =
+        (lock.mFormat == SurfaceFormat::Rgb565() || lock.mFormat == SurfaceFormat::Rgb555()) &&
+        (target->format->format == SDL_PIXELFORMAT_RGB888 || target->format->format == SDL_PIXELFORMAT_ARGB8888);
+    if (target->w == lock.mWidth && target->h == lock.mHeight && sixteenTo32) {
+        // SDL's general converter takes several times a copy's time for this; ours is close to it.
+        if (SDL_MUSTLOCK(target))
+            SDL_LockSurface(target);
+        widen::Picture(static_cast<uint8_t*>(target->pixels), target->pitch, lock.mBits, lock.mPitch, lock.mWidth,
+                       lock.mHeight, lock.mFormat == SurfaceFormat::Rgb565());
+        if (SDL_MUSTLOCK(target))
+            SDL_UnlockSurface(target);
+        failed = 0;
+    } else if (target->w == lock.mWidth && target->h == lock.mHeight) {
         failed = SDL_ConvertPixels(lock.mWidth, lock.mHeight, format, lock.mBits, lock.mPitch, target->format->format,
                                    target->pixels, target->pitch);
     } else {
@@ -258,8 +273,8 @@ DisplayResult DisplaySdl::PresentToWindowSurface(Surface& primary)
     }
     primary.Unlock();
     // Refresh-paced updates in full screen rely on the present waiting for the vertical blank, which
-    // the window surface never does.
-    if (failed == 0 && mFullScreen)
+    // the window surface never does. The first frame paces nothing yet: it is shown at once.
+    if (failed == 0 && mFullScreen && mPresented)
         WaitForVerticalBlank();
     if (failed != 0 || SDL_UpdateWindowSurface(window) != 0)
         return DisplayError::Generic;
@@ -302,7 +317,7 @@ DisplayResult DisplaySdl::Present(Surface& primary)
         SDL_RenderSetVSync(mRenderer, mFullScreen ? 1 : 0);
         mRendererVSync = mFullScreen;
     }
-    if (mFullScreen && !PresentWaitsForVerticalBlank())
+    if (mFullScreen && mPresented && !PresentWaitsForVerticalBlank())
         WaitForVerticalBlank();
     SDL_RenderPresent(mRenderer);
     mPresented = true;

@@ -1,5 +1,6 @@
 // A hidden-by-default SDL window for presenting without the application's main window.
 #include "platform/DisplaySdlWindow.h"
+#include "platform/SdlMemory.h"
 
 #include <SDL.h>
 
@@ -10,6 +11,7 @@ namespace Olvarn
 
 DisplaySdlWindow::DisplaySdlWindow(int width, int height, const char* title)
 {
+    UseFramePagesForSdl();
     mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (!mVideoReady)
         return;

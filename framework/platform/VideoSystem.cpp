@@ -1,5 +1,6 @@
 // SDL video start-up, shared by the windows.
 #include "platform/VideoSystem.h"
+#include "platform/SdlMemory.h"
 
 #include <SDL.h>
 
@@ -21,6 +22,7 @@ bool VideoSystem::Acquire(std::string& error)
     if (gUsers == 0) {
         // Termination signals are the process's own business (they go through ShutDownApp).
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        UseFramePagesForSdl();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             error = SDL_GetError();
             return false;

@@ -1,21 +1,26 @@
 // Demo recording and playback inside one process: live messages become the events the widgets get
 // and a replay gives them the same; synchronised values come from the recording; updates wait for
 // due events and the recorded loading hand-over; jumps, their end and the playback overlays.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AppTestSupport.h"
 #include "app/DemoOverlay.h"
+#include "app/HTTPTransfer.h"
 #include "app/core/MTRand.h"
+#include "graphics/D3DTester.h"
 #include "graphics/DDInterface.h"
 #include "platform/DisplayFake.h"
 #include "platform/EventPump.h"
 #include "platform/KeyMap.h"
 #include "platform/SettingsStore.h"
+#include "platform/Window.h"
 #include "support/TempDir.h"
 
 using namespace Olvarn;
@@ -105,6 +110,12 @@ public:
         mMuteOnLostFocus = true;
     }
     using OlvarnAppBase::HandleDemoPlaybackKey;
+    using OlvarnAppBase::PumpPlatformEvents;
+    void InitMainThreadForTest()
+    {
+        mPrimaryThreadId = std::this_thread::get_id();
+        mMainThreadKnown = true;
+    }
     // Developer keys take "F" once they are on.
     bool HandleDeveloperKey(int key) override { return key == 'F'; }
 
@@ -549,4 +560,175 @@ TEST(DemoStart, LoadingADemoSeedsTheGeneratorsFromIt)
     EXPECT_EQ(gMTRand.Word(0), 123456u);
     EXPECT_EQ(app.mDemo.mTotalUpdates, 50);
     EXPECT_EQ(app.mDemo.mBuffer.ByteLength(), 2);
+}
+
+TEST(DemoHttp, ARecordingNotesEachResultChangeTheOwnerSees)
+{
+    DemoApp app;
+    app.InitMainThreadForTest();
+    app.mRecordingDemo = true;
+    HTTPTransfer transfer;
+    transfer.PostForm("http://bad host/", "a=b"); // refused before anything is sent
+    EXPECT_EQ(transfer.GetResult(), HTTPTransfer::kSendFailed);
+    EXPECT_EQ(transfer.GetResult(), HTTPTransfer::kSendFailed);
+    std::vector<DemoEvent> events = EventsOf(app);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].mKind, DemoEventKind::HttpResult);
+    EXPECT_EQ(events[0].mNumber, transfer.GetTransferId());
+    EXPECT_EQ(events[0].mCode, HTTPTransfer::kSendFailed);
+}
+
+TEST(DemoHttp, AReplayConnectsNowhereAndEachTransferTakesOnlyItsOwnResult)
+{
+    DemoApp app;
+    app.InitMainThreadForTest();
+    app.mPlayingDemo = true;
+    HTTPTransfer first, second;
+    // Port 9 of this machine: a real attempt would fail at once, the replay must not make one.
+    first.PostForm("http://127.0.0.1:9/score", "a=1");
+    second.PostForm("http://127.0.0.1:9/score", "a=2");
+
+    DemoStreamWriter writer(app.mDemo.mBuffer);
+    DemoEvent result;
+    result.mKind = DemoEventKind::HttpResult;
+    result.mNumber = second.GetTransferId();
+    result.mCode = HTTPTransfer::kNotFound;
+    writer.Write(result);
+    result.mNumber = first.GetTransferId();
+    result.mCode = HTTPTransfer::kDone;
+    result.mBytes = "recorded body";
+    writer.Write(result);
+
+    EXPECT_EQ(first.GetResult(), HTTPTransfer::kRunning); // the other transfer's result comes first
+    EXPECT_EQ(second.GetResult(), HTTPTransfer::kNotFound);
+    EXPECT_EQ(first.GetResult(), HTTPTransfer::kDone);
+    EXPECT_EQ(first.GetContent(), "recorded body");
+    EXPECT_FALSE(first.IsActive());
+    EXPECT_EQ(app.mDemo.mDesyncs, 0);
+}
+
+TEST(DemoRecording, TheSessionsEndClosesARecordingAndNothingRunsAfterTheShutdown)
+{
+    DemoApp live;
+    live.mRecordingDemo = true;
+    live.mUpdateCount = 12;
+    live.WindowProc(Msg(Kind::EndSession));
+    EXPECT_TRUE(live.mShutdown);
+    std::vector<DemoEvent> events = EventsOf(live);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().mKind, DemoEventKind::Close);
+    EXPECT_EQ(events.back().mUpdate, 12);
+    EXPECT_FALSE(live.UpdateAppTick());
+    EXPECT_EQ(live.mUpdateCount, 12);
+
+    DemoApp replay;
+    replay.mPlayingDemo = true;
+    replay.WindowProc(Msg(Kind::EndSession));
+    EXPECT_TRUE(replay.mDemo.mSyncEnded);
+}
+
+namespace
+{
+
+void PushKey(const Window& window, SDL_Scancode key)
+{
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.scancode = key;
+    event.key.windowID = window.Id();
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+void PushText(const Window& window, const char* text)
+{
+    SDL_Event event = {};
+    event.type = SDL_TEXTINPUT;
+    SDL_strlcpy(event.text.text, text, sizeof(event.text.text));
+    event.text.windowID = window.Id();
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+} // namespace
+
+TEST(DemoOverlays, TheBoxesTakeTheRealKeysInTheirOwnLoopAndTheWidgetsNeverSeeThem)
+{
+    DemoApp app;
+    app.mRegKey = "Olvarn\\DemoOverlayTest";
+    app.mDDInterface = new DDInterface(&app, app.GetDisplayOptions(), std::make_unique<DisplayFake>());
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.mMainWindow);
+    app.PumpPlatformEvents();
+    app.DrainQueuedMessages(false);
+    app.mWidgets->mLog.clear();
+    app.mPlayingDemo = true;
+    app.mDemo.mTotalUpdates = 60000;
+    app.mDemo.mLabels = {{"first", 20000}, {"second", 40000}};
+
+    // A playback key asks for the box; it opens at the next step of the loop and takes the keys typed
+    // from then on.
+    auto open = [&app](const char* key) {
+        PushText(*app.mMainWindow, key);
+        app.PumpPlatformEvents();
+    };
+    open("J");
+    PushText(*app.mMainWindow, "0:30");
+    PushKey(*app.mMainWindow, SDL_SCANCODE_RETURN);
+    app.PlayDueDemoEvents();
+    EXPECT_EQ(app.mDemo.mJumpTarget, 56900);
+    SettingsStore store(SettingsStore::PathForKey(app.mRegKey));
+    store.Load();
+    SettingsStore::Value text;
+    ASSERT_TRUE(store.Get("DemoJumpTime", text));
+    EXPECT_EQ(std::string(text.mData.begin(), text.mData.end()), std::string("0:30", 5));
+
+    // The list: down to the second label, chosen with Enter.
+    open("L");
+    PushKey(*app.mMainWindow, SDL_SCANCODE_DOWN);
+    PushKey(*app.mMainWindow, SDL_SCANCODE_DOWN);
+    PushKey(*app.mMainWindow, SDL_SCANCODE_RETURN);
+    app.PlayDueDemoEvents();
+    EXPECT_EQ(app.mDemo.mJumpTarget, 40000);
+
+    // Escape closes without a jump.
+    app.mDemo.mJumpTarget = 0;
+    open("j");
+    PushText(*app.mMainWindow, "1");
+    PushKey(*app.mMainWindow, SDL_SCANCODE_ESCAPE);
+    app.PlayDueDemoEvents();
+    EXPECT_EQ(app.mDemo.mJumpTarget, 0);
+    app.DrainQueuedMessages(false);
+    EXPECT_TRUE(app.mWidgets->mLog.empty());
+}
+
+TEST(Demo3DTest, AReplaySkipsTheAcceptanceTestAndTakesItsRecordedFindings)
+{
+    DemoApp live;
+    live.mRegKey = "Olvarn\\Demo3DTest";
+    live.mRecordingDemo = true;
+    D3DCardFacts facts;
+    facts.mDescription = "Test card";
+    facts.mVideoMemory = 1; // far too little: the test refuses the card
+    D3DTester recorded(&live);
+    recorded.Run(facts, true);
+    ASSERT_FALSE(recorded.mFailureReason.empty());
+    // Only the findings are in the stream; the test's own cache is this machine's.
+    std::vector<DemoEvent> events = EventsOf(live);
+    ASSERT_EQ(events.size(), 3u);
+    for (const DemoEvent& e : events)
+        EXPECT_EQ(e.mKind, DemoEventKind::Data);
+
+    DemoApp replay;
+    replay.mRegKey = "Olvarn\\Demo3DTestReplay";
+    replay.PlayStreamOf(live);
+    D3DTester replayed(&replay);
+    replayed.Run(D3DCardFacts(), true);
+    EXPECT_EQ(replayed.mFailureReason, recorded.mFailureReason);
+    EXPECT_EQ(replayed.mWarning, recorded.mWarning);
+    EXPECT_EQ(replayed.mFreshResult, recorded.mFreshResult);
+    EXPECT_EQ(replay.mDemo.mDesyncs, 0);
+    SettingsStore store(SettingsStore::PathForKey(replay.mRegKey));
+    store.Load();
+    SettingsStore::Value value;
+    EXPECT_FALSE(store.Get("Test3D\\FailureReason", value)); // nothing was run, so nothing was cached
 }

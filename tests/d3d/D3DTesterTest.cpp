@@ -99,8 +99,8 @@ TEST(D3DTester, PlaybackTakesTheRecordedFindingsAndStoresNothing)
 {
     // A demo played back gives what the recording kept, in the order it was kept.
     struct ReplayingHost : d3dtest::MemoryHost {
-        std::string SyncStringWithDemo(const std::string&) override { return texts.at(next++); }
-        bool SyncBoolWithDemo(bool) override { return true; }
+        std::string SyncTextWithDemo(const std::string&) override { return texts.at(next++); }
+        bool SyncFlagWithDemo(bool) override { return true; }
         std::vector<std::string> texts{"", "Low video memory."};
         size_t next = 0;
     } host;

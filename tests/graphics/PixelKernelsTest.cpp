@@ -241,6 +241,20 @@ TEST(PixelKernels, Avx2GivesTheFormulasPixels)
     CompareLevel(Level::Avx2);
 }
 
+TEST(PixelKernels, ReverseCopyReversesEveryLength)
+{
+    for (int n : Lengths()) {
+        std::vector<uint32_t> src(size_t(n) + 2), dest(size_t(n) + 2, 0xEEEEEEEE);
+        for (size_t i = 0; i < src.size(); ++i)
+            src[i] = uint32_t(i * 2654435761u);
+        ReverseCopy(dest.data() + 1, src.data() + 1, n);
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ(dest[size_t(i) + 1], src[size_t(n - i)]) << n << " pixels, pixel " << i;
+        EXPECT_EQ(dest.front(), 0xEEEEEEEEu);
+        EXPECT_EQ(dest.back(), 0xEEEEEEEEu) << "no pixel past the row";
+    }
+}
+
 TEST(PixelKernels, ActiveLevelIsTheBestThisProcessorRuns)
 {
     const Table& active = Active();

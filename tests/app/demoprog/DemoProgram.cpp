@@ -179,8 +179,12 @@ public:
     }
     ~DemoProgram() override
     {
-        // The widget goes with the manager; the clock outlives the base destructor's last reads.
+        // The clock outlives the base destructor's last reads.
         OlvarnAppBase::ShutDownApp();
+        if (mWidget) {
+            mWidgetManager->RemoveWidget(mWidget);
+            delete mWidget;
+        }
         SetClock(nullptr);
     }
 
