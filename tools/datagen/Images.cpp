@@ -116,6 +116,9 @@ std::string ManifestOptions(const ImageJob& job)
         text += " cols=\"" + std::to_string(job.cols) + "\"";
     if (job.rows > 1)
         text += " rows=\"" + std::to_string(job.rows) + "\"";
+    // Smooth gradients band in 16-bit textures; the card keeps these at full depth.
+    if (job.recipe.Get("texture") == "a8r8g8b8")
+        text += " a8r8g8b8=\"1\"";
     if (job.recipe.Has("anim")) {
         text += " anim=\"" + job.recipe.Get("anim") + "\"";
         if (job.recipe.Has("framedelay"))
