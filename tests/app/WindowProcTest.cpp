@@ -25,71 +25,14 @@ namespace
 
 using Kind = AppMessageKind;
 
-AppMessage Msg(Kind kind, int64_t param1 = 0, int64_t param2 = 0, AppWindowRole window = AppWindowRole::Main)
-{
-    AppMessage m;
-    m.mWindow = window;
-    m.mKind = kind;
-    m.mParam1 = param1;
-    m.mParam2 = param2;
-    return m;
-}
+using apptest::Mouse;
+using apptest::Msg;
 
-AppMessage Mouse(Kind kind, int x, int y)
-{
-    return Msg(kind, 0, PackMousePosition(x, y));
-}
-
-// Logs every input call; keys also go to the real key table (Ctrl+Alt+D reads it).
-class InputWidgets : public WidgetManager
+class InputWidgets : public apptest::InputLogWidgets
 {
 public:
-    explicit InputWidgets(OlvarnAppBase* app) : WidgetManager(app) {}
-    bool OnMouseMove(int x, int y) override { return Note("move " + Pos(x, y)); }
-    bool OnMouseDown(int x, int y, int code) override
-    {
-        mDownButtons |= ButtonBitForClickCode(code);
-        return Note("down " + Pos(x, y) + " " + std::to_string(code));
-    }
-    bool OnMouseUp(int x, int y, int code) override
-    {
-        mDownButtons &= ~ButtonBitForClickCode(code);
-        return Note("up " + Pos(x, y) + " " + std::to_string(code));
-    }
-    bool OnMouseWheel(int delta) override { return Note("wheel " + std::to_string(delta)); }
-    bool OnMouseLeftWindow() override { return Note("left window"); }
-    bool OnKeyDown(int key) override
-    {
-        Note("keydown " + std::to_string(key));
-        return WidgetManager::OnKeyDown(key);
-    }
-    bool OnKeyUp(int key) override
-    {
-        Note("keyup " + std::to_string(key));
-        return WidgetManager::OnKeyUp(key);
-    }
-    bool OnChar(char c) override { return Note("char " + std::to_string(static_cast<unsigned char>(c))); }
-    void OnAppActivated() override { Note("activated"); }
-    void OnAppDeactivated() override { Note("deactivated"); }
+    explicit InputWidgets(OlvarnAppBase* app) : InputLogWidgets(app) {}
     void ReleaseMouseButtons() override { Note("release buttons"); }
-
-    std::string Take()
-    {
-        std::string text;
-        for (const std::string& entry : mLog)
-            text += (text.empty() ? "" : ", ") + entry;
-        mLog.clear();
-        return text;
-    }
-    std::vector<std::string> mLog;
-
-private:
-    static std::string Pos(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
-    bool Note(const std::string& entry)
-    {
-        mLog.push_back(entry);
-        return true;
-    }
 };
 
 class ProcApp : public apptest::CountingApp
