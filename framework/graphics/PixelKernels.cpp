@@ -2,6 +2,7 @@
 // PixelKernelsBody.inc, compiled twice: once for SSE2 and once under an AVX2 target, so the global
 // compiler flags stay as they are and the program still starts on processors without AVX2.
 #include "graphics/PixelKernels.h"
+#include "platform/CpuFeatures.h"
 
 #include <immintrin.h>
 
@@ -593,18 +594,9 @@ const Table kAvx2 = {Level::Avx2,       avx2::FillTranslucent, avx2::BlendOntoOp
                      avx2::Add32,       avx2::Add16,           avx2::Fill32,          avx2::Fill16,
                      avx2::Tint32,      avx2::Tint16};
 
-bool HasAvx2()
-{
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
-
 const Table*& Chosen()
 {
-    static const Table* chosen = HasAvx2() ? &kAvx2 : &kSse2;
+    static const Table* chosen = CpuHasAvx2() ? &kAvx2 : &kSse2;
     return chosen;
 }
 
@@ -634,7 +626,7 @@ const Table* ForLevel(Level level)
     case Level::Sse2:
         return &kSse2;
     case Level::Avx2:
-        return HasAvx2() ? &kAvx2 : nullptr;
+        return CpuHasAvx2() ? &kAvx2 : nullptr;
     }
     return nullptr;
 }

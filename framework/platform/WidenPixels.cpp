@@ -2,6 +2,7 @@
 // set per function, so the global compiler flags stay as they are and the program still starts on
 // processors without it.
 #include "platform/WidenPixels.h"
+#include "platform/CpuFeatures.h"
 
 #include <immintrin.h>
 
@@ -120,15 +121,6 @@ const Kernels kScalar = {ScalarRow<true>, ScalarRow<false>};
 const Kernels kSse2 = {Sse2Row<true>, Sse2Row<false>};
 const Kernels kAvx2 = {Avx2Row<true>, Avx2Row<false>};
 
-bool HasAvx2()
-{
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
-
 } // namespace
 
 const Kernels* ForLevel(Level level)
@@ -139,14 +131,14 @@ const Kernels* ForLevel(Level level)
     case Level::Sse2:
         return &kSse2;
     case Level::Avx2:
-        return HasAvx2() ? &kAvx2 : nullptr;
+        return CpuHasAvx2() ? &kAvx2 : nullptr;
     }
     return nullptr;
 }
 
 void Picture(uint8_t* dest, int destPitch, const uint8_t* src, int srcPitch, int width, int height, bool is565)
 {
-    static const Kernels& best = HasAvx2() ? kAvx2 : kSse2;
+    static const Kernels& best = CpuHasAvx2() ? kAvx2 : kSse2;
     const RowFn row = is565 ? best.row565 : best.row555;
     for (int y = 0; y < height; ++y)
         row(reinterpret_cast<uint32_t*>(dest + std::ptrdiff_t(y) * destPitch),
