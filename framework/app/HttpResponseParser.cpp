@@ -1,5 +1,6 @@
 // HTTP/1.x reply reading with bounded sizes and strict line ends.
 #include "app/HttpResponseParser.h"
+#include "platform/TextEncoding.h"
 
 #include <algorithm>
 
@@ -41,16 +42,6 @@ std::string TrimBlanks(const std::string& s)
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c)
-{
-    if (IsDigit(c))
-        return c - '0';
-    c = Lower(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // Decimal digits only, no sign, at most limit.
@@ -334,8 +325,8 @@ void HttpResponseParser::ChunkSizeLine(const std::string& line)
 {
     size_t i = 0;
     uint64_t size = 0;
-    while (i < line.size() && HexValue(line[i]) >= 0) {
-        size = size * 16 + static_cast<uint64_t>(HexValue(line[i]));
+    while (i < line.size() && HexDigitValue(line[i]) >= 0) {
+        size = size * 16 + static_cast<uint64_t>(HexDigitValue(line[i]));
         if (size > kMaxChunkSize) {
             Fail("chunk size too large");
             return;

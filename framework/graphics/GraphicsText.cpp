@@ -3,6 +3,7 @@
 
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
+#include "platform/TextEncoding.h"
 
 namespace Olvarn
 {
@@ -12,20 +13,15 @@ namespace
 
 constexpr int kColorCodeLength = 8;
 
-int HexDigit(char c)
+// Colour codes read a stray character as 0.
+int HexDigitOrZero(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return 0;
+    return std::max(0, HexDigitValue(c));
 }
 
 int HexByte(const std::string& text, size_t at)
 {
-    return HexDigit(text[at]) * 16 + HexDigit(text[at + 1]);
+    return HexDigitOrZero(text[at]) * 16 + HexDigitOrZero(text[at + 1]);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The settings file: parsing, writing and the atomic replace.
 #include "platform/SettingsStore.h"
+#include "platform/TextEncoding.h"
 
 #include "platform/AtomicFile.h"
 
@@ -26,17 +27,6 @@ constexpr const char* kHeader = "OlvarnSettings 1";
 unsigned char LowerByte(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::string Escape(const unsigned char* data, size_t size)
@@ -66,7 +56,7 @@ bool Unescape(const std::string& text, std::vector<unsigned char>& out)
         }
         if (i + 2 >= text.size())
             return false;
-        int hi = HexDigit(text[i + 1]), lo = HexDigit(text[i + 2]);
+        int hi = HexDigitValue(text[i + 1]), lo = HexDigitValue(text[i + 2]);
         if (hi < 0 || lo < 0)
             return false;
         out.push_back(static_cast<unsigned char>(hi * 16 + lo));
@@ -81,7 +71,7 @@ bool ParseHex(const std::string& text, std::vector<unsigned char>& out)
         return false;
     out.clear();
     for (size_t i = 0; i < text.size(); i += 2) {
-        int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
+        int hi = HexDigitValue(text[i]), lo = HexDigitValue(text[i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         out.push_back(static_cast<unsigned char>(hi * 16 + lo));

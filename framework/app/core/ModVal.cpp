@@ -1,4 +1,5 @@
 #include "app/core/ModVal.h"
+#include "platform/TextEncoding.h"
 
 #include <cctype>
 #include <fstream>
@@ -41,17 +42,6 @@ void Report(const std::string& text, const std::string& title, int flags)
 bool IsLetter(char c)
 {
     return std::isalpha(static_cast<unsigned char>(c)) != 0;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The row of a macro call whose '(' stands at i, or -1 when the '(' opens no call.
@@ -212,7 +202,7 @@ bool ModVal::ParseIntValue(const char* text, int32_t& out)
             hex = true;
             continue;
         }
-        const int digit = hex ? HexDigit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+        const int digit = hex ? HexDigitValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
         if (digit < 0)
             return false;
         value = value * (hex ? 16u : 10u) + static_cast<uint32_t>(digit);
