@@ -541,6 +541,27 @@ bool OlvarnAppBase::LoadDemoFile(std::string& error)
     return true;
 }
 
+std::string OlvarnAppBase::SaveDemoForCrashReport()
+{
+    std::string attachment;
+    if (mRecordingDemo) {
+        WriteDemoTimeStep();
+        mDemo.mBuffer.AppendBits(0, 1);
+        mDemo.mBuffer.AppendBits(31, 5);
+        if (SaveDemoFile()) {
+            std::error_code error;
+            std::filesystem::path path = std::filesystem::absolute(mDemoFileName, error);
+            attachment = error ? mDemoFileName : path.string();
+        }
+    }
+    std::string own = GetCrashAttachmentPath();
+    if (!own.empty())
+        attachment = own;
+    mRecordingDemo = false;
+    mPlayingDemo = false;
+    return attachment;
+}
+
 bool OlvarnAppBase::SaveDemoFile()
 {
     if (!mRecordingDemo)

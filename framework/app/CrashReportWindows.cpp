@@ -7,6 +7,7 @@
 #include "app/HTTPTransfer.h"
 #include "app/OlvarnAppBase.h"
 #include "graphics/Graphics.h"
+#include "platform/Directories.h"
 #include "platform/VideoSystem.h"
 #include "resources/SysFont.h"
 #include "widgets/ButtonWidget.h"
@@ -319,10 +320,12 @@ bool CrashReportApp::UpdateAppTick()
     return result;
 }
 
-void CrashReporter::ShowCrashWindow(const std::string& title, const std::string& report)
+void CrashReporter::ShowCrashWindow(const std::string& title, const std::string& report, const std::string& attachment)
 {
     if (VideoSystem::IsHeadless()) {
         std::cerr << title << ": the program crashed; the report is in " << ReportPath() << "\n";
+        if (!attachment.empty())
+            std::cerr << "The recorded demo is in " << attachment << "\n";
         return;
     }
     Upload upload;
@@ -331,6 +334,7 @@ void CrashReporter::ShowCrashWindow(const std::string& title, const std::string&
     upload.mVersion = Version();
     upload.mErrorTitle = title;
     upload.mErrorText = report;
+    upload.mAttachFile = !attachment.empty() && ReadWholeFile(attachment, upload.mAttachment);
     {
         CrashReportApp app;
         app.InitApp();

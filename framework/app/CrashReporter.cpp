@@ -28,11 +28,17 @@ std::string gReportPath;
 std::string gProduct = "Product";
 std::string gVersion;
 
-void UpdateHelperCommand()
+// The helper learns of an attachment from its command line, which is made again once the demo is
+// saved.
+void UpdateHelperCommand(const std::string& attachment = std::string())
 {
     std::string program = Paths::ExecutablePath();
-    if (!program.empty() && !gReportPath.empty())
-        CrashHandler::SetHelperCommand({program, CrashReporter::kHelperSwitch, gReportPath, gProduct, gVersion});
+    if (program.empty() || gReportPath.empty())
+        return;
+    std::vector<std::string> argv = {program, CrashReporter::kHelperSwitch, gReportPath, gProduct, gVersion};
+    if (!attachment.empty())
+        argv.push_back(attachment);
+    CrashHandler::SetHelperCommand(argv);
 }
 
 struct ExceptionEntry {
@@ -136,6 +142,10 @@ void WriteExtraPart(CrashReportOutput& out)
     std::string text = gOlvarnApp->DescribeForCrashReport();
     if (!text.empty())
         out.Line().Text(text.c_str(), text.size());
+    // The demo being recorded goes with the report.
+    const std::string attachment = gOlvarnApp->SaveDemoForCrashReport();
+    if (!attachment.empty())
+        UpdateHelperCommand(attachment);
 }
 
 struct MapKey {
@@ -328,13 +338,14 @@ bool CrashReporter::WriteCrashFile(const std::string& path, const std::string& r
 
 bool CrashReporter::RunHelperIfAsked(int argc, char** argv, int& exitCode)
 {
-    if (argc != 6 || std::string(argv[1]) != kHelperSwitch)
+    if ((argc != 6 && argc != 7) || std::string(argv[1]) != kHelperSwitch)
         return false;
     const std::string reportPath = argv[2];
     gReportPath = reportPath;
     gProduct = argv[3];
     gVersion = argv[4];
-    const int notifyFd = std::atoi(argv[5]);
+    const std::string attachment = argc == 7 ? argv[5] : "";
+    const int notifyFd = std::atoi(argv[argc - 1]);
     std::string report;
     if (!ReadWholeFile(reportPath, report)) {
         CrashHandler::NotifyFaultingProcess(notifyFd);
@@ -351,7 +362,7 @@ bool CrashReporter::RunHelperIfAsked(int argc, char** argv, int& exitCode)
         ResolveMapFileSymbols(report, map);
     exitCode = WriteCrashFile(reportPath, report) ? 0 : 1;
     CrashHandler::NotifyFaultingProcess(notifyFd);
-    ShowCrashWindow(title, report);
+    ShowCrashWindow(title, report, attachment);
     return true;
 }
 

@@ -47,7 +47,9 @@ public:
     static bool WriteCrashFile(const std::string& path, const std::string& report);
 
     // The report windows and the upload (run by the helper).
-    static void ShowCrashWindow(const std::string& title, const std::string& report);
+    // attachment: a file sent with the report when the user submits it (the recorded demo), or empty.
+    static void ShowCrashWindow(const std::string& title, const std::string& report,
+                                const std::string& attachment = std::string());
 
     // What the upload sends.
     struct Upload {

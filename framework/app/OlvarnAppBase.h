@@ -149,6 +149,11 @@ public:
     // Version and crash-report facts.
     virtual std::string ReadProductVersion(const std::string& path);
     virtual std::string DescribeForCrashReport();
+    // A file the crash window attaches in place of the recorded demo; empty: the demo, if any.
+    virtual std::string GetCrashAttachmentPath() { return std::string(); }
+    // At a crash: a recording is ended with event 31 and saved, recording and playing stop; the file
+    // the crash window attaches (the demo or GetCrashAttachmentPath's), or empty.
+    std::string SaveDemoForCrashReport();
     virtual std::string GetExtraCrashText() { return std::string(); }
 
     // Sound services.

@@ -10,7 +10,10 @@
 #include <chrono>
 #include <thread>
 
+#include "AppTestSupport.h"
 #include "app/CrashReporter.h"
+#include "app/DemoFile.h"
+#include "app/DemoStream.h"
 #include "app/HTTPTransfer.h"
 #include "app/LoopbackServer.h"
 #include "support/Sanitizers.h"
@@ -146,6 +149,37 @@ TEST(CrashReportTest, CrashSwitchOfTheGameReportsAnAccessViolation)
     EXPECT_NE(report.find("\r\nModule: tamberlo\r\n"), std::string::npos);
     EXPECT_NE(LineStartingWith(report, "Logical Address: ").find("Olvarn::Process::Crash()"), std::string::npos)
         << report;
+}
+
+TEST(CrashReportTest, AFaultWhileRecordingSavesTheDemoEndedByEvent31ForTheReport)
+{
+#if defined(TAMBERLO_ASAN)
+    GTEST_SKIP() << "AddressSanitizer handles faults itself";
+#endif
+    testsupport::TempDir dir;
+    ASSERT_EQ(RunProgram(testsupport::BinaryDir() + "/tests/app/crash_program", {"recording", dir.Path()},
+                         dir.File("stderr.txt"), dir.Path()),
+              SIGSEGV);
+    std::string bytes = dir.ReadFile("crash.dmo");
+    apptest::CountingApp sameProgram;
+    Olvarn::DemoFile demo;
+    std::string error;
+    ASSERT_TRUE(Olvarn::DemoFile::Parse(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                                        sameProgram.mProductVersion, demo, error))
+        << error;
+    EXPECT_EQ(demo.mTotalUpdates, 42);
+    // The step to update 42 and the long-form event 31 (a filler): written, and nothing to play.
+    ASSERT_FALSE(demo.mStream.empty());
+    Olvarn::Buffer stream;
+    stream.SetData(demo.mStream.data(), int(demo.mStream.size()));
+    Olvarn::DemoStreamReader reader(stream);
+    Olvarn::DemoEvent event;
+    Olvarn::DemoRead read = Olvarn::DemoRead::NotDue;
+    for (int update = 0; update <= 42 && read == Olvarn::DemoRead::NotDue; ++update)
+        read = reader.Next(update, event);
+    EXPECT_EQ(read, Olvarn::DemoRead::End);
+    EXPECT_NE(dir.ReadFile("stderr.txt").find("The recorded demo is in " + dir.File("crash.dmo")), std::string::npos)
+        << dir.ReadFile("stderr.txt");
 }
 
 TEST(CrashReportTest, ParseHexTakesOnlyHexDigits)

@@ -82,6 +82,18 @@ public:
     bool mHang;
 };
 
+// An application recording a demo when the fault comes.
+class RecordingApp : public Olvarn::OlvarnAppBase
+{
+public:
+    explicit RecordingApp(const std::string& folder)
+    {
+        mRecordingDemo = true;
+        mDemoFileName = folder + "/crash.dmo";
+        mUpdateCount = 42;
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -116,6 +128,9 @@ int main(int argc, char** argv)
         CrashByIllegalInstruction();
     } else if (mode == "divide") {
         return CrashByDivision(0);
+    } else if (mode == "recording") {
+        RecordingApp app(argv[2]);
+        CrashByNullPointer();
     } else if (mode == "describe-faults" || mode == "describe-hangs") {
         BrokenDescriptionApp app(mode == "describe-hangs");
         CrashByNullPointer();
