@@ -148,6 +148,10 @@ bool HttpResponseParser::TakeLine(std::string& line)
     size_t end = mPending.find("\r\n", mPos);
     const bool head = mPhase == Phase::StatusLine || mPhase == Phase::Headers || mPhase == Phase::Trailers;
     size_t available = (end == std::string::npos ? mPending.size() : end) - mPos;
+    // A carriage return at the very end may be the first half of the line end: it does not count,
+    // so where a reply is cut into pieces never changes the outcome.
+    if (end == std::string::npos && available > 0 && mPending.back() == '\r')
+        --available;
     if (head && mHeaderBytes + available > mLimits.mMaxHeaderBytes) {
         Fail("reply headers too long");
         return false;

@@ -113,6 +113,14 @@ TEST(HttpResponseParserTest, LimitsBoundHeadAndBody)
     HttpResponseParser endless(limits);
     EXPECT_EQ(endless.Feed(kOk + "X-Pad: " + std::string(200, 'p')), State::Failed);
     EXPECT_EQ(HttpResponseParser::Parse(kOk + "Content-Length: 11\r\n\r\n", limits).GetState(), State::Failed);
+    // A status line exactly at the limit: whole, or cut between its carriage return and line feed, the
+    // same status is read before the head fails.
+    const std::string longStatus = "HTTP/1.1 200 " + std::string(87, 'o') + "\r\nX: y\r\n\r\n";
+    HttpResponseParser cut(limits);
+    cut.Feed(longStatus.substr(0, 101));
+    cut.Feed(longStatus.substr(101));
+    EXPECT_EQ(HttpResponseParser::Parse(longStatus, limits).Status(), 200);
+    EXPECT_EQ(cut.Status(), 200);
     EXPECT_EQ(HttpResponseParser::Parse(kOk + "Content-Length: 10\r\n\r\n0123456789", limits).GetState(), State::Done);
     EXPECT_EQ(HttpResponseParser::Parse(kOk + "\r\n" + std::string(11, 'b'), limits).GetState(), State::Failed);
     EXPECT_EQ(HttpResponseParser::Parse(
