@@ -62,16 +62,23 @@ uint32_t Expand4(uint32_t v)
     return v * 17;
 }
 
+// Where a channel mask starts and how many bits it has; mask is not 0.
+void MaskShape(uint32_t mask, int& low, int& bits)
+{
+    low = 0;
+    while (!(mask >> low & 1))
+        ++low;
+    bits = 0;
+    while (low + bits < 32 && (mask >> (low + bits) & 1))
+        ++bits;
+}
+
 uint32_t PackToMask(uint32_t c8, uint32_t mask)
 {
     if (!mask)
         return 0;
-    int low = 0;
-    while (!(mask >> low & 1))
-        ++low;
-    int bits = 0;
-    while (mask >> (low + bits) & 1)
-        ++bits;
+    int low, bits;
+    MaskShape(mask, low, bits);
     return bits >= 8 ? (c8 << (low + bits - 8)) & mask : (c8 >> (8 - bits)) << low;
 }
 
@@ -79,12 +86,8 @@ uint32_t UnpackFromMask(uint32_t pixel, uint32_t mask)
 {
     if (!mask)
         return 0;
-    int low = 0;
-    while (!(mask >> low & 1))
-        ++low;
-    int bits = 0;
-    while (mask >> (low + bits) & 1)
-        ++bits;
+    int low, bits;
+    MaskShape(mask, low, bits);
     const uint32_t v = (pixel & mask) >> low;
     if (bits >= 8)
         return v >> (bits - 8);
