@@ -71,17 +71,19 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;
-    // Read straight into the string at the size the file has now; the loop takes whatever a file
-    // without a size (a pipe) or one that grew meanwhile still holds.
-    size_t have = 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        long size = std::ftell(file);
-        std::rewind(file);
-        bytes.resize(size > 0 ? static_cast<size_t>(size) : 0);
-        have = std::fread(bytes.data(), 1, bytes.size(), file);
-        bytes.resize(have);
-    } else {
-        bytes.clear();
+    // A folder opens too, and then reports a size of its own making: only its name is a file.
+    struct stat info {
+    };
+    if (::fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        return false;
+    }
+    // A regular file is read straight into the string at the size it has now; the loop takes what a
+    // file without a size (a pipe) or one that grew meanwhile still holds.
+    bytes.clear();
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        bytes.resize(static_cast<size_t>(info.st_size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
     }
     char chunk[65536];
     size_t got;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/Directories.h"
 #include "platform/EventPump.h"
 #include "platform/Log.h"
 #include "platform/MessageBox.h"
@@ -47,6 +48,22 @@ TEST(Paths, MakeFoldersMakesEveryLevel)
     EXPECT_TRUE(Paths::MakeFolders(dir.Path() + "/x/y/z"));
     dir.WriteFile("file", "");
     EXPECT_FALSE(Paths::MakeFolders(dir.File("file/sub")));
+}
+
+TEST(Directories, WholeFilesAreReadWithTheirBytesAndAFolderIsNoFile)
+{
+    testsupport::TempDir dir;
+    const std::string bytes = std::string("a\0b\r\n", 5) + std::string(200000, 'x');
+    dir.WriteFile("data.bin", bytes);
+    dir.WriteFile("empty.bin", "");
+    std::string read = "stale";
+    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("data.bin"), read));
+    EXPECT_EQ(read, bytes);
+    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("empty.bin"), read));
+    EXPECT_TRUE(read.empty());
+    // A folder opens like a file and claims a size it does not have: it must fail, not allocate.
+    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.Path(), read));
+    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.File("missing.bin"), read));
 }
 
 TEST(TextEncoding, Windows1252AndUtf8ConvertBothWays)
