@@ -66,27 +66,45 @@ std::vector<uint32_t> Background()
 
 // --- Background copy ---
 
+// The background as a surface of the screen's format (a plain surface blit), or as 32-bit memory that
+// each draw converts.
+struct OurCopy {
+    OurCopy(int bits, bool convert) : dev(FormatOf(bits))
+    {
+        px = Background();
+        if (convert) {
+            background = std::make_unique<MemoryImage>();
+            background->SetBits(px.data(), kWidth, kHeight);
+        } else {
+            auto image = std::make_unique<DDImage>(dev.dd.get());
+            image->SetBits(px.data(), kWidth, kHeight);
+            image->CreateSurfaceFromBits();
+            background = std::move(image);
+        }
+        screen = dev.dd->GetScreenImage();
+    }
+    void Draw()
+    {
+        screen->BlitImage(background.get(), 0, 0, Rect(0, 0, kWidth, kHeight), Color::White, Graphics::DRAWMODE_NORMAL);
+    }
+    Device dev;
+    std::vector<uint32_t> px;
+    std::unique_ptr<MemoryImage> background;
+    DDImage* screen = nullptr;
+};
+
 void CopySurfaceBlit(benchmark::State& state)
 {
-    Device dev(FormatOf(int(state.range(0))));
-    DDImage background(dev.dd.get());
-    auto px = Background();
-    background.SetBits(px.data(), kWidth, kHeight);
-    background.CreateSurfaceFromBits();
-    DDImage* screen = dev.dd->GetScreenImage();
+    OurCopy copy(int(state.range(0)), false);
     for (auto _ : state)
-        screen->BlitImage(&background, 0, 0, Rect(0, 0, kWidth, kHeight), Color::White, Graphics::DRAWMODE_NORMAL);
+        copy.Draw();
 }
 
 void CopySoftware(benchmark::State& state)
 {
-    Device dev(FormatOf(int(state.range(0))));
-    MemoryImage background;
-    auto px = Background();
-    background.SetBits(px.data(), kWidth, kHeight);
-    DDImage* screen = dev.dd->GetScreenImage();
+    OurCopy copy(int(state.range(0)), true);
     for (auto _ : state)
-        screen->BlitImage(&background, 0, 0, Rect(0, 0, kWidth, kHeight), Color::White, Graphics::DRAWMODE_NORMAL);
+        copy.Draw();
 }
 
 void CopyMemcpy(benchmark::State& state)
@@ -99,16 +117,53 @@ void CopyMemcpy(benchmark::State& state)
     }
 }
 
+// SDL's surface in the screen's format holding the background. The source must hold the picture: a
+// source SDL never wrote reads the shared zero page, which costs nothing to read and made SDL's copy
+// look faster than memcpy.
+SDL_Surface* ArgbBackground(std::vector<uint32_t>& px)
+{
+    px = Background();
+    SDL_Surface* argb =
+        SDL_CreateRGBSurfaceWithFormatFrom(px.data(), kWidth, kHeight, 32, kWidth * 4, SDL_PIXELFORMAT_ARGB8888);
+    SDL_SetSurfaceBlendMode(argb, SDL_BLENDMODE_NONE);
+    return argb;
+}
+
+// Same format (the background copy) or from 32-bit ARGB (the software copy converts as ours does).
+struct SdlCopy {
+    SdlCopy(int bits, bool convert)
+    {
+        const uint32_t format = SdlFormatOf(bits);
+        SDL_Surface* argb = ArgbBackground(px);
+        from = convert ? argb : SDL_ConvertSurfaceFormat(argb, format, 0);
+        if (!convert)
+            SDL_FreeSurface(argb);
+        SDL_SetSurfaceBlendMode(from, SDL_BLENDMODE_NONE);
+        to = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, format);
+    }
+    ~SdlCopy()
+    {
+        SDL_FreeSurface(from);
+        SDL_FreeSurface(to);
+    }
+    void Draw() { SDL_BlitSurface(from, nullptr, to, nullptr); }
+    std::vector<uint32_t> px;
+    SDL_Surface* from = nullptr;
+    SDL_Surface* to = nullptr;
+};
+
 void CopySdl(benchmark::State& state)
 {
-    uint32_t format = SdlFormatOf(int(state.range(0)));
-    SDL_Surface* from = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, format);
-    SDL_Surface* to = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, format);
-    SDL_SetSurfaceBlendMode(from, SDL_BLENDMODE_NONE);
+    SdlCopy copy(int(state.range(0)), false);
     for (auto _ : state)
-        SDL_BlitSurface(from, nullptr, to, nullptr);
-    SDL_FreeSurface(from);
-    SDL_FreeSurface(to);
+        copy.Draw();
+}
+
+void CopySdlConvert(benchmark::State& state)
+{
+    SdlCopy copy(int(state.range(0)), true);
+    for (auto _ : state)
+        copy.Draw();
 }
 
 // --- Alpha sprites and additive particles ---
@@ -391,6 +446,7 @@ BENCHMARK(CopySurfaceBlit)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CopySoftware)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CopyMemcpy)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CopySdl)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(CopySdlConvert)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
 BENCHMARK(AlphaOurs)->Apply(SpriteArgs);
 BENCHMARK(AlphaSdl)->Apply(SpriteArgs);
 BENCHMARK(AlphaMemcpy)->Apply(SpriteArgs);
@@ -402,6 +458,45 @@ BENCHMARK(AdditiveMemcpy)->Args({32, 16})->Args({32, 32});
 // Presenting hands the frame to the renderer (and, with a real driver, to another process): wall time.
 BENCHMARK(Present)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(PresentMemcpy)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The screens both copies leave, compared in channel units; a same-format copy must be exact, a
+// conversion may round one step apart.
+void CheckCopy(int bits, bool convert)
+{
+    OurCopy ours(bits, convert);
+    SdlCopy theirs(bits, convert);
+    ours.Draw();
+    theirs.Draw();
+    SurfaceLock lock;
+    Surface* surface = ours.screen->GetSurface();
+    if (!surface || DisplayFailed(surface->Lock(lock)))
+        std::abort();
+    int worst = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        const uint8_t* a = lock.mBits + ptrdiff_t(y) * lock.mPitch;
+        const uint8_t* b = static_cast<const uint8_t*>(theirs.to->pixels) + ptrdiff_t(y) * theirs.to->pitch;
+        for (int x = 0; x < kWidth; ++x) {
+            uint32_t p, q;
+            if (bits == 16) {
+                p = reinterpret_cast<const uint16_t*>(a)[x];
+                q = reinterpret_cast<const uint16_t*>(b)[x];
+                p = (p >> 11) << 16 | ((p >> 5) & 63) << 8 | (p & 31);
+                q = (q >> 11) << 16 | ((q >> 5) & 63) << 8 | (q & 31);
+            } else {
+                p = reinterpret_cast<const uint32_t*>(a)[x];
+                q = reinterpret_cast<const uint32_t*>(b)[x];
+            }
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, std::abs(int((p >> (8 * c)) & 0xFF) - int((q >> (8 * c)) & 0xFF)));
+        }
+    }
+    surface->Unlock();
+    const int allowed = convert ? 1 : 0;
+    std::printf("pixel check %-10s on %d-bit: max difference %d (allowed %d)%s\n", convert ? "convert" : "copy", bits,
+                worst, allowed, worst > allowed ? "  MISMATCH" : "");
+    if (worst > allowed)
+        gChecksFailed = true;
+}
 
 } // namespace
 
@@ -431,6 +526,8 @@ int main(int argc, char** argv)
     benchsupport::Initialize(&argc, &argv);
     SDL_Init(SDL_INIT_VIDEO);
     for (int bits : {16, 32}) {
+        CheckCopy(bits, false);
+        CheckCopy(bits, true);
         for (int size : {32, 64, 256})
             CheckSprites(size, bits, false);
         CheckSprites(32, bits, true);
@@ -449,8 +546,8 @@ int main(int argc, char** argv)
         std::string b = std::string("/") + bits;
         PrintRow(reporter, std::string("background copy ") + bits, "CopySurfaceBlit" + b, "CopySdl" + b,
                  "CopyMemcpy" + b, false);
-        PrintRow(reporter, std::string("software copy ") + bits, "CopySoftware" + b, "CopySdl" + b, "CopyMemcpy" + b,
-                 false);
+        PrintRow(reporter, std::string("software copy ") + bits, "CopySoftware" + b, "CopySdlConvert" + b,
+                 "CopyMemcpy" + b, false);
         for (const char* size : {"32", "64", "256"}) {
             std::string args = std::string("/") + size + b;
             PrintRow(reporter, std::string("alpha ") + size + " on " + bits, "AlphaOurs" + args, "AlphaSdl" + args,

@@ -7,10 +7,6 @@
 #include <new>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace Olvarn
 {
 
@@ -31,34 +27,6 @@ template <typename Pixel> Pixel* Row(uint8_t* base, int pitch, int y)
     return reinterpret_cast<Pixel*>(base + static_cast<ptrdiff_t>(y) * pitch);
 }
 
-// Copies larger than this bypass the cache on the way out: a whole frame would only evict what the
-// next draws need, and skipping the read-for-ownership makes the copy itself faster.
-constexpr size_t kStreamingCopyBytes = size_t(1) << 18;
-
-// One row with non-temporal stores; false when the addresses do not allow it.
-bool StreamRow(uint8_t* out, const uint8_t* in, size_t bytes)
-{
-#if defined(__SSE2__)
-    if ((reinterpret_cast<uintptr_t>(out) & 15) != 0)
-        return false;
-    size_t i = 0;
-    for (; i + 64 <= bytes; i += 64) {
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i + 16));
-        __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i + 32));
-        __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i + 48));
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), a);
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + 16), b);
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + 32), c);
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + 48), e);
-    }
-    std::memcpy(out + i, in + i, bytes - i);
-    return true;
-#else
-    return false;
-#endif
-}
-
 // Same size: whole rows move with memcpy; with a key, pixels equal to it are left out.
 template <typename Pixel>
 void CopyRect(uint8_t* dst, int dstPitch, const SurfaceRect& d, const uint8_t* src, int srcPitch, const SurfaceRect& s,
@@ -66,16 +34,13 @@ void CopyRect(uint8_t* dst, int dstPitch, const SurfaceRect& d, const uint8_t* s
 {
     const int width = d.Width();
     const size_t rowBytes = static_cast<size_t>(width) * sizeof(Pixel);
-    const bool stream = !keyed && src != dst && rowBytes * static_cast<size_t>(d.Height()) >= kStreamingCopyBytes;
-    bool streamed = false;
     for (int y = 0; y < d.Height(); ++y) {
         Pixel* out = Row<Pixel>(dst, dstPitch, d.mTop + y) + d.mLeft;
         const Pixel* in = Row<Pixel>(const_cast<uint8_t*>(src), srcPitch, s.mTop + y) + s.mLeft;
+        // The C library bypasses the cache itself when a copy outgrows it; below that, a frame copied
+        // with plain stores stays cached for the draws on top of it.
         if (!keyed) {
-            if (stream && StreamRow(reinterpret_cast<uint8_t*>(out), reinterpret_cast<const uint8_t*>(in), rowBytes))
-                streamed = true;
-            else
-                std::memmove(out, in, rowBytes);
+            std::memmove(out, in, rowBytes);
             continue;
         }
         const Pixel masked = static_cast<Pixel>(key & colorMask);
@@ -86,13 +51,6 @@ void CopyRect(uint8_t* dst, int dstPitch, const SurfaceRect& d, const uint8_t* s
                 out[x] = p;
         }
     }
-#if defined(__SSE2__)
-    // Streamed stores must be visible before anyone reads the surface.
-    if (streamed)
-        _mm_sfence();
-#else
-    (void)streamed;
-#endif
 }
 
 // Different size: nearest source pixel in 16.16 steps, the same stepping as the software stretch.

@@ -24,14 +24,14 @@ bool IsUsable(const TriVertex& v)
            std::fabs(v.x) <= kMaxVertexCoordinate && std::fabs(v.y) <= kMaxVertexCoordinate;
 }
 
-// Huge but finite texture coordinates can come out of the clipper as infinities or NaN (their
-// differences overflow float); such a vertex cannot be drawn, so it is refused rather than converted.
-bool ToFixed(double value, int32_t& out)
+// Huge but finite texture coordinates can come out of the clipper as NaN (their differences overflow
+// float); such a vertex cannot be drawn, so it is refused rather than converted. Infinities clamp.
+bool ToFixed(float value, int32_t& out)
 {
-    double scaled = value * 65536.0;
-    if (!std::isfinite(scaled))
+    const float scaled = value * 65536.0f;
+    if (std::isnan(scaled))
         return false;
-    out = static_cast<int32_t>(std::clamp<double>(scaled, -kLargestFixed, kLargestFixed));
+    out = static_cast<int32_t>(std::clamp(scaled, -kLargestFixed, kLargestFixed));
     return true;
 }
 
@@ -41,8 +41,8 @@ bool ToFixedVertex(const TriVertex& v, const StripTexture* texture, FixedVertex&
     if (!ToFixed(v.x, f.x) || !ToFixed(v.y, f.y))
         return false;
     if (texture)
-        return ToFixed(static_cast<double>(v.u) * texture->mTexels.width, f.u) &&
-               ToFixed(static_cast<double>(v.v) * texture->mTexels.height, f.v);
+        return ToFixed(v.u * static_cast<float>(texture->mTexels.width), f.u) &&
+               ToFixed(v.v * static_cast<float>(texture->mTexels.height), f.v);
     f.a = static_cast<int32_t>((v.color >> 24) << 16);
     f.r = static_cast<int32_t>(((v.color >> 16) & 0xFF) << 16);
     f.g = static_cast<int32_t>(((v.color >> 8) & 0xFF) << 16);
