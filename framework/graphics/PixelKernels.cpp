@@ -471,16 +471,56 @@ struct V {
     static R Eq16(R a, R b) { return _mm256_cmpeq_epi16(a, b); }
     static bool All(R mask) { return _mm256_movemask_epi8(mask) == -1; }
     static R Alpha16(R a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
-    // The first n (1 to 7) pixels only: masked moves neither read nor write past them.
-    static R FirstN(int n)
+    // The first n (0 to 4) pixels of a 128-bit register, in moves of four, two and one pixels: masked
+    // moves would also not touch the pixels past them, but some processors take many cycles for each.
+    static __m128i LoadQuarterN(const uint32_t* p, int n)
     {
-        return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        switch (n) {
+        case 4:
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        case 3:
+            return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si32(p + 2));
+        case 2:
+            return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+        case 1:
+            return _mm_loadu_si32(p);
+        default:
+            return _mm_setzero_si128();
+        }
     }
+    static void StoreQuarterN(uint32_t* p, __m128i v, int n)
+    {
+        switch (n) {
+        case 4:
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+            break;
+        case 3:
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+            _mm_storeu_si32(p + 2, _mm_unpackhi_epi64(v, v));
+            break;
+        case 2:
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+            break;
+        case 1:
+            _mm_storeu_si32(p, v);
+            break;
+        default:
+            break;
+        }
+    }
+    // The first n (0 to 7) pixels only, neither reading nor writing past them.
     static R LoadN(const uint32_t* p, int n)
     {
-        return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), FirstN(n));
+        const __m128i lo = LoadQuarterN(p, n < 4 ? n : 4);
+        return n > 4 ? _mm256_inserti128_si256(_mm256_castsi128_si256(lo), LoadQuarterN(p + 4, n - 4), 1)
+                     : _mm256_zextsi128_si256(lo);
     }
-    static void StoreN(uint32_t* p, R v, int n) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), FirstN(n), v); }
+    static void StoreN(uint32_t* p, R v, int n)
+    {
+        StoreQuarterN(p, _mm256_castsi256_si128(v), n < 4 ? n : 4);
+        if (n > 4)
+            StoreQuarterN(p + 4, _mm256_extracti128_si256(v, 1), n - 4);
+    }
     // The first n (0 to 8) 16-bit pixels of a 128-bit register, one word at a time.
     static __m128i LoadHalf16(const uint16_t* p, int n)
     {
@@ -546,11 +586,10 @@ struct V {
             break;
         }
     }
-    // The first n (0 to 15) 16-bit pixels: the pairs by a masked move of 32-bit lanes (which neither
-    // reads nor writes past them), an odd last one on its own.
+    // The first n (0 to 15) 16-bit pixels: the pairs as 32-bit lanes, an odd last one on its own.
     static R LoadN16(const uint16_t* p, int n)
     {
-        R v = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), FirstN(n / 2));
+        R v = LoadN(reinterpret_cast<const uint32_t*>(p), n / 2);
         if (n & 1) {
             const R last = _mm256_cmpeq_epi16(_mm256_set1_epi16(short(n - 1)),
                                               _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
@@ -560,7 +599,7 @@ struct V {
     }
     static void StoreN16(uint16_t* p, R v, int n)
     {
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(p), FirstN(n / 2), v);
+        StoreN(reinterpret_cast<uint32_t*>(p), v, n / 2);
         if (n & 1) {
             alignas(32) uint16_t words[16];
             _mm256_store_si256(reinterpret_cast<R*>(words), v);
