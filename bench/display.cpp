@@ -352,6 +352,16 @@ void AdditiveMemcpy(benchmark::State& state)
 // units of the screen and made equal again, so rounding does not add up over overlapping draws.
 bool gChecksFailed = false;
 
+// The pixel at col of a 16-bit (565) or 32-bit row as red << 16 | green << 8 | blue, each channel at
+// its own depth, so that the two sides of a check compare channel by channel.
+uint32_t ChannelsAt(const uint8_t* row, int col, int bits)
+{
+    if (bits != 16)
+        return reinterpret_cast<const uint32_t*>(row)[col] & 0xFFFFFF;
+    const uint32_t p = reinterpret_cast<const uint16_t*>(row)[col];
+    return (p >> 11) << 16 | ((p >> 5) & 63) << 8 | (p & 31);
+}
+
 void CheckSprites(int size, int bits, bool additive)
 {
     OurSprites ours(size, bits, additive);
@@ -370,16 +380,7 @@ void CheckSprites(int size, int bits, bool additive)
             const uint8_t* from = lock.mBits + ptrdiff_t(row) * lock.mPitch;
             uint8_t* to = static_cast<uint8_t*>(theirs.screen->pixels) + ptrdiff_t(row) * theirs.screen->pitch;
             for (int col = x; col < x + size; ++col) {
-                uint32_t a, b;
-                if (bits == 16) {
-                    uint32_t p = reinterpret_cast<const uint16_t*>(from)[col];
-                    uint32_t q = reinterpret_cast<const uint16_t*>(to)[col];
-                    a = (p >> 11) << 16 | ((p >> 5) & 63) << 8 | (p & 31);
-                    b = (q >> 11) << 16 | ((q >> 5) & 63) << 8 | (q & 31);
-                } else {
-                    a = reinterpret_cast<const uint32_t*>(from)[col];
-                    b = reinterpret_cast<const uint32_t*>(to)[col];
-                }
+                const uint32_t a = ChannelsAt(from, col, bits), b = ChannelsAt(to, col, bits);
                 for (int c = 0; c < 3; ++c)
                     worst[c] =
                         std::max(worst[c], std::abs(int((a >> (16 - 8 * c)) & 0xFF) - int((b >> (16 - 8 * c)) & 0xFF)));
@@ -476,16 +477,7 @@ void CheckCopy(int bits, bool convert)
         const uint8_t* a = lock.mBits + ptrdiff_t(y) * lock.mPitch;
         const uint8_t* b = static_cast<const uint8_t*>(theirs.to->pixels) + ptrdiff_t(y) * theirs.to->pitch;
         for (int x = 0; x < kWidth; ++x) {
-            uint32_t p, q;
-            if (bits == 16) {
-                p = reinterpret_cast<const uint16_t*>(a)[x];
-                q = reinterpret_cast<const uint16_t*>(b)[x];
-                p = (p >> 11) << 16 | ((p >> 5) & 63) << 8 | (p & 31);
-                q = (q >> 11) << 16 | ((q >> 5) & 63) << 8 | (q & 31);
-            } else {
-                p = reinterpret_cast<const uint32_t*>(a)[x];
-                q = reinterpret_cast<const uint32_t*>(b)[x];
-            }
+            const uint32_t p = ChannelsAt(a, x, bits), q = ChannelsAt(b, x, bits);
             for (int c = 0; c < 3; ++c)
                 worst = std::max(worst, std::abs(int((p >> (8 * c)) & 0xFF) - int((q >> (8 * c)) & 0xFF)));
         }
