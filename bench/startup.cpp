@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "RunTimes.h"
@@ -65,7 +66,12 @@ void PrepareProcess()
     done = true;
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    fs::path scratch = fs::temp_directory_path() / "tamberlo-bench";
+    // A folder of this run's own: runs side by side never share settings or saves.
+    static const fs::path scratch = benchsupport::TempPath("startup");
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(scratch, ignored);
+    });
     for (const char* var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
         fs::create_directories(scratch / var);
         setenv(var, (scratch / var).c_str(), 1);
