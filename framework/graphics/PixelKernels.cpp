@@ -250,6 +250,119 @@ const Table kScalar = {Level::Scalar,       scalar::FillTranslucent, scalar::Ble
 
 } // namespace
 
+// --- Partial registers, shared by both vector forms -------------------------------------------
+
+namespace
+{
+
+// The first n (0 to 4) pixels of a 128-bit register, in moves of four, two and one pixels: masked
+// moves would also not touch the pixels past them, but some processors take many cycles for each.
+inline __m128i LoadUpTo4(const uint32_t* p, int n)
+{
+    switch (n) {
+    case 4:
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    case 3:
+        return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si32(p + 2));
+    case 2:
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    case 1:
+        return _mm_loadu_si32(p);
+    default:
+        return _mm_setzero_si128();
+    }
+}
+
+inline void StoreUpTo4(uint32_t* p, __m128i v, int n)
+{
+    switch (n) {
+    case 4:
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+        break;
+    case 3:
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+        _mm_storeu_si32(p + 2, _mm_unpackhi_epi64(v, v));
+        break;
+    case 2:
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+        break;
+    case 1:
+        _mm_storeu_si32(p, v);
+        break;
+    default:
+        break;
+    }
+}
+
+// The first n (0 to 8) 16-bit pixels of a 128-bit register, one word at a time.
+inline __m128i LoadHalf16(const uint16_t* p, int n)
+{
+    if (n >= 8)
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i v = _mm_setzero_si128();
+    switch (n) {
+    case 7:
+        v = _mm_insert_epi16(v, p[6], 6);
+        [[fallthrough]];
+    case 6:
+        v = _mm_insert_epi16(v, p[5], 5);
+        [[fallthrough]];
+    case 5:
+        v = _mm_insert_epi16(v, p[4], 4);
+        [[fallthrough]];
+    case 4:
+        v = _mm_insert_epi16(v, p[3], 3);
+        [[fallthrough]];
+    case 3:
+        v = _mm_insert_epi16(v, p[2], 2);
+        [[fallthrough]];
+    case 2:
+        v = _mm_insert_epi16(v, p[1], 1);
+        [[fallthrough]];
+    case 1:
+        v = _mm_insert_epi16(v, p[0], 0);
+        [[fallthrough]];
+    default:
+        break;
+    }
+    return v;
+}
+
+inline void StoreHalf16(uint16_t* p, __m128i v, int n)
+{
+    if (n >= 8) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+        return;
+    }
+    switch (n) {
+    case 7:
+        p[6] = uint16_t(_mm_extract_epi16(v, 6));
+        [[fallthrough]];
+    case 6:
+        p[5] = uint16_t(_mm_extract_epi16(v, 5));
+        [[fallthrough]];
+    case 5:
+        p[4] = uint16_t(_mm_extract_epi16(v, 4));
+        [[fallthrough]];
+    case 4:
+        p[3] = uint16_t(_mm_extract_epi16(v, 3));
+        [[fallthrough]];
+    case 3:
+        p[2] = uint16_t(_mm_extract_epi16(v, 2));
+        [[fallthrough]];
+    case 2:
+        p[1] = uint16_t(_mm_extract_epi16(v, 1));
+        [[fallthrough]];
+    case 1:
+        p[0] = uint16_t(_mm_extract_epi16(v, 0));
+        [[fallthrough]];
+    default:
+        break;
+    }
+}
+
+} // namespace
+
 // --- SSE2 ---------------------------------------------------------------------------------------
 
 namespace sse2
@@ -311,89 +424,9 @@ struct V {
     static bool All(R mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
     // Each pixel's alpha word copied to its four words (pixels unpacked to 16 bits).
     static R Alpha16(R a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF); }
-    // The first n (1 to 3) pixels only, without touching memory past them.
-    static R LoadN(const uint32_t* p, int n)
-    {
-        if (n == 1)
-            return _mm_cvtsi32_si128(int(p[0]));
-        R two = _mm_loadl_epi64(reinterpret_cast<const R*>(p));
-        return n == 2 ? two : _mm_unpacklo_epi64(two, _mm_cvtsi32_si128(int(p[2])));
-    }
-    static void StoreN(uint32_t* p, R v, int n)
-    {
-        if (n == 1) {
-            p[0] = uint32_t(_mm_cvtsi128_si32(v));
-            return;
-        }
-        _mm_storel_epi64(reinterpret_cast<R*>(p), v);
-        if (n == 3)
-            p[2] = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(v, 8)));
-    }
-    // The first n (0 to 8) 16-bit pixels of a 128-bit register, one word at a time.
-    static __m128i LoadHalf16(const uint16_t* p, int n)
-    {
-        if (n >= 8)
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        __m128i v = _mm_setzero_si128();
-        switch (n) {
-        case 7:
-            v = _mm_insert_epi16(v, p[6], 6);
-            [[fallthrough]];
-        case 6:
-            v = _mm_insert_epi16(v, p[5], 5);
-            [[fallthrough]];
-        case 5:
-            v = _mm_insert_epi16(v, p[4], 4);
-            [[fallthrough]];
-        case 4:
-            v = _mm_insert_epi16(v, p[3], 3);
-            [[fallthrough]];
-        case 3:
-            v = _mm_insert_epi16(v, p[2], 2);
-            [[fallthrough]];
-        case 2:
-            v = _mm_insert_epi16(v, p[1], 1);
-            [[fallthrough]];
-        case 1:
-            v = _mm_insert_epi16(v, p[0], 0);
-            [[fallthrough]];
-        default:
-            break;
-        }
-        return v;
-    }
-    static void StoreHalf16(uint16_t* p, __m128i v, int n)
-    {
-        if (n >= 8) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-            return;
-        }
-        switch (n) {
-        case 7:
-            p[6] = uint16_t(_mm_extract_epi16(v, 6));
-            [[fallthrough]];
-        case 6:
-            p[5] = uint16_t(_mm_extract_epi16(v, 5));
-            [[fallthrough]];
-        case 5:
-            p[4] = uint16_t(_mm_extract_epi16(v, 4));
-            [[fallthrough]];
-        case 4:
-            p[3] = uint16_t(_mm_extract_epi16(v, 3));
-            [[fallthrough]];
-        case 3:
-            p[2] = uint16_t(_mm_extract_epi16(v, 2));
-            [[fallthrough]];
-        case 2:
-            p[1] = uint16_t(_mm_extract_epi16(v, 1));
-            [[fallthrough]];
-        case 1:
-            p[0] = uint16_t(_mm_extract_epi16(v, 0));
-            [[fallthrough]];
-        default:
-            break;
-        }
-    }
+    // The first n (0 to 3) pixels only, without touching memory past them.
+    static R LoadN(const uint32_t* p, int n) { return LoadUpTo4(p, n); }
+    static void StoreN(uint32_t* p, R v, int n) { StoreUpTo4(p, v, n); }
     static R LoadN16(const uint16_t* p, int n) { return LoadHalf16(p, n); }
     static void StoreN16(uint16_t* p, R v, int n) { StoreHalf16(p, v, n); }
 };
@@ -471,120 +504,18 @@ struct V {
     static R Eq16(R a, R b) { return _mm256_cmpeq_epi16(a, b); }
     static bool All(R mask) { return _mm256_movemask_epi8(mask) == -1; }
     static R Alpha16(R a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
-    // The first n (0 to 4) pixels of a 128-bit register, in moves of four, two and one pixels: masked
-    // moves would also not touch the pixels past them, but some processors take many cycles for each.
-    static __m128i LoadQuarterN(const uint32_t* p, int n)
-    {
-        switch (n) {
-        case 4:
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        case 3:
-            return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si32(p + 2));
-        case 2:
-            return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-        case 1:
-            return _mm_loadu_si32(p);
-        default:
-            return _mm_setzero_si128();
-        }
-    }
-    static void StoreQuarterN(uint32_t* p, __m128i v, int n)
-    {
-        switch (n) {
-        case 4:
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-            break;
-        case 3:
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
-            _mm_storeu_si32(p + 2, _mm_unpackhi_epi64(v, v));
-            break;
-        case 2:
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
-            break;
-        case 1:
-            _mm_storeu_si32(p, v);
-            break;
-        default:
-            break;
-        }
-    }
     // The first n (0 to 7) pixels only, neither reading nor writing past them.
     static R LoadN(const uint32_t* p, int n)
     {
-        const __m128i lo = LoadQuarterN(p, n < 4 ? n : 4);
-        return n > 4 ? _mm256_inserti128_si256(_mm256_castsi128_si256(lo), LoadQuarterN(p + 4, n - 4), 1)
+        const __m128i lo = LoadUpTo4(p, n < 4 ? n : 4);
+        return n > 4 ? _mm256_inserti128_si256(_mm256_castsi128_si256(lo), LoadUpTo4(p + 4, n - 4), 1)
                      : _mm256_zextsi128_si256(lo);
     }
     static void StoreN(uint32_t* p, R v, int n)
     {
-        StoreQuarterN(p, _mm256_castsi256_si128(v), n < 4 ? n : 4);
+        StoreUpTo4(p, _mm256_castsi256_si128(v), n < 4 ? n : 4);
         if (n > 4)
-            StoreQuarterN(p + 4, _mm256_extracti128_si256(v, 1), n - 4);
-    }
-    // The first n (0 to 8) 16-bit pixels of a 128-bit register, one word at a time.
-    static __m128i LoadHalf16(const uint16_t* p, int n)
-    {
-        if (n >= 8)
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        __m128i v = _mm_setzero_si128();
-        switch (n) {
-        case 7:
-            v = _mm_insert_epi16(v, p[6], 6);
-            [[fallthrough]];
-        case 6:
-            v = _mm_insert_epi16(v, p[5], 5);
-            [[fallthrough]];
-        case 5:
-            v = _mm_insert_epi16(v, p[4], 4);
-            [[fallthrough]];
-        case 4:
-            v = _mm_insert_epi16(v, p[3], 3);
-            [[fallthrough]];
-        case 3:
-            v = _mm_insert_epi16(v, p[2], 2);
-            [[fallthrough]];
-        case 2:
-            v = _mm_insert_epi16(v, p[1], 1);
-            [[fallthrough]];
-        case 1:
-            v = _mm_insert_epi16(v, p[0], 0);
-            [[fallthrough]];
-        default:
-            break;
-        }
-        return v;
-    }
-    static void StoreHalf16(uint16_t* p, __m128i v, int n)
-    {
-        if (n >= 8) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-            return;
-        }
-        switch (n) {
-        case 7:
-            p[6] = uint16_t(_mm_extract_epi16(v, 6));
-            [[fallthrough]];
-        case 6:
-            p[5] = uint16_t(_mm_extract_epi16(v, 5));
-            [[fallthrough]];
-        case 5:
-            p[4] = uint16_t(_mm_extract_epi16(v, 4));
-            [[fallthrough]];
-        case 4:
-            p[3] = uint16_t(_mm_extract_epi16(v, 3));
-            [[fallthrough]];
-        case 3:
-            p[2] = uint16_t(_mm_extract_epi16(v, 2));
-            [[fallthrough]];
-        case 2:
-            p[1] = uint16_t(_mm_extract_epi16(v, 1));
-            [[fallthrough]];
-        case 1:
-            p[0] = uint16_t(_mm_extract_epi16(v, 0));
-            [[fallthrough]];
-        default:
-            break;
-        }
+            StoreUpTo4(p + 4, _mm256_extracti128_si256(v, 1), n - 4);
     }
     // The first n (0 to 15) 16-bit pixels: the pairs as 32-bit lanes, an odd last one on its own.
     static R LoadN16(const uint16_t* p, int n)

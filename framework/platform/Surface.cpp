@@ -37,8 +37,8 @@ void CopyRect(uint8_t* dst, int dstPitch, const SurfaceRect& d, const uint8_t* s
     for (int y = 0; y < d.Height(); ++y) {
         Pixel* out = Row<Pixel>(dst, dstPitch, d.mTop + y) + d.mLeft;
         const Pixel* in = Row<Pixel>(const_cast<uint8_t*>(src), srcPitch, s.mTop + y) + s.mLeft;
-        // The C library bypasses the cache itself when a copy outgrows it; below that, a frame copied
-        // with plain stores stays cached for the draws on top of it.
+        // Plain stores: a frame copied this way stays cached for the draws on top of it, and streaming
+        // stores measured slower at frame sizes.
         if (!keyed) {
             std::memmove(out, in, rowBytes);
             continue;
