@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Random.h"
 #include "board/BoardConfig.h"
-#include "board/Grid.h"
+#include "board/CGrid.h"
+#include "core/Random.h"
 #include "data/CXmlDataReader.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"

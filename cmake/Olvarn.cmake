@@ -3,7 +3,7 @@
 # olvarn_library(NAME [DEPENDS lib...] [PACKAGES pkg-config-module...])
 # One static library from the .cpp files of the calling folder; header-only folders
 # become interface libraries. Includes are written from the top of framework/ or game/
-# ("graphics/Color.h", "app/core/Random.h", "board/CGrid.h").
+# ("graphics/Color.h", "core/Random.h", "board/CGrid.h").
 #
 # A library sees only its own folder and, through what it links, the folders below it: its
 # include root is a folder of its own under the build tree holding one link to its sources.

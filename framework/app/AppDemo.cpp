@@ -11,8 +11,8 @@
 
 #include "app/DemoOverlay.h"
 #include "app/OlvarnAppBase.h"
-#include "app/core/MTRand.h"
-#include "app/core/Random.h"
+#include "core/MTRand.h"
+#include "core/Random.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"

@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "app/OlvarnAppBase.h"
-#include "app/core/CriticalSection.h"
+#include "core/CriticalSection.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "platform/Clock.h"

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "app/OlvarnAppBase.h"
-#include "app/core/Rect.h"
+#include "core/Rect.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "app/OlvarnAppBase.h"
-#include "app/core/StringUtils.h"
+#include "core/StringUtils.h"
 #include "platform/Log.h"
 #include "platform/Process.h"
 #include "platform/SettingsStore.h"

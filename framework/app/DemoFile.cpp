@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/core/Buffer.h"
+#include "core/Buffer.h"
 
 namespace Olvarn
 {

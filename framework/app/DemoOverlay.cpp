@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/core/Color.h"
+#include "core/Color.h"
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "platform/KeyMap.h"

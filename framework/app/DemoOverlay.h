@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/DemoFile.h"
-#include "app/core/Rect.h"
+#include "core/Rect.h"
 
 namespace Olvarn
 {

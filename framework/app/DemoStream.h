@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/core/Buffer.h"
+#include "core/Buffer.h"
 
 namespace Olvarn
 {

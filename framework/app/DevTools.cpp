@@ -7,9 +7,9 @@
 #include <ctime>
 
 #include "app/OlvarnAppBase.h"
-#include "app/core/ModVal.h"
-#include "app/core/PathUtils.h"
-#include "app/core/StringUtils.h"
+#include "core/ModVal.h"
+#include "core/PathUtils.h"
+#include "core/StringUtils.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/D3DTester.h"
 #include "graphics/DDImage.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Profiler.h"
+#include "core/Profiler.h"
 
 namespace Olvarn
 {

@@ -6,9 +6,9 @@
 
 #include "app/CrashReporter.h"
 #include "app/DevTools.h"
-#include "app/core/CriticalSection.h"
-#include "app/core/MTRand.h"
-#include "app/core/Random.h"
+#include "core/CriticalSection.h"
+#include "core/MTRand.h"
+#include "core/Random.h"
 #include "graphics/DDInterface.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/core/Rect.h"
+#include "core/Rect.h"
 #include "graphics/DDRenderer.h"
 #include "graphics/Matrix3.h"
 #include "platform/Device3D.h"

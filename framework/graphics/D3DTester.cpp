@@ -5,7 +5,7 @@
 #include <fstream>
 #include <functional>
 
-#include "app/core/StringUtils.h"
+#include "core/StringUtils.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/DirectXErrors.h"
 #include "graphics/GraphicsHost.h"

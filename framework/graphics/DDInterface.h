@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/CriticalSection.h"
-#include "app/core/Rect.h"
+#include "core/CriticalSection.h"
+#include "core/Rect.h"
 #include "graphics/DisplayOptions.h"
 #include "graphics/NativeDisplay.h"
 #include "platform/Display.h"

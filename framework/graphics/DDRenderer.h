@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/core/Color.h"
-#include "app/core/Rect.h"
+#include "core/Color.h"
+#include "core/Rect.h"
 
 namespace Olvarn
 {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/core/Color.h"
-#include "app/core/Rect.h"
+#include "core/Color.h"
+#include "core/Rect.h"
 
 namespace Olvarn
 {

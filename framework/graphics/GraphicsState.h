@@ -1,8 +1,8 @@
 // The copyable drawing state of a Graphics context: destination, translation, clip, colour, font, mode, flags.
 #pragma once
 
-#include "app/core/Color.h"
-#include "app/core/Rect.h"
+#include "core/Color.h"
+#include "core/Rect.h"
 
 namespace Olvarn
 {

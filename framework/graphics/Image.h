@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "app/core/Color.h"
-#include "app/core/Rect.h"
+#include "core/Color.h"
+#include "core/Rect.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageAnimation.h"
 

@@ -1,7 +1,7 @@
 // 3x3 float matrix of 2D affine transforms; points are column vectors, translation in the third column.
 #pragma once
 
-#include "app/core/Vector2.h"
+#include "core/Vector2.h"
 
 namespace Olvarn
 {

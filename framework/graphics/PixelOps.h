@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/core/Color.h"
-#include "app/core/Rect.h"
+#include "core/Color.h"
+#include "core/Rect.h"
 #include "graphics/MemoryImage.h"
 
 namespace Olvarn

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "app/core/Color.h"
-#include "app/core/Rect.h"
+#include "core/Color.h"
+#include "core/Rect.h"
 #include "swtri/TriVertex.h"
 
 namespace Olvarn

@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "app/core/Rect.h"
+#include "core/Rect.h"
 
 namespace Olvarn
 {

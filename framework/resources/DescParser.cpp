@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/core/StringUtils.h"
+#include "core/StringUtils.h"
 #include "platform/Directories.h"
 #include "platform/Paths.h"
 

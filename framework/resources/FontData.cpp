@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/core/Common.h"
+#include "core/Common.h"
 #include "graphics/DDImage.h"
 #include "graphics/MemoryImage.h"
 #include "platform/Directories.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Color.h"
-#include "app/core/Rect.h"
+#include "core/Color.h"
+#include "core/Rect.h"
 
 namespace Olvarn
 {

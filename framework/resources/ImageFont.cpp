@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/core/Common.h"
+#include "core/Common.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 #include "resources/FontData.h"

@@ -2,7 +2,7 @@
 // command table shared by every image font, so a draw allocates nothing.
 #include <algorithm>
 
-#include "app/core/CriticalSection.h"
+#include "core/CriticalSection.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 #include "resources/FontData.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/core/Common.h"
+#include "core/Common.h"
 #include "graphics/DDImage.h"
 #include "graphics/Font.h"
 #include "resources/ResourceHost.h"

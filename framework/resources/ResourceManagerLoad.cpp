@@ -2,7 +2,7 @@
 // lookups by id.
 #include <algorithm>
 
-#include "app/core/Common.h"
+#include "core/Common.h"
 #include "graphics/DDImage.h"
 #include "resources/FontData.h"
 #include "resources/ImageFont.h"

@@ -1,7 +1,7 @@
 // The manifest's pull XML reader: one element per call, loose syntax, the first error kept.
 #include "resources/XMLParser.h"
 
-#include "app/core/StringUtils.h"
+#include "core/StringUtils.h"
 #include "platform/Directories.h"
 #include "platform/Paths.h"
 

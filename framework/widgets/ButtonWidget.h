@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/core/Rect.h"
+#include "core/Rect.h"
 #include "widgets/Widget.h"
 
 namespace Olvarn

@@ -1,7 +1,7 @@
 // A check box that toggles on every press between two images, or two cels of one image.
 #pragma once
 
-#include "app/core/Rect.h"
+#include "core/Rect.h"
 #include "widgets/Widget.h"
 
 namespace Olvarn

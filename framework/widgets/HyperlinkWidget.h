@@ -1,7 +1,7 @@
 // A button drawn as centred, underlined text.
 #pragma once
 
-#include "app/core/Color.h"
+#include "core/Color.h"
 #include "widgets/ButtonWidget.h"
 
 namespace Olvarn

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Color.h"
+#include "core/Color.h"
 #include "widgets/ScrollListener.h"
 #include "widgets/Widget.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Color.h"
+#include "core/Color.h"
 #include "widgets/WidgetContainer.h"
 #include "widgets/WidgetMargins.h"
 

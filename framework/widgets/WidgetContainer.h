@@ -4,7 +4,7 @@
 
 #include <list>
 
-#include "app/core/Rect.h"
+#include "core/Rect.h"
 #include "widgets/FlagsMod.h"
 
 namespace Olvarn

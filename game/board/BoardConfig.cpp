@@ -2,14 +2,14 @@
 
 #include <stdexcept>
 
-#include "board/ElementCreator.h"
-#include "board/Grid.h"
-#include "board/Pearl.h"
-#include "board/Pipeline.h"
+#include "board/CElementCreator.h"
+#include "board/CGrid.h"
+#include "board/CPearl.h"
+#include "board/CPipeline.h"
 #include "data/CConstantsRegistry.h"
+#include "data/CLevelInfo.h"
 #include "data/CPropertyLoader.h"
 #include "data/CXmlDataReader.h"
-#include "data/LevelInfo.h"
 #include "graphics/DDImage.h"
 #include "resources/ResourceManager.h"
 

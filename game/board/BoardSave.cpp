@@ -3,9 +3,9 @@
 
 #include <stdexcept>
 
-#include "board/ElementCreator.h"
-#include "board/Grid.h"
-#include "board/Pipeline.h"
+#include "board/CElementCreator.h"
+#include "board/CGrid.h"
+#include "board/CPipeline.h"
 #include "data/DataCodecs.h"
 #include "data/StartupRegistrations.h"
 

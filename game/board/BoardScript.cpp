@@ -1,7 +1,7 @@
 #include "board/BoardScript.h"
 
-#include "board/Element.h"
-#include "board/Pipeline.h"
+#include "board/CElement.h"
+#include "board/CPipeline.h"
 #include "shell/CScript.h"
 
 namespace tilvan

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/core/Vector2.h"
+#include "core/Vector2.h"
 
 namespace Olvarn
 {

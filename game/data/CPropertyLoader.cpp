@@ -3,8 +3,8 @@
 
 #include "app/OlvarnAppBase.h"
 #include "data/CConstantsRegistry.h"
+#include "data/CLevelInfo.h"
 #include "data/CXmlDataReader.h"
-#include "data/LevelInfo.h"
 
 namespace tilvan
 {

@@ -2,8 +2,8 @@
 #include "data/StartupRegistrations.h"
 
 #include "data/CConstantsRegistry.h"
-#include "data/LevelInfo.h"
-#include "data/SaveObject.h"
+#include "data/CLevelInfo.h"
+#include "data/CSaveObject.h"
 
 namespace tilvan
 {

@@ -33,6 +33,8 @@ enum class EStartupStep {
     ProfileSaveClasses,          // profiles 1998, profile 1999, records 2000, record 2001, "records_window"
     StatisticsWindow,            // statistics window text and colour, "statistics_window"
     WaterSaveClass,              // water 115
+    FolderComponents,            // each folder's property components, constants handlers and script classes,
+                                 // once every saved class is known
 };
 
 class CStartupRegistrations

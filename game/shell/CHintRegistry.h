@@ -4,7 +4,7 @@
 
 #include <list>
 
-#include "app/core/Vector2.h"
+#include "core/Vector2.h"
 
 namespace tilvan
 {

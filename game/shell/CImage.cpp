@@ -8,7 +8,7 @@
 #include <luabind/luabind.hpp>
 
 #include "app/OlvarnAppBase.h"
-#include "app/core/Random.h"
+#include "core/Random.h"
 #include "data/CXmlDataReader.h"
 #include "data/CXmlDataWriter.h"
 #include "data/DataValues.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/core/Vector2.h"
-#include "data/SaveObject.h"
+#include "core/Vector2.h"
+#include "data/CSaveObject.h"
 
 struct lua_State;
 

@@ -2,7 +2,7 @@
 // angles, drawn as a fan of textured triangles (waiting times on buttons, clock faces).
 #pragma once
 
-#include "app/core/Vector2.h"
+#include "core/Vector2.h"
 #include "swtri/TriVertex.h"
 
 namespace Olvarn

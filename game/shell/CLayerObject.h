@@ -5,7 +5,7 @@
 #include <list>
 #include <string>
 
-#include "app/core/Vector2.h"
+#include "core/Vector2.h"
 #include "shell/CImage.h"
 
 namespace Olvarn

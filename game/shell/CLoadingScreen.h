@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Vector2.h"
+#include "core/Vector2.h"
 #include "shell/CImage.h"
 #include "shell/CScreen.h"
 

@@ -1,7 +1,7 @@
 // A full-window screen of the game (loading screen, main menu, game screen) with a pause counter.
 #pragma once
 
-#include "data/SaveObject.h"
+#include "data/CSaveObject.h"
 #include "widgets/Widget.h"
 
 namespace tilvan

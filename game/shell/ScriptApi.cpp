@@ -7,9 +7,9 @@
 #include <luabind/luabind.hpp>
 
 #include "app/OlvarnAppBase.h"
-#include "app/core/Color.h"
-#include "app/core/Rect.h"
-#include "app/core/Vector2.h"
+#include "core/Color.h"
+#include "core/Rect.h"
+#include "core/Vector2.h"
 #include "resources/ResourceManager.h"
 #include "shell/CHintRegistry.h"
 

@@ -1,14 +1,14 @@
 // The shell's start-up registrations.
 #include "shell/ShellRegistrations.h"
 
-#include "data/SaveObject.h"
+#include "data/CSaveObject.h"
 #include "data/StartupRegistrations.h"
 #include "shell/CImage.h"
 
 namespace tilvan
 {
 
-void RegisterShellStartup(CStartupRegistrations& steps)
+void RegisterShell(CStartupRegistrations& steps)
 {
     steps.Add(EStartupStep::ImageAndInfoPanel, [] {
         save::CSaveObjectRegistry::Instance().Register(nullptr, CImage::kClassId, &CImage::DeclareReaderSchema,

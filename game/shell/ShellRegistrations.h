@@ -7,6 +7,6 @@ namespace tilvan
 class CStartupRegistrations;
 
 // Registers the shell's saved classes (the animated image, class 9999).
-void RegisterShellStartup(CStartupRegistrations& steps);
+void RegisterShell(CStartupRegistrations& steps);
 
 } // namespace tilvan

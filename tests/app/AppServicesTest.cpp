@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "AppTestSupport.h"
-#include "app/core/Rect.h"
+#include "core/Rect.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/MemoryImage.h"

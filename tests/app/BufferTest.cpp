@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Buffer.h"
+#include "core/Buffer.h"
 
 using Olvarn::Buffer;
 

@@ -13,7 +13,7 @@
 #include "AppTestSupport.h"
 #include "app/DemoOverlay.h"
 #include "app/HTTPTransfer.h"
-#include "app/core/MTRand.h"
+#include "core/MTRand.h"
 #include "graphics/D3DTester.h"
 #include "graphics/DDInterface.h"
 #include "platform/DisplayFake.h"

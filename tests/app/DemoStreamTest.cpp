@@ -8,8 +8,8 @@
 
 #include "app/DemoFile.h"
 #include "app/DemoStream.h"
-#include "app/core/Buffer.h"
-#include "app/core/Random.h"
+#include "core/Buffer.h"
+#include "core/Random.h"
 #include "support/TempDir.h"
 
 using Olvarn::Buffer;

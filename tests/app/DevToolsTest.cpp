@@ -14,8 +14,8 @@
 
 #include "AppTestSupport.h"
 #include "app/DevTools.h"
-#include "app/core/ModVal.h"
-#include "app/core/Profiler.h"
+#include "core/ModVal.h"
+#include "core/Profiler.h"
 #include "graphics/D3DInterface.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/ModValMacros.h"
+#include "core/ModValMacros.h"
 #include "platform/MessageBox.h"
 #include "support/TempDir.h"
 

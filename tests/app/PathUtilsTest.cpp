@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/core/Common.h"
+#include "core/Common.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Profiler.h"
+#include "core/Profiler.h"
 #include "support/TempDir.h"
 
 using namespace Olvarn;

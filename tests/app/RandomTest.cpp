@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/core/CriticalSection.h"
-#include "app/core/MTRand.h"
-#include "app/core/Random.h"
+#include "core/CriticalSection.h"
+#include "core/MTRand.h"
+#include "core/Random.h"
 
 namespace
 {

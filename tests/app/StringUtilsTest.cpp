@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/core/Common.h"
+#include "core/Common.h"
 
 TEST(StringUtils, FindIgnoreCase)
 {

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "board/BoardConfig.h"
-#include "board/ElementCreator.h"
-#include "board/Grid.h"
-#include "board/Pearl.h"
-#include "board/Pipeline.h"
+#include "board/CElementCreator.h"
+#include "board/CGrid.h"
+#include "board/CPearl.h"
+#include "board/CPipeline.h"
 #include "data/CConstantsRegistry.h"
+#include "data/CLevelInfo.h"
 #include "data/CXmlDataReader.h"
-#include "data/LevelInfo.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;

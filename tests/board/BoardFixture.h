@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Random.h"
 #include "board/BoardServices.h"
-#include "board/ElementType.h"
+#include "board/CElementType.h"
+#include "core/Random.h"
 
 namespace boardtest
 {

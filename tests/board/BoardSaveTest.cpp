@@ -2,9 +2,9 @@
 
 #include "BoardFixture.h"
 #include "board/BoardSave.h"
-#include "board/ElementCreator.h"
-#include "board/Grid.h"
-#include "board/Pipeline.h"
+#include "board/CElementCreator.h"
+#include "board/CGrid.h"
+#include "board/CPipeline.h"
 #include "data/DataCodecs.h"
 #include "support/TempDir.h"
 

@@ -2,8 +2,8 @@
 
 #include "BoardFixture.h"
 #include "board/BoardScript.h"
-#include "board/Grid.h"
-#include "board/Pipeline.h"
+#include "board/CGrid.h"
+#include "board/CPipeline.h"
 #include "shell/CScript.h"
 #include "support/TempDir.h"
 

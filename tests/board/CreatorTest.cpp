@@ -3,9 +3,9 @@
 #include <map>
 
 #include "BoardFixture.h"
-#include "board/ElementCreator.h"
-#include "board/Grid.h"
-#include "board/Pipeline.h"
+#include "board/CElementCreator.h"
+#include "board/CGrid.h"
+#include "board/CPipeline.h"
 
 using namespace tilvan;
 

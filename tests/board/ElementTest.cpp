@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "BoardFixture.h"
-#include "board/Element.h"
+#include "board/CElement.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 

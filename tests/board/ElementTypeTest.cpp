@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "board/Element.h"
-#include "board/ElementType.h"
+#include "board/CElement.h"
+#include "board/CElementType.h"
 #include "resources/XMLParser.h"
 #include "support/TempDir.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "BoardFixture.h"
-#include "board/Grid.h"
+#include "board/CGrid.h"
 #include "graphics/MemoryImage.h"
 
 using namespace tilvan;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BoardFixture.h"
-#include "board/Pearl.h"
+#include "board/CPearl.h"
 
 using namespace tilvan;
 

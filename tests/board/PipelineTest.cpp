@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BoardFixture.h"
-#include "board/Pipeline.h"
+#include "board/CPipeline.h"
 #include "graphics/MemoryImage.h"
 
 using namespace tilvan;

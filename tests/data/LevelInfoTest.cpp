@@ -5,9 +5,9 @@
 #include <string>
 
 #include "data/CDataError.h"
+#include "data/CLevelInfo.h"
 #include "data/CStringTable.h"
 #include "data/CXmlDataReader.h"
-#include "data/LevelInfo.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;

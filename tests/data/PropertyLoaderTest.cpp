@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "data/CLevelInfo.h"
 #include "data/CPropertyLoader.h"
 #include "data/CXmlDataReader.h"
-#include "data/LevelInfo.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "data/SaveObject.h"
+#include "data/CSaveObject.h"
 
 namespace savefixtures
 {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "RunSelf.h"
-#include "data/SaveObject.h"
+#include "data/CSaveObject.h"
 #include "data/StartupRegistrations.h"
 #include "support/TempDir.h"
 

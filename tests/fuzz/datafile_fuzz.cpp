@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "data/CLevelInfo.h"
 #include "data/CStringTable.h"
 #include "data/CXmlDataReader.h"
-#include "data/LevelInfo.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

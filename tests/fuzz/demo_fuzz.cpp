@@ -9,7 +9,7 @@
 #include "FuzzApp.h"
 #include "app/DemoFile.h"
 #include "app/DemoStream.h"
-#include "app/core/Buffer.h"
+#include "core/Buffer.h"
 
 namespace
 {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/core/Rect.h"
+#include "core/Rect.h"
 #include "support/TempDir.h"
 
 namespace graphicstest

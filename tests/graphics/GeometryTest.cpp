@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/core/Color.h"
-#include "app/core/Rect.h"
+#include "core/Color.h"
+#include "core/Rect.h"
 #include "graphics/Transform2D.h"
 
 using namespace Olvarn;

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "ResourceManagerTestSupport.h"
-#include "app/core/PathUtils.h"
+#include "core/PathUtils.h"
 #include "resources/FontData.h"
 #include "resources/ImageFont.h"
 #include "support/TempDir.h"

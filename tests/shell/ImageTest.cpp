@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ShellTestSupport.h"
-#include "data/SaveObject.h"
+#include "data/CSaveObject.h"
 #include "data/StartupRegistrations.h"
 #include "graphics/Graphics.h"
 #include "shell/CImage.h"
@@ -164,7 +164,7 @@ TEST_F(Image, TheScriptClassLimitsAlphaAndExposesFlagsAndSize)
 
 TEST_F(Image, SavingAndLoadingKeepEverythingButAlphaAndPlayOnce)
 {
-    tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup});
+    tilvan::RunStartupRegistrations({tilvan::RegisterShell});
     ASSERT_TRUE(tilvan::save::CSaveObjectRegistry::Instance().IsRegistered(CImage::kClassId));
     testsupport::TempDir dir;
     CImage saved("IMAGE_STRIP", 12, 34);

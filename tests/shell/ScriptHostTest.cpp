@@ -6,7 +6,7 @@
 #include <regex>
 
 #include "ShellTestSupport.h"
-#include "app/core/Vector2.h"
+#include "core/Vector2.h"
 #include "shell/CEventsScript.h"
 #include "shell/CHintRegistry.h"
 #include "shell/ScriptApi.h"

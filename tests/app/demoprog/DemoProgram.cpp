@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "app/OlvarnAppBase.h"
-#include "app/core/Buffer.h"
-#include "app/core/Color.h"
-#include "app/core/Random.h"
+#include "core/Buffer.h"
+#include "core/Color.h"
+#include "core/Random.h"
 #include "graphics/Graphics.h"
 #include "platform/AppMessage.h"
 #include "platform/Clock.h"

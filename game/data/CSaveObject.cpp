@@ -1,5 +1,5 @@
 // The save-class registry, the child protocol and the save files.
-#include "data/SaveObject.h"
+#include "data/CSaveObject.h"
 
 #include <loki/Factory.h>
 #include <loki/Singleton.h>

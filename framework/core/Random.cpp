@@ -1,5 +1,5 @@
 // The per-thread instances of the project random generator.
-#include "app/core/Random.h"
+#include "core/Random.h"
 
 namespace Olvarn
 {

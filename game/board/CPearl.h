@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "board/ElementType.h"
-#include "data/SaveObject.h"
+#include "board/CElementType.h"
+#include "data/CSaveObject.h"
 #include "shell/CHintRegistry.h"
 
 namespace Olvarn

@@ -1,5 +1,5 @@
 // The bit stream of Buffer: bytes fill from their least significant bit up, reads past the end give 0.
-#include "app/core/Buffer.h"
+#include "core/Buffer.h"
 
 #include <algorithm>
 

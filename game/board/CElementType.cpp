@@ -1,6 +1,6 @@
-#include "board/ElementType.h"
+#include "board/CElementType.h"
 
-#include "board/Element.h"
+#include "board/CElement.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 #include <map>
 #include <vector>
 
-#include "app/core/Color.h"
-#include "board/Grid.h"
+#include "board/CGrid.h"
+#include "core/Color.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 

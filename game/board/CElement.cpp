@@ -1,4 +1,4 @@
-#include "board/Element.h"
+#include "board/CElement.h"
 
 #include <cmath>
 #include <map>
@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <tuple>
 
-#include "app/core/Color.h"
-#include "app/core/Random.h"
+#include "core/Color.h"
+#include "core/Random.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "graphics/MemoryImage.h"

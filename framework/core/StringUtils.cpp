@@ -1,5 +1,5 @@
 // String helpers that behave the same in every locale: bytes are compared and classed as ASCII.
-#include "app/core/StringUtils.h"
+#include "core/StringUtils.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -3,21 +3,16 @@
 #include <cstdio>
 #include <string>
 
+#include "GameRegistrations.h"
 #include "app/CrashReporter.h"
-#include "app/core/Random.h"
-#include "board/BoardConfig.h"
-#include "board/BoardSave.h"
-#include "board/BoardScript.h"
-#include "data/StartupRegistrations.h"
+#include "core/Random.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
-#include "shell/CEventsScript.h"
 #include "shell/CGameApp.h"
 #include "shell/GameEntry.h"
 #include "shell/IniFile.h"
-#include "shell/ShellRegistrations.h"
 
 namespace
 {
@@ -71,9 +66,7 @@ int main(int argc, char** argv)
     Olvarn::Process::InstallTerminationHandler();
     Olvarn::Process::SetArguments(argc, argv);
     Olvarn::CrashReporter::InstallFilter(Olvarn::Paths::DataHome() + "/Tamberlo");
-    tilvan::RunStartupRegistrations({tilvan::RegisterShellStartup, tilvan::AddBoardRegistrations});
-    tilvan::RegisterBoardProperties();
-    tilvan::CEventsScript::AddBindings(&tilvan::RegisterBoardScriptClasses);
+    tilvan::RegisterGameFolders();
     ChangeToProgramFolder();
     if (tilvan::IniFile::Load(tilvan::CGameApp::GameIniPath()).GetInt("debug", "log", 0) != 0)
         std::freopen("output.txt", "w", stdout);

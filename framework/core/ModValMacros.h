@@ -2,7 +2,7 @@
 // purpose (they are typed around numbers while tuning) and would clash with anything else so named.
 #pragma once
 
-#include "app/core/ModVal.h"
+#include "core/ModVal.h"
 
 // One key per use, made on first pass and kept by the use's own static.
 #define OLVARN_MODVAL_KEY()                                                                                            \

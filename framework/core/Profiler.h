@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/CriticalSection.h"
+#include "core/CriticalSection.h"
 
 namespace Olvarn
 {

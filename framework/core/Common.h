@@ -1,5 +1,5 @@
 // The framework's shared string and path helpers in one include.
 #pragma once
 
-#include "app/core/PathUtils.h"
-#include "app/core/StringUtils.h"
+#include "core/PathUtils.h"
+#include "core/StringUtils.h"

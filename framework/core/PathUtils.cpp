@@ -1,5 +1,5 @@
 // Path splitting, joining and resolving on strings, and the directory walks built on the platform layer.
-#include "app/core/PathUtils.h"
+#include "core/PathUtils.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,5 +1,5 @@
 // The critical section on a recursive mutex, as re-entrant as the callers expect.
-#include "app/core/CriticalSection.h"
+#include "core/CriticalSection.h"
 
 namespace Olvarn
 {

@@ -1,10 +1,10 @@
-#include "app/core/ModVal.h"
+#include "core/ModVal.h"
 #include "platform/TextEncoding.h"
 
 #include <cctype>
 #include <fstream>
 
-#include "app/core/StringUtils.h"
+#include "core/StringUtils.h"
 #include "platform/Directories.h"
 #include "platform/Log.h"
 #include "platform/MessageBox.h"

@@ -1,11 +1,11 @@
-#include "board/ElementCreator.h"
+#include "board/CElementCreator.h"
 
 #include <stdexcept>
 
-#include "app/core/Random.h"
-#include "board/Element.h"
-#include "board/Grid.h"
-#include "board/Pipeline.h"
+#include "board/CElement.h"
+#include "board/CGrid.h"
+#include "board/CPipeline.h"
+#include "core/Random.h"
 
 namespace tilvan
 {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "board/ElementType.h"
-#include "data/SaveObject.h"
+#include "board/CElementType.h"
+#include "data/CSaveObject.h"
 
 namespace tilvan
 {

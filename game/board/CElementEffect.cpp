@@ -1,4 +1,4 @@
-#include "board/ElementEffect.h"
+#include "board/CElementEffect.h"
 
 namespace tilvan::element_effects
 {

@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "board/ElementEffect.h"
-#include "board/ElementType.h"
-#include "data/SaveObject.h"
+#include "board/CElementEffect.h"
+#include "board/CElementType.h"
+#include "data/CSaveObject.h"
 
 namespace Olvarn
 {

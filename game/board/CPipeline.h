@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "board/Element.h"
-#include "data/SaveObject.h"
+#include "board/CElement.h"
+#include "data/CSaveObject.h"
 
 namespace tilvan
 {

@@ -1,9 +1,9 @@
-#include "board/Pearl.h"
+#include "board/CPearl.h"
 
 #include <stdexcept>
 
-#include "app/core/Color.h"
-#include "app/core/Random.h"
+#include "core/Color.h"
+#include "core/Random.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 

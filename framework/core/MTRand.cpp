@@ -1,5 +1,5 @@
 // The process-wide Mersenne-twister instance and its seeding entry.
-#include "app/core/MTRand.h"
+#include "core/MTRand.h"
 
 namespace Olvarn
 {

@@ -1,10 +1,10 @@
-#include "board/Grid.h"
+#include "board/CGrid.h"
 
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
 
-#include "app/core/Random.h"
+#include "core/Random.h"
 
 namespace tilvan
 {

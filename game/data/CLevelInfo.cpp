@@ -1,5 +1,5 @@
 // Reading the level definitions, their locations and drop tables from the property files.
-#include "data/LevelInfo.h"
+#include "data/CLevelInfo.h"
 
 #include <loki/Singleton.h>
 

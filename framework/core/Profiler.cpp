@@ -1,4 +1,4 @@
-#include "app/core/Profiler.h"
+#include "core/Profiler.h"
 
 #include <chrono>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #define OLVARN_HAVE_TSC 1
 #endif
 
-#include "app/core/StringUtils.h"
+#include "core/StringUtils.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 

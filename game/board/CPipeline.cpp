@@ -1,4 +1,4 @@
-#include "board/Pipeline.h"
+#include "board/CPipeline.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "board/Element.h"
-#include "board/Pearl.h"
-#include "data/SaveObject.h"
+#include "board/CElement.h"
+#include "board/CPearl.h"
+#include "data/CSaveObject.h"
 
 namespace Olvarn
 {

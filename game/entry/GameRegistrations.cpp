@@ -1,0 +1,16 @@
+// The one place that lists every game folder: each offers a single registration entry.
+#include "GameRegistrations.h"
+
+#include "board/BoardRegistrations.h"
+#include "data/StartupRegistrations.h"
+#include "shell/ShellRegistrations.h"
+
+namespace tilvan
+{
+
+void RegisterGameFolders()
+{
+    RunStartupRegistrations({&RegisterShell, &RegisterBoard});
+}
+
+} // namespace tilvan
