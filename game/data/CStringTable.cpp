@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/OlvarnAppBase.h"
 #include "data/CXmlDataReader.h"
 #include "data/DataCodecs.h"
 #include "platform/Log.h"
@@ -28,8 +27,6 @@ void ReportLoadFailure(const std::string& text)
 {
     if (Reporter()) {
         Reporter()(text);
-    } else if (Olvarn::gOlvarnApp) {
-        Olvarn::gOlvarnApp->ShowMessageBox(text, "Error", Olvarn::MB_OK | Olvarn::MB_ICONERROR);
     } else {
         Olvarn::LogWrite(Olvarn::LogLevel::Error, "Error: %s", text.c_str());
     }

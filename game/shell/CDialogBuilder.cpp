@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/DDImage.h"
 #include "graphics/Image.h"
 #include "resources/ResourceManager.h"
@@ -12,6 +11,7 @@
 #include "shell/CGuiDescriptions.h"
 #include "shell/CImage.h"
 #include "shell/GameLog.h"
+#include "shell/GameServices.h"
 
 namespace tilvan
 {
@@ -22,30 +22,13 @@ namespace
 constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 
-Olvarn::ResourceManager* Resources()
-{
-    return CImage::Resources();
-}
-
-Olvarn::Image* FindImage(const char* id)
-{
-    Olvarn::ResourceManager* resources = Resources();
-    return resources ? resources->FindImage(id) : nullptr;
-}
-
-Olvarn::Font* FindFont(const char* id)
-{
-    Olvarn::ResourceManager* resources = Resources();
-    return resources ? resources->FindFont(id) : nullptr;
-}
-
 } // namespace
 
 CDialogBuilder::CDialogBuilder(const std::string& dialogName, bool closeOnClick_)
-    : Olvarn::Dialog(FindImage("IMAGE_GUI_FRAME"), nullptr, kDialogId, true, "", "", "", BUTTONS_NONE),
+    : Olvarn::Dialog(services::FindImage("IMAGE_GUI_FRAME"), nullptr, kDialogId, true, "", "", "", BUTTONS_NONE),
       closeOnClick(closeOnClick_)
 {
-    PlayGameSound("SOUND_WINDOW_OPEN");
+    services::PlaySound("SOUND_WINDOW_OPEN");
     const CGuiDescriptions::DialogDescription* d = CGuiDescriptions::Instance().FindDialog(dialogName);
     if (!d) {
         SetUp(300, 200);
@@ -106,7 +89,7 @@ CDialogBuilder::CDialogBuilder(const std::string& dialogName, bool closeOnClick_
 
 CDialogBuilder::~CDialogBuilder()
 {
-    PlayGameSound("SOUND_WINDOW_CLOSE");
+    services::PlaySound("SOUND_WINDOW_CLOSE");
     for (CGameButton* button : {leftButton, rightButton, centerButton}) {
         if (button) {
             RemoveWidget(button);
@@ -119,8 +102,8 @@ void CDialogBuilder::SetUp(int width, int height)
 {
     mContentBorders = Olvarn::WidgetMargins{kBorder, kTopBorder, kBorder, kBorder};
     Olvarn::Dialog::Resize(512 - width / 2, 384 - height / 2, width, height);
-    SetTitleFont(FindFont("FONT_HEADER"));
-    SetBodyFont(FindFont("FONT_DEFAULT"));
+    SetTitleFont(services::FindFont("FONT_HEADER"));
+    SetBodyFont(services::FindFont("FONT_DEFAULT"));
     SetColor(COLOR_HEADER, Olvarn::Color(255, 255, 255, 255));
     SetColor(COLOR_LINES, Olvarn::Color(0, 90, 130, 255));
 }
@@ -128,15 +111,15 @@ void CDialogBuilder::SetUp(int width, int height)
 CGameButton* CDialogBuilder::CreateStandardButton(int id, const std::string& caption)
 {
     auto* button = new CGameButton(id, this);
-    if (Olvarn::Font* font = FindFont("FONT_DEFAULT"))
+    if (Olvarn::Font* font = services::FindFont("FONT_DEFAULT"))
         button->SetFont(font);
     const int colors[][4] = {{0, 97, 146, 255}, {0, 95, 202, 255}, {0, 157, 206, 128}};
     button->SetColorTableRGBA(colors, 3);
     button->ShowHandCursor(true);
-    button->mButtonImage = FindImage("IMAGE_GUI_STANDARDBUTTON");
-    button->mOverImage = FindImage("IMAGE_GUI_STANDARDBUTTON_OVER");
-    button->mDownImage = FindImage("IMAGE_GUI_STANDARDBUTTON_PRESS");
-    button->mDisabledImage = FindImage("IMAGE_GUI_STANDARDBUTTON_OFF");
+    button->mButtonImage = services::FindImage("IMAGE_GUI_STANDARDBUTTON");
+    button->mOverImage = services::FindImage("IMAGE_GUI_STANDARDBUTTON_OVER");
+    button->mDownImage = services::FindImage("IMAGE_GUI_STANDARDBUTTON_PRESS");
+    button->mDisabledImage = services::FindImage("IMAGE_GUI_STANDARDBUTTON_OFF");
     button->mLabel = caption;
     int height = kFallbackButtonHeight;
     if (button->mButtonImage)
@@ -197,14 +180,14 @@ void CDialogBuilder::OnKeyDown(int key)
 
 void CDialogBuilder::OnButtonRelease(int id)
 {
-    PlayGameSound("SOUND_BUTTON_CLICK");
+    services::PlaySound("SOUND_BUTTON_CLICK");
     bool ours = (leftButton && id == leftButton->mId) || (rightButton && id == rightButton->mId) ||
                 (centerButton && id == centerButton->mId);
     if (!ours)
         return;
     mResult = id;
-    if (closeOnClick && Olvarn::gOlvarnApp)
-        Olvarn::gOlvarnApp->CloseDialogOf(this);
+    if (closeOnClick)
+        services::CloseDialog(this);
 }
 
 } // namespace tilvan

@@ -15,6 +15,7 @@
 #include "shell/CScreen.h"
 #include "shell/DataFileCheck.h"
 #include "shell/GameLog.h"
+#include "shell/GameServices.h"
 #include "shell/IniFile.h"
 #include "sound/DSoundManager.h"
 #include "sound/MusicInterface.h"
@@ -58,6 +59,10 @@ void CGameApp::RegisterPropertyComponents()
 
 CGameApp::CGameApp() : screenHolder(this)
 {
+    services::InstallApp(this);
+    // The string table sits below the shell, so its load failures reach the player through here.
+    CStringTable::SetFailureReporter(
+        [](const std::string& text) { services::ShowMessage(text, "Error", Olvarn::MB_OK | Olvarn::MB_ICONERROR); });
     RegisterPropertyComponents();
     propertyLoader = std::make_unique<CPropertyLoader>(this);
     mProductName = GetStringTable().GetString(kProductNameString);
@@ -85,6 +90,8 @@ CGameApp::~CGameApp()
     RemoveScreen();
     if (mResourceManager)
         mResourceManager->UnloadGroup("");
+    CStringTable::SetFailureReporter(nullptr);
+    services::InstallApp(nullptr);
 }
 
 void CGameApp::ReadLoadingLayout()

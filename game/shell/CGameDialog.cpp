@@ -1,48 +1,29 @@
 // Game dialogs.
 #include "shell/CGameDialog.h"
 
-#include "app/OlvarnAppBase.h"
 #include "graphics/DDImage.h"
 #include "graphics/Image.h"
 #include "resources/ResourceManager.h"
-#include "shell/CGameApp.h"
 #include "shell/GameLog.h"
+#include "shell/GameServices.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/WidgetManager.h"
 
 namespace tilvan
 {
 
-namespace
-{
-
-Olvarn::Image* FindImage(const char* id)
-{
-    Olvarn::ResourceManager* resources = CImage::Resources();
-    return resources ? resources->FindImage(id) : nullptr;
-}
-
-} // namespace
-
-void PlayGameSound(const char* id)
-{
-    Olvarn::ResourceManager* resources = CImage::Resources();
-    int sound = resources ? resources->FindSoundId(id) : -1;
-    if (sound >= 0 && Olvarn::gOlvarnApp)
-        Olvarn::gOlvarnApp->PlaySoundOnce(sound);
-}
+using services::FindImage;
 
 CGameDialog::CGameDialog(int dialogId, const std::string& windowName, bool decoration)
     : Olvarn::Dialog(FindImage("IMAGE_GUI_FRAME"), nullptr, dialogId, true, "", "", "", BUTTONS_NONE),
       CGuiWindow(windowName)
 {
-    PlayGameSound("SOUND_WINDOW_OPEN");
-    Olvarn::OlvarnAppBase* app = Olvarn::gOlvarnApp;
+    services::PlaySound("SOUND_WINDOW_OPEN");
     if (description) {
         float x = description->x, y = description->y;
-        if (x == -1 && y == -1 && app) {
-            x = float(app->mWidth / 2) - description->width / 2;
-            y = float(app->mHeight / 2) - description->height / 2;
+        if (x == -1 && y == -1) {
+            x = float(services::ScreenWidth() / 2) - description->width / 2;
+            y = float(services::ScreenHeight() / 2) - description->height / 2;
         }
         int oldX = mX, oldY = mY;
         Olvarn::Dialog::Resize(int(x), int(y), int(description->width), int(description->height));
@@ -68,16 +49,13 @@ CGameDialog::CGameDialog(int dialogId, const std::string& windowName, bool decor
 
 CGameDialog::~CGameDialog()
 {
-    PlayGameSound("SOUND_WINDOW_CLOSE");
+    services::PlaySound("SOUND_WINDOW_CLOSE");
 }
 
 void CGameDialog::Close(int result)
 {
     mResult = result;
-    if (Olvarn::gOlvarnApp)
-        Olvarn::gOlvarnApp->CloseDialogOf(this);
-    if (auto* app = dynamic_cast<CGameApp*>(Olvarn::gOlvarnApp))
-        app->FocusScreen();
+    services::CloseDialog(this);
 }
 
 void CGameDialog::OnAttached(Olvarn::WidgetManager* manager)
@@ -115,17 +93,17 @@ void CGameDialog::Resize(int x, int y, int width, int height)
 
 void CGameDialog::OnButtonRelease(int id)
 {
-    PlayGameSound("SOUND_BUTTON_CLICK");
+    services::PlaySound("SOUND_BUTTON_CLICK");
 }
 
 void CGameDialog::CheckboxChecked(int id, bool checked)
 {
-    PlayGameSound("SOUND_BUTTON_CLICK");
+    services::PlaySound("SOUND_BUTTON_CLICK");
 }
 
 void CGameDialog::OnListClicked(int id, int lineIndex, int clickCode)
 {
-    PlayGameSound("SOUND_BUTTON_CLICK");
+    services::PlaySound("SOUND_BUTTON_CLICK");
 }
 
 } // namespace tilvan

@@ -11,9 +11,6 @@
 namespace tilvan
 {
 
-// Plays a sound resource once; nothing when there is no such sound.
-void PlayGameSound(const char* id);
-
 class CGameDialog : public Olvarn::Dialog, public CGuiWindow
 {
 public:

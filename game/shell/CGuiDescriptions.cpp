@@ -12,6 +12,7 @@
 #include "graphics/Font.h"
 #include "resources/ResourceManager.h"
 #include "shell/CImage.h"
+#include "shell/GameServices.h"
 
 namespace tilvan
 {
@@ -65,8 +66,7 @@ Olvarn::Color ParseColor(const std::string& text)
 
 Olvarn::Font* CGuiDescriptions::LabelDescription::FindFont() const
 {
-    Olvarn::ResourceManager* resources = CImage::Resources();
-    return resources && !fontId.empty() ? resources->FindFont(fontId) : nullptr;
+    return services::FindFont(fontId);
 }
 
 CGuiDescriptions::WidgetDescription* CGuiDescriptions::WindowDescription::FindWidget(const std::string& id)

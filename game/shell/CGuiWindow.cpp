@@ -9,6 +9,7 @@
 #include "graphics/Image.h"
 #include "resources/ResourceManager.h"
 #include "shell/CGameButton.h"
+#include "shell/GameServices.h"
 #include "widgets/Checkbox.h"
 #include "widgets/ListWidget.h"
 #include "widgets/Slider.h"
@@ -22,14 +23,12 @@ namespace
 
 Olvarn::Image* Image(const std::string& id)
 {
-    Olvarn::ResourceManager* resources = CImage::Resources();
-    return resources && !id.empty() ? resources->FindImage(id) : nullptr;
+    return id.empty() ? nullptr : services::FindImage(id);
 }
 
 Olvarn::Font* Font(const char* id)
 {
-    Olvarn::ResourceManager* resources = CImage::Resources();
-    return resources ? resources->FindFont(id) : nullptr;
+    return services::FindFont(id);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "app/OlvarnAppBase.h"
 #include "shell/CEventsScript.h"
+#include "shell/GameServices.h"
 #include "widgets/WidgetManager.h"
 
 namespace tilvan
@@ -42,8 +43,7 @@ Olvarn::OlvarnVector2 CHintRegistry::FindPosition(int id)
     for (control_id* record : controls)
         if (record->id == id)
             return Olvarn::OlvarnVector2(record->x, record->y);
-    if (Olvarn::gOlvarnApp)
-        Olvarn::gOlvarnApp->ShowMessageBox("Control id=" + std::to_string(id) + " not found", "Error", Olvarn::MB_OK);
+    services::ShowMessage("Control id=" + std::to_string(id) + " not found", "Error", Olvarn::MB_OK);
     return Olvarn::OlvarnVector2(0, 0);
 }
 
@@ -126,10 +126,7 @@ void control_id::Update(float ms)
     holdTime += ms;
     if (holdTime >= float(holdDelay) && !hintGiven) {
         int mouseX = 0, mouseY = 0;
-        if (Olvarn::gOlvarnApp && Olvarn::gOlvarnApp->mWidgetManager) {
-            mouseX = Olvarn::gOlvarnApp->mWidgetManager->mLastMouseX;
-            mouseY = Olvarn::gOlvarnApp->mWidgetManager->mLastMouseY;
-        }
+        services::LastMousePosition(mouseX, mouseY);
         CHintRegistry::Instance().ScriptHost().CallFunction("on_mouse_hold", id, mouseX, mouseY, holdFlag);
     }
 }

@@ -7,7 +7,6 @@
 #include <lua.hpp>
 #include <luabind/luabind.hpp>
 
-#include "app/OlvarnAppBase.h"
 #include "core/Random.h"
 #include "data/CXmlDataReader.h"
 #include "data/CXmlDataWriter.h"
@@ -16,7 +15,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "graphics/Transform2D.h"
-#include "resources/ResourceManager.h"
+#include "shell/GameServices.h"
 
 namespace tilvan
 {
@@ -24,15 +23,9 @@ namespace tilvan
 namespace
 {
 
-Olvarn::ResourceManager* gTestResources = nullptr;
-
 constexpr const char* kUnknownId = "UNKNOWN ID";
 
-Olvarn::Image* FindImage(const std::string& id)
-{
-    Olvarn::ResourceManager* resources = CImage::Resources();
-    return resources ? resources->FindImage(id) : nullptr;
-}
+using services::FindImage;
 
 } // namespace
 
@@ -65,21 +58,8 @@ int CImage::Save()
 void CImage::Load(int row)
 {
     save::SaveReader().GetRow(kElement, row, position, time, flags, dimensions, scale, size, id);
-    Olvarn::ResourceManager* resources = Resources();
-    if (Olvarn::Image* loaded = resources ? resources->FindImage(id) : nullptr)
+    if (Olvarn::Image* loaded = FindImage(id))
         image = loaded;
-}
-
-void CImage::SetResourceManager(Olvarn::ResourceManager* manager)
-{
-    gTestResources = manager;
-}
-
-Olvarn::ResourceManager* CImage::Resources()
-{
-    if (gTestResources)
-        return gTestResources;
-    return Olvarn::gOlvarnApp ? Olvarn::gOlvarnApp->mResourceManager : nullptr;
 }
 
 CImage::CImage(const std::string& resourceId, int x, int y)

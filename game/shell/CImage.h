@@ -92,9 +92,6 @@ public:
     Olvarn::OlvarnVector2 GetPosition() const { return position; }
 
     static void RegisterLuaClass(lua_State* L);
-    // The resource manager images are taken from (the application's unless a test sets one).
-    static void SetResourceManager(Olvarn::ResourceManager* manager);
-    static Olvarn::ResourceManager* Resources();
 
 private:
     void ComputeDimensions();

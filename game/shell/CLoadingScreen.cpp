@@ -9,6 +9,7 @@
 #include "graphics/Image.h"
 #include "resources/ResourceManager.h"
 #include "shell/GameLog.h"
+#include "shell/GameServices.h"
 
 namespace tilvan
 {
@@ -20,8 +21,7 @@ constexpr const char* kElement = "loading_image";
 
 Olvarn::Image* FindProgressImage()
 {
-    Olvarn::ResourceManager* resources = CImage::Resources();
-    Olvarn::Image* image = resources ? resources->FindImage(CLoadingScreen::kProgressImage) : nullptr;
+    Olvarn::Image* image = services::FindImage(CLoadingScreen::kProgressImage);
     if (!image)
         LogText(std::string("Missing image ") + CLoadingScreen::kProgressImage + ": no loading bar\n");
     return image;
@@ -86,10 +86,10 @@ void CLoadingScreen::Draw(Olvarn::Graphics& g)
 void CLoadingScreen::DrawBar(Olvarn::Graphics& g)
 {
     Olvarn::Image* bar = progressImage;
-    if (!bar || !Olvarn::gOlvarnApp)
+    if (!bar)
         return;
     int w = bar->GetWidth();
-    int n = int(double(w) * Olvarn::gOlvarnApp->GetLoadingProgress());
+    int n = int(double(w) * services::LoadingProgress());
     if (n > 0)
         g.DrawImageRegion(bar, BarX(mWidth, w), kBarY, Olvarn::Rect(0, 0, n, bar->GetHeight()));
 }

@@ -12,6 +12,7 @@
 #include "core/Vector2.h"
 #include "resources/ResourceManager.h"
 #include "shell/CHintRegistry.h"
+#include "shell/GameServices.h"
 
 namespace tilvan
 {
@@ -25,21 +26,17 @@ struct ControlsEnum {
 
 int GetSound(const std::string& id)
 {
-    Olvarn::OlvarnAppBase* app = Olvarn::gOlvarnApp;
-    if (!app || !app->mResourceManager)
-        return -1;
-    return app->mResourceManager->FindSoundId(id);
+    return services::FindSound(id);
 }
 
 void PlaySoundId(int soundId)
 {
-    if (soundId >= 0 && Olvarn::gOlvarnApp)
-        Olvarn::gOlvarnApp->PlaySoundOnce(soundId);
+    services::PlaySound(soundId);
 }
 
 void PlaySoundNamed(const std::string& id)
 {
-    PlaySoundId(GetSound(id));
+    services::PlaySound(id);
 }
 
 void SetControlPause(int id, int ms)

@@ -14,6 +14,7 @@
 #include "resources/ResourceManager.h"
 #include "shell/CImage.h"
 #include "shell/CScript.h"
+#include "shell/GameServices.h"
 #include "widgets/WidgetTestSupport.h"
 
 namespace shelltest
@@ -44,10 +45,10 @@ public:
 class TestResources : public Olvarn::ResourceManager
 {
 public:
-    TestResources() : ResourceManager(nullptr) { tilvan::CImage::SetResourceManager(this); }
+    TestResources() : ResourceManager(nullptr) { tilvan::services::SetTestResources(this); }
     ~TestResources() override
     {
-        tilvan::CImage::SetResourceManager(nullptr);
+        tilvan::services::SetTestResources(nullptr);
         UnloadGroup("");
     }
 

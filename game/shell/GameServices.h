@@ -1,0 +1,61 @@
+// The game's one door to the framework: the application, its resources, sounds, music, screen size
+// and message boxes. Game code above the shell reaches the framework through this header only, never
+// through the framework's global application, downcasts or the application's public fields.
+#pragma once
+
+#include <string>
+
+namespace Olvarn
+{
+class Dialog;
+class Font;
+class Image;
+class MusicInterface;
+class ResourceManager;
+} // namespace Olvarn
+
+namespace tilvan
+{
+
+class CGameApp;
+
+namespace services
+{
+
+// The running game application; null before it exists and in tests without one.
+CGameApp* App();
+// Set by the application for its lifetime.
+void InstallApp(CGameApp* app);
+
+// The resources the game finds pictures and sounds in: the application's, or a test's own.
+Olvarn::ResourceManager* Resources();
+// A test's resources take the place of the application's until cleared with null.
+void SetTestResources(Olvarn::ResourceManager* resources);
+
+// A picture by resource id; null when there is none.
+Olvarn::Image* FindImage(const std::string& id);
+// A font by resource id; null when there is none.
+Olvarn::Font* FindFont(const std::string& id);
+// A sound id by resource id; -1 when there is none.
+int FindSound(const std::string& id);
+void PlaySound(int soundId);
+void PlaySound(const std::string& id);
+// The music player; null without one.
+Olvarn::MusicInterface* Music();
+
+// The size of the game's screen in pixels (1024 x 768 when no application runs).
+int ScreenWidth();
+int ScreenHeight();
+// The last mouse position the widget manager saw; false without one.
+bool LastMousePosition(int& x, int& y);
+// The share of the start-up loading done, 0 to 1.
+double LoadingProgress();
+
+// A message box of the application, or the log when there is none. Returns the button chosen.
+int ShowMessage(const std::string& text, const std::string& title, int flags);
+// Takes a closed dialog off the screen and gives the focus back to the current screen.
+void CloseDialog(Olvarn::Dialog* dialog);
+
+} // namespace services
+
+} // namespace tilvan
