@@ -14,6 +14,7 @@ namespace
 {
 
 CGameApp* gApp = nullptr;
+Olvarn::OlvarnAppBase* gFramework = nullptr;
 Olvarn::ResourceManager* gTestResources = nullptr;
 
 constexpr int kDefaultWidth = 1024;
@@ -29,13 +30,19 @@ CGameApp* App()
 void InstallApp(CGameApp* app)
 {
     gApp = app;
+    gFramework = app;
+}
+
+void InstallFrameworkApp(Olvarn::OlvarnAppBase* app)
+{
+    gFramework = app;
 }
 
 Olvarn::ResourceManager* Resources()
 {
     if (gTestResources)
         return gTestResources;
-    return gApp ? gApp->mResourceManager : nullptr;
+    return gFramework ? gFramework->mResourceManager : nullptr;
 }
 
 void SetTestResources(Olvarn::ResourceManager* resources)
@@ -63,8 +70,8 @@ int FindSound(const std::string& id)
 
 void PlaySound(int soundId)
 {
-    if (soundId >= 0 && gApp)
-        gApp->PlaySoundOnce(soundId);
+    if (soundId >= 0 && gFramework)
+        gFramework->PlaySoundOnce(soundId);
 }
 
 void PlaySound(const std::string& id)
@@ -74,47 +81,47 @@ void PlaySound(const std::string& id)
 
 Olvarn::MusicInterface* Music()
 {
-    return gApp ? gApp->mMusicInterface : nullptr;
+    return gFramework ? gFramework->mMusicInterface : nullptr;
 }
 
 int ScreenWidth()
 {
-    return gApp ? gApp->mWidth : kDefaultWidth;
+    return gFramework ? gFramework->mWidth : kDefaultWidth;
 }
 
 int ScreenHeight()
 {
-    return gApp ? gApp->mHeight : kDefaultHeight;
+    return gFramework ? gFramework->mHeight : kDefaultHeight;
 }
 
 bool LastMousePosition(int& x, int& y)
 {
-    if (!gApp || !gApp->mWidgetManager)
+    if (!gFramework || !gFramework->mWidgetManager)
         return false;
-    x = gApp->mWidgetManager->mLastMouseX;
-    y = gApp->mWidgetManager->mLastMouseY;
+    x = gFramework->mWidgetManager->mLastMouseX;
+    y = gFramework->mWidgetManager->mLastMouseY;
     return true;
 }
 
 double LoadingProgress()
 {
-    return gApp ? gApp->GetLoadingProgress() : 0.0;
+    return gFramework ? gFramework->GetLoadingProgress() : 0.0;
 }
 
 int ShowMessage(const std::string& text, const std::string& title, int flags)
 {
-    if (gApp)
-        return gApp->ShowMessageBox(text, title, flags);
+    if (gFramework)
+        return gFramework->ShowMessageBox(text, title, flags);
     Olvarn::LogWrite(Olvarn::LogLevel::Error, "%s: %s", title.c_str(), text.c_str());
     return 0;
 }
 
 void CloseDialog(Olvarn::Dialog* dialog)
 {
-    if (!gApp)
-        return;
-    gApp->CloseDialogOf(dialog);
-    gApp->FocusScreen();
+    if (gFramework)
+        gFramework->CloseDialogOf(dialog);
+    if (gApp)
+        gApp->FocusScreen();
 }
 
 } // namespace tilvan::services

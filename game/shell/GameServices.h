@@ -8,6 +8,7 @@
 namespace Olvarn
 {
 class Dialog;
+class OlvarnAppBase;
 class Font;
 class Image;
 class MusicInterface;
@@ -24,8 +25,10 @@ namespace services
 
 // The running game application; null before it exists and in tests without one.
 CGameApp* App();
-// Set by the application for its lifetime.
+// Set by the game application for its lifetime.
 void InstallApp(CGameApp* app);
+// A framework application that is not the game's (tests, tools) serves the framework's part of the door.
+void InstallFrameworkApp(Olvarn::OlvarnAppBase* app);
 
 // The resources the game finds pictures and sounds in: the application's, or a test's own.
 Olvarn::ResourceManager* Resources();

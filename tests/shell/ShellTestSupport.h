@@ -27,7 +27,9 @@ public:
     TestApp()
     {
         mDDInterface = new Olvarn::DDInterface(this, GetDisplayOptions(), std::make_unique<Olvarn::DisplayFake>());
+        tilvan::services::InstallFrameworkApp(this);
     }
+    ~TestApp() override { tilvan::services::InstallFrameworkApp(nullptr); }
 
     int ShowMessageBox(const std::string& text, const std::string& title, int flags) override
     {
