@@ -16,6 +16,7 @@ struct ManifestEntry {
     std::string id;
     std::string attributes; // path and options, as written into the manifest
     std::string file;       // the main output file, relative to the data set
+    std::string soundClass; // effects: "interface", "game" or "fanfare"
 };
 
 // With make false only the entries are listed.
@@ -24,6 +25,8 @@ std::vector<ManifestEntry> MakeImages(const Options& options, bool make);
 std::string DescribePieces(const Options& options);
 std::vector<ManifestEntry> MakeFonts(const Options& options, bool make);
 std::vector<ManifestEntry> MakeSounds(const Options& options, bool make);
+// The active loudness (LUFS) the effects of a class are brought to; NaN for an unknown class.
+double SoundClassTarget(const std::string& soundClass);
 // Music has no manifest entries: the game loads its tracks by file name.
 std::vector<std::string> MakeMusic(const Options& options, bool make);
 

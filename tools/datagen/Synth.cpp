@@ -47,6 +47,8 @@ GmSynth::GmSynth(const std::string& where, bool effects, double gain)
     fluid_settings_setint(mSettings, "synth.reverb.active", effects ? 1 : 0);
     fluid_settings_setint(mSettings, "synth.chorus.active", effects ? 1 : 0);
     fluid_settings_setnum(mSettings, "synth.gain", gain);
+    // Only the samples a render plays are read: the whole soundfont is 140 MB.
+    fluid_settings_setint(mSettings, "synth.dynamic-sample-loading", 1);
     mSynth = new_fluid_synth(mSettings);
     if (!mSynth || fluid_synth_sfload(mSynth, kSoundFont, 1) == FLUID_FAILED) {
         if (mSynth)
