@@ -25,8 +25,6 @@ std::vector<ManifestEntry> MakeImages(const Options& options, bool make);
 std::string DescribePieces(const Options& options);
 std::vector<ManifestEntry> MakeFonts(const Options& options, bool make);
 std::vector<ManifestEntry> MakeSounds(const Options& options, bool make);
-// The active loudness (LUFS) the effects of a class are brought to; NaN for an unknown class.
-double SoundClassTarget(const std::string& soundClass);
 // Music has no manifest entries: the game loads its tracks by file name.
 std::vector<std::string> MakeMusic(const Options& options, bool make);
 

@@ -6,10 +6,18 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
 
 namespace datagen
 {
+
+double EffectLoudness(const std::string& soundClass)
+{
+    static const std::map<std::string, double> kTargets = {{"interface", -23.0}, {"game", -20.0}, {"fanfare", -18.0}};
+    auto it = kTargets.find(soundClass);
+    return it == kTargets.end() ? std::numeric_limits<double>::quiet_NaN() : it->second;
+}
 
 double IntegratedLoudness(const std::vector<float>& samples, int channels, int rate)
 {
@@ -44,8 +52,14 @@ double ActiveLoudness(const std::vector<float>& mono, int rate)
         ++first;
     while (power[last] < loudest * 1e-4)
         --last;
-    const std::vector<float> active(mono.begin() + long(first * window),
-                                    mono.begin() + long(std::min(mono.size(), (last + 1) * window)));
+    // Inside the edge windows, the span starts and ends at the first and last loud enough sample.
+    const double floor = std::sqrt(loudest) * 1e-2;
+    size_t begin = first * window, end = std::min(mono.size(), (last + 1) * window);
+    while (std::fabs(mono[begin]) < floor)
+        ++begin;
+    while (std::fabs(mono[end - 1]) < floor)
+        --end;
+    const std::vector<float> active(mono.begin() + long(begin), mono.begin() + long(end));
     std::vector<float> repeated;
     while (repeated.size() < size_t(2 * rate))
         repeated.insert(repeated.end(), active.begin(), active.end());

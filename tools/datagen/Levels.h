@@ -1,10 +1,18 @@
 // Loudness and stereo measures of generated audio, shared by the sound and music steps and their tests.
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace datagen
 {
+
+// The integrated loudness (LUFS) every music track is brought to.
+constexpr double kMusicLoudness = -20.0;
+// The active loudness (LUFS) the effects of a class ("interface", "game", "fanfare") are brought
+// to: the interface murmurs, play speaks a little over the music, fanfares stand out. NaN for an
+// unknown class.
+double EffectLoudness(const std::string& soundClass);
 
 // Integrated loudness (EBU R 128, LUFS) of interleaved samples; -inf when the input is silent or
 // shorter than one 400 ms block.

@@ -22,10 +22,8 @@ namespace datagen
 namespace
 {
 
-constexpr int kMusicVersion = 4;
+constexpr int kMusicVersion = 5;
 constexpr double kTailSeconds = 6.0;
-// Every track's integrated loudness, a little under the effects so they stand out over it.
-constexpr double kTargetLufs = -20.0;
 // Left and right may differ, but never so much that summing them to mono cancels the music.
 constexpr double kLeastCorrelation = 0.3;
 constexpr double kHighPassHz = 24.0;
@@ -223,7 +221,7 @@ void NormaliseLoudness(std::vector<float>& samples, const std::string& where)
     const double loudness = IntegratedLoudness(samples, 2, kAudioRate);
     if (!std::isfinite(loudness))
         Fail(where + ": the track is silent");
-    const float gain = float(std::pow(10.0, (kTargetLufs - loudness) / 20));
+    const float gain = float(std::pow(10.0, (kMusicLoudness - loudness) / 20));
     float peak = 0;
     for (float& s : samples) {
         s *= gain;

@@ -18,11 +18,8 @@ namespace datagen
 namespace
 {
 
-constexpr int kSoundsVersion = 3;
+constexpr int kSoundsVersion = 4;
 constexpr int kRate = kAudioRate;
-// Active loudness of each class, in LUFS: the interface murmurs, play speaks up a little over the
-// music (-20), fanfares stand out.
-const std::map<std::string, double> kClassTargets = {{"interface", -23.0}, {"game", -20.0}, {"fanfare", -18.0}};
 // Peaks stay at about -1.5 dBFS, so Vorbis's overshoot stays under -1 dBFS.
 constexpr double kCeiling = 0.84;
 
@@ -343,8 +340,8 @@ void Limit(std::vector<double>& mix)
 std::vector<float> Finish(const Sound& sound, std::vector<double> mix)
 {
     const std::string where = Where(sound.head);
-    auto target = kClassTargets.find(sound.head.Get("class"));
-    if (target == kClassTargets.end())
+    const double target = EffectLoudness(sound.head.Get("class"));
+    if (std::isnan(target))
         Fail(where + ": class= must be interface, game or fanfare");
     double peak = 0;
     for (double s : mix)
@@ -367,7 +364,7 @@ std::vector<float> Finish(const Sound& sound, std::vector<double> mix)
         const double loudness = ActiveLoudness(probe, kRate);
         if (!std::isfinite(loudness))
             Fail(where + ": the sound is too short to measure");
-        const double gain = std::pow(10.0, (target->second - loudness) / 20);
+        const double gain = std::pow(10.0, (target - loudness) / 20);
         for (double& s : mix)
             s *= gain;
         Limit(mix);
@@ -420,12 +417,6 @@ std::vector<Sound> ReadSounds(const Options& options)
 }
 
 } // namespace
-
-double SoundClassTarget(const std::string& soundClass)
-{
-    auto it = kClassTargets.find(soundClass);
-    return it == kClassTargets.end() ? NAN : it->second;
-}
 
 std::vector<ManifestEntry> MakeSounds(const Options& options, bool make)
 {
