@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <string>
 
 #include "Assets.h"
 #include "Levels.h"
