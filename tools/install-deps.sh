@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-14-dev clang-format
   vorbis-tools lame
   libgif-dev
-  librsvg2-dev libcairo2-dev libvorbis-dev libfluidsynth-dev fluid-soundfont-gm
+  librsvg2-dev libcairo2-dev libvorbis-dev libfluidsynth-dev fluid-soundfont-gm abcmidi libebur128-dev
   libunwind-dev
   libgl1-mesa-dri libegl1 libegl-mesa0 libgl1
 )

@@ -201,7 +201,6 @@ TEST_F(MediaSet, SoundsDecodeShortAndBelowOneDecibelUnderFullScale)
         EXPECT_GT(seconds, 0.02);
         EXPECT_LT(seconds, 4.0);
         EXPECT_LT(Peak(sound.samples), kLoudest);
-        EXPECT_GT(Peak(sound.samples), kLoudest / 4) << "much quieter than the other effects";
     }
 }
 

@@ -16,6 +16,7 @@ struct ManifestEntry {
     std::string id;
     std::string attributes; // path and options, as written into the manifest
     std::string file;       // the main output file, relative to the data set
+    std::string soundClass; // effects: "interface", "game" or "fanfare"
 };
 
 // With make false only the entries are listed.
