@@ -40,7 +40,7 @@ void OlvarnAppBase::CreateMainWindow()
         if (mWidgetManager)
             mWidgetManager->mScreenImage = nullptr;
     }
-    MakeMainWindow();
+    // The device comes first: the stored 3D choice decides what kind of window is made.
     if (!mDDInterface) {
         mDDInterface = new DDInterface(this, GetDisplayOptions());
         uint32_t is3D = 0;
@@ -54,6 +54,7 @@ void OlvarnAppBase::CreateMainWindow()
             mDDInterface->Set3DEnabled(is3D != 0);
         }
     }
+    MakeMainWindow();
     OnBeforeDisplayInit();
     ReleaseImageNativeData();
     mDisplayInitResult = StartDisplayDevice();
@@ -73,6 +74,7 @@ void OlvarnAppBase::MakeMainWindow()
     const bool captioned = mPlayingDemo || (mIsWindowed && !mDesktopFullScreen);
     spec.mFullScreen = !captioned;
     spec.mShown = !captioned;
+    spec.mOpenGL = WantsOpenGLWindow();
     if (captioned) {
         spec.mX = kInitialWindowPos;
         spec.mY = kInitialWindowPos;
@@ -110,6 +112,13 @@ void OlvarnAppBase::MakeMainWindow()
     }
     // The window timer: one tick per update step.
     mEventPump->SetTimer(mFrameTime, NowMs());
+}
+
+bool OlvarnAppBase::WantsOpenGLWindow() const
+{
+    // The 3D device draws in a context of its own; only its frames' present gains from an OpenGL
+    // window. Without 3D the window's own surface is the cheapest way to the screen.
+    return mDDInterface && mDDInterface->Is3DEnabled();
 }
 
 // ---- Starting the display --------------------------------------------------------------------------
@@ -235,6 +244,11 @@ void OlvarnAppBase::Set3DEnabled(bool on, bool restartDisplay)
     mDDInterface->Set3DEnabled(on);
     if (!restartDisplay)
         return;
+    if (mMainWindow && mMainWindow->AskedForOpenGL() != WantsOpenGLWindow()) {
+        // The window is of the wrong kind for the new mode: it is made anew, and the display with it.
+        ReapplyScreenMode();
+        return;
+    }
     OnBeforeDisplayInit();
     ReleaseImageDerivedData();
     int result = StartDisplayDevice();

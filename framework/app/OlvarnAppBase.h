@@ -510,6 +510,8 @@ protected:
     void PruneNumberedDemos(const std::filesystem::path& folder, int keep);
     // Steps of the display start (AppDisplay.cpp).
     void MakeMainWindow();
+    // An OpenGL main window while 3D is on, a plain one otherwise.
+    bool WantsOpenGLWindow() const;
     bool StartDisplay();
     // Hands the current options to the display device and starts it; the device's result.
     int StartDisplayDevice();
