@@ -54,7 +54,20 @@ void OlvarnAppBase::CreateMainWindow()
             mDDInterface->Set3DEnabled(is3D != 0);
         }
     }
+    // Only a start with something of 3D to do waits (a second pass, after a refused mode, keeps the
+    // choice the first one put aside).
+    if (mHardware3DDeferred && !mDDInterface->Is3DEnabled() && !mDeferred3DOn && !mTest3D && !mAuto3D)
+        mHardware3DDeferred = false;
+    if (mHardware3DDeferred) {
+        mDeferred3DOn = mDeferred3DOn || mDDInterface->Is3DEnabled();
+        mDDInterface->Set3DEnabled(false);
+    }
     MakeMainWindow();
+    StartDisplayOnMainWindow();
+}
+
+void OlvarnAppBase::StartDisplayOnMainWindow()
+{
     OnBeforeDisplayInit();
     ReleaseImageNativeData();
     mDisplayInitResult = StartDisplayDevice();
@@ -63,6 +76,19 @@ void OlvarnAppBase::CreateMainWindow()
         DeleteRegistryValue("Is3D");
     if (HandleDisplayInitResult(mDisplayInitResult))
         OnDisplayStarted();
+}
+
+void OlvarnAppBase::StartDeferredHardware3D()
+{
+    if (!mHardware3DDeferred)
+        return;
+    mHardware3DDeferred = false;
+    if (!mDDInterface || !mMainWindow)
+        return;
+    // A 3D start keeps the plain window the first frame went to: the device draws in a context of its
+    // own, and a new window now would make the loading screen blink.
+    mDDInterface->Set3DEnabled(mDeferred3DOn);
+    StartDisplayOnMainWindow();
 }
 
 void OlvarnAppBase::MakeMainWindow()
@@ -132,8 +158,8 @@ DisplayOptions OlvarnAppBase::GetDisplayOptions() const
     options.mWaitForVSync = mWaitForVSync;
     options.mSoftVSyncWait = mSoftVSyncWait;
     options.mUsePageFlipping = mUsePageFlipping;
-    options.mTest3D = mTest3D;
-    options.mAuto3D = mAuto3D;
+    options.mTest3D = mTest3D && !mHardware3DDeferred;
+    options.mAuto3D = mAuto3D && !mHardware3DDeferred;
     options.mMinVidMemory = unsigned(std::max(mMinVidMemory, 0));
     options.mRecVidMemory = unsigned(std::max(mRecommendedVidMemory, 0));
     return options;

@@ -79,6 +79,37 @@ TEST(AppHardware3D, AFreshTestReplacesTheStoredChoiceAndASwitchOnIsKeptAtExit)
     after.DeleteRegistryValue("Is3D");
 }
 
+TEST(AppHardware3D, TheAcceptanceTestAndAStored3DWaitForTheFirstFrame)
+{
+    std::string why;
+    if (!d3dtest::GLContextAvailable(why))
+        GTEST_SKIP() << "no OpenGL context on this machine: " << why;
+    {
+        HardwareApp setup;
+        setup.DeleteRegistryValue("Test3D\\Version");
+    }
+    HardwareApp app;
+    app.UseFakeDisplay();
+    app.RecordWidgets();
+    // As a stored choice of 3D leaves it, at the program's start.
+    app.mTest3D = true;
+    app.mDDInterface->Set3DEnabled(true);
+    app.mHardware3DDeferred = true;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.mDDInterface->IsInitialized());
+    EXPECT_FALSE(app.Is3DEnabled());
+    EXPECT_EQ(app.mFreshTests, 0);
+    EXPECT_FALSE(app.mMainWindow->AskedForOpenGL());
+
+    ASSERT_TRUE(app.DrawFrame()); // the first frame, then what waited
+    EXPECT_EQ(app.mFreshTests, 1);
+    EXPECT_TRUE(app.Is3DEnabled());
+    ASSERT_TRUE(app.mDDInterface->IsInitialized());
+    EXPECT_FALSE(app.mHardware3DDeferred);
+    EXPECT_FALSE(app.mMainWindow->AskedForOpenGL()) << "the window the first frame went to stays";
+    app.DeleteRegistryValue("Is3D");
+}
+
 // The first pixel of the frame the display last put on the screen, 0xAARRGGBB.
 uint32_t PresentedCorner(HardwareApp& app)
 {
