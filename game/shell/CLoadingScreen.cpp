@@ -70,28 +70,47 @@ CLoadingScreen::CLoadingScreen() : progressImage(FindProgressImage())
 void CLoadingScreen::UpdateFraction(float fraction)
 {
     CScreen::UpdateFraction(fraction);
-    // Redrawn every frame: the bar follows the loading thread's counters.
-    Invalidate();
     for (CImage& image : images)
         image.Update(fraction * 10.0f);
+    // The bar follows the loading thread's counters and the pictures their clocks, but most frames
+    // change neither: only a changed picture is drawn again.
+    if (HasChanged())
+        Invalidate();
+}
+
+bool CLoadingScreen::HasChanged() const
+{
+    if (shown.size() != images.size() || shownBar != BarWidth())
+        return true;
+    for (size_t i = 0; i < images.size(); ++i)
+        if (shown[i] != images[i].Appearance())
+            return true;
+    return false;
 }
 
 void CLoadingScreen::Draw(Olvarn::Graphics& g)
 {
-    for (CImage& image : images)
+    shown.clear();
+    for (CImage& image : images) {
         image.Draw(g);
+        shown.push_back(image.Appearance());
+    }
     DrawBar(g);
+}
+
+int CLoadingScreen::BarWidth() const
+{
+    if (!progressImage)
+        return 0;
+    return int(double(progressImage->GetWidth()) * services::LoadingProgress());
 }
 
 void CLoadingScreen::DrawBar(Olvarn::Graphics& g)
 {
-    Olvarn::Image* bar = progressImage;
-    if (!bar)
-        return;
-    int w = bar->GetWidth();
-    int n = int(double(w) * services::LoadingProgress());
-    if (n > 0)
-        g.DrawImageRegion(bar, BarX(mWidth, w), kBarY, Olvarn::Rect(0, 0, n, bar->GetHeight()));
+    shownBar = BarWidth();
+    if (shownBar > 0)
+        g.DrawImageRegion(progressImage, BarX(mWidth, progressImage->GetWidth()), kBarY,
+                          Olvarn::Rect(0, 0, shownBar, progressImage->GetHeight()));
 }
 
 } // namespace tilvan

@@ -240,6 +240,42 @@ TEST_F(InFolder, TheLoadingBarFollowsTheLoadingCounters)
     EXPECT_EQ(canvas.mBlits.size(), 2u);
 }
 
+TEST_F(InFolder, TheLoadingScreenIsDrawnAgainOnlyWhenItsPictureChanges)
+{
+    Write("game.ini", "[debug]\nno_check=1\n");
+    Write("properties/mainmenu.xml", R"(<data><loading_image image="IMAGE_STRIP" pos="0 0"/></data>)");
+    QuietGameApp app;
+    app.mDDInterface = new Olvarn::DDInterface(&app, app.GetDisplayOptions(), std::make_unique<Olvarn::DisplayFake>());
+    shelltest::TestResources resources;
+    resources.Animate(resources.AddImage("IMAGE_STRIP", 120, 30, 3, 1), 3, 100); // 100 ms a frame
+    resources.AddImage("IMAGE_GUI_LOADING_PROGRESS", 400, 26);
+    tilvan::CLoadingScreen screen;
+    screen.Resize(0, 0, 1024, 768);
+    auto drawn = [&] {
+        shelltest::RecordingImage canvas;
+        Olvarn::Graphics g(&canvas);
+        screen.Draw(g);
+        screen.mDirty = false;
+    };
+    auto update = [&](float fraction) {
+        screen.UpdateFraction(fraction);
+        return screen.mDirty;
+    };
+    EXPECT_TRUE(update(1)); // never drawn
+    drawn();
+    EXPECT_FALSE(update(1)); // 10 ms into a 100 ms frame
+    EXPECT_FALSE(update(5));
+    EXPECT_TRUE(update(4)); // the next frame of the strip
+    drawn();
+    EXPECT_FALSE(update(1));
+    app.mLoadingThreadStarted = true;
+    app.mNumLoadingThreadTasks = 400;
+    app.mCompletedLoadingThreadTasks = 1; // one pixel of the bar
+    EXPECT_TRUE(update(0));
+    drawn();
+    EXPECT_FALSE(update(0));
+}
+
 TEST(GameEntry, EveryKindOfFailureIsShownAndEndsWithOneAfterTheCleanUp)
 {
     struct Case {
