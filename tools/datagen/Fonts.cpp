@@ -20,6 +20,13 @@ namespace
 constexpr int kFontsVersion = 2;
 constexpr int kFirstChar = 32, kLastChar = 126;
 const char* const kFaceFolder = "/usr/share/fonts/truetype/dejavu/";
+const char* const kFontsFolder = "/usr/share/fonts/truetype/";
+
+// A face is a DejaVu file name, or a path under the system's TrueType folder for other families.
+std::string FacePath(const std::string& face)
+{
+    return (face.find('/') == std::string::npos ? kFaceFolder : kFontsFolder) + face;
+}
 
 struct Rgba {
     int r = 255, g = 255, b = 255, a = 255;
@@ -66,7 +73,7 @@ void MakeFont(const Options& options, const FontJob& job, const Cache& cache)
 {
     const RecipeLine& line = job.recipe;
     const std::string file = line.Word(3);
-    const std::string facePath = kFaceFolder + line.Get("face", "DejaVuSans.ttf");
+    const std::string facePath = FacePath(line.Get("face", "DejaVuSans.ttf"));
     const std::string outBase = options.out + "/fonts/" + file;
     std::string key = HexOf(Hash64(std::to_string(kFontsVersion) + line.text + ReadFile(facePath)));
     if (cache.Fresh("fonts/" + file, key, {outBase + ".txt", outBase + "_body.png"}))
