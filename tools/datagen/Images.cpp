@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <map>
 #include <cstdio>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -26,7 +26,7 @@ struct ImageJob {
     Variables vars;
     int cellWidth = 0, cellHeight = 0, cols = 1, rows = 1;
     bool jpeg = false;
-    std::string file; // without extension, relative to images/
+    std::string file;        // without extension, relative to images/
     bool reviewOnly = false; // made for the review folder only, not part of the game's set
 };
 
@@ -38,7 +38,8 @@ bool IsHexColour(const std::string& value)
 {
     if (value.size() != 7 || value[0] != '#')
         return false;
-    return std::all_of(value.begin() + 1, value.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+    return std::all_of(value.begin() + 1, value.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
 }
 
 // "@set.key" names one value of a set; anything else stands as written.
@@ -516,6 +517,14 @@ std::string DescribePieces(const Options& options)
                 "\"/>\n";
     }
     return text;
+}
+
+std::map<std::string, std::map<std::string, std::string>> ImageValues(const Options& options)
+{
+    std::map<std::string, std::map<std::string, std::string>> values;
+    for (const ImageJob& job : ReadJobs(options))
+        values[job.file] = job.vars;
+    return values;
 }
 
 std::vector<ManifestEntry> MakeImages(const Options& options, bool make)
