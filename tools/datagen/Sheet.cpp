@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "Assets.h"
 #include "Raster.h"
@@ -73,10 +75,69 @@ Picture FontSample(const Options& options, const ManifestEntry& font)
     if (auto outline = ImageLib::ReadPng(base + "_outline.png"))
         Over(*sample, *outline, 3, 3);
     Over(*sample, *body, 3, 3);
-    // The strip holds every glyph side by side; the sheet shows its start.
-    Picture start = NewPicture(std::min(sample->GetWidth(), 600), sample->GetHeight());
-    Place(*start, *sample, 0, 0);
-    return start;
+    return sample;
+}
+
+// The strip of every glyph broken into lines of at most maxWidth, each cut in a gap between glyphs.
+Picture Wrapped(const ImageLib::Image& strip, int maxWidth)
+{
+    auto emptyColumn = [&](int x) {
+        for (int y = 0; y < strip.GetHeight(); ++y)
+            if (strip.GetBits()[size_t(y) * strip.GetWidth() + x] >> 24)
+                return false;
+        return true;
+    };
+    std::vector<std::pair<int, int>> lines;
+    for (int start = 0; start < strip.GetWidth();) {
+        int end = std::min(strip.GetWidth(), start + maxWidth);
+        if (end < strip.GetWidth()) {
+            int cut = end;
+            while (cut > start + maxWidth / 2 && !emptyColumn(cut))
+                --cut;
+            end = cut > start + maxWidth / 2 ? cut : end;
+        }
+        lines.push_back({start, end});
+        start = end;
+    }
+    Picture out = NewPicture(maxWidth, std::max(1, int(lines.size()) * strip.GetHeight()));
+    for (size_t i = 0; i < lines.size(); ++i)
+        for (int y = 0; y < strip.GetHeight(); ++y)
+            for (int x = lines[i].first; x < lines[i].second; ++x)
+                out->GetBits()[(size_t(i) * strip.GetHeight() + y) * maxWidth + (x - lines[i].first)] =
+                    strip.GetBits()[size_t(y) * strip.GetWidth() + x];
+    return out;
+}
+
+// Every font whole, all its glyphs in lines, on one page.
+void WriteFontSheet(const Options& options)
+{
+    constexpr int kWidth = 1000, kCaption = 24;
+    std::vector<std::pair<std::string, Picture>> samples;
+    int height = 0;
+    for (const ManifestEntry& font : MakeFonts(options, false)) {
+        Picture sample = FontSample(options, font);
+        if (!sample)
+            continue;
+        Picture lines = Wrapped(*sample, kWidth - 16);
+        height += kCaption + lines->GetHeight() + 8;
+        samples.push_back({font.id, std::move(lines)});
+    }
+    Picture page = NewPicture(kWidth, std::max(1, height));
+    for (int y = 0; y < page->GetHeight(); ++y)
+        for (int x = 0; x < kWidth; ++x)
+            page->GetBits()[size_t(y) * kWidth + x] = ((x / 8 + y / 8) % 2) ? 0xFF5A7A96 : 0xFF4A6A86;
+    int y = 0;
+    for (const auto& [id, lines] : samples) {
+        std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='" + std::to_string(kWidth) + "' height='" +
+                          std::to_string(kCaption) +
+                          "'><rect width='100%' height='100%' fill='#202830'/>"
+                          "<text x='6' y='16' font-family='DejaVu Sans' font-size='12' fill='#ffffff'>" +
+                          Escape(id) + "</text></svg>";
+        Over(*page, *RenderSvg(svg, kWidth, kCaption, "font sheet"), 0, y);
+        Over(*page, *lines, 8, y + kCaption + 4);
+        y += kCaption + lines->GetHeight() + 8;
+    }
+    SavePicturePng(options.review + "/fonts.png", *page);
 }
 
 Picture Load(const Options& options, const std::string& file)
@@ -191,6 +252,7 @@ void WriteContactSheet(const Options& options)
         SavePicturePng(options.review + "/contact-sheet-page" + std::to_string(page + 1) + ".png", *part);
     }
 
+    WriteFontSheet(options);
     WriteFile(options.review + "/pieces.xml", DescribePieces(options));
     WriteScene(options, "scene-day.png", 1);
     WriteScene(options, "scene-night.png", 2);
