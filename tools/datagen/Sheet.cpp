@@ -227,7 +227,11 @@ void WriteContactSheet(const Options& options)
                 shown = FirstCel(*image, cols, cellRows);
             }
         } else {
-            shown = FontSample(options, entry);
+            // The tile shows the strip's start; fonts.png shows every font whole.
+            if (Picture sample = FontSample(options, entry)) {
+                shown = NewPicture(std::min(sample->GetWidth(), 600), sample->GetHeight());
+                Place(*shown, *sample, 0, 0);
+            }
         }
         if (shown) {
             Picture thumb = ScaleDown(*shown, kTileWidth - 8, kThumbHeight - 4);
