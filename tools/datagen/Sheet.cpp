@@ -153,6 +153,8 @@ Picture Load(const Options& options, const std::string& file)
 void WriteScene(const Options& options, const std::string& name, int location)
 {
     Picture screen = Load(options, "location" + std::to_string(location) + "_back.jpg");
+    // Locations 2 and 4 are shown by night, with the night birds and water.
+    const std::string night = location % 2 == 0 ? "_night" : "";
     Picture up = Load(options, "grid_tri_up.png"), down = Load(options, "grid_tri_down.png");
     const int gridX = 40, gridY = 60;
     for (int c = 0; c < 40; ++c)
@@ -172,7 +174,7 @@ void WriteScene(const Options& options, const std::string& name, int location)
         // The picture's mask origin sits 6 pixels in from its corner.
         Over(*screen, *Load(options, file), gridX + 20 * (p.column - 2) - 6, gridY + 35 * (p.row - 2) - 6);
     }
-    Picture water = Load(options, "water_anim.png");
+    Picture water = Load(options, "water_anim" + night + ".png");
     const int cel = water->GetWidth() / 22;
     // The game draws the rows of waves see-through: a back row at alpha 200, a front row at 120.
     auto row = [&](int startX, int y, int firstCel, uint32_t alpha) {
@@ -193,7 +195,7 @@ void WriteScene(const Options& options, const std::string& name, int location)
     Picture tool = Load(options, "tool_button.png");
     for (int i = 0; i < 4; ++i)
         Over(*screen, *tool, 877 + 39, 174 + 90 * i);
-    Over(*screen, *FirstCel(*Load(options, "bird_gull.png"), 8, 1), 600, 30);
+    Over(*screen, *FirstCel(*Load(options, "bird_gull" + night + ".png"), 8, 1), 600, 30);
     Over(*screen, *Load(options, "pearl.png"), 520, 300);
     SavePicturePng(options.review + "/" + name, *screen);
 }
