@@ -80,7 +80,12 @@ void MakeFont(const Options& options, const FontJob& job, const Cache& cache)
     const std::string file = line.Word(3);
     const std::string facePath = FacePath(line.Get("face", "DejaVuSans.ttf"));
     const std::string outBase = options.out + "/fonts/" + file;
-    std::string key = HexOf(Hash64(std::to_string(kFontsVersion) + line.text + ReadFile(facePath)));
+    std::string colours[4];
+    const char* const kColourKeys[4] = {"top", "bottom", "outline_color", "shadow_color"};
+    for (int i = 0; i < 4; ++i)
+        colours[i] = line.Has(kColourKeys[i]) ? PaletteColour(options, line.Get(kColourKeys[i]), job.where) : "";
+    std::string key = HexOf(Hash64(std::to_string(kFontsVersion) + line.text + colours[0] + colours[1] + colours[2] +
+                                   colours[3] + ReadFile(facePath)));
     if (cache.Fresh("fonts/" + file, key, {outBase + ".txt", outBase + "_body.png"}))
         return;
 
@@ -88,10 +93,10 @@ void MakeFont(const Options& options, const FontJob& job, const Cache& cache)
     const int outline = line.Int("outline", 0);
     const int shadowX = line.Int("shadow_x", 0), shadowY = line.Int("shadow_y", 0);
     const bool shadow = line.Has("shadow_color");
-    const Rgba top = ParseColor(line.Get("top", "#ffffff"), job.where);
-    const Rgba bottom = ParseColor(line.Get("bottom", line.Get("top", "#ffffff")), job.where);
-    const Rgba outlineColor = ParseColor(line.Get("outline_color", "#000000"), job.where);
-    const Rgba shadowColor = ParseColor(line.Get("shadow_color", "#00000080"), job.where);
+    const Rgba top = ParseColor(colours[0].empty() ? "#ffffff" : colours[0], job.where);
+    const Rgba bottom = colours[1].empty() ? top : ParseColor(colours[1], job.where);
+    const Rgba outlineColor = ParseColor(colours[2].empty() ? "#000000" : colours[2], job.where);
+    const Rgba shadowColor = ParseColor(colours[3].empty() ? "#00000080" : colours[3], job.where);
 
     std::vector<Glyph> glyphs(kLastChar + 1);
     std::vector<std::pair<std::string, int>> kerning;

@@ -519,6 +519,21 @@ std::string DescribePieces(const Options& options)
     return text;
 }
 
+std::string PaletteColour(const Options& options, const std::string& value, const std::string& where)
+{
+    if (IsHexColour(value) || (value.size() == 9 && IsHexColour(value.substr(0, 7))))
+        Fail(where + ": colour " + value + " written out; name it in a palette");
+    if (value.empty() || value[0] != '@')
+        return value;
+    // "@set.key:AA" adds an alpha to a palette colour.
+    const size_t colon = value.find(':');
+    const Sets sets = ReadSets(ReadAllLines(options));
+    std::string colour = Resolve(sets, value.substr(0, colon), where);
+    if (colon != std::string::npos)
+        colour += value.substr(colon + 1);
+    return colour;
+}
+
 std::map<std::string, std::map<std::string, std::string>> ImageValues(const Options& options)
 {
     std::map<std::string, std::map<std::string, std::string>> values;
