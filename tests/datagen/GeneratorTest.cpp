@@ -140,6 +140,10 @@ TEST(Generator, RemakesOnlyWhatChanged)
     dir.WriteFile("src/images/images.txt", palette + "image G IMAGE_A a box w=8 h=8 style=nope\n");
     failure = RunGenerator(args);
     EXPECT_NE(failure.find("unknown style nope"), std::string::npos) << failure;
+    // A palette key named like the cel's own values would be replaced by them unseen.
+    dir.WriteFile("src/images/images.txt", "palette q frame=#ffffff\nimage G IMAGE_A a box w=8 h=8 style=q\n");
+    failure = RunGenerator(args);
+    EXPECT_NE(failure.find("the value frame is the cel's own"), std::string::npos) << failure;
 
     dir.WriteFile("src/images/images.txt", "image G IMAGE_A a box w=8 h=8 color=@p.red extra=${\n");
     dir.WriteFile("src/images/box.svg", "<svg ${nothing}/>");

@@ -240,6 +240,10 @@ std::vector<ImageJob> ReadJobs(const Options& options)
             job.recipe = line;
             job.file = line.Word(3);
             job.vars = ResolvedValues(sets, line, Where(line));
+            // The cel's own values would silently replace these in the template.
+            for (const char* own : {"frame", "n", "t"})
+                if (job.vars.count(own))
+                    Fail(Where(line) + ": the value " + own + " is the cel's own; give it another name");
             if (kind == "image" || kind == "review") {
                 job.reviewOnly = kind == "review";
                 job.templateName = line.Word(4);
