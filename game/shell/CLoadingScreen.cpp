@@ -1,6 +1,8 @@
 // The loading screen.
 #include "shell/CLoadingScreen.h"
 
+#include <algorithm>
+
 #include "app/OlvarnAppBase.h"
 #include "data/CXmlDataReader.h"
 #include "data/DataValues.h"
@@ -108,9 +110,19 @@ int CLoadingScreen::BarWidth() const
 void CLoadingScreen::DrawBar(Olvarn::Graphics& g)
 {
     shownBar = BarWidth();
-    if (shownBar > 0)
-        g.DrawImageRegion(progressImage, BarX(mWidth, progressImage->GetWidth()), kBarY,
-                          Olvarn::Rect(0, 0, shownBar, progressImage->GetHeight()));
+    int n = shownBar;
+    if (n <= 0)
+        return;
+    // The bar's picture has a rounded end: the part grown so far is drawn from the left of the
+    // picture and closed with the picture's own right end, so the fill is round at every width.
+    Olvarn::Image* bar = progressImage;
+    int w = bar->GetWidth();
+    int h = bar->GetHeight();
+    int cap = std::min(h / 2 + 1, n / 2);
+    int x = BarX(mWidth, w);
+    g.DrawImageRegion(bar, x, kBarY, Olvarn::Rect(0, 0, n - cap, h));
+    if (cap > 0)
+        g.DrawImageRegion(bar, x + n - cap, kBarY, Olvarn::Rect(w - cap, 0, cap, h));
 }
 
 } // namespace tilvan

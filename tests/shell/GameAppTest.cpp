@@ -221,13 +221,22 @@ TEST_F(InFolder, TheLoadingBarFollowsTheLoadingCounters)
     app.mLoadingThreadStarted = true;
     app.mNumLoadingThreadTasks = 4;
     app.mCompletedLoadingThreadTasks = 1;
+    // A quarter grown: the picture's left part, closed by the picture's own rounded right end.
     blits = draw();
-    ASSERT_EQ(blits.size(), 3u);
+    ASSERT_EQ(blits.size(), 4u);
     EXPECT_EQ(blits[2].dest.mX, 512 - 210 - 10);
     EXPECT_EQ(blits[2].dest.mY, 671);
-    EXPECT_EQ(blits[2].dest.mWidth, 105);
+    EXPECT_EQ(blits[2].source.mX, 0);
+    EXPECT_EQ(blits[2].dest.mWidth + blits[3].dest.mWidth, 105);
+    EXPECT_EQ(blits[3].dest.mX, blits[2].dest.mX + blits[2].dest.mWidth);
+    EXPECT_EQ(blits[3].dest.mY, 671);
+    EXPECT_EQ(blits[3].source.mX + blits[3].source.mWidth, 420);
+    EXPECT_EQ(blits[3].source.mWidth, 14);
     app.mLoaded = true;
-    EXPECT_EQ(draw()[2].dest.mWidth, 420);
+    blits = draw();
+    ASSERT_EQ(blits.size(), 4u);
+    EXPECT_EQ(blits[2].dest.mWidth + blits[3].dest.mWidth, 420);
+    EXPECT_EQ(blits[3].source.mX, 420 - 14);
     EXPECT_EQ(tilvan::CLoadingScreen::BarX(1024, 301), 512 - 150 - 10);
 
     // Without its picture a loading screen still draws, without a bar.
