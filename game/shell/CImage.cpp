@@ -354,7 +354,7 @@ void CImage::RegisterLuaClass(lua_State* L)
                   .enum_("flags")[value("backward_animation", BACKWARD_ANIMATION), value("mirrored", MIRRORED),
                                   value("stop_animation", STOP_ANIMATION), value("box_image", BOX_IMAGE),
                                   value("center_pos", CENTER_POS), value("smooth_animation", SMOOTH_ANIMATION)]
-                  .def("get_dimensions", &CImage::GetDimensions)
+                  .def("get_dimensions", static_cast<Olvarn::OlvarnVector2& (CImage::*)()>(&CImage::GetDimensions))
                   .def("set_flags", &CImage::SetFlags)
                   .def("get_flags", &CImage::GetFlags)
                   .def("add_flags", &CImage::AddFlags)

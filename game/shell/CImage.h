@@ -75,6 +75,7 @@ public:
 
     // Script members.
     Olvarn::OlvarnVector2& GetDimensions() { return dimensions; }
+    const Olvarn::OlvarnVector2& GetDimensions() const { return dimensions; }
     Olvarn::OlvarnVector2& GetSize() { return size; }
     void SetFlags(int value) { flags = value; }
     int GetFlags() const { return flags; }

@@ -18,54 +18,8 @@
 
 using tilvan::CGameApp;
 
-namespace
-{
-
-// Runs a test inside its own folder, as the program runs inside its data folder.
-class InFolder : public testing::Test
-{
-protected:
-    InFolder() : mPrevious(std::filesystem::current_path())
-    {
-        std::filesystem::current_path(mDir.Path());
-        std::filesystem::create_directory("properties");
-    }
-    ~InFolder() override { std::filesystem::current_path(mPrevious); }
-
-    void Write(const std::string& name, const std::string& text) { mDir.WriteFile(name, text); }
-    // Signs every property file as it is now.
-    void Sign()
-    {
-        std::string sig = "[crc]\r\n";
-        for (const auto& entry : std::filesystem::directory_iterator("properties")) {
-            if (entry.is_directory())
-                continue;
-            std::string bytes = mDir.ReadFile("properties/" + entry.path().filename().string());
-            sig +=
-                entry.path().filename().string() + "=" +
-                std::to_string(tilvan::Checksum(bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data()))) +
-                "\r\n";
-        }
-        Write("xml.sig", sig);
-    }
-
-    testsupport::TempDir mDir;
-    std::filesystem::path mPrevious;
-};
-
-// The application with message boxes kept instead of shown.
-class QuietGameApp : public CGameApp
-{
-public:
-    int ShowMessageBox(const std::string& text, const std::string& title, int flags) override
-    {
-        mMessages.push_back(title + ": " + text);
-        return 0;
-    }
-    std::vector<std::string> mMessages;
-};
-
-} // namespace
+using shelltest::InFolder;
+using shelltest::QuietGameApp;
 
 TEST(DataChecksum, KnownValues)
 {
