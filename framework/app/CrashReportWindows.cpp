@@ -17,6 +17,9 @@
 namespace Olvarn
 {
 
+// The attachment is a log or a save of the game; a larger one is no file the report needs.
+constexpr size_t kMaxAttachmentBytes = 16u << 20;
+
 const char* const CrashReporter::kHeaderText = "An unexpected error has occured!";
 const char* const CrashReporter::kDetailsHeaderText =
     "Please help out by providing as much information as you can about this crash.";
@@ -334,7 +337,7 @@ void CrashReporter::ShowCrashWindow(const std::string& title, const std::string&
     upload.mVersion = Version();
     upload.mErrorTitle = title;
     upload.mErrorText = report;
-    upload.mAttachFile = !attachment.empty() && ReadWholeFile(attachment, upload.mAttachment);
+    upload.mAttachFile = !attachment.empty() && ReadWholeFile(attachment, upload.mAttachment, kMaxAttachmentBytes);
     {
         CrashReportApp app;
         app.InitApp();

@@ -24,6 +24,10 @@ std::string CrashReporter::sServer;
 namespace
 {
 
+// The handler writes a report of some kilobytes; a map file lists the program's symbols.
+constexpr size_t kMaxReportBytes = 4u << 20;
+constexpr size_t kMaxMapFileBytes = 64u << 20;
+
 std::string gReportPath;
 std::string gProduct = "Product";
 std::string gVersion;
@@ -114,6 +118,7 @@ void WriteSafePart(const CrashInfo& info, CrashReportOutput& out)
     out.Hex(info.mExceptionCode, 1).Text(") at address ").Hex(info.mAddress, 8).Text(" in thread ");
     out.Hex(info.mThread, 1).Line();
     out.Text("Signal: ").Text(info.mSignalName);
+
     if (info.mHasDataAddress)
         out.Text(" touching address ").Hex(info.mDataAddress, 8);
     out.Line();
@@ -347,7 +352,7 @@ bool CrashReporter::RunHelperIfAsked(int argc, char** argv, int& exitCode)
     const std::string attachment = argc == 7 ? argv[5] : "";
     const int notifyFd = std::atoi(argv[argc - 1]);
     std::string report;
-    if (!ReadWholeFile(reportPath, report)) {
+    if (!ReadWholeFile(reportPath, report, kMaxReportBytes)) {
         CrashHandler::NotifyFaultingProcess(notifyFd);
         std::cerr << "The crash report " << reportPath << " cannot be read.\n";
         exitCode = 1;
@@ -358,7 +363,7 @@ bool CrashReporter::RunHelperIfAsked(int argc, char** argv, int& exitCode)
         report.resize(report.size() - 2);
     const std::string title = ErrorTitleOf(report);
     std::string map;
-    if (ReadWholeFile(Paths::ExecutablePath() + ".map", map))
+    if (ReadWholeFile(Paths::ExecutablePath() + ".map", map, kMaxMapFileBytes))
         ResolveMapFileSymbols(report, map);
     exitCode = WriteCrashFile(reportPath, report) ? 0 : 1;
     CrashHandler::NotifyFaultingProcess(notifyFd);

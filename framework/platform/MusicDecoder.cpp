@@ -184,6 +184,7 @@ protected:
     {
         size_t left = (mSamples.size() - mAt) / NativeChannels();
         size_t n = std::min<size_t>(left, static_cast<size_t>(frames));
+
         std::memcpy(out, mSamples.data() + mAt, n * NativeChannels() * 2);
         mAt += n * NativeChannels();
         return static_cast<int>(n);
@@ -282,7 +283,8 @@ std::unique_ptr<MusicDecoder> OpenWavMusic(const std::string& path)
 {
     // The samples are copied out at open, so the file's bytes need not outlive the decoder.
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    constexpr size_t kMaxWavMusicBytes = 256u << 20;
+    if (!ReadWholeFile(path, bytes, kMaxWavMusicBytes))
         return nullptr;
     return OpenWavMusic(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }

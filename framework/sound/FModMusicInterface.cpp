@@ -30,7 +30,9 @@ bool IsCacheableName(const std::string& name)
 
 bool ReadBytes(const std::string& path, std::string& bytes)
 {
-    return ReadWholeFile(path, bytes);
+    // A decoded song of ten minutes is some 100 MB; twice that leaves room without trusting any size.
+    constexpr size_t kMaxMusicFileBytes = 256u << 20;
+    return ReadWholeFile(path, bytes, kMaxMusicFileBytes);
 }
 
 } // namespace

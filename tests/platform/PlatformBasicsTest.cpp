@@ -1,11 +1,16 @@
 // Paths, text conversion, message-box answers and termination requests.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "platform/Directories.h"
 #include "platform/EventPump.h"
@@ -50,20 +55,51 @@ TEST(Paths, MakeFoldersMakesEveryLevel)
     EXPECT_FALSE(Paths::MakeFolders(dir.File("file/sub")));
 }
 
-TEST(Directories, WholeFilesAreReadWithTheirBytesAndAFolderIsNoFile)
+TEST(Directories, WholeFilesAreReadWithTheirBytesUpToTheCallersCap)
 {
     testsupport::TempDir dir;
     const std::string bytes = std::string("a\0b\r\n", 5) + std::string(200000, 'x');
     dir.WriteFile("data.bin", bytes);
     dir.WriteFile("empty.bin", "");
     std::string read = "stale";
-    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("data.bin"), read));
+    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("data.bin"), read, bytes.size()));
     EXPECT_EQ(read, bytes);
-    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("empty.bin"), read));
+    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("empty.bin"), read, 0));
     EXPECT_TRUE(read.empty());
-    // A folder opens like a file and claims a size it does not have: it must fail, not allocate.
-    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.Path(), read));
-    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.File("missing.bin"), read));
+    read = "stale";
+    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.File("data.bin"), read, bytes.size() - 1));
+    EXPECT_TRUE(read.empty());
+    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.File("missing.bin"), read, 1000));
+}
+
+TEST(Directories, WhatIsNoRegularFileOrTooLargeFailsAtOnce)
+{
+    testsupport::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", dir.File("zero").c_str()), 0);
+    // Sparse: 20 GB claimed, nothing on disk.
+    {
+        int fd = ::open(dir.File("sparse").c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, off_t{20} << 30), 0);
+        ::close(fd);
+    }
+    ::mkdir(dir.File("folder").c_str(), 0700);
+    const std::pair<const char*, std::string> cases[] = {
+        {"a FIFO nobody writes", dir.File("fifo")},
+        {"a link to an endless device", dir.File("zero")},
+        {"a sparse file over the cap", dir.File("sparse")},
+        // A folder opens like a file and claims a size it does not have.
+        {"a folder", dir.File("folder")},
+    };
+    for (const auto& [what, path] : cases) {
+        SCOPED_TRACE(what);
+        auto start = std::chrono::steady_clock::now();
+        std::string read = "stale";
+        EXPECT_FALSE(Olvarn::ReadWholeFile(path, read, 64u << 20));
+        EXPECT_TRUE(read.empty());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    }
 }
 
 TEST(TextEncoding, Windows1252AndUtf8ConvertBothWays)
