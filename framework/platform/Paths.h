@@ -22,7 +22,9 @@ public:
     static std::string CurrentDirectory();
 
     // $XDG_CONFIG_HOME (default ~/.config), $XDG_DATA_HOME (~/.local/share),
-    // $XDG_CACHE_HOME (~/.cache); $XDG_RUNTIME_DIR, or /tmp when unset.
+    // $XDG_CACHE_HOME (~/.cache); $XDG_RUNTIME_DIR, or /tmp when unset. The home is $HOME or,
+    // when unset, the user's entry in the password database; without either these throw
+    // std::runtime_error with a text for the user.
     static std::string ConfigHome();
     static std::string DataHome();
     static std::string CacheHome();

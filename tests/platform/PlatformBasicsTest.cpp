@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/Directories.h"
 #include "platform/EventPump.h"
@@ -44,6 +46,32 @@ TEST(Paths, UserFoldersFollowTheEnvironment)
     setenv("XDG_CACHE_HOME", "relative/not/allowed", 1);
     EXPECT_EQ(Paths::CacheHome(), std::string(std::getenv("HOME")) + "/.cache");
     setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+}
+
+TEST(Paths, WithoutHomeAndXdgTheUsersFoldersComeFromThePasswordDatabase)
+{
+    const passwd* user = ::getpwuid(::geteuid());
+    ASSERT_NE(user, nullptr);
+    const std::string home = user->pw_dir;
+    const char* names[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"};
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const char* name : names)
+        if (const char* value = std::getenv(name))
+            saved.emplace_back(name, value);
+    for (const char* name : names)
+        unsetenv(name);
+    // A relative HOME is no home either.
+    for (const char* relativeHome : {static_cast<const char*>(nullptr), "relative/home", ""}) {
+        SCOPED_TRACE(relativeHome ? relativeHome : "(unset)");
+        if (relativeHome)
+            setenv("HOME", relativeHome, 1);
+        EXPECT_EQ(Paths::ConfigHome(), home + "/.config");
+        EXPECT_EQ(Paths::DataHome(), home + "/.local/share");
+        EXPECT_EQ(Paths::CacheHome(), home + "/.cache");
+    }
+    unsetenv("HOME");
+    for (const auto& [name, value] : saved)
+        setenv(name.c_str(), value.c_str(), 1);
 }
 
 TEST(Paths, MakeFoldersMakesEveryLevel)
