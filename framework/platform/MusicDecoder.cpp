@@ -166,8 +166,10 @@ public:
             return false;
         bool ok = true;
         if (spec.format == AUDIO_S16LSB) {
+            // An empty data chunk leaves no buffer at all, and memcpy must not see its null.
             mSamples.resize(len / 2);
-            std::memcpy(mSamples.data(), buf, mSamples.size() * 2);
+            if (!mSamples.empty())
+                std::memcpy(mSamples.data(), buf, mSamples.size() * 2);
         } else if (spec.format == AUDIO_U8) {
             mSamples.resize(len);
             for (Uint32 i = 0; i < len; ++i)
@@ -184,7 +186,8 @@ protected:
     {
         size_t left = (mSamples.size() - mAt) / NativeChannels();
         size_t n = std::min<size_t>(left, static_cast<size_t>(frames));
-
+        if (n == 0)
+            return 0;
         std::memcpy(out, mSamples.data() + mAt, n * NativeChannels() * 2);
         mAt += n * NativeChannels();
         return static_cast<int>(n);

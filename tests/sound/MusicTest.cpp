@@ -314,6 +314,22 @@ TEST_F(MusicTest, AWavClaimingMoreThanItHoldsPlaysWhatItHolds)
     }
 }
 
+TEST_F(MusicTest, AWavWithAnEmptyDataChunkIsASongWithoutFrames)
+{
+    for (int bits : {16, 8}) {
+        SCOPED_TRACE(bits);
+        const std::string wav = MakeWav(1, 22050, bits, "");
+        // The fuzz input that found the fault: the kind byte picks the WAV opener.
+        if (bits == 16)
+            testsupport::SaveFuzzSeed("music", "empty-data.wav", std::string(1, '\2') + wav);
+        auto decoder = OpenWavMusic(reinterpret_cast<const uint8_t*>(wav.data()), wav.size());
+        ASSERT_NE(decoder, nullptr);
+        EXPECT_TRUE(ReadAll(*decoder).empty());
+        EXPECT_TRUE(decoder->Rewind());
+        EXPECT_TRUE(ReadAll(*decoder).empty());
+    }
+}
+
 TEST_F(MusicTest, ASongPlayedOnceLastsItsWholeLength)
 {
     // 10000 frames at 22050 Hz are 20000 frames at the mixer's rate, none lost at the end.
