@@ -208,6 +208,10 @@ std::string HTTPTransfer::GetContent() const
         return std::string();
     SyncStatusWithDemo();
     std::lock_guard<std::mutex> lock(mContentLock);
+    // A demo holds a reply only up to a stream string's length; the recorded run sees what its
+    // replay will see.
+    if (gOlvarnApp && gOlvarnApp->mRecordingDemo && mContent.size() > kMaxRecordedContent)
+        return mContent.substr(0, kMaxRecordedContent);
     return mContent;
 }
 

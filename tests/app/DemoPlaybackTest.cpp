@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AppTestSupport.h"
+#include "LoopbackServer.h"
 #include "app/DemoOverlay.h"
 #include "app/HTTPTransfer.h"
 #include "core/MTRand.h"
@@ -530,6 +531,33 @@ TEST(DemoHttp, ARecordingNotesEachResultChangeTheOwnerSees)
     EXPECT_EQ(events[0].mKind, DemoEventKind::HttpResult);
     EXPECT_EQ(events[0].mNumber, transfer.GetTransferId());
     EXPECT_EQ(events[0].mCode, HTTPTransfer::kSendFailed);
+}
+
+TEST(DemoHttp, ARecordedRunSeesAReplyOnlyAsFarAsItsReplayWill)
+{
+    const std::string body = std::string(32767, 'a') + std::string(8000, 'b');
+    httptest::LoopbackServer server(
+        {httptest::Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body),
+         httptest::WaitClose()});
+    DemoApp live;
+    live.InitMainThreadForTest();
+    live.mRecordingDemo = true;
+    HTTPTransfer transfer;
+    transfer.Post(server.Url(), "x=1");
+    transfer.WaitUntilDone();
+    ASSERT_EQ(transfer.GetResult(), HTTPTransfer::kDone);
+    const std::string seen = transfer.GetContent();
+    EXPECT_EQ(seen, body.substr(0, HTTPTransfer::kMaxRecordedContent));
+
+    // The replay hands over the recorded bytes.
+    std::vector<DemoEvent> events = EventsOf(live);
+    ASSERT_EQ(events.size(), 2u); // running, then done
+    EXPECT_EQ(events[1].mCode, HTTPTransfer::kDone);
+    EXPECT_EQ(events[1].mBytes, seen);
+
+    // Without a recording the whole reply is there.
+    live.mRecordingDemo = false;
+    EXPECT_EQ(transfer.GetContent(), body);
 }
 
 TEST(DemoHttp, AReplayConnectsNowhereAndEachTransferTakesOnlyItsOwnResult)
