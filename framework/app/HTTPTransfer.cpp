@@ -102,6 +102,8 @@ void HTTPTransfer::Reset()
     }
     mTransferId = gNextTransferId++;
     mResult = kIdle;
+    // The idle state is what a new transfer starts from; a recording notes the next change from it.
+    mLastSyncedResult = kIdle;
     mStop = false;
     mAborted = false;
     {

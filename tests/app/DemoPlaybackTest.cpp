@@ -533,6 +533,30 @@ TEST(DemoHttp, ARecordingNotesEachResultChangeTheOwnerSees)
     EXPECT_EQ(events[0].mCode, HTTPTransfer::kSendFailed);
 }
 
+TEST(DemoHttp, AResetTransferIsNotedAfreshWhateverItsLastResult)
+{
+    DemoApp app;
+    app.InitMainThreadForTest();
+    app.mRecordingDemo = true;
+    HTTPTransfer transfer;
+    std::vector<int> ids;
+    // The same result twice over a reset: the second transfer's result is a change of its own.
+    for (int i = 0; i < 2; ++i) {
+        transfer.PostForm("http://bad host/", "a=b");
+        EXPECT_EQ(transfer.GetResult(), HTTPTransfer::kSendFailed);
+        ids.push_back(transfer.GetTransferId());
+        transfer.Reset();
+        EXPECT_EQ(transfer.GetResult(), HTTPTransfer::kIdle); // idle is where it started: no note
+    }
+    std::vector<DemoEvent> events = EventsOf(app);
+    ASSERT_EQ(events.size(), 2u);
+    for (size_t i = 0; i < events.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(events[i].mNumber, ids[i]);
+        EXPECT_EQ(events[i].mCode, HTTPTransfer::kSendFailed);
+    }
+}
+
 TEST(DemoHttp, ARecordedRunSeesAReplyOnlyAsFarAsItsReplayWill)
 {
     const std::string body = std::string(32767, 'a') + std::string(8000, 'b');
