@@ -53,11 +53,20 @@ protected:
     std::string Stamp() const override { return std::to_string(mOwner->mUpdateCount) + ": "; }
 };
 
+// Where a recording test app writes its demo when it goes: a folder of this run, never the folder
+// the tests run from.
+std::string ScratchDemoFile()
+{
+    static testsupport::TempDir scratch;
+    return scratch.File("olvarnapp.dmo");
+}
+
 class DemoApp : public apptest::CountingApp
 {
 public:
     DemoApp()
     {
+        mDemoFileName = ScratchDemoFile();
         delete mWidgetManager;
         mWidgets = new InputWidgets(this);
         mWidgets->mOwner = this;
