@@ -46,7 +46,7 @@ constexpr const char* kEol = "\r\n";
 
 std::string UserDataFolder()
 {
-    return Paths::DataHome() + "/Tamberlo";
+    return Paths::ProductDataFolder();
 }
 
 std::string LocalTimeText()

@@ -151,6 +151,7 @@ void OlvarnAppBase::InitApp()
     mPrimaryThreadNumber = CurrentThreadNumber();
     mMainThreadKnown = true;
     CrashReporter::SetProduct(mProductName, mProductVersion);
+    Paths::SetProductFolderName(mProductName);
     if (mShutdown)
         return;
     // The display and sound libraries are linked in, so the check for their presence always passes.

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
 #include <stdexcept>
 #include <vector>
 
@@ -133,6 +134,39 @@ std::string Paths::CurrentDirectory()
     if (!getcwd(buffer.data(), buffer.size()))
         return "";
     return buffer.data();
+}
+
+namespace
+{
+
+std::mutex gProductLock;
+std::string gProductFolderName = "OlvarnApp";
+
+} // namespace
+
+void Paths::SetProductFolderName(const std::string& productName)
+{
+    // The name becomes one path element: nothing that climbs or nests.
+    bool usable = !productName.empty() && productName != "." && productName != ".." &&
+                  productName.find_first_of("/\\") == std::string::npos && productName.find('\0') == std::string::npos;
+    std::lock_guard<std::mutex> lock(gProductLock);
+    gProductFolderName = usable ? productName : "OlvarnApp";
+}
+
+std::string Paths::ProductFolderName()
+{
+    std::lock_guard<std::mutex> lock(gProductLock);
+    return gProductFolderName;
+}
+
+std::string Paths::ProductDataFolder()
+{
+    return DataHome() + "/" + ProductFolderName();
+}
+
+std::string Paths::ProductCacheFolder()
+{
+    return CacheHome() + "/" + ProductFolderName();
 }
 
 std::string Paths::ConfigHome()

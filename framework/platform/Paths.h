@@ -30,6 +30,15 @@ public:
     static std::string CacheHome();
     static std::string RuntimeDir();
 
+    // The running program's own folder name under the user's data and cache folders: the
+    // application's product name, set when it starts ("OlvarnApp" until then, and for a name that
+    // is no single folder name). So each program on the framework keeps its own files.
+    static void SetProductFolderName(const std::string& productName);
+    static std::string ProductFolderName();
+    // DataHome() and CacheHome() with the product's folder name.
+    static std::string ProductDataFolder();
+    static std::string ProductCacheFolder();
+
     // Makes the folder and all its parents; true when it exists afterwards.
     static bool MakeFolders(const std::string& folder);
 };

@@ -44,7 +44,7 @@ constexpr size_t kMaxSoundFileBytes = 64u << 20;
 
 std::string CachePath(const std::string& name)
 {
-    return Paths::CacheHome() + "/Tamberlo/" + Paths::ToNative("cached\\" + name + ".wav");
+    return Paths::ProductCacheFolder() + "/" + Paths::ToNative("cached\\" + name + ".wav");
 }
 
 uint64_t DependencyWriteTime(const std::string& name)

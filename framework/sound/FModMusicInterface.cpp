@@ -72,7 +72,7 @@ std::string FModMusicInterface::SampleCachePath(const std::string& name)
     size_t cut = name.find_last_of("\\/");
     std::string dir = cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
     std::string file = cut == std::string::npos ? name : name.substr(cut + 1);
-    return Paths::CacheHome() + "/Tamberlo/" + Paths::ToNative(dir + "cached_" + file + ".wav");
+    return Paths::ProductCacheFolder() + "/" + Paths::ToNative(dir + "cached_" + file + ".wav");
 }
 
 uint32_t FModMusicInterface::LoadSampleOfName(const std::string& name)

@@ -93,7 +93,7 @@ public:
 
 std::string UserFolder()
 {
-    return Paths::DataHome() + "/Tamberlo";
+    return Paths::ProductDataFolder();
 }
 
 // Points the user's data folder somewhere for one scope.

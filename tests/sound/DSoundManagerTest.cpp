@@ -34,7 +34,7 @@ protected:
         mOldDir = std::filesystem::current_path();
         std::filesystem::current_path(mData.Path());
         // Each test starts with an empty decoded-sound cache, also when tests are repeated.
-        std::filesystem::remove_all(Paths::CacheHome() + "/Tamberlo/cached");
+        std::filesystem::remove_all(Paths::ProductCacheFolder() + "/cached");
         mData.WriteFile("sounds/beep.wav", MakeWav(1, 22050, 16, Samples16(Sine(2205, 1, 22050, 440))));
         mDevice = ManualDevice();
         mManager = std::make_unique<DSoundManager>(mDevice, false);
@@ -45,7 +45,7 @@ protected:
         std::filesystem::current_path(mOldDir);
         AudioDevice::SetBackend(AudioDevice::Backend::Sdl);
     }
-    std::string CacheFile(const std::string& name) { return Paths::CacheHome() + "/Tamberlo/cached/" + name; }
+    std::string CacheFile(const std::string& name) { return Paths::ProductCacheFolder() + "/cached/" + name; }
 
     testsupport::TempDir mData;
     std::filesystem::path mOldDir;
@@ -294,7 +294,7 @@ TEST_F(SoundManagerTest, WhatIsNeverCached)
     EXPECT_EQ(mManager->GetDataSize(2), 1600);
     std::error_code ec;
     size_t cached = 0;
-    for (auto& entry : std::filesystem::recursive_directory_iterator(Paths::CacheHome() + "/Tamberlo", ec))
+    for (auto& entry : std::filesystem::recursive_directory_iterator(Paths::ProductCacheFolder(), ec))
         cached += entry.is_regular_file() && entry.path().filename() == "x.wav";
     EXPECT_EQ(cached, 0u);
 
