@@ -115,10 +115,10 @@ void WriteSafePart(const CrashInfo& info, CrashReportOutput& out)
         out.Text("Exception: ").Text(name).Text(" (code 0x");
     else
         out.Text("Unknown exception: (code 0x");
-    out.Hex(info.mExceptionCode, 1).Text(") at address ").Hex(info.mAddress, 8).Text(" in thread ");
+    // The code in lower case, as the report's readers search for it ("code 0xc0000005").
+    out.LowerHex(info.mExceptionCode, 8).Text(") at address ").Hex(info.mAddress, 8).Text(" in thread ");
     out.Hex(info.mThread, 1).Line();
     out.Text("Signal: ").Text(info.mSignalName);
-
     if (info.mHasDataAddress)
         out.Text(" touching address ").Hex(info.mDataAddress, 8);
     out.Line();

@@ -341,10 +341,20 @@ CrashReportOutput& CrashReportOutput::Text(const char* text)
 
 CrashReportOutput& CrashReportOutput::Hex(uint64_t value, int digits)
 {
+    return Digits(value, digits, "0123456789ABCDEF");
+}
+
+CrashReportOutput& CrashReportOutput::LowerHex(uint64_t value, int digits)
+{
+    return Digits(value, digits, "0123456789abcdef");
+}
+
+CrashReportOutput& CrashReportOutput::Digits(uint64_t value, int digits, const char* alphabet)
+{
     char buffer[17];
     int n = 0;
     do {
-        buffer[16 - n] = "0123456789ABCDEF"[value & 15];
+        buffer[16 - n] = alphabet[value & 15];
         value >>= 4;
         ++n;
     } while ((value || n < digits) && n < 16);

@@ -45,11 +45,14 @@ public:
     CrashReportOutput& Text(const char* text, size_t length);
     // Upper-case hexadecimal with at least digits digits.
     CrashReportOutput& Hex(uint64_t value, int digits);
+    CrashReportOutput& LowerHex(uint64_t value, int digits);
     CrashReportOutput& Decimal(uint64_t value);
     // Carriage return and line feed.
     CrashReportOutput& Line();
 
 private:
+    CrashReportOutput& Digits(uint64_t value, int digits, const char* alphabet);
+
     int mFd;
 };
 

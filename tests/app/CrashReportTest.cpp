@@ -85,18 +85,18 @@ TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
         const char* tail;     // how the report ends, when it is cut short
     };
     const Case cases[] = {
-        {"null", SIGSEGV, "Exception: Access Violation (code 0xC0000005) at address ", "CrashByNullPointer()", true,
+        {"null", SIGSEGV, "Exception: Access Violation (code 0xc0000005) at address ", "CrashByNullPointer()", true,
          nullptr},
-        {"overflow", SIGSEGV, "Exception: Stack Overflow (code 0xC00000FD)", "OverflowTheStack(int)", true, nullptr},
+        {"overflow", SIGSEGV, "Exception: Stack Overflow (code 0xc00000fd)", "OverflowTheStack(int)", true, nullptr},
         {"abort", SIGABRT, "Unknown exception: (code 0x40000015)", "CrashByAbort()", false, nullptr},
-        {"thread-overflow", SIGSEGV, "Exception: Stack Overflow (code 0xC00000FD)", "OverflowTheStack(int)", true,
+        {"thread-overflow", SIGSEGV, "Exception: Stack Overflow (code 0xc00000fd)", "OverflowTheStack(int)", true,
          nullptr},
         {"thread", SIGSEGV, "Exception: Access Violation", "FaultInWorkerThread()", true, nullptr},
-        {"divide", SIGFPE, "Exception: Integer Divide by Zero (code 0xC0000094)", "CrashByDivision(int)", true,
+        {"divide", SIGFPE, "Exception: Integer Divide by Zero (code 0xc0000094)", "CrashByDivision(int)", true,
          nullptr},
-        {"null-call", SIGSEGV, "Exception: Access Violation (code 0xC0000005) at address 00000000",
+        {"null-call", SIGSEGV, "Exception: Access Violation (code 0xc0000005) at address 00000000",
          "CallThroughNullPointer()", false, nullptr},
-        {"illegal", SIGILL, "Exception: Illegal Instruction (code 0xC000001D)", "CrashByIllegalInstruction()", true,
+        {"illegal", SIGILL, "Exception: Illegal Instruction (code 0xc000001d)", "CrashByIllegalInstruction()", true,
          nullptr},
         {"describe-faults", SIGSEGV, "Exception: Access Violation", "main", true,
          "(The report stops here: the crash reporter faulted.)\r\n"},
@@ -145,7 +145,7 @@ TEST(CrashReportTest, CrashSwitchOfTheGameReportsAnAccessViolation)
     testsupport::TempDir dir;
     ASSERT_EQ(RunProgram(program, {"-crash"}, dir.File("stderr.txt"), dir.Path()), SIGSEGV);
     std::string report = dir.ReadFile("Tamberlo/crash.txt");
-    EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xC0000005)", 0), 0u) << report;
+    EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xc0000005)", 0), 0u) << report;
     EXPECT_NE(report.find("\r\nModule: tamberlo\r\n"), std::string::npos);
     EXPECT_NE(LineStartingWith(report, "Logical Address: ").find("Olvarn::Process::Crash()"), std::string::npos)
         << report;
