@@ -119,6 +119,8 @@ void WriteSafePart(const CrashInfo& info, CrashReportOutput& out)
     out.LowerHex(info.mExceptionCode, 8).Text(") at address ").Hex(info.mAddress, 8).Text(" in thread ");
     out.Hex(info.mThread, 1).Line();
     out.Text("Signal: ").Text(info.mSignalName);
+    if (info.mSentByOtherProcess)
+        out.Text(" sent by another process");
     if (info.mHasDataAddress)
         out.Text(" touching address ").Hex(info.mDataAddress, 8);
     out.Line();

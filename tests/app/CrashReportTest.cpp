@@ -16,6 +16,7 @@
 #include "app/DemoStream.h"
 #include "app/HTTPTransfer.h"
 #include "app/LoopbackServer.h"
+#include "platform/CrashHandler.h"
 #include "support/Sanitizers.h"
 #include "support/TempDir.h"
 
@@ -98,6 +99,9 @@ TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
          "CallThroughNullPointer()", false, nullptr},
         {"illegal", SIGILL, "Exception: Illegal Instruction (code 0xc000001d)", "CrashByIllegalInstruction()", true,
          nullptr},
+        // The signal comes wherever the program is (still in fork, perhaps).
+        {"sent", SIGSEGV, "Exception: Access Violation (code 0xc0000005) at address ", "WaitForASentSignal()", false,
+         nullptr},
         {"describe-faults", SIGSEGV, "Exception: Access Violation", "main", true,
          "(The report stops here: the crash reporter faulted.)\r\n"},
         {"describe-hangs", SIGSEGV, "Exception: Access Violation", "main", true,
@@ -119,6 +123,13 @@ TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
         }
         EXPECT_NE(report.find("\r\nRIP:"), std::string::npos);
         EXPECT_TRUE(AllLinesEndInCrLf(report));
+        // A signal another process sent touched nothing; a fault names what it touched.
+        const std::string signalLine = LineStartingWith(report, "Signal: ");
+        EXPECT_EQ(signalLine.find("sent by another process") != std::string::npos, std::string(c.mode) == "sent")
+            << signalLine;
+        EXPECT_EQ(signalLine.find("touching address") != std::string::npos,
+                  c.signal != SIGABRT && std::string(c.mode) != "sent")
+            << signalLine;
         if (c.tail) {
             EXPECT_EQ(report.substr(report.size() - strlen(c.tail)), c.tail);
         } else {
@@ -240,6 +251,41 @@ TEST(CrashReportTest, MapNamesLogicalAddresses)
         std::string report = c.in;
         CrashReporter::ResolveMapFileSymbols(report, kMap);
         EXPECT_EQ(report, c.out);
+    }
+}
+
+TEST(CrashReportTest, SignalsAreClassifiedByWhoSentThem)
+{
+    struct Case {
+        const char* name;
+        int signal;
+        int code;
+        bool fromOther;
+        uint64_t touched;
+        uint32_t exceptionCode;
+        bool hasDataAddress;
+        bool sentByOther;
+    };
+    const uint64_t sp = 0x7ffd00010000;
+    const Case cases[] = {
+        {"a fault at null", SIGSEGV, SEGV_MAPERR, false, 0, 0xC0000005, true, false},
+        {"a fault beside the stack", SIGSEGV, SEGV_MAPERR, false, sp - 8, 0xC00000FD, true, false},
+        {"kill from another process", SIGSEGV, SI_USER, true, 0, 0xC0000005, false, true},
+        {"sigqueue from another process", SIGSEGV, SI_QUEUE, true, 0, 0xC0000005, false, true},
+        {"tgkill by the program itself", SIGSEGV, SI_TKILL, false, 0, 0xC0000005, false, false},
+        {"a sent SIGFPE", SIGFPE, SI_USER, true, 0, 0xC0000090, false, true},
+        {"a divide by zero", SIGFPE, FPE_INTDIV, false, 0x401000, 0xC0000094, true, false},
+        {"abort", SIGABRT, SI_TKILL, false, 0, 0x40000015, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Olvarn::CrashInfo info;
+        Olvarn::CrashHandler::ClassifyFault(c.signal, c.code, c.fromOther, c.touched, sp, info);
+        EXPECT_EQ(info.mSignal, c.signal);
+        EXPECT_EQ(info.mExceptionCode, c.exceptionCode);
+        EXPECT_EQ(info.mHasDataAddress, c.hasDataAddress);
+        EXPECT_EQ(info.mDataAddress, c.hasDataAddress ? c.touched : 0);
+        EXPECT_EQ(info.mSentByOtherProcess, c.sentByOther);
     }
 }
 
