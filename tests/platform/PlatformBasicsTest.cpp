@@ -174,6 +174,35 @@ TEST(MessageBox, HeadlessBoxesAnswerWithTheirDefaultButton)
     }
 }
 
+TEST(MessageBox, ABoxThatCannotOpenLogsWhyAndAnswersWithItsDefault)
+{
+    // A real video driver with no server behind it: SDL cannot open the box.
+    struct Saved {
+        const char* name;
+        std::string value;
+        bool set;
+    };
+    std::vector<Saved> saved;
+    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        saved.push_back({name, value ? value : "", value != nullptr});
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("DISPLAY", "127.0.0.1:6543.0", 1);
+    unsetenv("WAYLAND_DISPLAY");
+    testing::internal::CaptureStderr();
+    const int answer = MessageBox::Show("text", "Title", MB_YESNO | MB_DEFBUTTON2, nullptr);
+    const std::string log = testing::internal::GetCapturedStderr();
+    for (const Saved& s : saved)
+        s.set ? setenv(s.name, s.value.c_str(), 1) : unsetenv(s.name);
+    EXPECT_EQ(answer, IDNO);
+    const std::string reason = "cannot show a message box: ";
+    const size_t at = log.find(reason);
+    ASSERT_NE(at, std::string::npos) << log;
+    EXPECT_NE(log[at + reason.size()], '\n') << "the reason is given: " << log;
+    EXPECT_NE(log.find("[Title] text\n"), std::string::npos) << log;
+}
+
 TEST(Process, ATerminationSignalBecomesOneEndSessionRecord)
 {
     Process::InstallTerminationHandler();
