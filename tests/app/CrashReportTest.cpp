@@ -4,10 +4,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "AppTestSupport.h"
@@ -327,6 +329,43 @@ TEST(CrashReportTest, UploadRequestCarriesFieldsReportAndAttachment)
                        "Host: 127.0.0.1:1\r\n"
                        "Content-Length: " +
                            std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+}
+
+TEST(CrashReportTest, TheUploadCarriesTheApplicationsFieldsAndAnEmptyPartForAnUnreadableAttachment)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile("demo.dmo", "DEMO");
+    ASSERT_EQ(::mkfifo(dir.File("fifo.dmo").c_str(), 0600), 0);
+    CrashReporter::SetFieldsHook([](const std::string& report) {
+        return std::map<std::string, std::string>{{"level", "12"}, {"reportsize", std::to_string(report.size())}};
+    });
+    struct Case {
+        const char* name;
+        std::string attachment;
+        bool part;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"readable", dir.File("demo.dmo"), true, "DEMO"},
+        {"missing", dir.File("gone.dmo"), true, ""},
+        {"a FIFO", dir.File("fifo.dmo"), true, ""},
+        {"none", "", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CrashReporter::Upload upload =
+            CrashReporter::MakeUpload("Exception at 0001:00001000", "report", c.attachment);
+        EXPECT_EQ(upload.mAttachFile, c.part);
+        EXPECT_EQ(upload.mAttachment, c.bytes);
+        const std::string request = CrashReporter::BuildUploadRequest(upload);
+        EXPECT_NE(request.find("name=\"level\"\r\n\r\n12\r\n"), std::string::npos);
+        EXPECT_NE(request.find("name=\"reportsize\"\r\n\r\n6\r\n"), std::string::npos);
+        const std::string part =
+            "filename=\"brisvek.dmo\"\r\nContent-Type: application/octet-stream\r\n\r\n" + c.bytes + "\r\n";
+        EXPECT_EQ(request.find(part) != std::string::npos, c.part) << request;
+    }
+    CrashReporter::SetFieldsHook(nullptr);
+    EXPECT_TRUE(CrashReporter::MakeUpload("t", "r", "").mFields.empty());
 }
 
 TEST(CrashReportTest, UploadGoesThroughTheSharedTransfer)
