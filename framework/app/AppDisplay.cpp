@@ -148,6 +148,7 @@ bool OlvarnAppBase::HandleDisplayInitResult(int result)
         }
         mWindowedUnavailable = true;
         ChangeWindowedMode(false);
+        mFullScreenForced = true;
         return false;
     }
     if (!mIsWindowed &&
@@ -196,8 +197,13 @@ void OlvarnAppBase::OnDisplayStarted()
 
 void OlvarnAppBase::ChangeScreenMode(bool windowed, bool is3D, bool force)
 {
-    if (mWindowedUnavailable)
+    if (mWindowedUnavailable && windowed) {
         windowed = false;
+        mFullScreenForced = true;
+    } else if (windowed != mIsWindowed) {
+        // A switch asked for is the user's choice from now on.
+        mFullScreenForced = false;
+    }
     if (windowed == mIsWindowed && !force) {
         Set3DEnabled(is3D, true);
         return;
@@ -272,6 +278,7 @@ void OlvarnAppBase::RestartLostDisplay()
         if (mHasFocus) {
             ChangeWindowedMode(false);
             mWindowedUnavailable = true;
+            mFullScreenForced = true;
         }
         return;
     }

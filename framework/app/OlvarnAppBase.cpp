@@ -248,8 +248,10 @@ void OlvarnAppBase::DecideFullScreen()
     }
     int areaX = 0, areaY = 0, areaW = 0, areaH = 0;
     if (mIsWindowed && !mDesktopFullScreen && Window::UsableDesktopArea(areaX, areaY, areaW, areaH) &&
-        (mWidth >= areaW || mHeight >= areaH))
+        (mWidth >= areaW || mHeight >= areaH)) {
         mIsWindowed = false;
+        mFullScreenForced = true;
+    }
 }
 
 void OlvarnAppBase::ShutDownApp()
