@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -72,7 +73,7 @@ TEST(AtomicFile, ThePlayersOwnFilesBesideASaveSurviveHoweverOld)
     }
 }
 
-TEST(AtomicFile, OnlyStaleUnlockedTemporariesOfTheSameFileAreSwept)
+TEST(AtomicFile, OnlyUnlockedTemporariesOfTheSameFileAreSwept)
 {
     testsupport::TempDir dir;
     const std::string marker = kTemporaryMarker;
@@ -83,11 +84,12 @@ TEST(AtomicFile, OnlyStaleUnlockedTemporariesOfTheSameFileAreSwept)
         bool swept;
     };
     const std::vector<Case> cases = {
-        {"profiles.xml" + marker + "a1B2c3", true, false, true},   // left by a killed writer
-        {"profiles.xml" + marker + "d4E5f6", false, false, false}, // a writer that may still run
-        {"profiles.xml" + marker + "g7H8i9", true, true, false},   // a slow writer in another process
-        {"settings" + marker + "j1K2l3", true, false, false},      // another file's temporary
-        {"profiles.xml" + marker + "m4N5o", true, false, false},   // not a name mkstemp gives
+        {"profiles.xml" + marker + "a1B2c3", true, false, true},  // left by a writer killed long ago
+        {"profiles.xml" + marker + "d4E5f6", false, false, true}, // left by a writer killed just now
+        {"profiles.xml" + marker + "g7H8i9", false, true, false}, // a writer in another process
+        {"profiles.xml" + marker + "p1Q2r3", true, true, false},  // a slow one
+        {"settings" + marker + "j1K2l3", true, false, false},     // another file's temporary
+        {"profiles.xml" + marker + "m4N5o", true, false, false},  // not a name of ours
     };
     std::vector<int> locks;
     for (const Case& c : cases) {
@@ -111,4 +113,27 @@ TEST(AtomicFile, OnlyStaleUnlockedTemporariesOfTheSameFileAreSwept)
     for (int fd : locks)
         ::close(fd);
     EXPECT_EQ(dir.ReadFile("profiles.xml"), "saved");
+}
+
+TEST(AtomicFile, TwoProcessesSavingOneFileNeverLoseTheirTemporaries)
+{
+    testsupport::TempDir dir;
+    const std::string path = dir.File("settings");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        for (int i = 0; i < 300; ++i)
+            if (!WriteFileAtomically(path, std::string(4096, 'c')))
+                _exit(1);
+        _exit(0);
+    }
+    int failures = 0;
+    for (int i = 0; i < 300; ++i)
+        failures += !WriteFileAtomically(path, std::string(4096, 'p'));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other process's saves failed";
+    const std::string saved = dir.ReadFile("settings");
+    EXPECT_TRUE(saved == std::string(4096, 'c') || saved == std::string(4096, 'p'));
 }
