@@ -183,6 +183,7 @@ bool OlvarnAppBase::HandleDisplayInitResult(int result)
         }
         mWindowedUnavailable = true;
         ChangeWindowedMode(false);
+        mFullScreenForced = true;
         return false;
     }
     if (!mIsWindowed &&
@@ -231,8 +232,13 @@ void OlvarnAppBase::OnDisplayStarted()
 
 void OlvarnAppBase::ChangeScreenMode(bool windowed, bool is3D, bool force)
 {
-    if (mWindowedUnavailable)
+    if (mWindowedUnavailable && windowed) {
         windowed = false;
+        mFullScreenForced = true;
+    } else if (windowed != mIsWindowed) {
+        // A switch asked for is the user's choice from now on.
+        mFullScreenForced = false;
+    }
     if (windowed == mIsWindowed && !force) {
         Set3DEnabled(is3D, true);
         return;
@@ -312,6 +318,7 @@ void OlvarnAppBase::RestartLostDisplay()
         if (mHasFocus) {
             ChangeWindowedMode(false);
             mWindowedUnavailable = true;
+            mFullScreenForced = true;
         }
         return;
     }

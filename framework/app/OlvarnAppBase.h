@@ -328,6 +328,9 @@ public:
     bool mDisplayWindowed = true;
     bool mDesktopFullScreen = false;
     bool mWindowedUnavailable = false;
+    // Full screen because a window could not be had (the desktop too small, its depth refused),
+    // not because the user chose it: the saved screen mode keeps the user's windowed choice.
+    bool mFullScreenForced = false;
     bool mFullScreenUnavailable = false;
     int mRefreshRate = 100;
     bool mUsePageFlipping = true;
@@ -534,12 +537,13 @@ protected:
     // A failed redraw starts the display again, which forgets that a scene could not be drawn.
     void ClearSceneFailure();
     int mDisplayInitResult = 0;
+    // The InitApp step that goes to full screen when the window would not fit the desktop.
+    void DecideFullScreen();
 
 private:
     // Steps of InitApp, in order.
     bool CheckSingleInstance();
     void ChangeToExecutableFolder();
-    void DecideFullScreen();
     void CreateSoundAndMusic();
     // Steps of the pacer.
     bool VSyncPacingOn() const;
