@@ -135,6 +135,30 @@ TEST(ScriptHost, EveryScriptErrorIsReportedOnceAndTheHostCarriesOn)
     }
 }
 
+TEST(ScriptHost, AStrictGlobalsScriptMissingAHookCostsOneLogLine)
+{
+    // The common strict idiom: reading an unknown global raises. Looking a hook up must not run
+    // that outside a protected call (it would end the program).
+    testsupport::TempDir dir;
+    ApiScript script(dir, R"(
+        function main() end
+        function present(n) seen = (seen or 0) + n end
+        setmetatable(_G, {__index = function(_, name) error("undeclared global " .. tostring(name), 2) end,
+                          __newindex = function(_, name) error("assignment to undeclared " .. tostring(name), 2) end})
+    )");
+    script.Run();
+    for (int i = 0; i < 3; ++i) {
+        script.CallFunction("absent_hook", i);
+        script.CallFunction("present", 2);
+    }
+    script.CallFunction("other_absent_hook");
+    ASSERT_EQ(script.mErrors.size(), 2u);
+    EXPECT_NE(script.mErrors[0].find("'absent_hook'"), std::string::npos) << script.mErrors[0];
+    EXPECT_NE(script.mErrors[1].find("'other_absent_hook'"), std::string::npos) << script.mErrors[1];
+    EXPECT_EQ(Eval(script, "rawget(_G, 'seen')"), "6");
+    EXPECT_EQ(lua_gettop(script.State()), 0);
+}
+
 TEST(ScriptHost, ErrorLinesAreTheTimeTwoSpacesAndTheMessage)
 {
     EXPECT_EQ(tilvan::FormatScriptError("12:34:56", "events.lua:3: oops"), "12:34:56:  events.lua:3: oops\n");
