@@ -18,6 +18,7 @@ namespace
 const char kCannotParse[] = "Unable to load XML document into the parser";
 const char kNoRoot[] = "Unable to locate 'data' XML node";
 const char kMissingRow[] = "The saved data refers to a row it does not hold";
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 // A file's CR LF and lone CR read as LF, as TinyXML's own file loading has them.
 std::string NormalizeLineEnds(const std::string& bytes)
@@ -125,6 +126,9 @@ void CXmlDataReader::LoadFromMemory(const std::string& text)
 
 void CXmlDataReader::ParseAndWalk(const char* text, bool fromFile, const std::string& path)
 {
+    // Editors that save as UTF-8 put a byte-order mark first; it says nothing the reader needs.
+    if (std::strncmp(text, kByteOrderMark, sizeof kByteOrderMark - 1) == 0)
+        text += sizeof kByteOrderMark - 1;
     if (ElementNesting(text) > kMaxNesting)
         throw kCannotParse;
     TiXmlDocument document;

@@ -206,6 +206,34 @@ TEST(DataReader, FilePathsTakeBackslashesAndLineEnds)
     EXPECT_EQ(x, "one\ntwo");
 }
 
+TEST(DataReader, AByteOrderMarkIsSkipped)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::vector<std::string> texts = {
+        bom + "<data><a n='5'/></data>",
+        bom + "<?xml version=\"1.0\"?>\r\n<data><a n='5'/></data>",
+        bom + "\n<data>\n<a n='5'/>\n</data>",
+    };
+    testsupport::TempDir dir;
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        dir.WriteFile("marked.xml", text);
+        CXmlDataReader reader = MakeReader();
+        for (bool fromFile : {true, false}) {
+            if (fromFile)
+                reader.LoadFile(dir.File("marked.xml"));
+            else
+                reader.LoadFromMemory(text);
+            int n = 0;
+            EXPECT_EQ(reader.GetRow("a", 0, n), 1);
+            EXPECT_EQ(n, 5);
+        }
+    }
+    // Only a whole mark at the very start is skipped.
+    CXmlDataReader reader = MakeReader();
+    EXPECT_EQ(Thrown([&] { reader.LoadFromMemory("\xEF\xBB<data/>"); }), "Unable to load XML document into the parser");
+}
+
 TEST(DataReader, StrictRowsThrowForRowsThatDoNotExist)
 {
     CXmlDataReader reader = MakeReader();

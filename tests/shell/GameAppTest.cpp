@@ -89,6 +89,12 @@ TEST(IniFiles, SectionsKeysAndDefaults)
     EXPECT_EQ(tilvan::IniFile::Load("/no/such/file.ini").GetInt("debug", "log", 0), 0);
 }
 
+TEST(IniFiles, AByteOrderMarkBeforeTheFirstSectionIsSkipped)
+{
+    tilvan::IniFile ini = tilvan::IniFile::Parse("\xEF\xBB\xBF[crc]\r\nconfig.xml=12\r\n");
+    EXPECT_EQ(ini.GetInt("crc", "config.xml", 0), 12);
+}
+
 TEST_F(InFolder, TheDataCheckFindsEveryChangedUnsignedOrUnreadableFile)
 {
     EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), ""); // empty folder
