@@ -2,6 +2,7 @@
 // which the files are read and handed to the components.
 #pragma once
 
+#include <exception>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -74,6 +75,7 @@ private:
     };
     void LoadFile(const char* file, bool required, std::initializer_list<Step> steps);
     std::string PathOf(const char* file) const;
+    void LogRejected(const char* file, bool required, std::exception_ptr error) const;
 
     Olvarn::OlvarnAppBase* mApplication;
     std::unique_ptr<CXmlDataReader> mReader;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <vector>
 
 #include "data/CXmlDataReader.h"
 #include "data/DataCodecs.h"
@@ -16,6 +17,14 @@ namespace tilvan
 
 namespace
 {
+
+// Base64 as the table is written: the alphabet, padding and line breaks, decoding to whole bytes.
+bool IsCleanBase64(const std::string& text)
+{
+    static const char kAllowed[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/= \t\r\n";
+    std::vector<unsigned char> bytes;
+    return text.find_first_not_of(kAllowed) == std::string::npos && Base64Decode(text.c_str(), text.size(), bytes);
+}
 
 std::function<void(const std::string&)>& Reporter()
 {
@@ -125,6 +134,8 @@ void LoadStringTable(CStringTable& table, const std::string& path)
         int id = 0;
         std::string text;
         reader.GetRow("text", i, id, text);
+        if (base64 && !IsCleanBase64(text))
+            Olvarn::LogWrite(Olvarn::LogLevel::Warning, "%s: text %d is not valid base64", path.c_str(), id);
         table.Set(id, base64 ? XmlBase64DecodeToString(text.c_str()) : text);
     }
     reader.Clear();

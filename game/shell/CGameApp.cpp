@@ -7,6 +7,7 @@
 #include "data/CStringTable.h"
 #include "data/CXmlDataReader.h"
 #include "graphics/DDImage.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/Window.h"
 #include "resources/ResourceManager.h"
@@ -192,7 +193,8 @@ void CGameApp::OnLoadingFinished()
                                           "music\\music2day.ogg", "music\\music2night.ogg", "music\\bonus.ogg"};
     if (mMusicInterface)
         for (int id = 0; id < 6; ++id)
-            mMusicInterface->LoadMusic(id, kTracks[id]);
+            if (!mMusicInterface->LoadMusic(id, kTracks[id]))
+                Olvarn::LogWrite(Olvarn::LogLevel::Warning, "%s cannot be played", kTracks[id]);
 
     static const std::pair<int, const char*> kCursors[] = {{0, "IMAGE_GUI_CURSOR_NORMAL"},
                                                            {3, "IMAGE_GUI_CURSOR_TEXT"},

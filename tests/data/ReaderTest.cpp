@@ -7,6 +7,7 @@
 
 #include "data/CXmlDataReader.h"
 #include "data/DataCodecs.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;
@@ -188,6 +189,30 @@ TEST(DataReader, FailuresThrowTheirTextsAndStoreNothing)
         EXPECT_EQ(Thrown([&] { c.load(reader); }), c.text);
         EXPECT_FALSE(reader.IsLoaded());
         EXPECT_EQ(reader.GetRowCount("a"), 0);
+    }
+}
+
+TEST(DataReader, EachFailureLogsOneLineNamingTheFileAndLine)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile("broken.xml", "<data>\r\n<a n='1'/>\r\n<a n=></data>");
+    dir.WriteFile("other.xml", "<other/>");
+    dir.WriteFile("deep.xml", "<data>" + std::string(300, '<') + "</data>");
+    const struct {
+        std::string file;
+        std::string logged;
+    } cases[] = {
+        {"none.xml", dir.File("none.xml") + ": cannot be read"},
+        {"broken.xml", dir.File("broken.xml") + ":3: "},
+        {"other.xml", dir.File("other.xml") + ": no \"data\" element"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        testsupport::LogCapture log;
+        CXmlDataReader reader = MakeReader();
+        EXPECT_NE(Thrown([&] { reader.LoadFile(dir.File(c.file)); }), "");
+        EXPECT_NE(log.Text().find(c.logged), std::string::npos) << log.Text();
+        EXPECT_EQ(log.Lines(), 1u);
     }
 }
 
