@@ -7,6 +7,7 @@
 
 #include "ShellTestSupport.h"
 #include "core/Vector2.h"
+#include "data/CStringTable.h"
 #include "shell/CEventsScript.h"
 #include "shell/CHintRegistry.h"
 #include "shell/ScriptApi.h"
@@ -213,6 +214,24 @@ TEST(ScriptApi, ValueTypesAndTheControlIds)
         EXPECT_EQ(Eval(script, expression), value) << expression;
     // Playing a sound that does not exist plays nothing and raises nothing.
     EXPECT_EQ(Exec(script, "play_sound('SOUND_NOT_THERE') play_sound(-1)"), "");
+}
+
+TEST(ScriptApi, LocalStringExpandsReferencesFromTheGameStringTable)
+{
+    tilvan::GetStringTable().Set(990001, "Pearls");
+    tilvan::GetStringTable().Set(990002, "$990001!");
+    testsupport::TempDir dir;
+    ApiScript script(dir, "function main() end");
+    script.Run();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"local_string('$990001 left')", "Pearlsleft"},
+        {"local_string('$990002')", "$990001!"}, // one pass only
+        {"local_string('no references')", "no references"},
+        {"local_string('$$5')", "$5"},
+        {"local_string('')", ""},
+    };
+    for (const auto& [expression, value] : cases)
+        EXPECT_EQ(Eval(script, expression), value) << expression;
 }
 
 TEST(ScriptApi, ControlPositionsAndHoldDelaysGoToTheOldestRecordOfAnId)
