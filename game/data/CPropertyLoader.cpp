@@ -114,6 +114,9 @@ void CPropertyLoader::Load()
     LoadFile("properties\\mainmenu.xml", false, {{C::MainMenuImages, false}, {C::GuiDescriptions, false}});
     LoadFile("properties\\branches", false, {{C::MainMenuLogo, false}, {C::MainMenuImages, false}});
     CConstantsRegistry::Instance().Load(PathOf("properties\\branches"));
+    for (const CPropertyComponent& component : gComponents)
+        if (component.check)
+            component.check();
 }
 
 } // namespace tilvan
