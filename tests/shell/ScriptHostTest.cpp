@@ -143,7 +143,7 @@ TEST(ScriptHost, AStrictGlobalsScriptMissingAHookCostsOneLogLine)
     testsupport::TempDir dir;
     ApiScript script(dir, R"(
         function main() end
-        function present(n) seen = (seen or 0) + n end
+        function present(n) rawset(_G, 'seen', (rawget(_G, 'seen') or 0) + n) end
         setmetatable(_G, {__index = function(_, name) error("undeclared global " .. tostring(name), 2) end,
                           __newindex = function(_, name) error("assignment to undeclared " .. tostring(name), 2) end})
     )");
