@@ -113,11 +113,11 @@ void CGameApp::ReadLoadingLayout()
 
 void CGameApp::CheckDataFiles(const std::string& signatureFileName)
 {
-    std::string modified = FindModifiedDataFile(signatureFileName);
-    if (modified.empty())
+    std::string failure = FindModifiedDataFile(signatureFileName);
+    if (failure.empty())
         return;
     dataCheckFailed = true;
-    LogText("Data file check failed at properties/" + modified + "\n");
+    LogText("Data file check failed: " + failure + "\n");
     ShowMessageBox(kModifiedFilesMessage, "Error!", Olvarn::MB_OK);
     Olvarn::OlvarnAppBase::ShutDownApp();
 }
