@@ -119,7 +119,7 @@ void CPearl::Draw(Olvarn::Graphics& g)
                            static_cast<float>(y - glow->GetHeight() / 2), angle);
         g.SetDrawMode(0);
     }
-    if (Olvarn::Image* pearl = FindBoardImage("IMAGE_PEARL")) {
+    if (Olvarn::Image* pearl = FindBoardImage(kPearlImageId)) {
         int cell = pearl->GetAnimationCell(static_cast<int>(mAnimTime));
         g.DrawImageCellByIndex(pearl, x - pearl->GetCellWidth() / 2, y - pearl->GetCellHeight() / 2, cell);
     }

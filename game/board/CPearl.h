@@ -42,6 +42,9 @@ private:
     std::set<int> mLevels;
 };
 
+// The pearl's picture.
+inline constexpr const char* kPearlImageId = "IMAGE_PEARL";
+
 class CPearl : public save::CSaveObject
 {
 public:
