@@ -1,3 +1,5 @@
+// Reading the board's part of the property files: element types and offsets, the creator and pearl
+// settings, the board's constants, and the check of every level once all files are read.
 #include "board/BoardConfig.h"
 
 #include <stdexcept>
@@ -5,6 +7,7 @@
 #include "board/CElementCreator.h"
 #include "board/CGrid.h"
 #include "board/CPearl.h"
+#include "board/CPearlCreator.h"
 #include "board/CPipeline.h"
 #include "data/CConstantsRegistry.h"
 #include "data/CLevelInfo.h"

@@ -1,5 +1,6 @@
 // How the board's objects are written to and read from saves: one row each, children first.
 #include "board/BoardSave.h"
+#include "board/CPearlCreator.h"
 
 #include <stdexcept>
 

@@ -1,3 +1,4 @@
+// A playing piece: rotation, the timed motions, effects, hit tests and drawing with its lights.
 #include "board/CElement.h"
 
 #include <cmath>

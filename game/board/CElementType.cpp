@@ -1,3 +1,4 @@
+// Element types read from the "element" and "element_offset" rows, and the offsets file.
 #include "board/CElementType.h"
 
 #include "board/CElement.h"

@@ -1,3 +1,4 @@
+// The board's grid: cells, pieces at rest, insertion and completion, the pearl and the blink.
 #include "board/CGrid.h"
 
 #include <cmath>

@@ -7,6 +7,7 @@
 #include "board/CElementCreator.h"
 #include "board/CGrid.h"
 #include "board/CPearl.h"
+#include "board/CPearlCreator.h"
 #include "board/CPipeline.h"
 #include "data/CConstantsRegistry.h"
 #include "data/CLevelInfo.h"
