@@ -60,7 +60,7 @@ public:
     CPipelineElement& AppendLoaded(const CPipelineElement& e);
 
     int SurfaceY(int x) const { return mWater->GetSurfaceY(x); }
-    bool IsFading() const { return fading; }
+    bool IsFading() const { return mFading; }
     int SlotOf(int slot) const; // index in elements of the slot's occupant, -1 when free
     const std::vector<std::unique_ptr<CPipelineElement>>& GetElements() const { return elements; }
     std::deque<CElement>& GetBonusElements() { return bonus_elements; }
@@ -83,11 +83,11 @@ private:
     void ShiftPiecesFrom(int first, int delta);
     void UpdateBonusRow(float ms);
 
-    std::array<Slot, kSlots> slots{};
+    std::array<Slot, kSlots> mSlots{};
     std::vector<std::unique_ptr<CPipelineElement>> elements;
     std::deque<CElement> bonus_elements;
     const CWaterSurface* mWater;
-    bool fading = false;
+    bool mFading = false;
 };
 
 } // namespace tilvan

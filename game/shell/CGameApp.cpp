@@ -58,14 +58,14 @@ void CGameApp::RegisterPropertyComponents()
     SetPropertyComponent(EPropertyComponent::GuiDescriptions, gui);
 }
 
-CGameApp::CGameApp() : screenHolder(this)
+CGameApp::CGameApp() : mScreenHolder(this)
 {
     services::InstallApp(this);
     // The string table sits below the shell, so its load failures reach the player through here.
     CStringTable::SetFailureReporter(
         [](const std::string& text) { services::ShowMessage(text, "Error", Olvarn::MB_OK | Olvarn::MB_ICONERROR); });
     RegisterPropertyComponents();
-    propertyLoader = std::make_unique<CPropertyLoader>(this);
+    mPropertyLoader = std::make_unique<CPropertyLoader>(this);
     mProductName = GetStringTable().GetString(kProductNameString);
     mProductVersion = kVersion;
     mTitle = mProductName + "  " + mProductVersion;
@@ -116,7 +116,7 @@ void CGameApp::CheckDataFiles(const std::string& signatureFileName)
     std::string failure = FindModifiedDataFile(signatureFileName);
     if (failure.empty())
         return;
-    dataCheckFailed = true;
+    mDataCheckFailed = true;
     LogText("Data file check failed: " + failure + "\n");
     ShowMessageBox(kModifiedFilesMessage, "Error!", Olvarn::MB_OK);
     Olvarn::OlvarnAppBase::ShutDownApp();
@@ -154,7 +154,7 @@ void CGameApp::OnInitDone()
     for (const char* group : kLoadingGroups)
         total += mResourceManager->CountGroupResources(group);
     mNumLoadingThreadTasks = total;
-    mWidgetManager->AddWidget(&screenHolder);
+    mWidgetManager->AddWidget(&mScreenHolder);
     SetScreen(new CLoadingScreen());
     if (mMusicInterface)
         mMusicInterface->SetVolume(100.0);
@@ -208,12 +208,12 @@ void CGameApp::OnLoadingFinished()
     if (mSoundManager)
         mSoundManager->SetMasterVolume(GetSfxVolume());
 
-    propertyLoader->Load();
+    mPropertyLoader->Load();
     // The main menu takes over here once it exists; until then the finished loading screen stays.
     SetCursor(kCursorPointer);
     // The start-up group holds the loading screen's pictures: it goes once another screen has
     // taken over, never while the loading screen still draws them.
-    CScreen* next = screenHolder.Pending() ? screenHolder.Pending() : screenHolder.Current();
+    CScreen* next = mScreenHolder.Pending() ? mScreenHolder.Pending() : mScreenHolder.Current();
     if (!mLoadingFailed && !dynamic_cast<CLoadingScreen*>(next))
         mResourceManager->UnloadGroup("Init");
     LogText("Loading finished\n");
@@ -232,7 +232,7 @@ void CGameApp::Quit()
 
 void CGameApp::OnAppActivated()
 {
-    if (CScreen* screen = screenHolder.Current()) {
+    if (CScreen* screen = mScreenHolder.Current()) {
         screen->OnFocusGained();
         screen->AddPause(true);
     }
@@ -240,7 +240,7 @@ void CGameApp::OnAppActivated()
 
 void CGameApp::OnAppDeactivated()
 {
-    if (CScreen* screen = screenHolder.Current()) {
+    if (CScreen* screen = mScreenHolder.Current()) {
         screen->OnFocusLost();
         screen->AddPause(false);
     }
@@ -253,18 +253,18 @@ int CGameApp::GetSoundId(const std::string& name)
 
 void CGameApp::SetScreen(CScreen* screen)
 {
-    screenHolder.SetScreen(screen);
+    mScreenHolder.SetScreen(screen);
 }
 
 void CGameApp::FocusScreen()
 {
-    if (CScreen* screen = screenHolder.Current())
+    if (CScreen* screen = mScreenHolder.Current())
         mWidgetManager->SetFocusWidget(screen);
 }
 
 void CGameApp::AddScreenPause(bool add)
 {
-    if (CScreen* screen = screenHolder.Current())
+    if (CScreen* screen = mScreenHolder.Current())
         screen->AddPause(add);
 }
 
@@ -276,7 +276,7 @@ void CGameApp::MinimizeWindow()
 
 void CGameApp::RemoveScreen()
 {
-    screenHolder.RemoveScreen();
+    mScreenHolder.RemoveScreen();
 }
 
 } // namespace tilvan
