@@ -175,6 +175,8 @@ void OlvarnAppBase::InitApp()
     if (mWidgetManager)
         mWidgetManager->SetScreenSize(mWidth, mHeight);
     DecideFullScreen();
+    // A demo replays the display as it was recorded: it starts whole.
+    mHardware3DDeferred = !mPlayingDemo && !mRecordingDemo;
     CreateMainWindow();
     StartDemoDisplay();
     CreateSoundAndMusic();

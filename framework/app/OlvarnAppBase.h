@@ -459,6 +459,11 @@ public:
     std::atomic<int> mRecordedMouseX{0};
     std::atomic<int> mRecordedMouseY{0};
     bool m3DSwitchedWhileRunning = false;
+    // The first start of the display leaves the hardware renderer (its acceptance test, a stored
+    // choice of 3D) until the first frame is on the screen: the player sees the loading screen at
+    // once instead of a black window while the graphics library loads.
+    bool mHardware3DDeferred = false;
+    bool mDeferred3DOn = false;
     // Screensaver mode: closing has begun, the start position and moves seen, last power-off tick.
     bool mScreenSaverClosing = false;
     int mScreenSaverMouseX = -1;
@@ -510,6 +515,12 @@ protected:
     void PruneNumberedDemos(const std::filesystem::path& folder, int keep);
     // Steps of the display start (AppDisplay.cpp).
     void MakeMainWindow();
+    // An OpenGL main window while 3D is on, a plain one otherwise.
+    bool WantsOpenGLWindow() const;
+    // Starts the display on the main window and settles what its result asks for.
+    void StartDisplayOnMainWindow();
+    // The part of the display start left for after the first frame (see mHardware3DDeferred).
+    void StartDeferredHardware3D();
     bool StartDisplay();
     // Hands the current options to the display device and starts it; the device's result.
     int StartDisplayDevice();

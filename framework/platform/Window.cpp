@@ -27,7 +27,7 @@ std::unique_ptr<Window> Window::Create(const WindowSpec& spec, std::string& erro
     int x = spec.mX < 0 ? SDL_WINDOWPOS_CENTERED : spec.mX;
     int y = spec.mY < 0 ? SDL_WINDOWPOS_CENTERED : spec.mY;
     const std::string title = Cp1252ToUtf8(spec.mTitle);
-    const Uint32 rendererFlags = VideoSystem::RendererWindowFlags();
+    const Uint32 rendererFlags = spec.mOpenGL ? VideoSystem::RendererWindowFlags() : 0;
     SDL_Window* sdlWindow = SDL_CreateWindow(title.c_str(), x, y, spec.mWidth, spec.mHeight, flags | rendererFlags);
     // Without OpenGL the display presents through the window's own surface, which needs no flag.
     if (!sdlWindow && rendererFlags)
@@ -43,6 +43,7 @@ std::unique_ptr<Window> Window::Create(const WindowSpec& spec, std::string& erro
     window->mWidth = spec.mWidth;
     window->mHeight = spec.mHeight;
     window->mFullScreen = spec.mFullScreen;
+    window->mAskedForOpenGL = spec.mOpenGL;
     return window;
 }
 
@@ -66,6 +67,11 @@ bool Window::UsableDesktopArea(int& x, int& y, int& width, int& height)
     width = r.w;
     height = r.h;
     return true;
+}
+
+bool Window::HasOpenGL() const
+{
+    return (SDL_GetWindowFlags(Sdl(mWindow)) & SDL_WINDOW_OPENGL) != 0;
 }
 
 void Window::Show()
