@@ -10,6 +10,7 @@
 #include "core/Color.h"
 #include "core/Rect.h"
 #include "core/Vector2.h"
+#include "data/CStringTable.h"
 #include "resources/ResourceManager.h"
 #include "shell/CHint.h"
 #include "shell/CHintRegistry.h"
@@ -38,6 +39,11 @@ void PlaySoundId(int soundId)
 void PlaySoundNamed(const std::string& id)
 {
     services::PlaySound(id);
+}
+
+std::string LocalString(const std::string& text)
+{
+    return Localize(text);
 }
 
 void SetControlPause(int id, int ms)
@@ -133,10 +139,11 @@ void RegisterGameApi(lua_State* L)
                     value("medal_star", CONTROL_MEDAL_STAR), value("medal_fish", CONTROL_MEDAL_FISH),
                     value("medal_crown", CONTROL_MEDAL_CROWN), value("bird", CONTROL_BIRD)],
            def("get_sound", &GetSound), def("play_sound", &PlaySoundNamed), def("play_sound", &PlaySoundId),
-           def("set_control_pause", &SetControlPause), def("get_control_pos", &GetControlPos),
-           def("add_hint_to_control", &AddHintToControl), def("add_image_to_hint", &AddImageToHint),
-           def("set_hint_font", &SetHintFont), def("set_hint_color", &SetHintColor),
-           def("set_showhints_text", &SetShowHintsText), def("show_hints", &ShowHints)];
+           def("local_string", &LocalString), def("set_control_pause", &SetControlPause),
+           def("get_control_pos", &GetControlPos), def("add_hint_to_control", &AddHintToControl),
+           def("add_image_to_hint", &AddImageToHint), def("set_hint_font", &SetHintFont),
+           def("set_hint_color", &SetHintColor), def("set_showhints_text", &SetShowHintsText),
+           def("show_hints", &ShowHints)];
 }
 
 } // namespace tilvan

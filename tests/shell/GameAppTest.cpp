@@ -43,6 +43,12 @@ TEST(IniFiles, SectionsKeysAndDefaults)
     EXPECT_EQ(tilvan::IniFile::Load("/no/such/file.ini").GetInt("debug", "log", 0), 0);
 }
 
+TEST(IniFiles, AByteOrderMarkBeforeTheFirstSectionIsSkipped)
+{
+    tilvan::IniFile ini = tilvan::IniFile::Parse("\xEF\xBB\xBF[crc]\r\nconfig.xml=12\r\n");
+    EXPECT_EQ(ini.GetInt("crc", "config.xml", 0), 12);
+}
+
 TEST_F(InFolder, TheDataCheckFindsEveryChangedUnsignedOrUnreadableFile)
 {
     EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), ""); // empty folder
@@ -50,15 +56,15 @@ TEST_F(InFolder, TheDataCheckFindsEveryChangedUnsignedOrUnreadableFile)
     Write("properties/gui.xml", "<data></data>");
     std::filesystem::create_directory("properties/old.xml"); // a folder is not a file
     Write("properties/notes.txt", "not checked");
-    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "config.xml"); // no signature at all
+    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "xml.sig is missing");
     Sign();
     EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "");
     Write("properties/gui.xml", "<data></dat>");
-    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "gui.xml");
+    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "properties/gui.xml does not match its signature");
     Write("properties/gui.xml", "<data></data>");
     EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "");
     Write("properties/extra.xml", "x");
-    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "extra.xml");
+    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "properties/extra.xml does not match its signature");
     Write("properties/extra.xml", ""); // an unsigned empty file sums to 0, as a missing key reads
     EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "");
     std::filesystem::remove_all("properties");
