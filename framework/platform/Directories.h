@@ -21,6 +21,8 @@ bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>& entries)
 bool MakeDirectory(const std::string& dir);
 bool RemoveEmptyDirectory(const std::string& dir);
 bool RemoveFile(const std::string& path);
+// Renames a file within its file system; an existing target is replaced.
+bool RenameFile(const std::string& from, const std::string& to);
 
 // The whole file at a native path; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
