@@ -140,8 +140,9 @@ bool CRecords::Parse(const std::string& stored)
         // The table is read as ten entries best first everywhere: sort, fill and cut it to that.
         bool sorted = std::is_sorted(freshLocal.begin(), freshLocal.end(),
                                      [](const CRecord& a, const CRecord& b) { return a.score > b.score; });
-        SortByScore(freshLocal);
+        // Placeholders score 0, so they go behind results of 0 and before negative ones.
         freshLocal.resize(std::max<size_t>(freshLocal.size(), kLocalSize), Placeholder());
+        SortByScore(freshLocal);
         freshLocal.resize(kLocalSize);
         local = std::move(freshLocal);
         last_record = ParseInt(lastText);
