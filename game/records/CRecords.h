@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "records/CRecord.h"
+#include "records/CRecordsSubmission.h"
 
 namespace tilvan
 {
@@ -52,6 +53,8 @@ public:
     std::vector<CRecord> global;
     std::list<CRecord> send_records;
     int last_record = -1;
+    // Declared after the tables so that it goes before them: its transfer is joined while they exist.
+    CRecordsSubmission submission;
 
 private:
     CRecord Placeholder() const { return CRecord::Placeholder(mPlaceholderName); }

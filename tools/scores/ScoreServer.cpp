@@ -64,7 +64,7 @@ std::string ScoreServer::Answer(const std::string& bytes, int64_t now)
 void ScoreServer::HandleConnection(Olvarn::Socket& connection)
 {
     std::string bytes;
-    const int64_t deadline = SteadyMs() + kRequestDeadlineMs;
+    const int64_t deadline = SteadyMs() + mRequestDeadlineMs;
     char buffer[16384];
     for (;;) {
         ScoreRequest::State state = ParseScoreRequest(bytes).state;
@@ -85,7 +85,7 @@ void ScoreServer::HandleConnection(Olvarn::Socket& connection)
     }
     std::string reply = Answer(bytes, static_cast<int64_t>(std::time(nullptr)));
     size_t sent = 0;
-    while (sent < reply.size() && SteadyMs() < deadline + kRequestDeadlineMs) {
+    while (sent < reply.size() && SteadyMs() < deadline + mRequestDeadlineMs) {
         if (connection.WaitFor(false, true, 200) != Olvarn::Socket::Wait::Ready)
             continue;
         long n = connection.Send(reply.data() + sent, reply.size() - sent);

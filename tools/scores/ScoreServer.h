@@ -26,14 +26,15 @@ public:
     // The whole HTTP response to the bytes of one request received at now (seconds since 1970).
     std::string Answer(const std::string& request, int64_t now);
 
-    // How long one client may take to send its request.
-    static constexpr int kRequestDeadlineMs = 5000;
+    // How long one client may take to send its request (5 s unless set).
+    void SetRequestDeadlineMs(int ms) { mRequestDeadlineMs = ms; }
 
 private:
     void HandleConnection(Olvarn::Socket& connection);
 
     ScoreStore& mStore;
     Olvarn::Listener mListener;
+    int mRequestDeadlineMs = 5000;
 };
 
 } // namespace scores
