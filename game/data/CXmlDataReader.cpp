@@ -15,6 +15,8 @@ namespace tilvan
 
 namespace
 {
+// Saves and data files are kilobytes; the cap only keeps a wrong file from taking the memory.
+constexpr size_t kMaxDataFileBytes = 64u << 20;
 const char kCannotParse[] = "Unable to load XML document into the parser";
 const char kNoRoot[] = "Unable to locate 'data' XML node";
 const char kMissingRow[] = "The saved data refers to a row it does not hold";
@@ -103,7 +105,7 @@ void CXmlDataReader::LoadFile(const std::string& path)
         Clear();
     mSource = path;
     std::string bytes;
-    if (!Olvarn::ReadWholeFile(Olvarn::Paths::Resolve(path), bytes))
+    if (!Olvarn::ReadWholeFile(Olvarn::Paths::Resolve(path), bytes, kMaxDataFileBytes))
         throw kCannotParse;
     ParseAndWalk(NormalizeLineEnds(bytes).c_str(), true, path);
     mLoaded = true;
