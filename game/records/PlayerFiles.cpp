@@ -13,10 +13,13 @@ namespace records
 
 namespace
 {
+// Far above any profiles, records or saved game the game writes; a larger file is not one of ours.
+constexpr size_t kMaxPlayerFileBytes = 64u << 20;
+
 bool Exists(const std::string& path)
 {
     std::string bytes;
-    return Olvarn::ReadWholeFile(path, bytes);
+    return Olvarn::ReadWholeFile(path, bytes, kMaxPlayerFileBytes);
 }
 } // namespace
 
@@ -47,7 +50,7 @@ std::string MoveAside(const std::string& path)
 bool KeepBackup(const std::string& path)
 {
     std::string bytes;
-    if (!Olvarn::ReadWholeFile(path, bytes))
+    if (!Olvarn::ReadWholeFile(path, bytes, kMaxPlayerFileBytes))
         return true;
     return Olvarn::WriteFileAtomically(path + ".bak", bytes);
 }
@@ -56,7 +59,7 @@ CPlayerFileRead ReadPlayerFile(const std::string& path, const std::function<bool
 {
     CPlayerFileRead read;
     std::string bytes;
-    if (!Olvarn::ReadWholeFile(path, bytes))
+    if (!Olvarn::ReadWholeFile(path, bytes, kMaxPlayerFileBytes))
         return read;
     if (parse(bytes)) {
         read.result = EPlayerFile::Loaded;
@@ -68,7 +71,7 @@ CPlayerFileRead ReadPlayerFile(const std::string& path, const std::function<bool
     if (read.movedTo.empty())
         return read;
     std::string backup;
-    if (Olvarn::ReadWholeFile(path + ".bak", backup) && parse(backup)) {
+    if (Olvarn::ReadWholeFile(path + ".bak", backup, kMaxPlayerFileBytes) && parse(backup)) {
         read.result = EPlayerFile::FromBackup;
         Olvarn::WriteFileAtomically(path, backup);
     }

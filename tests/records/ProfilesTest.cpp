@@ -178,7 +178,7 @@ TEST_F(ProfilesTest, DamagedFileIsKeptAndTheBackupUsed)
     EXPECT_EQ(loaded.GetProfile(0)->name, "First");
     EXPECT_NE(loaded.LoadProblem().find("profiles.xml.damaged"), std::string::npos);
     std::string kept;
-    ASSERT_TRUE(Olvarn::ReadWholeFile(path + ".damaged", kept));
+    ASSERT_TRUE(Olvarn::ReadWholeFile(path + ".damaged", kept, 1 << 20));
     EXPECT_EQ(kept, garbage);
 
     // A second damaged file does not replace the first one kept.
@@ -189,7 +189,7 @@ TEST_F(ProfilesTest, DamagedFileIsKeptAndTheBackupUsed)
     }
     CProfiles again;
     EXPECT_TRUE(Exists(path + ".damaged-2"));
-    ASSERT_TRUE(Olvarn::ReadWholeFile(path + ".damaged", kept));
+    ASSERT_TRUE(Olvarn::ReadWholeFile(path + ".damaged", kept, 1 << 20));
     EXPECT_EQ(kept, garbage);
 }
 
