@@ -12,6 +12,7 @@ packages=(
   libgif-dev
   librsvg2-dev libcairo2-dev libvorbis-dev libfluidsynth-dev fluid-soundfont-gm abcmidi libebur128-dev
   libunwind-dev
+  libsqlite3-dev
   libgl1-mesa-dri libegl1 libegl-mesa0 libgl1
   xvfb x11-apps
 )

@@ -70,6 +70,13 @@ bool RemoveFile(const std::string& path)
     return fs::remove(p, ec);
 }
 
+bool RenameFile(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    fs::rename(ToOsPath(from), ToOsPath(to), ec);
+    return !ec;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
 {
     bytes.clear();

@@ -22,6 +22,8 @@ bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>& entries)
 bool MakeDirectory(const std::string& dir);
 bool RemoveEmptyDirectory(const std::string& dir);
 bool RemoveFile(const std::string& path);
+// Renames a file within its file system; an existing target is replaced.
+bool RenameFile(const std::string& from, const std::string& to);
 
 // The whole regular file at a native path, when it holds at most maxBytes; false when it cannot be
 // read, is no regular file (a folder, a FIFO, a device) or is larger. Never blocks on the file.

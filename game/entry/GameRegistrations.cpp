@@ -3,6 +3,7 @@
 
 #include "board/BoardRegistrations.h"
 #include "data/StartupRegistrations.h"
+#include "records/RecordsRegistrations.h"
 #include "shell/ShellRegistrations.h"
 
 namespace tilvan
@@ -10,7 +11,7 @@ namespace tilvan
 
 void RegisterGameFolders()
 {
-    RunStartupRegistrations({&RegisterShell, &RegisterBoard});
+    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterRecords});
 }
 
 } // namespace tilvan
