@@ -163,7 +163,11 @@ TEST_F(PropertyLoading, EachOptionalFileThatIsMissingOrRejectedLogsOneLine)
     loader.SetBaseFolder(dir.Path());
     loader.Load();
     const std::string text = log.Text();
-    EXPECT_EQ(log.Lines(), 3u) << text;
+    // Only the property files count here: the string table's own first load may log about its file too.
+    size_t propertyLines = 0;
+    for (size_t at = text.find("properties\\"); at != std::string::npos; at = text.find("properties\\", at + 1))
+        ++propertyLines;
+    EXPECT_EQ(propertyLines, 3u) << text;
     EXPECT_NE(text.find("properties\\gui.xml: rejected (the rest of the file is skipped)"), std::string::npos) << text;
     EXPECT_NE(text.find("properties\\animals.xml:2: "), std::string::npos) << text;
     EXPECT_NE(text.find("properties\\locations.xml: cannot be read"), std::string::npos) << text;
