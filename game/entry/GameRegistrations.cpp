@@ -4,13 +4,14 @@
 #include "board/BoardRegistrations.h"
 #include "data/StartupRegistrations.h"
 #include "shell/ShellRegistrations.h"
+#include "world/WorldRegistrations.h"
 
 namespace tilvan
 {
 
 void RegisterGameFolders()
 {
-    RunStartupRegistrations({&RegisterShell, &RegisterBoard});
+    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterWorld});
 }
 
 } // namespace tilvan
