@@ -3,6 +3,9 @@
 
 #include "data/CPropertyLoader.h"
 #include "data/StartupRegistrations.h"
+#include "world/AnimalComponents.h"
+#include "world/AnimalConfig.h"
+#include "world/CAquarium.h"
 #include "world/CLocation.h"
 #include "world/CSun.h"
 #include "world/CWater.h"
@@ -32,12 +35,20 @@ void RegisterProperties()
 
 void RegisterWorldSaveClasses()
 {
+    RegisterAnimalComponentClasses();
+    RegisterSaved<CAnimal>();
+    RegisterSaved<CAquarium>();
     RegisterSaved<CLocation>();
     RegisterSaved<CWater>();
 }
 
 void RegisterWorld(CStartupRegistrations& steps)
 {
+    steps.Add(EStartupStep::WorldSaveClasses, [] { RegisterAnimalComponentClasses(); });
+    steps.Add(EStartupStep::AnimalSaveClasses, [] {
+        RegisterSaved<CAnimal>();
+        RegisterSaved<CAquarium>();
+    });
     steps.Add(EStartupStep::LevelAndLocationSaveClasses, [] { RegisterSaved<CLocation>(); });
     steps.Add(EStartupStep::WaterSaveClass, [] { RegisterSaved<CWater>(); });
     steps.Add(EStartupStep::FolderComponents, [] { RegisterProperties(); });
