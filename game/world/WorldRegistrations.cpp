@@ -6,6 +6,8 @@
 #include "world/AnimalComponents.h"
 #include "world/AnimalConfig.h"
 #include "world/CAquarium.h"
+#include "world/CBirdController.h"
+#include "world/CEnvironment.h"
 #include "world/CLocation.h"
 #include "world/CSun.h"
 #include "world/CWater.h"
@@ -38,6 +40,7 @@ void RegisterWorldSaveClasses()
     RegisterAnimalComponentClasses();
     RegisterSaved<CAnimal>();
     RegisterSaved<CAquarium>();
+    RegisterSaved<CEnvironment>();
     RegisterSaved<CLocation>();
     RegisterSaved<CWater>();
 }
@@ -49,6 +52,7 @@ void RegisterWorld(CStartupRegistrations& steps)
         RegisterSaved<CAnimal>();
         RegisterSaved<CAquarium>();
     });
+    steps.Add(EStartupStep::EnvironmentCursorFire, [] { RegisterSaved<CEnvironment>(); });
     steps.Add(EStartupStep::LevelAndLocationSaveClasses, [] { RegisterSaved<CLocation>(); });
     steps.Add(EStartupStep::WaterSaveClass, [] { RegisterSaved<CWater>(); });
     steps.Add(EStartupStep::FolderComponents, [] { RegisterProperties(); });
