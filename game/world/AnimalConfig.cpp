@@ -185,6 +185,12 @@ void LoadAnimalConfig(CXmlDataReader& reader)
     }
 }
 
+void AddAnimalPrototype(std::unique_ptr<CAnimal> prototype)
+{
+    const std::string id = prototype->id;
+    Prototypes().emplace(id, std::move(prototype));
+}
+
 void ClearAnimalPrototypes()
 {
     Prototypes().clear();
