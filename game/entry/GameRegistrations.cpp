@@ -3,6 +3,7 @@
 
 #include "board/BoardRegistrations.h"
 #include "data/StartupRegistrations.h"
+#include "records/RecordsRegistrations.h"
 #include "shell/ShellRegistrations.h"
 #include "world/WorldRegistrations.h"
 
@@ -11,7 +12,7 @@ namespace tilvan
 
 void RegisterGameFolders()
 {
-    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterWorld});
+    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterWorld, &RegisterRecords});
 }
 
 } // namespace tilvan

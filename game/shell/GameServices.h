@@ -9,6 +9,7 @@ namespace Olvarn
 {
 class Dialog;
 class OlvarnAppBase;
+class WidgetManager;
 class Font;
 class Image;
 class MusicInterface;
@@ -53,6 +54,11 @@ int ScreenHeight();
 bool LastMousePosition(int& x, int& y);
 // The share of the start-up loading done, 0 to 1.
 double LoadingProgress();
+
+// The widget manager of the application; null without one.
+Olvarn::WidgetManager* WidgetManager();
+// Adds (true) or lifts (false) one pause of the current screen.
+void AddScreenPause(bool add);
 
 // A message box of the application, or the log when there is none. Returns the button chosen.
 int ShowMessage(const std::string& text, const std::string& title, int flags);
