@@ -5,13 +5,14 @@
 #include "data/StartupRegistrations.h"
 #include "records/RecordsRegistrations.h"
 #include "shell/ShellRegistrations.h"
+#include "world/WorldRegistrations.h"
 
 namespace tilvan
 {
 
 void RegisterGameFolders()
 {
-    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterRecords});
+    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterWorld, &RegisterRecords});
 }
 
 } // namespace tilvan
