@@ -3,6 +3,8 @@
 
 #include "board/BoardRegistrations.h"
 #include "data/StartupRegistrations.h"
+#include "play/PlayRegistrations.h"
+#include "screens/ScreensRegistrations.h"
 #include "shell/ShellRegistrations.h"
 
 namespace tilvan
@@ -10,7 +12,7 @@ namespace tilvan
 
 void RegisterGameFolders()
 {
-    RunStartupRegistrations({&RegisterShell, &RegisterBoard});
+    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterPlay, &RegisterScreens});
 }
 
 } // namespace tilvan
