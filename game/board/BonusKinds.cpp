@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "board/CElement.h"
 #include "core/Random.h"
 #include "data/CXmlDataReader.h"
 
@@ -13,6 +14,7 @@ namespace
 {
 
 std::vector<CBonusRow> gRows;
+CBonusServices* gServices = nullptr;
 int gTotal = 0;
 
 const CBonusRow* RowOf(int kind)
@@ -166,6 +168,22 @@ int GetBonusScore(int kind)
 {
     const CBonusRow* row = RowOf(kind);
     return row ? row->score : 0;
+}
+
+void SetBonusServices(CBonusServices* services)
+{
+    gServices = services;
+}
+
+int DrawBonusForNewPiece()
+{
+    return gServices ? PickRandomBonusKind(gServices->PlayerLevel(), gServices->PipelineFullness()) : kBonusNone;
+}
+
+void CollectBonusKind(const CElement& e)
+{
+    if (gServices)
+        gServices->Collect(e, e.GetBonusKind());
 }
 
 int PickRandomBonusKind(int levelIndex, float fullness)

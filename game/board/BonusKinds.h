@@ -70,4 +70,23 @@ int GetBonusScore(int kind);
 // counts. The fullness is 1 when no pipeline is published.
 int PickRandomBonusKind(int levelIndex, float pipelineFullness);
 
+class CElement;
+
+// What a new piece's random bonus and a collected bonus reach of the game: the player's level and
+// record and the current pipeline's fullness. Play installs it; without it, random draws give none
+// and collecting only clears the piece's bonus.
+class CBonusServices
+{
+public:
+    virtual ~CBonusServices() = default;
+    virtual int PlayerLevel() const = 0;
+    // The current pipeline's fullness, 1 without a pipeline.
+    virtual float PipelineFullness() const = 0;
+    // Statistic, creature, score and tool of a collected bonus.
+    virtual void Collect(const CElement& e, int kind) = 0;
+};
+void SetBonusServices(CBonusServices* services);
+int DrawBonusForNewPiece();
+void CollectBonusKind(const CElement& e);
+
 } // namespace tilvan

@@ -48,6 +48,27 @@ void RegisterPlayScriptClasses(lua_State* L)
            def("get_fire_upgrade_cost", &get_fire_upgrade_cost)];
 }
 
+// The player's level and record and the current pipeline behind the bonuses. The creature a bonus
+// sets free comes with the world.
+class CPlayBonusServices : public CBonusServices
+{
+public:
+    int PlayerLevel() const override { return CPlayerInfo::Instance().level; }
+    float PipelineFullness() const override
+    {
+        CPipeline* pipeline = CLevel::CurrentPipeline();
+        return pipeline ? pipeline->get_full_percents() : 1.0f;
+    }
+    void Collect(const CElement&, int kind) override
+    {
+        CPlayerInfo& player = CPlayerInfo::Instance();
+        ++player.statistic.bonuses;
+        player.AddScore(GetBonusScore(kind), true);
+        if (kind >= kBonusPufferfish && kind <= kBonusOctopus)
+            player.AddBonusCount(BonusTypeToSlot(kind), 1);
+    }
+};
+
 // The board's hooks go to the events script and its score and pearls to the player's record.
 void InstallBoardEvents()
 {
@@ -83,6 +104,8 @@ void RegisterPlay(CStartupRegistrations& steps)
         SetFireConfiguration(&CFire::DeclareConfig,
                              [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { CFire::LoadConfig(r); });
         CEventsScript::AddBindings(&RegisterPlayScriptClasses);
+        static CPlayBonusServices bonuses;
+        SetBonusServices(&bonuses);
         CPlayerInfo::SetPearlHook([](int points) { CallPlayHook("on_pearl_count_changed", 0, points, false); });
         CMouseListener::SetCursorAccess([](int setTo) {
             if (setTo >= 0)
