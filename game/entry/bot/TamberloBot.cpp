@@ -276,13 +276,6 @@ void Bot::Update()
     if (std::getenv("BOT_TRACE") && updates % 500 == 0 && screen)
         std::fprintf(stderr, "  paused %d time %.0f rot %d target %d %d %d\n", screen->PauseCount(),
                      CPlayerInfo::Instance().statistic.time, 0, targetRot, targetC, targetR);
-    if (wait > 0) {
-        --wait;
-        return;
-    }
-    // Nothing new until the last messages have reached the game.
-    if (!app.mMessageQueue.empty())
-        return;
     if (screen && !reported)
         if (auto* p = dynamic_cast<CPlay*>(screen->State())) {
             int st = p->Level().get_state();
@@ -293,6 +286,13 @@ void Bot::Update()
                     lostOnPurpose = true;
             }
         }
+    if (wait > 0) {
+        --wait;
+        return;
+    }
+    // Nothing new until the last messages have reached the game.
+    if (!app.mMessageQueue.empty())
+        return;
     if (AnswerDialog()) {
         wait = 5;
         return;
