@@ -157,8 +157,8 @@ void CMapWindow::BuildCaption()
         return;
     }
     char text[1025];
-    int n = std::snprintf(text, sizeof text, GetStringTable().GetString(142).c_str(), index + 1,
-                          info->name.Get().c_str());
+    int n =
+        std::snprintf(text, sizeof text, GetStringTable().GetString(142).c_str(), index + 1, info->name.Get().c_str());
     caption = n < 0 || n >= static_cast<int>(sizeof text) ? "Level name is too large!" : text;
 }
 

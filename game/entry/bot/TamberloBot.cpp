@@ -101,9 +101,9 @@ bool Bot::AnswerDialog()
             continue;
         // Try again (right) after a loss; otherwise the first button there is.
         CGameButton* button = box->RightButton() && box->LeftButton() && opt.lose ? box->RightButton()
-                              : box->LeftButton()                                  ? box->LeftButton()
-                              : box->CenterButton()                                ? box->CenterButton()
-                                                                                   : box->RightButton();
+                              : box->LeftButton()                                 ? box->LeftButton()
+                              : box->CenterButton()                               ? box->CenterButton()
+                                                                                  : box->RightButton();
         if (!button)
             continue;
         int x = 0, y = 0;
@@ -249,8 +249,9 @@ void Bot::PlayMove(CPlay& play)
         return;
     }
     if (std::getenv("BOT_TRACE"))
-        std::fprintf(stderr, "  drop at %d %d, piece at %.1f %.1f, mouse %.1f %.1f rot %d\n", x, y, carried.GetPosition().x,
-                     carried.GetPosition().y, cursor.pos.x, cursor.pos.y, carried.GetRotation());
+        std::fprintf(stderr, "  drop at %d %d, piece at %.1f %.1f, mouse %.1f %.1f rot %d\n", x, y,
+                     carried.GetPosition().x, carried.GetPosition().y, cursor.pos.x, cursor.pos.y,
+                     carried.GetRotation());
     Click(x, y);
     phase = 0;
     wait = 2;
