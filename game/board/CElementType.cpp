@@ -97,6 +97,15 @@ void ClearElementTypes()
     StoredOffsets().clear();
 }
 
+void RefreshElementTypeImages()
+{
+    CElement::ClearTurnedPictures();
+    for (CElementType& type : ElementTypes()) {
+        type.image = FindBoardImage(type.image_id);
+        type.light_image = FindBoardImage(type.image_id + "_LIGHT");
+    }
+}
+
 static CElementType ReadType(const AttributeRow& row, size_t index)
 {
     CElementType type;
@@ -121,6 +130,7 @@ static CElementType ReadType(const AttributeRow& row, size_t index)
             throw std::runtime_error(where + ": grid" + std::to_string(k + 1) + " covers no cell");
     }
     std::string id = Get(row, "image");
+    type.image_id = id;
     type.image = FindBoardImage(id);
     type.light_image = FindBoardImage(id + "_LIGHT");
     type.width = MaskWidth(type.masks[0]);

@@ -21,6 +21,8 @@ using AttributeRow = std::map<std::string, std::string>;
 struct CElementType {
     Olvarn::Image* image = nullptr;
     Olvarn::Image* light_image = nullptr;
+    // The picture's resource id: the pictures come with the group "Game", after the types are read.
+    std::string image_id;
     FPoint image_center;
     std::array<CellMask, 6> masks{};
     std::array<FPoint, 6> centers{};
@@ -50,6 +52,8 @@ const CElementType* FindElementType(int id);
 void LoadElementTypes(const std::vector<AttributeRow>& elementRows, const std::vector<AttributeRow>& offsetRows);
 // Empties the list (tests, and a fresh property load).
 void ClearElementTypes();
+// Looks every type's pictures up again (once the group holding them has loaded).
+void RefreshElementTypeImages();
 
 // The offsets file's text for the current list.
 std::string FormatOffsetsFile();

@@ -64,6 +64,7 @@ private:
     std::atomic<bool> loaderRunning{false};
     std::atomic<bool> abortLoading{false};
     std::thread loader;
+    bool typesRefreshed = false;
 };
 
 } // namespace tilvan
