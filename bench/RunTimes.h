@@ -53,13 +53,15 @@ public:
     }
     const std::map<std::string, Times>& All() const { return mTimes; }
 
-    // Prints how many times faster ours ran than theirs, in wall time.
+    // Prints how many times faster ours ran than theirs, in CPU time: both sides are single-threaded
+    // work, and CPU time leaves out the waits a machine shared with other work adds to the wall clock.
     void PrintSpeedRatio(const char* what, const std::string& ours, const std::string& theirs) const
     {
         const Times* a = Find(ours);
         const Times* b = Find(theirs);
-        if (a && b && a->realSeconds > 0)
-            std::printf("%s: ours is %.2fx the speed of %s\n", what, b->realSeconds / a->realSeconds, theirs.c_str());
+        if (a && b && a->cpuSeconds > 0)
+            std::printf("%s: ours is %.2fx the speed of %s (CPU time)\n", what, b->cpuSeconds / a->cpuSeconds,
+                        theirs.c_str());
     }
 
 private:

@@ -309,19 +309,19 @@ BENCHMARK(BM_ConfigureBoard)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     CheckSameResults();
-    benchmark::Initialize(&argc, argv);
+    benchsupport::Initialize(&argc, &argv);
     benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintSpeedRatio("fits anywhere, all fill stages", "BM_FitsAnywhereBits", "BM_FitsAnywherePlain");
     for (const char* name : {"BM_FitsAnywhereBits", "BM_FitsAnywherePlain"})
         if (const auto* t = reporter.Find(name))
-            std::printf("%s: %.2f us per query\n", name, t->realSeconds * 1e6 / t->counters.at("queries"));
+            std::printf("%s: %.2f us per query\n", name, t->cpuSeconds * 1e6 / t->counters.at("queries"));
     reporter.PrintSpeedRatio("200 pieces", "BM_DrawPiecesCached", "BM_DrawPiecesTurnedEachFrame");
     reporter.PrintSpeedRatio("one frame of a full board", "BM_DrawFullBoard", "BM_FrameMemcpy");
     if (const auto* t = reporter.Find("BM_FitsAnywhereFullBoardMiss"))
-        std::printf("full-board search that finds nothing: %.2f us per query\n", t->realSeconds * 1e6);
+        std::printf("full-board search that finds nothing: %.2f us per query\n", t->cpuSeconds * 1e6);
     if (const auto* t = reporter.Find("BM_DrawFullBoard"))
-        std::printf("full board of pieces: %.3f ms per frame\n", t->realSeconds * 1e3);
+        std::printf("full board of pieces: %.3f ms per frame\n", t->cpuSeconds * 1e3);
     benchmark::Shutdown();
     return 0;
 }

@@ -261,7 +261,7 @@ BENCHMARK(BM_SaveParseTinyXml)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     CheckSameResults();
-    benchmark::Initialize(&argc, argv);
+    benchsupport::Initialize(&argc, &argv);
     benchsupport::RunTimes reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintSpeedRatio("property file, 10,000 rows", "BM_PropertiesOurs", "BM_PropertiesTinyXmlWalk");

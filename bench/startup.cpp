@@ -134,7 +134,7 @@ BENCHMARK(BM_ReadDataFilesFloor)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    benchsupport::Initialize(&argc, &argv);
     benchsupport::RunTimes times;
     benchmark::RunSpecifiedBenchmarks(&times);
     if (const benchsupport::RunTimes::Times* t = times.Find("BM_StartToLoadingScreenAndLoaded/iterations:3")) {

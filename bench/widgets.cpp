@@ -3,6 +3,8 @@
 // any retained tree must spend; the ratio shows what the walks' bookkeeping costs.
 #include <benchmark/benchmark.h>
 
+#include "RunTimes.h"
+
 #include <memory>
 #include <vector>
 
@@ -112,3 +114,14 @@ BENCHMARK(BM_TreeUpdate)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FlatUpdate)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TreeDraw)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FlatDraw)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    benchsupport::Initialize(&argc, &argv);
+    benchsupport::RunTimes reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSpeedRatio("updating the tree", "BM_TreeUpdate", "BM_FlatUpdate");
+    reporter.PrintSpeedRatio("drawing the tree", "BM_TreeDraw", "BM_FlatDraw");
+    benchmark::Shutdown();
+    return 0;
+}

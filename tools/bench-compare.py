@@ -13,9 +13,14 @@ import subprocess
 import sys
 
 
+# Some programs print their own checks and tables around the list: only words shaped like benchmark
+# names are kept (a stray "(" or "-" would make the filter an invalid expression and run nothing).
+NAME = re.compile(r"^[A-Za-z_]\w*(/[\w:.]+)*$")
+
+
 def list_tests(path):
     out = subprocess.run([path, "--benchmark_list_tests=true"], capture_output=True, text=True)
-    return set(out.stdout.split())
+    return {w for w in out.stdout.split() if NAME.match(w)}
 
 
 UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}

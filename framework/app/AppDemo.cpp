@@ -61,6 +61,10 @@ constexpr uint64_t kHashSeed = 0xcbf29ce484222325ULL;
 
 bool IsDemoFileOnDisk(const std::filesystem::path& path)
 {
+    // Opening a FIFO to read would wait for a writer.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
     std::ifstream in(path, std::ios::binary);
     unsigned char magic[4] = {};
     if (!in.read(reinterpret_cast<char*>(magic), 4))
@@ -447,7 +451,7 @@ bool OlvarnAppBase::ReadBufferFromFile(const std::string& path, Buffer& buffer, 
         return true;
     }
     std::string bytes;
-    bool ok = ReadWholeFile(path, bytes) && bytes.size() <= kMaxFileBytes;
+    bool ok = ReadWholeFile(path, bytes, kMaxFileBytes);
     if (ok)
         buffer.SetData(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
     if (sync && mRecordingDemo) {

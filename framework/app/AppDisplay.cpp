@@ -40,7 +40,7 @@ void OlvarnAppBase::CreateMainWindow()
         if (mWidgetManager)
             mWidgetManager->mScreenImage = nullptr;
     }
-    MakeMainWindow();
+    // The device comes first: the stored 3D choice decides what kind of window is made.
     if (!mDDInterface) {
         mDDInterface = new DDInterface(this, GetDisplayOptions());
         uint32_t is3D = 0;
@@ -54,6 +54,20 @@ void OlvarnAppBase::CreateMainWindow()
             mDDInterface->Set3DEnabled(is3D != 0);
         }
     }
+    // Only a start with something of 3D to do waits (a second pass, after a refused mode, keeps the
+    // choice the first one put aside).
+    if (mHardware3DDeferred && !mDDInterface->Is3DEnabled() && !mDeferred3DOn && !mTest3D && !mAuto3D)
+        mHardware3DDeferred = false;
+    if (mHardware3DDeferred) {
+        mDeferred3DOn = mDeferred3DOn || mDDInterface->Is3DEnabled();
+        mDDInterface->Set3DEnabled(false);
+    }
+    MakeMainWindow();
+    StartDisplayOnMainWindow();
+}
+
+void OlvarnAppBase::StartDisplayOnMainWindow()
+{
     OnBeforeDisplayInit();
     ReleaseImageNativeData();
     mDisplayInitResult = StartDisplayDevice();
@@ -62,6 +76,19 @@ void OlvarnAppBase::CreateMainWindow()
         DeleteRegistryValue("Is3D");
     if (HandleDisplayInitResult(mDisplayInitResult))
         OnDisplayStarted();
+}
+
+void OlvarnAppBase::StartDeferredHardware3D()
+{
+    if (!mHardware3DDeferred)
+        return;
+    mHardware3DDeferred = false;
+    if (!mDDInterface || !mMainWindow)
+        return;
+    // A 3D start keeps the plain window the first frame went to: the device draws in a context of its
+    // own, and a new window now would make the loading screen blink.
+    mDDInterface->Set3DEnabled(mDeferred3DOn);
+    StartDisplayOnMainWindow();
 }
 
 void OlvarnAppBase::MakeMainWindow()
@@ -73,6 +100,7 @@ void OlvarnAppBase::MakeMainWindow()
     const bool captioned = mPlayingDemo || (mIsWindowed && !mDesktopFullScreen);
     spec.mFullScreen = !captioned;
     spec.mShown = !captioned;
+    spec.mOpenGL = WantsOpenGLWindow();
     if (captioned) {
         spec.mX = kInitialWindowPos;
         spec.mY = kInitialWindowPos;
@@ -112,6 +140,13 @@ void OlvarnAppBase::MakeMainWindow()
     mEventPump->SetTimer(mFrameTime, NowMs());
 }
 
+bool OlvarnAppBase::WantsOpenGLWindow() const
+{
+    // The 3D device draws in a context of its own; only its frames' present gains from an OpenGL
+    // window. Without 3D the window's own surface is the cheapest way to the screen.
+    return mDDInterface && mDDInterface->Is3DEnabled();
+}
+
 // ---- Starting the display --------------------------------------------------------------------------
 
 DisplayOptions OlvarnAppBase::GetDisplayOptions() const
@@ -123,8 +158,8 @@ DisplayOptions OlvarnAppBase::GetDisplayOptions() const
     options.mWaitForVSync = mWaitForVSync;
     options.mSoftVSyncWait = mSoftVSyncWait;
     options.mUsePageFlipping = mUsePageFlipping;
-    options.mTest3D = mTest3D;
-    options.mAuto3D = mAuto3D;
+    options.mTest3D = mTest3D && !mHardware3DDeferred;
+    options.mAuto3D = mAuto3D && !mHardware3DDeferred;
     options.mMinVidMemory = unsigned(std::max(mMinVidMemory, 0));
     options.mRecVidMemory = unsigned(std::max(mRecommendedVidMemory, 0));
     return options;
@@ -148,6 +183,7 @@ bool OlvarnAppBase::HandleDisplayInitResult(int result)
         }
         mWindowedUnavailable = true;
         ChangeWindowedMode(false);
+        mFullScreenForced = true;
         return false;
     }
     if (!mIsWindowed &&
@@ -196,8 +232,13 @@ void OlvarnAppBase::OnDisplayStarted()
 
 void OlvarnAppBase::ChangeScreenMode(bool windowed, bool is3D, bool force)
 {
-    if (mWindowedUnavailable)
+    if (mWindowedUnavailable && windowed) {
         windowed = false;
+        mFullScreenForced = true;
+    } else if (windowed != mIsWindowed) {
+        // A switch asked for is the user's choice from now on.
+        mFullScreenForced = false;
+    }
     if (windowed == mIsWindowed && !force) {
         Set3DEnabled(is3D, true);
         return;
@@ -235,6 +276,11 @@ void OlvarnAppBase::Set3DEnabled(bool on, bool restartDisplay)
     mDDInterface->Set3DEnabled(on);
     if (!restartDisplay)
         return;
+    if (mMainWindow && mMainWindow->AskedForOpenGL() != WantsOpenGLWindow()) {
+        // The window is of the wrong kind for the new mode: it is made anew, and the display with it.
+        ReapplyScreenMode();
+        return;
+    }
     OnBeforeDisplayInit();
     ReleaseImageDerivedData();
     int result = StartDisplayDevice();
@@ -272,6 +318,7 @@ void OlvarnAppBase::RestartLostDisplay()
         if (mHasFocus) {
             ChangeWindowedMode(false);
             mWindowedUnavailable = true;
+            mFullScreenForced = true;
         }
         return;
     }

@@ -366,6 +366,8 @@ bool OlvarnAppBase::DrawFrame()
     mPacer.mHasPendingDraw = false;
     mCursorChanged = false;
     mLastDrawWasEmpty = false;
+    if (mHardware3DDeferred && !mDisplayLost)
+        StartDeferredHardware3D();
     return true;
 }
 

@@ -34,7 +34,7 @@ bool gErrorLogStarted = false;
 
 std::string ErrorLogPath()
 {
-    return Paths::DataHome() + "/Tamberlo/ScrError.txt";
+    return Paths::ProductDataFolder() + "/ScrError.txt";
 }
 
 // The most of a version file that is read; a version is one short line.
@@ -46,7 +46,7 @@ constexpr std::streamsize kMaxVersionLength = 256;
 
 void OlvarnAppBase::AppendErrorLog(const std::string& text)
 {
-    std::string folder = Paths::DataHome() + "/Tamberlo";
+    std::string folder = Paths::ProductDataFolder();
     Paths::MakeFolders(folder);
     std::FILE* file = std::fopen(ErrorLogPath().c_str(), gErrorLogStarted ? "ab" : "wb");
     if (!file)

@@ -195,7 +195,7 @@ void OlvarnAppBase::SaveSettings()
     WriteRegistryDWORD("MusicVolume", VolumeToStored(mMusicVolume));
     WriteRegistryDWORD("SfxVolume", VolumeToStored(mSfxVolume));
     WriteRegistryDWORD("Muted", mMuteCount - mAutoMuteCount > 0 ? 1 : 0);
-    WriteRegistryDWORD("ScreenMode", mIsWindowed ? 0 : 1);
+    WriteRegistryDWORD("ScreenMode", mIsWindowed || mFullScreenForced ? 0 : 1);
     WriteRegistryDWORD("PreferredX", static_cast<uint32_t>(mPreferredX));
     WriteRegistryDWORD("PreferredY", static_cast<uint32_t>(mPreferredY));
     WriteRegistryDWORD("CustomCursors", mCustomCursorsEnabled ? 1 : 0);

@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <iostream>
 
+#include "app/DemoFile.h"
 #include "app/HTTPTransfer.h"
 #include "app/OlvarnAppBase.h"
 #include "graphics/Graphics.h"
 #include "platform/Directories.h"
+#include "platform/Log.h"
 #include "platform/VideoSystem.h"
 #include "resources/SysFont.h"
 #include "widgets/ButtonWidget.h"
@@ -16,6 +18,20 @@
 
 namespace Olvarn
 {
+
+namespace
+{
+
+// The attachment is the recorded demo: at most a demo stream and its header.
+constexpr size_t kMaxAttachmentBytes = DemoFile::kMaxStreamBytes + 65536;
+
+CrashReporter::FieldsHook& FieldsHookSlot()
+{
+    static CrashReporter::FieldsHook hook;
+    return hook;
+}
+
+} // namespace
 
 const char* const CrashReporter::kHeaderText = "An unexpected error has occured!";
 const char* const CrashReporter::kDetailsHeaderText =
@@ -320,6 +336,31 @@ bool CrashReportApp::UpdateAppTick()
     return result;
 }
 
+void CrashReporter::SetFieldsHook(FieldsHook hook)
+{
+    FieldsHookSlot() = std::move(hook);
+}
+
+CrashReporter::Upload CrashReporter::MakeUpload(const std::string& title, const std::string& report,
+                                                const std::string& attachment)
+{
+    Upload upload;
+    upload.mServer = sServer;
+    upload.mProduct = Product();
+    upload.mVersion = Version();
+    upload.mErrorTitle = title;
+    upload.mErrorText = report;
+    if (const FieldsHook& hook = FieldsHookSlot())
+        upload.mFields = hook(report);
+    upload.mAttachFile = !attachment.empty();
+    if (upload.mAttachFile && !ReadWholeFile(attachment, upload.mAttachment, kMaxAttachmentBytes)) {
+        LogWrite(LogLevel::Warning, "crash report: cannot read the attachment %s; its part goes empty",
+                 attachment.c_str());
+        upload.mAttachment.clear();
+    }
+    return upload;
+}
+
 void CrashReporter::ShowCrashWindow(const std::string& title, const std::string& report, const std::string& attachment)
 {
     if (VideoSystem::IsHeadless()) {
@@ -328,13 +369,7 @@ void CrashReporter::ShowCrashWindow(const std::string& title, const std::string&
             std::cerr << "The recorded demo is in " << attachment << "\n";
         return;
     }
-    Upload upload;
-    upload.mServer = sServer;
-    upload.mProduct = Product();
-    upload.mVersion = Version();
-    upload.mErrorTitle = title;
-    upload.mErrorText = report;
-    upload.mAttachFile = !attachment.empty() && ReadWholeFile(attachment, upload.mAttachment);
+    const Upload upload = MakeUpload(title, report, attachment);
     {
         CrashReportApp app;
         app.InitApp();

@@ -24,6 +24,10 @@ std::string CrashReporter::sServer;
 namespace
 {
 
+// The handler writes a report of some kilobytes; a map file lists the program's symbols.
+constexpr size_t kMaxReportBytes = 4u << 20;
+constexpr size_t kMaxMapFileBytes = 64u << 20;
+
 std::string gReportPath;
 std::string gProduct = "Product";
 std::string gVersion;
@@ -111,9 +115,12 @@ void WriteSafePart(const CrashInfo& info, CrashReportOutput& out)
         out.Text("Exception: ").Text(name).Text(" (code 0x");
     else
         out.Text("Unknown exception: (code 0x");
-    out.Hex(info.mExceptionCode, 1).Text(") at address ").Hex(info.mAddress, 8).Text(" in thread ");
+    // The code in lower case, as the report's readers search for it ("code 0xc0000005").
+    out.LowerHex(info.mExceptionCode, 8).Text(") at address ").Hex(info.mAddress, 8).Text(" in thread ");
     out.Hex(info.mThread, 1).Line();
     out.Text("Signal: ").Text(info.mSignalName);
+    if (info.mSentByOtherProcess)
+        out.Text(" sent by another process");
     if (info.mHasDataAddress)
         out.Text(" touching address ").Hex(info.mDataAddress, 8);
     out.Line();
@@ -347,7 +354,7 @@ bool CrashReporter::RunHelperIfAsked(int argc, char** argv, int& exitCode)
     const std::string attachment = argc == 7 ? argv[5] : "";
     const int notifyFd = std::atoi(argv[argc - 1]);
     std::string report;
-    if (!ReadWholeFile(reportPath, report)) {
+    if (!ReadWholeFile(reportPath, report, kMaxReportBytes)) {
         CrashHandler::NotifyFaultingProcess(notifyFd);
         std::cerr << "The crash report " << reportPath << " cannot be read.\n";
         exitCode = 1;
@@ -358,7 +365,7 @@ bool CrashReporter::RunHelperIfAsked(int argc, char** argv, int& exitCode)
         report.resize(report.size() - 2);
     const std::string title = ErrorTitleOf(report);
     std::string map;
-    if (ReadWholeFile(Paths::ExecutablePath() + ".map", map))
+    if (ReadWholeFile(Paths::ExecutablePath() + ".map", map, kMaxMapFileBytes))
         ResolveMapFileSymbols(report, map);
     exitCode = WriteCrashFile(reportPath, report) ? 0 : 1;
     CrashHandler::NotifyFaultingProcess(notifyFd);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -64,6 +65,16 @@ public:
         std::string mAttachment; // the attached file's bytes
     };
     static std::string BuildUploadRequest(const Upload& upload);
+
+    // The application's own report fields (name, value), asked for when the report is sent. The
+    // report windows run in a helper process started as the same program, so install the hook
+    // before RunHelperIfAsked. Null removes it.
+    using FieldsHook = std::function<std::map<std::string, std::string>(const std::string& report)>;
+    static void SetFieldsHook(FieldsHook hook);
+    // What the report windows send: product, version, the report, the application's fields, and
+    // the attachment. An attachment that cannot be read is sent as an empty part, so the server
+    // still learns there was one.
+    static Upload MakeUpload(const std::string& title, const std::string& report, const std::string& attachment);
     // Starts the upload through the transfer (the process's shared one unless a test gives its own).
     static void UploadThread(const Upload& upload, HTTPTransfer& transfer = HTTPTransfer::Global());
 

@@ -3,10 +3,9 @@
 #include "app/DemoFile.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "core/Buffer.h"
+#include "platform/Directories.h"
 
 namespace Olvarn
 {
@@ -169,17 +168,14 @@ bool DemoFile::Parse(const unsigned char* bytes, size_t length, const std::strin
 
 bool DemoFile::Load(const std::string& path, const std::string& productVersion, DemoFile& out, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // The header and the names before the stream are a few hundred bytes at most.
+    constexpr size_t kMaxFileBytes = kMaxStreamBytes + 65536;
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes, kMaxFileBytes)) {
         error = "Demo file not found: " + path;
         return false;
     }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "Demo file not found: " + path;
-        return false;
-    }
-    return Parse(bytes.data(), bytes.size(), productVersion, out, error);
+    return Parse(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), productVersion, out, error);
 }
 
 } // namespace Olvarn

@@ -39,6 +39,7 @@ constexpr int kKeyF10 = 0x79;
 constexpr int kKeyF11 = 0x7A;
 
 constexpr int kOverlayWidth = 50;
+constexpr int kTextLeft = 2;
 constexpr int kOverlayMargin = 10;
 constexpr int kDemoOverlayGap = 15;
 constexpr int kThumbnailSize = 64;
@@ -46,7 +47,7 @@ constexpr const char* kEol = "\r\n";
 
 std::string UserDataFolder()
 {
-    return Paths::DataHome() + "/Tamberlo";
+    return Paths::ProductDataFolder();
 }
 
 std::string LocalTimeText()
@@ -172,16 +173,28 @@ SysFont* DevTools::OverlayFont(ResourceHost* host, int fontIndex)
     return mFonts[fontIndex].get();
 }
 
-DDImage* DevTools::MakeOverlayImage(DDInterface* device, SysFont* font)
+DDImage* DevTools::MakeOverlayImage(DDInterface* device, SysFont* font, int width)
 {
     auto* image = new DDImage(device);
-    image->Create(kOverlayWidth, font->Height() + 4);
+    image->Create(width, font->Height() + 4);
     image->SetAlphaFlags(false, false);
     image->SetVolatile(true);
     image->mPurgeBits = false;
     image->mWantSurface = true;
     image->PurgeBits();
     return image;
+}
+
+void DevTools::Show(DDImage*& image, DDInterface* device, SysFont* font, const std::string& text)
+{
+    // The font that stands in for Tahoma may be wider than the image was once made for: the image
+    // grows to the text (never shrinks, so the overlay does not jump as digits change).
+    const int width = std::max(kOverlayWidth, kTextLeft + font->TextWidth(text) + kTextLeft);
+    if (!image || image->GetWidth() < width) {
+        delete image;
+        image = MakeOverlayImage(device, font, width);
+    }
+    Redraw(image, font, text);
 }
 
 void DevTools::Redraw(DDImage* image, SysFont* font, const std::string& text)
@@ -191,7 +204,7 @@ void DevTools::Redraw(DDImage* image, SysFont* font, const std::string& text)
     g.SetColor(Color(0, 0, 0));
     g.FillRect(0, 0, image->GetWidth(), image->GetHeight());
     g.SetColor(Color(255, 255, 255));
-    g.DrawString(text, 2, font->Ascent());
+    g.DrawString(text, kTextLeft, font->Ascent());
     ++image->mBitsChangedCount;
 }
 
@@ -212,10 +225,7 @@ void DevTools::UpdateFpsOverlay(DDInterface* device, ResourceHost* host)
     mOverlayText = FormatString("FPS: %d", mFramesPerSecond);
     if (!device)
         return;
-    SysFont* font = OverlayFont(host, 0);
-    if (!mOverlayImage)
-        mOverlayImage = MakeOverlayImage(device, font);
-    Redraw(mOverlayImage, font, mOverlayText);
+    Show(mOverlayImage, device, OverlayFont(host, 0), mOverlayText);
 }
 
 void DevTools::UpdateMouseOverlay(DDInterface* device, ResourceHost* host, int x, int y)
@@ -223,10 +233,7 @@ void DevTools::UpdateMouseOverlay(DDInterface* device, ResourceHost* host, int x
     mOverlayText = FormatString("%d,%d", x, y);
     if (!device)
         return;
-    SysFont* font = OverlayFont(host, 1);
-    if (!mOverlayImage)
-        mOverlayImage = MakeOverlayImage(device, font);
-    Redraw(mOverlayImage, font, mOverlayText);
+    Show(mOverlayImage, device, OverlayFont(host, 1), mOverlayText);
 }
 
 void DevTools::UpdateDemoTimeOverlay(DDInterface* device, ResourceHost* host, int updatesLeft, int updateStepMs,
@@ -243,10 +250,7 @@ void DevTools::UpdateDemoTimeOverlay(DDInterface* device, ResourceHost* host, in
                                     static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
     if (!device)
         return;
-    SysFont* font = OverlayFont(host, 2);
-    if (!mDemoOverlayImage)
-        mDemoOverlayImage = MakeOverlayImage(device, font);
-    Redraw(mDemoOverlayImage, font, mDemoOverlayText);
+    Show(mDemoOverlayImage, device, OverlayFont(host, 2), mDemoOverlayText);
 }
 
 // ---- The application's part ----------------------------------------------------------------------

@@ -66,7 +66,9 @@ public:
 private:
     // fontIndex 0 frame rate, 1 mouse, 2 demo time.
     SysFont* OverlayFont(ResourceHost* host, int fontIndex);
-    DDImage* MakeOverlayImage(DDInterface* device, SysFont* font);
+    DDImage* MakeOverlayImage(DDInterface* device, SysFont* font, int width);
+    // Draws the text into the image, made anew when the text is wider than it.
+    void Show(DDImage*& image, DDInterface* device, SysFont* font, const std::string& text);
     void Redraw(DDImage* image, SysFont* font, const std::string& text);
 
     DDImage* mOverlayImage = nullptr;

@@ -102,6 +102,8 @@ void HTTPTransfer::Reset()
     }
     mTransferId = gNextTransferId++;
     mResult = kIdle;
+    // The idle state is what a new transfer starts from; a recording notes the next change from it.
+    mLastSyncedResult = kIdle;
     mStop = false;
     mAborted = false;
     {
@@ -208,6 +210,10 @@ std::string HTTPTransfer::GetContent() const
         return std::string();
     SyncStatusWithDemo();
     std::lock_guard<std::mutex> lock(mContentLock);
+    // A demo holds a reply only up to a stream string's length; the recorded run sees what its
+    // replay will see.
+    if (gOlvarnApp && gOlvarnApp->mRecordingDemo && mContent.size() > kMaxRecordedContent)
+        return mContent.substr(0, kMaxRecordedContent);
     return mContent;
 }
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/HttpResponseParser.h"
+#include "core/Buffer.h"
 
 namespace Olvarn
 {
@@ -32,6 +33,8 @@ public:
 
     // Every exchange ends by this time unless the owner gives another.
     static constexpr int kDefaultDeadlineMs = 60000;
+    // A demo stores a reply as a stream string.
+    static constexpr size_t kMaxRecordedContent = Buffer::kMaxStringLength;
 
     HTTPTransfer();
     virtual ~HTTPTransfer();
@@ -50,7 +53,8 @@ public:
     // The result and the content follow a demo: a recording notes every change the owner sees, a
     // replay opens no connection and takes them from the recording.
     int GetResult() const;
-    // Empty while the transfer runs.
+    // Empty while the transfer runs. While a demo is recorded, cut to what the demo holds
+    // (kMaxRecordedContent bytes), so the run and its replay see the same reply.
     std::string GetContent() const;
     void WaitUntilDone() const;
 

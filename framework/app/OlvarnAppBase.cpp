@@ -151,6 +151,7 @@ void OlvarnAppBase::InitApp()
     mPrimaryThreadNumber = CurrentThreadNumber();
     mMainThreadKnown = true;
     CrashReporter::SetProduct(mProductName, mProductVersion);
+    Paths::SetProductFolderName(mProductName);
     if (mShutdown)
         return;
     // The display and sound libraries are linked in, so the check for their presence always passes.
@@ -175,6 +176,8 @@ void OlvarnAppBase::InitApp()
     if (mWidgetManager)
         mWidgetManager->SetScreenSize(mWidth, mHeight);
     DecideFullScreen();
+    // A demo replays the display as it was recorded: it starts whole.
+    mHardware3DDeferred = !mPlayingDemo && !mRecordingDemo;
     CreateMainWindow();
     StartDemoDisplay();
     CreateSoundAndMusic();
@@ -247,8 +250,10 @@ void OlvarnAppBase::DecideFullScreen()
     }
     int areaX = 0, areaY = 0, areaW = 0, areaH = 0;
     if (mIsWindowed && !mDesktopFullScreen && Window::UsableDesktopArea(areaX, areaY, areaW, areaH) &&
-        (mWidth >= areaW || mHeight >= areaH))
+        (mWidth >= areaW || mHeight >= areaH)) {
         mIsWindowed = false;
+        mFullScreenForced = true;
+    }
 }
 
 void OlvarnAppBase::ShutDownApp()

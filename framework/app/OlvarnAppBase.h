@@ -328,6 +328,9 @@ public:
     bool mDisplayWindowed = true;
     bool mDesktopFullScreen = false;
     bool mWindowedUnavailable = false;
+    // Full screen because a window could not be had (the desktop too small, its depth refused),
+    // not because the user chose it: the saved screen mode keeps the user's windowed choice.
+    bool mFullScreenForced = false;
     bool mFullScreenUnavailable = false;
     int mRefreshRate = 100;
     bool mUsePageFlipping = true;
@@ -459,6 +462,11 @@ public:
     std::atomic<int> mRecordedMouseX{0};
     std::atomic<int> mRecordedMouseY{0};
     bool m3DSwitchedWhileRunning = false;
+    // The first start of the display leaves the hardware renderer (its acceptance test, a stored
+    // choice of 3D) until the first frame is on the screen: the player sees the loading screen at
+    // once instead of a black window while the graphics library loads.
+    bool mHardware3DDeferred = false;
+    bool mDeferred3DOn = false;
     // Screensaver mode: closing has begun, the start position and moves seen, last power-off tick.
     bool mScreenSaverClosing = false;
     int mScreenSaverMouseX = -1;
@@ -510,6 +518,12 @@ protected:
     void PruneNumberedDemos(const std::filesystem::path& folder, int keep);
     // Steps of the display start (AppDisplay.cpp).
     void MakeMainWindow();
+    // An OpenGL main window while 3D is on, a plain one otherwise.
+    bool WantsOpenGLWindow() const;
+    // Starts the display on the main window and settles what its result asks for.
+    void StartDisplayOnMainWindow();
+    // The part of the display start left for after the first frame (see mHardware3DDeferred).
+    void StartDeferredHardware3D();
     bool StartDisplay();
     // Hands the current options to the display device and starts it; the device's result.
     int StartDisplayDevice();
@@ -523,12 +537,13 @@ protected:
     // A failed redraw starts the display again, which forgets that a scene could not be drawn.
     void ClearSceneFailure();
     int mDisplayInitResult = 0;
+    // The InitApp step that goes to full screen when the window would not fit the desktop.
+    void DecideFullScreen();
 
 private:
     // Steps of InitApp, in order.
     bool CheckSingleInstance();
     void ChangeToExecutableFolder();
-    void DecideFullScreen();
     void CreateSoundAndMusic();
     // Steps of the pacer.
     bool VSyncPacingOn() const;

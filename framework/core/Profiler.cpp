@@ -262,7 +262,7 @@ size_t MemoryTracker::Count()
 
 std::string MemoryTracker::DefaultReportPath()
 {
-    return Paths::DataHome() + "/Tamberlo/mem_leaks.txt";
+    return Paths::ProductDataFolder() + "/mem_leaks.txt";
 }
 
 std::string MemoryTracker::ReportText(const std::string& timeText)
@@ -288,7 +288,7 @@ bool MemoryTracker::Report(const std::string& path)
     CriticalSectionLock lock(mLock);
     const std::string target = path.empty() ? DefaultReportPath() : path;
     if (path.empty())
-        Paths::MakeFolders(Paths::DataHome() + "/Tamberlo");
+        Paths::MakeFolders(Paths::ProductDataFolder());
     std::time_t now = std::time(nullptr);
     std::string timeText = "?\n";
     if (const std::tm* local = std::localtime(&now))

@@ -7,6 +7,7 @@
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/DDRenderer.h"
+#include "graphics/PixelKernels.h"
 
 namespace Olvarn
 {
@@ -295,36 +296,67 @@ struct RotateTaps {
     uint32_t keep;
 };
 
-template <typename Pixel>
-void RotatePixel(Pixel& d, const RotateTaps& t, const DDInterface& dd, const SurfaceLock& lock, const Color& color,
-                 bool white, bool additive, const uint32_t cm[3])
+// What every pixel of an additive or palette rotation reads of the surface and the device, taken once.
+struct RotateConsts {
+    uint32_t mask[3];
+    int shift[3];
+    int bits[3];
+    const int* sat[3];
+    const Color* color;
+    bool white;
+    bool additive;
+    uint32_t cm[3];
+};
+
+template <typename Pixel> void RotatePixel(Pixel& d, const RotateTaps& t, const RotateConsts& k)
 {
     uint32_t sum[3] = {0, 0, 0}; // red at bits 16-23, green 8-15, blue 0-7, times coverage
-    for (int k = 0; k < 4; ++k) {
-        sum[0] += (t.p[k] & 0xFF0000) * t.cov[k];
-        sum[1] += (t.p[k] & 0xFF00) * t.cov[k];
-        sum[2] += (t.p[k] & 0xFF) * t.cov[k];
+    for (int i = 0; i < 4; ++i) {
+        sum[0] += (t.p[i] & 0xFF0000) * t.cov[i];
+        sum[1] += (t.p[i] & 0xFF00) * t.cov[i];
+        sum[2] += (t.p[i] & 0xFF) * t.cov[i];
     }
-    const uint32_t mask[3] = {lock.mFormat.mRedMask, lock.mFormat.mGreenMask, lock.mFormat.mBlueMask};
-    const int shift[3] = {dd.mRedShift, dd.mGreenShift, dd.mBlueShift};
-    const int bits[3] = {dd.mRedBits, dd.mGreenBits, dd.mBlueBits};
-    const int top[3] = {32, 24, 16};
+    constexpr int kTop[3] = {32, 24, 16};
     uint32_t out = 0;
     for (int c = 0; c < 3; ++c) {
-        if (additive) {
-            uint32_t value =
-                c == 0 ? ((sum[0] >> (32 - bits[0])) * cm[0]) >> 8 : (sum[c] * cm[c]) >> (top[c] - bits[c] + 8);
-            out |= uint32_t(dd.SaturationTable(c)[value + ((d & mask[c]) >> shift[c])]) << shift[c];
+        if (k.additive) {
+            uint32_t value = c == 0 ? ((sum[0] >> (32 - k.bits[0])) * k.cm[0]) >> 8
+                                    : (sum[c] * k.cm[c]) >> (kTop[c] - k.bits[c] + 8);
+            out |= uint32_t(k.sat[c][value + ((d & k.mask[c]) >> k.shift[c])]) << k.shift[c];
             continue;
         }
         uint32_t s = sum[c];
-        if (!white)
-            s = (s >> 8) * uint32_t(ColorChannel(color, c) + 1);
-        uint32_t srcPart = (s >> (top[c] - bits[c])) << shift[c];
-        uint32_t destPart = (((d & mask[c]) * t.keep) >> 8) & mask[c];
-        out |= (srcPart + destPart) & mask[c];
+        if (!k.white)
+            s = (s >> 8) * uint32_t(ColorChannel(*k.color, c) + 1);
+        uint32_t srcPart = (s >> (kTop[c] - k.bits[c])) << k.shift[c];
+        uint32_t destPart = (((d & k.mask[c]) * t.keep) >> 8) & k.mask[c];
+        out |= (srcPart + destPart) & k.mask[c];
     }
     d = Pixel(out);
+}
+
+// The row of pixels from first to last (surface columns x0 + first on) through the generic formula.
+template <typename Pixel, typename Tap>
+void RotateRowScalar(Pixel* row, int first, int last, int32_t u, int32_t v, int32_t du, int32_t dv, const Tap& tap,
+                     const RotateConsts& k)
+{
+    for (int i = first; i <= last; ++i, u += du, v += dv) {
+        const int col = u >> 16, rowIdx = v >> 16;
+        RotateTaps t{{tap(col, rowIdx), tap(col + 1, rowIdx), tap(col, rowIdx + 1), tap(col + 1, rowIdx + 1)}, {}, 256};
+        // Four clear taps leave the pixel as it is (adding nothing saturates nothing).
+        if ((t.p[0] | t.p[1] | t.p[2] | t.p[3]) < 0x01000000u)
+            continue;
+        const uint32_t fx = (uint32_t(u) & 0xFFFE) + 1, fy = (uint32_t(v) & 0xFFFE) + 1;
+        const uint32_t weight[4] = {((65536 - fx) * (65536 - fy)) >> 16, (fx * (65536 - fy)) >> 16,
+                                    ((65536 - fx) * fy) >> 16, (fx * fy) >> 16};
+        for (int n = 0; n < 4; ++n) {
+            t.cov[n] = (weight[n] * (t.p[n] >> 24)) >> 16;
+            if (!k.white && !k.additive)
+                t.cov[n] = (t.cov[n] * uint32_t(k.color->mAlpha)) >> 8;
+            t.keep -= t.cov[n];
+        }
+        RotatePixel(row[i], t, k);
+    }
 }
 
 } // namespace
@@ -341,56 +373,67 @@ void DDImage::SoftwareRotate(MemoryImage* src, const FRect& box, float x, float 
     if (W < 2 || H < 2 || srcRect.mX < 0 || srcRect.mY < 0 || srcRect.mX + W > src->mWidth ||
         srcRect.mY + H > src->mHeight)
         return;
-    const bool sixteen = mLockedDesc.mFormat.mBitsPerPixel == 16;
-    if (!sixteen && mLockedDesc.mFormat.mBitsPerPixel != 32)
+    const SurfaceLock& lock = mLockedDesc;
+    const bool sixteen = lock.mFormat.mBitsPerPixel == 16;
+    if (!sixteen && lock.mFormat.mBitsPerPixel != 32)
         return;
-    const bool white = color == Color::White, additive = mode == kAdditive;
-    const uint32_t cm[3] = {uint32_t(color.mRed * color.mAlpha / 255), uint32_t(color.mGreen * color.mAlpha / 255),
-                            uint32_t(color.mBlue * color.mAlpha / 255)};
-    const double cosA = std::cos(angle), sinA = std::sin(angle);
-    const int32_t du = int32_t(cosA * 65536), dv = int32_t(sinA * 65536);
-    const int x0 = int(box.mX), y0 = int(box.mY), e = int(box.mWidth - 1.0);
+    const DDInterface& dd = *mDDInterface;
+    const RotateConsts k{{lock.mFormat.mRedMask, lock.mFormat.mGreenMask, lock.mFormat.mBlueMask},
+                         {dd.mRedShift, dd.mGreenShift, dd.mBlueShift},
+                         {dd.mRedBits, dd.mGreenBits, dd.mBlueBits},
+                         {dd.SaturationTable(0).data(), dd.SaturationTable(1).data(), dd.SaturationTable(2).data()},
+                         &color,
+                         color == Color::White,
+                         mode == kAdditive,
+                         {uint32_t(color.mRed * color.mAlpha / 255), uint32_t(color.mGreen * color.mAlpha / 255),
+                          uint32_t(color.mBlue * color.mAlpha / 255)}};
+    // The plain blend of an ARGB picture runs through the pixel kernels.
+    bool kernel = !k.additive && bits;
+    for (int c = 0; c < 3; ++c)
+        kernel = kernel && k.bits[c] > 0 && k.bits[c] <= 8;
+    const kernels::RotateBlend blend{{k.shift[0], k.shift[1], k.shift[2]},
+                                     {k.bits[0], k.bits[1], k.bits[2]},
+                                     k.white,
+                                     uint32_t(color.mAlpha),
+                                     {uint32_t(color.mRed), uint32_t(color.mGreen), uint32_t(color.mBlue)}};
+    const kernels::Table& table = kernels::Active();
+    const uint32_t* origin = bits ? bits + size_t(srcRect.mY) * size_t(src->mWidth) + size_t(srcRect.mX) : nullptr;
     auto tap = [&](int col, int row) {
         size_t i = size_t(srcRect.mY + row) * size_t(src->mWidth) + size_t(srcRect.mX + col);
         return palette ? palette[indices[i]] : bits[i];
     };
 
+    const double cosA = std::cos(angle), sinA = std::sin(angle);
+    const int32_t du = int32_t(cosA * 65536), dv = int32_t(sinA * 65536);
+    const int x0 = int(box.mX), y0 = int(box.mY), e = int(box.mWidth - 1.0);
     for (int r = 0; r < box.mHeight; ++r) {
         const int yRow = y0 + r;
+        // Stay inside the surface whatever the box says.
+        if (yRow < 0 || yRow >= lock.mHeight)
+            continue;
         const double dx0 = x0 - double(centerX) - double(x), dy = yRow - double(centerY) - double(y);
         int32_t u = int32_t((cosA * dx0 - sinA * dy + centerX) * 65536);
         int32_t v = int32_t((sinA * dx0 + cosA * dy + centerY) * 65536);
         int first = 0, last = e;
-        if (!RowSpan(u, du, W, first, last, false) || !RowSpan(v, dv, H, first, last, true) || first > last)
+        if (!RowSpan(u, du, W, first, last, false) || !RowSpan(v, dv, H, first, last, true))
             continue;
-        // Stay inside the surface whatever the box says.
-        if (yRow < 0 || yRow >= mLockedDesc.mHeight)
+        first = std::max(first, -x0);
+        last = std::min(last, lock.mWidth - 1 - x0);
+        if (first > last)
             continue;
         u += first * du;
         v += first * dv;
-        uint8_t* row = mLockedDesc.mBits + ptrdiff_t(yRow) * mLockedDesc.mPitch;
-        for (int i = first; i <= last; ++i, u += du, v += dv) {
-            const int xPix = x0 + i;
-            if (xPix < 0 || xPix >= mLockedDesc.mWidth)
-                continue;
-            const int col = u >> 16, rowIdx = v >> 16;
-            const uint32_t fx = (uint32_t(u) & 0xFFFE) + 1, fy = (uint32_t(v) & 0xFFFE) + 1;
-            const uint32_t weight[4] = {((65536 - fx) * (65536 - fy)) >> 16, (fx * (65536 - fy)) >> 16,
-                                        ((65536 - fx) * fy) >> 16, (fx * fy) >> 16};
-            RotateTaps t{
-                {tap(col, rowIdx), tap(col + 1, rowIdx), tap(col, rowIdx + 1), tap(col + 1, rowIdx + 1)}, {}, 256};
-            for (int k = 0; k < 4; ++k) {
-                t.cov[k] = (weight[k] * (t.p[k] >> 24)) >> 16;
-                if (!white && !additive)
-                    t.cov[k] = (t.cov[k] * uint32_t(color.mAlpha)) >> 8;
-                t.keep -= t.cov[k];
-            }
+        uint8_t* row = lock.mBits + ptrdiff_t(yRow) * lock.mPitch;
+        if (kernel) {
+            const kernels::RotateRow span{origin, src->mWidth, u, v, du, dv};
             if (sixteen)
-                RotatePixel(reinterpret_cast<uint16_t*>(row)[xPix], t, *mDDInterface, mLockedDesc, color, white,
-                            additive, cm);
+                table.rotate16(reinterpret_cast<uint16_t*>(row) + x0 + first, last - first + 1, span, blend);
             else
-                RotatePixel(reinterpret_cast<uint32_t*>(row)[xPix], t, *mDDInterface, mLockedDesc, color, white,
-                            additive, cm);
+                table.rotate32(reinterpret_cast<uint32_t*>(row) + x0 + first, last - first + 1, span, blend);
+        } else if (sixteen) {
+            RotateRowScalar(reinterpret_cast<uint16_t*>(row) + x0, first, last, u, v, du, dv, tap, k);
+        } else {
+            RotateRowScalar(reinterpret_cast<uint32_t*>(row) + x0, first, last, u, v, du, dv, tap, k);
         }
     }
 }

@@ -224,6 +224,75 @@ void Tint16(uint16_t* dest, const uint32_t* src, int count, int alpha, const uin
     }
 }
 
+// The four taps around a 16.16 source position (left, right, below left, below right) and the
+// position's fractions, odd so that neither weight of an axis is ever 65536.
+struct RotateTaps {
+    uint32_t p[4];
+    uint32_t fx, fy;
+};
+
+// False when all four taps are clear: the pixel stays as it is.
+inline bool GatherTaps(const RotateRow& row, int32_t u, int32_t v, RotateTaps& t)
+{
+    const uint32_t* p = row.src + ptrdiff_t(v >> 16) * row.pitch + (u >> 16);
+    t.p[0] = p[0];
+    t.p[1] = p[1];
+    t.p[2] = p[row.pitch];
+    t.p[3] = p[row.pitch + 1];
+    t.fx = (uint32_t(u) & 0xFFFE) + 1;
+    t.fy = (uint32_t(v) & 0xFFFE) + 1;
+    return (t.p[0] | t.p[1] | t.p[2] | t.p[3]) >= 0x01000000u;
+}
+
+uint32_t RotatePixel(uint32_t d, const RotateTaps& t, const RotateBlend& b)
+{
+    const uint32_t fx = t.fx, fy = t.fy;
+    const uint32_t weight[4] = {((65536 - fx) * (65536 - fy)) >> 16, (fx * (65536 - fy)) >> 16,
+                                ((65536 - fx) * fy) >> 16, (fx * fy) >> 16};
+    uint32_t keep = 256;
+    uint32_t sum[3] = {0, 0, 0}; // red at bits 16-23, green 8-15, blue 0-7, times coverage
+    for (int k = 0; k < 4; ++k) {
+        uint32_t cov = (weight[k] * (t.p[k] >> 24)) >> 16;
+        if (!b.white)
+            cov = (cov * b.alpha) >> 8;
+        keep -= cov;
+        sum[0] += (t.p[k] & 0xFF0000) * cov;
+        sum[1] += (t.p[k] & 0xFF00) * cov;
+        sum[2] += (t.p[k] & 0xFF) * cov;
+    }
+    constexpr int kTop[3] = {32, 24, 16};
+    uint32_t out = 0;
+    for (int c = 0; c < 3; ++c) {
+        const uint32_t mask = ((1u << b.bits[c]) - 1) << b.shift[c];
+        uint32_t s = sum[c];
+        if (!b.white)
+            s = (s >> 8) * (b.color[c] + 1);
+        uint32_t srcPart = (s >> (kTop[c] - b.bits[c])) << b.shift[c];
+        uint32_t destPart = (((d & mask) * keep) >> 8) & mask;
+        out |= (srcPart + destPart) & mask;
+    }
+    return out;
+}
+
+template <typename Pixel> void RotateRowOf(Pixel* dest, int count, const RotateRow& row, const RotateBlend& b)
+{
+    int32_t u = row.u, v = row.v;
+    RotateTaps t;
+    for (int i = 0; i < count; ++i, u += row.du, v += row.dv)
+        if (GatherTaps(row, u, v, t))
+            dest[i] = Pixel(RotatePixel(dest[i], t, b));
+}
+
+void Rotate32(uint32_t* dest, int count, const RotateRow& row, const RotateBlend& b)
+{
+    RotateRowOf(dest, count, row, b);
+}
+
+void Rotate16(uint16_t* dest, int count, const RotateRow& row, const RotateBlend& b)
+{
+    RotateRowOf(dest, count, row, b);
+}
+
 // The vector forms split 16-bit pixels into channels; they need each mask to be one run of at most
 // eight bits.
 bool Splittable(const Format16& f)
@@ -246,7 +315,7 @@ namespace
 const Table kScalar = {Level::Scalar,       scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::AddArgb,
                        scalar::ComposeOver, scalar::BlendPremul32,   scalar::BlendPremul16,   scalar::Narrow16,
                        scalar::Add32,       scalar::Add16,           scalar::Fill32,          scalar::Fill16,
-                       scalar::Tint32,      scalar::Tint16};
+                       scalar::Tint32,      scalar::Tint16,          scalar::Rotate32,        scalar::Rotate16};
 
 } // namespace
 
@@ -414,6 +483,7 @@ struct V {
     template <int N> static R Shr16(R a) { return _mm_srli_epi16(a, N); }
     template <int N> static R Shr32(R a) { return _mm_srli_epi32(a, N); }
     static R Shr16(R a, int n) { return _mm_srl_epi16(a, _mm_cvtsi32_si128(n)); }
+    static R Shr32(R a, int n) { return _mm_srl_epi32(a, _mm_cvtsi32_si128(n)); }
     static R Shl16(R a, int n) { return _mm_sll_epi16(a, _mm_cvtsi32_si128(n)); }
     static R And(R a, R b) { return _mm_and_si128(a, b); }
     static R AndNot(R a, R b) { return _mm_andnot_si128(a, b); } // ~a & b
@@ -495,6 +565,7 @@ struct V {
     template <int N> static R Shr16(R a) { return _mm256_srli_epi16(a, N); }
     template <int N> static R Shr32(R a) { return _mm256_srli_epi32(a, N); }
     static R Shr16(R a, int n) { return _mm256_srl_epi16(a, _mm_cvtsi32_si128(n)); }
+    static R Shr32(R a, int n) { return _mm256_srl_epi32(a, _mm_cvtsi32_si128(n)); }
     static R Shl16(R a, int n) { return _mm256_sll_epi16(a, _mm_cvtsi32_si128(n)); }
     static R And(R a, R b) { return _mm256_and_si256(a, b); }
     static R AndNot(R a, R b) { return _mm256_andnot_si256(a, b); }
@@ -558,11 +629,11 @@ namespace
 const Table kSse2 = {Level::Sse2,       sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::AddArgb,
                      sse2::ComposeOver, sse2::BlendPremul32,   sse2::BlendPremul16,   sse2::Narrow16,
                      sse2::Add32,       sse2::Add16,           sse2::Fill32,          sse2::Fill16,
-                     sse2::Tint32,      sse2::Tint16};
+                     sse2::Tint32,      sse2::Tint16,          sse2::Rotate32,        sse2::Rotate16};
 const Table kAvx2 = {Level::Avx2,       avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::AddArgb,
                      avx2::ComposeOver, avx2::BlendPremul32,   avx2::BlendPremul16,   avx2::Narrow16,
                      avx2::Add32,       avx2::Add16,           avx2::Fill32,          avx2::Fill16,
-                     avx2::Tint32,      avx2::Tint16};
+                     avx2::Tint32,      avx2::Tint16,          avx2::Rotate32,        avx2::Rotate16};
 
 const Table*& Chosen()
 {

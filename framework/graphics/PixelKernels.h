@@ -30,6 +30,25 @@ struct Format16 {
     uint32_t mask[3];
 };
 
+// One row of a bilinear rotation: the source's top-left pixel and its pitch in pixels, the 16.16 source
+// position of the row's first pixel and its step per pixel. The caller keeps the row to the pixels
+// whose four taps lie inside the source.
+struct RotateRow {
+    const uint32_t* src;
+    int pitch;
+    int32_t u, v, du, dv;
+};
+
+// The destination's channels (shift and width of red, green, blue; 8 bits at most) and the colour:
+// white draws the source as it is, else its channels scaled by (color + 1) / 256 and its coverage by
+// alpha / 256.
+struct RotateBlend {
+    int shift[3], bits[3];
+    bool white;
+    uint32_t alpha;
+    uint32_t color[3];
+};
+
 struct Table {
     Level level;
     // ARGB memory images.
@@ -55,6 +74,11 @@ struct Table {
     void (*tint32)(uint32_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly);
     void (*tint16)(uint16_t* dest, const uint32_t* src, int count, int alpha, const uint32_t* cm, bool tintOnly,
                    const Format16& f);
+    // Rotated drawing onto display surfaces: each pixel the four taps around its source position, weighed
+    // by their distance and alpha, over the pixel kept by what they leave. A pixel whose four taps are
+    // all clear is not written (its unused top byte stays as well).
+    void (*rotate32)(uint32_t* dest, int count, const RotateRow& row, const RotateBlend& b);
+    void (*rotate16)(uint16_t* dest, int count, const RotateRow& row, const RotateBlend& b);
 };
 
 // Copies count pixels in reverse order (dest[i] = src[count - 1 - i]), four at a time in SSE2, which

@@ -103,26 +103,21 @@ void FormatDecimal(char* buffer, size_t size, uint64_t value)
     buffer[at] = '\0';
 }
 
-// The framework's exception code for a signal.
-uint32_t ExceptionCode(const siginfo_t* info, const ucontext_t* context)
+// The framework's exception code for a signal the kernel raised for a fault.
+uint32_t ExceptionCode(int signal, int code, uint64_t touched, uint64_t stackPointer)
 {
-    switch (info->si_signo) {
-    case SIGSEGV: {
-#if defined(__x86_64__)
+    switch (signal) {
+    case SIGSEGV:
         // A touch just below the stack pointer is the stack running out.
-        uint64_t sp = static_cast<uint64_t>(context->uc_mcontext.gregs[REG_RSP]);
-        uint64_t touched = reinterpret_cast<uint64_t>(info->si_addr);
-        if (touched + 65536 >= sp && touched <= sp + 4096)
+        if (stackPointer != 0 && touched + 65536 >= stackPointer && touched <= stackPointer + 4096)
             return 0xC00000FD;
-#endif
         return 0xC0000005;
-    }
     case SIGBUS:
-        return info->si_code == BUS_ADRALN ? 0x80000002 : 0xC0000006;
+        return code == BUS_ADRALN ? 0x80000002 : 0xC0000006;
     case SIGILL:
-        return (info->si_code == ILL_PRVOPC || info->si_code == ILL_PRVREG) ? 0xC0000096 : 0xC000001D;
+        return (code == ILL_PRVOPC || code == ILL_PRVREG) ? 0xC0000096 : 0xC000001D;
     case SIGFPE:
-        switch (info->si_code) {
+        switch (code) {
         case FPE_INTDIV:
             return 0xC0000094;
         case FPE_INTOVF:
@@ -251,15 +246,16 @@ void OnFault(int sig, siginfo_t* info, void* rawContext)
 
     const ucontext_t* context = static_cast<const ucontext_t*>(rawContext);
     CrashInfo crash;
-    crash.mSignal = sig;
-    crash.mExceptionCode = ExceptionCode(info, context);
+    uint64_t stackPointer = 0;
 #if defined(__x86_64__)
     crash.mAddress = static_cast<uint64_t>(context->uc_mcontext.gregs[REG_RIP]);
+    stackPointer = static_cast<uint64_t>(context->uc_mcontext.gregs[REG_RSP]);
 #endif
-    crash.mSignalName = SignalName(sig);
-    crash.mHasDataAddress = sig != SIGABRT;
-    if (crash.mHasDataAddress)
-        crash.mDataAddress = reinterpret_cast<uint64_t>(info->si_addr);
+    // si_addr is only filled for a fault the kernel raised; for a sent signal it holds other
+    // fields of the record, so it is read only when the code says it is an address.
+    const bool sent = info->si_code <= 0;
+    CrashHandler::ClassifyFault(sig, info->si_code, sent && info->si_pid != getpid(),
+                                sent ? 0 : reinterpret_cast<uint64_t>(info->si_addr), stackPointer, crash);
     crash.mThread = static_cast<uint32_t>(self);
     crash.mContext = context;
 
@@ -339,12 +335,36 @@ CrashReportOutput& CrashReportOutput::Text(const char* text)
     return Text(text, Length(text));
 }
 
+void CrashHandler::ClassifyFault(int signal, int code, bool fromOtherProcess, uint64_t touched, uint64_t stackPointer,
+                                 CrashInfo& crash)
+{
+    crash.mSignal = signal;
+    crash.mSignalName = SignalName(signal);
+    // SI_USER, SI_QUEUE, SI_TKILL and the other codes a process gives are zero or below: such a
+    // signal touched nothing, whatever its name says.
+    const bool sent = code <= 0;
+    crash.mSentByOtherProcess = sent && fromOtherProcess;
+    crash.mExceptionCode = ExceptionCode(signal, code, touched, sent ? 0 : stackPointer);
+    crash.mHasDataAddress = signal != SIGABRT && !sent;
+    crash.mDataAddress = crash.mHasDataAddress ? touched : 0;
+}
+
 CrashReportOutput& CrashReportOutput::Hex(uint64_t value, int digits)
+{
+    return Digits(value, digits, "0123456789ABCDEF");
+}
+
+CrashReportOutput& CrashReportOutput::LowerHex(uint64_t value, int digits)
+{
+    return Digits(value, digits, "0123456789abcdef");
+}
+
+CrashReportOutput& CrashReportOutput::Digits(uint64_t value, int digits, const char* alphabet)
 {
     char buffer[17];
     int n = 0;
     do {
-        buffer[16 - n] = "0123456789ABCDEF"[value & 15];
+        buffer[16 - n] = alphabet[value & 15];
         value >>= 4;
         ++n;
     } while ((value || n < digits) && n < 16);

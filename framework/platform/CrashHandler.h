@@ -21,6 +21,8 @@ struct CrashInfo {
     uint32_t mExceptionCode = 0;
     uint64_t mAddress = 0;     // the instruction that faulted
     uint64_t mDataAddress = 0; // the address the instruction touched, for memory faults
+    // Another process sent the signal (kill, sigqueue, tgkill); the program did not fault.
+    bool mSentByOtherProcess = false;
     uint32_t mThread = 0;
     const void* mContext = nullptr; // the machine context of the fault
 };
@@ -45,11 +47,14 @@ public:
     CrashReportOutput& Text(const char* text, size_t length);
     // Upper-case hexadecimal with at least digits digits.
     CrashReportOutput& Hex(uint64_t value, int digits);
+    CrashReportOutput& LowerHex(uint64_t value, int digits);
     CrashReportOutput& Decimal(uint64_t value);
     // Carriage return and line feed.
     CrashReportOutput& Line();
 
 private:
+    CrashReportOutput& Digits(uint64_t value, int digits, const char* alphabet);
+
     int mFd;
 };
 
@@ -76,6 +81,13 @@ public:
     static void SetHelperCommand(const std::vector<std::string>& argv);
     // Called by the helper when it no longer needs the faulting process.
     static void NotifyFaultingProcess(int fd);
+
+    // Fills the signal, its name and exception code, and the touched address when there is one,
+    // from the signal's number and si_code, whether si_pid is another process, si_addr (pass 0
+    // when the code says a process sent the signal: the field then holds no address) and the stack
+    // pointer at the fault (0 when unknown).
+    static void ClassifyFault(int signal, int code, bool fromOtherProcess, uint64_t touched, uint64_t stackPointer,
+                              CrashInfo& crash);
 
     // Pieces for the reporter's writers.
     static bool FindModule(uint64_t address, CrashModule& module);

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/VideoSystem.h"
+
 namespace Olvarn
 {
 
@@ -90,6 +92,7 @@ std::unique_ptr<Device3D> Device3D::Create(int width, int height, std::string& e
         error = "invalid target size";
         return nullptr;
     }
+    VideoSystem::SetStartHints();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         if (contextMissing)

@@ -1,8 +1,12 @@
 // Directory operations on the POSIX file system through std::filesystem.
 #include "platform/Directories.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -66,32 +70,54 @@ bool RemoveFile(const std::string& path)
     return fs::remove(p, ec);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes)
+bool RenameFile(const std::string& from, const std::string& to)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    std::error_code ec;
+    fs::rename(ToOsPath(from), ToOsPath(to), ec);
+    return !ec;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
+{
+    bytes.clear();
+    maxBytes = std::min(maxBytes, static_cast<size_t>(SIZE_MAX / 2));
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return false;
-    // A folder opens too, and then reports a size of its own making: only its name is a file.
+    // Only a regular file has a size to trust: a folder, a FIFO or a device (a link to /dev/zero)
+    // is refused before anything is allocated, and so is a file larger than the caller takes.
     struct stat info {
     };
-    if (::fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-        std::fclose(file);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<uint64_t>(info.st_size) > maxBytes) {
+        ::close(fd);
         return false;
     }
-    // A regular file is read straight into the string at the size it has now; the loop takes what a
-    // file without a size (a pipe) or one that grew meanwhile still holds.
-    bytes.clear();
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        bytes.resize(static_cast<size_t>(info.st_size));
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    // One byte past the size shows a file that grew beyond the cap while it was read.
+    std::string read(static_cast<size_t>(info.st_size) + 1, '\0');
+    size_t done = 0;
+    bool ok = true;
+    while (done < read.size()) {
+        ssize_t n = ::read(fd, read.data() + done, read.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+        if (done == read.size() && done <= maxBytes)
+            read.resize(std::min(read.size() * 2, maxBytes + 1));
     }
-    char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    bool ok = std::ferror(file) == 0;
-    std::fclose(file);
-    return ok;
+    ::close(fd);
+    if (!ok || done > maxBytes)
+        return false;
+    read.resize(done);
+    bytes.swap(read);
+    return true;
 }
 
 int64_t FileWriteTime(const std::string& path)

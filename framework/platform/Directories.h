@@ -2,6 +2,7 @@
 // paths may use '\'.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,9 +22,12 @@ bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>& entries)
 bool MakeDirectory(const std::string& dir);
 bool RemoveEmptyDirectory(const std::string& dir);
 bool RemoveFile(const std::string& path);
+// Renames a file within its file system; an existing target is replaced.
+bool RenameFile(const std::string& from, const std::string& to);
 
-// The whole file at a native path; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
+// The whole regular file at a native path, when it holds at most maxBytes; false when it cannot be
+// read, is no regular file (a folder, a FIFO, a device) or is larger. Never blocks on the file.
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes);
 
 // The file's last modification time in whole seconds since 1970 (stat's); 0 when it cannot be read.
 int64_t FileWriteTime(const std::string& path);

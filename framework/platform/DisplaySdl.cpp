@@ -1,6 +1,7 @@
 // The SDL2 display: screen formats from the desktop or the chosen mode, presenting by texture upload.
 #include "platform/DisplaySdl.h"
 #include "platform/SdlMemory.h"
+#include "platform/VideoSystem.h"
 #include "platform/WidenPixels.h"
 
 #include <SDL.h>
@@ -45,6 +46,7 @@ SDL_Rect Letterbox(int targetW, int targetH, int w, int h)
 
 DisplaySdl::DisplaySdl()
 {
+    VideoSystem::SetStartHints();
     UseFramePagesForSdl();
     mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }

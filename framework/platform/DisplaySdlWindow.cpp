@@ -11,6 +11,7 @@ namespace Olvarn
 
 DisplaySdlWindow::DisplaySdlWindow(int width, int height, const char* title)
 {
+    VideoSystem::SetStartHints();
     UseFramePagesForSdl();
     mVideoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (!mVideoReady)

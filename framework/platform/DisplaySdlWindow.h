@@ -9,7 +9,7 @@ namespace Olvarn
 class DisplaySdlWindow : public DisplayWindow
 {
 public:
-    DisplaySdlWindow(int width, int height, const char* title = "Tamberlo");
+    DisplaySdlWindow(int width, int height, const char* title = "");
     ~DisplaySdlWindow() override;
     DisplaySdlWindow(const DisplaySdlWindow&) = delete;
     DisplaySdlWindow& operator=(const DisplaySdlWindow&) = delete;

@@ -88,6 +88,8 @@ int MessageBox::Show(const std::string& text, const std::string& title, int flag
     box.buttons = data.data();
     int chosen = answer;
     if (SDL_ShowMessageBox(&box, &chosen) != 0) {
+        // Say why no box came (an X server without core fonts, no display), then what it said.
+        LogWrite(LogLevel::Warning, "cannot show a message box: %s", SDL_GetError());
         LogWrite(LogLevel::Error, "[%s] %s", utf8Title.c_str(), utf8Text.c_str());
         return answer;
     }

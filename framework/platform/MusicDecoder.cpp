@@ -166,8 +166,10 @@ public:
             return false;
         bool ok = true;
         if (spec.format == AUDIO_S16LSB) {
+            // An empty data chunk leaves no buffer at all, and memcpy must not see its null.
             mSamples.resize(len / 2);
-            std::memcpy(mSamples.data(), buf, mSamples.size() * 2);
+            if (!mSamples.empty())
+                std::memcpy(mSamples.data(), buf, mSamples.size() * 2);
         } else if (spec.format == AUDIO_U8) {
             mSamples.resize(len);
             for (Uint32 i = 0; i < len; ++i)
@@ -184,6 +186,8 @@ protected:
     {
         size_t left = (mSamples.size() - mAt) / NativeChannels();
         size_t n = std::min<size_t>(left, static_cast<size_t>(frames));
+        if (n == 0)
+            return 0;
         std::memcpy(out, mSamples.data() + mAt, n * NativeChannels() * 2);
         mAt += n * NativeChannels();
         return static_cast<int>(n);
@@ -282,7 +286,8 @@ std::unique_ptr<MusicDecoder> OpenWavMusic(const std::string& path)
 {
     // The samples are copied out at open, so the file's bytes need not outlive the decoder.
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    constexpr size_t kMaxWavMusicBytes = 256u << 20;
+    if (!ReadWholeFile(path, bytes, kMaxWavMusicBytes))
         return nullptr;
     return OpenWavMusic(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }

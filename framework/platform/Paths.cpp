@@ -2,12 +2,15 @@
 #include "platform/Paths.h"
 
 #include <dirent.h>
+#include <pwd.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
+#include <stdexcept>
 #include <vector>
 
 namespace Olvarn
@@ -22,13 +25,34 @@ bool Exists(const std::string& path)
     return stat(path.c_str(), &st) == 0;
 }
 
+// $HOME, or the home the password database gives the user. Never a shared folder such as /tmp:
+// any local user could make the folders there first and plant our settings.
+std::string HomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && *home == '/')
+        return home;
+    long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<size_t>(suggested) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    int err;
+    while ((err = ::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
+           buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (err == 0 && found && found->pw_dir && found->pw_dir[0] == '/')
+        return found->pw_dir;
+    throw std::runtime_error("Your home folder is unknown: HOME is not set and the password database has no "
+                             "entry for this user. Set HOME (or XDG_CONFIG_HOME, XDG_DATA_HOME and "
+                             "XDG_CACHE_HOME) to a folder of your own.");
+}
+
 std::string EnvOr(const char* name, const std::string& fallbackBelowHome)
 {
     const char* value = std::getenv(name);
     if (value && *value == '/')
         return value;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/" + fallbackBelowHome;
+    return HomeFolder() + "/" + fallbackBelowHome;
 }
 
 // The entry of folder whose name equals name ignoring case; "" when none.
@@ -110,6 +134,39 @@ std::string Paths::CurrentDirectory()
     if (!getcwd(buffer.data(), buffer.size()))
         return "";
     return buffer.data();
+}
+
+namespace
+{
+
+std::mutex gProductLock;
+std::string gProductFolderName = "OlvarnApp";
+
+} // namespace
+
+void Paths::SetProductFolderName(const std::string& productName)
+{
+    // The name becomes one path element: nothing that climbs or nests.
+    bool usable = !productName.empty() && productName != "." && productName != ".." &&
+                  productName.find_first_of("/\\") == std::string::npos && productName.find('\0') == std::string::npos;
+    std::lock_guard<std::mutex> lock(gProductLock);
+    gProductFolderName = usable ? productName : "OlvarnApp";
+}
+
+std::string Paths::ProductFolderName()
+{
+    std::lock_guard<std::mutex> lock(gProductLock);
+    return gProductFolderName;
+}
+
+std::string Paths::ProductDataFolder()
+{
+    return DataHome() + "/" + ProductFolderName();
+}
+
+std::string Paths::ProductCacheFolder()
+{
+    return CacheHome() + "/" + ProductFolderName();
 }
 
 std::string Paths::ConfigHome()

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 #include "platform/Paths.h"
 
@@ -66,8 +68,13 @@ std::string InstanceFolder()
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && *runtime == '/')
         return runtime;
-    std::string cache = Paths::CacheHome();
-    if (Paths::MakeFolders(cache) && MakePrivateFolder(cache + "/instances"))
+    std::string cache;
+    try {
+        cache = Paths::CacheHome();
+    } catch (const std::runtime_error&) {
+        // No home: the private folder below still serves.
+    }
+    if (!cache.empty() && Paths::MakeFolders(cache) && MakePrivateFolder(cache + "/instances"))
         return cache + "/instances";
     const char* tmp = std::getenv("TMPDIR");
     std::string user = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/olvarn-" + std::to_string(geteuid());

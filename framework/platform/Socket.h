@@ -49,6 +49,14 @@ public:
     void Close();
 
 private:
+    friend class Listener;
+    // Takes over a connected descriptor (an accepted connection).
+    void Adopt(int fd)
+    {
+        Close();
+        mFd = fd;
+    }
+
     int mFd = -1;
 };
 

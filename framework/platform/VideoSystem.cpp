@@ -22,6 +22,7 @@ bool VideoSystem::Acquire(std::string& error)
     if (gUsers == 0) {
         // Termination signals are the process's own business (they go through ShutDownApp).
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        SetStartHints();
         UseFramePagesForSdl();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             error = SDL_GetError();
@@ -54,6 +55,12 @@ void VideoSystem::SetScreenSaverAllowed(bool allowed)
         SDL_EnableScreenSaver();
     else
         SDL_DisableScreenSaver();
+}
+
+void VideoSystem::SetStartHints()
+{
+    // SDL decides this once, at the first window surface of the video run.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 }
 
 uint32_t VideoSystem::RendererWindowFlags()

@@ -20,6 +20,10 @@ public:
     // otherwise destroy and recreate the window when the renderer is made): OpenGL where the video
     // driver has it, nothing on the dummy driver. Video must be running.
     static uint32_t RendererWindowFlags();
+    // Hints every start of SDL video needs before it runs: a window's own surface is plain memory
+    // put to the screen by the video driver, never an OpenGL texture behind it (under a software
+    // rasteriser that texture costs a core and a dozen threads for an unchanging picture).
+    static void SetStartHints();
     // Lets the desktop's screen saver and monitor power-off run over the program's windows, or holds
     // them off (SDL holds them off by default).
     static void SetScreenSaverAllowed(bool allowed);

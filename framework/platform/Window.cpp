@@ -26,12 +26,24 @@ std::unique_ptr<Window> Window::Create(const WindowSpec& spec, std::string& erro
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     int x = spec.mX < 0 ? SDL_WINDOWPOS_CENTERED : spec.mX;
     int y = spec.mY < 0 ? SDL_WINDOWPOS_CENTERED : spec.mY;
+    int width = spec.mWidth, height = spec.mHeight;
+    // A full-screen window is made as large as the desktop and at its corner: where no window
+    // manager carries out the full-screen request (a bare X server), a window of the program's own
+    // size would stay centred over a smaller desktop, partly off screen, while the renderer scales
+    // to the desktop's size. The renderer's logical size keeps the picture at the program's size.
+    SDL_Rect desktop;
+    if (spec.mFullScreen && SDL_GetDisplayBounds(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+        x = desktop.x;
+        y = desktop.y;
+        width = desktop.w;
+        height = desktop.h;
+    }
     const std::string title = Cp1252ToUtf8(spec.mTitle);
-    const Uint32 rendererFlags = VideoSystem::RendererWindowFlags();
-    SDL_Window* sdlWindow = SDL_CreateWindow(title.c_str(), x, y, spec.mWidth, spec.mHeight, flags | rendererFlags);
+    const Uint32 rendererFlags = spec.mOpenGL ? VideoSystem::RendererWindowFlags() : 0;
+    SDL_Window* sdlWindow = SDL_CreateWindow(title.c_str(), x, y, width, height, flags | rendererFlags);
     // Without OpenGL the display presents through the window's own surface, which needs no flag.
     if (!sdlWindow && rendererFlags)
-        sdlWindow = SDL_CreateWindow(title.c_str(), x, y, spec.mWidth, spec.mHeight, flags);
+        sdlWindow = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
     if (!sdlWindow) {
         error = SDL_GetError();
         VideoSystem::Release();
@@ -43,6 +55,7 @@ std::unique_ptr<Window> Window::Create(const WindowSpec& spec, std::string& erro
     window->mWidth = spec.mWidth;
     window->mHeight = spec.mHeight;
     window->mFullScreen = spec.mFullScreen;
+    window->mAskedForOpenGL = spec.mOpenGL;
     return window;
 }
 
@@ -66,6 +79,11 @@ bool Window::UsableDesktopArea(int& x, int& y, int& width, int& height)
     width = r.w;
     height = r.h;
     return true;
+}
+
+bool Window::HasOpenGL() const
+{
+    return (SDL_GetWindowFlags(Sdl(mWindow)) & SDL_WINDOW_OPENGL) != 0;
 }
 
 void Window::Show()

@@ -16,6 +16,8 @@ struct WindowSpec {
     int mHeight = 480;
     bool mFullScreen = false; // desktop full screen with the client size as its logical size
     bool mShown = false;
+    // An OpenGL window, for an accelerated present; a plain window presents through its own surface.
+    bool mOpenGL = false;
 };
 
 class Window
@@ -49,6 +51,10 @@ public:
     int Width() const { return mWidth; }
     int Height() const { return mHeight; }
     bool IsFullScreen() const { return mFullScreen; }
+    // What the spec asked for, and what the window got (OpenGL may be refused, or absent on the
+    // dummy driver).
+    bool AskedForOpenGL() const { return mAskedForOpenGL; }
+    bool HasOpenGL() const;
     // The SDL window id, matched by the event pump.
     uint32_t Id() const { return mId; }
     // The SDL window, for the platform's own display code only.
@@ -61,6 +67,7 @@ private:
     int mWidth = 0;
     int mHeight = 0;
     bool mFullScreen = false;
+    bool mAskedForOpenGL = false;
 };
 
 } // namespace Olvarn

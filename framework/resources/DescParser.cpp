@@ -14,6 +14,9 @@ namespace Olvarn
 namespace
 {
 
+// Descriptor files are kilobytes; the cap only keeps a wrong file from taking the memory.
+constexpr size_t kMaxFileBytes = 16u << 20;
+
 // Splits a file into command texts: quotes, escapes, '#' line comments and ';' terminators.
 class CommandCollector
 {
@@ -131,7 +134,7 @@ DataElement* DescParser::GetDefinedElement(const std::string& name)
 bool DescParser::LoadDescriptor(const std::string& fileName)
 {
     std::string bytes;
-    if (!ReadWholeFile(Paths::Resolve(fileName), bytes)) {
+    if (!ReadWholeFile(Paths::Resolve(fileName), bytes, kMaxFileBytes)) {
         mCurrentLine = 0;
         mError.clear();
         mCurrentCommand.clear();

@@ -21,6 +21,9 @@ namespace Olvarn
 namespace
 {
 
+// A widths file lists some hundred characters.
+constexpr size_t kMaxWidthsFileBytes = 1u << 20;
+
 const std::string& Word(const DataElement& element)
 {
     return static_cast<const SingleDataElement&>(element).mString;
@@ -528,7 +531,7 @@ bool FontData::CmdLayerSetCharOrders(const ListDataElement& params)
 bool FontData::LoadFromImage(std::shared_ptr<MemoryImage> image, const std::string& widthsFileName)
 {
     std::string text;
-    if (mLoaded || !ReadWholeFile(Paths::Resolve(widthsFileName), text))
+    if (mLoaded || !ReadWholeFile(Paths::Resolve(widthsFileName), text, kMaxWidthsFileBytes))
         return false;
     mSourceFile = widthsFileName;
     return ParseImageWidths(std::move(image), text);

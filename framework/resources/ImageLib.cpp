@@ -38,6 +38,9 @@ bool Image::Create(int width, int height)
 namespace
 {
 
+// The largest picture we load is a screen-sized background, a few megabytes even uncompressed.
+constexpr size_t kMaxImageFileBytes = 64u << 20;
+
 using Reader = std::unique_ptr<Image> (*)(const std::string&);
 
 struct Format {
@@ -126,7 +129,7 @@ std::unique_ptr<Image> ParseFile(const std::string& fileName,
                                  std::unique_ptr<Image> (*parse)(const uint8_t* bytes, size_t size))
 {
     std::string bytes;
-    if (!Olvarn::ReadWholeFile(Olvarn::Paths::Resolve(fileName), bytes))
+    if (!Olvarn::ReadWholeFile(Olvarn::Paths::Resolve(fileName), bytes, kMaxImageFileBytes))
         return nullptr;
     return parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }

@@ -11,6 +11,9 @@ namespace Olvarn
 namespace
 {
 
+// Property and data files are kilobytes; the cap only keeps a wrong file from taking the memory.
+constexpr size_t kMaxFileBytes = 64u << 20;
+
 bool IsXmlSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -43,7 +46,7 @@ XMLParser::~XMLParser() = default;
 bool XMLParser::OpenFile(const std::string& fileName)
 {
     std::string bytes;
-    if (!ReadWholeFile(Paths::Resolve(fileName), bytes)) {
+    if (!ReadWholeFile(Paths::Resolve(fileName), bytes, kMaxFileBytes)) {
         mBytes.clear();
         mAt = 0;
         mPushBack.clear();

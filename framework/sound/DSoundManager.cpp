@@ -39,9 +39,12 @@ bool IsCacheable(const std::string& name)
     return ("/" + native + "/").find("/../") == std::string::npos;
 }
 
+// A sound effect, decoded or not, is seconds long; anything larger is no sound of ours.
+constexpr size_t kMaxSoundFileBytes = 64u << 20;
+
 std::string CachePath(const std::string& name)
 {
-    return Paths::CacheHome() + "/Tamberlo/" + Paths::ToNative("cached\\" + name + ".wav");
+    return Paths::ProductCacheFolder() + "/" + Paths::ToNative("cached\\" + name + ".wav");
 }
 
 uint64_t DependencyWriteTime(const std::string& name)
@@ -52,7 +55,7 @@ uint64_t DependencyWriteTime(const std::string& name)
 bool ReadWavFile(const std::string& nativePath, DecodedSound& sound)
 {
     std::string bytes;
-    if (!ReadWholeFile(nativePath, bytes))
+    if (!ReadWholeFile(nativePath, bytes, kMaxSoundFileBytes))
         return false;
     return ReadWavSound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), DependencyWriteTime, sound);
 }
@@ -147,16 +150,16 @@ bool DSoundManager::DecodeSource(const std::string& fileName, DecodedSound& soun
     std::string bytes;
     if (mFmod) {
         sourceName = fileName + ".mp3";
-        if (ReadWholeFile(Paths::Resolve(sourceName), bytes) &&
+        if (ReadWholeFile(Paths::Resolve(sourceName), bytes, kMaxSoundFileBytes) &&
             ReadMp3Sound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), sound))
             return true;
     }
     sourceName = fileName + ".ogg";
-    if (ReadWholeFile(Paths::Resolve(sourceName), bytes) &&
+    if (ReadWholeFile(Paths::Resolve(sourceName), bytes, kMaxSoundFileBytes) &&
         ReadOggSound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), sound))
         return true;
     sourceName = fileName + ".au";
-    return ReadWholeFile(Paths::Resolve(sourceName), bytes) &&
+    return ReadWholeFile(Paths::Resolve(sourceName), bytes, kMaxSoundFileBytes) &&
            ReadAuSound(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), sound);
 }
 

@@ -30,7 +30,9 @@ bool IsCacheableName(const std::string& name)
 
 bool ReadBytes(const std::string& path, std::string& bytes)
 {
-    return ReadWholeFile(path, bytes);
+    // A decoded song of ten minutes is some 100 MB; twice that leaves room without trusting any size.
+    constexpr size_t kMaxMusicFileBytes = 256u << 20;
+    return ReadWholeFile(path, bytes, kMaxMusicFileBytes);
 }
 
 } // namespace
@@ -70,7 +72,7 @@ std::string FModMusicInterface::SampleCachePath(const std::string& name)
     size_t cut = name.find_last_of("\\/");
     std::string dir = cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
     std::string file = cut == std::string::npos ? name : name.substr(cut + 1);
-    return Paths::CacheHome() + "/Tamberlo/" + Paths::ToNative(dir + "cached_" + file + ".wav");
+    return Paths::ProductCacheFolder() + "/" + Paths::ToNative(dir + "cached_" + file + ".wav");
 }
 
 uint32_t FModMusicInterface::LoadSampleOfName(const std::string& name)

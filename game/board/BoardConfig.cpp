@@ -1,3 +1,5 @@
+// Reading the board's part of the property files: element types and offsets, the creator and pearl
+// settings, the board's constants, and the check of every level once all files are read.
 #include "board/BoardConfig.h"
 
 #include <cstdlib>
@@ -7,6 +9,7 @@
 #include "board/CElementCreator.h"
 #include "board/CGrid.h"
 #include "board/CPearl.h"
+#include "board/CPearlCreator.h"
 #include "board/CPipeline.h"
 #include "board/CPlayerInfo.h"
 #include "data/CConstantsRegistry.h"
@@ -54,6 +57,13 @@ template <typename F> void InFile(const CXmlDataReader& reader, F step)
     }
 }
 
+// "file: element row N" (rows counted from 0 within their file).
+std::string RowName(const std::string& file, const char* element, int row)
+{
+    std::string name = std::string(element) + " row " + std::to_string(row);
+    return file.empty() ? name : file + ": " + name;
+}
+
 void GridBlinkHandler(CConstantsRegistry::Group& group)
 {
     CGrid::SetBlinkConstants(std::atoi(group["blink_time"].c_str()), std::atoi(group["max_blink_pause"].c_str()));
@@ -97,10 +107,7 @@ void DeclareCreatorConfig(CXmlDataReader& reader)
 
 void LoadCreatorConfig(CXmlDataReader& reader)
 {
-    InFile(reader, [&] {
-        CElementCreator::LoadConfig(Rows(reader, "element_creator"));
-        ValidateLevelData();
-    });
+    InFile(reader, [&] { CElementCreator::LoadConfig(Rows(reader, "element_creator")); });
 }
 
 void DeclarePearlConfig(CXmlDataReader& reader)
@@ -119,9 +126,9 @@ void RegisterBoardProperties()
     SetPropertyComponent(
         EPropertyComponent::ElementConfig,
         {&DeclareElementConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadElementConfig(r); }});
-    SetPropertyComponent(
-        EPropertyComponent::ElementCreator,
-        {&DeclareCreatorConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadCreatorConfig(r); }});
+    SetPropertyComponent(EPropertyComponent::ElementCreator,
+                         {&DeclareCreatorConfig,
+                          [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadCreatorConfig(r); }, &ValidateLevelData});
     SetPropertyComponent(EPropertyComponent::PearlCreator,
                          {&DeclarePearlConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadPearlConfig(r); }});
     CConstantsRegistry::Instance().RegisterHandler("grid_blink", &GridBlinkHandler);
@@ -157,20 +164,16 @@ CCreatorLevel ToCreatorLevel(const CLevelInfo& level, const CChanceTable* table)
 void ValidateLevelData()
 {
     auto& defs = CLevelDefinitions::Instance();
-    int i = 0;
     for (const auto& t : defs.drops)
-        ToChanceTable(t, "config_drop row " + std::to_string(i++));
-    i = 0;
+        ToChanceTable(t, RowName(t.mSourceFile, "config_drop", t.mSourceRow));
     for (const auto& t : defs.bonus_drops)
-        ToChanceTable(t, "config_bonus_drop row " + std::to_string(i++));
-    i = 0;
+        ToChanceTable(t, RowName(t.mSourceFile, "config_bonus_drop", t.mSourceRow));
     for (const auto& level : defs.levels) {
+        const std::string name = RowName(level.mSourceFile, "level", level.mSourceRow);
         CChanceTable table;
         if (level.drop_table)
-            table = ToChanceTable(*level.drop_table, "level row " + std::to_string(i));
-        ValidateCreatorLevel(ToCreatorLevel(level, level.drop_table ? &table : nullptr),
-                             "level row " + std::to_string(i));
-        ++i;
+            table = ToChanceTable(*level.drop_table, name);
+        ValidateCreatorLevel(ToCreatorLevel(level, level.drop_table ? &table : nullptr), name);
     }
 }
 

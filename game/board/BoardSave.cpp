@@ -1,5 +1,6 @@
 // How the board's objects are written to and read from saves: one row each, children first.
 #include "board/BoardSave.h"
+#include "board/CPearlCreator.h"
 
 #include <stdexcept>
 
@@ -9,6 +10,7 @@
 #include "board/CPlayerInfo.h"
 #include "data/DataCodecs.h"
 #include "data/StartupRegistrations.h"
+#include "shell/CImage.h"
 
 namespace tilvan
 {
@@ -90,6 +92,15 @@ template <const Schema& S> void Register(int classId)
     save::CSaveObjectRegistry::Instance().Register(nullptr, classId, &ReaderSchema<S>, &WriterSchema<S>);
 }
 
+// The picture a piece or pearl shows, saved as its own "image" row; the row's number is what the
+// owner's "image" attribute holds. Loading takes the picture from the type or resource again.
+int SavePicture(const std::string& id, FPoint pos, float animationTime)
+{
+    CImage picture(id, static_cast<int>(pos.x), static_cast<int>(pos.y));
+    picture.SetTime(static_cast<int>(animationTime));
+    return picture.Save();
+}
+
 // Every listed row loaded into a new object appended to the list.
 template <typename T, typename List> void LoadList(const std::string& rows, List& list)
 {
@@ -108,7 +119,8 @@ int CElement::Save()
     const CElementType* type = GetType();
     return SaveWriter().WriteRow(kElement.element, mId, type ? mId : -1, mPos, mRotation, mBonus, mIsRotating,
                                  mTimeLeft, mFAngle, mIsTremble, mAddAngle, mTrembleTime, mTrembleTimeLeft, mIsMoving,
-                                 mSpeed, mTargetPos, std::string(), mRotateSign);
+                                 mSpeed, mTargetPos,
+                                 SavePicture(type ? type->mImageId : std::string(), mPos, mAnimTime), mRotateSign);
 }
 
 void CElement::Load(int row)
@@ -187,7 +199,8 @@ void CGrid::Load(int row)
 
 int CPearl::Save()
 {
-    return SaveWriter().WriteRow(kPearl.element, mPos, std::string(), mShown, mTime, mDead);
+    return SaveWriter().WriteRow(kPearl.element, mPos, SavePicture(kPearlImageId, mPos, mAnimTime), mShown, mTime,
+                                 mDead);
 }
 
 void CPearl::Load(int row)
@@ -228,8 +241,9 @@ int CPipeline::Save()
         list += std::to_string(pe->Save()) + " ";
     for (auto& e : bonus_elements)
         row += std::to_string(e.Save()) + " ";
-    return SaveWriter().WriteRow(kPipeline.element, list.empty() ? " " : list, row.empty() ? " " : row, is_full,
-                                 is_nearly_full, free_space);
+    // The elements are a list of child rows, which ends with one more blank.
+    return SaveWriter().WriteRow(kPipeline.element, list + " ", row.empty() ? " " : row, is_full, is_nearly_full,
+                                 free_space);
 }
 
 void CPipeline::Load(int row)

@@ -1,3 +1,4 @@
+// The board's script classes, "element_class" and "pipeline_class", and the hooks of pieces and pearls.
 #include "board/BoardScript.h"
 
 #include "board/CElement.h"

@@ -1,3 +1,4 @@
+// The board's interfaces to the layers above: the image look-up, the events and the water surface.
 #include "board/BoardServices.h"
 
 namespace tilvan

@@ -1,3 +1,4 @@
+// A playing piece: rotation, the timed motions, effects, hit tests and drawing with its lights.
 #include "board/CElement.h"
 
 #include <cmath>
@@ -31,16 +32,18 @@ struct TurnedPicture {
     int dx = 0, dy = 0;
 };
 
-std::map<std::tuple<Olvarn::Image*, int, int, int>, TurnedPicture>& TurnedCache()
+// Keyed by the picture's resource id, not its address: a group unloaded and loaded again gives the
+// same picture another address (or its old address to another picture).
+std::map<std::tuple<std::string, int, int, int>, TurnedPicture>& TurnedCache()
 {
-    static std::map<std::tuple<Olvarn::Image*, int, int, int>, TurnedPicture> cache;
+    static std::map<std::tuple<std::string, int, int, int>, TurnedPicture> cache;
     return cache;
 }
 
-const TurnedPicture* Turned(Olvarn::Image* picture, int rotation, int cx, int cy)
+const TurnedPicture* Turned(Olvarn::Image* picture, const std::string& id, int rotation, int cx, int cy)
 {
     auto& cache = TurnedCache();
-    auto key = std::make_tuple(picture, rotation, cx, cy);
+    auto key = std::make_tuple(id, rotation, cx, cy);
     auto it = cache.find(key);
     if (it != cache.end())
         return &it->second;
@@ -182,7 +185,7 @@ int CElement::GetPositionIndex() const
 }
 Olvarn::Image* CElement::GetImage() const
 {
-    return GetType() ? GetType()->image : nullptr;
+    return GetType() ? GetType()->Picture() : nullptr;
 }
 
 void CElement::MoveTo(FPoint target)
@@ -383,25 +386,25 @@ void CElement::Draw(Olvarn::Graphics& g)
         e->DrawBelow(g, *this);
     float x0 = mPos.x - type->image_center.x, y0 = mPos.y - type->image_center.y;
     float a = GetAngle();
-    if (type->image) {
-        Olvarn::GraphicsStateSaver picture(g);
+    if (Olvarn::Image* picture = type->Picture()) {
+        Olvarn::GraphicsStateSaver pictureState(g);
         if (mAlpha < 255) {
             g.SetModulateImages(true);
             g.SetColor(Olvarn::Color(255, 255, 255, mAlpha));
         }
-        int cell = type->image->GetAnimationCell(static_cast<int>(mAnimTime));
-        Olvarn::Rect cellRect = type->image->GetCellRect(cell);
-        bool wholePicture = cellRect.mWidth == type->image->GetWidth() && cellRect.mHeight == type->image->GetHeight();
+        int cell = picture->GetAnimationCell(static_cast<int>(mAnimTime));
+        Olvarn::Rect cellRect = picture->GetCellRect(cell);
+        bool wholePicture = cellRect.mWidth == picture->GetWidth() && cellRect.mHeight == picture->GetHeight();
         bool atStep = !mIsRotating && a == mRotation * -kAngleStep;
         if (std::fabs(a) < 0.01f) {
-            g.DrawImageCellByIndex(type->image, static_cast<int>(x0), static_cast<int>(y0), cell);
+            g.DrawImageCellByIndex(picture, static_cast<int>(x0), static_cast<int>(y0), cell);
         } else if (atStep && wholePicture && gTurnCache) {
-            const TurnedPicture* t = Turned(type->image, mRotation, static_cast<int>(type->image_center.x),
+            const TurnedPicture* t = Turned(picture, type->mImageId, mRotation, static_cast<int>(type->image_center.x),
                                             static_cast<int>(type->image_center.y));
             g.DrawImage(t->image.get(), static_cast<int>(x0) + t->dx, static_cast<int>(y0) + t->dy);
         } else {
-            Olvarn::Rect src = type->image->GetCellRect(cell);
-            g.DrawImageRotatedAroundInt(type->image, static_cast<int>(x0), static_cast<int>(y0), a,
+            Olvarn::Rect src = picture->GetCellRect(cell);
+            g.DrawImageRotatedAroundInt(picture, static_cast<int>(x0), static_cast<int>(y0), a,
                                         static_cast<int>(type->image_center.x), static_cast<int>(type->image_center.y),
                                         &src);
         }
@@ -431,7 +434,8 @@ CElement::LightCells CElement::LightCellsForDirection(int d)
 void CElement::DrawLight(Olvarn::Graphics& g, const CBoardLight& light)
 {
     const CElementType* type = GetType();
-    if (!type || !type->light_image)
+    Olvarn::Image* lightPicture = type ? type->LightPicture() : nullptr;
+    if (!lightPicture)
         return;
     Olvarn::GraphicsStateSaver saver(g);
     float a = GetAngle();
@@ -460,10 +464,10 @@ void CElement::DrawLight(Olvarn::Graphics& g, const CBoardLight& light)
     auto drawCell = [&](int cell, float weight) {
         g.SetColor(Olvarn::Color(light.r, light.g, light.b, static_cast<int>(light.a * weight)));
         if (a == 0) {
-            g.DrawImageCellByIndex(type->light_image, static_cast<int>(x0), static_cast<int>(y0), cell);
+            g.DrawImageCellByIndex(lightPicture, static_cast<int>(x0), static_cast<int>(y0), cell);
         } else {
-            Olvarn::Rect src = type->light_image->GetCellRect(cell);
-            g.DrawImageRotatedAroundInt(type->light_image, static_cast<int>(x0), static_cast<int>(y0), a,
+            Olvarn::Rect src = lightPicture->GetCellRect(cell);
+            g.DrawImageRotatedAroundInt(lightPicture, static_cast<int>(x0), static_cast<int>(y0), a,
                                         static_cast<int>(type->image_center.x), static_cast<int>(type->image_center.y),
                                         &src);
         }

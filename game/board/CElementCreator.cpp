@@ -1,3 +1,4 @@
+// The element creator: which piece comes next and when, from the level's chance table.
 #include "board/CElementCreator.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// Element effects: the base of timed effects on a piece and the makers the layers above install.
 #include "board/CElementEffect.h"
 
 namespace tilvan::element_effects

@@ -1,3 +1,4 @@
+// Element types read from the "element" and "element_offset" rows, and the offsets file.
 #include "board/CElementType.h"
 
 #include "board/CElement.h"
@@ -97,15 +98,6 @@ void ClearElementTypes()
     StoredOffsets().clear();
 }
 
-void RefreshElementTypeImages()
-{
-    CElement::ClearTurnedPictures();
-    for (CElementType& type : ElementTypes()) {
-        type.image = FindBoardImage(type.image_id);
-        type.light_image = FindBoardImage(type.image_id + "_LIGHT");
-    }
-}
-
 static CElementType ReadType(const AttributeRow& row, size_t index)
 {
     CElementType type;
@@ -129,10 +121,8 @@ static CElementType ReadType(const AttributeRow& row, size_t index)
         if (!any)
             throw std::runtime_error(where + ": grid" + std::to_string(k + 1) + " covers no cell");
     }
-    std::string id = Get(row, "image");
-    type.image_id = id;
-    type.image = FindBoardImage(id);
-    type.light_image = FindBoardImage(id + "_LIGHT");
+    type.mImageId = Get(row, "image");
+    type.mLightImageId = type.mImageId + "_LIGHT";
     type.width = MaskWidth(type.masks[0]);
     return type;
 }

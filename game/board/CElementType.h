@@ -19,10 +19,14 @@ using CellMask = std::array<bool, 25>;
 using AttributeRow = std::map<std::string, std::string>;
 
 struct CElementType {
-    Olvarn::Image* image = nullptr;
-    Olvarn::Image* light_image = nullptr;
-    // The picture's resource id: the pictures come with the group "Game", after the types are read.
-    std::string image_id;
+    // The pictures belong to a resource group that loads after the types are read and may be
+    // unloaded and loaded again, so the type holds their ids and looks them up when drawn.
+    Olvarn::Image* Picture() const { return FindBoardImage(mImageId); }
+    // The "_LIGHT" picture of the 3D mode, eight cells, one per light direction.
+    Olvarn::Image* LightPicture() const { return FindBoardImage(mLightImageId); }
+
+    std::string mImageId;
+    std::string mLightImageId;
     FPoint image_center;
     std::array<CellMask, 6> masks{};
     std::array<FPoint, 6> centers{};
@@ -52,8 +56,6 @@ const CElementType* FindElementType(int id);
 void LoadElementTypes(const std::vector<AttributeRow>& elementRows, const std::vector<AttributeRow>& offsetRows);
 // Empties the list (tests, and a fresh property load).
 void ClearElementTypes();
-// Looks every type's pictures up again (once the group holding them has loaded).
-void RefreshElementTypeImages();
 
 // The offsets file's text for the current list.
 std::string FormatOffsetsFile();

@@ -1,3 +1,4 @@
+// The board's grid: cells, pieces at rest, insertion and completion, the pearl and the blink.
 #include "board/CGrid.h"
 
 #include <cmath>
@@ -342,10 +343,10 @@ void CGrid::AddPearl()
 
 void CGrid::Update(float ms)
 {
-    if (mBackground.fade_total != 0) {
-        mBackground.fade_left -= ms;
-        if (mBackground.fade_left < 0)
-            mBackground.fade_left = 0;
+    if (mBackground.mFadeTotal != 0) {
+        mBackground.mFadeLeft -= ms;
+        if (mBackground.mFadeLeft < 0)
+            mBackground.mFadeLeft = 0;
     }
     for (auto& ge : mElements)
         ge->element.Update(ms, ms);
@@ -379,7 +380,7 @@ void CGrid::FlashElementsInSequence(int first, int last)
 
 void CGrid::FadeOutElements(int ms)
 {
-    mBackground.fade_total = mBackground.fade_left = static_cast<float>(ms);
+    mBackground.mFadeTotal = mBackground.mFadeLeft = static_cast<float>(ms);
     for (auto& ge : mElements)
         ge->element.FadeOut(ms);
 }

@@ -68,10 +68,10 @@ public:
     // The alpha the picture is drawn with, or -1 when it is drawn unmodulated.
     int FadeAlpha() const;
 
-    FPoint position;
-    std::unique_ptr<Olvarn::MemoryImage> image;
-    float fade_total = 0;
-    float fade_left = 0;
+    FPoint mPosition;
+    std::unique_ptr<Olvarn::MemoryImage> mImage;
+    float mFadeTotal = 0;
+    float mFadeLeft = 0;
 };
 
 class CGrid : public save::CSaveObject

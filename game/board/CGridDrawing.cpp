@@ -51,7 +51,7 @@ CGridBackground::~CGridBackground() = default;
 
 void CGridBackground::Build(const std::array<CGridCell, 800>& cells, FPoint offset)
 {
-    image.reset();
+    mImage.reset();
     int minC = CGrid::kColumns, maxC = 0, minR = CGrid::kRows, maxR = 0;
     bool any = false;
     for (int c = 0; c < CGrid::kColumns; ++c)
@@ -65,7 +65,7 @@ void CGridBackground::Build(const std::array<CGridCell, 800>& cells, FPoint offs
     if (!any)
         return;
     int width = (maxC - minC + 4) * 20, height = (maxR - minR + 3) * 35;
-    position = FPoint(offset.x - 20 + minC * 20, offset.y - 35 + minR * 35);
+    mPosition = FPoint(offset.x - 20 + minC * 20, offset.y - 35 + minR * 35);
     FPoint shift(20.0f - minC * 20, 35.0f - minR * 35);
     auto result = std::make_unique<Olvarn::MemoryImage>();
     result->Create(width, height);
@@ -81,7 +81,7 @@ void CGridBackground::Build(const std::array<CGridCell, 800>& cells, FPoint offs
         Olvarn::Graphics g(result.get());
         g.DrawImage(&temp, 0, 0);
     }
-    image = std::move(result);
+    mImage = std::move(result);
 }
 
 std::vector<const char*> CGridBackground::CellPictures(const std::array<CGridCell, 800>& cells, int c, int r)
@@ -128,15 +128,15 @@ void CGridBackground::DrawCells(Olvarn::Graphics& g, const std::array<CGridCell,
 
 int CGridBackground::FadeAlpha() const
 {
-    if (fade_total == 0)
+    if (mFadeTotal == 0)
         return -1;
-    int a = static_cast<int>(std::ceil(fade_left * 255 / fade_total));
+    int a = static_cast<int>(std::ceil(mFadeLeft * 255 / mFadeTotal));
     return a < 0 ? 0 : (a > 255 ? 255 : a);
 }
 
 void CGridBackground::Draw(Olvarn::Graphics& g)
 {
-    if (!image)
+    if (!mImage)
         return;
     Olvarn::GraphicsStateSaver saver(g);
     int alpha = FadeAlpha();
@@ -144,7 +144,7 @@ void CGridBackground::Draw(Olvarn::Graphics& g)
         g.SetModulateImages(true);
         g.SetColor(Olvarn::Color(255, 255, 255, alpha));
     }
-    g.DrawImage(image.get(), static_cast<int>(position.x), static_cast<int>(position.y));
+    g.DrawImage(mImage.get(), static_cast<int>(mPosition.x), static_cast<int>(mPosition.y));
 }
 
 void CGrid::Draw(Olvarn::Graphics& g)

@@ -1,3 +1,4 @@
+// The pipeline: pieces falling into the water, their slots, and the floating row of bonus pieces.
 #include "board/CPipeline.h"
 
 #include <algorithm>
@@ -23,56 +24,6 @@ float CPipeline::BonusElementVelocity()
     return gElementVel;
 }
 
-CPipelineElement::CPipelineElement(CPipeline* owner, const CElement& e, float x, float y, float vel, float acc,
-                                   int spacePos, float targetX)
-    : element(e), vel(vel), acc(acc), owner(owner), space_pos(spacePos), target_x(targetX)
-{
-    element.SetPosition(x, y);
-}
-
-void CPipelineElement::Update(float ms)
-{
-    float dt = ms / 1000;
-    int index = element.GetPositionIndex();
-    if (index != 0 && !element.IsRotating()) {
-        if (index < element.GetPositions() / 2)
-            element.RotateBackward();
-        else
-            element.RotateForward();
-    }
-    FPoint p = element.GetPosition();
-    if (!in_water) {
-        p.y += dt * vel;
-        vel += dt * acc;
-        element.SetPosition(p);
-        float h = static_cast<float>(owner->SurfaceY(static_cast<int>(p.x)) + element.GetSinkDepth());
-        if (p.y >= h) {
-            in_water = true;
-            element.SetPosition(p.x, h);
-            element.SetTremble(true);
-            if (space_pos == -1) {
-                target_x = p.x;
-                owner->is_full = true;
-            }
-            if (!owner->IsFading())
-                element.NotifyDropped();
-        }
-    } else {
-        float d = target_x - p.x, step = 100 * dt;
-        float x = std::fabs(d) < step ? target_x : p.x + (d > 0 ? step : -step);
-        element.SetPosition(x, static_cast<float>(owner->SurfaceY(static_cast<int>(x)) + element.GetSinkDepth()));
-    }
-    element.Update(ms, ms);
-}
-
-void CPipelineElement::ReplaceElement(const CElement& e)
-{
-    FPoint remembered = element.GetPosition();
-    element.CollectBonus();
-    element = e;
-    element.SetPosition(remembered);
-}
-
 CPipeline::CPipeline(const CWaterSurface* water) : mWater(water)
 {
     // Without its picture the water answers no surface, and pieces would float at the top of the screen.
@@ -85,8 +36,8 @@ void CPipeline::Reset()
 {
     is_full = is_nearly_full = false;
     // A level that starts again is not ending any more.
-    fading = false;
-    slots = {};
+    mFading = false;
+    mSlots = {};
     elements.clear();
     bonus_elements.clear();
     free_space = kSlots;
@@ -98,10 +49,10 @@ bool CPipeline::OccupySlots(CPipelineElement* e, int s)
         return false;
     int w = e->element.GetWidth();
     for (int i = s; i < s + w && i < kSlots; ++i) {
-        if (!slots[i].free)
+        if (!mSlots[i].free)
             return false;
-        slots[i].free = false;
-        slots[i].occupant = e;
+        mSlots[i].free = false;
+        mSlots[i].occupant = e;
     }
     return true;
 }
@@ -109,10 +60,10 @@ bool CPipeline::OccupySlots(CPipelineElement* e, int s)
 bool CPipeline::FreeSlots(CPipelineElement* e)
 {
     for (int i = 0; i < kSlots; ++i)
-        if (slots[i].occupant == e) {
+        if (mSlots[i].occupant == e) {
             int w = e->element.GetWidth();
             for (int j = i; j < i + w && j < kSlots; ++j)
-                slots[j] = Slot{};
+                mSlots[j] = Slot{};
             return true;
         }
     return false;
@@ -120,10 +71,10 @@ bool CPipeline::FreeSlots(CPipelineElement* e)
 
 int CPipeline::SlotOf(int slot) const
 {
-    if (slot < 0 || slot >= kSlots || slots[slot].free)
+    if (slot < 0 || slot >= kSlots || mSlots[slot].free)
         return -1;
     for (size_t i = 0; i < elements.size(); ++i)
-        if (elements[i].get() == slots[slot].occupant)
+        if (elements[i].get() == mSlots[slot].occupant)
             return static_cast<int>(i);
     return -1;
 }
@@ -131,7 +82,7 @@ int CPipeline::SlotOf(int slot) const
 void CPipeline::UpdateFreeSpace()
 {
     free_space = 0;
-    for (const auto& s : slots)
+    for (const auto& s : mSlots)
         free_space += s.free;
     if (BoardEvents())
         BoardEvents()->OnPipelineSpace(free_space, static_cast<int>(elements.size()));
@@ -144,7 +95,7 @@ void CPipeline::ShiftPiecesFrom(int first, int delta)
 {
     std::vector<CPipelineElement*> moved;
     auto shift = [&](int i) {
-        CPipelineElement* o = slots[i].occupant;
+        CPipelineElement* o = mSlots[i].occupant;
         if (!o || o->space_pos < first || std::find(moved.begin(), moved.end(), o) != moved.end())
             return;
         moved.push_back(o);
@@ -173,7 +124,7 @@ void CPipeline::PlacePendingElements()
         if (pe->space_pos != -1)
             continue;
         int b = kSlots;
-        while (b > 0 && slots[b - 1].free)
+        while (b > 0 && mSlots[b - 1].free)
             --b;
         int w = pe->element.GetWidth();
         if (kSlots - b < w) {
@@ -189,13 +140,13 @@ void CPipeline::PlacePendingElements()
 
 bool CPipeline::AddElement(const CElement& e, float vel, float acc, bool onWater)
 {
-    if (fading)
+    if (mFading)
         return false;
     for (const auto& pe : elements)
         if (pe->space_pos == -1)
             return false;
     int i = 0;
-    while (i < kSlots && !slots[i].free)
+    while (i < kSlots && !mSlots[i].free)
         ++i;
     int w = e.GetWidth();
     FPoint c = e.GetImageCenter();
@@ -225,16 +176,16 @@ bool CPipeline::InsertElementAt(const CElement& e, float vel, float acc)
 {
     int w = e.GetWidth();
     int freeSlots = 0;
-    for (const auto& s : slots)
+    for (const auto& s : mSlots)
         freeSlots += s.free;
-    if (fading || freeSlots < w)
+    if (mFading || freeSlots < w)
         return false;
     FPoint p = e.GetPosition();
     float best = 1754.0f;
     int chosen = 0;
     for (int i = 0; i < kSlots; ++i) {
-        if (!slots[i].free) {
-            CPipelineElement* o = slots[i].occupant;
+        if (!mSlots[i].free) {
+            CPipelineElement* o = mSlots[i].occupant;
             float d = std::fabs(p.x - o->element.GetPosition().x);
             if (d < best)
                 best = d, chosen = o->space_pos;
@@ -299,7 +250,7 @@ void CPipeline::Draw(Olvarn::Graphics& g)
 
 void CPipeline::FadeOut(int ms)
 {
-    fading = true;
+    mFading = true;
     for (auto& pe : elements)
         pe->element.FadeOut(ms);
     for (auto& e : bonus_elements)
@@ -308,7 +259,7 @@ void CPipeline::FadeOut(int ms)
 
 CElement* CPipeline::FindElementAt(int x, int y)
 {
-    if (fading)
+    if (mFading)
         return nullptr;
     for (auto& pe : elements)
         if (pe->element.HitTest(static_cast<float>(x), static_cast<float>(y), 8))
@@ -364,7 +315,7 @@ void CPipeline::CollectWaterBonuses()
 {
     bool changed = false;
     for (int i = 0; i < kSlots; ++i) {
-        CPipelineElement* pe = slots[i].occupant;
+        CPipelineElement* pe = mSlots[i].occupant;
         if (!pe || pe->space_pos != i || !pe->in_water || pe->element.GetId() == 0)
             continue;
         const int oldWidth = pe->element.GetWidth();
@@ -378,7 +329,7 @@ void CPipeline::CollectWaterBonuses()
         // starts with the last piece, so no piece is moved onto one that has not moved yet.
         std::vector<CPipelineElement*> later;
         for (int j = i + oldWidth; j < kSlots; ++j) {
-            CPipelineElement* o = slots[j].occupant;
+            CPipelineElement* o = mSlots[j].occupant;
             if (o && o != pe && o->space_pos == j)
                 later.push_back(o);
         }
@@ -411,14 +362,14 @@ void CPipeline::CollectWaterBonuses()
 
 void CPipeline::ReoccupySlots()
 {
-    std::array<Slot, kSlots> saved = slots;
-    slots = {};
+    std::array<Slot, kSlots> saved = mSlots;
+    mSlots = {};
     for (auto& pe : elements) {
         if (pe->space_pos < 0)
             continue;
         int w = pe->element.GetWidth();
         if (pe->space_pos + w > kSlots || !OccupySlots(pe.get(), pe->space_pos)) {
-            slots = saved;
+            mSlots = saved;
             throw std::runtime_error("pipeline: element at slot " + std::to_string(pe->space_pos) +
                                      " overlaps another or runs past the last slot");
         }
@@ -434,7 +385,7 @@ CPipelineElement& CPipeline::AppendLoaded(const CPipelineElement& e)
 
 bool CPipeline::AddBonusElement(const CElement& e)
 {
-    if (fading)
+    if (mFading)
         return false;
     CElement copy(e);
     copy.SetTremble(true);

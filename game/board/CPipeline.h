@@ -8,35 +8,11 @@
 #include <vector>
 
 #include "board/CElement.h"
+#include "board/CPipelineElement.h"
 #include "data/CSaveObject.h"
 
 namespace tilvan
 {
-
-class CPipeline;
-
-class CPipelineElement : public save::CSaveObject
-{
-public:
-    static constexpr int kClassId = 1121;
-    CPipelineElement() = default;
-    int Save() override;
-    void Load(int row) override;
-    int GetClassId() const override { return kClassId; }
-
-    CPipelineElement(CPipeline* owner, const CElement& e, float x, float y, float vel, float acc, int spacePos,
-                     float targetX);
-    void Update(float ms);
-    void ReplaceElement(const CElement& e);
-
-    CElement element;
-    float vel = 0, acc = 0;
-    CPipeline* owner = nullptr;
-    bool in_water = false;
-    int space_pos = -1;
-    float target_x = 0;
-    bool inserted = false;
-};
 
 class CPipeline : public save::CSaveObject
 {
@@ -84,7 +60,7 @@ public:
     CPipelineElement& AppendLoaded(const CPipelineElement& e);
 
     int SurfaceY(int x) const { return mWater->GetSurfaceY(x); }
-    bool IsFading() const { return fading; }
+    bool IsFading() const { return mFading; }
     int SlotOf(int slot) const; // index in elements of the slot's occupant, -1 when free
     const std::vector<std::unique_ptr<CPipelineElement>>& GetElements() const { return elements; }
     std::deque<CElement>& GetBonusElements() { return bonus_elements; }
@@ -107,11 +83,11 @@ private:
     void ShiftPiecesFrom(int first, int delta);
     void UpdateBonusRow(float ms);
 
-    std::array<Slot, kSlots> slots{};
+    std::array<Slot, kSlots> mSlots{};
     std::vector<std::unique_ptr<CPipelineElement>> elements;
     std::deque<CElement> bonus_elements;
     const CWaterSurface* mWater;
-    bool fading = false;
+    bool mFading = false;
 };
 
 } // namespace tilvan

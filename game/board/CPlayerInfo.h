@@ -9,6 +9,7 @@
 
 #include "board/CElementCreator.h"
 #include "board/CPearl.h"
+#include "board/CPearlCreator.h"
 #include "data/CSaveObject.h"
 
 namespace tilvan

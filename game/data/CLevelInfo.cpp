@@ -68,6 +68,8 @@ void ReadLevels(CXmlDataReader& reader, CLevelDefinitions& lists)
                     level.drop_table = &table;
         }
         level.number = n++;
+        level.mSourceFile = reader.Source();
+        level.mSourceRow = i;
         lists.levels.push_back(level);
     }
 }
@@ -95,6 +97,8 @@ void ReadDrops(CXmlDataReader& reader, const char* element, std::deque<CDropTabl
             start += weight;
         }
         table.total = static_cast<int>(start);
+        table.mSourceFile = reader.Source();
+        table.mSourceRow = i;
         // The element creator draws a number below the total; a table of nothing cannot deal.
         if (table.total <= 0)
             throw CDataError(reader.Source(), element, i, "distribution", "the weights add up to 0");

@@ -57,6 +57,9 @@ public:
     // Never 0: a table whose weights add up to nothing is rejected at load.
     int total = 0;
     int filter_max_repeat = 0;
+    // Where the row was read, for messages about it.
+    std::string mSourceFile;
+    int mSourceRow = 0;
 };
 
 class CLevelInfo
@@ -84,6 +87,9 @@ public:
     float creation_time = 0;
     CLocationInfo* location = nullptr;
     const CDropTable* drop_table = nullptr;
+    // Where the row was read, for messages about it.
+    std::string mSourceFile;
+    int mSourceRow = 0;
 };
 
 // The lists; entries keep their addresses until exit (references between them stay valid).

@@ -5,6 +5,7 @@
 #include "data/CConstantsRegistry.h"
 #include "data/CLevelInfo.h"
 #include "data/CXmlDataReader.h"
+#include "platform/Log.h"
 
 namespace tilvan
 {
@@ -54,8 +55,15 @@ std::string CPropertyLoader::PathOf(const char* file) const
 
 void CPropertyLoader::LoadFile(const char* file, bool required, std::initializer_list<Step> steps)
 {
-    auto run = [&] {
+    try {
         mReader->LoadFile(PathOf(file));
+    } catch (...) {
+        // The reader has logged what is wrong with the file.
+        if (required)
+            throw;
+        return;
+    }
+    try {
         for (const Step& step : steps) {
             if (step.levels) {
                 LoadLevels(*mReader, mApplication);
@@ -63,17 +71,31 @@ void CPropertyLoader::LoadFile(const char* file, bool required, std::initializer
                 fn(*mReader, mApplication);
             }
         }
+    } catch (...) {
+        // A required file's fault stops the start with the component's own text; an optional
+        // file that a component rejects leaves the rest of it unread. Either way the log names it.
+        LogRejected(file, required, std::current_exception());
         mReader->Clear();
-    };
-    if (required) {
-        run();
+        if (required)
+            throw;
         return;
     }
+    mReader->Clear();
+}
+
+void CPropertyLoader::LogRejected(const char* file, bool required, std::exception_ptr error) const
+{
+    std::string text = "unknown error";
     try {
-        run();
+        std::rethrow_exception(error);
+    } catch (const char* thrown) {
+        text = thrown;
+    } catch (const std::exception& e) {
+        text = e.what();
     } catch (...) {
-        // An optional file that is missing or that a component rejects leaves the rest of it unread.
     }
+    Olvarn::LogWrite(required ? Olvarn::LogLevel::Error : Olvarn::LogLevel::Warning, "%s: %s%s", PathOf(file).c_str(),
+                     text.c_str(), required ? "" : " (the rest of the file is skipped)");
 }
 
 void CPropertyLoader::Load()
@@ -92,6 +114,9 @@ void CPropertyLoader::Load()
     LoadFile("properties\\mainmenu.xml", false, {{C::MainMenuImages, false}, {C::GuiDescriptions, false}});
     LoadFile("properties\\branches", false, {{C::MainMenuLogo, false}, {C::MainMenuImages, false}});
     CConstantsRegistry::Instance().Load(PathOf("properties\\branches"));
+    for (const CPropertyComponent& component : gComponents)
+        if (component.check)
+            component.check();
 }
 
 } // namespace tilvan

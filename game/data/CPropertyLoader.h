@@ -2,6 +2,7 @@
 // which the files are read and handed to the components.
 #pragma once
 
+#include <exception>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -39,6 +40,9 @@ enum class EPropertyComponent {
 struct CPropertyComponent {
     void (*declare)(CXmlDataReader& reader) = nullptr;
     void (*load)(CXmlDataReader& reader, Olvarn::OlvarnAppBase* application) = nullptr;
+    // Runs once every file is read: rows of one file may refer to rows of any other, so whole
+    // definitions (levels and their tables) are only checked here. Throws what it rejects.
+    void (*check)() = nullptr;
 };
 
 void SetPropertyComponent(EPropertyComponent component, CPropertyComponent functions);
@@ -58,7 +62,7 @@ public:
 
     // Reads the property files in their fixed order. A required file that cannot be read throws
     // the reader's text; a component's error in a required file leaves as it was thrown. An
-    // optional file's failure skips the rest of that file.
+    // optional file's failure skips the rest of that file. Then every component's check runs.
     void Load();
 
     CXmlDataReader& Reader() { return *mReader; }
@@ -74,6 +78,7 @@ private:
     };
     void LoadFile(const char* file, bool required, std::initializer_list<Step> steps);
     std::string PathOf(const char* file) const;
+    void LogRejected(const char* file, bool required, std::exception_ptr error) const;
 
     Olvarn::OlvarnAppBase* mApplication;
     std::unique_ptr<CXmlDataReader> mReader;

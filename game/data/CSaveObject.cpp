@@ -162,6 +162,8 @@ std::string ChildRowsText(const std::vector<CSaveObject*>& children)
         text += std::to_string(child->Save());
         text += ' ';
     }
+    // The list's closing blank: "0 1  ", and " " for no rows.
+    text += ' ';
     return text;
 }
 

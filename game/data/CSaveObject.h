@@ -160,7 +160,7 @@ template <typename T> std::string DataValueText(const COwnedPolymorphicOut<T>& c
 std::string SaveObjectRowText(CSaveObject& child);
 // "id row " of a child whose class is known only from the file (asks the id before saving).
 std::string PolymorphicChildText(CSaveObject* child);
-// Row numbers of saved children, each followed by a blank.
+// Row numbers of saved children, each followed by a blank, and one more blank after the last.
 std::string ChildRowsText(const std::vector<CSaveObject*>& children);
 // Runs make(row) for each row number of a child list text; make creates the owner's fixed child
 // type, has it load the row and keeps it.

@@ -17,6 +17,19 @@ namespace tilvan
 namespace
 {
 
+// Base64 as the table is written: the alphabet, padding and line breaks, decoding to whole bytes.
+bool IsCleanBase64(const std::string& text)
+{
+    static const char kAllowed[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/= \t\r\n";
+    if (text.find_first_not_of(kAllowed) != std::string::npos)
+        return false;
+    size_t letters = 0;
+    for (char c : text)
+        letters += c != '=' && c != ' ' && c != '\t' && c != '\r' && c != '\n';
+    // One letter left over holds only six bits: no whole byte.
+    return letters % 4 != 1;
+}
+
 std::function<void(const std::string&)>& Reporter()
 {
     static std::function<void(const std::string&)> reporter;
@@ -125,6 +138,8 @@ void LoadStringTable(CStringTable& table, const std::string& path)
         int id = 0;
         std::string text;
         reader.GetRow("text", i, id, text);
+        if (base64 && !IsCleanBase64(text))
+            Olvarn::LogWrite(Olvarn::LogLevel::Warning, "%s: text %d is not valid base64", path.c_str(), id);
         table.Set(id, base64 ? XmlBase64DecodeToString(text.c_str()) : text);
     }
     reader.Clear();

@@ -8,6 +8,7 @@
 
 #include "data/CStringTable.h"
 #include "platform/Directories.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace tilvan
@@ -15,9 +16,12 @@ namespace tilvan
 
 namespace
 {
+// Saves and data files are kilobytes; the cap only keeps a wrong file from taking the memory.
+constexpr size_t kMaxDataFileBytes = 64u << 20;
 const char kCannotParse[] = "Unable to load XML document into the parser";
 const char kNoRoot[] = "Unable to locate 'data' XML node";
 const char kMissingRow[] = "The saved data refers to a row it does not hold";
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 // A file's CR LF and lone CR read as LF, as TinyXML's own file loading has them.
 std::string NormalizeLineEnds(const std::string& bytes)
@@ -103,8 +107,10 @@ void CXmlDataReader::LoadFile(const std::string& path)
         Clear();
     mSource = path;
     std::string bytes;
-    if (!Olvarn::ReadWholeFile(Olvarn::Paths::Resolve(path), bytes))
+    if (!Olvarn::ReadWholeFile(Olvarn::Paths::Resolve(path), bytes, kMaxDataFileBytes)) {
+        Olvarn::LogWrite(Olvarn::LogLevel::Warning, "%s: cannot be read", path.c_str());
         throw kCannotParse;
+    }
     ParseAndWalk(NormalizeLineEnds(bytes).c_str(), true, path);
     mLoaded = true;
 }
@@ -125,16 +131,27 @@ void CXmlDataReader::LoadFromMemory(const std::string& text)
 
 void CXmlDataReader::ParseAndWalk(const char* text, bool fromFile, const std::string& path)
 {
-    if (ElementNesting(text) > kMaxNesting)
+    // Editors that save as UTF-8 put a byte-order mark first; it says nothing the reader needs.
+    if (std::strncmp(text, kByteOrderMark, sizeof kByteOrderMark - 1) == 0)
+        text += sizeof kByteOrderMark - 1;
+    // The thrown texts are the ones players know; the log says where the fault is.
+    const char* source = fromFile ? path.c_str() : "saved data";
+    if (ElementNesting(text) > kMaxNesting) {
+        Olvarn::LogWrite(Olvarn::LogLevel::Warning, "%s: elements nested deeper than %d", source, kMaxNesting);
         throw kCannotParse;
+    }
     TiXmlDocument document;
     // Legacy encoding: the files hold Windows-1252 bytes, passed through as they are.
     document.Parse(text, nullptr, TIXML_ENCODING_LEGACY);
-    if (document.Error())
+    if (document.Error()) {
+        Olvarn::LogWrite(Olvarn::LogLevel::Warning, "%s:%d: %s", source, document.ErrorRow(), document.ErrorDesc());
         throw kCannotParse;
+    }
     const TiXmlElement* root = document.FirstChildElement("data");
-    if (!root)
+    if (!root) {
+        Olvarn::LogWrite(Olvarn::LogLevel::Warning, "%s: no \"data\" element at the top", source);
         throw kNoRoot;
+    }
     const bool crypted = root->FirstChildElement("crypted") != nullptr;
 
     std::vector<std::vector<std::string>> rows;

@@ -2,11 +2,9 @@
 #include "data/CXmlDataWriter.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "platform/AtomicFile.h"
-#include "platform/Directories.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 
@@ -17,28 +15,6 @@ namespace
 {
 // Rows write every declared attribute up to this many, even without values.
 const size_t kMinimumAttributes = 25;
-
-// A save killed mid-write leaves its temporary file ("name.XXXXXX") beside the old file; the next
-// save of the same file clears them, so crashes do not pile files up in the player's folder.
-void RemoveStaleTemporaries(const std::string& path)
-{
-    size_t slash = path.find_last_of('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
-    std::vector<Olvarn::DirectoryEntry> entries;
-    if (!Olvarn::ListDirectory(folder, entries))
-        return;
-    for (const Olvarn::DirectoryEntry& entry : entries) {
-        const std::string& name = entry.mName;
-        if (entry.mIsDirectory || name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        bool random = true;
-        for (size_t i = prefix.size(); i < name.size(); ++i)
-            random = random && std::isalnum(static_cast<unsigned char>(name[i]));
-        if (random)
-            Olvarn::RemoveFile(folder + "/" + name);
-    }
-}
 } // namespace
 
 CXmlDataWriter::~CXmlDataWriter()
@@ -107,7 +83,6 @@ bool CXmlDataWriter::Close()
         XmlDataCrypt(file);
     mRows.clear();
     mOpen = false;
-    RemoveStaleTemporaries(mPath);
     std::string error;
     if (!Olvarn::WriteFileAtomically(mPath, file, &error)) {
         mLastError = error;

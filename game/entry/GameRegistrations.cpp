@@ -4,6 +4,7 @@
 #include "board/BoardRegistrations.h"
 #include "data/StartupRegistrations.h"
 #include "play/PlayRegistrations.h"
+#include "records/RecordsRegistrations.h"
 #include "screens/ScreensRegistrations.h"
 #include "shell/ShellRegistrations.h"
 
@@ -12,7 +13,7 @@ namespace tilvan
 
 void RegisterGameFolders()
 {
-    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterPlay, &RegisterScreens});
+    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterRecords, &RegisterPlay, &RegisterScreens});
 }
 
 } // namespace tilvan

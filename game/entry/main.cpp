@@ -1,6 +1,7 @@
 // The program entry: the log, the random generator, the game application, and the outcome as the
 // exit code. Every failure is shown titled "Error" and ends the program with a non-zero code.
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "GameRegistrations.h"
@@ -65,7 +66,15 @@ int main(int argc, char** argv)
     // A termination request is noted from the very start, so it always ends the program in order.
     Olvarn::Process::InstallTerminationHandler();
     Olvarn::Process::SetArguments(argc, argv);
-    Olvarn::CrashReporter::InstallFilter(Olvarn::Paths::DataHome() + "/Tamberlo");
+    // Without a home folder there is nowhere to keep the player's files or a crash report: say so and stop.
+    std::string dataHome;
+    try {
+        dataHome = Olvarn::Paths::DataHome();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return 1;
+    }
+    Olvarn::CrashReporter::InstallFilter(dataHome + "/Tamberlo");
     tilvan::RegisterGameFolders();
     ChangeToProgramFolder();
     if (tilvan::IniFile::Load(tilvan::CGameApp::GameIniPath()).GetInt("debug", "log", 0) != 0)

@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "board/CElementType.h"
 #include "board/CPlayerInfo.h"
 #include "graphics/Graphics.h"
 #include "platform/Log.h"
@@ -100,11 +99,6 @@ void CGameScreen::AbortLoading()
 
 void CGameScreen::SwapPending()
 {
-    // The pieces' pictures are in the group "Game": the types look them up once it is there.
-    if (loaded && !typesRefreshed) {
-        typesRefreshed = true;
-        RefreshElementTypeImages();
-    }
     if (!pendingState || !loaded)
         return;
     if (state)

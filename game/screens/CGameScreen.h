@@ -64,7 +64,6 @@ private:
     std::atomic<bool> loaderRunning{false};
     std::atomic<bool> abortLoading{false};
     std::thread loader;
-    bool typesRefreshed = false;
 };
 
 } // namespace tilvan

@@ -7,6 +7,7 @@
 #include "data/CStringTable.h"
 #include "data/CXmlDataReader.h"
 #include "graphics/DDImage.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/Window.h"
 #include "resources/ResourceManager.h"
@@ -68,14 +69,14 @@ void CGameApp::RegisterPropertyComponents()
     SetPropertyComponent(EPropertyComponent::GuiDescriptions, gui);
 }
 
-CGameApp::CGameApp() : screenHolder(this)
+CGameApp::CGameApp() : mScreenHolder(this)
 {
     services::InstallApp(this);
     // The string table sits below the shell, so its load failures reach the player through here.
     CStringTable::SetFailureReporter(
         [](const std::string& text) { services::ShowMessage(text, "Error", Olvarn::MB_OK | Olvarn::MB_ICONERROR); });
     RegisterPropertyComponents();
-    propertyLoader = std::make_unique<CPropertyLoader>(this);
+    mPropertyLoader = std::make_unique<CPropertyLoader>(this);
     mProductName = GetStringTable().GetString(kProductNameString);
     mProductVersion = kVersion;
     mTitle = mProductName + "  " + mProductVersion;
@@ -123,11 +124,11 @@ void CGameApp::ReadLoadingLayout()
 
 void CGameApp::CheckDataFiles(const std::string& signatureFileName)
 {
-    std::string modified = FindModifiedDataFile(signatureFileName);
-    if (modified.empty())
+    std::string failure = FindModifiedDataFile(signatureFileName);
+    if (failure.empty())
         return;
-    dataCheckFailed = true;
-    LogText("Data file check failed at properties/" + modified + "\n");
+    mDataCheckFailed = true;
+    LogText("Data file check failed: " + failure + "\n");
     ShowMessageBox(kModifiedFilesMessage, "Error!", Olvarn::MB_OK);
     Olvarn::OlvarnAppBase::ShutDownApp();
 }
@@ -164,7 +165,7 @@ void CGameApp::OnInitDone()
     for (const char* group : kLoadingGroups)
         total += mResourceManager->CountGroupResources(group);
     mNumLoadingThreadTasks = total;
-    mWidgetManager->AddWidget(&screenHolder);
+    mWidgetManager->AddWidget(&mScreenHolder);
     SetScreen(new CLoadingScreen());
     if (mMusicInterface)
         mMusicInterface->SetVolume(100.0);
@@ -203,7 +204,8 @@ void CGameApp::OnLoadingFinished()
                                           "music\\music2day.ogg", "music\\music2night.ogg", "music\\bonus.ogg"};
     if (mMusicInterface)
         for (int id = 0; id < 6; ++id)
-            mMusicInterface->LoadMusic(id, kTracks[id]);
+            if (!mMusicInterface->LoadMusic(id, kTracks[id]))
+                Olvarn::LogWrite(Olvarn::LogLevel::Warning, "%s cannot be played", kTracks[id]);
 
     static const std::pair<int, const char*> kCursors[] = {{0, "IMAGE_GUI_CURSOR_NORMAL"},
                                                            {3, "IMAGE_GUI_CURSOR_TEXT"},
@@ -217,14 +219,14 @@ void CGameApp::OnLoadingFinished()
     if (mSoundManager)
         mSoundManager->SetMasterVolume(GetSfxVolume());
 
-    propertyLoader->Load();
+    mPropertyLoader->Load();
     SetCursor(kCursorPointer);
     // Without an installed first screen the finished loading screen stays.
     if (!mLoadingFailed && !mShutdown && FirstScreenMaker())
         SetScreen(FirstScreenMaker()());
     // The start-up group holds the loading screen's pictures: it goes once another screen has
     // taken over, never while the loading screen still draws them.
-    CScreen* next = screenHolder.Pending() ? screenHolder.Pending() : screenHolder.Current();
+    CScreen* next = mScreenHolder.Pending() ? mScreenHolder.Pending() : mScreenHolder.Current();
     if (!mLoadingFailed && !dynamic_cast<CLoadingScreen*>(next))
         mResourceManager->UnloadGroup("Init");
     LogText("Loading finished\n");
@@ -243,7 +245,7 @@ void CGameApp::Quit()
 
 void CGameApp::OnAppActivated()
 {
-    if (CScreen* screen = screenHolder.Current()) {
+    if (CScreen* screen = mScreenHolder.Current()) {
         screen->OnFocusGained();
         screen->AddPause(true);
     }
@@ -251,7 +253,7 @@ void CGameApp::OnAppActivated()
 
 void CGameApp::OnAppDeactivated()
 {
-    if (CScreen* screen = screenHolder.Current()) {
+    if (CScreen* screen = mScreenHolder.Current()) {
         screen->OnFocusLost();
         screen->AddPause(false);
     }
@@ -264,18 +266,18 @@ int CGameApp::GetSoundId(const std::string& name)
 
 void CGameApp::SetScreen(CScreen* screen)
 {
-    screenHolder.SetScreen(screen);
+    mScreenHolder.SetScreen(screen);
 }
 
 void CGameApp::FocusScreen()
 {
-    if (CScreen* screen = screenHolder.Current())
+    if (CScreen* screen = mScreenHolder.Current())
         mWidgetManager->SetFocusWidget(screen);
 }
 
 void CGameApp::AddScreenPause(bool add)
 {
-    if (CScreen* screen = screenHolder.Current())
+    if (CScreen* screen = mScreenHolder.Current())
         screen->AddPause(add);
 }
 
@@ -287,7 +289,7 @@ void CGameApp::MinimizeWindow()
 
 void CGameApp::RemoveScreen()
 {
-    screenHolder.RemoveScreen();
+    mScreenHolder.RemoveScreen();
 }
 
 } // namespace tilvan

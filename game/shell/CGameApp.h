@@ -51,14 +51,14 @@ public:
     void MinimizeWindow();
     void RemoveScreen();
 
-    CScreenHolder& ScreenHolder() { return screenHolder; }
+    CScreenHolder& ScreenHolder() { return mScreenHolder; }
     // The screen that follows the loading screen; a folder above the shell installs its maker.
     using ScreenMaker = std::function<CScreen*()>;
     static void SetFirstScreenMaker(ScreenMaker maker);
     // Verifies the property files; on a mismatch shows the message and asks for shutdown.
     void CheckDataFiles(const std::string& signatureFileName);
     // What the data-file check shows and when (tests watch it instead of a message box).
-    bool DataCheckFailed() const { return dataCheckFailed; }
+    bool DataCheckFailed() const { return mDataCheckFailed; }
 
     // The path of "game.ini" in the current folder.
     static std::string GameIniPath();
@@ -72,11 +72,11 @@ private:
     // Loads one resource group one resource at a time; false when loading should stop.
     bool LoadGroupInSteps(const std::string& group);
 
-    CScreenHolder screenHolder;
-    std::unique_ptr<CPropertyLoader> propertyLoader;
+    CScreenHolder mScreenHolder;
+    std::unique_ptr<CPropertyLoader> mPropertyLoader;
     bool cheats = false;
     bool shutdownBlocked = false;
-    bool dataCheckFailed = false;
+    bool mDataCheckFailed = false;
 };
 
 } // namespace tilvan

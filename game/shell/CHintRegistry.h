@@ -2,13 +2,17 @@
 // live records through which scripts find a control's position and set its hold delay.
 #pragma once
 
+#include <functional>
 #include <list>
+#include <memory>
+#include <vector>
 
 #include "core/Vector2.h"
 
 namespace tilvan
 {
 
+class CHint;
 class CScript;
 
 namespace lua_private
@@ -27,7 +31,11 @@ public:
     void MouseEnter();
     void MouseLeave();
     void MouseMove(int x, int y);
+    // Moves the attached hint's arrow tip; nothing without a hint.
+    void MoveHint(int x, int y);
     void SetFlag(bool flag) { holdFlag = flag; }
+    // Attaches a hint, releasing the one attached before.
+    void SetHint(std::shared_ptr<CHint> attached);
     // "on_widget_click"(id, x, y, flag).
     void Click(int x, int y, bool flag);
     // The hold rule: "on_mouse_hold" once the pointer rested holdDelay ms.
@@ -47,6 +55,10 @@ public:
     int holdDelay = 1000;
     bool holdFlag = false;
     bool hintFromHold = false;
+    std::shared_ptr<CHint> hint;
+
+private:
+    void CloseHint();
 };
 
 } // namespace lua_private
@@ -61,7 +73,22 @@ public:
     // The oldest record with the id gives its position; (0, 0) and a message box when there is none.
     Olvarn::OlvarnVector2 FindPosition(int id);
     // Empties the hint list and starts the automatic ids again at 100 (a level starts).
-    void Reset() { nextId = 100; }
+    void Reset()
+    {
+        hints.clear();
+        nextId = 100;
+    }
+    // Lists the hint (its number is returned) and attaches it to the newest control with the id; -1 and a
+    // message box when no control has it, the hint keeping its number.
+    int AddHint(int id, const std::shared_ptr<CHint>& hint);
+    // The listed hint of that number while it lives; empty otherwise.
+    std::shared_ptr<CHint> GetHint(int number) const;
+
+    // The player's "show hints" choice. It belongs to the current profile, which installs its access;
+    // until then the choice is kept here.
+    void SetShowHintsAccess(std::function<bool()> get, std::function<void(bool)> set);
+    bool ShowHints() const;
+    void SetShowHints(bool show);
 
     void Add(lua_private::control_id* record) { controls.push_back(record); }
     void Remove(lua_private::control_id* record);
@@ -73,9 +100,13 @@ public:
     CScript& ScriptHost();
 
 private:
+    std::vector<std::weak_ptr<CHint>> hints;
     std::list<lua_private::control_id*> controls;
     int nextId = 100;
     CScript* scriptHost = nullptr;
+    std::function<bool()> showHintsGet;
+    std::function<void(bool)> showHintsSet;
+    bool showHints = true;
 };
 
 } // namespace tilvan

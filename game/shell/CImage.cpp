@@ -188,40 +188,63 @@ void CImage::Draw(Olvarn::Graphics& g)
     DrawAt(g, int(position.x), int(position.y));
 }
 
+CImage::Blend CImage::SmoothBlend() const
+{
+    Blend blend;
+    const Olvarn::ImageAnimation& a = *image->mAnimation;
+    int frame = CurrentFrame();
+    int count = std::max(1, FrameCount());
+    int length = a.mFrameDelay;
+    float elapsed = time;
+    if (!a.mPerFrameDelay.empty()) {
+        length = frame >= 0 && frame < int(a.mPerFrameDelay.size()) ? a.mPerFrameDelay[size_t(frame)] : 1;
+        for (int i = 0; i < frame && i < int(a.mPerFrameDelay.size()); ++i)
+            elapsed -= float(a.mPerFrameDelay[size_t(i)]);
+    }
+    length = std::max(1, length);
+    int part = int(float(int(elapsed) % length) / float(length) * 255.0f);
+    blend.weight = std::clamp(255 - part, 0, 255);
+    blend.previous = MapFrame(frame > 0 ? frame - 1 : count - 1);
+    blend.next = MapFrame(frame + 1 < count ? frame + 1 : 0);
+    return blend;
+}
+
+uint64_t CImage::Appearance() const
+{
+    if (!image)
+        return 0;
+    // Cells and frames are far fewer than 4096.
+    auto field = [](int value, int bits, int shift) {
+        return (uint64_t(uint32_t(value)) & ((1u << bits) - 1)) << shift;
+    };
+    uint64_t key = uint64_t(1) << 63 | field(CellForTime(), 12, 0) | field(alpha, 8, 12);
+    if (image->mAnimation && (flags & SMOOTH_ANIMATION)) {
+        Blend blend = SmoothBlend();
+        key |= field(blend.weight + 1, 9, 20) | field(blend.previous, 12, 29) | field(blend.next, 12, 41);
+    }
+    return key;
+}
+
 void CImage::DrawAt(Olvarn::Graphics& g, int x, int y)
 {
     if (!image)
         return;
     int cell = CellForTime();
     bool smooth = image->mAnimation && (flags & SMOOTH_ANIMATION);
-    int previous = 0, next = 0, weight = 255;
+    Blend blend;
     if (smooth) {
-        const Olvarn::ImageAnimation& a = *image->mAnimation;
-        int frame = CurrentFrame();
-        int count = std::max(1, FrameCount());
-        int length = a.mFrameDelay;
-        float elapsed = time;
-        if (!a.mPerFrameDelay.empty()) {
-            length = frame >= 0 && frame < int(a.mPerFrameDelay.size()) ? a.mPerFrameDelay[size_t(frame)] : 1;
-            for (int i = 0; i < frame && i < int(a.mPerFrameDelay.size()); ++i)
-                elapsed -= float(a.mPerFrameDelay[size_t(i)]);
-        }
-        length = std::max(1, length);
-        int part = int(float(int(elapsed) % length) / float(length) * 255.0f);
-        weight = std::clamp(255 - part, 0, 255);
-        previous = MapFrame(frame > 0 ? frame - 1 : count - 1);
-        next = MapFrame(frame + 1 < count ? frame + 1 : 0);
+        blend = SmoothBlend();
         g.SetModulateImages(true);
-        g.SetColor(Olvarn::Color(255, 255, 255, weight));
-        DrawFrame(g, x, y, previous);
+        g.SetColor(Olvarn::Color(255, 255, 255, blend.weight));
+        DrawFrame(g, x, y, blend.previous);
         g.SetModulateImages(false);
     }
     DrawFrame(g, x, y, cell);
     if (smooth) {
         g.SetModulateImages(true);
-        g.SetColor(Olvarn::Color(255, 255, 255, 255 - weight));
-        if (255 - weight != 0)
-            DrawFrame(g, x, y, next);
+        g.SetColor(Olvarn::Color(255, 255, 255, 255 - blend.weight));
+        if (255 - blend.weight != 0)
+            DrawFrame(g, x, y, blend.next);
         g.SetModulateImages(false);
     }
 }
@@ -254,6 +277,8 @@ void CImage::DrawFrame(Olvarn::Graphics& g, int x, int y, int cell)
         g.DrawNineGridRegion(source, dest, image);
     else if (flags & MIRRORED)
         g.DrawImageMirrored(image, dest, source, true);
+    else if (w == source.mWidth && h == source.mHeight)
+        g.DrawImageRegion(image, x, y, source); // a stretch to its own size would only cost a scratch copy
     else
         g.DrawImageRegionScaled(image, dest, source);
 }
@@ -329,7 +354,7 @@ void CImage::RegisterLuaClass(lua_State* L)
                   .enum_("flags")[value("backward_animation", BACKWARD_ANIMATION), value("mirrored", MIRRORED),
                                   value("stop_animation", STOP_ANIMATION), value("box_image", BOX_IMAGE),
                                   value("center_pos", CENTER_POS), value("smooth_animation", SMOOTH_ANIMATION)]
-                  .def("get_dimensions", &CImage::GetDimensions)
+                  .def("get_dimensions", static_cast<Olvarn::OlvarnVector2& (CImage::*)()>(&CImage::GetDimensions))
                   .def("set_flags", &CImage::SetFlags)
                   .def("get_flags", &CImage::GetFlags)
                   .def("add_flags", &CImage::AddFlags)

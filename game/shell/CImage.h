@@ -2,6 +2,7 @@
 // scale, size override and transparency. Also the script class "image_class".
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/Vector2.h"
@@ -68,9 +69,13 @@ public:
     // Frame index before the frame map: -1 without an image, 0 without an animation.
     int CurrentFrame() const;
     int FrameCount() const;
+    // What a draw would show now, as one number: while it stays the same, so does the picture
+    // (the position aside).
+    uint64_t Appearance() const;
 
     // Script members.
     Olvarn::OlvarnVector2& GetDimensions() { return dimensions; }
+    const Olvarn::OlvarnVector2& GetDimensions() const { return dimensions; }
     Olvarn::OlvarnVector2& GetSize() { return size; }
     void SetFlags(int value) { flags = value; }
     int GetFlags() const { return flags; }
@@ -94,6 +99,13 @@ public:
     static void RegisterLuaClass(lua_State* L);
 
 private:
+    // The frames a smooth animation blends and the earlier one's weight.
+    struct Blend {
+        int previous = 0;
+        int next = 0;
+        int weight = 255;
+    };
+    Blend SmoothBlend() const;
     void ComputeDimensions();
     int MapFrame(int frame) const;
     int CellForTime() const;

@@ -1,6 +1,8 @@
 // The loading screen.
 #include "shell/CLoadingScreen.h"
 
+#include <algorithm>
+
 #include "app/OlvarnAppBase.h"
 #include "data/CXmlDataReader.h"
 #include "data/DataValues.h"
@@ -70,28 +72,57 @@ CLoadingScreen::CLoadingScreen() : progressImage(FindProgressImage())
 void CLoadingScreen::UpdateFraction(float fraction)
 {
     CScreen::UpdateFraction(fraction);
-    // Redrawn every frame: the bar follows the loading thread's counters.
-    Invalidate();
     for (CImage& image : images)
         image.Update(fraction * 10.0f);
+    // The bar follows the loading thread's counters and the pictures their clocks, but most frames
+    // change neither: only a changed picture is drawn again.
+    if (HasChanged())
+        Invalidate();
+}
+
+bool CLoadingScreen::HasChanged() const
+{
+    if (shown.size() != images.size() || shownBar != BarWidth())
+        return true;
+    for (size_t i = 0; i < images.size(); ++i)
+        if (shown[i] != images[i].Appearance())
+            return true;
+    return false;
 }
 
 void CLoadingScreen::Draw(Olvarn::Graphics& g)
 {
-    for (CImage& image : images)
+    shown.clear();
+    for (CImage& image : images) {
         image.Draw(g);
+        shown.push_back(image.Appearance());
+    }
     DrawBar(g);
+}
+
+int CLoadingScreen::BarWidth() const
+{
+    if (!progressImage)
+        return 0;
+    return int(double(progressImage->GetWidth()) * services::LoadingProgress());
 }
 
 void CLoadingScreen::DrawBar(Olvarn::Graphics& g)
 {
-    Olvarn::Image* bar = progressImage;
-    if (!bar)
+    shownBar = BarWidth();
+    int n = shownBar;
+    if (n <= 0)
         return;
+    // The bar's picture has a rounded end: the part grown so far is drawn from the left of the
+    // picture and closed with the picture's own right end, so the fill is round at every width.
+    Olvarn::Image* bar = progressImage;
     int w = bar->GetWidth();
-    int n = int(double(w) * services::LoadingProgress());
-    if (n > 0)
-        g.DrawImageRegion(bar, BarX(mWidth, w), kBarY, Olvarn::Rect(0, 0, n, bar->GetHeight()));
+    int h = bar->GetHeight();
+    int cap = std::min(h / 2 + 1, n / 2);
+    int x = BarX(mWidth, w);
+    g.DrawImageRegion(bar, x, kBarY, Olvarn::Rect(0, 0, n - cap, h));
+    if (cap > 0)
+        g.DrawImageRegion(bar, x + n - cap, kBarY, Olvarn::Rect(w - cap, 0, cap, h));
 }
 
 } // namespace tilvan

@@ -1,6 +1,7 @@
 // The loading screen: the pictures of its layout and a bar that grows with the resource loading.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -45,11 +46,17 @@ public:
 
 private:
     void DrawBar(Olvarn::Graphics& g);
+    int BarWidth() const;
+    // Whether a draw now would differ from the last one.
+    bool HasChanged() const;
 
     std::vector<CImage> images;
     // Looked up once, when the screen is made: the loading thread has not started then, so the
     // resource tables are never read while it fills them.
     Olvarn::Image* progressImage = nullptr;
+    // What the last draw showed: each picture's appearance and the bar's width (-1: never drawn).
+    std::vector<uint64_t> shown;
+    int shownBar = -1;
 };
 
 } // namespace tilvan

@@ -61,12 +61,24 @@ void CScript::Run()
         CallFunction(entryFunction.c_str());
 }
 
-bool CScript::IsFunction(const char* name)
+luabind::object CScript::FindFunction(const char* name)
 {
-    lua_getglobal(L, name);
-    bool function = lua_isfunction(L, -1);
-    lua_pop(L, 1);
-    return function;
+    lua_pushglobaltable(L);
+    lua_pushstring(L, name);
+    lua_rawget(L, -2);
+    luabind::object found;
+    if (lua_isfunction(L, -1))
+        found = luabind::object(luabind::from_stack(L, -1));
+    lua_pop(L, 2);
+    return found;
+}
+
+void CScript::ReportMissingFunction(const char* name)
+{
+    if (!mReportedMissing.insert(name).second)
+        return;
+    lua_pushfstring(L, "attempt to call global '%s' (not a function)", name);
+    OnError(L, nullptr);
 }
 
 void CScript::OnError(lua_State* state, const std::exception* detail)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <exception>
+#include <set>
 #include <string>
 
 #include <lua.hpp>
@@ -28,14 +29,14 @@ public:
     template <typename... Args> void CallFunction(const char* name, const Args&... args)
     {
         int top = lua_gettop(L);
-        if (!IsFunction(name)) {
-            lua_pushfstring(L, "attempt to call global '%s' (not a function)", name);
-            OnError(L, nullptr);
+        luabind::object hook = FindFunction(name);
+        if (!hook.is_valid()) {
+            ReportMissingFunction(name);
             lua_settop(L, top);
             return;
         }
         try {
-            luabind::call_function<void>(L, name, args...);
+            luabind::call_function<void>(hook, args...);
         } catch (const luabind::error&) {
             // The message is on the stack.
             OnError(L, nullptr);
@@ -51,7 +52,12 @@ public:
     const std::string& EntryFunction() const { return entryFunction; }
 
 protected:
-    bool IsFunction(const char* name);
+    // The global function of that name, looked up raw: a script's metatable on its globals (the
+    // strict-globals idiom raises on unknown names) must not run outside a protected call, where an
+    // error ends the program. Invalid when there is no such function.
+    luabind::object FindFunction(const char* name);
+    // A script need not define every hook: the first call of a missing one is logged, later ones not.
+    void ReportMissingFunction(const char* name);
     virtual void RegisterBindings(lua_State* state) {}
     // Prints the text on top of the stack as "time:  message" and pops it.
     virtual void OnError(lua_State* state, const std::exception* detail);
@@ -60,6 +66,7 @@ protected:
     lua_State* L = nullptr;
     std::string entryFunction;
     std::string scriptFile;
+    std::set<std::string> mReportedMissing;
 };
 
 // A host with the basic value types "rect", "color" and "vector2".

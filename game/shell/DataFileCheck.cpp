@@ -44,11 +44,15 @@ std::string FindModifiedDataFile(const std::string& signatureFileName)
             names.push_back(name);
     }
     std::sort(names.begin(), names.end());
-    IniFile signatures = IniFile::Load(Olvarn::Paths::CurrentDirectory() + "/" + signatureFileName);
+    const std::string signaturePath = Olvarn::Paths::CurrentDirectory() + "/" + signatureFileName;
+    // Without the signature file every file would fail; the fault is the missing file, so say that.
+    if (!names.empty() && !fs::is_regular_file(signaturePath, error))
+        return signatureFileName + " is missing";
+    IniFile signatures = IniFile::Load(signaturePath);
     for (const std::string& name : names) {
         uint32_t expected = uint32_t(signatures.GetInt("crc", name, 0));
         if (!FileChecksumMatches("properties\\" + name, expected))
-            return name;
+            return "properties/" + name + " does not match its signature";
     }
     return std::string();
 }

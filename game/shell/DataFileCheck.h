@@ -13,7 +13,8 @@ namespace tilvan
 // Reads the file whole; false when it cannot be read or its checksum differs in any bit.
 bool FileChecksumMatches(const std::string& path, uint32_t expected);
 // Every "properties\*.xml" file (sub-folders skipped) against section "crc" of the signature
-// file; the name of the first that fails, or "" when all pass (or there is no such folder).
+// file. "" when all pass (or there is no such folder); otherwise what failed, for the log: the
+// signature file missing, or the first file that does not match.
 std::string FindModifiedDataFile(const std::string& signatureFileName);
 
 inline constexpr const char* kModifiedFilesMessage =

@@ -109,6 +109,17 @@ double LoadingProgress()
     return gFramework ? gFramework->GetLoadingProgress() : 0.0;
 }
 
+Olvarn::WidgetManager* WidgetManager()
+{
+    return gFramework ? gFramework->mWidgetManager : nullptr;
+}
+
+void AddScreenPause(bool add)
+{
+    if (gApp)
+        gApp->AddScreenPause(add);
+}
+
 int ShowMessage(const std::string& text, const std::string& title, int flags)
 {
     if (gFramework)

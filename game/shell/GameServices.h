@@ -55,6 +55,11 @@ bool LastMousePosition(int& x, int& y);
 // The share of the start-up loading done, 0 to 1.
 double LoadingProgress();
 
+// The widget manager of the application; null without one.
+Olvarn::WidgetManager* WidgetManager();
+// Adds (true) or lifts (false) one pause of the current screen.
+void AddScreenPause(bool add);
+
 // A message box of the application, or the log when there is none. Returns the button chosen.
 int ShowMessage(const std::string& text, const std::string& title, int flags);
 // The application's mouse cursor (0 pointer, 1 hand, 5 hidden); -1 without an application.

@@ -41,7 +41,9 @@ IniFile IniFile::Parse(const std::string& text)
 {
     IniFile ini;
     std::string section;
-    std::istringstream in(text);
+    // A profile saved by an editor as UTF-8 may begin with a byte-order mark.
+    const bool marked = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    std::istringstream in(marked ? text.substr(3) : text);
     std::string line;
     while (std::getline(in, line)) {
         line = Trim(line);

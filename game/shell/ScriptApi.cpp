@@ -10,7 +10,9 @@
 #include "core/Color.h"
 #include "core/Rect.h"
 #include "core/Vector2.h"
+#include "data/CStringTable.h"
 #include "resources/ResourceManager.h"
+#include "shell/CHint.h"
 #include "shell/CHintRegistry.h"
 #include "shell/GameServices.h"
 
@@ -39,6 +41,11 @@ void PlaySoundNamed(const std::string& id)
     services::PlaySound(id);
 }
 
+std::string LocalString(const std::string& text)
+{
+    return Localize(text);
+}
+
 void SetControlPause(int id, int ms)
 {
     CHintRegistry::Instance().SetHoldDelay(id, ms);
@@ -47,6 +54,41 @@ void SetControlPause(int id, int ms)
 Olvarn::OlvarnVector2 GetControlPos(int id)
 {
     return CHintRegistry::Instance().FindPosition(id);
+}
+
+// The registry lists the hint and the control owns it; a hint attached to no control goes when this returns.
+int AddHintToControl(int id, const std::string& text, const Olvarn::OlvarnVector2& position, int width, int height,
+                     float fadeMs, float showMs, bool pausing, bool withCheckbox, bool closeOnMove)
+{
+    auto hint = std::make_shared<CHint>(int(position.x), int(position.y), width, height, text, pausing, withCheckbox,
+                                        fadeMs, showMs, closeOnMove);
+    return CHintRegistry::Instance().AddHint(id, hint);
+}
+
+void AddImageToHint(int number, const std::string& resourceId, int x, int y)
+{
+    if (std::shared_ptr<CHint> hint = CHintRegistry::Instance().GetHint(number))
+        hint->AddImage(resourceId, x, y);
+}
+
+void SetHintFont(const std::string& id)
+{
+    CHint::SetFont(services::FindFont(id));
+}
+
+void SetHintColor(int red, int green, int blue, int alpha)
+{
+    CHint::SetColor(Olvarn::Color(red, green, blue, alpha));
+}
+
+void SetShowHintsText(const std::string& text)
+{
+    CHint::SetShowHintsText(text);
+}
+
+bool ShowHints()
+{
+    return CHintRegistry::Instance().ShowHints();
 }
 
 } // namespace
@@ -97,7 +139,11 @@ void RegisterGameApi(lua_State* L)
                     value("medal_star", CONTROL_MEDAL_STAR), value("medal_fish", CONTROL_MEDAL_FISH),
                     value("medal_crown", CONTROL_MEDAL_CROWN), value("bird", CONTROL_BIRD)],
            def("get_sound", &GetSound), def("play_sound", &PlaySoundNamed), def("play_sound", &PlaySoundId),
-           def("set_control_pause", &SetControlPause), def("get_control_pos", &GetControlPos)];
+           def("local_string", &LocalString), def("set_control_pause", &SetControlPause),
+           def("get_control_pos", &GetControlPos), def("add_hint_to_control", &AddHintToControl),
+           def("add_image_to_hint", &AddImageToHint), def("set_hint_font", &SetHintFont),
+           def("set_hint_color", &SetHintColor), def("set_showhints_text", &SetShowHintsText),
+           def("show_hints", &ShowHints)];
 }
 
 } // namespace tilvan

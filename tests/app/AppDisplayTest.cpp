@@ -2,6 +2,7 @@
 // modes, Alt+Enter on a real display, hardware acceleration falling back, restarts of a lost display,
 // the hardware-acceleration question at exit, and the presented frame kept as a PNG. Runs on SDL's
 // dummy driver (a 1024 x 768 desktop).
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "platform/DisplayFake.h"
 #include "platform/DisplaySdl.h"
 #include "platform/KeyMap.h"
+#include "platform/SettingsStore.h"
 #include "platform/Window.h"
 #include "resources/ImageLib.h"
 #include "support/TempDir.h"
@@ -65,6 +67,7 @@ public:
         return raw;
     }
     void OnBeforeDisplayInit() override { ++mDisplayStarts; }
+    using OlvarnAppBase::DecideFullScreen;
     int mDisplayStarts = 0;
 };
 
@@ -440,4 +443,61 @@ TEST(FullScreenPacing, RefreshPacedUpdatesWaitForTheRefreshOfTheRealDisplay)
     // refresh, which may lie less than a whole period ahead, so ten whole periods at least.
     EXPECT_GE(elapsedMs, 10 * 1000.0 / hz);
     EXPECT_LE(updates, elapsedMs / 10 + 3);
+}
+
+TEST(ScreenMode, ADesktopSmallerThanTheProgramGetsAFullScreenCoveringItAndTheChoiceIsNotSaved)
+{
+    // The dummy desktop is smaller than the program, as an 800x600 desktop is for 1024x768.
+    SDL_DisplayMode desktop{};
+    {
+        DisplayApp probe;
+        probe.UseFakeDisplay();
+        probe.CreateMainWindow();
+        ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    }
+    struct Case {
+        const char* name;
+        uint32_t storedMode; // 0 windowed, 1 full screen
+        uint32_t savedMode;
+    };
+    const Case cases[] = {
+        {"the user chose a window", 0, 0},
+        {"the user chose full screen", 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            Olvarn::SettingsStore store(Olvarn::SettingsStore::PathForKey("Tests\\SmallDesktop"));
+            const unsigned char mode[4] = {static_cast<unsigned char>(c.storedMode), 0, 0, 0};
+            store.Set("ScreenMode", Olvarn::SettingsStore::kDWord, mode, 4);
+            ASSERT_TRUE(store.Save());
+        }
+        DisplayApp app;
+        app.mRegKey = "Tests\\SmallDesktop";
+        app.mWidth = desktop.w + 256;
+        app.mHeight = desktop.h + 192;
+        app.LoadSettings();
+        app.DecideFullScreen();
+        app.UseFakeDisplay();
+        app.CreateMainWindow();
+        ASSERT_TRUE(app.mMainWindow);
+        EXPECT_FALSE(app.mIsWindowed);
+        EXPECT_TRUE(app.mMainWindow->IsFullScreen());
+        // The window covers the desktop from its corner, not the program's size centred over it.
+        auto* window = static_cast<SDL_Window*>(app.mMainWindow->Native());
+        int x = -1, y = -1, w = 0, h = 0;
+        SDL_GetWindowPosition(window, &x, &y);
+        SDL_GetWindowSize(window, &w, &h);
+        EXPECT_EQ(x, 0);
+        EXPECT_EQ(y, 0);
+        EXPECT_EQ(w, desktop.w);
+        EXPECT_EQ(h, desktop.h);
+        app.SaveSettings();
+        Olvarn::SettingsStore saved(Olvarn::SettingsStore::PathForKey("Tests\\SmallDesktop"));
+        saved.Load();
+        Olvarn::SettingsStore::Value mode;
+        ASSERT_TRUE(saved.Get("ScreenMode", mode));
+        ASSERT_EQ(mode.mData.size(), 4u);
+        EXPECT_EQ(mode.mData[0], c.savedMode);
+    }
 }

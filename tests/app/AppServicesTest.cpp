@@ -121,7 +121,7 @@ TEST(MessageBoxes, ScreensaverModeLogsInsteadOfShowing)
     EXPECT_EQ(app.ShowMessageBox("saver text", "T", MB_YESNO), IDOK);
     app.ShowFatalMessage("saver fatal");
     EXPECT_TRUE(app.mLog.empty());
-    std::string log = ReadAll(Paths::DataHome() + "/Tamberlo/ScrError.txt");
+    std::string log = ReadAll(Paths::ProductDataFolder() + "/ScrError.txt");
     EXPECT_NE(log.find("saver text "), std::string::npos);
     EXPECT_NE(log.find("saver fatal "), std::string::npos);
 }
@@ -215,8 +215,8 @@ TEST(ErrorLogDeathTest, TheFirstLineOfAProcessEmptiesTheLogAndLaterLinesAppend)
     // A fresh process, so this is its first line.
     EXPECT_EXIT(
         {
-            std::string path = Paths::DataHome() + "/Tamberlo/ScrError.txt";
-            Paths::MakeFolders(Paths::DataHome() + "/Tamberlo");
+            std::string path = Paths::ProductDataFolder() + "/ScrError.txt";
+            Paths::MakeFolders(Paths::ProductDataFolder());
             std::FILE* old = std::fopen(path.c_str(), "wb");
             std::fputs("old contents\r\n", old);
             std::fclose(old);

@@ -348,15 +348,18 @@ TEST(DemoFileNames, NoNumberedFilesAnswerZeroAndARelativeDemoFileIsTakenFromTheS
     testsupport::TempDir dir;
     auto old = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
-    CountingApp app;
-    EXPECT_EQ(app.NextDemoFileName("olvarnapp", 5, true), 0);
-    app.ApplyCommandLineSwitch("-recnum", "2");
-    app.ResolveDemoFileName(true);
-    EXPECT_EQ(app.mDemoFileName, "olvarnapp1.dmo");
+    {
+        // The apps go before the folder changes back: a recording app writes its demo as it goes.
+        CountingApp app;
+        EXPECT_EQ(app.NextDemoFileName("olvarnapp", 5, true), 0);
+        app.ApplyCommandLineSwitch("-recnum", "2");
+        app.ResolveDemoFileName(true);
+        EXPECT_EQ(app.mDemoFileName, "olvarnapp1.dmo");
 
-    CountingApp named;
-    named.ApplyCommandLineSwitch("-demofile", "sub/a.dmo");
-    named.ResolveDemoFileName(false);
-    EXPECT_EQ(std::filesystem::path(named.mDemoFileName), std::filesystem::current_path() / "sub/a.dmo");
+        CountingApp named;
+        named.ApplyCommandLineSwitch("-demofile", "sub/a.dmo");
+        named.ResolveDemoFileName(false);
+        EXPECT_EQ(std::filesystem::path(named.mDemoFileName), std::filesystem::current_path() / "sub/a.dmo");
+    }
     std::filesystem::current_path(old);
 }

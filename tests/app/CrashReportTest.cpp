@@ -4,10 +4,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "AppTestSupport.h"
@@ -16,6 +18,7 @@
 #include "app/DemoStream.h"
 #include "app/HTTPTransfer.h"
 #include "app/LoopbackServer.h"
+#include "platform/CrashHandler.h"
 #include "support/Sanitizers.h"
 #include "support/TempDir.h"
 
@@ -85,18 +88,21 @@ TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
         const char* tail;     // how the report ends, when it is cut short
     };
     const Case cases[] = {
-        {"null", SIGSEGV, "Exception: Access Violation (code 0xC0000005) at address ", "CrashByNullPointer()", true,
+        {"null", SIGSEGV, "Exception: Access Violation (code 0xc0000005) at address ", "CrashByNullPointer()", true,
          nullptr},
-        {"overflow", SIGSEGV, "Exception: Stack Overflow (code 0xC00000FD)", "OverflowTheStack(int)", true, nullptr},
+        {"overflow", SIGSEGV, "Exception: Stack Overflow (code 0xc00000fd)", "OverflowTheStack(int)", true, nullptr},
         {"abort", SIGABRT, "Unknown exception: (code 0x40000015)", "CrashByAbort()", false, nullptr},
-        {"thread-overflow", SIGSEGV, "Exception: Stack Overflow (code 0xC00000FD)", "OverflowTheStack(int)", true,
+        {"thread-overflow", SIGSEGV, "Exception: Stack Overflow (code 0xc00000fd)", "OverflowTheStack(int)", true,
          nullptr},
         {"thread", SIGSEGV, "Exception: Access Violation", "FaultInWorkerThread()", true, nullptr},
-        {"divide", SIGFPE, "Exception: Integer Divide by Zero (code 0xC0000094)", "CrashByDivision(int)", true,
+        {"divide", SIGFPE, "Exception: Integer Divide by Zero (code 0xc0000094)", "CrashByDivision(int)", true,
          nullptr},
-        {"null-call", SIGSEGV, "Exception: Access Violation (code 0xC0000005) at address 00000000",
+        {"null-call", SIGSEGV, "Exception: Access Violation (code 0xc0000005) at address 00000000",
          "CallThroughNullPointer()", false, nullptr},
-        {"illegal", SIGILL, "Exception: Illegal Instruction (code 0xC000001D)", "CrashByIllegalInstruction()", true,
+        {"illegal", SIGILL, "Exception: Illegal Instruction (code 0xc000001d)", "CrashByIllegalInstruction()", true,
+         nullptr},
+        // The signal comes wherever the program is (still in fork, perhaps).
+        {"sent", SIGSEGV, "Exception: Access Violation (code 0xc0000005) at address ", "WaitForASentSignal()", false,
          nullptr},
         {"describe-faults", SIGSEGV, "Exception: Access Violation", "main", true,
          "(The report stops here: the crash reporter faulted.)\r\n"},
@@ -119,6 +125,13 @@ TEST(CrashReportTest, FaultsLeaveACompleteReportNamingTheFunction)
         }
         EXPECT_NE(report.find("\r\nRIP:"), std::string::npos);
         EXPECT_TRUE(AllLinesEndInCrLf(report));
+        // A signal another process sent touched nothing; a fault names what it touched.
+        const std::string signalLine = LineStartingWith(report, "Signal: ");
+        EXPECT_EQ(signalLine.find("sent by another process") != std::string::npos, std::string(c.mode) == "sent")
+            << signalLine;
+        EXPECT_EQ(signalLine.find("touching address") != std::string::npos,
+                  c.signal != SIGABRT && std::string(c.mode) != "sent")
+            << signalLine;
         if (c.tail) {
             EXPECT_EQ(report.substr(report.size() - strlen(c.tail)), c.tail);
         } else {
@@ -145,7 +158,7 @@ TEST(CrashReportTest, CrashSwitchOfTheGameReportsAnAccessViolation)
     testsupport::TempDir dir;
     ASSERT_EQ(RunProgram(program, {"-crash"}, dir.File("stderr.txt"), dir.Path()), SIGSEGV);
     std::string report = dir.ReadFile("Tamberlo/crash.txt");
-    EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xC0000005)", 0), 0u) << report;
+    EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xc0000005)", 0), 0u) << report;
     EXPECT_NE(report.find("\r\nModule: tamberlo\r\n"), std::string::npos);
     EXPECT_NE(LineStartingWith(report, "Logical Address: ").find("Olvarn::Process::Crash()"), std::string::npos)
         << report;
@@ -243,6 +256,41 @@ TEST(CrashReportTest, MapNamesLogicalAddresses)
     }
 }
 
+TEST(CrashReportTest, SignalsAreClassifiedByWhoSentThem)
+{
+    struct Case {
+        const char* name;
+        int signal;
+        int code;
+        bool fromOther;
+        uint64_t touched;
+        uint32_t exceptionCode;
+        bool hasDataAddress;
+        bool sentByOther;
+    };
+    const uint64_t sp = 0x7ffd00010000;
+    const Case cases[] = {
+        {"a fault at null", SIGSEGV, SEGV_MAPERR, false, 0, 0xC0000005, true, false},
+        {"a fault beside the stack", SIGSEGV, SEGV_MAPERR, false, sp - 8, 0xC00000FD, true, false},
+        {"kill from another process", SIGSEGV, SI_USER, true, 0, 0xC0000005, false, true},
+        {"sigqueue from another process", SIGSEGV, SI_QUEUE, true, 0, 0xC0000005, false, true},
+        {"tgkill by the program itself", SIGSEGV, SI_TKILL, false, 0, 0xC0000005, false, false},
+        {"a sent SIGFPE", SIGFPE, SI_USER, true, 0, 0xC0000090, false, true},
+        {"a divide by zero", SIGFPE, FPE_INTDIV, false, 0x401000, 0xC0000094, true, false},
+        {"abort", SIGABRT, SI_TKILL, false, 0, 0x40000015, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Olvarn::CrashInfo info;
+        Olvarn::CrashHandler::ClassifyFault(c.signal, c.code, c.fromOther, c.touched, sp, info);
+        EXPECT_EQ(info.mSignal, c.signal);
+        EXPECT_EQ(info.mExceptionCode, c.exceptionCode);
+        EXPECT_EQ(info.mHasDataAddress, c.hasDataAddress);
+        EXPECT_EQ(info.mDataAddress, c.hasDataAddress ? c.touched : 0);
+        EXPECT_EQ(info.mSentByOtherProcess, c.sentByOther);
+    }
+}
+
 TEST(CrashReportTest, TitleAndExceptionNames)
 {
     EXPECT_EQ(CrashReporter::ErrorTitleOf("Exception: x\r\nModule: p\r\nLogical Address: 0001:0000ABCD\r\n"),
@@ -281,6 +329,43 @@ TEST(CrashReportTest, UploadRequestCarriesFieldsReportAndAttachment)
                        "Host: 127.0.0.1:1\r\n"
                        "Content-Length: " +
                            std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+}
+
+TEST(CrashReportTest, TheUploadCarriesTheApplicationsFieldsAndAnEmptyPartForAnUnreadableAttachment)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile("demo.dmo", "DEMO");
+    ASSERT_EQ(::mkfifo(dir.File("fifo.dmo").c_str(), 0600), 0);
+    CrashReporter::SetFieldsHook([](const std::string& report) {
+        return std::map<std::string, std::string>{{"level", "12"}, {"reportsize", std::to_string(report.size())}};
+    });
+    struct Case {
+        const char* name;
+        std::string attachment;
+        bool part;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"readable", dir.File("demo.dmo"), true, "DEMO"},
+        {"missing", dir.File("gone.dmo"), true, ""},
+        {"a FIFO", dir.File("fifo.dmo"), true, ""},
+        {"none", "", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CrashReporter::Upload upload =
+            CrashReporter::MakeUpload("Exception at 0001:00001000", "report", c.attachment);
+        EXPECT_EQ(upload.mAttachFile, c.part);
+        EXPECT_EQ(upload.mAttachment, c.bytes);
+        const std::string request = CrashReporter::BuildUploadRequest(upload);
+        EXPECT_NE(request.find("name=\"level\"\r\n\r\n12\r\n"), std::string::npos);
+        EXPECT_NE(request.find("name=\"reportsize\"\r\n\r\n6\r\n"), std::string::npos);
+        const std::string part =
+            "filename=\"brisvek.dmo\"\r\nContent-Type: application/octet-stream\r\n\r\n" + c.bytes + "\r\n";
+        EXPECT_EQ(request.find(part) != std::string::npos, c.part) << request;
+    }
+    CrashReporter::SetFieldsHook(nullptr);
+    EXPECT_TRUE(CrashReporter::MakeUpload("t", "r", "").mFields.empty());
 }
 
 TEST(CrashReportTest, UploadGoesThroughTheSharedTransfer)

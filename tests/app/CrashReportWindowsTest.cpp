@@ -25,7 +25,7 @@ CrashReporter::Upload SampleUpload(const std::string& server)
     upload.mProduct = "Tamberlo";
     upload.mVersion = "1.01";
     upload.mErrorTitle = "Exception at 0001:00001000";
-    upload.mErrorText = "Exception: Access Violation (code 0xC0000005)\r\nModule: tamberlo\r\n";
+    upload.mErrorText = "Exception: Access Violation (code 0xc0000005)\r\nModule: tamberlo\r\n";
     return upload;
 }
 

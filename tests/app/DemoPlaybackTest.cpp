@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AppTestSupport.h"
+#include "LoopbackServer.h"
 #include "app/DemoOverlay.h"
 #include "app/HTTPTransfer.h"
 #include "core/MTRand.h"
@@ -52,11 +53,20 @@ protected:
     std::string Stamp() const override { return std::to_string(mOwner->mUpdateCount) + ": "; }
 };
 
+// Where a recording test app writes its demo when it goes: a folder of this run, never the folder
+// the tests run from.
+std::string ScratchDemoFile()
+{
+    static testsupport::TempDir scratch;
+    return scratch.File("olvarnapp.dmo");
+}
+
 class DemoApp : public apptest::CountingApp
 {
 public:
     DemoApp()
     {
+        mDemoFileName = ScratchDemoFile();
         delete mWidgetManager;
         mWidgets = new InputWidgets(this);
         mWidgets->mOwner = this;
@@ -530,6 +540,57 @@ TEST(DemoHttp, ARecordingNotesEachResultChangeTheOwnerSees)
     EXPECT_EQ(events[0].mKind, DemoEventKind::HttpResult);
     EXPECT_EQ(events[0].mNumber, transfer.GetTransferId());
     EXPECT_EQ(events[0].mCode, HTTPTransfer::kSendFailed);
+}
+
+TEST(DemoHttp, AResetTransferIsNotedAfreshWhateverItsLastResult)
+{
+    DemoApp app;
+    app.InitMainThreadForTest();
+    app.mRecordingDemo = true;
+    HTTPTransfer transfer;
+    std::vector<int> ids;
+    // The same result twice over a reset: the second transfer's result is a change of its own.
+    for (int i = 0; i < 2; ++i) {
+        transfer.PostForm("http://bad host/", "a=b");
+        EXPECT_EQ(transfer.GetResult(), HTTPTransfer::kSendFailed);
+        ids.push_back(transfer.GetTransferId());
+        transfer.Reset();
+        EXPECT_EQ(transfer.GetResult(), HTTPTransfer::kIdle); // idle is where it started: no note
+    }
+    std::vector<DemoEvent> events = EventsOf(app);
+    ASSERT_EQ(events.size(), 2u);
+    for (size_t i = 0; i < events.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(events[i].mNumber, ids[i]);
+        EXPECT_EQ(events[i].mCode, HTTPTransfer::kSendFailed);
+    }
+}
+
+TEST(DemoHttp, ARecordedRunSeesAReplyOnlyAsFarAsItsReplayWill)
+{
+    const std::string body = std::string(32767, 'a') + std::string(8000, 'b');
+    httptest::LoopbackServer server(
+        {httptest::Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body),
+         httptest::WaitClose()});
+    DemoApp live;
+    live.InitMainThreadForTest();
+    live.mRecordingDemo = true;
+    HTTPTransfer transfer;
+    transfer.Post(server.Url(), "x=1");
+    transfer.WaitUntilDone();
+    ASSERT_EQ(transfer.GetResult(), HTTPTransfer::kDone);
+    const std::string seen = transfer.GetContent();
+    EXPECT_EQ(seen, body.substr(0, HTTPTransfer::kMaxRecordedContent));
+
+    // The replay hands over the recorded bytes.
+    std::vector<DemoEvent> events = EventsOf(live);
+    ASSERT_EQ(events.size(), 2u); // running, then done
+    EXPECT_EQ(events[1].mCode, HTTPTransfer::kDone);
+    EXPECT_EQ(events[1].mBytes, seen);
+
+    // Without a recording the whole reply is there.
+    live.mRecordingDemo = false;
+    EXPECT_EQ(transfer.GetContent(), body);
 }
 
 TEST(DemoHttp, AReplayConnectsNowhereAndEachTransferTakesOnlyItsOwnResult)

@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Profiler.h"
+#include "platform/Paths.h"
 #include "support/TempDir.h"
 
 using namespace Olvarn;
@@ -184,24 +186,42 @@ TEST(MemoryTracker, ReportListsLeaksInAddressOrderWithTheirTotal)
     EXPECT_FALSE(tracker.Report(dir.File("file") + "/mem_leaks.txt"));
 }
 
-TEST(MemoryTracker, SwitchedOnItWritesTheReportWhenItGoes)
+TEST(MemoryTracker, SwitchedOnItWritesTheReportWhenItGoesIntoTheProgramsOwnFolder)
 {
-    testsupport::TempDir home;
     const std::string oldHome = std::getenv("XDG_DATA_HOME");
-    setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-    int leaked = 0;
-    {
-        MemoryTracker quiet;
-        quiet.Add(&leaked, 4, "quiet.cpp", 1);
-    }
-    EXPECT_FALSE(std::filesystem::exists(home.File("Tamberlo/mem_leaks.txt"))) << "off unless switched on";
-    {
-        MemoryTracker tracker;
-        tracker.Add(&leaked, 12, "game.cpp", 77);
-        tracker.SetReportAtExit(true);
+    const std::string oldProduct = Olvarn::Paths::ProductFolderName();
+    // The folder is the running program's, never one the framework names.
+    const std::pair<const char*, const char*> cases[] = {
+        {"Tamberlo", "Tamberlo"},
+        {"Other Program", "Other Program"},
+        {"../escape", "OlvarnApp"},
+        {"", "OlvarnApp"},
+    };
+    for (const auto& [product, folder] : cases) {
+        SCOPED_TRACE(product);
+        testsupport::TempDir home;
+        setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
+        Olvarn::Paths::SetProductFolderName(product);
+        int leaked = 0;
+        {
+            MemoryTracker quiet;
+            quiet.Add(&leaked, 4, "quiet.cpp", 1);
+        }
+        EXPECT_FALSE(std::filesystem::exists(home.File(std::string(folder) + "/mem_leaks.txt")))
+            << "off unless switched on";
+        {
+            MemoryTracker tracker;
+            tracker.Add(&leaked, 12, "game.cpp", 77);
+            tracker.SetReportAtExit(true);
+        }
+        const std::string written = home.ReadFile(std::string(folder) + "/mem_leaks.txt");
+        EXPECT_NE(written.find("game.cpp(77) : Leak 12 bytes\r\n"), std::string::npos) << written;
+        EXPECT_NE(written.find("Total Unfreed: 12 bytes\r\n"), std::string::npos) << written;
+        size_t entries = 0;
+        for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(home.Path()))
+            ++entries;
+        EXPECT_EQ(entries, 1u);
     }
     setenv("XDG_DATA_HOME", oldHome.c_str(), 1);
-    const std::string written = home.ReadFile("Tamberlo/mem_leaks.txt");
-    EXPECT_NE(written.find("game.cpp(77) : Leak 12 bytes\r\n"), std::string::npos) << written;
-    EXPECT_NE(written.find("Total Unfreed: 12 bytes\r\n"), std::string::npos) << written;
+    Olvarn::Paths::SetProductFolderName(oldProduct);
 }

@@ -1,12 +1,17 @@
+// Board configuration from the property files: element types, creator and pearl settings, level checks.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "board/BoardConfig.h"
 #include "board/CElementCreator.h"
 #include "board/CGrid.h"
 #include "board/CPearl.h"
+#include "board/CPearlCreator.h"
 #include "board/CPipeline.h"
 #include "data/CConstantsRegistry.h"
 #include "data/CLevelInfo.h"
+#include "data/CPropertyLoader.h"
 #include "data/CXmlDataReader.h"
 #include "support/TempDir.h"
 
@@ -39,6 +44,7 @@ struct BoardConfigTest : ::testing::Test {
         LoadPearlConfig(reader);
         LoadCreatorConfig(reader);
         reader.Clear();
+        ValidateLevelData(); // as the loader does once every file is read
     }
     CXmlDataReader reader;
 };
@@ -110,6 +116,56 @@ TEST_F(BoardConfigTest, LevelValuesAreCheckedBeforeAGameStarts)
     }
     CLevelDefinitions::Instance().levels.back().creation_time = 2000;
     EXPECT_NO_THROW(ValidateLevelData());
+}
+
+TEST_F(BoardConfigTest, LevelRowsOfEveryFileAreCheckedOnceAllFilesAreRead)
+{
+    // Levels and tables in a file read after config.xml were never checked before.
+    const std::string creation = "<config_element_creation level='1' time='1500' speed='40' gravity='10'/>";
+    const struct {
+        const char* name;
+        std::string levelRows;
+        std::string needle; // empty: accepted
+    } cases[] = {
+        {"valid level", "<level location='A' grid='1'/>" + creation, ""},
+        {"no creation values", "<level location='A' grid='1'/>",
+         "level_config.xml: level row 0: creation time must be above 0"},
+        {"second row falls upwards",
+         "<level location='A' grid='1'/><level location='A' grid='1'/>" + creation +
+             "<config_element_creation level='2' time='1500' speed='-1' gravity='10'/>",
+         "level_config.xml: level row 1: fall speed"},
+        {"bonus table naming no element type",
+         "<config_bonus_drop from_level='1' elements='99 ' distribution='5 '/><level location='A' grid='1' "
+         "bonus='1'/>" +
+             creation,
+         "level_config.xml: config_bonus_drop row 0: element 99"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearElementTypes();
+        CLevelDefinitions::Instance().Clear();
+        testsupport::TempDir dir;
+        std::filesystem::create_directories(dir.File("properties"));
+        std::filesystem::copy_file(testsupport::SourceDir() + "/data/properties/config.xml",
+                                   dir.File("properties/config.xml"));
+        dir.WriteFile("properties/data.xml", "<data/>");
+        dir.WriteFile("properties/level_config.xml", "<data>" + c.levelRows + "</data>");
+        RegisterBoardProperties();
+        CPropertyLoader loader(nullptr);
+        loader.SetBaseFolder(dir.Path());
+        std::string error;
+        try {
+            loader.Load();
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        for (int i = 0; i < static_cast<int>(EPropertyComponent::Count); ++i)
+            SetPropertyComponent(static_cast<EPropertyComponent>(i), {});
+        if (c.needle.empty())
+            EXPECT_EQ(error, "");
+        else
+            EXPECT_NE(error.find(c.needle), std::string::npos) << error;
+    }
 }
 
 TEST_F(BoardConfigTest, ConstantsReachTheBoard)

@@ -1,3 +1,4 @@
+// Saves of the board: round trips, damaged saves, and the exact rows the format has.
 #include <gtest/gtest.h>
 
 #include "BoardFixture.h"
@@ -5,7 +6,9 @@
 #include "board/CElementCreator.h"
 #include "board/CGrid.h"
 #include "board/CPipeline.h"
+#include "data/CSaveObject.h"
 #include "data/DataCodecs.h"
+#include "shell/CImage.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;
@@ -19,6 +22,17 @@ struct BoardSaveTest : ::testing::Test {
         boardtest::LoadTestTypes();
         Olvarn::ThreadRandom().Seed(77);
         RegisterBoardSaveClasses();
+        // The pictures' rows, as the shell registers them at start-up.
+        if (!save::CSaveObjectRegistry::Instance().IsRegistered(CImage::kClassId))
+            save::CSaveObjectRegistry::Instance().Register(nullptr, CImage::kClassId, &CImage::DeclareReaderSchema,
+                                                           &CImage::DeclareWriterSchema);
+    }
+    // The rows of a saved file, the transform undone.
+    std::string SavedText(const std::string& path)
+    {
+        std::string bytes = dir.ReadFile("save.dat");
+        XmlDataCrypt(bytes);
+        return bytes;
     }
     template <typename T> std::string SaveToFile(T& root)
     {
@@ -150,4 +164,37 @@ TEST_F(BoardSaveTest, PipelineAndCreatorRoundTrip)
     EXPECT_EQ(restored.GetLevel(), 3);
     EXPECT_EQ(restored.LastElement(), creator.LastElement());
     EXPECT_FLOAT_EQ(restored.TimeLeft(), creator.TimeLeft());
+}
+
+TEST_F(BoardSaveTest, RowsHoldTheFormatsTextByteForByte)
+{
+    const std::string header = "<?xml version=\"1.0\"?>\n<data>\n";
+    // The picture's own "image" row comes first; the owner's "image" attribute holds its row.
+    const std::string image = "\t<image pos=\"100. 50. \" time=\"0.\" flags=\"0\" dimensions=\"1. 1. \" scale=\"1.\" "
+                              "size=\"0. 0. \" id=\"IMAGE_PEARL\"/>\n";
+    CPearl pearl;
+    pearl.SetPosition(FPoint(100, 50));
+    SaveToFile(pearl);
+    EXPECT_EQ(SavedText("save.dat"), header + image +
+                                         "\t<pearl pos=\"100. 50. \" image=\"0\" enabled=\"0\" time=\"10000.\" "
+                                         "dead=\"0\"/>\n</data>");
+
+    // A list of child rows ends with one more blank: "0 1  ", and " " when empty.
+    boardtest::FlatWater water;
+    CPipeline empty(&water);
+    SaveToFile(empty);
+    EXPECT_NE(SavedText("save.dat").find("<pipeline elements=\" \" bonus_elements=\" \""), std::string::npos)
+        << SavedText("save.dat");
+    CPipeline pipe(&water);
+    pipe.AddElement(CElement(0), 100, 10, false);
+    pipe.AddElement(CElement(2), 100, 10, false);
+    SaveToFile(pipe);
+    const std::string text = SavedText("save.dat");
+    EXPECT_NE(text.find("<pipeline elements=\"0 1  \" bonus_elements=\" \""), std::string::npos) << text;
+    EXPECT_NE(text.find("<pipeline_element element=\"0\" "), std::string::npos) << text;
+    EXPECT_NE(text.find("<pipeline_element element=\"1\" "), std::string::npos) << text;
+    // Each element's "image" names its picture's row, in the order they were saved.
+    EXPECT_NE(text.find(" image=\"0\" rotate_sign="), std::string::npos) << text;
+    EXPECT_NE(text.find(" image=\"1\" rotate_sign="), std::string::npos) << text;
+    EXPECT_EQ(text.find(" image=\"\""), std::string::npos) << text;
 }

@@ -1,11 +1,16 @@
+// Elements: rotation, motion, effects, hit tests, lights and drawing from their pictures.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "BoardFixture.h"
 #include "board/CElement.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
+#include "resources/ResourceManager.h"
+#include "resources/ResourceManagerTestSupport.h"
+#include "support/TempDir.h"
 
 using namespace tilvan;
 
@@ -212,7 +217,8 @@ TEST_F(ElementTest, TurnedPictureDrawsLikeTheTurnedDraw)
             bits[y * 60 + x] = (alpha << 24) | (uint32_t(x * 4) << 16) | (uint32_t(y * 6) << 8) | 0x40;
         }
     picture.BitsChanged();
-    ElementTypes()[1].image = &picture;
+    SetBoardImageLookup([&](const std::string& id) { return id == "IMAGE_TEST_TURNED" ? &picture : nullptr; });
+    ElementTypes()[1].mImageId = "IMAGE_TEST_TURNED";
     ElementTypes()[1].image_center = FPoint(23, 17);
     for (int rotation = 1; rotation < 6; ++rotation) {
         SCOPED_TRACE(rotation);
@@ -248,6 +254,55 @@ TEST_F(ElementTest, TurnedPictureDrawsLikeTheTurnedDraw)
         EXPECT_GT(changed, 1500); // the piece was drawn
         EXPECT_LE(worst, 2);
     }
-    ElementTypes()[1].image = nullptr;
+    ElementTypes()[1].mImageId.clear();
+    SetBoardImageLookup(nullptr);
+    CElement::ClearTurnedPictures();
+}
+
+TEST_F(ElementTest, PiecesDrawFromTheirGroupAfterItWasUnloadedAndLoadedAgain)
+{
+    // The types are read before the group "Game" loads; its unload deletes the pictures. A type
+    // that kept the first pictures would draw freed memory after the reload.
+    restest::TestApp app;
+    testsupport::TempDir dir;
+    restest::WriteSolidPng(dir.File("piece.png"), 60, 40, 0xFF30A050);
+    dir.WriteFile("resources.xml", "<?xml version=\"1.0\"?>\n<ResourceManifest>\n<Resources id=\"Game\">\n"
+                                   "<Image path=\"" +
+                                       dir.File("piece.png") +
+                                       "\" id=\"IMAGE_TEST_PIECE\" nopal />\n</Resources>\n</ResourceManifest>\n");
+    Olvarn::ResourceManager manager(&app);
+    ASSERT_TRUE(manager.ReadManifest(dir.File("resources.xml")));
+    SetBoardImageLookup([&](const std::string& id) -> Olvarn::Image* { return manager.FindImage(id); });
+    ElementTypes()[1].mImageId = "IMAGE_TEST_PIECE";
+    ElementTypes()[1].image_center = FPoint(20, 20);
+
+    // The colour at the piece's centre after drawing it at rest at each rotation (turned copies are cached).
+    auto drawn = [&] {
+        std::vector<uint32_t> colours;
+        for (int rotation : {0, 2}) {
+            Olvarn::MemoryImage frame;
+            frame.Create(120, 120);
+            CElement e(1);
+            e.SetRotation(rotation);
+            e.SetPosition(60, 60);
+            {
+                Olvarn::Graphics g(&frame);
+                e.Draw(g);
+            }
+            // The green channel: the picture's is 0xA0, the empty frame's 0.
+            colours.push_back((frame.GetBits()[60 * 120 + 60] >> 8 & 0xFF) > 0x90);
+        }
+        return colours;
+    };
+    ASSERT_TRUE(manager.LoadGroup("Game")) << manager.ErrorMessage();
+    EXPECT_EQ(drawn(), (std::vector<uint32_t>{1, 1}));
+    manager.UnloadGroup("Game");
+    EXPECT_EQ(drawn(), (std::vector<uint32_t>{0, 0})) << "no picture, nothing drawn";
+    ASSERT_TRUE(manager.LoadGroup("Game")) << manager.ErrorMessage();
+    EXPECT_EQ(drawn(), (std::vector<uint32_t>{1, 1}));
+
+    manager.UnloadGroup("");
+    ElementTypes()[1].mImageId.clear();
+    SetBoardImageLookup(nullptr);
     CElement::ClearTurnedPictures();
 }

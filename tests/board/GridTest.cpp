@@ -314,7 +314,7 @@ TEST_F(GridTest, BoardWithoutCellsDoesNotDivide)
     grid.UpdateCompletion();
     EXPECT_FLOAT_EQ(grid.GetCompletion(), 0);
     EXPECT_FALSE(grid.GetPearls()[0]->pearl.IsShown());
-    EXPECT_EQ(grid.GetBackground().image, nullptr);
+    EXPECT_EQ(grid.GetBackground().mImage, nullptr);
 }
 
 TEST_F(GridTest, BackgroundExtent)
@@ -324,19 +324,19 @@ TEST_F(GridTest, BackgroundExtent)
         for (int r = 2; r <= 17; ++r)
             enabled[c * 20 + r] = true;
     grid.Configure(offset, enabled);
-    ASSERT_NE(grid.GetBackground().image, nullptr);
-    EXPECT_EQ(grid.GetBackground().image->GetWidth(), 740);
-    EXPECT_EQ(grid.GetBackground().image->GetHeight(), 630);
-    EXPECT_FLOAT_EQ(grid.GetBackground().position.x, offset.x + 40);
-    EXPECT_FLOAT_EQ(grid.GetBackground().position.y, offset.y + 35);
+    ASSERT_NE(grid.GetBackground().mImage, nullptr);
+    EXPECT_EQ(grid.GetBackground().mImage->GetWidth(), 740);
+    EXPECT_EQ(grid.GetBackground().mImage->GetHeight(), 630);
+    EXPECT_FLOAT_EQ(grid.GetBackground().mPosition.x, offset.x + 40);
+    EXPECT_FLOAT_EQ(grid.GetBackground().mPosition.y, offset.y + 35);
     auto& bg = grid.GetBackground();
     struct Fade {
         float total, left;
         int alpha;
     } fades[] = {{1000, 500, 128}, {1000, 0, 0}, {0, 0, -1}, {1000, 1000, 255}};
     for (const auto& f : fades) {
-        bg.fade_total = f.total;
-        bg.fade_left = f.left;
+        bg.mFadeTotal = f.total;
+        bg.mFadeLeft = f.left;
         EXPECT_EQ(bg.FadeAlpha(), f.alpha);
     }
 }

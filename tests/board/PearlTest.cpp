@@ -2,6 +2,7 @@
 
 #include "BoardFixture.h"
 #include "board/CPearl.h"
+#include "board/CPearlCreator.h"
 
 using namespace tilvan;
 

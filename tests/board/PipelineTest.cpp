@@ -211,7 +211,8 @@ TEST_F(PipelineTest, FloatingRowTravelsAsATrain)
     // 60-pixel pictures (image_center x is 20): each piece's left edge is x - 20, right edge x + 40.
     Olvarn::MemoryImage picture;
     picture.Create(60, 30);
-    ElementTypes()[0].image = &picture;
+    SetBoardImageLookup([&](const std::string& id) { return id == "IMAGE_TEST_WIDE" ? &picture : nullptr; });
+    ElementTypes()[0].mImageId = "IMAGE_TEST_WIDE";
     CPipeline::SetBonusElementVelocity(100);
     auto& row = pipe.GetBonusElements();
     for (int i = 0; i < 3; ++i)
@@ -240,6 +241,7 @@ TEST_F(PipelineTest, FloatingRowTravelsAsATrain)
     EXPECT_EQ(row.size(), 1u);
     for (auto& e : row)
         e.SetTremble(false);
-    ElementTypes()[0].image = nullptr;
+    ElementTypes()[0].mImageId.clear();
+    SetBoardImageLookup(nullptr);
     CPipeline::SetBonusElementVelocity(0);
 }

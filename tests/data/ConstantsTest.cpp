@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/CConstantsRegistry.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;
@@ -75,4 +76,18 @@ TEST(Constants, FilesMergeAndEveryHandlerRunsAfterEachFile)
     registry.GetInt("t_b", "absent", value);
     EXPECT_EQ(value, 0);
     EXPECT_EQ(registry.Groups().at("t_b").count("absent"), 1u);
+}
+
+TEST(Constants, AnUnreadableConstantsFileIsLoggedAndChangesNothing)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile("broken.xml", "<data><constant group='t_log' name='x' value='1'/><constant");
+    testsupport::LogCapture log;
+    auto& registry = CConstantsRegistry::Instance();
+    registry.Load(dir.File("broken.xml"));
+    registry.Load(dir.File("missing.xml"));
+    EXPECT_EQ(registry.Get("t_log", "x"), "");
+    EXPECT_EQ(log.Lines(), 2u) << log.Text();
+    EXPECT_NE(log.Text().find("broken.xml:1:"), std::string::npos) << log.Text();
+    EXPECT_NE(log.Text().find("missing.xml: cannot be read"), std::string::npos) << log.Text();
 }

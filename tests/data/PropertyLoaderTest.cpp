@@ -7,6 +7,7 @@
 #include "data/CLevelInfo.h"
 #include "data/CPropertyLoader.h"
 #include "data/CXmlDataReader.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;
@@ -149,10 +150,31 @@ TEST_F(PropertyLoading, AComponentThatRejectsAnOptionalFileSkipsOnlyTheRestOfIt)
     EXPECT_NE(std::find(loads.begin(), loads.end(), "menuimages m"), loads.end());
 }
 
+TEST_F(PropertyLoading, EachOptionalFileThatIsMissingOrRejectedLogsOneLine)
+{
+    dir.WriteFile("properties/gui.xml", "<data><t_info v='throw'/></data>");
+    dir.WriteFile("properties/animals.xml", "<data>\n<t_animals v='broken'");
+    dir.WriteFile("properties/mainmenu.xml", "<data/>");
+    dir.WriteFile("properties/branches", "<data/>");
+    dir.WriteFile("properties/offsets.xml", "<data/>");
+    dir.WriteFile("properties/constants.xml", "<data/>");
+    testsupport::LogCapture log;
+    CPropertyLoader loader(nullptr);
+    loader.SetBaseFolder(dir.Path());
+    loader.Load();
+    const std::string text = log.Text();
+    EXPECT_EQ(log.Lines(), 3u) << text;
+    EXPECT_NE(text.find("properties\\gui.xml: rejected (the rest of the file is skipped)"), std::string::npos) << text;
+    EXPECT_NE(text.find("properties\\animals.xml:2: "), std::string::npos) << text;
+    EXPECT_NE(text.find("properties\\locations.xml: cannot be read"), std::string::npos) << text;
+}
+
 TEST_F(PropertyLoading, ARequiredFileWithBadLevelDataStopsTheLoad)
 {
     dir.WriteFile("properties/level_config.xml", "<data><level location='A' grid='000'/></data>");
     CPropertyLoader loader(nullptr);
     loader.SetBaseFolder(dir.Path());
+    testsupport::LogCapture log;
     EXPECT_THROW(loader.Load(), std::runtime_error);
+    EXPECT_NE(log.Text().find("level_config.xml: "), std::string::npos) << log.Text();
 }

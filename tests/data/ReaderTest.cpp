@@ -7,6 +7,7 @@
 
 #include "data/CXmlDataReader.h"
 #include "data/DataCodecs.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;
@@ -191,6 +192,30 @@ TEST(DataReader, FailuresThrowTheirTextsAndStoreNothing)
     }
 }
 
+TEST(DataReader, EachFailureLogsOneLineNamingTheFileAndLine)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile("broken.xml", "<data>\r\n<a n='1'/>\r\n<a n=></data>");
+    dir.WriteFile("other.xml", "<other/>");
+    dir.WriteFile("deep.xml", "<data>" + std::string(300, '<') + "</data>");
+    const struct {
+        std::string file;
+        std::string logged;
+    } cases[] = {
+        {"none.xml", dir.File("none.xml") + ": cannot be read"},
+        {"broken.xml", dir.File("broken.xml") + ":3: "},
+        {"other.xml", dir.File("other.xml") + ": no \"data\" element"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        testsupport::LogCapture log;
+        CXmlDataReader reader = MakeReader();
+        EXPECT_NE(Thrown([&] { reader.LoadFile(dir.File(c.file)); }), "");
+        EXPECT_NE(log.Text().find(c.logged), std::string::npos) << log.Text();
+        EXPECT_EQ(log.Lines(), 1u);
+    }
+}
+
 TEST(DataReader, FilePathsTakeBackslashesAndLineEnds)
 {
     testsupport::TempDir dir;
@@ -204,6 +229,34 @@ TEST(DataReader, FilePathsTakeBackslashesAndLineEnds)
     std::string x;
     reader.GetRow("b", 0, x);
     EXPECT_EQ(x, "one\ntwo");
+}
+
+TEST(DataReader, AByteOrderMarkIsSkipped)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::vector<std::string> texts = {
+        bom + "<data><a n='5'/></data>",
+        bom + "<?xml version=\"1.0\"?>\r\n<data><a n='5'/></data>",
+        bom + "\n<data>\n<a n='5'/>\n</data>",
+    };
+    testsupport::TempDir dir;
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        dir.WriteFile("marked.xml", text);
+        CXmlDataReader reader = MakeReader();
+        for (bool fromFile : {true, false}) {
+            if (fromFile)
+                reader.LoadFile(dir.File("marked.xml"));
+            else
+                reader.LoadFromMemory(text);
+            int n = 0;
+            EXPECT_EQ(reader.GetRow("a", 0, n), 1);
+            EXPECT_EQ(n, 5);
+        }
+    }
+    // Only a whole mark at the very start is skipped.
+    CXmlDataReader reader = MakeReader();
+    EXPECT_EQ(Thrown([&] { reader.LoadFromMemory("\xEF\xBB<data/>"); }), "Unable to load XML document into the parser");
 }
 
 TEST(DataReader, StrictRowsThrowForRowsThatDoNotExist)

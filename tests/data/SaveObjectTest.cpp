@@ -99,6 +99,15 @@ TEST_F(SaveObjects, PolymorphicChildTextIsIdRowAndBlank)
     save::SaveReader().Clear();
 }
 
+TEST_F(SaveObjects, AListOfChildRowsEndsWithOneMoreBlank)
+{
+    Leaf a = MakeLeaf(1), b = MakeLeaf(2);
+    save::SaveWriter().Open(dir.File("l.xml"), false, "");
+    EXPECT_EQ(save::ChildRowsText({&a, &b}), "0 1  ");
+    EXPECT_EQ(save::ChildRowsText({}), " ");
+    save::SaveWriter().Close();
+}
+
 TEST_F(SaveObjects, RegistryKeepsTheFirstCreatorAndThrowsForUnknownIds)
 {
     auto& registry = save::CSaveObjectRegistry::Instance();

@@ -9,6 +9,7 @@
 #include "data/CStringTable.h"
 #include "data/DataCodecs.h"
 #include "platform/Paths.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 using namespace tilvan;
@@ -61,6 +62,20 @@ TEST(StringTable, LoadsPlainAndBase64Files)
     table.Load(dir.File("coded.xml"));
     EXPECT_EQ(table.GetString(5), "caf\xE9 & more");
     EXPECT_EQ(table.GetString(6), "ab");
+}
+
+TEST(StringTable, BadBase64IsLoggedOncePerText)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile("coded.xml", "<data><base64/><text id='5' text='" + Base64EncodeString("fine") +
+                                   "'/><text id='7' text='not*base64!'/><text id='8' text='QUJDR'/></data>");
+    testsupport::LogCapture log;
+    CStringTable table;
+    table.Load(dir.File("coded.xml"));
+    EXPECT_EQ(table.GetString(5), "fine");
+    EXPECT_EQ(log.Lines(), 2u) << log.Text();
+    EXPECT_NE(log.Text().find("coded.xml: text 7 is not valid base64"), std::string::npos) << log.Text();
+    EXPECT_NE(log.Text().find("coded.xml: text 8 is not valid base64"), std::string::npos) << log.Text();
 }
 
 TEST(StringTable, ALoadFailureIsReportedAndKeepsTheTable)

@@ -181,3 +181,22 @@ TEST(DataWriter, AFileLeftOpenIsCompletedOnDestruction)
     EXPECT_EQ(dir.ReadFile("one.xml"), kHeader + "\t<a n=\"1\"/>\n</data>");
     writer.Close();
 }
+
+TEST(DataWriter, FilesNamedLikeTheSaveWithASuffixSurviveASave)
+{
+    // The player's own copies beside a save look like temporaries by name only; a save leaves them.
+    testsupport::TempDir dir;
+    const std::vector<std::string> keep = {"profiles.xml.backup", "profiles.xml.old123", "profiles.xml.orig00"};
+    for (const std::string& name : keep)
+        dir.WriteFile(name, "mine " + name);
+    CXmlDataWriter writer;
+    Declare(writer);
+    ASSERT_TRUE(writer.Open(dir.File("profiles.xml"), false, ""));
+    writer.WriteRow("a", 1);
+    ASSERT_TRUE(writer.Close());
+    for (const std::string& name : keep) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(std::filesystem::exists(dir.File(name)));
+        EXPECT_EQ(dir.ReadFile(name), "mine " + name);
+    }
+}

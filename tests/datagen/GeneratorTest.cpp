@@ -111,22 +111,43 @@ TEST(Generator, RemakesOnlyWhatChanged)
     fs::create_directories(dir.File("src/images"));
     dir.WriteFile("src/images/box.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='${w}' height='${h}'>"
                                         "<rect x='${frame}' width='4' height='4' fill='${color}'/></svg>");
-    const std::string two = "image G IMAGE_A a box w=8 h=8 cols=2 color=#ff0000\n"
-                            "image G IMAGE_B b box w=8 h=8 color=#00ff00\n";
+    const std::string palette = "palette p red=#ff0000 green=#00ff00 blue=#0000ff\n";
+    const std::string two = palette + "image G IMAGE_A a box w=8 h=8 cols=2 color=@p.red\n"
+                                      "image G IMAGE_B b box w=8 h=8 color=@p.green\n";
     dir.WriteFile("src/images/images.txt", two);
     const std::string args =
         "images --src " + dir.File("src") + " --out " + dir.File("out") + " --cache " + dir.File("cache") + " --jobs 1";
     EXPECT_EQ(RunGenerator(args), "made images/a\nmade images/b\n");
     EXPECT_EQ(RunGenerator(args), "");
-    dir.WriteFile("src/images/images.txt", "image G IMAGE_A a box w=8 h=8 cols=2 color=#ff0000\n"
-                                           "image G IMAGE_B b box w=8 h=8 color=#0000ff\n");
+    dir.WriteFile("src/images/images.txt", palette + "image G IMAGE_A a box w=8 h=8 cols=2 color=@p.red\n"
+                                                     "image G IMAGE_B b box w=8 h=8 color=@p.blue\n");
+    EXPECT_EQ(RunGenerator(args), "made images/b\n");
+    // A changed palette colour remakes what names it, though no recipe line changed.
+    dir.WriteFile("src/images/images.txt", "palette p red=#ff0000 green=#00ff00 blue=#0000f0\n"
+                                           "image G IMAGE_A a box w=8 h=8 cols=2 color=@p.red\n"
+                                           "image G IMAGE_B b box w=8 h=8 color=@p.blue\n");
     EXPECT_EQ(RunGenerator(args), "made images/b\n");
     fs::remove(dir.File("out/images/a.png"));
     EXPECT_EQ(RunGenerator(args), "made images/a\n");
+    std::string failure;
 
-    dir.WriteFile("src/images/images.txt", "image G IMAGE_A a box w=8 h=8 color=#ff0000 extra=${\n");
+    dir.WriteFile("src/images/images.txt", "image G IMAGE_A a box w=8 h=8 color=#ff0000\n");
+    failure = RunGenerator(args);
+    EXPECT_NE(failure.find("name it in a palette"), std::string::npos) << failure;
+    dir.WriteFile("src/images/images.txt", palette + "image G IMAGE_A a box w=8 h=8 color=@p.pink\n");
+    failure = RunGenerator(args);
+    EXPECT_NE(failure.find("unknown value @p.pink"), std::string::npos) << failure;
+    dir.WriteFile("src/images/images.txt", palette + "image G IMAGE_A a box w=8 h=8 style=nope\n");
+    failure = RunGenerator(args);
+    EXPECT_NE(failure.find("unknown style nope"), std::string::npos) << failure;
+    // A palette key named like the cel's own values would be replaced by them unseen.
+    dir.WriteFile("src/images/images.txt", "palette q frame=#ffffff\nimage G IMAGE_A a box w=8 h=8 style=q\n");
+    failure = RunGenerator(args);
+    EXPECT_NE(failure.find("the value frame is the cel's own"), std::string::npos) << failure;
+
+    dir.WriteFile("src/images/images.txt", "image G IMAGE_A a box w=8 h=8 color=@p.red extra=${\n");
     dir.WriteFile("src/images/box.svg", "<svg ${nothing}/>");
-    std::string failure = RunGenerator(args);
+    failure = RunGenerator(args);
     EXPECT_NE(failure.find("images.txt:1"), std::string::npos) << failure;
     EXPECT_NE(failure.find("exit status"), std::string::npos) << failure;
 }

@@ -241,6 +241,80 @@ TEST(PixelKernels, Avx2GivesTheFormulasPixels)
     CompareLevel(Level::Avx2);
 }
 
+// Rotated rows: random sources (clear, soft and opaque stretches), turned rows of every length through
+// them in any direction, the three screen layouts, white and tinted.
+void CompareRotation(Level level)
+{
+    const Table* vector = ForLevel(level);
+    if (!vector)
+        GTEST_SKIP() << "this processor cannot run the level";
+    const Table& reference = *ForLevel(Level::Scalar);
+    struct Layout {
+        const char* name;
+        RotateBlend blend;
+        bool sixteen;
+    };
+    const Layout layouts[] = {{"xrgb", {{16, 8, 0}, {8, 8, 8}, true, 255, {}}, false},
+                              {"565", {{11, 5, 0}, {5, 6, 5}, true, 255, {}}, true},
+                              {"555", {{10, 5, 0}, {5, 5, 5}, true, 255, {}}, true}};
+    Lcg rng{777};
+    for (const Layout& layout : layouts) {
+        for (int round = 0; round < 400; ++round) {
+            const int w = 2 + int(rng.Below(40)), h = 2 + int(rng.Below(40));
+            const Alphas alphas = round % 4 == 0 ? Alphas::Blocks : (round % 4 == 1 ? Alphas::Edges : Alphas::Random);
+            std::vector<uint32_t> src(size_t(w) * h);
+            for (size_t i = 0; i < src.size(); ++i)
+                src[i] = Pixel(rng, alphas, int(i));
+            RotateBlend blend = layout.blend;
+            blend.white = rng.Below(2) == 0;
+            blend.alpha = 1 + rng.Below(255);
+            for (uint32_t& c : blend.color)
+                c = rng.Below(256);
+            // A start inside the taps' area and a step in any direction; the row ends before a tap leaves it.
+            RotateRow row{src.data(),
+                          w,
+                          int32_t(rng.Below(uint32_t(w - 1) << 16)),
+                          int32_t(rng.Below(uint32_t(h - 1) << 16)),
+                          int32_t(rng.Below(131072)) - 65536,
+                          int32_t(rng.Below(131072)) - 65536};
+            int count = 0;
+            for (int32_t u = row.u, v = row.v;
+                 count < 300 && (u >> 16) >= 0 && (u >> 16) < w - 1 && (v >> 16) >= 0 && (v >> 16) < h - 1;
+                 u += row.du, v += row.dv)
+                ++count;
+            const size_t at = 1 + rng.Below(4);
+            std::vector<uint32_t> d32(size_t(count) + at + 1);
+            std::vector<uint16_t> d16(d32.size());
+            for (size_t i = 0; i < d32.size(); ++i) {
+                d32[i] = rng.Next();
+                d16[i] = uint16_t(rng.Next());
+            }
+            std::vector<uint32_t> want32 = d32, got32 = d32;
+            std::vector<uint16_t> want16 = d16, got16 = d16;
+            if (layout.sixteen) {
+                reference.rotate16(want16.data() + at, count, row, blend);
+                vector->rotate16(got16.data() + at, count, row, blend);
+            } else {
+                reference.rotate32(want32.data() + at, count, row, blend);
+                vector->rotate32(got32.data() + at, count, row, blend);
+            }
+            const bool same = layout.sixteen ? want16 == got16 : want32 == got32;
+            ASSERT_TRUE(same) << layout.name << ", round " << round << ": " << count << " pixels from a " << w << "x"
+                              << h << " source, " << (blend.white ? "white" : "tinted");
+        }
+    }
+}
+
+TEST(PixelKernels, Sse2RotatesAsTheFormula)
+{
+    CompareRotation(Level::Sse2);
+}
+
+TEST(PixelKernels, Avx2RotatesAsTheFormula)
+{
+    CompareRotation(Level::Avx2);
+}
+
 TEST(PixelKernels, ReverseCopyReversesEveryLength)
 {
     for (int n : Lengths()) {
@@ -348,6 +422,12 @@ std::vector<uint32_t> DrawScreenScene(Level level, uint32_t seed, const SurfaceF
         const int x = int(rng.Below(uint32_t(w + sw))) - sw / 2, y = int(rng.Below(uint32_t(h + sh))) - sh / 2;
         const auto mode = rng.Below(2) == 0 ? Graphics::DRAWMODE_NORMAL : Graphics::DRAWMODE_ADDITIVE;
         screen->BlitImage(&sprite, x, y, Rect(0, 0, sw, sh), RandomColor(rng), mode);
+        if (sw >= 2 && sh >= 2 && draw % 3 == 2) {
+            // Turned about its middle, across the edges as often as not.
+            const double angle = double(rng.Below(6283)) / 1000.0;
+            screen->BlitImageRotated(&sprite, float(x) + 0.5f, float(y), Rect(0, 0, sw, sh), Rect(0, 0, w, h),
+                                     RandomColor(rng), mode, angle, float(sw) / 2, float(sh) / 2);
+        }
         if (draw % 6 == 5) {
             Color fill(int(rng.Below(256)), int(rng.Below(256)), int(rng.Below(256)), int(1 + rng.Below(255)));
             screen->FillRect(Rect(int(rng.Below(uint32_t(w))) - 3, int(rng.Below(uint32_t(h))) - 2,

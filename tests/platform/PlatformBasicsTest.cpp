@@ -1,11 +1,18 @@
 // Paths, text conversion, message-box answers and termination requests.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Directories.h"
 #include "platform/EventPump.h"
@@ -41,6 +48,32 @@ TEST(Paths, UserFoldersFollowTheEnvironment)
     setenv("XDG_CACHE_HOME", saved.c_str(), 1);
 }
 
+TEST(Paths, WithoutHomeAndXdgTheUsersFoldersComeFromThePasswordDatabase)
+{
+    const passwd* user = ::getpwuid(::geteuid());
+    ASSERT_NE(user, nullptr);
+    const std::string home = user->pw_dir;
+    const char* names[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"};
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const char* name : names)
+        if (const char* value = std::getenv(name))
+            saved.emplace_back(name, value);
+    for (const char* name : names)
+        unsetenv(name);
+    // A relative HOME is no home either.
+    for (const char* relativeHome : {static_cast<const char*>(nullptr), "relative/home", ""}) {
+        SCOPED_TRACE(relativeHome ? relativeHome : "(unset)");
+        if (relativeHome)
+            setenv("HOME", relativeHome, 1);
+        EXPECT_EQ(Paths::ConfigHome(), home + "/.config");
+        EXPECT_EQ(Paths::DataHome(), home + "/.local/share");
+        EXPECT_EQ(Paths::CacheHome(), home + "/.cache");
+    }
+    unsetenv("HOME");
+    for (const auto& [name, value] : saved)
+        setenv(name.c_str(), value.c_str(), 1);
+}
+
 TEST(Paths, MakeFoldersMakesEveryLevel)
 {
     testsupport::TempDir dir;
@@ -50,20 +83,51 @@ TEST(Paths, MakeFoldersMakesEveryLevel)
     EXPECT_FALSE(Paths::MakeFolders(dir.File("file/sub")));
 }
 
-TEST(Directories, WholeFilesAreReadWithTheirBytesAndAFolderIsNoFile)
+TEST(Directories, WholeFilesAreReadWithTheirBytesUpToTheCallersCap)
 {
     testsupport::TempDir dir;
     const std::string bytes = std::string("a\0b\r\n", 5) + std::string(200000, 'x');
     dir.WriteFile("data.bin", bytes);
     dir.WriteFile("empty.bin", "");
     std::string read = "stale";
-    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("data.bin"), read));
+    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("data.bin"), read, bytes.size()));
     EXPECT_EQ(read, bytes);
-    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("empty.bin"), read));
+    ASSERT_TRUE(Olvarn::ReadWholeFile(dir.File("empty.bin"), read, 0));
     EXPECT_TRUE(read.empty());
-    // A folder opens like a file and claims a size it does not have: it must fail, not allocate.
-    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.Path(), read));
-    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.File("missing.bin"), read));
+    read = "stale";
+    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.File("data.bin"), read, bytes.size() - 1));
+    EXPECT_TRUE(read.empty());
+    EXPECT_FALSE(Olvarn::ReadWholeFile(dir.File("missing.bin"), read, 1000));
+}
+
+TEST(Directories, WhatIsNoRegularFileOrTooLargeFailsAtOnce)
+{
+    testsupport::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", dir.File("zero").c_str()), 0);
+    // Sparse: 20 GB claimed, nothing on disk.
+    {
+        int fd = ::open(dir.File("sparse").c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, off_t{20} << 30), 0);
+        ::close(fd);
+    }
+    ::mkdir(dir.File("folder").c_str(), 0700);
+    const std::pair<const char*, std::string> cases[] = {
+        {"a FIFO nobody writes", dir.File("fifo")},
+        {"a link to an endless device", dir.File("zero")},
+        {"a sparse file over the cap", dir.File("sparse")},
+        // A folder opens like a file and claims a size it does not have.
+        {"a folder", dir.File("folder")},
+    };
+    for (const auto& [what, path] : cases) {
+        SCOPED_TRACE(what);
+        auto start = std::chrono::steady_clock::now();
+        std::string read = "stale";
+        EXPECT_FALSE(Olvarn::ReadWholeFile(path, read, 64u << 20));
+        EXPECT_TRUE(read.empty());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    }
 }
 
 TEST(TextEncoding, Windows1252AndUtf8ConvertBothWays)
@@ -108,6 +172,35 @@ TEST(MessageBox, HeadlessBoxesAnswerWithTheirDefaultButton)
         EXPECT_EQ(MessageBox::Show("text", "Title", c.flags, nullptr), c.answer);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "[Title] text\n");
     }
+}
+
+TEST(MessageBox, ABoxThatCannotOpenLogsWhyAndAnswersWithItsDefault)
+{
+    // A real video driver with no server behind it: SDL cannot open the box.
+    struct Saved {
+        const char* name;
+        std::string value;
+        bool set;
+    };
+    std::vector<Saved> saved;
+    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        saved.push_back({name, value ? value : "", value != nullptr});
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("DISPLAY", "127.0.0.1:6543.0", 1);
+    unsetenv("WAYLAND_DISPLAY");
+    testing::internal::CaptureStderr();
+    const int answer = MessageBox::Show("text", "Title", MB_YESNO | MB_DEFBUTTON2, nullptr);
+    const std::string log = testing::internal::GetCapturedStderr();
+    for (const Saved& s : saved)
+        s.set ? setenv(s.name, s.value.c_str(), 1) : unsetenv(s.name);
+    EXPECT_EQ(answer, IDNO);
+    const std::string reason = "cannot show a message box: ";
+    const size_t at = log.find(reason);
+    ASSERT_NE(at, std::string::npos) << log;
+    EXPECT_NE(log[at + reason.size()], '\n') << "the reason is given: " << log;
+    EXPECT_NE(log.find("[Title] text\n"), std::string::npos) << log;
 }
 
 TEST(Process, ATerminationSignalBecomesOneEndSessionRecord)

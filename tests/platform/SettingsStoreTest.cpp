@@ -137,8 +137,9 @@ TEST(SettingsStore, SaveReplacesTheWholeFileAndLeavesNoTemporaryFiles)
 
 TEST(SettingsStore, TemporariesLeftByAKilledSaveGoAtTheNextSave)
 {
-    // A save killed before its rename leaves settings.XXXXXX; an old one is removed, while a fresh
-    // one (another save still running) and names that are not our temporaries stay.
+    // A save killed before its rename leaves settings.olvarn-tmp.XXXXXX, which the next save
+    // removes, old or new; every other name stays: the player's own copies look like "settings."
+    // plus six letters or digits too. (A save still running holds a lock on its temporary.)
     testsupport::TempDir dir;
     struct Case {
         const char* name;
@@ -146,9 +147,15 @@ TEST(SettingsStore, TemporariesLeftByAKilledSaveGoAtTheNextSave)
         bool stays;
     };
     const Case cases[] = {
-        {"settings.a1B2c3", true, false}, {"settings.Zz9Yy8", true, false},  {"settings.q1w2e3", false, true},
-        {"settings.old", true, true},     {"settings.a1B2c3.x", true, true}, {"other.a1B2c3", true, true},
-        {"settings.a-B2c3", true, true},
+        {"settings.olvarn-tmp.a1B2c3", true, false},
+        {"settings.olvarn-tmp.Zz9Yy8", true, false},
+        {"settings.olvarn-tmp.q1w2e3", false, false},
+        {"settings.a1B2c3", true, true},
+        {"settings.backup", true, true},
+        {"settings.old", true, true},
+        {"settings.olvarn-tmp.a1B2c3.x", true, true},
+        {"other.olvarn-tmp.a1B2c3", true, true},
+        {"settings.olvarn-tmp.a-B2c3", true, true},
     };
     auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
     for (const Case& c : cases) {

@@ -184,7 +184,9 @@ TEST_F(Windows, AWideLayerIsCentredOnANarrowButton)
     button.mFrameNoDraw = true;
     button.Draw(g);
     ASSERT_FALSE(canvas.mBlits.empty());
-    EXPECT_EQ(canvas.mBlits.back().dest.mX, -30);
+    // Placed at x -30: the 30 columns left of the canvas are cut off.
+    EXPECT_EQ(canvas.mBlits.back().dest.mX, 0);
+    EXPECT_EQ(canvas.mBlits.back().source.mX, 30);
 }
 
 namespace

@@ -18,54 +18,8 @@
 
 using tilvan::CGameApp;
 
-namespace
-{
-
-// Runs a test inside its own folder, as the program runs inside its data folder.
-class InFolder : public testing::Test
-{
-protected:
-    InFolder() : mPrevious(std::filesystem::current_path())
-    {
-        std::filesystem::current_path(mDir.Path());
-        std::filesystem::create_directory("properties");
-    }
-    ~InFolder() override { std::filesystem::current_path(mPrevious); }
-
-    void Write(const std::string& name, const std::string& text) { mDir.WriteFile(name, text); }
-    // Signs every property file as it is now.
-    void Sign()
-    {
-        std::string sig = "[crc]\r\n";
-        for (const auto& entry : std::filesystem::directory_iterator("properties")) {
-            if (entry.is_directory())
-                continue;
-            std::string bytes = mDir.ReadFile("properties/" + entry.path().filename().string());
-            sig +=
-                entry.path().filename().string() + "=" +
-                std::to_string(tilvan::Checksum(bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data()))) +
-                "\r\n";
-        }
-        Write("xml.sig", sig);
-    }
-
-    testsupport::TempDir mDir;
-    std::filesystem::path mPrevious;
-};
-
-// The application with message boxes kept instead of shown.
-class QuietGameApp : public CGameApp
-{
-public:
-    int ShowMessageBox(const std::string& text, const std::string& title, int flags) override
-    {
-        mMessages.push_back(title + ": " + text);
-        return 0;
-    }
-    std::vector<std::string> mMessages;
-};
-
-} // namespace
+using shelltest::InFolder;
+using shelltest::QuietGameApp;
 
 TEST(DataChecksum, KnownValues)
 {
@@ -89,6 +43,12 @@ TEST(IniFiles, SectionsKeysAndDefaults)
     EXPECT_EQ(tilvan::IniFile::Load("/no/such/file.ini").GetInt("debug", "log", 0), 0);
 }
 
+TEST(IniFiles, AByteOrderMarkBeforeTheFirstSectionIsSkipped)
+{
+    tilvan::IniFile ini = tilvan::IniFile::Parse("\xEF\xBB\xBF[crc]\r\nconfig.xml=12\r\n");
+    EXPECT_EQ(ini.GetInt("crc", "config.xml", 0), 12);
+}
+
 TEST_F(InFolder, TheDataCheckFindsEveryChangedUnsignedOrUnreadableFile)
 {
     EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), ""); // empty folder
@@ -96,15 +56,15 @@ TEST_F(InFolder, TheDataCheckFindsEveryChangedUnsignedOrUnreadableFile)
     Write("properties/gui.xml", "<data></data>");
     std::filesystem::create_directory("properties/old.xml"); // a folder is not a file
     Write("properties/notes.txt", "not checked");
-    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "config.xml"); // no signature at all
+    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "xml.sig is missing");
     Sign();
     EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "");
     Write("properties/gui.xml", "<data></dat>");
-    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "gui.xml");
+    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "properties/gui.xml does not match its signature");
     Write("properties/gui.xml", "<data></data>");
     EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "");
     Write("properties/extra.xml", "x");
-    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "extra.xml");
+    EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "properties/extra.xml does not match its signature");
     Write("properties/extra.xml", ""); // an unsigned empty file sums to 0, as a missing key reads
     EXPECT_EQ(tilvan::FindModifiedDataFile("xml.sig"), "");
     std::filesystem::remove_all("properties");
@@ -221,13 +181,22 @@ TEST_F(InFolder, TheLoadingBarFollowsTheLoadingCounters)
     app.mLoadingThreadStarted = true;
     app.mNumLoadingThreadTasks = 4;
     app.mCompletedLoadingThreadTasks = 1;
+    // A quarter grown: the picture's left part, closed by the picture's own rounded right end.
     blits = draw();
-    ASSERT_EQ(blits.size(), 3u);
+    ASSERT_EQ(blits.size(), 4u);
     EXPECT_EQ(blits[2].dest.mX, 512 - 210 - 10);
     EXPECT_EQ(blits[2].dest.mY, 671);
-    EXPECT_EQ(blits[2].dest.mWidth, 105);
+    EXPECT_EQ(blits[2].source.mX, 0);
+    EXPECT_EQ(blits[2].dest.mWidth + blits[3].dest.mWidth, 105);
+    EXPECT_EQ(blits[3].dest.mX, blits[2].dest.mX + blits[2].dest.mWidth);
+    EXPECT_EQ(blits[3].dest.mY, 671);
+    EXPECT_EQ(blits[3].source.mX + blits[3].source.mWidth, 420);
+    EXPECT_EQ(blits[3].source.mWidth, 14);
     app.mLoaded = true;
-    EXPECT_EQ(draw()[2].dest.mWidth, 420);
+    blits = draw();
+    ASSERT_EQ(blits.size(), 4u);
+    EXPECT_EQ(blits[2].dest.mWidth + blits[3].dest.mWidth, 420);
+    EXPECT_EQ(blits[3].source.mX, 420 - 14);
     EXPECT_EQ(tilvan::CLoadingScreen::BarX(1024, 301), 512 - 150 - 10);
 
     // Without its picture a loading screen still draws, without a bar.
@@ -238,6 +207,42 @@ TEST_F(InFolder, TheLoadingBarFollowsTheLoadingCounters)
     Olvarn::Graphics g(&canvas);
     barless.Draw(g);
     EXPECT_EQ(canvas.mBlits.size(), 2u);
+}
+
+TEST_F(InFolder, TheLoadingScreenIsDrawnAgainOnlyWhenItsPictureChanges)
+{
+    Write("game.ini", "[debug]\nno_check=1\n");
+    Write("properties/mainmenu.xml", R"(<data><loading_image image="IMAGE_STRIP" pos="0 0"/></data>)");
+    QuietGameApp app;
+    app.mDDInterface = new Olvarn::DDInterface(&app, app.GetDisplayOptions(), std::make_unique<Olvarn::DisplayFake>());
+    shelltest::TestResources resources;
+    resources.Animate(resources.AddImage("IMAGE_STRIP", 120, 30, 3, 1), 3, 100); // 100 ms a frame
+    resources.AddImage("IMAGE_GUI_LOADING_PROGRESS", 400, 26);
+    tilvan::CLoadingScreen screen;
+    screen.Resize(0, 0, 1024, 768);
+    auto drawn = [&] {
+        shelltest::RecordingImage canvas;
+        Olvarn::Graphics g(&canvas);
+        screen.Draw(g);
+        screen.mDirty = false;
+    };
+    auto update = [&](float fraction) {
+        screen.UpdateFraction(fraction);
+        return screen.mDirty;
+    };
+    EXPECT_TRUE(update(1)); // never drawn
+    drawn();
+    EXPECT_FALSE(update(1)); // 10 ms into a 100 ms frame
+    EXPECT_FALSE(update(5));
+    EXPECT_TRUE(update(4)); // the next frame of the strip
+    drawn();
+    EXPECT_FALSE(update(1));
+    app.mLoadingThreadStarted = true;
+    app.mNumLoadingThreadTasks = 400;
+    app.mCompletedLoadingThreadTasks = 1; // one pixel of the bar
+    EXPECT_TRUE(update(0));
+    drawn();
+    EXPECT_FALSE(update(0));
 }
 
 TEST(GameEntry, EveryKindOfFailureIsShownAndEndsWithOneAfterTheCleanUp)

@@ -65,9 +65,11 @@ TEST_F(Image, TheDrawnRectangleFollowsSizeScaleAndCentring)
         const char* kind;
     };
     const std::vector<Case> cases = {
-        {"plain", 0, 1, 0, 0, {100, 100, 40, 30}, "scaled"},
-        {"centred", CImage::CENTER_POS, 1, 0, 0, {80, 85, 40, 30}, "scaled"},
-        {"half a size is ignored", 0, 1, 80, 0, {100, 100, 40, 30}, "scaled"},
+        // At its own size a cell is copied, not stretched.
+        {"plain", 0, 1, 0, 0, {100, 100, 40, 30}, "blit"},
+        {"centred", CImage::CENTER_POS, 1, 0, 0, {80, 85, 40, 30}, "blit"},
+        {"half a size is ignored", 0, 1, 80, 0, {100, 100, 40, 30}, "blit"},
+        {"a size equal to the cell", 0, 1, 40, 30, {100, 100, 40, 30}, "blit"},
         {"a whole size replaces the cell", 0, 1, 80, 60, {100, 100, 80, 60}, "scaled"},
         {"scaled", 0, 1.5f, 0, 0, {100, 100, 60, 45}, "scaled"},
         {"mirrored", CImage::MIRRORED, 1, 0, 0, {100, 100, 40, 30}, "mirrored"},

@@ -99,7 +99,9 @@ TEST(LayerImage, DrawsItsImageAtItsTruncatedPosition)
     rock.Draw(g);
     ASSERT_EQ(canvas.mBlits.size(), 1u);
     EXPECT_EQ(canvas.mBlits[0].dest.mX, 10);
-    EXPECT_EQ(canvas.mBlits[0].dest.mY, -3);
+    // At y -3 the top three rows fall off the canvas.
+    EXPECT_EQ(canvas.mBlits[0].dest.mY, 0);
+    EXPECT_EQ(canvas.mBlits[0].source.mY, 3);
 }
 
 TEST(ImageSector, OneTriangleForEveryStarted45Degrees)

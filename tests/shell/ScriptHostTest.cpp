@@ -7,6 +7,7 @@
 
 #include "ShellTestSupport.h"
 #include "core/Vector2.h"
+#include "data/CStringTable.h"
 #include "shell/CEventsScript.h"
 #include "shell/CHintRegistry.h"
 #include "shell/ScriptApi.h"
@@ -135,6 +136,30 @@ TEST(ScriptHost, EveryScriptErrorIsReportedOnceAndTheHostCarriesOn)
     }
 }
 
+TEST(ScriptHost, AStrictGlobalsScriptMissingAHookCostsOneLogLine)
+{
+    // The common strict idiom: reading an unknown global raises. Looking a hook up must not run
+    // that outside a protected call (it would end the program).
+    testsupport::TempDir dir;
+    ApiScript script(dir, R"(
+        function main() end
+        function present(n) rawset(_G, 'seen', (rawget(_G, 'seen') or 0) + n) end
+        setmetatable(_G, {__index = function(_, name) error("undeclared global " .. tostring(name), 2) end,
+                          __newindex = function(_, name) error("assignment to undeclared " .. tostring(name), 2) end})
+    )");
+    script.Run();
+    for (int i = 0; i < 3; ++i) {
+        script.CallFunction("absent_hook", i);
+        script.CallFunction("present", 2);
+    }
+    script.CallFunction("other_absent_hook");
+    ASSERT_EQ(script.mErrors.size(), 2u);
+    EXPECT_NE(script.mErrors[0].find("'absent_hook'"), std::string::npos) << script.mErrors[0];
+    EXPECT_NE(script.mErrors[1].find("'other_absent_hook'"), std::string::npos) << script.mErrors[1];
+    EXPECT_EQ(Eval(script, "rawget(_G, 'seen')"), "6");
+    EXPECT_EQ(lua_gettop(script.State()), 0);
+}
+
 TEST(ScriptHost, ErrorLinesAreTheTimeTwoSpacesAndTheMessage)
 {
     EXPECT_EQ(tilvan::FormatScriptError("12:34:56", "events.lua:3: oops"), "12:34:56:  events.lua:3: oops\n");
@@ -189,6 +214,24 @@ TEST(ScriptApi, ValueTypesAndTheControlIds)
         EXPECT_EQ(Eval(script, expression), value) << expression;
     // Playing a sound that does not exist plays nothing and raises nothing.
     EXPECT_EQ(Exec(script, "play_sound('SOUND_NOT_THERE') play_sound(-1)"), "");
+}
+
+TEST(ScriptApi, LocalStringExpandsReferencesFromTheGameStringTable)
+{
+    tilvan::GetStringTable().Set(990001, "Pearls");
+    tilvan::GetStringTable().Set(990002, "$990001!");
+    testsupport::TempDir dir;
+    ApiScript script(dir, "function main() end");
+    script.Run();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"local_string('$990001 left')", "Pearlsleft"},
+        {"local_string('$990002')", "$990001!"}, // one pass only
+        {"local_string('no references')", "no references"},
+        {"local_string('$$5')", "$5"},
+        {"local_string('')", ""},
+    };
+    for (const auto& [expression, value] : cases)
+        EXPECT_EQ(Eval(script, expression), value) << expression;
 }
 
 TEST(ScriptApi, ControlPositionsAndHoldDelaysGoToTheOldestRecordOfAnId)

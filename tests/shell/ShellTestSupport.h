@@ -2,6 +2,9 @@
 // every picture drawn into it, and a script host whose error lines the test can read.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,9 +15,12 @@
 #include "graphics/Image.h"
 #include "platform/DisplayFake.h"
 #include "resources/ResourceManager.h"
+#include "shell/CGameApp.h"
 #include "shell/CImage.h"
 #include "shell/CScript.h"
+#include "shell/DataFileCheck.h"
 #include "shell/GameServices.h"
+#include "support/TempDir.h"
 #include "widgets/WidgetTestSupport.h"
 
 namespace shelltest
@@ -159,6 +165,50 @@ protected:
         mErrors.push_back(text ? text : "");
         lua_pop(state, 1);
     }
+};
+
+// Runs a test inside its own folder, as the program runs inside its data folder.
+class InFolder : public testing::Test
+{
+protected:
+    InFolder() : mPrevious(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(mDir.Path());
+        std::filesystem::create_directory("properties");
+    }
+    ~InFolder() override { std::filesystem::current_path(mPrevious); }
+
+    void Write(const std::string& name, const std::string& text) { mDir.WriteFile(name, text); }
+    // Signs every property file as it is now.
+    void Sign()
+    {
+        std::string sig = "[crc]\r\n";
+        for (const auto& entry : std::filesystem::directory_iterator("properties")) {
+            if (entry.is_directory())
+                continue;
+            std::string bytes = mDir.ReadFile("properties/" + entry.path().filename().string());
+            sig +=
+                entry.path().filename().string() + "=" +
+                std::to_string(tilvan::Checksum(bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data()))) +
+                "\r\n";
+        }
+        Write("xml.sig", sig);
+    }
+
+    testsupport::TempDir mDir;
+    std::filesystem::path mPrevious;
+};
+
+// The application with message boxes kept instead of shown.
+class QuietGameApp : public tilvan::CGameApp
+{
+public:
+    int ShowMessageBox(const std::string& text, const std::string& title, int flags) override
+    {
+        mMessages.push_back(title + ": " + text);
+        return 0;
+    }
+    std::vector<std::string> mMessages;
 };
 
 } // namespace shelltest

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "platform/AudioDevice.h"
 #include "platform/Paths.h"
@@ -33,7 +34,7 @@ protected:
         mOldDir = std::filesystem::current_path();
         std::filesystem::current_path(mData.Path());
         // Each test starts with an empty decoded-sound cache, also when tests are repeated.
-        std::filesystem::remove_all(Paths::CacheHome() + "/Tamberlo/cached");
+        std::filesystem::remove_all(Paths::ProductCacheFolder() + "/cached");
         mData.WriteFile("sounds/beep.wav", MakeWav(1, 22050, 16, Samples16(Sine(2205, 1, 22050, 440))));
         mDevice = ManualDevice();
         mManager = std::make_unique<DSoundManager>(mDevice, false);
@@ -44,7 +45,7 @@ protected:
         std::filesystem::current_path(mOldDir);
         AudioDevice::SetBackend(AudioDevice::Backend::Sdl);
     }
-    std::string CacheFile(const std::string& name) { return Paths::CacheHome() + "/Tamberlo/cached/" + name; }
+    std::string CacheFile(const std::string& name) { return Paths::ProductCacheFolder() + "/cached/" + name; }
 
     testsupport::TempDir mData;
     std::filesystem::path mOldDir;
@@ -251,6 +252,34 @@ TEST_F(SoundManagerTest, DecodedSoundsAreCachedUntilTheirSourceChanges)
     EXPECT_EQ(mManager->GetDataSize(2), 2000 * 2);
 }
 
+TEST_F(SoundManagerTest, ACacheEntryThatIsNoSoundFileIsRebuiltFromItsSource)
+{
+    mData.WriteFile("sounds/click.ogg", EncodeOgg(MakeWav(1, 22050, 16, Samples16(Sine(4410, 1, 22050, 440)))));
+    const std::string entry = CacheFile("sounds/click.wav");
+    std::filesystem::create_directories(std::filesystem::path(entry).parent_path());
+    using Plant = void (*)(const std::string&);
+    const std::pair<const char*, Plant> cases[] = {
+        {"a FIFO", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
+        {"a link to /dev/zero", [](const std::string& path) { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); }},
+        {"a sparse file of 20 GB",
+         [](const std::string& path) {
+             std::ofstream(path, std::ios::binary).put('R');
+             ASSERT_EQ(::truncate(path.c_str(), off_t{20} << 30), 0);
+         }},
+    };
+    int id = 0;
+    for (const auto& [what, plant] : cases) {
+        SCOPED_TRACE(what);
+        std::filesystem::remove(entry);
+        plant(entry);
+        ASSERT_TRUE(mManager->LoadSoundAtId(id, "sounds\\click"));
+        EXPECT_EQ(mManager->GetDataSize(id), 4410 * 2);
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(entry)));
+        EXPECT_LT(std::filesystem::file_size(entry), 100000u);
+        ++id;
+    }
+}
+
 TEST_F(SoundManagerTest, WhatIsNeverCached)
 {
     // WAV sources are read directly.
@@ -265,7 +294,7 @@ TEST_F(SoundManagerTest, WhatIsNeverCached)
     EXPECT_EQ(mManager->GetDataSize(2), 1600);
     std::error_code ec;
     size_t cached = 0;
-    for (auto& entry : std::filesystem::recursive_directory_iterator(Paths::CacheHome() + "/Tamberlo", ec))
+    for (auto& entry : std::filesystem::recursive_directory_iterator(Paths::ProductCacheFolder(), ec))
         cached += entry.is_regular_file() && entry.path().filename() == "x.wav";
     EXPECT_EQ(cached, 0u);
 

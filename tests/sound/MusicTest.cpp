@@ -314,6 +314,22 @@ TEST_F(MusicTest, AWavClaimingMoreThanItHoldsPlaysWhatItHolds)
     }
 }
 
+TEST_F(MusicTest, AWavWithAnEmptyDataChunkIsASongWithoutFrames)
+{
+    for (int bits : {16, 8}) {
+        SCOPED_TRACE(bits);
+        const std::string wav = MakeWav(1, 22050, bits, "");
+        // The fuzz input that found the fault: the kind byte picks the WAV opener.
+        if (bits == 16)
+            testsupport::SaveFuzzSeed("music", "empty-data.wav", std::string(1, '\2') + wav);
+        auto decoder = OpenWavMusic(reinterpret_cast<const uint8_t*>(wav.data()), wav.size());
+        ASSERT_NE(decoder, nullptr);
+        EXPECT_TRUE(ReadAll(*decoder).empty());
+        EXPECT_TRUE(decoder->Rewind());
+        EXPECT_TRUE(ReadAll(*decoder).empty());
+    }
+}
+
 TEST_F(MusicTest, ASongPlayedOnceLastsItsWholeLength)
 {
     // 10000 frames at 22050 Hz are 20000 frames at the mixer's rate, none lost at the end.
@@ -441,7 +457,7 @@ TEST_F(MusicTest, FmodSamplesAreDecodedOnceIntoTheirCache)
     MusicEngine& engine = music.GetLibrary()->Engine();
     ASSERT_TRUE(music.LoadSample(0, "music\\intro", false));
     std::string cache = FModMusicInterface::SampleCachePath("music\\intro");
-    EXPECT_EQ(cache, Paths::CacheHome() + "/Tamberlo/music/cached_intro.wav");
+    EXPECT_EQ(cache, Paths::ProductCacheFolder() + "/music/cached_intro.wav");
     EXPECT_TRUE(std::filesystem::exists(cache));
 
     // The cache is used from now on, even without the source.
@@ -470,7 +486,7 @@ TEST_F(MusicTest, FmodJoinedSoundsLoopTheirSecondPart)
     auto constant = [](int frames, int16_t value) { return Samples16(std::vector<int16_t>(frames, value)); };
     FModMusicInterface music(nullptr);
     MusicEngine& engine = music.GetLibrary()->Engine();
-    std::filesystem::create_directories(Paths::CacheHome() + "/Tamberlo/music");
+    std::filesystem::create_directories(Paths::ProductCacheFolder() + "/music");
     // Caches stand in for decoded Ogg files.
     std::ofstream(FModMusicInterface::SampleCachePath("music\\a"), std::ios::binary)
         << MakeWav(1, 44100, 16, constant(1000, 1000));
@@ -558,7 +574,7 @@ TEST_F(MusicTest, FmodSongVolumesOutsideTheRangeAreLimited)
 {
     FModMusicInterface music(nullptr);
     MusicEngine& engine = music.GetLibrary()->Engine();
-    std::filesystem::create_directories(Paths::CacheHome() + "/Tamberlo/music");
+    std::filesystem::create_directories(Paths::ProductCacheFolder() + "/music");
     std::ofstream(FModMusicInterface::SampleCachePath("music\\flat"), std::ios::binary)
         << MakeWav(1, 44100, 16, Samples16(std::vector<int16_t>(20000, 1000)));
     ASSERT_TRUE(music.LoadSample(0, "music\\flat", true));
@@ -581,7 +597,7 @@ TEST_F(MusicTest, FmodSamplesPauseAndResumeWhereTheyWere)
     std::vector<int16_t> ramp(20000);
     for (size_t i = 0; i < ramp.size(); ++i)
         ramp[i] = static_cast<int16_t>(i);
-    std::filesystem::create_directories(Paths::CacheHome() + "/Tamberlo/music");
+    std::filesystem::create_directories(Paths::ProductCacheFolder() + "/music");
     std::ofstream(FModMusicInterface::SampleCachePath("music\\ramp"), std::ios::binary)
         << MakeWav(1, 44100, 16, Samples16(ramp));
     ASSERT_TRUE(music.LoadSample(0, "music\\ramp", false));

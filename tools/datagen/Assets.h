@@ -2,6 +2,7 @@
 // Options::out and names the manifest entries it provides.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,17 @@ struct ManifestEntry {
     std::string id;
     std::string attributes; // path and options, as written into the manifest
     std::string file;       // the main output file, relative to the data set
+    std::string soundClass; // effects: "interface", "game" or "fanfare"
 };
 
 // With make false only the entries are listed.
 std::vector<ManifestEntry> MakeImages(const Options& options, bool make);
+// Every picture's values as its template sees them, palettes and styles resolved, by file name
+// (the review scenes too).
+std::map<std::string, std::map<std::string, std::string>> ImageValues(const Options& options);
+// A colour of the image palettes named "@set.key" (with ":AA" for an alpha), for the other recipes;
+// a colour written out fails, naming `where`.
+std::string PaletteColour(const Options& options, const std::string& value, const std::string& where);
 // The pieces' masks and centres as the board's element rows take them, for the review folder.
 std::string DescribePieces(const Options& options);
 std::vector<ManifestEntry> MakeFonts(const Options& options, bool make);

@@ -1,7 +1,9 @@
-// Image fonts: glyphs of the DejaVu faces rendered with FreeType into strips, one picture per layer
+// Image fonts: glyphs rendered with FreeType into strips (outlines by its stroker), one picture per layer
 // (body with its gradient, outline, shadow), and the descriptor that maps characters to them.
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_GLYPH_H
+#include FT_STROKER_H
 
 #include <algorithm>
 #include <cmath>
@@ -17,9 +19,16 @@ namespace datagen
 namespace
 {
 
-constexpr int kFontsVersion = 2;
+constexpr int kFontsVersion = 3;
 constexpr int kFirstChar = 32, kLastChar = 126;
 const char* const kFaceFolder = "/usr/share/fonts/truetype/dejavu/";
+const char* const kFontsFolder = "/usr/share/fonts/truetype/";
+
+// A face is a DejaVu file name, or a path under the system's TrueType folder for other families.
+std::string FacePath(const std::string& face)
+{
+    return (face.find('/') == std::string::npos ? kFaceFolder : kFontsFolder) + face;
+}
 
 struct Rgba {
     int r = 255, g = 255, b = 255, a = 255;
@@ -42,6 +51,9 @@ Rgba ParseColor(const std::string& text, const std::string& where)
 struct Glyph {
     int left = 0, top = 0, width = 0, rows = 0, advance = 0;
     std::vector<unsigned char> coverage;
+    // The glyph grown by the outline width, as FreeType's stroker draws its outer border.
+    int strokeLeft = 0, strokeTop = 0, strokeWidth = 0, strokeRows = 0;
+    std::vector<unsigned char> stroke;
 };
 
 // A character in the descriptor language: quoted so that blanks, commas and semicolons stay.
@@ -66,9 +78,14 @@ void MakeFont(const Options& options, const FontJob& job, const Cache& cache)
 {
     const RecipeLine& line = job.recipe;
     const std::string file = line.Word(3);
-    const std::string facePath = kFaceFolder + line.Get("face", "DejaVuSans.ttf");
+    const std::string facePath = FacePath(line.Get("face", "DejaVuSans.ttf"));
     const std::string outBase = options.out + "/fonts/" + file;
-    std::string key = HexOf(Hash64(std::to_string(kFontsVersion) + line.text + ReadFile(facePath)));
+    std::string colours[4];
+    const char* const kColourKeys[4] = {"top", "bottom", "outline_color", "shadow_color"};
+    for (int i = 0; i < 4; ++i)
+        colours[i] = line.Has(kColourKeys[i]) ? PaletteColour(options, line.Get(kColourKeys[i]), job.where) : "";
+    std::string key = HexOf(Hash64(std::to_string(kFontsVersion) + line.text + colours[0] + colours[1] + colours[2] +
+                                   colours[3] + ReadFile(facePath)));
     if (cache.Fresh("fonts/" + file, key, {outBase + ".txt", outBase + "_body.png"}))
         return;
 
@@ -76,10 +93,10 @@ void MakeFont(const Options& options, const FontJob& job, const Cache& cache)
     const int outline = line.Int("outline", 0);
     const int shadowX = line.Int("shadow_x", 0), shadowY = line.Int("shadow_y", 0);
     const bool shadow = line.Has("shadow_color");
-    const Rgba top = ParseColor(line.Get("top", "#ffffff"), job.where);
-    const Rgba bottom = ParseColor(line.Get("bottom", line.Get("top", "#ffffff")), job.where);
-    const Rgba outlineColor = ParseColor(line.Get("outline_color", "#000000"), job.where);
-    const Rgba shadowColor = ParseColor(line.Get("shadow_color", "#00000080"), job.where);
+    const Rgba top = ParseColor(colours[0].empty() ? "#ffffff" : colours[0], job.where);
+    const Rgba bottom = colours[1].empty() ? top : ParseColor(colours[1], job.where);
+    const Rgba outlineColor = ParseColor(colours[2].empty() ? "#000000" : colours[2], job.where);
+    const Rgba shadowColor = ParseColor(colours[3].empty() ? "#00000080" : colours[3], job.where);
 
     std::vector<Glyph> glyphs(kLastChar + 1);
     std::vector<std::pair<std::string, int>> kerning;
@@ -93,7 +110,31 @@ void MakeFont(const Options& options, const FontJob& job, const Cache& cache)
         FT_Set_Pixel_Sizes(face, 0, FT_UInt(size));
         ascent = int(std::ceil(face->size->metrics.ascender / 64.0));
         descent = int(std::ceil(-face->size->metrics.descender / 64.0));
+        FT_Stroker stroker = nullptr;
+        if (outline > 0) {
+            if (FT_Stroker_New(library, &stroker))
+                Fail(job.where + ": no stroker");
+            FT_Stroker_Set(stroker, FT_Fixed(outline * 64), FT_STROKER_LINECAP_ROUND, FT_STROKER_LINEJOIN_ROUND, 0);
+        }
         for (int ch = kFirstChar; ch <= kLastChar; ++ch) {
+            if (stroker) {
+                if (FT_Load_Char(face, FT_ULong(ch), FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT))
+                    Fail(job.where + ": no glyph for " + std::to_string(ch));
+                FT_Glyph glyph = nullptr;
+                if (FT_Get_Glyph(face->glyph, &glyph) || FT_Glyph_StrokeBorder(&glyph, stroker, 0, 1) ||
+                    FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_LIGHT, nullptr, 1))
+                    Fail(job.where + ": cannot stroke the glyph for " + std::to_string(ch));
+                const FT_BitmapGlyph bitmap = reinterpret_cast<FT_BitmapGlyph>(glyph);
+                Glyph& g = glyphs[size_t(ch)];
+                g.strokeLeft = bitmap->left;
+                g.strokeTop = bitmap->top;
+                g.strokeWidth = int(bitmap->bitmap.width);
+                g.strokeRows = int(bitmap->bitmap.rows);
+                for (int y = 0; y < g.strokeRows; ++y)
+                    for (int x = 0; x < g.strokeWidth; ++x)
+                        g.stroke.push_back(bitmap->bitmap.buffer[y * bitmap->bitmap.pitch + x]);
+                FT_Done_Glyph(glyph);
+            }
             if (FT_Load_Char(face, FT_ULong(ch), FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT))
                 Fail(job.where + ": no glyph for " + std::to_string(ch));
             FT_GlyphSlot slot = face->glyph;
@@ -118,6 +159,8 @@ void MakeFont(const Options& options, const FontJob& job, const Cache& cache)
                         kerning.push_back({std::string(1, char(a)) + char(b), k});
                 }
         }
+        if (stroker)
+            FT_Stroker_Done(stroker);
         FT_Done_Face(face);
         FT_Done_FreeType(library);
     }
@@ -143,23 +186,23 @@ void MakeFont(const Options& options, const FontJob& job, const Cache& cache)
                     cover[size_t(py) * stripWidth + px] = g.coverage[size_t(y) * g.width + x] / 255.0f;
             }
     }
-    auto at = [&](const std::vector<float>& c, int x, int y) {
-        return (x < 0 || y < 0 || x >= stripWidth || y >= cellHeight) ? 0.0f : c[size_t(y) * stripWidth + x];
-    };
-    // A round dilation of the coverage by the outline radius.
+    // The outline layer: each glyph's stroked border, placed at the glyph's pen position.
     std::vector<float> grown = cover;
     if (outline > 0)
-        for (int y = 0; y < cellHeight; ++y)
-            for (int x = 0; x < stripWidth; ++x) {
-                float best = 0;
-                for (int dy = -outline; dy <= outline; ++dy)
-                    for (int dx = -outline; dx <= outline; ++dx) {
-                        float d = std::sqrt(float(dx * dx + dy * dy));
-                        float weight = std::clamp(outline + 0.5f - d, 0.0f, 1.0f);
-                        best = std::max(best, at(cover, x + dx, y + dy) * weight);
-                    }
-                grown[size_t(y) * stripWidth + x] = best;
-            }
+        for (int ch = kFirstChar; ch <= kLastChar; ++ch) {
+            const Glyph& g = glyphs[size_t(ch)];
+            if (!g.width)
+                continue;
+            const int penX = cellX[size_t(ch)] + margin - g.left;
+            for (int y = 0; y < g.strokeRows; ++y)
+                for (int x = 0; x < g.strokeWidth; ++x) {
+                    int px = penX + g.strokeLeft + x, py = baseline - g.strokeTop + y;
+                    if (px < cellX[size_t(ch)] || px >= cellX[size_t(ch) + 1] || py < 0 || py >= cellHeight)
+                        continue;
+                    float& v = grown[size_t(py) * stripWidth + px];
+                    v = std::max(v, g.stroke[size_t(y) * g.strokeWidth + x] / 255.0f);
+                }
+        }
     auto paint = [&](const std::vector<float>& c, auto colorAt) {
         Picture p = NewPicture(stripWidth, cellHeight);
         for (int y = 0; y < cellHeight; ++y)

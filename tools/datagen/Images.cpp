@@ -1,7 +1,10 @@
 // Images: SVG templates filled per animation cell and laid out as strips, and the playing pieces
 // drawn from their triangle masks.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -15,7 +18,7 @@ namespace datagen
 namespace
 {
 
-constexpr int kImagesVersion = 3;
+constexpr int kImagesVersion = 4;
 
 struct ImageJob {
     RecipeLine recipe;
@@ -23,8 +26,56 @@ struct ImageJob {
     Variables vars;
     int cellWidth = 0, cellHeight = 0, cols = 1, rows = 1;
     bool jpeg = false;
-    std::string file; // without extension, relative to images/
+    std::string file;        // without extension, relative to images/
+    bool reviewOnly = false; // made for the review folder only, not part of the game's set
 };
+
+// Named sets of values from "palette" and "style" lines: palettes hold the colours of the art
+// direction, styles the shared shapes and looks that recipes take in whole with style=NAME.
+using Sets = std::map<std::string, Variables>;
+
+bool IsHexColour(const std::string& value)
+{
+    if (value.size() != 7 || value[0] != '#')
+        return false;
+    return std::all_of(value.begin() + 1, value.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+// "@set.key" names one value of a set; anything else stands as written.
+std::string Resolve(const Sets& sets, const std::string& value, const std::string& where)
+{
+    if (value.empty() || value[0] != '@')
+        return value;
+    size_t dot = value.find('.');
+    auto set = sets.find(value.substr(1, dot == std::string::npos ? std::string::npos : dot - 1));
+    if (dot == std::string::npos || set == sets.end() || !set->second.count(value.substr(dot + 1)))
+        Fail(where + ": unknown value " + value);
+    return set->second.at(value.substr(dot + 1));
+}
+
+// Every value a recipe line gives after its styles are taken in and its names resolved. Colours are
+// written as palette names only, so that the art direction is changed in one place.
+Variables ResolvedValues(const Sets& sets, const RecipeLine& line, const std::string& where)
+{
+    Variables vars;
+    for (const auto& [key, value] : line.values) {
+        if (key == "style")
+            continue;
+        if (IsHexColour(value))
+            Fail(where + ": colour " + value + " written out; name it in a palette");
+        vars[key] = Resolve(sets, value, where);
+    }
+    std::istringstream styles(line.Get("style"));
+    std::string name;
+    while (std::getline(styles, name, ',')) {
+        auto set = sets.find(name);
+        if (set == sets.end())
+            Fail(where + ": unknown style " + name);
+        vars.insert(set->second.begin(), set->second.end());
+    }
+    return vars;
+}
 
 // Geometry of a piece: triangles of 40 x 35 on a lattice of 20 x 35, pointing up when c + r is
 // even, the whole 5 x 5 mask drawn with a margin so the outline and glow fit.
@@ -97,6 +148,19 @@ void PieceGeometry(const std::set<Cell>& cells, Variables& vars)
     }
     cx /= double(cells.size());
     cy /= double(cells.size());
+    // The glint sits in the cell nearest the light (top left), a little towards its lit corner.
+    double gx = 1e9, gy = 1e9;
+    for (const Cell& cell : cells) {
+        double p[3][2];
+        Corners(cell, p);
+        double x = (p[0][0] + p[1][0] + p[2][0]) / 3, y = (p[0][1] + p[1][1] + p[2][1]) / 3;
+        if (x + 1.5 * y < gx + 1.5 * gy) {
+            gx = x;
+            gy = y;
+        }
+    }
+    vars["gx"] = FormatNumber(gx - 3);
+    vars["gy"] = FormatNumber(gy - 1);
     vars["shape"] = fill;
     vars["edges"] = edges;
     vars["seams"] = seams.empty() ? "M0,0" : seams;
@@ -127,18 +191,61 @@ std::string ManifestOptions(const ImageJob& job)
     return text;
 }
 
+// Palettes first, then styles in the order written (a style may name palette colours and earlier
+// styles), from every recipe file.
+Sets ReadSets(const std::vector<RecipeLine>& lines)
+{
+    Sets sets;
+    for (const char* kind : {"palette", "style"})
+        for (const RecipeLine& line : lines) {
+            if (line.Word(0) != kind)
+                continue;
+            const std::string where = Where(line);
+            if (line.words.size() != 2 || sets.count(line.Word(1)))
+                Fail(where + ": a " + kind + " line names one new set");
+            Variables vars;
+            for (const auto& [key, value] : line.values) {
+                if (std::string(kind) == "palette" && !IsHexColour(value))
+                    Fail(where + ": palette colours are written #rrggbb");
+                vars[key] = std::string(kind) == "palette" ? value : "";
+            }
+            if (std::string(kind) == "style")
+                vars = ResolvedValues(sets, line, where);
+            sets[line.Word(1)] = vars;
+        }
+    return sets;
+}
+
+std::vector<RecipeLine> ReadAllLines(const Options& options)
+{
+    std::vector<RecipeLine> lines;
+    for (const std::string& name : ListFiles(options.src + "/images", ".txt"))
+        for (RecipeLine& line : ReadRecipe(options.src + "/images/" + name))
+            lines.push_back(std::move(line));
+    return lines;
+}
+
 std::vector<ImageJob> ReadJobs(const Options& options)
 {
     std::vector<ImageJob> jobs;
     std::set<std::string> files;
-    for (const std::string& name : ListFiles(options.src + "/images", ".txt")) {
-        for (const RecipeLine& line : ReadRecipe(options.src + "/images/" + name)) {
+    const std::vector<RecipeLine> lines = ReadAllLines(options);
+    const Sets sets = ReadSets(lines);
+    {
+        for (const RecipeLine& line : lines) {
+            const std::string& kind = line.Word(0);
+            if (kind == "palette" || kind == "style")
+                continue;
             ImageJob job;
             job.recipe = line;
-            const std::string& kind = line.Word(0);
             job.file = line.Word(3);
-            job.vars = line.values;
-            if (kind == "image") {
+            job.vars = ResolvedValues(sets, line, Where(line));
+            // The cel's own values would silently replace these in the template.
+            for (const char* own : {"frame", "n", "t"})
+                if (job.vars.count(own))
+                    Fail(Where(line) + ": the value " + own + " is the cel's own; give it another name");
+            if (kind == "image" || kind == "review") {
+                job.reviewOnly = kind == "review";
                 job.templateName = line.Word(4);
                 job.cellWidth = line.Int("w", 0);
                 job.cellHeight = line.Int("h", 0);
@@ -165,8 +272,31 @@ std::vector<ImageJob> ReadJobs(const Options& options)
     return jobs;
 }
 
+// The font files the template's text is set in, as bytes for the cache key: a changed face makes
+// its titles again. A family missing here fails, so no title falls back to a face we do not ship.
+std::string FacesOf(const std::string& svg)
+{
+    static const std::map<std::string, std::string> kFiles = {
+        {"Comfortaa", "/usr/share/fonts/truetype/comfortaa/Comfortaa-Bold.ttf"},
+        {"DejaVu Sans", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"},
+    };
+    std::string bytes;
+    const std::string mark = "font-family=\"";
+    for (size_t at = svg.find(mark); at != std::string::npos; at = svg.find(mark, at + 1)) {
+        size_t end = svg.find('"', at + mark.size());
+        std::string family = svg.substr(at + mark.size(), end - at - mark.size());
+        auto file = kFiles.find(family);
+        if (file == kFiles.end())
+            Fail("a template sets text in " + family + ", which the generator does not know");
+        bytes += HexOf(Hash64(ReadFile(file->second)));
+    }
+    return bytes;
+}
+
 std::string OutputPath(const Options& options, const ImageJob& job)
 {
+    if (job.reviewOnly)
+        return options.review + "/scenes/" + job.file + ".png";
     return options.out + "/images/" + job.file + (job.jpeg ? ".jpg" : ".png");
 }
 
@@ -174,7 +304,12 @@ void MakeOne(const Options& options, const ImageJob& job, const Cache& cache)
 {
     std::string svgPath = options.src + "/images/" + job.templateName + ".svg";
     std::string svg = ReadFile(svgPath);
-    std::string key = HexOf(Hash64(std::to_string(kImagesVersion) + job.recipe.text + svg));
+    // The key covers the values after palettes and styles are resolved, and the faces the
+    // template's text is set in.
+    std::string values;
+    for (const auto& [key, value] : job.vars)
+        values += key + "=" + value + "\n";
+    std::string key = HexOf(Hash64(std::to_string(kImagesVersion) + job.recipe.text + values + svg + FacesOf(svg)));
     std::string out = OutputPath(options, job);
     if (cache.Fresh("images/" + job.file, key, {out}))
         return;
@@ -210,7 +345,7 @@ void MakeOne(const Options& options, const ImageJob& job, const Cache& cache)
         Picture cell = RenderSvg(text, job.cellWidth, job.cellHeight, Where(job.recipe));
         Place(*strip, *cell, (k % job.cols) * job.cellWidth, (k / job.cols) * job.cellHeight);
     }
-    if (job.jpeg)
+    if (job.jpeg && !job.reviewOnly)
         SavePictureJpeg(out, *strip);
     else
         SavePicturePng(out, *strip);
@@ -388,6 +523,29 @@ std::string DescribePieces(const Options& options)
     return text;
 }
 
+std::string PaletteColour(const Options& options, const std::string& value, const std::string& where)
+{
+    if (IsHexColour(value) || (value.size() == 9 && IsHexColour(value.substr(0, 7))))
+        Fail(where + ": colour " + value + " written out; name it in a palette");
+    if (value.empty() || value[0] != '@')
+        return value;
+    // "@set.key:AA" adds an alpha to a palette colour.
+    const size_t colon = value.find(':');
+    const Sets sets = ReadSets(ReadAllLines(options));
+    std::string colour = Resolve(sets, value.substr(0, colon), where);
+    if (colon != std::string::npos)
+        colour += value.substr(colon + 1);
+    return colour;
+}
+
+std::map<std::string, std::map<std::string, std::string>> ImageValues(const Options& options)
+{
+    std::map<std::string, std::map<std::string, std::string>> values;
+    for (const ImageJob& job : ReadJobs(options))
+        values[job.file] = job.vars;
+    return values;
+}
+
 std::vector<ManifestEntry> MakeImages(const Options& options, bool make)
 {
     std::vector<ImageJob> jobs = ReadJobs(options);
@@ -397,6 +555,8 @@ std::vector<ManifestEntry> MakeImages(const Options& options, bool make)
     }
     std::vector<ManifestEntry> entries;
     for (const ImageJob& job : jobs) {
+        if (job.reviewOnly)
+            continue;
         ManifestEntry e;
         e.group = job.recipe.Word(1);
         e.kind = "Image";

@@ -1,15 +1,20 @@
-// Music: a compact score (chords per bar and parts that play them) becomes a standard MIDI file,
-// which libfluidsynth plays on the General MIDI soundfont; the tail that rings past the end is
-// folded back onto the start so the track loops without a seam, then it is encoded as Vorbis.
+// Music: tunes written in ABC notation become MIDI files through abcmidi's abc2midi, which
+// libfluidsynth plays on the General MIDI soundfont. The tail that rings past the end is folded
+// back onto the start so the track loops without a seam; then the DC is taken out, the stereo
+// image kept safe for mono, and every track brought to one loudness before Vorbis encoding.
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
-#include <map>
-#include <mutex>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
 
 #include "Assets.h"
+#include "Levels.h"
 #include "Ogg.h"
+#include "Synth.h"
 
 namespace datagen
 {
@@ -17,333 +22,260 @@ namespace datagen
 namespace
 {
 
-constexpr int kMusicVersion = 3;
-constexpr int kRate = 44100;
-constexpr int kPpq = 480;
+constexpr int kMusicVersion = 5;
 constexpr double kTailSeconds = 6.0;
-constexpr double kPeak = 0.8;
-const char* const kSoundFont = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
-std::mutex gFluidLock;
+// Left and right may differ, but never so much that summing them to mono cancels the music.
+constexpr double kLeastCorrelation = 0.3;
+constexpr double kHighPassHz = 24.0;
 
-struct Note {
-    int tick, length, channel, key, velocity;
+struct Tune {
+    std::string name; // the track's file name, from the ABC file's
+    std::string path;
+    std::string text;
 };
 
-struct Score {
-    RecipeLine track;
-    std::vector<std::vector<int>> chords; // per bar: the chord's keys from its root upwards
-    std::vector<RecipeLine> parts;
-    int bars = 0, beats = 4;
-    double tempo = 80;
-    std::string file;
-    std::string where;
-};
-
-// The generator's own LCG, so a seed gives the same tune everywhere.
-class Dice
+// Runs a shell command and returns what it printed; `status` gets its exit status.
+std::string RunCommand(const std::string& command, int& status)
 {
-public:
-    explicit Dice(uint32_t seed) : mState(seed) {}
-    int Next(int below)
-    {
-        mState = mState * 214013u + 2531011u;
-        return int((mState >> 16) & 0x7FFF) % below;
-    }
-
-private:
-    uint32_t mState;
-};
-
-int NoteNumber(const std::string& name, const std::string& where)
-{
-    static const std::map<char, int> kSteps = {{'C', 0}, {'D', 2}, {'E', 4}, {'F', 5}, {'G', 7}, {'A', 9}, {'B', 11}};
-    if (name.empty() || !kSteps.count(name[0]))
-        Fail(where + ": bad note " + name);
-    int n = kSteps.at(name[0]);
-    size_t i = 1;
-    if (i < name.size() && name[i] == '#')
-        ++n, ++i;
-    else if (i < name.size() && name[i] == 'b')
-        --n, ++i;
-    int octave = 4;
-    if (i < name.size())
-        octave = std::stoi(name.substr(i));
-    return 12 * (octave + 1) + n;
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        Fail("cannot run " + command);
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    status = pclose(pipe);
+    return output;
 }
 
-// "Am7" -> root A3 with the minor seventh chord's keys.
-std::vector<int> ParseChord(const std::string& text, const std::string& where)
+std::string Quoted(const std::string& path)
 {
-    size_t i = 1;
-    if (i < text.size() && (text[i] == '#' || text[i] == 'b'))
-        ++i;
-    int root = NoteNumber(text.substr(0, i) + "3", where);
-    std::string quality = text.substr(i);
-    static const std::map<std::string, std::vector<int>> kQualities = {
-        {"", {0, 4, 7}},       {"m", {0, 3, 7}},         {"7", {0, 4, 7, 10}}, {"maj7", {0, 4, 7, 11}},
-        {"m7", {0, 3, 7, 10}}, {"sus2", {0, 2, 7}},      {"sus4", {0, 5, 7}},  {"add9", {0, 4, 7, 14}},
-        {"6", {0, 4, 7, 9}},   {"m9", {0, 3, 7, 10, 14}}};
-    auto it = kQualities.find(quality);
-    if (it == kQualities.end())
-        Fail(where + ": unknown chord " + text);
-    std::vector<int> keys;
-    for (int step : it->second)
-        keys.push_back(root + step);
-    return keys;
+    if (path.find('\'') != std::string::npos)
+        Fail("a path with a quote: " + path);
+    return "'" + path + "'";
 }
 
-// The key of chord tone `index` counted up from the root in `octave`; indices past the chord's
-// size go on in the octaves above (and negative ones below).
-int ChordTone(const std::vector<int>& chord, int octave, int index)
+std::string AbcVersion()
 {
-    const int n = int(chord.size());
-    const int wrap = index >= 0 ? index / n : -((-index + n - 1) / n);
-    const int k = index - wrap * n;
-    return 12 * (octave + 1) + chord[0] % 12 + (chord[size_t(k)] - chord[0]) + 12 * wrap;
+    int status = 0;
+    std::string version = RunCommand("abc2midi -ver", status);
+    if (status != 0)
+        Fail("abc2midi is missing (tools/install-deps.sh installs abcmidi): " + version);
+    return version;
 }
 
-// The notes of one part over the whole score.
-void PlayPart(const Score& score, const RecipeLine& part, int channel, std::vector<Note>& notes)
+// The MIDI file abc2midi makes of a tune; its warnings and errors fail the step.
+std::string CompileAbc(const Tune& tune)
 {
-    const std::string style = part.Get("style", "pad");
-    const int octave = part.Int("octave", 4), velocity = part.Int("vel", 70);
-    const int barTicks = kPpq * score.beats;
-    const std::string rhythm = part.Get("rhythm", "x.......");
-    const int slots = int(rhythm.size()), slotTicks = barTicks / slots;
-    std::vector<int> pattern;
-    {
-        std::string p = part.Get("pattern", "0,1,2,1");
-        size_t at = 0;
-        while (at <= p.size()) {
-            size_t comma = p.find(',', at);
-            pattern.push_back(std::stoi(p.substr(at, comma - at)));
-            if (comma == std::string::npos)
-                break;
-            at = comma + 1;
-        }
-    }
-    const int from = part.Int("from", 0), to = part.Int("to", score.bars);
-    Dice dice(uint32_t(Hash64(score.file + part.Get("name"))));
-    int step = 0, previous = 2;
-    for (int bar = from; bar < to && bar < score.bars; ++bar) {
-        const std::vector<int>& chord = score.chords[size_t(bar) % score.chords.size()];
-        const int barStart = bar * barTicks;
-        if (style == "pad") {
-            for (size_t k = 0; k < chord.size() && k < 4; ++k)
-                notes.push_back({barStart, barTicks, channel, ChordTone(chord, octave, int(k)), velocity});
-            continue;
-        }
-        for (int s = 0; s < slots; ++s) {
-            if (rhythm[size_t(s)] != 'x')
-                continue;
-            int length = slotTicks;
-            while (s + length / slotTicks < slots && rhythm[size_t(s + length / slotTicks)] == '-')
-                length += slotTicks;
-            int key;
-            int vel = velocity - (s % 2 ? 10 : 0);
-            if (style == "bass") {
-                key = ChordTone(chord, octave, s == 0 ? 0 : (s % 4 == 0 ? 2 : 0));
-            } else if (style == "arp") {
-                key = ChordTone(chord, octave, pattern[size_t(step++) % pattern.size()]);
-            } else if (style == "melody") {
-                // A gentle walk over the chord tones: mostly steps, now and then a rest or a leap.
-                if (dice.Next(100) < part.Int("rests", 20) && s != 0)
-                    continue;
-                int move = dice.Next(5) - 2;
-                if (dice.Next(100) < 15)
-                    move *= 2;
-                previous = std::clamp(previous + move, 0, 6);
-                key = ChordTone(chord, octave, previous);
-                vel += dice.Next(12) - 6;
-            } else {
-                Fail(part.file + ":" + std::to_string(part.line) + ": unknown style " + style);
-            }
-            notes.push_back({barStart + s * slotTicks, length * 95 / 100, channel, key, std::clamp(vel, 1, 127)});
-        }
-    }
+    namespace fs = std::filesystem;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::string scratch =
+        (fs::temp_directory_path() /
+         ("tamberlo-abc-" +
+          HexOf(Hash64(tune.path + std::to_string(now) +
+                       std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id())))) +
+          ".mid"))
+            .string();
+    int status = 0;
+    std::string log = RunCommand("abc2midi " + Quoted(tune.path) + " -quiet -o " + Quoted(scratch), status);
+    std::string midi = FileExists(scratch) ? ReadFile(scratch) : "";
+    std::error_code ignored;
+    fs::remove(scratch, ignored);
+    if (status != 0 || midi.empty() || log.find("Error") != std::string::npos ||
+        log.find("Warning") != std::string::npos)
+        Fail(tune.path + ": abc2midi: " + log);
+    return midi;
 }
 
-void PutVar(std::string& out, uint32_t value)
+uint32_t BigEndian(const std::string& bytes, size_t at, int count)
 {
-    char buffer[5];
-    int n = 0;
-    buffer[n++] = char(value & 0x7F);
-    while (value >>= 7)
-        buffer[n++] = char((value & 0x7F) | 0x80);
-    while (n)
-        out += buffer[--n];
+    if (at + size_t(count) > bytes.size())
+        Fail("a MIDI file ends early");
+    uint32_t value = 0;
+    for (int i = 0; i < count; ++i)
+        value = value << 8 | uint8_t(bytes[at + size_t(i)]);
+    return value;
 }
 
-void PutBigEndian(std::string& out, uint32_t value, int bytes)
+// The tune's length in seconds: up to the bar line after its last note (abc2midi ends its tracks a
+// few ticks late), timed by the tempo changes on the way.
+double MidiSeconds(const std::string& midi, const std::string& where)
 {
-    for (int i = bytes - 1; i >= 0; --i)
-        out += char((value >> (8 * i)) & 0xFF);
-}
-
-// A format-0 MIDI file: set-up of every part at tick 0, the notes, and the end at the loop length.
-std::string WriteMidi(const Score& score)
-{
-    struct Event {
-        int tick, order;
-        std::string bytes;
-    };
-    std::vector<Event> events;
-    std::string tempo = "\xFF\x51\x03";
-    PutBigEndian(tempo, uint32_t(std::lround(60000000.0 / score.tempo)), 3);
-    events.push_back({0, 0, tempo});
-    std::vector<Note> notes;
-    for (size_t i = 0; i < score.parts.size(); ++i) {
-        const RecipeLine& part = score.parts[i];
-        int ch = int(i) >= 9 ? int(i) + 1 : int(i);
-        auto control = [&](int number, int value) {
-            events.push_back({0, 1, std::string{char(0xB0 | ch), char(number), char(std::clamp(value, 0, 127))}});
+    if (midi.compare(0, 4, "MThd") != 0)
+        Fail(where + ": abc2midi wrote no MIDI file");
+    const int tracks = int(BigEndian(midi, 10, 2)), ppq = int(BigEndian(midi, 12, 2));
+    std::vector<std::pair<uint32_t, uint32_t>> tempos; // tick, microseconds a quarter
+    uint32_t last = 0, barTicks = uint32_t(4 * ppq);
+    size_t at = 8 + BigEndian(midi, 4, 4);
+    for (int t = 0; t < tracks; ++t) {
+        const size_t end = at + 8 + BigEndian(midi, at + 4, 4);
+        at += 8;
+        uint32_t tick = 0;
+        uint8_t status = 0;
+        auto number = [&] {
+            uint32_t value = 0;
+            uint8_t byte;
+            do {
+                byte = uint8_t(BigEndian(midi, at++, 1));
+                value = value << 7 | (byte & 0x7F);
+            } while (byte & 0x80);
+            return value;
         };
-        control(7, part.Int("volume", 100));
-        control(10, part.Int("pan", 64));
-        control(91, part.Int("reverb", 60));
-        control(93, part.Int("chorus", 20));
-        events.push_back({0, 2, std::string{char(0xC0 | ch), char(part.Int("prog", 0))}});
-        PlayPart(score, part, ch, notes);
+        while (at < end) {
+            tick += number();
+            if (uint8_t(midi[at]) & 0x80)
+                status = uint8_t(midi[at++]);
+            if (status == 0xFF) {
+                const uint8_t type = uint8_t(BigEndian(midi, at++, 1));
+                const uint32_t length = number();
+                if (type == 0x51)
+                    tempos.push_back({tick, BigEndian(midi, at, 3)});
+                if (type == 0x58)
+                    barTicks = uint32_t(BigEndian(midi, at, 1) * 4 * ppq >> BigEndian(midi, at + 1, 1));
+                at += length;
+            } else if (status == 0xF0 || status == 0xF7) {
+                at += number();
+            } else {
+                at += (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
+                last = std::max(last, tick);
+            }
+        }
+        at = end;
     }
-    for (const Note& n : notes) {
-        // Offs sort before ons at the same tick so a repeated key restarts cleanly.
-        events.push_back({n.tick, 4, std::string{char(0x90 | n.channel), char(n.key), char(n.velocity)}});
-        events.push_back({n.tick + n.length, 3, std::string{char(0x80 | n.channel), char(n.key), char(0)}});
+    last = (last + barTicks - 1) / barTicks * barTicks;
+    std::stable_sort(tempos.begin(), tempos.end());
+    double seconds = 0;
+    uint32_t from = 0, perQuarter = 500000;
+    for (const auto& [tick, value] : tempos) {
+        if (tick >= last)
+            break;
+        seconds += double(tick - from) * perQuarter / ppq / 1e6;
+        from = tick;
+        perQuarter = value;
     }
-    const int end = score.bars * score.beats * kPpq;
-    events.push_back({end, 9, std::string("\xFF\x2F\x00", 3)});
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-        return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
-    });
-    std::string track;
-    int last = 0;
-    for (const Event& e : events) {
-        PutVar(track, uint32_t(e.tick - last));
-        track += e.bytes;
-        last = e.tick;
-    }
-    std::string file = "MThd";
-    PutBigEndian(file, 6, 4);
-    PutBigEndian(file, 0, 2);
-    PutBigEndian(file, 1, 2);
-    PutBigEndian(file, kPpq, 2);
-    file += "MTrk";
-    PutBigEndian(file, uint32_t(track.size()), 4);
-    return file + track;
+    return seconds + double(last - from) * perQuarter / ppq / 1e6;
 }
 
-std::vector<float> Render(const Score& score, const std::string& midi)
+// Plays the MIDI file; the tail past the loop's end is added back onto its start.
+std::vector<float> Render(const Tune& tune, const std::string& midi, size_t loop)
 {
-    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-    // The library fills process-wide tables when its first synthesiser is made and shares loaded
-    // soundfonts; made one at a time, every render sees the same finished tables.
-    std::unique_lock<std::mutex> setUp(gFluidLock);
-    fluid_settings_t* settings = new_fluid_settings();
-    fluid_settings_setnum(settings, "synth.sample-rate", kRate);
-    fluid_settings_setint(settings, "synth.cpu-cores", 1);
-    fluid_settings_setint(settings, "synth.reverb.active", 1);
-    fluid_settings_setint(settings, "synth.chorus.active", 1);
-    fluid_settings_setnum(settings, "synth.gain", 0.4);
-    fluid_synth_t* synth = new_fluid_synth(settings);
-    if (fluid_synth_sfload(synth, kSoundFont, 1) == FLUID_FAILED)
-        Fail(score.where + ": cannot load the soundfont " + kSoundFont);
-    fluid_player_t* player = new_fluid_player(synth);
+    GmSynth synth(tune.path, true, 0.4);
+    fluid_player_t* player = new_fluid_player(synth.Get());
     fluid_player_add_mem(player, midi.data(), midi.size());
     fluid_player_play(player);
-    setUp.unlock();
-
-    const size_t loop = size_t(std::llround(score.bars * score.beats * 60.0 / score.tempo * kRate));
-    const size_t total = loop + size_t(kTailSeconds * kRate);
-    std::vector<float> left(total), right(total);
-    const size_t block = 64;
-    for (size_t at = 0; at < total; at += block) {
-        int n = int(std::min(block, total - at));
-        fluid_synth_write_float(synth, n, left.data(), int(at), 1, right.data(), int(at), 1);
-    }
-    setUp.lock();
+    std::vector<float> left, right;
+    synth.Write(loop + size_t(kTailSeconds * kAudioRate), left, right);
     delete_fluid_player(player);
-    delete_fluid_synth(synth);
-    delete_fluid_settings(settings);
-
     std::vector<float> out(loop * 2);
-    double peak = 0;
-    for (size_t i = 0; i < loop; ++i) {
-        float l = left[i], r = right[i];
-        if (i + loop < total) {
-            l += left[i + loop];
-            r += right[i + loop];
-        }
-        out[2 * i] = l;
-        out[2 * i + 1] = r;
-        peak = std::max({peak, double(std::fabs(l)), double(std::fabs(r))});
+    for (size_t i = 0; i < left.size(); ++i) {
+        out[2 * (i % loop)] += left[i];
+        out[2 * (i % loop) + 1] += right[i];
     }
-    if (peak <= 0)
-        Fail(score.where + ": the track is silent");
-    const float gain = float(kPeak / peak);
-    for (float& s : out)
-        s *= gain;
     return out;
 }
 
-std::vector<Score> ReadScores(const Options& options)
+// A second-order Butterworth high-pass run round the loop twice, so the filter's state at the start
+// is the one it has at the end and the loop stays seamless.
+void RemoveDc(std::vector<float>& samples)
 {
-    std::vector<Score> scores;
-    for (const std::string& name : ListFiles(options.src + "/music", ".txt")) {
-        Score score;
-        for (const RecipeLine& line : ReadRecipe(options.src + "/music/" + name)) {
-            std::string where = line.file + ":" + std::to_string(line.line);
-            const std::string& kind = line.Word(0);
-            if (kind == "track") {
-                score.track = line;
-                score.where = where;
-                score.file = line.Get("file");
-                score.tempo = line.Number("tempo", 80);
-                score.bars = line.Int("bars", 32);
-                score.beats = line.Int("beats", 4);
-            } else if (kind == "chords") {
-                for (size_t i = 1; i < line.words.size(); ++i)
-                    score.chords.push_back(ParseChord(line.words[i], where));
-            } else if (kind == "part") {
-                score.parts.push_back(line);
-            } else {
-                Fail(where + ": unknown kind " + kind);
+    const double w = 2 * M_PI * kHighPassHz / kAudioRate, alpha = std::sin(w) / std::sqrt(2.0), c = std::cos(w);
+    const double a0 = 1 + alpha, b0 = (1 + c) / 2 / a0, b1 = -(1 + c) / a0, a1 = -2 * c / a0, a2 = (1 - alpha) / a0;
+    const size_t frames = samples.size() / 2;
+    for (size_t ch = 0; ch < 2; ++ch) {
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (size_t i = 0; i < frames; ++i) {
+                const double x = samples[2 * i + ch];
+                const double y = b0 * x + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
+                x2 = x1, x1 = x, y2 = y1, y1 = y;
+                if (pass == 1)
+                    samples[2 * i + ch] = float(y);
             }
         }
-        if (score.file.empty() || score.chords.empty() || score.parts.empty() || score.parts.size() > 15)
-            Fail(options.src + "/music/" + name + ": a score needs a track line, chords and 1 to 15 parts");
-        double seconds = score.bars * score.beats * 60.0 / score.tempo;
-        if (seconds < 60 || seconds > 120)
-            Fail(score.where + ": the track lasts " + std::to_string(seconds) + " s, not 60 to 120 s");
-        scores.push_back(std::move(score));
     }
-    return scores;
+}
+
+// Narrows the side signal just enough that left and right correlate by kLeastCorrelation.
+void KeepMonoSafe(std::vector<float>& samples)
+{
+    double mid = 0, side = 0;
+    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+        const double m = (samples[i] + samples[i + 1]) / 2, s = (samples[i] - samples[i + 1]) / 2;
+        mid += m * m;
+        side += s * s;
+    }
+    // With mid and side unrelated, the correlation is (M - w^2 S) / (M + w^2 S).
+    const double c = kLeastCorrelation;
+    if (side <= 0 || (mid - side) / (mid + side) >= c)
+        return;
+    const double width = std::sqrt(mid * (1 - c) / (side * (1 + c)));
+    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+        const double m = (samples[i] + samples[i + 1]) / 2, s = (samples[i] - samples[i + 1]) / 2 * width;
+        samples[i] = float(m + s);
+        samples[i + 1] = float(m - s);
+    }
+}
+
+void NormaliseLoudness(std::vector<float>& samples, const std::string& where)
+{
+    const double loudness = IntegratedLoudness(samples, 2, kAudioRate);
+    if (!std::isfinite(loudness))
+        Fail(where + ": the track is silent");
+    const float gain = float(std::pow(10.0, (kMusicLoudness - loudness) / 20));
+    float peak = 0;
+    for (float& s : samples) {
+        s *= gain;
+        peak = std::max(peak, std::fabs(s));
+    }
+    if (peak > 0.8f)
+        Fail(where + ": at the target loudness the track peaks at " + std::to_string(20 * std::log10(peak)) +
+             " dBFS; quieten its loudest part");
+}
+
+std::vector<Tune> ReadTunes(const Options& options)
+{
+    std::vector<Tune> tunes;
+    for (const std::string& file : ListFiles(options.src + "/music", ".abc")) {
+        Tune tune;
+        tune.name = file.substr(0, file.size() - 4);
+        tune.path = options.src + "/music/" + file;
+        tune.text = ReadFile(tune.path);
+        tunes.push_back(std::move(tune));
+    }
+    return tunes;
 }
 
 } // namespace
 
 std::vector<std::string> MakeMusic(const Options& options, bool make)
 {
-    std::vector<Score> scores = ReadScores(options);
+    std::vector<Tune> tunes = ReadTunes(options);
     std::vector<std::string> files;
-    for (const Score& s : scores)
-        files.push_back("music/" + s.file + ".ogg");
-    if (!make)
+    for (const Tune& t : tunes)
+        files.push_back("music/" + t.name + ".ogg");
+    if (!make || tunes.empty())
         return files;
     Cache cache(options.cache);
-    ParallelFor(int(scores.size()), options.jobs, [&](int i) {
-        const Score& score = scores[size_t(i)];
-        std::string midi = WriteMidi(score);
-        std::string key = HexOf(Hash64(std::to_string(kMusicVersion) + midi));
-        std::string out = options.out + "/" + files[size_t(i)];
-        if (cache.Fresh("music/" + score.file, key, {out}))
+    const std::string tools = std::to_string(kMusicVersion) + "\n" + AbcVersion() + SynthIdentity() + "\n";
+    ParallelFor(int(tunes.size()), options.jobs, [&](int i) {
+        const Tune& tune = tunes[size_t(i)];
+        const std::string key = HexOf(Hash64(tools + tune.text));
+        const std::string out = options.out + "/" + files[size_t(i)];
+        if (cache.Fresh("music/" + tune.name, key, {out}))
             return;
+        const std::string midi = CompileAbc(tune);
         if (!options.cache.empty())
-            WriteFile(options.cache + "/music/" + score.file + ".mid", midi);
-        WriteFile(out, EncodeOggVorbis(Render(score, midi), 2, kRate, 0.25f, int(Hash64(score.file) & 0x7FFFFFFF)));
-        Made("music/" + score.file);
-        cache.Store("music/" + score.file, key);
+            WriteFile(options.cache + "/music/" + tune.name + ".mid", midi);
+        const double seconds = MidiSeconds(midi, tune.path);
+        if (seconds < 60 || seconds > 120)
+            Fail(tune.path + ": the tune lasts " + std::to_string(seconds) + " s, not 60 to 120 s");
+        std::vector<float> samples = Render(tune, midi, size_t(std::llround(seconds * kAudioRate)));
+        RemoveDc(samples);
+        KeepMonoSafe(samples);
+        NormaliseLoudness(samples, tune.path);
+        WriteFile(out, EncodeOggVorbis(samples, 2, kAudioRate, 0.25f, int(Hash64(tune.name) & 0x7FFFFFFF)));
+        Made("music/" + tune.name);
+        cache.Store("music/" + tune.name, key);
     });
     return files;
 }

@@ -80,33 +80,69 @@ void Place(ImageLib::Image& dst, const ImageLib::Image& src, int x, int y)
     }
 }
 
-void Over(ImageLib::Image& dst, const ImageLib::Image& src, int x, int y)
+namespace
 {
-    for (int sy = 0; sy < src.GetHeight(); ++sy) {
-        int dy = y + sy;
-        if (dy < 0 || dy >= dst.GetHeight())
-            continue;
-        for (int sx = 0; sx < src.GetWidth(); ++sx) {
-            int dx = x + sx;
-            if (dx < 0 || dx >= dst.GetWidth())
-                continue;
-            uint32_t s = src.GetBits()[size_t(sy) * src.GetWidth() + sx];
-            uint32_t& d = dst.GetBits()[size_t(dy) * dst.GetWidth() + dx];
-            uint32_t sa = s >> 24, da = d >> 24;
-            uint32_t oa = sa + da * (255 - sa) / 255;
-            if (oa == 0) {
-                d = 0;
-                continue;
-            }
-            uint32_t out = oa << 24;
-            for (int shift = 0; shift < 24; shift += 8) {
-                uint32_t sc = (s >> shift) & 255, dc = (d >> shift) & 255;
-                uint32_t c = (sc * sa + dc * da * (255 - sa) / 255) / oa;
-                out |= std::min<uint32_t>(c, 255) << shift;
-            }
-            d = out;
+
+// A cairo surface holding the picture (cairo keeps premultiplied colour; the pictures keep it
+// straight), and the way back.
+cairo_surface_t* SurfaceOf(const ImageLib::Image& picture)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, picture.GetWidth(), picture.GetHeight());
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < picture.GetHeight(); ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(y) * size_t(stride));
+        const uint32_t* in = picture.GetBits() + size_t(y) * size_t(picture.GetWidth());
+        for (int x = 0; x < picture.GetWidth(); ++x) {
+            const uint32_t p = in[x], a = p >> 24;
+            auto pre = [a](uint32_t c) { return (c * a + 127) / 255; };
+            row[x] = (a << 24) | (pre((p >> 16) & 255) << 16) | (pre((p >> 8) & 255) << 8) | pre(p & 255);
         }
     }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+void CopyBack(cairo_surface_t* surface, ImageLib::Image& picture)
+{
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < picture.GetHeight(); ++y) {
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * size_t(stride));
+        uint32_t* out = picture.GetBits() + size_t(y) * size_t(picture.GetWidth());
+        for (int x = 0; x < picture.GetWidth(); ++x) {
+            const uint32_t p = row[x], a = p >> 24;
+            auto un = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
+            out[x] = a ? (a << 24) | (un((p >> 16) & 255) << 16) | (un((p >> 8) & 255) << 8) | un(p & 255) : 0;
+        }
+    }
+}
+
+} // namespace
+
+void Over(ImageLib::Image& dst, const ImageLib::Image& src, int x, int y)
+{
+    // Only the part of dst under src goes through cairo.
+    const int x0 = std::max(0, x), y0 = std::max(0, y);
+    const int x1 = std::min(dst.GetWidth(), x + src.GetWidth()), y1 = std::min(dst.GetHeight(), y + src.GetHeight());
+    if (x1 <= x0 || y1 <= y0)
+        return;
+    Picture part = NewPicture(x1 - x0, y1 - y0);
+    for (int row = y0; row < y1; ++row)
+        std::copy_n(dst.GetBits() + size_t(row) * dst.GetWidth() + x0, x1 - x0,
+                    part->GetBits() + size_t(row - y0) * part->GetWidth());
+    cairo_surface_t* target = SurfaceOf(*part);
+    cairo_surface_t* source = SurfaceOf(src);
+    cairo_t* cr = cairo_create(target);
+    cairo_set_source_surface(cr, source, x - x0, y - y0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(source);
+    CopyBack(target, *part);
+    cairo_surface_destroy(target);
+    Place(dst, *part, x0, y0);
 }
 
 Picture ScaleDown(const ImageLib::Image& src, int maxWidth, int maxHeight)
@@ -114,28 +150,18 @@ Picture ScaleDown(const ImageLib::Image& src, int maxWidth, int maxHeight)
     double scale = std::min({1.0, double(maxWidth) / src.GetWidth(), double(maxHeight) / src.GetHeight()});
     int w = std::max(1, int(src.GetWidth() * scale)), h = std::max(1, int(src.GetHeight() * scale));
     Picture out = NewPicture(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            int x0 = int(x / scale), x1 = std::max(x0 + 1, int((x + 1) / scale));
-            int y0 = int(y / scale), y1 = std::max(y0 + 1, int((y + 1) / scale));
-            x1 = std::min(x1, src.GetWidth());
-            y1 = std::min(y1, src.GetHeight());
-            uint64_t sum[4] = {0, 0, 0, 0}, n = 0;
-            for (int yy = y0; yy < y1; ++yy)
-                for (int xx = x0; xx < x1; ++xx) {
-                    uint32_t p = src.GetBits()[size_t(yy) * src.GetWidth() + xx];
-                    uint32_t a = p >> 24;
-                    sum[3] += a;
-                    for (int c = 0; c < 3; ++c)
-                        sum[c] += ((p >> (8 * c)) & 255) * a;
-                    ++n;
-                }
-            uint32_t a = uint32_t(sum[3] / n), p = a << 24;
-            if (sum[3])
-                for (int c = 0; c < 3; ++c)
-                    p |= uint32_t(sum[c] / sum[3]) << (8 * c);
-            out->GetBits()[size_t(y) * w + x] = a ? p : 0;
-        }
+    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_surface_t* source = SurfaceOf(src);
+    cairo_t* cr = cairo_create(target);
+    cairo_scale(cr, double(w) / src.GetWidth(), double(h) / src.GetHeight());
+    cairo_set_source_surface(cr, source, 0, 0);
+    // A box filter: every source pixel counts, so thin lines survive the reduction.
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(source);
+    CopyBack(target, *out);
+    cairo_surface_destroy(target);
     return out;
 }
 

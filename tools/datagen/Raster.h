@@ -16,9 +16,9 @@ Picture NewPicture(int width, int height);
 Picture RenderSvg(const std::string& svg, int width, int height, const std::string& where);
 // Copies src into dst with its top-left corner at (x, y), replacing the pixels (no blending).
 void Place(ImageLib::Image& dst, const ImageLib::Image& src, int x, int y);
-// Draws src over dst at (x, y), blending by src alpha.
+// Draws src over dst at (x, y), blending by src alpha (cairo).
 void Over(ImageLib::Image& dst, const ImageLib::Image& src, int x, int y);
-// Nearest-free box scale for the contact sheet.
+// Scaled down by cairo with a smoothing filter, for the review pages.
 Picture ScaleDown(const ImageLib::Image& src, int maxWidth, int maxHeight);
 
 // PNG through the framework's writer; JPEG likewise, plus the "_name.png" alpha companion when any

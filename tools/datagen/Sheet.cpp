@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "Assets.h"
 #include "Raster.h"
@@ -73,10 +75,69 @@ Picture FontSample(const Options& options, const ManifestEntry& font)
     if (auto outline = ImageLib::ReadPng(base + "_outline.png"))
         Over(*sample, *outline, 3, 3);
     Over(*sample, *body, 3, 3);
-    // The strip holds every glyph side by side; the sheet shows its start.
-    Picture start = NewPicture(std::min(sample->GetWidth(), 600), sample->GetHeight());
-    Place(*start, *sample, 0, 0);
-    return start;
+    return sample;
+}
+
+// The strip of every glyph broken into lines of at most maxWidth, each cut in a gap between glyphs.
+Picture Wrapped(const ImageLib::Image& strip, int maxWidth)
+{
+    auto emptyColumn = [&](int x) {
+        for (int y = 0; y < strip.GetHeight(); ++y)
+            if (strip.GetBits()[size_t(y) * strip.GetWidth() + x] >> 24)
+                return false;
+        return true;
+    };
+    std::vector<std::pair<int, int>> lines;
+    for (int start = 0; start < strip.GetWidth();) {
+        int end = std::min(strip.GetWidth(), start + maxWidth);
+        if (end < strip.GetWidth()) {
+            int cut = end;
+            while (cut > start + maxWidth / 2 && !emptyColumn(cut))
+                --cut;
+            end = cut > start + maxWidth / 2 ? cut : end;
+        }
+        lines.push_back({start, end});
+        start = end;
+    }
+    Picture out = NewPicture(maxWidth, std::max(1, int(lines.size()) * strip.GetHeight()));
+    for (size_t i = 0; i < lines.size(); ++i)
+        for (int y = 0; y < strip.GetHeight(); ++y)
+            for (int x = lines[i].first; x < lines[i].second; ++x)
+                out->GetBits()[(size_t(i) * strip.GetHeight() + y) * maxWidth + (x - lines[i].first)] =
+                    strip.GetBits()[size_t(y) * strip.GetWidth() + x];
+    return out;
+}
+
+// Every font whole, all its glyphs in lines, on one page.
+void WriteFontSheet(const Options& options)
+{
+    constexpr int kWidth = 1000, kCaption = 24;
+    std::vector<std::pair<std::string, Picture>> samples;
+    int height = 0;
+    for (const ManifestEntry& font : MakeFonts(options, false)) {
+        Picture sample = FontSample(options, font);
+        if (!sample)
+            continue;
+        Picture lines = Wrapped(*sample, kWidth - 16);
+        height += kCaption + lines->GetHeight() + 8;
+        samples.push_back({font.id, std::move(lines)});
+    }
+    Picture page = NewPicture(kWidth, std::max(1, height));
+    for (int y = 0; y < page->GetHeight(); ++y)
+        for (int x = 0; x < kWidth; ++x)
+            page->GetBits()[size_t(y) * kWidth + x] = ((x / 8 + y / 8) % 2) ? 0xFF5A7A96 : 0xFF4A6A86;
+    int y = 0;
+    for (const auto& [id, lines] : samples) {
+        std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='" + std::to_string(kWidth) + "' height='" +
+                          std::to_string(kCaption) +
+                          "'><rect width='100%' height='100%' fill='#202830'/>"
+                          "<text x='6' y='16' font-family='DejaVu Sans' font-size='12' fill='#ffffff'>" +
+                          Escape(id) + "</text></svg>";
+        Over(*page, *RenderSvg(svg, kWidth, kCaption, "font sheet"), 0, y);
+        Over(*page, *lines, 8, y + kCaption + 4);
+        y += kCaption + lines->GetHeight() + 8;
+    }
+    SavePicturePng(options.review + "/fonts.png", *page);
 }
 
 Picture Load(const Options& options, const std::string& file)
@@ -92,6 +153,8 @@ Picture Load(const Options& options, const std::string& file)
 void WriteScene(const Options& options, const std::string& name, int location)
 {
     Picture screen = Load(options, "location" + std::to_string(location) + "_back.jpg");
+    // Locations 2 and 4 are shown by night, with the night birds and water.
+    const std::string night = location % 2 == 0 ? "_night" : "";
     Picture up = Load(options, "grid_tri_up.png"), down = Load(options, "grid_tri_down.png");
     const int gridX = 40, gridY = 60;
     for (int c = 0; c < 40; ++c)
@@ -111,7 +174,7 @@ void WriteScene(const Options& options, const std::string& name, int location)
         // The picture's mask origin sits 6 pixels in from its corner.
         Over(*screen, *Load(options, file), gridX + 20 * (p.column - 2) - 6, gridY + 35 * (p.row - 2) - 6);
     }
-    Picture water = Load(options, "water_anim.png");
+    Picture water = Load(options, "water_anim" + night + ".png");
     const int cel = water->GetWidth() / 22;
     // The game draws the rows of waves see-through: a back row at alpha 200, a front row at 120.
     auto row = [&](int startX, int y, int firstCel, uint32_t alpha) {
@@ -132,7 +195,7 @@ void WriteScene(const Options& options, const std::string& name, int location)
     Picture tool = Load(options, "tool_button.png");
     for (int i = 0; i < 4; ++i)
         Over(*screen, *tool, 877 + 39, 174 + 90 * i);
-    Over(*screen, *FirstCel(*Load(options, "bird_gull.png"), 8, 1), 600, 30);
+    Over(*screen, *FirstCel(*Load(options, "bird_gull" + night + ".png"), 8, 1), 600, 30);
     Over(*screen, *Load(options, "pearl.png"), 520, 300);
     SavePicturePng(options.review + "/" + name, *screen);
 }
@@ -166,7 +229,11 @@ void WriteContactSheet(const Options& options)
                 shown = FirstCel(*image, cols, cellRows);
             }
         } else {
-            shown = FontSample(options, entry);
+            // The tile shows the strip's start; fonts.png shows every font whole.
+            if (Picture sample = FontSample(options, entry)) {
+                shown = NewPicture(std::min(sample->GetWidth(), 600), sample->GetHeight());
+                Place(*shown, *sample, 0, 0);
+            }
         }
         if (shown) {
             Picture thumb = ScaleDown(*shown, kTileWidth - 8, kThumbHeight - 4);
@@ -191,6 +258,7 @@ void WriteContactSheet(const Options& options)
         SavePicturePng(options.review + "/contact-sheet-page" + std::to_string(page + 1) + ".png", *part);
     }
 
+    WriteFontSheet(options);
     WriteFile(options.review + "/pieces.xml", DescribePieces(options));
     WriteScene(options, "scene-day.png", 1);
     WriteScene(options, "scene-night.png", 2);

@@ -1,5 +1,8 @@
 // A program that faults on purpose, for the crash report tests: "crash_program MODE FOLDER" installs
 // the crash reporter with its report in FOLDER and faults as MODE says.
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -94,6 +97,17 @@ public:
     }
 };
 
+// Spins until another process sends it SIGSEGV: a signal that is no fault of the program.
+__attribute__((noinline)) void WaitForASentSignal()
+{
+    if (fork() == 0) {
+        kill(getppid(), SIGSEGV);
+        _exit(0);
+    }
+    for (volatile bool spin = true; spin;) {
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -128,6 +142,8 @@ int main(int argc, char** argv)
         CrashByIllegalInstruction();
     } else if (mode == "divide") {
         return CrashByDivision(0);
+    } else if (mode == "sent") {
+        WaitForASentSignal();
     } else if (mode == "recording") {
         RecordingApp app(argv[2]);
         CrashByNullPointer();

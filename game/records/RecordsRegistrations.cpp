@@ -1,0 +1,15 @@
+// The records folder's one registration entry.
+#include "records/RecordsRegistrations.h"
+
+#include "data/StartupRegistrations.h"
+#include "records/RecordsSaveClasses.h"
+
+namespace tilvan
+{
+
+void RegisterRecords(CStartupRegistrations& steps)
+{
+    steps.Add(EStartupStep::ProfileSaveClasses, [] { RegisterRecordsSaveClasses(); });
+}
+
+} // namespace tilvan

@@ -1,0 +1,11 @@
+// The records folder's one registration entry: the saved classes of profiles and records.
+#pragma once
+
+namespace tilvan
+{
+
+class CStartupRegistrations;
+
+void RegisterRecords(CStartupRegistrations& steps);
+
+} // namespace tilvan
