@@ -2,13 +2,16 @@
 // settings, the board's constants, and the check of every level once all files are read.
 #include "board/BoardConfig.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
+#include "board/BonusKinds.h"
 #include "board/CElementCreator.h"
 #include "board/CGrid.h"
 #include "board/CPearl.h"
 #include "board/CPearlCreator.h"
 #include "board/CPipeline.h"
+#include "board/CPlayerInfo.h"
 #include "data/CConstantsRegistry.h"
 #include "data/CLevelInfo.h"
 #include "data/CPropertyLoader.h"
@@ -130,6 +133,15 @@ void RegisterBoardProperties()
                          {&DeclarePearlConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadPearlConfig(r); }});
     CConstantsRegistry::Instance().RegisterHandler("grid_blink", &GridBlinkHandler);
     CConstantsRegistry::Instance().RegisterHandler("bonus_level", &BonusLevelHandler);
+    SetPropertyComponent(EPropertyComponent::Bonuses,
+                         {[](CXmlDataReader& r) {
+                              r.DeclareElement("bonus");
+                              DeclareBonusConfig(r);
+                          },
+                          [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadBonusConfig(r); }});
+    CConstantsRegistry::Instance().RegisterHandler("player", [](CConstantsRegistry::Group& group) {
+        CPlayerInfo::SetScoreToPearl(std::atoi(group["score_to_pearl"].c_str()));
+    });
 }
 
 CChanceTable ToChanceTable(const CDropTable& table, const std::string& rowName)

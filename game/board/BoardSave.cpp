@@ -7,6 +7,7 @@
 #include "board/CElementCreator.h"
 #include "board/CGrid.h"
 #include "board/CPipeline.h"
+#include "board/CPlayerInfo.h"
 #include "data/DataCodecs.h"
 #include "data/StartupRegistrations.h"
 #include "shell/CImage.h"
@@ -37,6 +38,34 @@ const Schema kPearlCreator{"pearl_creator", {"pearl_levels"}};
 const Schema kPipeline{"pipeline", {"elements", "bonus_elements", "is_full", "is_nearly_full", "free_space"}};
 const Schema kPipelineElement{"pipeline_element",
                               {"element", "vel", "acc", "in_water", "space_pos", "target_x", "inserted"}};
+const Schema kPlayer{"player",
+                     {"statistic",
+                      "consecutively_win_count",
+                      "flags",
+                      "lost_level_count",
+                      "pearl_creator",
+                      "name",
+                      "last_lost_level",
+                      "lost_count",
+                      "score",
+                      "level",
+                      "is_bonus_level",
+                      "points",
+                      "fire_level",
+                      "free_space",
+                      "elements_num",
+                      "bonus_count",
+                      "bonus_used",
+                      "custom_data",
+                      "save_fire_level",
+                      "save_score",
+                      "save_level",
+                      "save_isbonus",
+                      "save_points",
+                      "save_freespace",
+                      "save_elementsnum",
+                      "save_bonus_count",
+                      "start_level"}};
 const Schema kCreator{"creator", {"level", "last_elem", "repeat_num", "time_left", "skipped_creation"}};
 
 template <const Schema& S> void ReaderSchema(CXmlDataReader& r)
@@ -255,6 +284,7 @@ void RegisterBoardSaveClasses()
     Register<kPearl>(CPearl::kClassId);
     Register<kPipeline>(CPipeline::kClassId);
     Register<kPipelineElement>(CPipelineElement::kClassId);
+    Register<kPlayer>(CPlayerInfo::kClassId);
 }
 
 void AddBoardRegistrations(CStartupRegistrations& r)
@@ -267,6 +297,7 @@ void AddBoardRegistrations(CStartupRegistrations& r)
         Register<kGrid>(CGrid::kClassId);
         Register<kGridElement>(CGridElement::kClassId);
         Register<kGridPearl>(CGridPearl::kClassId);
+        Register<kPlayer>(CPlayerInfo::kClassId);
     });
     r.Add(EStartupStep::PlaySaveClasses, [] {
         Register<kPearlCreator>(CPearlCreator::kClassId);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "board/BonusKinds.h"
 #include "core/Color.h"
 #include "core/Random.h"
 #include "graphics/Graphics.h"
@@ -100,6 +101,11 @@ void CElement::SetLights(const std::vector<CBoardLight>* lights)
 CElement::CElement(int typeId, int bonusKind)
     : mId(typeId), mBonus(bonusKind), mControl(std::make_shared<lua_private::control_id>(-1))
 {
+    // Pieces of type 0 never carry a bonus; "random" is drawn here, once, when the piece is made.
+    if (mId == 0)
+        mBonus = kBonusNone;
+    else if (mBonus == kBonusRandom)
+        mBonus = DrawBonusForNewPiece();
     if (mBonus != 0 && element_effects::EffectMakers().bonus)
         AddEffect(element_effects::EffectMakers().bonus(*this));
 }
@@ -363,8 +369,10 @@ void CElement::CollectBonus()
 {
     // What a collected bonus releases (its creature, score and tool) belongs to the bonus itself; here
     // the piece stops carrying it.
-    if (mBonus != 0)
-        mBonus = 0;
+    if (mBonus == kBonusNone || mBonus == kBonusRandom)
+        return;
+    CollectBonusKind(*this);
+    mBonus = 0;
 }
 
 void CElement::Draw(Olvarn::Graphics& g)

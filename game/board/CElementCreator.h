@@ -94,6 +94,8 @@ public:
     int DrawType(const CChanceTable& table);
 
     void SetEnabled(bool on) { mEnabled = on; }
+    // The countdown to the next piece; 0 brings one at the next update.
+    void SetTimeLeft(float ms) { mTimeLeft = ms; }
     bool IsEnabled() const { return mEnabled; }
     const CChanceTable& NormalTable() const { return mNormal; }
     const CChanceTable& BoostedTable() const { return mBoosted; }

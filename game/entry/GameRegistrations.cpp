@@ -3,7 +3,9 @@
 
 #include "board/BoardRegistrations.h"
 #include "data/StartupRegistrations.h"
+#include "play/PlayRegistrations.h"
 #include "records/RecordsRegistrations.h"
+#include "screens/ScreensRegistrations.h"
 #include "shell/ShellRegistrations.h"
 #include "world/WorldRegistrations.h"
 
@@ -12,7 +14,8 @@ namespace tilvan
 
 void RegisterGameFolders()
 {
-    RunStartupRegistrations({&RegisterShell, &RegisterBoard, &RegisterWorld, &RegisterRecords});
+    RunStartupRegistrations(
+        {&RegisterShell, &RegisterBoard, &RegisterWorld, &RegisterRecords, &RegisterPlay, &RegisterScreens});
 }
 
 } // namespace tilvan

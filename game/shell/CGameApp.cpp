@@ -36,7 +36,18 @@ constexpr int kCursorNone = 5;
 // The groups the loading thread loads while the loading screen shows.
 constexpr const char* kLoadingGroups[] = {"MainMenu", "General"};
 
+CGameApp::ScreenMaker& FirstScreenMaker()
+{
+    static CGameApp::ScreenMaker maker;
+    return maker;
+}
+
 } // namespace
+
+void CGameApp::SetFirstScreenMaker(ScreenMaker maker)
+{
+    FirstScreenMaker() = std::move(maker);
+}
 
 CGameApp& CGameApp::Instance()
 {
@@ -209,8 +220,10 @@ void CGameApp::OnLoadingFinished()
         mSoundManager->SetMasterVolume(GetSfxVolume());
 
     mPropertyLoader->Load();
-    // The main menu takes over here once it exists; until then the finished loading screen stays.
     SetCursor(kCursorPointer);
+    // Without an installed first screen the finished loading screen stays.
+    if (!mLoadingFailed && !mShutdown && FirstScreenMaker())
+        SetScreen(FirstScreenMaker()());
     // The start-up group holds the loading screen's pictures: it goes once another screen has
     // taken over, never while the loading screen still draws them.
     CScreen* next = mScreenHolder.Pending() ? mScreenHolder.Pending() : mScreenHolder.Current();

@@ -3,6 +3,7 @@
 // the screen holder through which every screen change passes.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,6 +52,9 @@ public:
     void RemoveScreen();
 
     CScreenHolder& ScreenHolder() { return mScreenHolder; }
+    // The screen that follows the loading screen; a folder above the shell installs its maker.
+    using ScreenMaker = std::function<CScreen*()>;
+    static void SetFirstScreenMaker(ScreenMaker maker);
     // Verifies the property files; on a mismatch shows the message and asks for shutdown.
     void CheckDataFiles(const std::string& signatureFileName);
     // What the data-file check shows and when (tests watch it instead of a message box).

@@ -5,6 +5,7 @@
 #include "platform/Log.h"
 #include "resources/ResourceManager.h"
 #include "shell/CGameApp.h"
+#include "widgets/Dialog.h"
 #include "widgets/WidgetManager.h"
 
 namespace tilvan::services
@@ -125,6 +126,36 @@ int ShowMessage(const std::string& text, const std::string& title, int flags)
         return gFramework->ShowMessageBox(text, title, flags);
     Olvarn::LogWrite(Olvarn::LogLevel::Error, "%s: %s", title.c_str(), text.c_str());
     return 0;
+}
+
+int AppCursor()
+{
+    return gFramework ? gFramework->GetCursor() : -1;
+}
+
+void SetAppCursor(int number)
+{
+    if (gFramework)
+        gFramework->SetCursor(number);
+}
+
+Olvarn::WidgetManager* Widgets()
+{
+    return gFramework ? gFramework->mWidgetManager : nullptr;
+}
+
+int RunDialog(Olvarn::Dialog* dialog, int id, bool autoRemove)
+{
+    if (!gFramework || !gFramework->mWidgetManager) {
+        delete dialog;
+        return -1;
+    }
+    if (id < 0)
+        gFramework->AddDialogOwnId(dialog);
+    else
+        gFramework->RegisterDialog(id, dialog);
+    gFramework->mWidgetManager->SetFocusWidget(dialog);
+    return dialog->RunUntilClosed(autoRemove);
 }
 
 void CloseDialog(Olvarn::Dialog* dialog)

@@ -62,6 +62,15 @@ void AddScreenPause(bool add);
 
 // A message box of the application, or the log when there is none. Returns the button chosen.
 int ShowMessage(const std::string& text, const std::string& title, int flags);
+// The application's mouse cursor (0 pointer, 1 hand, 5 hidden); -1 without an application.
+int AppCursor();
+void SetAppCursor(int number);
+// The widget manager; null without an application.
+Olvarn::WidgetManager* Widgets();
+// Runs a dialog modally: registered (under its own id when id is -1), focused, and the main loop
+// pumped until it has a result. Without an application the dialog is deleted and -1 returned.
+int RunDialog(Olvarn::Dialog* dialog, int id, bool autoRemove);
+
 // Takes a closed dialog off the screen and gives the focus back to the current screen.
 void CloseDialog(Olvarn::Dialog* dialog);
 

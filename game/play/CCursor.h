@@ -1,0 +1,66 @@
+// The player's hand during play: carries one piece or one bonus tool, shows the tool's picture in
+// place of the pointer, and turns a carried piece on the wheel or the right button.
+#pragma once
+
+#include <memory>
+
+#include "board/BonusKinds.h"
+#include "board/CElement.h"
+#include "shell/CImage.h"
+
+namespace tilvan
+{
+
+class CCursor
+{
+public:
+    enum EState {
+        free = kCursorFree,
+        element_state = kCursorElement,
+        hammerfish = kCursorHammerfish,
+        pufferfish = kCursorPufferfish,
+        octopus = kCursorOctopus,
+        octopus_element = kCursorOctopusElement
+    };
+    static constexpr int kCenterPosFlag = 16;
+    static constexpr int kStopAnimationFlag = 4;
+    static constexpr float kMaxAnchorX = 877.0f;
+
+    CCursor();
+    ~CCursor();
+    CCursor(const CCursor&) = delete;
+    CCursor& operator=(const CCursor&) = delete;
+
+    void SetState(int next);
+    int GetState() const { return state; }
+    bool IsCarrying() const { return state == element_state || state == octopus_element; }
+    void UseBonus();
+    int GetToolSlot() const { return CursorStateToSlot(state); }
+    void TurnElement(int delta);
+    void RightClick(int x, int y);
+    void Reset();
+    void Update(float msA, float msB);
+    void DrawElement(Olvarn::Graphics& g);
+    void DrawTool(Olvarn::Graphics& g);
+
+    CElement& Element() { return element; }
+    void SetElement(const CElement& e) { element = e; }
+    void EmptyElement() { element = CElement(0, 0); }
+    FPoint pos;
+    bool GetByOctopus() const { return get_by_octopus; }
+    CImage& Image() { return image; }
+
+private:
+    void PutAwayTool();
+    void ClearPicture();
+    FPoint CarriedAnchor() const;
+
+    int state = free;
+    CImage image{std::string()};
+    CElement element;
+    bool get_by_octopus = false;
+    class CCursorWidget;
+    std::shared_ptr<CCursorWidget> widget;
+};
+
+} // namespace tilvan

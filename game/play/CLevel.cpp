@@ -1,0 +1,204 @@
+// The level: beginning from a definition, the two-clock update of its parts and the end check.
+#include "play/CLevel.h"
+
+#include "board/BoardConfig.h"
+#include "board/BonusKinds.h"
+#include "data/CLevelInfo.h"
+#include "play/CPlay.h"
+#include "play/PlayHooks.h"
+
+namespace tilvan
+{
+
+namespace
+{
+
+CPipeline* gCurrentPipeline = nullptr;
+
+} // namespace
+
+CPipeline* CLevel::CurrentPipeline()
+{
+    return gCurrentPipeline;
+}
+
+CLevel::CLevel(CPlay* owner) : CLayerObject(true, 0), owner(owner), pipeline(&water), creator(&pipeline, &grid)
+{
+    CPlayerInfo::Instance().SetCurrentLevel(this);
+    gCurrentPipeline = &pipeline;
+}
+
+CLevel::~CLevel()
+{
+    effects.clear();
+    // Nothing may reach this level's pipeline or the level through the player once it is gone.
+    if (gCurrentPipeline == &pipeline)
+        gCurrentPipeline = nullptr;
+    CPlayerInfo::Instance().WithdrawCurrentLevel(this);
+}
+
+bool CLevel::Begin(int index)
+{
+    winning = false;
+    pipeline.Reset();
+    definition = GetLevelInfo(index);
+    if (!definition)
+        return false;
+    state = started ? normal : before_start;
+    if (definition->location)
+        SetLayer(definition->location->level_z);
+    CPlayerInfo& player = CPlayerInfo::Instance();
+    player.is_bonus_level = definition->bonus;
+    time_left = 0;
+    if (definition->bonus) {
+        time_left = static_cast<float>(definition->time) * 1000.0f;
+        if (auto& make = level_effects::LevelEffectMakers().bonusClock)
+            AddEffect(make(static_cast<int>(time_left)));
+    }
+    grid.Configure(*definition);
+    CCreatorPlayer view = player.CreatorView();
+    creator.Begin(*definition, view);
+    player.TakeCreatorFlags(view);
+    fire.Begin(*definition);
+    creator.SetTimeLeft(0);
+    if (player.IsPearlLevel(index))
+        grid.AddPearl();
+    // The start sequence belongs to the scenery's effects; without one the level runs at once.
+    if (!started) {
+        auto& make = level_effects::LevelEffectMakers().startLevel;
+        if (make)
+            AddEffect(make({[this] { Start(); }, definition->number, definition->bonus}));
+        else
+            Start();
+    }
+    return true;
+}
+
+void CLevel::StartEnvironment()
+{
+    // The scenery's environment (its start flag and feedback script) joins the level with the world.
+}
+
+void CLevel::Start()
+{
+    state = normal;
+    started = true;
+    creator.SetTimeLeft(0);
+}
+
+void CLevel::BringNextElement()
+{
+    if (!is_bonus())
+        creator.SetTimeLeft(0);
+}
+
+bool CLevel::is_bonus() const
+{
+    return definition && definition->bonus;
+}
+
+int CLevel::get_number() const
+{
+    return definition ? definition->number : -1;
+}
+
+void CLevel::AddEffect(level_effects::EffectPtr effect)
+{
+    if (effect)
+        effects.push_back(std::move(effect));
+}
+
+void CLevel::OnScorePearls(int pearls)
+{
+    if (auto& make = level_effects::LevelEffectMakers().scorePearl)
+        AddEffect(make(pearls));
+}
+
+void CLevel::Update(float scaled, float real)
+{
+    if (started && state != ending) {
+        creator.Update(scaled);
+        CPlayerInfo::Instance().AddPlayTime(real);
+    }
+    for (auto& e : effects)
+        e->Update(scaled);
+    effects.remove_if([](const level_effects::EffectPtr& e) { return e->IsFinished(); });
+    water.Update(scaled);
+    grid.Update(scaled);
+    fire.Update(real);
+    pipeline.Update(scaled);
+    EndCheck(scaled);
+}
+
+void CLevel::EndCheck(float scaled)
+{
+    if (!started || state == win || state == lose)
+        return;
+    int d = pipeline.is_nearly_full ? danger : normal;
+    if (pipeline.is_full)
+        d = lose;
+    if (is_bonus()) {
+        if (state != ending)
+            time_left -= scaled;
+        if (time_left <= 0)
+            d = lose;
+    }
+    if (grid.IsFull())
+        d = win;
+    const bool wasEnding = state == ending;
+    if (!wasEnding)
+        state = d;
+    if (d != win && d != lose)
+        return;
+    if (!wasEnding) {
+        winning = d == win;
+        CallPlayHook("on_end_level", this);
+        if (owner)
+            owner->AddPause(1.0f, 0);
+        state = ending;
+        if (winning || is_bonus()) {
+            if (pipeline.HasBonusElement())
+                CPlayerInfo::Instance().statistic.bonus_lost = true;
+            effects.clear();
+            if (auto& make = level_effects::LevelEffectMakers().levelComplete)
+                AddEffect(make({nullptr, get_number(), is_bonus()}));
+        }
+    }
+    if (effects.empty())
+        state = d;
+}
+
+void CLevel::Draw(Olvarn::Graphics& g)
+{
+    water.DrawBack(g);
+    grid.Draw(g);
+    if (gridOverlay)
+        grid.DrawOverlay(g);
+    fire.Draw(g);
+    pipeline.Draw(g);
+}
+
+void CLevel::DrawFront(Olvarn::Graphics& g)
+{
+    water.DrawFront(g);
+    for (auto& e : effects)
+        e->Draw(g);
+}
+
+void CLevel::FillGrid()
+{
+    for (int c = 0; c < CGrid::kColumns; ++c)
+        for (int r = 0; r < CGrid::kRows; ++r) {
+            CGridCell* cell = grid.GetCell(c, r);
+            if (!cell || !cell->enabled || !cell->free)
+                continue;
+            CElement e(14, 0);
+            // Insertion snaps the shape 35 pixels lower than its anchor.
+            e.SetPosition(cell->center.x, cell->center.y - 35);
+            if (!cell->up)
+                e.StepRotation();
+            grid.InsertElement(e);
+        }
+}
+
+} // namespace tilvan

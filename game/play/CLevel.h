@@ -1,0 +1,92 @@
+// One level of play: the board, the pipeline, the creator, the water, the fire and the running
+// effects, advanced on two clocks every frame; it decides when the level is won or lost and answers
+// the player's clicks as the first mouse listener.
+#pragma once
+
+#include <list>
+#include <memory>
+
+#include "board/CElementCreator.h"
+#include "board/CGrid.h"
+#include "board/CLevelEffect.h"
+#include "board/CMouseListener.h"
+#include "board/CPipeline.h"
+#include "board/CPlayerInfo.h"
+#include "play/CFire.h"
+#include "play/CStillWater.h"
+#include "shell/CLayerObject.h"
+
+namespace tilvan
+{
+
+class CLevelInfo;
+class CPlay;
+
+class CLevel : public CLayerObject, public CMouseListener, public CPlayerLevel
+{
+public:
+    enum EState { win = 0, lose = 1, danger = 2, ending = 3, before_start = 4, normal = 5 };
+
+    explicit CLevel(CPlay* owner);
+    ~CLevel() override;
+
+    // The pipeline of the level being played, for the creatures and the random bonus choice; null
+    // when no level exists.
+    static CPipeline* CurrentPipeline();
+
+    bool Begin(int levelIndex);
+    void StartEnvironment();
+    void Start();
+    void BringNextElement();
+    void Update(float scaled, float real);
+    void Draw(Olvarn::Graphics& g) override;
+    void DrawFront(Olvarn::Graphics& g);
+    void AddEffect(level_effects::EffectPtr effect);
+    void OnScorePearls(int pearls) override;
+
+    int get_state() const { return state; }
+    bool is_bonus() const;
+    int get_number() const;
+    bool is_winning() const { return winning; }
+    bool IsStarted() const { return started; }
+    float GetTimeLeft() const { return time_left; }
+    void ToggleGridOverlay() { gridOverlay = !gridOverlay; }
+    void FillGrid();
+
+    bool MouseDown(int x, int y, int clicks, CCursor& cursor) override;
+    bool MouseMove(int x, int y, CCursor& cursor) override;
+
+    CGrid& Grid() { return grid; }
+    CPipeline& Pipeline() { return pipeline; }
+    CElementCreator& Creator() { return creator; }
+    CFire& Fire() { return fire; }
+    const CLevelInfo* Definition() const { return definition; }
+    const std::list<level_effects::EffectPtr>& Effects() const { return effects; }
+    void SetOwner(CPlay* play) { owner = play; }
+
+private:
+    void EndCheck(float scaled);
+    void AddAirScore(const CElement& e, bool onWater, bool putBack, const CCursor& cursor);
+    bool DropCarried(int x, int y, CCursor& cursor);
+    bool UsePufferfish(int x, int y, CCursor& cursor);
+    bool UseHammerfish(int x, int y, CCursor& cursor);
+    bool UseOctopus(int x, int y, CCursor& cursor);
+    void UseTool(CCursor& cursor, int slot);
+    void ShowScore(int score, FPoint pos);
+
+    const CLevelInfo* definition = nullptr;
+    CPlay* owner;
+    CStillWater water;
+    CGrid grid;
+    CPipeline pipeline;
+    CElementCreator creator;
+    CFire fire;
+    std::list<level_effects::EffectPtr> effects;
+    int state = before_start;
+    float time_left = 0;
+    bool started = false;
+    bool winning = false;
+    bool gridOverlay = false;
+};
+
+} // namespace tilvan

@@ -1,0 +1,93 @@
+// The game state in which one level is played: owns the level, the cursor and the info panel, runs
+// the level's start and end flows with their dialogs, and hands the level its two clocks.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "play/CCursor.h"
+#include "play/CLevel.h"
+#include "shell/CGameState.h"
+
+namespace tilvan
+{
+
+class CPlay;
+
+// The side panel of a level as the play state drives it; the screens folder supplies it.
+class CPlayPanel
+{
+public:
+    virtual ~CPlayPanel() = default;
+    virtual void Init() = 0;
+    virtual void SetBonusLevel(bool bonus) = 0;
+    virtual void Update(float ms) = 0;
+    virtual void Draw(Olvarn::Graphics& g) = 0;
+    // Button ids: the four tools 3 to 6 by slot, the menu 2, the next piece 7.
+    virtual void OnButton(int id, CCursor& cursor) = 0;
+    virtual void KeyDown(int key, CCursor& cursor) = 0;
+};
+
+struct CPlayMakers {
+    std::function<std::unique_ptr<CPlayPanel>(CPlay&)> panel;
+    // The level map that follows a won level.
+    std::function<CGameState*(CGameStateHost*, bool newGame)> map;
+};
+CPlayMakers& PlayMakers();
+
+class CPlay : public CGameState
+{
+public:
+    static constexpr int kClassId = 1;
+    static constexpr int kMenuButton = 2;
+
+    explicit CPlay(CGameStateHost* owner);
+    ~CPlay() override;
+    static CGameState* Create() { return new CPlay(nullptr); }
+
+    int GetClassId() const override { return kClassId; }
+    void GotFocus() override { inactive = false; }
+    void LostFocus() override { inactive = true; }
+    void OnLoaded() override;
+    void Activate() override;
+    void Deactivate() override;
+    void Draw(Olvarn::Graphics& g) override;
+    void Update() override;
+    void UpdateF(float ms) override;
+    void ButtonDepress(int id) override;
+    void MouseDown(int x, int y, int clicks) override;
+    void MouseUp(int x, int y, int clicks) override;
+    void MouseMove(int x, int y) override;
+    void MouseDrag(int x, int y) override;
+    void KeyDown(int key) override;
+    void MouseWheel(int delta) override;
+    bool IsSaveable() const override { return saveable; }
+
+    void AddPause(float factor, float ms);
+    float GetPause() const { return pause < 0 ? 0 : pause; }
+    // The scaled step of the last frame (what the level's slowed parts got).
+    float LastScaledStep() const { return lastScaled; }
+    bool IsBusy() const { return flag; }
+    bool IsInactive() const { return inactive; }
+
+    CLevel& Level() { return *level; }
+    CCursor& Cursor() { return *cursor; }
+    CPlayPanel* Panel() { return panel.get(); }
+
+private:
+    void LoseFlow();
+    void WinFlow();
+    int RunNamedDialog(const char* name, int textNumber, int id);
+
+    std::unique_ptr<CLevel> level;
+    std::unique_ptr<CCursor> cursor;
+    std::unique_ptr<CPlayPanel> panel;
+    bool inactive = false;
+    float pause = 0;
+    float max_pause = 0;
+    float pause_k = 0;
+    bool saveable = true;
+    float lastScaled = 0;
+};
+
+} // namespace tilvan

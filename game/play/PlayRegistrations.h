@@ -1,0 +1,11 @@
+// The play folder's one registration entry.
+#pragma once
+
+namespace tilvan
+{
+
+class CStartupRegistrations;
+
+void RegisterPlay(CStartupRegistrations& steps);
+
+} // namespace tilvan

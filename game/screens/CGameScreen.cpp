@@ -1,0 +1,224 @@
+// The game screen: state hosting, the "Game" loader thread and the input forwarding.
+#include "screens/CGameScreen.h"
+
+#include <string>
+
+#include "board/CPlayerInfo.h"
+#include "graphics/Graphics.h"
+#include "platform/Log.h"
+#include "resources/ResourceManager.h"
+#include "screens/CMapWindow.h"
+#include "shell/CGameApp.h"
+#include "shell/GameServices.h"
+#include "widgets/WidgetManager.h"
+
+namespace tilvan
+{
+
+namespace
+{
+
+CGameScreen::MenuMaker gMenuMaker = nullptr;
+
+} // namespace
+
+void CGameScreen::SetMainMenuMaker(MenuMaker maker)
+{
+    gMenuMaker = maker;
+}
+
+CGameScreen::CGameScreen(bool loadSaved) : loadSaved(loadSaved)
+{
+    if (Olvarn::ResourceManager* resources = services::Resources())
+        resources->LoadGroup("Map");
+    CPlayerInfo::Instance().Reset();
+}
+
+CGameScreen::~CGameScreen()
+{
+    // Saving the game and the profiles comes with the records; nothing is written here yet.
+    if (state)
+        state->Deactivate();
+    state.reset();
+    pendingState.reset();
+    StopLoader();
+    if (Olvarn::ResourceManager* resources = services::Resources()) {
+        resources->UnloadGroup("Map");
+        resources->UnloadGroup("Game");
+    }
+}
+
+void CGameScreen::OnAttached(Olvarn::WidgetManager* manager)
+{
+    CScreen::OnAttached(manager);
+    // A saved game is restored here once the profiles are there (loadSaved); until then every game
+    // screen starts at the level map.
+    if (!state) {
+        state.reset(new CMapWindow(this, true));
+        state->Activate();
+    }
+}
+
+void CGameScreen::SetState(CGameState* next)
+{
+    pendingState.reset(next);
+}
+
+void CGameScreen::StartLoader()
+{
+    if (loader.joinable())
+        loader.join();
+    loaderRunning = true;
+    loader = std::thread([this] {
+        Olvarn::ResourceManager* resources = services::Resources();
+        if (resources) {
+            resources->BeginGroupLoad("Game");
+            while (!abortLoading && resources->LoadNextPending()) {
+            }
+            if (!abortLoading && resources->HasFailed())
+                loadFailed = true;
+        }
+        loaded = true;
+        loaderRunning = false;
+        abortLoading = false;
+    });
+}
+
+void CGameScreen::StopLoader()
+{
+    abortLoading = true;
+    if (loader.joinable())
+        loader.join();
+    abortLoading = false;
+}
+
+void CGameScreen::AbortLoading()
+{
+    StopLoader();
+}
+
+void CGameScreen::SwapPending()
+{
+    if (!pendingState || !loaded)
+        return;
+    if (state)
+        state->Deactivate();
+    state = std::move(pendingState);
+    state->Activate();
+}
+
+bool CGameScreen::LeaveForMenu()
+{
+    if (!mainMenuPending)
+        return false;
+    mainMenuPending = false;
+    CGameApp* app = services::App();
+    if (!app)
+        return true;
+    if (gMenuMaker) {
+        if (Olvarn::ResourceManager* resources = services::Resources())
+            resources->LoadGroup("MainMenu");
+        app->SetScreen(gMenuMaker());
+    } else {
+        app->SetScreen(new CGameScreen(false));
+    }
+    return true;
+}
+
+void CGameScreen::RunState(float ms)
+{
+    try {
+        state->UpdateF(ms);
+    } catch (const char* text) {
+        services::ShowMessage(text, "Error!", 0);
+        if (CGameApp* app = services::App())
+            app->Quit();
+    } catch (const std::exception& e) {
+        services::ShowMessage(e.what(), "Error!", 0);
+        if (CGameApp* app = services::App())
+            app->Quit();
+    }
+}
+
+void CGameScreen::Update()
+{
+    if (!loaded && !loaderRunning)
+        StartLoader();
+    if (LeaveForMenu())
+        return;
+    SwapPending();
+    CScreen::Update();
+    if (state && !IsPaused()) {
+        state->Update();
+        // The frame's time goes to the state in the same whole update, so a replay that places the
+        // fractional updates elsewhere sees the same game.
+        if (state)
+            RunState(kStepMs);
+    }
+    Invalidate();
+}
+
+void CGameScreen::UpdateFraction(float)
+{
+    if (LeaveForMenu())
+        return;
+    SwapPending();
+}
+
+void CGameScreen::Draw(Olvarn::Graphics& g)
+{
+    g.SetColor(Olvarn::Color(0, 0, 0, 255));
+    g.FillRect(0, 0, mWidth, mHeight);
+    if (state)
+        state->Draw(g);
+}
+
+void CGameScreen::OnMouseDown(int x, int y, int clickCode)
+{
+    if (state && !IsPaused())
+        state->MouseDown(x, y, clickCode);
+}
+
+void CGameScreen::OnMouseUp(int x, int y, int clickCode)
+{
+    if (state && !IsPaused())
+        state->MouseUp(x, y, clickCode);
+}
+
+void CGameScreen::OnMouseMove(int x, int y)
+{
+    if (state && !IsPaused())
+        state->MouseMove(x, y);
+}
+
+void CGameScreen::OnMouseDrag(int x, int y)
+{
+    if (state && !IsPaused())
+        state->MouseDrag(x, y);
+}
+
+void CGameScreen::OnKeyDown(int key)
+{
+    if (state && !IsPaused())
+        state->KeyDown(key);
+}
+
+void CGameScreen::OnMouseWheel(int delta)
+{
+    if (state && !IsPaused())
+        state->MouseWheel(delta);
+}
+
+void CGameScreen::OnFocusGained()
+{
+    if (state)
+        state->GotFocus();
+}
+
+void CGameScreen::OnFocusLost()
+{
+    if (state)
+        state->LostFocus();
+}
+
+} // namespace tilvan

@@ -1,0 +1,69 @@
+// The screen in which the game is played: hosts one game state at a time (the level map or a level),
+// loads the group "Game" on a worker thread while the map shows, and swaps states between updates.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "shell/CGameState.h"
+#include "shell/CScreen.h"
+
+namespace tilvan
+{
+
+class CGameScreen : public CScreen, public CGameStateHost
+{
+public:
+    explicit CGameScreen(bool loadSaved);
+    ~CGameScreen() override;
+
+    void SetState(CGameState* next) override;
+    void ReturnToMainMenu() override { mainMenuPending = true; }
+    bool IsLoaded() const override { return loaded; }
+    bool LoadingFailed() const override { return loadFailed; }
+    void AbortLoading() override;
+
+    CGameState* State() const { return state.get(); }
+    CGameState* PendingState() const { return pendingState.get(); }
+
+    void OnAttached(Olvarn::WidgetManager* manager) override;
+    void Update() override;
+    void UpdateFraction(float fraction) override;
+    void Draw(Olvarn::Graphics& g) override;
+    void OnMouseDown(int x, int y, int clickCode) override;
+    void OnMouseUp(int x, int y, int clickCode) override;
+    void OnMouseMove(int x, int y) override;
+    void OnMouseDrag(int x, int y) override;
+    void OnKeyDown(int key) override;
+    void OnMouseWheel(int delta) override;
+    void OnFocusGained() override;
+    void OnFocusLost() override;
+
+    // Each whole update hands the state this many milliseconds; game state changes only there.
+    static constexpr float kStepMs = 10.0f;
+
+    // What follows the game screen when the player leaves for the menu; without one a new game
+    // screen starts at the level map.
+    using MenuMaker = CScreen* (*)();
+    static void SetMainMenuMaker(MenuMaker maker);
+
+private:
+    void SwapPending();
+    bool LeaveForMenu();
+    void StartLoader();
+    void StopLoader();
+    void RunState(float ms);
+
+    std::unique_ptr<CGameState> state;
+    std::unique_ptr<CGameState> pendingState;
+    bool mainMenuPending = false;
+    bool loadSaved;
+    std::atomic<bool> loaded{false};
+    std::atomic<bool> loadFailed{false};
+    std::atomic<bool> loaderRunning{false};
+    std::atomic<bool> abortLoading{false};
+    std::thread loader;
+};
+
+} // namespace tilvan

@@ -1,0 +1,244 @@
+// The play state's clocks, the level's end order, focus loss, the click road, the player's record
+// and the bonus numbering.
+#include <gtest/gtest.h>
+
+#include "board/BoardFixture.h"
+#include "board/BonusKinds.h"
+#include "board/CPlayerInfo.h"
+#include "play/CPlay.h"
+#include "play/PlayHooks.h"
+
+using namespace tilvan;
+
+namespace
+{
+
+struct RecordingPanel : CPlayPanel {
+    std::vector<int>* pressed;
+    explicit RecordingPanel(std::vector<int>* p) : pressed(p) {}
+    void Init() override {}
+    void SetBonusLevel(bool) override {}
+    void Update(float) override {}
+    void Draw(Olvarn::Graphics&) override {}
+    void OnButton(int id, CCursor&) override { pressed->push_back(id); }
+    void KeyDown(int, CCursor&) override {}
+};
+
+class PlayTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetPlayHooksEnabled(false);
+        boardtest::LoadTestTypes();
+        CPlayerInfo::Instance().Reset();
+        PlayMakers().panel = [this](CPlay&) { return std::make_unique<RecordingPanel>(&pressed); };
+        play = std::make_unique<CPlay>(nullptr);
+    }
+    void TearDown() override
+    {
+        play.reset();
+        PlayMakers().panel = nullptr;
+    }
+    // A board of the single up cell (0, 0) at offset (100, 100).
+    void OneCellBoard()
+    {
+        std::array<bool, CGrid::kCells> enabled{};
+        enabled[0] = true;
+        play->Level().Grid().Configure(FPoint(100, 100), enabled);
+    }
+    CElement PieceOnCell() const
+    {
+        CElement e(0, 0);
+        // The anchor that snaps the one-cell shape's origin onto cell (0, 0).
+        e.SetPosition(100 + e.GetCenter().x, 100 + e.GetCenter().y - 35);
+        return e;
+    }
+
+    std::vector<int> pressed;
+    std::unique_ptr<CPlay> play;
+};
+
+} // namespace
+
+TEST_F(PlayTest, SnailSlowsTheScaledClockOnlyAndRampsInAndOut)
+{
+    play->Level().Start();
+    play->AddPause(0.5f, 10000);
+    // (ms already run, scaled step of the next 10 ms frame)
+    const std::pair<int, float> table[] = {{0, 10.0f}, {500, 7.5f}, {1000, 5.0f}, {5000, 5.0f}, {9500, 7.5f}};
+    int elapsed = 0;
+    for (auto [at, scaled] : table) {
+        while (elapsed < at) {
+            play->UpdateF(10);
+            elapsed += 10;
+        }
+        play->UpdateF(10);
+        elapsed += 10;
+        EXPECT_NEAR(play->LastScaledStep(), scaled, 0.11f) << "at " << at << " ms";
+    }
+    while (play->GetPause() > 0)
+        play->UpdateF(10);
+    play->UpdateF(10);
+    EXPECT_FLOAT_EQ(play->LastScaledStep(), 10.0f);
+}
+
+TEST_F(PlayTest, PauseFactorIsClampedAndAnExtensionDoesNotRampInAgain)
+{
+    play->AddPause(3.0f, 1000);
+    play->UpdateF(10);
+    EXPECT_FLOAT_EQ(play->LastScaledStep(), 10.0f);
+    play->AddPause(-1.0f, 10000);
+    EXPECT_FLOAT_EQ(play->GetPause(), 10990.0f);
+    play->UpdateF(10);
+    // Factor 0 and no second ramp-in: the frame is frozen.
+    EXPECT_FLOAT_EQ(play->LastScaledStep(), 0.0f);
+}
+
+TEST_F(PlayTest, AFullBoardWinsEvenWhenThePipelineOverflowsInTheSameFrame)
+{
+    OneCellBoard();
+    play->Level().Start();
+    ASSERT_TRUE(play->Level().Grid().InsertElement(PieceOnCell()));
+    play->Level().Pipeline().is_full = true;
+    play->UpdateF(10);
+    EXPECT_EQ(play->Level().get_state(), CLevel::win);
+    EXPECT_TRUE(play->Level().is_winning());
+}
+
+TEST_F(PlayTest, AnOverflowLosesAndTheSlowDownStopsSlowing)
+{
+    OneCellBoard();
+    play->Level().Start();
+    play->AddPause(0.5f, 10000);
+    for (int i = 0; i < 150; ++i)
+        play->UpdateF(10);
+    ASSERT_FLOAT_EQ(play->LastScaledStep(), 5.0f);
+    play->Level().Pipeline().is_full = true;
+    play->UpdateF(10);
+    EXPECT_EQ(play->Level().get_state(), CLevel::lose);
+    play->UpdateF(10);
+    EXPECT_FLOAT_EQ(play->LastScaledStep(), 10.0f);
+}
+
+TEST_F(PlayTest, LosingFocusOpensThePauseMenuAtTheNextTick)
+{
+    play->Level().Start();
+    play->LostFocus();
+    EXPECT_TRUE(play->IsInactive());
+    play->Update();
+    ASSERT_EQ(pressed.size(), 1u);
+    EXPECT_EQ(pressed[0], CPlay::kMenuButton);
+    play->GotFocus();
+    play->Update();
+    EXPECT_EQ(pressed.size(), 1u);
+}
+
+TEST_F(PlayTest, ClickRoad)
+{
+    OneCellBoard();
+    CElement piece = PieceOnCell();
+    FPoint at = piece.GetPosition();
+    struct Case {
+        const char* name;
+        bool started;
+        int cursorState;
+        int clicks;
+        int toolCount;
+        bool taken;
+        int stateAfter;
+    };
+    const Case cases[] = {
+        {"right button", true, CCursor::free, -1, 0, false, CCursor::free},
+        {"before the start", false, CCursor::element_state, 1, 0, false, CCursor::element_state},
+        {"nothing in the pipeline", true, CCursor::free, 1, 0, false, CCursor::free},
+        {"piece dropped on its cell", true, CCursor::element_state, 1, 0, true, CCursor::free},
+        {"lifted piece dropped", true, CCursor::octopus_element, 2, 0, true, CCursor::octopus},
+        {"pufferfish without uses", true, CCursor::pufferfish, 1, 0, false, CCursor::pufferfish},
+        {"hammerfish on nothing", true, CCursor::hammerfish, 1, 1, false, CCursor::hammerfish},
+        {"octopus on nothing", true, CCursor::octopus, 1, 1, false, CCursor::octopus},
+    };
+    for (const Case& c : cases) {
+        play = std::make_unique<CPlay>(nullptr);
+        OneCellBoard();
+        if (c.started)
+            play->Level().Start();
+        CPlayerInfo::Instance().bonus_count = {c.toolCount, c.toolCount, c.toolCount, c.toolCount};
+        CCursor& cursor = play->Cursor();
+        cursor.SetState(c.cursorState);
+        if (cursor.IsCarrying())
+            cursor.SetElement(piece);
+        bool taken = play->Level().MouseDown(static_cast<int>(at.x), static_cast<int>(at.y), c.clicks, cursor);
+        EXPECT_EQ(taken, c.taken) << c.name;
+        EXPECT_EQ(cursor.GetState(), c.stateAfter) << c.name;
+    }
+}
+
+TEST(PlayerInfoTest, ScoreEarnsPearlsPerMultipleAndCountersFollowLosses)
+{
+    CPlayerInfo& p = CPlayerInfo::Instance();
+    p.Reset();
+    CPlayerInfo::SetScoreToPearl(5000);
+    const struct {
+        int from, add;
+        bool pearls;
+        int gained;
+    } table[] = {{4990, 20, true, 1}, {4990, 10000, true, 2}, {4990, 20, false, 0}};
+    for (const auto& t : table) {
+        p.score = t.from;
+        p.points = 0;
+        p.AddScore(t.add, t.pearls);
+        EXPECT_EQ(p.points, t.gained) << t.from << " + " << t.add;
+    }
+    CPlayerInfo::SetScoreToPearl(0);
+    p.AddScore(100000, true);
+    EXPECT_EQ(p.points, 0) << "no score per pearl earns none rather than dividing by zero";
+    CPlayerInfo::SetScoreToPearl(5000);
+
+    for (int level : {4, 5, 5}) {
+        p.level = level;
+        p.StartLevel();
+        p.EndLevel(false);
+    }
+    // 4 starts a run, 5 is adjacent, 5 again is the same level.
+    EXPECT_EQ(p.lost_level_count, 1);
+    EXPECT_EQ(p.lost_count, 2);
+    p.EndLevel(true);
+    EXPECT_EQ(p.lost_count, 2) << "no level in progress: nothing changes";
+}
+
+TEST(BonusKindsTest, ThreeNumberingsConvertOneWay)
+{
+    // kind, slot, cursor state
+    const int table[][3] = {{kBonusPufferfish, kSlotPufferfish, kCursorPufferfish},
+                            {kBonusSnail, kSlotSnail, kCursorFree},
+                            {kBonusHammerfish, kSlotHammerfish, kCursorHammerfish},
+                            {kBonusOctopus, kSlotOctopus, kCursorOctopus}};
+    for (const auto& row : table) {
+        EXPECT_EQ(BonusTypeToSlot(row[0]), row[1]);
+        EXPECT_EQ(BonusSlotToType(row[1]), row[0]);
+        EXPECT_EQ(SlotToCursorState(row[1]), row[2]);
+        if (row[2] != kCursorFree) {
+            EXPECT_EQ(CursorStateToSlot(row[2]), row[1]);
+            EXPECT_EQ(CursorStateToBonusKind(row[2]), row[0]);
+        }
+    }
+    for (int kind : {kBonusNone, kBonusCrab, kBonusShark, kBonusGoldy, kBonusRandom})
+        EXPECT_EQ(BonusTypeToSlot(kind), kNoSlot);
+    EXPECT_EQ(CursorStateToBonusKind(kCursorElement), -1);
+}
+
+TEST(BonusKindsTest, RandomDrawHonoursChanceLevelAndFullness)
+{
+    ClearBonusTable();
+    AddBonusRow("", 0, 0, 0, 0, 1, 0);
+    AddBonusRow("pufferfish", 10, 2, 1, 100, 5, 0.5f);
+    // Only kind 1 can be drawn; it needs level index 4 and a half-full pipeline.
+    EXPECT_EQ(PickRandomBonusKind(3, 1.0f), kBonusNone);
+    EXPECT_EQ(PickRandomBonusKind(4, 0.4f), kBonusNone);
+    EXPECT_EQ(PickRandomBonusKind(4, 0.5f), kBonusPufferfish);
+    EXPECT_EQ(GetBonusCost(kBonusPufferfish), 2);
+    EXPECT_EQ(GetBonusScore(9), 0);
+    ClearBonusTable();
+    EXPECT_EQ(PickRandomBonusKind(10, 1.0f), kBonusNone);
+}
