@@ -6,6 +6,7 @@
 #include "data/CLevelInfo.h"
 #include "play/CPlay.h"
 #include "play/PlayHooks.h"
+#include "world/CEnvironment.h"
 
 namespace tilvan
 {
@@ -26,11 +27,16 @@ CLevel::CLevel(CPlay* owner) : CLayerObject(true, 0), owner(owner), pipeline(&wa
 {
     CPlayerInfo::Instance().SetCurrentLevel(this);
     gCurrentPipeline = &pipeline;
+    SetCurrentLevelView(this);
+    environment = std::make_unique<CEnvironment>(this, &pipeline, nullptr);
 }
 
 CLevel::~CLevel()
 {
     effects.clear();
+    environment.reset();
+    if (CurrentLevelView() == this)
+        SetCurrentLevelView(nullptr);
     // Nothing may reach this level's pipeline or the level through the player once it is gone.
     if (gCurrentPipeline == &pipeline)
         gCurrentPipeline = nullptr;
@@ -56,6 +62,7 @@ bool CLevel::Begin(int index)
             AddEffect(make(static_cast<int>(time_left)));
     }
     grid.Configure(*definition);
+    environment->SetLevel(definition);
     CCreatorPlayer view = player.CreatorView();
     creator.Begin(*definition, view);
     player.TakeCreatorFlags(view);
@@ -76,7 +83,7 @@ bool CLevel::Begin(int index)
 
 void CLevel::StartEnvironment()
 {
-    // The scenery's environment (its start flag and feedback script) joins the level with the world.
+    environment->Start();
 }
 
 void CLevel::Start()
@@ -116,6 +123,8 @@ void CLevel::OnScorePearls(int pearls)
 
 void CLevel::Update(float scaled, float real)
 {
+    // The scenery runs on the real clock: a slowed game does not slow the sea.
+    environment->Update(real);
     if (started && state != ending) {
         creator.Update(scaled);
         CPlayerInfo::Instance().AddPlayTime(real);

@@ -9,6 +9,7 @@
 #include "board/CElementCreator.h"
 #include "board/CGrid.h"
 #include "board/CLevelEffect.h"
+#include "board/CLevelView.h"
 #include "board/CMouseListener.h"
 #include "board/CPipeline.h"
 #include "board/CPlayerInfo.h"
@@ -19,10 +20,11 @@
 namespace tilvan
 {
 
+class CEnvironment;
 class CLevelInfo;
 class CPlay;
 
-class CLevel : public CLayerObject, public CMouseListener, public CPlayerLevel
+class CLevel : public CLayerObject, public CMouseListener, public CPlayerLevel, public CLevelView
 {
 public:
     enum EState { win = 0, lose = 1, danger = 2, ending = 3, before_start = 4, normal = 5 };
@@ -53,6 +55,11 @@ public:
     void ToggleGridOverlay() { gridOverlay = !gridOverlay; }
     void FillGrid();
 
+    // The level as the scenery sees it.
+    CPipeline* GetPipeline() override { return &pipeline; }
+    int GetWaterLine() const override { return water.GetSurfaceY(0); }
+    int GetLevelNumber() const override { return get_number(); }
+
     bool MouseDown(int x, int y, int clicks, CCursor& cursor) override;
     bool MouseMove(int x, int y, CCursor& cursor) override;
 
@@ -81,6 +88,9 @@ private:
     CPipeline pipeline;
     CElementCreator creator;
     CFire fire;
+    // The scenery: location pictures, creatures, sun and the feedback script; it sees this level
+    // through the level view, so it is made after everything it may ask about.
+    std::unique_ptr<CEnvironment> environment;
     std::list<level_effects::EffectPtr> effects;
     int state = before_start;
     float time_left = 0;
