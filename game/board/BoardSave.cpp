@@ -8,6 +8,7 @@
 #include "board/CGrid.h"
 #include "board/CPipeline.h"
 #include "board/CPlayerInfo.h"
+#include "data/CSaveSchema.h"
 #include "data/DataCodecs.h"
 #include "data/StartupRegistrations.h"
 #include "shell/CImage.h"
@@ -21,76 +22,49 @@ using save::SaveWriter;
 namespace
 {
 
-struct Schema {
-    const char* element;
-    std::vector<const char*> attributes;
-};
+using save::CSaveSchema;
 
-const Schema kElement{"element",
-                      {"id", "type", "pos", "angle", "bonus", "is_rotating", "time_left", "f_angle", "is_tremble",
-                       "add_angle", "tremble_time", "tremble_time_left", "is_moving", "speed", "target_pos", "image",
-                       "rotate_sign"}};
-const Schema kGrid{"grid", {"elements", "pearls", "offset", "is_full", "empty_cells", "complete_percents"}};
-const Schema kGridElement{"grid_element", {"element", "x", "y"}};
-const Schema kGridPearl{"grid_pearl", {"pearl", "x", "y", "min_percent"}};
-const Schema kPearl{"pearl", {"pos", "image", "enabled", "time", "dead"}};
-const Schema kPearlCreator{"pearl_creator", {"pearl_levels"}};
-const Schema kPipeline{"pipeline", {"elements", "bonus_elements", "is_full", "is_nearly_full", "free_space"}};
-const Schema kPipelineElement{"pipeline_element",
-                              {"element", "vel", "acc", "in_water", "space_pos", "target_x", "inserted"}};
-const Schema kPlayer{"player",
-                     {"statistic",
-                      "consecutively_win_count",
-                      "flags",
-                      "lost_level_count",
-                      "pearl_creator",
-                      "name",
-                      "last_lost_level",
-                      "lost_count",
-                      "score",
-                      "level",
-                      "is_bonus_level",
-                      "points",
-                      "fire_level",
-                      "free_space",
-                      "elements_num",
-                      "bonus_count",
-                      "bonus_used",
-                      "custom_data",
-                      "save_fire_level",
-                      "save_score",
-                      "save_level",
-                      "save_isbonus",
-                      "save_points",
-                      "save_freespace",
-                      "save_elementsnum",
-                      "save_bonus_count",
-                      "start_level"}};
-const Schema kCreator{"creator", {"level", "last_elem", "repeat_num", "time_left", "skipped_creation"}};
-
-template <const Schema& S> void ReaderSchema(CXmlDataReader& r)
-{
-    r.DeclareElement(S.element);
-    for (const char* a : S.attributes)
-        r.DeclareAttribute(S.element, a, "");
-}
-
-template <const Schema& S> void WriterSchema(CXmlDataWriter& w)
-{
-    w.DeclareElement(S.element);
-    for (const char* a : S.attributes)
-        w.DeclareAttribute(S.element, a);
-}
-
-template <const Schema& S> void Register(int classId)
-{
-    // The schema functions run on every registration; declaring the attributes twice would repeat
-    // them in every row.
-    if (save::CSaveObjectRegistry::Instance().IsRegistered(classId))
-        return;
-    // The board's objects are made by their owners, never by class id from a save.
-    save::CSaveObjectRegistry::Instance().Register(nullptr, classId, &ReaderSchema<S>, &WriterSchema<S>);
-}
+const CSaveSchema kElement{"element",
+                           {"id", "type", "pos", "angle", "bonus", "is_rotating", "time_left", "f_angle", "is_tremble",
+                            "add_angle", "tremble_time", "tremble_time_left", "is_moving", "speed", "target_pos",
+                            "image", "rotate_sign"}};
+const CSaveSchema kGrid{"grid", {"elements", "pearls", "offset", "is_full", "empty_cells", "complete_percents"}};
+const CSaveSchema kGridElement{"grid_element", {"element", "x", "y"}};
+const CSaveSchema kGridPearl{"grid_pearl", {"pearl", "x", "y", "min_percent"}};
+const CSaveSchema kPearl{"pearl", {"pos", "image", "enabled", "time", "dead"}};
+const CSaveSchema kPearlCreator{"pearl_creator", {"pearl_levels"}};
+const CSaveSchema kPipeline{"pipeline", {"elements", "bonus_elements", "is_full", "is_nearly_full", "free_space"}};
+const CSaveSchema kPipelineElement{"pipeline_element",
+                                   {"element", "vel", "acc", "in_water", "space_pos", "target_x", "inserted"}};
+const CSaveSchema kPlayer{"player",
+                          {"statistic",
+                           "consecutively_win_count",
+                           "flags",
+                           "lost_level_count",
+                           "pearl_creator",
+                           "name",
+                           "last_lost_level",
+                           "lost_count",
+                           "score",
+                           "level",
+                           "is_bonus_level",
+                           "points",
+                           "fire_level",
+                           "free_space",
+                           "elements_num",
+                           "bonus_count",
+                           "bonus_used",
+                           "custom_data",
+                           "save_fire_level",
+                           "save_score",
+                           "save_level",
+                           "save_isbonus",
+                           "save_points",
+                           "save_freespace",
+                           "save_elementsnum",
+                           "save_bonus_count",
+                           "start_level"}};
+const CSaveSchema kCreator{"creator", {"level", "last_elem", "repeat_num", "time_left", "skipped_creation"}};
 
 // The picture a piece or pearl shows, saved as its own "image" row; the row's number is what the
 // owner's "image" attribute holds. Loading takes the picture from the type or resource again.
@@ -275,35 +249,35 @@ void CElementCreator::Load(int row)
 
 void RegisterBoardSaveClasses()
 {
-    Register<kElement>(CElement::kClassId);
-    Register<kCreator>(CElementCreator::kClassId);
-    Register<kGrid>(CGrid::kClassId);
-    Register<kGridElement>(CGridElement::kClassId);
-    Register<kGridPearl>(CGridPearl::kClassId);
-    Register<kPearlCreator>(CPearlCreator::kClassId);
-    Register<kPearl>(CPearl::kClassId);
-    Register<kPipeline>(CPipeline::kClassId);
-    Register<kPipelineElement>(CPipelineElement::kClassId);
-    Register<kPlayer>(CPlayerInfo::kClassId);
+    save::RegisterSchema<kElement>(CElement::kClassId);
+    save::RegisterSchema<kCreator>(CElementCreator::kClassId);
+    save::RegisterSchema<kGrid>(CGrid::kClassId);
+    save::RegisterSchema<kGridElement>(CGridElement::kClassId);
+    save::RegisterSchema<kGridPearl>(CGridPearl::kClassId);
+    save::RegisterSchema<kPearlCreator>(CPearlCreator::kClassId);
+    save::RegisterSchema<kPearl>(CPearl::kClassId);
+    save::RegisterSchema<kPipeline>(CPipeline::kClassId);
+    save::RegisterSchema<kPipelineElement>(CPipelineElement::kClassId);
+    save::RegisterSchema<kPlayer>(CPlayerInfo::kClassId);
 }
 
 void AddBoardRegistrations(CStartupRegistrations& r)
 {
     r.Add(EStartupStep::ElementSaveClasses, [] {
-        Register<kElement>(CElement::kClassId);
-        Register<kCreator>(CElementCreator::kClassId);
+        save::RegisterSchema<kElement>(CElement::kClassId);
+        save::RegisterSchema<kCreator>(CElementCreator::kClassId);
     });
     r.Add(EStartupStep::GameAndGridSaveClasses, [] {
-        Register<kGrid>(CGrid::kClassId);
-        Register<kGridElement>(CGridElement::kClassId);
-        Register<kGridPearl>(CGridPearl::kClassId);
-        Register<kPlayer>(CPlayerInfo::kClassId);
+        save::RegisterSchema<kGrid>(CGrid::kClassId);
+        save::RegisterSchema<kGridElement>(CGridElement::kClassId);
+        save::RegisterSchema<kGridPearl>(CGridPearl::kClassId);
+        save::RegisterSchema<kPlayer>(CPlayerInfo::kClassId);
     });
     r.Add(EStartupStep::PlaySaveClasses, [] {
-        Register<kPearlCreator>(CPearlCreator::kClassId);
-        Register<kPearl>(CPearl::kClassId);
-        Register<kPipeline>(CPipeline::kClassId);
-        Register<kPipelineElement>(CPipelineElement::kClassId);
+        save::RegisterSchema<kPearlCreator>(CPearlCreator::kClassId);
+        save::RegisterSchema<kPearl>(CPearl::kClassId);
+        save::RegisterSchema<kPipeline>(CPipeline::kClassId);
+        save::RegisterSchema<kPipelineElement>(CPipelineElement::kClassId);
     });
 }
 

@@ -7,6 +7,7 @@
 #include "board/CLevelView.h"
 #include "board/CPipeline.h"
 #include "core/Random.h"
+#include "data/CSaveSchema.h"
 #include "graphics/Image.h"
 #include "shell/GameServices.h"
 #include "world/CWalkPath.h"
@@ -82,52 +83,16 @@ bool TimeLeft(float& time)
     return true;
 }
 
-struct Schema {
-    int classId;
-    const char* element;
-    std::vector<const char*> attributes;
-};
-
-const std::vector<Schema>& Schemas()
-{
-    static const std::vector<Schema> schemas{
-        {CCreeperController::kClassId, "creeper_controller", {}},
-        {CFishController::kClassId, "fish_controller", {"last_dy", "time", "y", "inited"}},
-        {CCreeperMover::kClassId, "creeper_mover", {"acc", "time", "vel", "under_water"}},
-        {CFishFall::kClassId,
-         "fish_fall",
-         {"d_up", "d_down", "acc", "target_scale", "max_time", "time", "vel", "d_scale", "is_underwater"}},
-        {CFishMover::kClassId, "fish_mover", {"time", "vel", "state", "fall"}},
-        {CSharkMover::kClassId, "shark_mover", {"time", "vel", "state", "fall"}},
-        {COctopusMover::kClassId, "octopus_mover", {"time", "vel", "state", "cycle_time", "acc", "y", "fall"}},
-        {CRotater::kClassId, "rotater", {"time", "is_half_turn"}},
-        {CThinker::kClassId, "thinker", {"state", "time", "rep_left"}},
-    };
-    return schemas;
-}
-
-template <int Index> void ReaderSchema(CXmlDataReader& r)
-{
-    const Schema& s = Schemas()[Index];
-    r.DeclareElement(s.element);
-    for (const char* a : s.attributes)
-        r.DeclareAttribute(s.element, a, "");
-}
-
-template <int Index> void WriterSchema(CXmlDataWriter& w)
-{
-    const Schema& s = Schemas()[Index];
-    w.DeclareElement(s.element);
-    for (const char* a : s.attributes)
-        w.DeclareAttribute(s.element, a);
-}
-
-template <int Index> void RegisterOne()
-{
-    auto& registry = save::CSaveObjectRegistry::Instance();
-    if (!registry.IsRegistered(Schemas()[Index].classId))
-        registry.Register(nullptr, Schemas()[Index].classId, &ReaderSchema<Index>, &WriterSchema<Index>);
-}
+const save::CSaveSchema kCreeperController{"creeper_controller", {}};
+const save::CSaveSchema kFishController{"fish_controller", {"last_dy", "time", "y", "inited"}};
+const save::CSaveSchema kCreeperMover{"creeper_mover", {"acc", "time", "vel", "under_water"}};
+const save::CSaveSchema kFishFall{
+    "fish_fall", {"d_up", "d_down", "acc", "target_scale", "max_time", "time", "vel", "d_scale", "is_underwater"}};
+const save::CSaveSchema kFishMover{"fish_mover", {"time", "vel", "state", "fall"}};
+const save::CSaveSchema kSharkMover{"shark_mover", {"time", "vel", "state", "fall"}};
+const save::CSaveSchema kOctopusMover{"octopus_mover", {"time", "vel", "state", "cycle_time", "acc", "y", "fall"}};
+const save::CSaveSchema kRotater{"rotater", {"time", "is_half_turn"}};
+const save::CSaveSchema kThinker{"thinker", {"state", "time", "rep_left"}};
 
 template <typename T> std::unique_ptr<T> CopyFor(const T& self, CAnimal* owner)
 {
@@ -145,15 +110,15 @@ int RandomSign()
 
 void RegisterAnimalComponentClasses()
 {
-    RegisterOne<0>();
-    RegisterOne<1>();
-    RegisterOne<2>();
-    RegisterOne<3>();
-    RegisterOne<4>();
-    RegisterOne<5>();
-    RegisterOne<6>();
-    RegisterOne<7>();
-    RegisterOne<8>();
+    save::RegisterSchema<kCreeperController>(CCreeperController::kClassId);
+    save::RegisterSchema<kFishController>(CFishController::kClassId);
+    save::RegisterSchema<kCreeperMover>(CCreeperMover::kClassId);
+    save::RegisterSchema<kFishFall>(CFishFall::kClassId);
+    save::RegisterSchema<kFishMover>(CFishMover::kClassId);
+    save::RegisterSchema<kSharkMover>(CSharkMover::kClassId);
+    save::RegisterSchema<kOctopusMover>(COctopusMover::kClassId);
+    save::RegisterSchema<kRotater>(CRotater::kClassId);
+    save::RegisterSchema<kThinker>(CThinker::kClassId);
 }
 
 bool CPicture::AnimationLength(float& ms) const
