@@ -4,6 +4,8 @@
 #include "graphics/PixelKernels.h"
 #include "platform/CpuFeatures.h"
 
+#include <cstddef>
+
 #include <immintrin.h>
 
 namespace Olvarn
@@ -234,7 +236,7 @@ struct RotateTaps {
 // False when all four taps are clear: the pixel stays as it is.
 inline bool GatherTaps(const RotateRow& row, int32_t u, int32_t v, RotateTaps& t)
 {
-    const uint32_t* p = row.src + ptrdiff_t(v >> 16) * row.pitch + (u >> 16);
+    const uint32_t* p = row.src + std::ptrdiff_t(v >> 16) * row.pitch + (u >> 16);
     t.p[0] = p[0];
     t.p[1] = p[1];
     t.p[2] = p[row.pitch];
