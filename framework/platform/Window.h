@@ -51,7 +51,7 @@ public:
     int Width() const { return mWidth; }
     int Height() const { return mHeight; }
     bool IsFullScreen() const { return mFullScreen; }
-    // What the spec asked for, and what the window got (OpenGL may be refused, or absent on the
+    // What the window description asked for, and what the window got (OpenGL may be refused, or absent on the
     // dummy driver).
     bool AskedForOpenGL() const { return mAskedForOpenGL; }
     bool HasOpenGL() const;
