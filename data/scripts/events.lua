@@ -53,8 +53,20 @@ end
 function on_insert_element(id, element, inserted)
 end
 
+-- A creature set free by a bonus has splashed into the water (its id, e.g. "crab").
 function on_drop_in_water(animal)
+	play_sound("SOUND_SPLASH")
 end
 
-function on_bird_created(a, b, c)
+-- The first birds of a session point out that they can be caught; later ones fly by unannounced.
+local BIRD_HINTS = 2
+local bird_hints_shown = 0
+
+-- A bird has been in the sky long enough to be noticed: its control id and where it is.
+function on_bird_created(id, x, y)
+	if bird_hints_shown >= BIRD_HINTS then
+		return
+	end
+	bird_hints_shown = bird_hints_shown + 1
+	add_hint_to_control(id, local_string("$420"), vector2(x - 100, y + 40), 200, 44, 300, 2500, false, false, true)
 end

@@ -17,6 +17,7 @@ namespace tilvan
 {
 
 class CElement;
+class CImage;
 
 namespace level_effects
 {
@@ -52,6 +53,8 @@ struct CLevelEffectMakers {
     std::function<EffectPtr(int pearls)> scorePearl;
     std::function<EffectPtr(const CElement& e, int ms)> spread;
     std::function<EffectPtr(int ms)> bonusClock;
+    // A picture fading out where it was, as a caught bird leaves the sky.
+    std::function<EffectPtr(const CImage& image, FPoint pos, int ms)> fadeImage;
 };
 
 CLevelEffectMakers& LevelEffectMakers();

@@ -127,7 +127,7 @@ void ReadLocationRows(CXmlDataReader& reader, CLevelDefinitions& lists)
         reader.GetRow("location_config", i, number);
         if (CLocationInfo* location = LocationByNumber(lists, number))
             reader.GetRow("location_config", i, number, location->level_z, location->fire_pos, location->min_fish_y,
-                          location->max_fish_y);
+                          location->max_fish_y, location->night);
     }
     for (int i = 0, rows = reader.GetRowCount("path"); i < rows; ++i) {
         int number = 0;
@@ -189,7 +189,7 @@ void DeclareLevelSchema(CXmlDataReader& reader)
         reader.DeclareAttribute("edge", name, "");
     for (const char* name : {"location", "image", "pos", "z", "max_level"})
         reader.DeclareAttribute("location_image", name, "");
-    for (const char* name : {"location", "level_z", "fire_pos", "min_fish_y", "max_fish_y"})
+    for (const char* name : {"location", "level_z", "fire_pos", "min_fish_y", "max_fish_y", "night"})
         reader.DeclareAttribute("location_config", name, "");
     for (const char* name : {"location", "path"})
         reader.DeclareAttribute("path", name, "");

@@ -39,6 +39,8 @@ public:
     CFloatPair fire_pos;
     int min_fish_y = 0;
     int max_fish_y = 0;
+    // A place shown by night: its water takes the night wave picture.
+    bool night = false;
     std::vector<CLocationImage> images;
     std::vector<std::string> paths;
 };

@@ -6,6 +6,7 @@
 #include "data/CLevelInfo.h"
 #include "play/CPlay.h"
 #include "play/PlayHooks.h"
+#include "shell/GameServices.h"
 #include "world/CEnvironment.h"
 
 namespace tilvan
@@ -28,7 +29,9 @@ CLevel::CLevel(CPlay* owner) : CLayerObject(true, 0), owner(owner), pipeline(&wa
     CPlayerInfo::Instance().SetCurrentLevel(this);
     gCurrentPipeline = &pipeline;
     SetCurrentLevelView(this);
-    environment = std::make_unique<CEnvironment>(this, &pipeline, nullptr);
+    // The pieces draw their lit pass only when the application draws in 3D.
+    CElement::SetUse3D(services::Is3DEnabled());
+    environment = std::make_unique<CEnvironment>(this, &pipeline, &birds);
 }
 
 CLevel::~CLevel()
@@ -53,6 +56,7 @@ bool CLevel::Begin(int index)
     state = started ? normal : before_start;
     if (definition->location)
         SetLayer(definition->location->level_z);
+    water.SetNight(definition->location && definition->location->night);
     CPlayerInfo& player = CPlayerInfo::Instance();
     player.is_bonus_level = definition->bonus;
     time_left = 0;
@@ -123,6 +127,7 @@ void CLevel::OnScorePearls(int pearls)
 
 void CLevel::Update(float scaled, float real)
 {
+    CElement::SetUse3D(services::Is3DEnabled());
     // The scenery runs on the real clock: a slowed game does not slow the sea.
     environment->Update(real);
     if (started && state != ending) {
@@ -133,6 +138,7 @@ void CLevel::Update(float scaled, float real)
         e->Update(scaled);
     effects.remove_if([](const level_effects::EffectPtr& e) { return e->IsFinished(); });
     water.Update(scaled);
+    birds.Update(scaled);
     grid.Update(scaled);
     fire.Update(real);
     pipeline.Update(scaled);
@@ -184,6 +190,7 @@ void CLevel::Draw(Olvarn::Graphics& g)
     if (gridOverlay)
         grid.DrawOverlay(g);
     fire.Draw(g);
+    birds.Draw(g);
     pipeline.Draw(g);
 }
 

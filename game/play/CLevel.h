@@ -1,5 +1,5 @@
-// One level of play: the board, the pipeline, the creator, the water, the fire and the running
-// effects, advanced on two clocks every frame; it decides when the level is won or lost and answers
+// One level of play: the board, the pipeline, the creator, the water, the birds, the fire and the
+// running effects, advanced on two clocks every frame; it decides when the level is won or lost and answers
 // the player's clicks as the first mouse listener.
 #pragma once
 
@@ -14,8 +14,9 @@
 #include "board/CPipeline.h"
 #include "board/CPlayerInfo.h"
 #include "play/CFire.h"
-#include "play/CStillWater.h"
 #include "shell/CLayerObject.h"
+#include "world/CBirdController.h"
+#include "world/CWater.h"
 
 namespace tilvan
 {
@@ -57,7 +58,7 @@ public:
 
     // The level as the scenery sees it.
     CPipeline* GetPipeline() override { return &pipeline; }
-    int GetWaterLine() const override { return water.GetSurfaceY(0); }
+    int GetWaterLine() const override { return water.GetY(); }
     int GetLevelNumber() const override { return get_number(); }
 
     bool MouseDown(int x, int y, int clicks, CCursor& cursor) override;
@@ -67,6 +68,9 @@ public:
     CPipeline& Pipeline() { return pipeline; }
     CElementCreator& Creator() { return creator; }
     CFire& Fire() { return fire; }
+    CWater& Water() { return water; }
+    CBirdController& Birds() { return birds; }
+    CEnvironment& Environment() { return *environment; }
     const CLevelInfo* Definition() const { return definition; }
     const std::list<level_effects::EffectPtr>& Effects() const { return effects; }
     void SetOwner(CPlay* play) { owner = play; }
@@ -78,16 +82,19 @@ private:
     bool UsePufferfish(int x, int y, CCursor& cursor);
     bool UseHammerfish(int x, int y, CCursor& cursor);
     bool UseOctopus(int x, int y, CCursor& cursor);
+    bool CatchBird(int x, int y);
     void UseTool(CCursor& cursor, int slot);
     void ShowScore(int score, FPoint pos);
 
     const CLevelInfo* definition = nullptr;
     CPlay* owner;
-    CStillWater water;
+    // Pieces float on its surface, so it is made before the pipeline.
+    CWater water;
     CGrid grid;
     CPipeline pipeline;
     CElementCreator creator;
     CFire fire;
+    CBirdController birds;
     // The scenery: location pictures, creatures, sun and the feedback script; it sees this level
     // through the level view, so it is made after everything it may ask about.
     std::unique_ptr<CEnvironment> environment;

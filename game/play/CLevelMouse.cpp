@@ -48,20 +48,35 @@ void CLevel::UseTool(CCursor& cursor, int slot)
 
 bool CLevel::MouseMove(int, int, CCursor&)
 {
-    // Birds, over which the hand shows, fly in the world's scenery.
     return false;
+}
+
+bool CLevel::CatchBird(int x, int y)
+{
+    CBird* bird = birds.FindBird(x, y);
+    if (!bird)
+        return false;
+    const FPoint at = bird->GetPosition();
+    if (auto& make = level_effects::LevelEffectMakers().fadeImage)
+        AddEffect(make(bird->GetImage(), at, 500));
+    ShowScore(bird->GetScore(), at);
+    CPlayerInfo::Instance().AddScore(bird->GetScore(), true);
+    bird->Hit();
+    return true;
 }
 
 bool CLevel::MouseDown(int x, int y, int clicks, CCursor& cursor)
 {
     if (clicks != 1 && clicks != 2)
         return false;
-    // A free cursor first tries the birds, which belong to the world's scenery.
     if (!started || state == ending)
         return false;
     CPlayerInfo& player = CPlayerInfo::Instance();
     switch (cursor.GetState()) {
     case CCursor::free: {
+        // A bird in front of a piece is caught first.
+        if (CatchBird(x, y))
+            return true;
         CElement* e = pipeline.FindElementAt(x, y);
         if (!e)
             return false;

@@ -6,12 +6,17 @@
 
 #include "board/BoardScript.h"
 #include "board/BonusKinds.h"
+#include "board/CElement.h"
 #include "board/CPlayerInfo.h"
+#include "core/Random.h"
 #include "data/CLevelInfo.h"
 #include "data/StartupRegistrations.h"
 #include "play/CPlay.h"
 #include "play/PlayHooks.h"
 #include "shell/GameServices.h"
+#include "world/AnimalConfig.h"
+#include "world/CEnvironment.h"
+#include "world/CGlobals.h"
 
 namespace tilvan
 {
@@ -48,8 +53,14 @@ void RegisterPlayScriptClasses(lua_State* L)
            def("get_fire_upgrade_cost", &get_fire_upgrade_cost)];
 }
 
-// The player's level and record and the current pipeline behind the bonuses. The creature a bonus
-// sets free comes with the world.
+// The feedback script reads the level through "globals_class" as the level's own class.
+luabind::object LevelScriptObject(lua_State* L, CLevelView* view)
+{
+    return luabind::object(L, dynamic_cast<CLevel*>(view));
+}
+
+// The player's level and record and the current pipeline behind the bonuses; the creature a bonus
+// sets free joins the level's aquarium just above the piece that carried it.
 class CPlayBonusServices : public CBonusServices
 {
 public:
@@ -59,13 +70,29 @@ public:
         CPipeline* pipeline = CLevel::CurrentPipeline();
         return pipeline ? pipeline->get_full_percents() : 1.0f;
     }
-    void Collect(const CElement&, int kind) override
+    void Collect(const CElement& e, int kind) override
     {
         CPlayerInfo& player = CPlayerInfo::Instance();
         ++player.statistic.bonuses;
+        ReleaseCreature(e, kind);
         player.AddScore(GetBonusScore(kind), true);
         if (kind >= kBonusPufferfish && kind <= kBonusOctopus)
             player.AddBonusCount(BonusTypeToSlot(kind), 1);
+    }
+
+    static void ReleaseCreature(const CElement& e, int kind)
+    {
+        const auto& table = BonusTable();
+        if (kind < 0 || size_t(kind) >= table.size() || table[size_t(kind)].animals.empty())
+            return;
+        const auto& animals = table[size_t(kind)].animals;
+        CAnimal* animal = CreateAnimal(animals[size_t(Olvarn::Rand()) % animals.size()]);
+        if (!animal)
+            return;
+        FPoint at = e.GetPosition();
+        if (e.GetType())
+            at.y -= 0.7f * e.GetImageCenter().y;
+        animal->pos = at;
     }
 };
 
@@ -104,6 +131,8 @@ void RegisterPlay(CStartupRegistrations& steps)
         SetFireConfiguration(&CFire::DeclareConfig,
                              [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { CFire::LoadConfig(r); });
         CEventsScript::AddBindings(&RegisterPlayScriptClasses);
+        CEnvironment::AddFeedbackBindings(&RegisterPlayScriptClasses);
+        CGlobals::SetLevelObject(&LevelScriptObject);
         static CPlayBonusServices bonuses;
         SetBonusServices(&bonuses);
         CPlayerInfo::SetPearlHook([](int points) { CallPlayHook("on_pearl_count_changed", 0, points, false); });

@@ -68,6 +68,8 @@ public:
 
     // Frame index before the frame map: -1 without an image, 0 without an animation.
     int CurrentFrame() const;
+    // The cell of the picture a draw shows now (0 without a picture).
+    int CurrentCell() const { return image ? CellForTime() : 0; }
     int FrameCount() const;
     // What a draw would show now, as one number: while it stays the same, so does the picture
     // (the position aside).

@@ -95,6 +95,11 @@ int ScreenHeight()
     return gFramework ? gFramework->mHeight : kDefaultHeight;
 }
 
+bool Is3DEnabled()
+{
+    return gFramework && gFramework->Is3DEnabled();
+}
+
 bool LastMousePosition(int& x, int& y)
 {
     if (!gFramework || !gFramework->mWidgetManager)

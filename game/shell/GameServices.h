@@ -50,6 +50,8 @@ Olvarn::MusicInterface* Music();
 // The size of the game's screen in pixels (1024 x 768 when no application runs).
 int ScreenWidth();
 int ScreenHeight();
+// True while the application draws through its 3D device; false without an application.
+bool Is3DEnabled();
 // The last mouse position the widget manager saw; false without one.
 bool LastMousePosition(int& x, int& y);
 // The share of the start-up loading done, 0 to 1.

@@ -3,6 +3,7 @@
 
 #include "core/Random.h"
 #include "graphics/Image.h"
+#include "world/CScaledCels.h"
 
 namespace tilvan
 {
@@ -49,7 +50,11 @@ void CAnimal::ApplyFacing()
 
 void CAnimal::Draw(Olvarn::Graphics& g)
 {
-    image.DrawAt(g, int(pos.x - float(PixelWidth()) / 2.0f), int(pos.y - float(PixelHeight()) / 2.0f));
+    const int x = int(pos.x - float(PixelWidth()) / 2.0f), y = int(pos.y - float(PixelHeight()) / 2.0f);
+    // Each creature keeps its own size and turns about: stretching and mirroring every frame would
+    // cost the most of a frame.
+    if (!CScaledCels::Draw(g, image, x, y))
+        image.DrawAt(g, x, y);
 }
 
 void CAnimal::Update(float ms)

@@ -5,6 +5,7 @@
 
 #include "data/CLevelInfo.h"
 #include "world/AnimalConfig.h"
+#include "world/CScaledCels.h"
 #include "world/CWalkPath.h"
 
 namespace tilvan
@@ -46,6 +47,8 @@ void CAquarium::Update(float ms)
 void CAquarium::Clear()
 {
     animals.clear();
+    // A new level may come with other pictures at the addresses of the old ones.
+    CScaledCels::Instance().Clear();
 }
 
 int CAquarium::Save()

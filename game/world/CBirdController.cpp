@@ -10,6 +10,7 @@
 #include "data/CConstantsRegistry.h"
 #include "data/CXmlDataReader.h"
 #include "shell/GameServices.h"
+#include "world/CScaledCels.h"
 #include "world/SafeMath.h"
 #include "world/WorldHooks.h"
 
@@ -121,8 +122,14 @@ void CBirdController::Spawn(size_t index)
 
 void CBirdController::Draw(Olvarn::Graphics& g)
 {
-    for (CBird& bird : birds)
-        bird.GetImage().DrawAt(g, int(bird.GetPosition().x), int(bird.GetPosition().y));
+    // A caught bird is gone from the sky at once, though it stays in the list until the next step.
+    for (CBird& bird : birds) {
+        if (bird.IsFinished())
+            continue;
+        const int x = int(bird.GetPosition().x), y = int(bird.GetPosition().y);
+        if (!CScaledCels::Draw(g, bird.GetImage(), x, y))
+            bird.GetImage().DrawAt(g, x, y);
+    }
 }
 
 CBird* CBirdController::FindBird(int x, int y)

@@ -4,6 +4,7 @@
 #include <luabind/luabind.hpp>
 
 #include "board/CPipeline.h"
+#include "board/CPlayerInfo.h"
 #include "sound/MusicInterface.h"
 #include "world/CBirdController.h"
 
@@ -19,12 +20,19 @@ struct Values {
     CBirdController* birds = nullptr;
     CGlobals::CLuaMusicInterface music;
     double fadeTime = 0;
+    CGlobals::LevelObjectMaker levelObject = nullptr;
 };
 
 Values& Current()
 {
     static Values values;
     return values;
+}
+
+// The player did something the feedback script answers; a new game clears the flag.
+void FeedbackOccur(CPlayerInfo& player)
+{
+    player.statistic.feedback = true;
 }
 
 } // namespace
@@ -85,6 +93,24 @@ double CGlobals::get_fade_time() const
     return Current().fadeTime;
 }
 
+luabind::object CGlobals::get_level(lua_State* L) const
+{
+    const Values& v = Current();
+    if (!v.level || !v.levelObject)
+        return luabind::object();
+    return v.levelObject(L, v.level);
+}
+
+CPlayerInfo* CGlobals::get_player() const
+{
+    return &CPlayerInfo::Instance();
+}
+
+void CGlobals::SetLevelObject(LevelObjectMaker maker)
+{
+    Current().levelObject = maker;
+}
+
 void CGlobals::Set(CLevelView* level, CPipeline* pipeline, CBirdController* birds, Olvarn::MusicInterface* music,
                    double fadeTime)
 {
@@ -111,12 +137,15 @@ void CGlobals::RegisterLuaClasses(lua_State* L)
                   .def("set_song_max_volume", &CLuaMusicInterface::set_song_max_volume)
                   .def("play", &CLuaMusicInterface::play)
                   .def("stop", &CLuaMusicInterface::stop),
+              class_<CPlayerInfo>("player_class").def("feedback_occur", &FeedbackOccur),
               class_<CGlobals>("globals_class")
                   .def(constructor<>())
                   .property("pipeline", &CGlobals::get_pipeline)
                   .property("bird_controller", &CGlobals::get_bird_controller)
                   .property("music", &CGlobals::get_music)
-                  .property("fade_time", &CGlobals::get_fade_time)];
+                  .property("fade_time", &CGlobals::get_fade_time)
+                  .property("level", &CGlobals::get_level)
+                  .property("player", &CGlobals::get_player)];
 }
 
 } // namespace tilvan

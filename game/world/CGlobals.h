@@ -1,6 +1,8 @@
 // What the feedback script sees of the game: "globals_class" reading the newest environment's
-// level objects, "music_interface" around the application's music, and "set_color_for_each".
+// level objects, "music_interface" around the application's music, and the player as "player_class".
 #pragma once
+
+#include <luabind/object_fwd.hpp>
 
 struct lua_State;
 
@@ -15,6 +17,7 @@ namespace tilvan
 class CBirdController;
 class CLevelView;
 class CPipeline;
+class CPlayerInfo;
 
 class CGlobals
 {
@@ -35,11 +38,18 @@ public:
     CBirdController* get_bird_controller() const;
     CLuaMusicInterface* get_music() const;
     double get_fade_time() const;
+    // The level as its own script class ("level_class"), nil while no level or no maker is set.
+    luabind::object get_level(lua_State* L) const;
+    CPlayerInfo* get_player() const;
 
     // The newest environment's objects; the fade time is 10 / "fade_time" of the group "music".
     static void Set(CLevelView* level, CPipeline* pipeline, CBirdController* birds, Olvarn::MusicInterface* music,
                     double fadeTime);
     static CLevelView* Level();
+
+    // The folder that owns the level's class turns the level into its script object.
+    using LevelObjectMaker = luabind::object (*)(lua_State* L, CLevelView* level);
+    static void SetLevelObject(LevelObjectMaker maker);
 
     static void RegisterLuaClasses(lua_State* L);
 };

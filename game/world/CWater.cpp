@@ -1,10 +1,12 @@
 // The water's drawing passes, surface and saved row.
 #include "world/CWater.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "graphics/MemoryImage.h"
 #include "shell/GameServices.h"
 
 namespace tilvan
@@ -13,26 +15,61 @@ namespace tilvan
 namespace
 {
 
-std::function<Olvarn::Image*()>& PictureLookup()
+std::function<Olvarn::Image*(const std::string&)>& PictureLookup()
 {
-    static std::function<Olvarn::Image*()> lookup;
+    static std::function<Olvarn::Image*(const std::string&)> lookup;
     return lookup;
 }
 
-Olvarn::Image* WavePicture()
+Olvarn::Image* FindWavePicture(const std::string& id)
 {
     if (PictureLookup())
-        return PictureLookup()();
-    return services::FindImage(kWaterImageId);
+        return PictureLookup()(id);
+    return services::FindImage(id);
 }
+
+// More heights than the three rows of the passes means the rows are being drawn at changing sizes;
+// the oldest is dropped rather than letting the cache grow.
+constexpr size_t kMaxScaledRows = 6;
 
 constexpr const char* kAttributes[] = {"amplitude", "y", "time"};
 
 } // namespace
 
-void CWater::SetPictureLookup(std::function<Olvarn::Image*()> lookup)
+CWater::CWater() = default;
+CWater::~CWater() = default;
+
+void CWater::SetPictureLookup(std::function<Olvarn::Image*(const std::string& id)> lookup)
 {
     PictureLookup() = std::move(lookup);
+}
+
+Olvarn::Image* CWater::Picture() const
+{
+    if (night)
+        if (Olvarn::Image* image = FindWavePicture(kNightImageId))
+            return image;
+    return FindWavePicture(kWaterImageId);
+}
+
+const Olvarn::MemoryImage* CWater::ScaledRow(Olvarn::Image* image, int destH) const
+{
+    const int w = image->GetCellWidth();
+    const int h = image->GetCellHeight();
+    for (const CScaledRow& row : scaledRows)
+        if (row.source == image && row.celW == w && row.celH == h && row.destH == destH)
+            return row.strip.get();
+    if (scaledRows.size() >= kMaxScaledRows)
+        scaledRows.erase(scaledRows.begin());
+    CScaledRow row{image, w, h, destH, std::make_unique<Olvarn::MemoryImage>()};
+    row.strip->Create(w * kCels, destH);
+    {
+        Olvarn::Graphics g(row.strip.get());
+        for (int cel = 0; cel < kCels; ++cel)
+            g.DrawImageRegionScaled(image, Olvarn::Rect(w * cel, 0, w, destH), Olvarn::Rect(w * cel, 0, w - 1, h));
+    }
+    scaledRows.push_back(std::move(row));
+    return scaledRows.back().strip.get();
 }
 
 int CWater::StartCel(float offsetMs) const
@@ -44,17 +81,23 @@ void CWater::DrawRow(Olvarn::Graphics& g, Olvarn::Image* image, int alpha, int s
                      int cel) const
 {
     const int w = image->GetCellWidth();
-    const int h = image->GetCellHeight();
-    if (w <= 0)
+    if (w <= 0 || destH <= 0 || startX > 1024)
         return;
+    auto* strip = const_cast<Olvarn::MemoryImage*>(ScaledRow(image, destH));
     g.SetColor(Olvarn::Color(255, 255, 255, alpha));
-    for (int x = startX; x <= 1024; x += w, cel = (cel + 1) % kCels)
-        g.DrawImageRegionScaled(image, Olvarn::Rect(x, destY, w, destH), Olvarn::Rect(w * cel, 0, w - 1, h));
+    // The cels follow each other in the strip as along the row, so a row is one blit per wrap.
+    int count = (1024 - startX) / w + 1;
+    for (int x = startX; count > 0; cel = 0) {
+        const int run = std::min(count, kCels - cel);
+        g.DrawImageRegion(strip, x, destY, Olvarn::Rect(w * cel, 0, w * run, destH));
+        x += w * run;
+        count -= run;
+    }
 }
 
 void CWater::DrawBack(Olvarn::Graphics& g) const
 {
-    Olvarn::Image* image = WavePicture();
+    Olvarn::Image* image = Picture();
     if (!image)
         return;
     Olvarn::GraphicsStateSaver saver(g);
@@ -67,7 +110,7 @@ void CWater::DrawBack(Olvarn::Graphics& g) const
 
 void CWater::DrawFront(Olvarn::Graphics& g) const
 {
-    Olvarn::Image* image = WavePicture();
+    Olvarn::Image* image = Picture();
     if (!image)
         return;
     Olvarn::GraphicsStateSaver saver(g);
@@ -78,7 +121,7 @@ void CWater::DrawFront(Olvarn::Graphics& g) const
 
 int CWater::GetSurfaceY(int x) const
 {
-    Olvarn::Image* image = WavePicture();
+    Olvarn::Image* image = Picture();
     if (!image || image->GetCellWidth() <= 0)
         return -1;
     const int w = image->GetCellWidth();

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "board/BoardServices.h"
 #include "data/CSaveObject.h"
@@ -11,6 +14,7 @@ namespace Olvarn
 {
 class Graphics;
 class Image;
+class MemoryImage;
 } // namespace Olvarn
 
 namespace tilvan
@@ -24,20 +28,30 @@ public:
     static constexpr int kCels = 22;
     static constexpr int kCelMs = 50;
 
-    CWater() = default;
+    static constexpr const char* kNightImageId = "IMAGE_WATER_ANIM_NIGHT";
+
+    CWater();
+    ~CWater() override;
+    CWater(const CWater&) = delete;
+    CWater& operator=(const CWater&) = delete;
 
     void Update(float ms) { time += ms; }
     void SetY(int value) { y = value; }
     int GetY() const { return y; }
     int GetAmplitude() const { return amplitude; }
     float GetTime() const { return time; }
+    // Water by night takes the night wave picture, or the day one where there is no night picture.
+    void SetNight(bool on) { night = on; }
+    bool IsNight() const { return night; }
+    // The wave picture drawn and measured now; null when there is none.
+    Olvarn::Image* Picture() const;
 
     void DrawBack(Olvarn::Graphics& g) const;
     void DrawFront(Olvarn::Graphics& g) const;
     // -1 when the wave picture is missing.
     int GetSurfaceY(int x) const override;
-    // The wave picture's cel width for a surface query (0 without one); tests set their own.
-    static void SetPictureLookup(std::function<Olvarn::Image*()> lookup);
+    // Wave pictures by resource id; tests and benchmarks set their own, null restores the resources.
+    static void SetPictureLookup(std::function<Olvarn::Image*(const std::string& id)> lookup);
 
     int Save() override;
     void Load(int row) override;
@@ -48,12 +62,26 @@ public:
     // Starting cel of a row drawn with the time offset, for the drawing passes.
     int StartCel(float offsetMs) const;
 
+    // The 22 cels stretched once to a row's height (each from a source one pixel narrower than the
+    // cel), so a frame only blits them; rebuilt when the picture or the height changes.
+    const Olvarn::MemoryImage* ScaledRow(Olvarn::Image* image, int destH) const;
+
 private:
+    struct CScaledRow {
+        Olvarn::Image* source = nullptr;
+        int celW = 0;
+        int celH = 0;
+        int destH = 0;
+        std::unique_ptr<Olvarn::MemoryImage> strip;
+    };
+
     void DrawRow(Olvarn::Graphics& g, Olvarn::Image* image, int alpha, int startX, int destY, int destH, int cel) const;
 
     int amplitude = 4;
     int y = 610;
     float time = 0;
+    bool night = false;
+    mutable std::vector<CScaledRow> scaledRows;
 };
 
 } // namespace tilvan

@@ -28,6 +28,13 @@ template <typename T> void RegisterSaved()
 
 void RegisterProperties()
 {
+    // The creatures' prototypes and the bird kinds come from "properties\animals.xml".
+    SetPropertyComponent(
+        EPropertyComponent::Animals,
+        {&DeclareAnimalConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadAnimalConfig(r); }});
+    SetPropertyComponent(EPropertyComponent::Birds,
+                         {&CBirdController::DeclareConfig,
+                          [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { CBirdController::LoadConfig(r); }});
     SetPropertyComponent(EPropertyComponent::Sun, {&CSun::DeclareConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) {
                                                        CSun::LoadConfig(r);
                                                    }});

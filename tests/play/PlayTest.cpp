@@ -1,12 +1,18 @@
-// The play state's clocks, the level's end order, focus loss, the click road, the player's record
-// and the bonus numbering.
+// The play state's clocks, the level's end order, focus loss, the click road, birds and creatures
+// in the level, the player's record and the bonus numbering.
 #include <gtest/gtest.h>
 
 #include "board/BoardFixture.h"
 #include "board/BonusKinds.h"
 #include "board/CPlayerInfo.h"
+#include "data/StartupRegistrations.h"
+#include "graphics/Image.h"
 #include "play/CPlay.h"
 #include "play/PlayHooks.h"
+#include "play/PlayRegistrations.h"
+#include "world/AnimalComponents.h"
+#include "world/AnimalConfig.h"
+#include "world/CEnvironment.h"
 
 using namespace tilvan;
 
@@ -29,6 +35,11 @@ class PlayTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // The level's pieces float on the world's water, which needs its wave picture.
+        wave.mWidth = 64 * CWater::kCels;
+        wave.mHeight = 160;
+        wave.mNumCols = CWater::kCels;
+        CWater::SetPictureLookup([this](const std::string& id) { return id == kWaterImageId ? &wave : nullptr; });
         SetPlayHooksEnabled(false);
         boardtest::LoadTestTypes();
         CPlayerInfo::Instance().Reset();
@@ -39,6 +50,7 @@ protected:
     {
         play.reset();
         PlayMakers().panel = nullptr;
+        CWater::SetPictureLookup(nullptr);
     }
     // A board of the single up cell (0, 0) at offset (100, 100).
     void OneCellBoard()
@@ -55,11 +67,114 @@ protected:
         return e;
     }
 
+    Olvarn::Image wave;
     std::vector<int> pressed;
     std::unique_ptr<CPlay> play;
 };
 
 } // namespace
+
+TEST_F(PlayTest, TheLevelFloatsItsPiecesOnTheWorldsWater)
+{
+    CLevel& level = play->Level();
+    EXPECT_EQ(level.GetWaterLine(), level.Water().GetY());
+    const int calm = level.Water().GetSurfaceY(100);
+    EXPECT_GT(calm, level.Water().GetY()) << "the surface lies below the water line";
+    // The water advances on the level's scaled clock.
+    play->Level().Update(300, 1000);
+    EXPECT_FLOAT_EQ(level.Water().GetTime(), 300);
+}
+
+TEST_F(PlayTest, ABirdUnderAFreeCursorIsCaughtOnceForItsScore)
+{
+    int fades = 0, scores = 0;
+    auto& makers = level_effects::LevelEffectMakers();
+    makers.fadeImage = [&](const CImage&, FPoint, int ms) {
+        EXPECT_EQ(ms, 500);
+        ++fades;
+        return level_effects::EffectPtr();
+    };
+    makers.floatingScore = [&](int score, FPoint) {
+        EXPECT_EQ(score, 250);
+        ++scores;
+        return level_effects::EffectPtr();
+    };
+    CBirdKind kind;
+    kind.miny = 100;
+    kind.maxy = 200;
+    kind.deltay = 50;
+    kind.speed = 100;
+    kind.score = 250;
+    CBirdController::Kinds() = {kind};
+    CLevel& level = play->Level();
+    level.Birds().Spawn(0);
+    ASSERT_EQ(level.Birds().Birds().size(), 1u);
+    Olvarn::Image picture;
+    picture.mWidth = 40;
+    picture.mHeight = 30;
+    CBird& bird = const_cast<CBird&>(level.Birds().Birds().front());
+    bird.GetImage().SetImage(&picture);
+    const int x = int(bird.GetPosition().x), y = int(bird.GetPosition().y);
+
+    EXPECT_FALSE(level.MouseDown(x, y, 1, play->Cursor())) << "no catching before the level has started";
+    level.Start();
+    const int before = CPlayerInfo::Instance().score;
+    EXPECT_TRUE(level.MouseDown(x, y, 1, play->Cursor()));
+    EXPECT_EQ(CPlayerInfo::Instance().score - before, 250);
+    EXPECT_TRUE(bird.IsFinished());
+    EXPECT_FALSE(level.MouseDown(x, y, 1, play->Cursor())) << "a caught bird is not caught again";
+    EXPECT_EQ(fades, 1);
+    EXPECT_EQ(scores, 1);
+    level.Update(16, 16);
+    EXPECT_TRUE(level.Birds().Birds().empty()) << "the caught bird leaves at the next step";
+
+    makers.fadeImage = nullptr;
+    makers.floatingScore = nullptr;
+    CBirdController::Kinds().clear();
+}
+
+TEST_F(PlayTest, ACollectedBonusSetsItsCreatureFreeAboveThePiece)
+{
+    RunStartupRegistrations({&RegisterPlay});
+    ClearBonusTable();
+    AddBonusRow("", 0, 0, 0, 0, 1, 0);
+    for (int kind = kBonusPufferfish; kind < kBonusCrab; ++kind)
+        AddBonusRow("", 0, 0, 0, 0, 1, 0);
+    AddBonusRow("crab", 10, 0, 0, 200, 1, 0);
+    AddBonusRow("nobody", 10, 0, 0, 300, 1, 0);
+    ClearAnimalPrototypes();
+    auto walker = std::make_unique<CCreeperMover>();
+    walker->min_cycles = walker->max_cycles = 1;
+    auto crab =
+        std::make_unique<CAnimal>(EAnimalKind::Creeper, std::make_unique<CCreeperController>(), std::move(walker),
+                                  std::make_unique<CRotater>(), std::make_unique<CThinker>());
+    crab->id = "crab";
+    AddAnimalPrototype(std::move(crab));
+
+    CLevel& level = play->Level();
+    const auto& animals = level.Environment().Aquarium().Animals();
+    struct Case {
+        int kind;
+        size_t creatures;
+        int score;
+    } cases[] = {{kBonusCrab, 1, 200}, {kBonusShark, 1, 300}}; // nobody is no creature: only the score
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        CElement piece(1, c.kind);
+        piece.SetPosition(300, 400);
+        const int before = CPlayerInfo::Instance().score;
+        CollectBonusKind(piece);
+        EXPECT_EQ(CPlayerInfo::Instance().score - before, c.score);
+        ASSERT_EQ(animals.size(), c.creatures);
+    }
+    // Released 0.7 of the piece's picture centre above it (image centre 20 20 in the test types).
+    EXPECT_EQ(animals.front()->id, "crab");
+    EXPECT_FLOAT_EQ(animals.front()->pos.x, 300);
+    EXPECT_FLOAT_EQ(animals.front()->pos.y, 400 - 14);
+    EXPECT_TRUE(animals.front()->visible);
+    ClearAnimalPrototypes();
+    ClearBonusTable();
+}
 
 TEST_F(PlayTest, SnailSlowsTheScaledClockOnlyAndRampsInAndOut)
 {

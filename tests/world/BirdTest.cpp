@@ -4,6 +4,11 @@
 
 #include <cmath>
 
+#include <lua.hpp>
+#include <luabind/luabind.hpp>
+
+#include "board/CLevelView.h"
+#include "board/CPlayerInfo.h"
 #include "core/Random.h"
 #include "data/CDataError.h"
 #include "data/CLevelInfo.h"
@@ -12,6 +17,7 @@
 #include "world/AnimalConfig.h"
 #include "world/CBirdController.h"
 #include "world/CEnvironment.h"
+#include "world/CGlobals.h"
 #include "world/WorldHooks.h"
 #include "world/WorldRegistrations.h"
 
@@ -174,13 +180,28 @@ TEST(Environment, SavedEnvironmentWithCreaturesLoadsBack)
     const std::string path = testing::TempDir() + "environment_save.xml";
     FPoint sun;
     size_t creatures = 0;
+    struct Saved {
+        std::string id;
+        FPoint pos;
+        float scale;
+        int dir;
+        bool falling;
+    };
+    auto state = [](CEnvironment& e) {
+        std::vector<Saved> list;
+        for (const auto& a : e.Aquarium().Animals())
+            list.push_back({a->id, a->pos, a->scale, a->dir, a->isfalling});
+        return list;
+    };
+    std::vector<Saved> before;
     {
         CEnvironment environment(nullptr, nullptr, nullptr);
         EXPECT_EQ(environment.LevelNumber(), -1);
-        CreateAnimal("crab");
-        CreateAnimal("crab");
+        CreateAnimal("crab")->pos = FPoint(200, 500);
+        CreateAnimal("crab")->pos = FPoint(600, 450);
         environment.Update(500);
         creatures = environment.Aquarium().Animals().size();
+        before = state(environment);
         sun = environment.SunPosition();
         ASSERT_TRUE(save::SaveWriter().Open(path, false, ""));
         environment.Save();
@@ -190,7 +211,50 @@ TEST(Environment, SavedEnvironmentWithCreaturesLoadsBack)
     CEnvironment back(nullptr, nullptr, nullptr);
     back.Load(0);
     EXPECT_EQ(back.Aquarium().Animals().size(), creatures);
+    const std::vector<Saved> after = state(back);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(after[i].id, before[i].id);
+        // Positions and scales go through ten significant digits.
+        EXPECT_FLOAT_EQ(after[i].pos.x, before[i].pos.x);
+        EXPECT_FLOAT_EQ(after[i].pos.y, before[i].pos.y);
+        EXPECT_FLOAT_EQ(after[i].scale, before[i].scale);
+        EXPECT_EQ(after[i].dir, before[i].dir);
+        EXPECT_EQ(after[i].falling, before[i].falling);
+    }
     EXPECT_EQ(back.SunPosition().x, sun.x);
     EXPECT_EQ(back.Sun().GetPosition().y, sun.y);
     ClearAnimalPrototypes();
+}
+
+TEST(Environment, ScriptGlobalsReachThePlayerAndTheLevel)
+{
+    struct View : CLevelView {
+        CPipeline* GetPipeline() override { return nullptr; }
+        int GetWaterLine() const override { return 610; }
+        int GetLevelNumber() const override { return 7; }
+    } view;
+    lua_State* L = luaL_newstate();
+    luaL_openlibs(L);
+    luabind::open(L);
+    CGlobals::RegisterLuaClasses(L);
+    CGlobals::Set(&view, nullptr, nullptr, nullptr, 0.5);
+    auto run = [L](const char* code) {
+        const bool ok = luaL_dostring(L, code) == 0;
+        EXPECT_TRUE(ok) << code << ": " << (ok ? "" : lua_tostring(L, -1));
+    };
+    // Until the level's own folder says how, the level reads as nil rather than as something unusable.
+    run("assert(globals_class().level == nil)");
+    CGlobals::SetLevelObject(
+        [](lua_State* state, CLevelView* level) { return luabind::object(state, level->GetLevelNumber()); });
+    run("assert(globals_class().level == 7)");
+    run("assert(globals_class().fade_time == 0.5)");
+    CPlayerInfo::Instance().statistic.feedback = false;
+    run("globals_class().player:feedback_occur()");
+    EXPECT_TRUE(CPlayerInfo::Instance().statistic.feedback);
+    CGlobals::Set(nullptr, nullptr, nullptr, nullptr, 0);
+    run("assert(globals_class().level == nil)");
+    CGlobals::SetLevelObject(nullptr);
+    lua_close(L);
 }

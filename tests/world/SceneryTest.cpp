@@ -1,9 +1,14 @@
 // The water's surface, the sun's waves, the walk path and the melt, on clocks the tests drive.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "data/CLevelInfo.h"
 #include "data/CSaveObject.h"
+#include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "graphics/MemoryImage.h"
 #include "world/CLocation.h"
 #include "world/CSun.h"
 #include "world/CWalkPath.h"
@@ -23,7 +28,7 @@ struct WavePicture {
         image.mWidth = celWidth * CWater::kCels;
         image.mHeight = 40;
         image.mNumCols = CWater::kCels;
-        CWater::SetPictureLookup([this] { return &image; });
+        CWater::SetPictureLookup([this](const std::string&) { return &image; });
     }
     ~WavePicture() { CWater::SetPictureLookup(nullptr); }
     Olvarn::Image image;
@@ -79,9 +84,100 @@ TEST(Water, StartCelsOfThePasses)
 
 TEST(Water, WithoutItsPictureHasNoSurface)
 {
-    CWater::SetPictureLookup([] { return static_cast<Olvarn::Image*>(nullptr); });
+    CWater::SetPictureLookup([](const std::string&) { return static_cast<Olvarn::Image*>(nullptr); });
     CWater water;
     EXPECT_EQ(water.GetSurfaceY(100), -1);
+    CWater::SetPictureLookup(nullptr);
+}
+
+TEST(Water, NightTakesTheNightPictureWhereThereIsOne)
+{
+    Olvarn::Image day, nightPicture;
+    struct Case {
+        bool night;
+        bool nightPictureExists;
+        Olvarn::Image* expected;
+    } cases[] = {
+        {false, true, &day},
+        {true, true, &nightPicture},
+        {true, false, &day}, // a night without its picture keeps the day water rather than none
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "night " << c.night << " picture " << c.nightPictureExists);
+        CWater::SetPictureLookup([&](const std::string& id) -> Olvarn::Image* {
+            if (id == kWaterImageId)
+                return &day;
+            return id == CWater::kNightImageId && c.nightPictureExists ? &nightPicture : nullptr;
+        });
+        CWater water;
+        water.SetNight(c.night);
+        EXPECT_EQ(water.Picture(), c.expected);
+    }
+    CWater::SetPictureLookup(nullptr);
+}
+
+// The passes blit cels stretched once; what reaches the screen is the stretched cel drawn each time.
+TEST(Water, PassesFromTheScaledRowsMatchStretchingEachCel)
+{
+    const int w = 8, h = 20;
+    Olvarn::MemoryImage wave;
+    wave.Create(w * CWater::kCels, h);
+    uint32_t* bits = wave.GetBits();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w * CWater::kCels; ++x)
+            bits[y * w * CWater::kCels + x] = (y < 3 ? 0x60000000u : 0xFF000000u) | uint32_t(x * 5 % 256) << 16 |
+                                              uint32_t(y * 12) << 8 | uint32_t(x / w * 11);
+    wave.BitsChanged();
+    wave.mNumCols = CWater::kCels;
+    CWater::SetPictureLookup([&](const std::string& id) { return id == kWaterImageId ? &wave : nullptr; });
+    CWater water;
+    water.SetY(40);
+    water.Update(730);
+
+    Olvarn::MemoryImage drawn, expected;
+    for (Olvarn::MemoryImage* frame : {&drawn, &expected}) {
+        frame->Create(1024, 100);
+        std::fill(frame->GetBits(), frame->GetBits() + 1024 * 100, 0xFF204060u);
+        frame->BitsChanged();
+    }
+    {
+        Olvarn::Graphics g(&drawn);
+        water.DrawBack(g);
+        water.DrawFront(g);
+    }
+    {
+        // Each cel stretched from one pixel narrower, row by row as the passes lay them.
+        Olvarn::Graphics g(&expected);
+        g.SetModulateImages(true);
+        struct Row {
+            int alpha, startX, destY, destH;
+            float offset;
+        } rows[] = {{120, -100, 35, int(h * 0.7f), 400}, {200, -252, 40, int(h * 0.85f), 0}, {120, 0, 50, h, 800}};
+        for (const Row& r : rows) {
+            g.SetColor(Olvarn::Color(255, 255, 255, r.alpha));
+            int cel = water.StartCel(r.offset);
+            for (int x = r.startX; x <= 1024; x += w, cel = (cel + 1) % CWater::kCels)
+                g.DrawImageRegionScaled(&wave, Olvarn::Rect(x, r.destY, w, r.destH),
+                                        Olvarn::Rect(w * cel, 0, w - 1, h));
+        }
+    }
+    // A cel cut by the screen's edge is stretched from the cut part of the source when drawn directly,
+    // which samples it differently; the whole cels between compare.
+    int worst = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = w; x < 1024 - w; ++x)
+            for (int shift : {0, 8, 16}) {
+                const uint32_t p = drawn.GetBits()[y * 1024 + x], q = expected.GetBits()[y * 1024 + x];
+                worst = std::max(worst, std::abs(int(p >> shift & 0xFF) - int(q >> shift & 0xFF)));
+            }
+    // Composing the stretched cel onto clear pixels first rounds once more.
+    EXPECT_LE(worst, 3);
+
+    // The three heights are stretched once and kept.
+    const Olvarn::MemoryImage* row = water.ScaledRow(&wave, int(h * 0.7f));
+    EXPECT_EQ(water.ScaledRow(&wave, int(h * 0.7f)), row);
+    EXPECT_EQ(row->GetWidth(), w * CWater::kCels);
+    EXPECT_EQ(row->GetHeight(), int(h * 0.7f));
     CWater::SetPictureLookup(nullptr);
 }
 
