@@ -5,6 +5,7 @@
 
 #include "RunTimes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -166,8 +167,12 @@ struct Scene {
 void BM_WorldFrame(benchmark::State& state)
 {
     Scene scene;
+    // The screen the scenery is drawn onto is opaque, as a level's background leaves it.
     Olvarn::MemoryImage frame;
     frame.Create(1024, 768);
+    std::fill(frame.GetBits(), frame.GetBits() + 1024 * 768, 0xFF18406Au);
+    frame.BitsChanged();
+    frame.SetAlphaFlags(false, false);
     Olvarn::Graphics g(&frame);
     for (auto _ : state) {
         scene.Step();

@@ -253,13 +253,18 @@ void MemoryImage::BlitNormal(MemoryImage* src, int x, int y, const Rect& s, cons
             int left = s.mWidth;
             while (left > 0) {
                 int run = std::min<int>(runs[srcIndex], left);
-                // The short runs of antialiased edges cost more as a call than as the formula inline.
-                if (A(bits[srcIndex]) == 0) {
-                } else if (run < kShortRun) {
-                    for (int i = 0; i < run; ++i)
-                        ComposeOver(bits[srcIndex + i], d[i], white, k);
-                } else {
-                    compose(d, bits + srcIndex, run, white, tint);
+                if (A(bits[srcIndex]) != 0) {
+                    // Opaque and translucent runs next to each other compose alike: one span up to the
+                    // next clear run, so that pictures with mottled alpha are not taken a few pixels at a time.
+                    while (run < left && A(bits[srcIndex + run]) != 0)
+                        run += std::min<int>(runs[srcIndex + run], left - run);
+                    // The short spans of antialiased edges cost more as a call than as the formula inline.
+                    if (run < kShortRun) {
+                        for (int i = 0; i < run; ++i)
+                            ComposeOver(bits[srcIndex + i], d[i], white, k);
+                    } else {
+                        compose(d, bits + srcIndex, run, white, tint);
+                    }
                 }
                 srcIndex += run;
                 d += run;
