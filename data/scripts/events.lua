@@ -68,5 +68,6 @@ function on_bird_created(id, x, y)
 		return
 	end
 	bird_hints_shown = bird_hints_shown + 1
+	set_hint_font("FONT_TEXT")
 	add_hint_to_control(id, local_string("$420"), vector2(x - 100, y + 40), 200, 44, 300, 2500, false, false, true)
 end

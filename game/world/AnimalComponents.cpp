@@ -132,6 +132,10 @@ bool CPicture::AnimationLength(float& ms) const
 
 void CActivity::Show(CPicture& picture)
 {
+    // The rows are read before the play pictures are loaded: a picture named in a row is found
+    // when it is first shown.
+    if (!picture.image.GetImage() && !picture.image.GetId().empty())
+        picture.image.SetImage(picture.image.GetId());
     picture.image.ResetTime();
     animal->image = picture.image;
     animal->image.SetScale(animal->scale);

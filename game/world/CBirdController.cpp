@@ -26,7 +26,8 @@ constexpr const char* kBirdAttributes[] = {"image", "miny", "maxy", "deltay", "s
 } // namespace
 
 CBird::CBird(const CBirdKind& kind, FPoint position_, FPoint velocity_)
-    : velocity(velocity_), position(position_), image(kind.image), score(kind.score), soundId(kind.soundId)
+    : velocity(velocity_), position(position_), image(kind.image), score(kind.score), soundId(kind.soundId),
+      sound(kind.sound)
 {
     image.AddFlags(CImage::CENTER_POS);
     if (velocity.x < 0)
@@ -67,6 +68,8 @@ bool CBird::HitTest(int x, int y)
 
 void CBird::Hit()
 {
+    if (soundId < 0 && !sound.empty())
+        soundId = services::FindSound(sound);
     if (soundId >= 0)
         services::PlaySound(soundId);
     finished = true;
@@ -160,6 +163,7 @@ void CBirdController::LoadConfig(CXmlDataReader& reader)
             throw CDataError(reader.Source(), "bird", i, "maxy", "must be above miny");
         RequireAbove(kind.deltay, 0, reader.Source(), "bird", i, "deltay");
         kind.soundId = services::FindSound(sound);
+        kind.sound = sound;
         kinds.push_back(kind);
     }
     Kinds() = std::move(kinds);

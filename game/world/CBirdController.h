@@ -29,6 +29,8 @@ struct CBirdKind {
     int speed = 0;
     int score = 0;
     int soundId = -1;
+    // The sound's resource id, for a sound whose group was not loaded when the rows were read.
+    std::string sound;
 };
 
 class CBird
@@ -58,6 +60,7 @@ private:
     bool finished = false;
     int score = 0;
     int soundId = -1;
+    std::string sound;
     lua_private::control_id control{kControlId};
     float hintTime = 0;
     bool hintDone = false;
