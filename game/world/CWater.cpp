@@ -52,22 +52,27 @@ Olvarn::Image* CWater::Picture() const
     return FindWavePicture(kWaterImageId);
 }
 
-const Olvarn::MemoryImage* CWater::ScaledRow(Olvarn::Image* image, int destH) const
+const Olvarn::MemoryImage* CWater::ScaledRow(Olvarn::Image* image, int destH, int alpha) const
 {
     const int w = image->GetCellWidth();
     const int h = image->GetCellHeight();
     for (const CScaledRow& row : scaledRows)
-        if (row.source == image && row.celW == w && row.celH == h && row.destH == destH)
+        if (row.source == image && row.celW == w && row.celH == h && row.destH == destH && row.alpha == alpha)
             return row.strip.get();
     if (scaledRows.size() >= kMaxScaledRows)
         scaledRows.erase(scaledRows.begin());
-    CScaledRow row{image, w, h, destH, std::make_unique<Olvarn::MemoryImage>()};
+    CScaledRow row{image, w, h, destH, alpha, std::make_unique<Olvarn::MemoryImage>()};
     row.strip->Create(w * kCels, destH);
     {
         Olvarn::Graphics g(row.strip.get());
         for (int cel = 0; cel < kCels; ++cel)
             g.DrawImageRegionScaled(image, Olvarn::Rect(w * cel, 0, w, destH), Olvarn::Rect(w * cel, 0, w - 1, h));
     }
+    // The row's opacity in the pixels themselves: drawn untinted, the blit takes its plainest path.
+    uint32_t* bits = row.strip->GetBits();
+    for (int i = 0, n = w * kCels * destH; i < n; ++i)
+        bits[i] = (bits[i] & 0x00FFFFFFu) | uint32_t((bits[i] >> 24) * uint32_t(alpha) / 255u) << 24;
+    row.strip->BitsChanged();
     scaledRows.push_back(std::move(row));
     return scaledRows.back().strip.get();
 }
@@ -83,8 +88,8 @@ void CWater::DrawRow(Olvarn::Graphics& g, Olvarn::Image* image, int alpha, int s
     const int w = image->GetCellWidth();
     if (w <= 0 || destH <= 0 || startX > 1024)
         return;
-    auto* strip = const_cast<Olvarn::MemoryImage*>(ScaledRow(image, destH));
-    g.SetColor(Olvarn::Color(255, 255, 255, alpha));
+    auto* strip = const_cast<Olvarn::MemoryImage*>(ScaledRow(image, destH, alpha));
+    g.SetColor(Olvarn::Color(255, 255, 255, 255));
     // The cels follow each other in the strip as along the row, so a row is one blit per wrap.
     int count = (1024 - startX) / w + 1;
     for (int x = startX; count > 0; cel = 0) {

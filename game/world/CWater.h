@@ -63,8 +63,9 @@ public:
     int StartCel(float offsetMs) const;
 
     // The 22 cels stretched once to a row's height (each from a source one pixel narrower than the
-    // cel), so a frame only blits them; rebuilt when the picture or the height changes.
-    const Olvarn::MemoryImage* ScaledRow(Olvarn::Image* image, int destH) const;
+    // cel) with the row's opacity taken into their alpha, so a frame only blits them; rebuilt when the
+    // picture, the height or the opacity changes.
+    const Olvarn::MemoryImage* ScaledRow(Olvarn::Image* image, int destH, int alpha) const;
 
 private:
     struct CScaledRow {
@@ -72,6 +73,7 @@ private:
         int celW = 0;
         int celH = 0;
         int destH = 0;
+        int alpha = 255;
         std::unique_ptr<Olvarn::MemoryImage> strip;
     };
 

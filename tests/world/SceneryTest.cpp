@@ -174,8 +174,9 @@ TEST(Water, PassesFromTheScaledRowsMatchStretchingEachCel)
     EXPECT_LE(worst, 3);
 
     // The three heights are stretched once and kept.
-    const Olvarn::MemoryImage* row = water.ScaledRow(&wave, int(h * 0.7f));
-    EXPECT_EQ(water.ScaledRow(&wave, int(h * 0.7f)), row);
+    const Olvarn::MemoryImage* row = water.ScaledRow(&wave, int(h * 0.7f), 120);
+    EXPECT_EQ(water.ScaledRow(&wave, int(h * 0.7f), 120), row);
+    EXPECT_NE(water.ScaledRow(&wave, int(h * 0.7f), 200), row);
     EXPECT_EQ(row->GetWidth(), w * CWater::kCels);
     EXPECT_EQ(row->GetHeight(), int(h * 0.7f));
     CWater::SetPictureLookup(nullptr);
