@@ -411,3 +411,28 @@ TEST_F(SaveGameTest, TheEndOfALevelReachesTheProfileAndTheRecords)
         }
     }
 }
+
+TEST_F(SaveGameTest, AGameLeftOnTheMapAfterAWonLevelContinuesOnTheNextLevel)
+{
+    CProfiles::Instance().AddProfile("Fay", true);
+    screen = std::make_unique<CGameScreen>(false);
+    CPlayerInfo::Instance().level = 0;
+    auto* map = new CMapWindow(nullptr, false);
+    screen->SetState(map);
+    for (int i = 0; i < 5000 && screen->State() != map; ++i) {
+        screen->Update();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(screen->State(), map);
+    ASSERT_EQ(CPlayerInfo::Instance().level, 1) << "the map moves on to the level after the one won";
+    screen.reset();
+    ASSERT_TRUE(CGameScreen::CanContinue());
+
+    CPlayerInfo::Instance().Reset();
+    CGameScreen continued(true);
+    continued.OnAttached(nullptr);
+    ASSERT_NE(dynamic_cast<CMapWindow*>(continued.State()), nullptr) << continued.RestoreProblem();
+    EXPECT_EQ(CPlayerInfo::Instance().level, 1);
+    EXPECT_TRUE(continued.State()->IsSaveable());
+    EXPECT_GE(CProfiles::Instance().FindProfile("Fay")->max_level, 1);
+}
