@@ -104,8 +104,12 @@ void CRecordsScrollbar::ResizeScrollbar(int x, int y, int width, int height)
     mDown->Resize(0, height - mDown->mHeight, mDown->mWidth, mDown->mHeight);
     mTrack.SetSize(width, height);
     RefreshThumb();
+    // The listener hears of the reset too, so what it shows follows the bar.
+    const double old = mValue;
     mValue = 0;
     ClampValue();
+    if (old != mValue && mListener)
+        mListener->ScrollPosition(mId, mValue);
 }
 
 int CRecordsScrollbar::GetTrackSize()

@@ -148,7 +148,8 @@ void CUserManagementDialog::Delete()
     auto* confirm = new CDialogBuilder("delete_profile", true);
     // The name is put in as it stands: its own "%" or "$" are never read as codes.
     confirm->SetText(SubstituteTextCodes(confirm->GetText(), {name}));
-    if (RunModal(confirm, kMessageDialogId) == CDialogBuilder::RIGHT) {
+    // Only a plain yes deletes: a box refused or closed any other way keeps the profile.
+    if (RunModal(confirm, kMessageDialogId) != CDialogBuilder::LEFT) {
         Focus(this);
         return;
     }

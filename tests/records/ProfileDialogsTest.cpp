@@ -50,7 +50,8 @@ TEST_F(ProfileDialogs, CreateTakesNamesUpToTwentyCharactersAndMakesThemCurrent)
     } cases[] = {
         {"twenty letters", "Abcdefghijklmnopqrst", "Abcdefghijklmnopqrst"},
         {"a 21st letter is refused", "Abcdefghijklmnopqrstu", "Abcdefghijklmnopqrst"},
-        {"bytes outside ASCII", "J\xF6rg \xC5ngstr\xF6m \xE9t\xE9 \xDF\xE6\xF8\xE5\xFC", "J\xF6rg \xC5ngstr\xF6m \xE9t\xE9 \xDF\xE6\xF8\xE5\xFC"},
+        {"twenty bytes outside ASCII", "J\xF6rg \xC5ngstr\xF6m \xE9t\xE9\xDF\xE6\xF8", "J\xF6rg \xC5ngstr\xF6m \xE9t\xE9\xDF\xE6\xF8"},
+        {"cut at twenty bytes", "\xC4\xD6\xDC\xE4\xF6\xFC\xDF\xC4\xD6\xDC\xE4\xF6\xFC\xDF\xC4\xD6\xDC\xE4\xF6\xFC\xDF\xDF", "\xC4\xD6\xDC\xE4\xF6\xFC\xDF\xC4\xD6\xDC\xE4\xF6\xFC\xDF\xC4\xD6\xDC\xE4\xF6\xFC"},
         {"percent and dollar as typed", "%s %i $304 100%", "%s %i $304 100%"},
     };
     for (const Case& c : cases) {
@@ -105,7 +106,7 @@ TEST_F(ProfileDialogs, WithoutCancelTheOkButtonTakesItsPlaceAndEscapeDoesNothing
     CCreateProfileDialog normal(mProfiles, false, "A");
     CCreateProfileDialog forced(mProfiles, true, "A");
     ASSERT_NE(forced.CancelButton(), nullptr);
-    EXPECT_FALSE(forced.CancelButton()->mVisible);
+    EXPECT_FALSE(forced.CancelButton()->mIsVisible);
     EXPECT_EQ(forced.OkButton()->mWidth, normal.OkButton()->mWidth + normal.CancelButton()->mWidth);
     forced.OnKeyDown(recordstest::kEscape);
     EXPECT_EQ(forced.mResult, kNoResult);
@@ -204,7 +205,7 @@ TEST_F(ProfileDialogs, DeletingTheOnlyProfileMakesThePlayerNameANewOne)
         auto* create = dynamic_cast<CCreateProfileDialog*>(d);
         if (!create)
             return -1;
-        cancellable = create->CancelButton()->mVisible;
+        cancellable = create->CancelButton()->mIsVisible;
         create->OnKeyDown(recordstest::kEscape); // no way out
         Type(create->Edit(), "Neu");
         create->OnButtonRelease(create->OkButton()->mId);

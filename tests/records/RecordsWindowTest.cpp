@@ -75,7 +75,7 @@ TEST_F(RecordsWindow, WithoutAScoreServerOnlyTheLocalTabExistsAndNothingScrolls)
     EXPECT_EQ(window.TabButton(CRecordsWindow::kDaily), nullptr);
     EXPECT_EQ(window.TabButton(CRecordsWindow::kGlobal), nullptr);
     EXPECT_TRUE(window.TabButton(CRecordsWindow::kLocal)->mIsDisabled); // the active tab
-    EXPECT_FALSE(window.Scrollbar()->mVisible);                          // exactly ten entries
+    EXPECT_FALSE(window.Scrollbar()->mIsVisible);                          // exactly ten entries
     window.SwitchTab(CRecordsWindow::kDaily);
     EXPECT_EQ(window.Tab(), CRecordsWindow::kLocal);
     EXPECT_TRUE(mCalls.empty());
@@ -133,7 +133,7 @@ TEST_F(RecordsWindow, AfterConnectingThePlayersOwnOnlineEntryIsScrolledIntoView)
         window.SwitchTab(CRecordsWindow::kDaily);
         EXPECT_EQ(window.FirstRow(), c.firstRow);
         EXPECT_EQ(int(window.Scrollbar()->mValue), c.firstRow);
-        EXPECT_TRUE(window.Scrollbar()->mVisible);
+        EXPECT_TRUE(window.Scrollbar()->mIsVisible);
         std::vector<CRecordsWindow::CShownRow> rows = window.ShownRows();
         ASSERT_EQ(rows.size(), 10u);
         for (int i = 0; i < 10; ++i)
@@ -204,7 +204,7 @@ TEST_F(RecordsScrollbar, TheValueStaysWithinItsRangeAndTheThumbKeepsItsPictureHe
     bar.SetMaxValue(100);
     bar.SetPageSize(10);
     bar.ResizeScrollbar(0, 0, 20, 400);
-    EXPECT_TRUE(bar.mVisible);
+    EXPECT_TRUE(bar.mIsVisible);
     EXPECT_EQ(bar.GetTrackSize(), 360);
     EXPECT_EQ(bar.GetThumbSize(), 36); // the proportional 36 and the picture agree
     bar.SetValue(500);
@@ -229,7 +229,7 @@ TEST_F(RecordsScrollbar, TheValueStaysWithinItsRangeAndTheThumbKeepsItsPictureHe
     EXPECT_TRUE(bar.mIsDisabled);
     EXPECT_TRUE(bar.UpButton()->mIsDisabled);
     EXPECT_TRUE(bar.DownButton()->mIsDisabled);
-    EXPECT_FALSE(bar.mVisible);
+    EXPECT_FALSE(bar.mIsVisible);
     EXPECT_EQ(bar.GetThumbSize(), 0);
 }
 

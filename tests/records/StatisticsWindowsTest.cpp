@@ -76,7 +76,7 @@ TEST_F(StatisticsWindows, EveryMedalWonIsAwardedInTurnAndTheProfileKeepsIt)
         bool crown;
     } cases[] = {
         {"all three", 0, false, false, false, 0, 7, {kMedal1, kMedal2, kMedal3}, false},
-        {"star held: fish is second", CProfile::kStarMedal, false, false, true, 1, 3, {kMedal1}, false},
+        {"star held, sun lost: the fish sounds first", CProfile::kStarMedal, false, false, true, 1, 3, {kMedal1}, false},
         {"star held, sun due", CProfile::kStarMedal, false, false, false, 1, 7, {kMedal1, kMedal2}, false},
         {"nothing earned", 0, true, true, true, 2, 0, {}, false},
         {"last level with the crown", 0, false, false, false, kLevels - 1, 7, {kMedal1, kMedal2, kMedal3, kMedal1},
@@ -157,7 +157,7 @@ TEST_F(StatisticsWindows, TheLastLevelsPearlsTurnIntoScoreAndTheCountAlwaysEnds)
         mPlayer.score = 0;
         mApp.mSounds.clear();
         CStatisticsWindow window(kLevels - 1, kLevels, mPlayer, mProfiles, mRecords);
-        int updates = RunToEnd(window) - 10 - 1; // the pause and the finishing update
+        int updates = RunToEnd(window) - 10; // the pause and the finishing update
         EXPECT_EQ(updates, c.updates);
         EXPECT_EQ(mPlayer.points, 0);
         EXPECT_EQ(mPlayer.score, c.points);
@@ -238,7 +238,7 @@ TEST_F(StatisticsWindows, TheBonusClockCountsIntoScoreAndNeverBelowZero)
         CBonusStatisticsWindow window(c.completed, c.timeLeft, kLevels, mPlayer, mProfiles, mRecords);
         EXPECT_EQ(mPlayer.points, c.completed ? 1 : 0);
         EXPECT_GE(window.TimeLeft(), 0);
-        int updates = RunToEnd(window) - 10 - 1;
+        int updates = RunToEnd(window) - 10;
         EXPECT_EQ(updates, c.updates);
         EXPECT_EQ(window.TimeLeft(), 0);
         EXPECT_EQ(window.Texts()[3], "0:00");

@@ -59,6 +59,7 @@ protected:
         mOwnResources = mApp.mResourceManager;
         mApp.mResourceManager = &mResources;
         mResources.AddImage("IMAGE_GUI_FRAME", 96, 96, 3, 3);
+        mResources.AddImage("IMAGE_GUI_DEKOR", 72, 72);
         for (const char* id : {"IMAGE_GUI_STANDARDBUTTON", "IMAGE_GUI_STANDARDBUTTON_OVER",
                                "IMAGE_GUI_STANDARDBUTTON_PRESS", "IMAGE_GUI_STANDARDBUTTON_OFF"})
             mResources.AddImage(id, 140, 40);
@@ -83,6 +84,7 @@ protected:
         mResources.AddSound("SOUND_MEDAL2", kMedal2);
         mResources.AddSound("SOUND_MEDAL3", kMedal3);
 
+        tilvan::SetStringTableFolder(testsupport::SourceDir() + "/data");
         tilvan::LoadStringTable(tilvan::GetStringTable(), testsupport::SourceDir() + "/data/properties/strings.xml");
         tilvan::CGuiDescriptions::Instance().Clear();
         tilvan::CGuiDescriptions::DeclareSchema(mReader);
