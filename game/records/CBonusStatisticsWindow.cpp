@@ -16,9 +16,8 @@ namespace tilvan
 
 CBonusStatisticsWindow::CBonusStatisticsWindow(bool completed, int timeLeftMs, int levelCount, CPlayerInfo& player,
                                                CProfiles& profiles, CRecords& records)
-    : CGameDialog(kDialogId, "bonus_statistics_window", true), mPlayer(player), mProfiles(profiles),
-      mRecords(records), mLevelCount(levelCount),
-      mCountDown(timeLeftMs, StatisticsLayout().time_speed, StatisticsLayout().time_to_score_k)
+    : CGameDialog(kDialogId, "bonus_statistics_window", true), mPlayer(player), mProfiles(profiles), mRecords(records),
+      mLevelCount(levelCount), mCountDown(timeLeftMs, StatisticsLayout().time_speed, StatisticsLayout().time_to_score_k)
 {
     mLevelScore = float(mPlayer.statistic.score);
     mPause = StatisticsLayout().pause_time;

@@ -79,8 +79,8 @@ void CStatisticsMedal::Update(float ms)
             services::PlaySound(mSoundId);
     }
     const float c = std::clamp(mRemaining / total, 0.0f, 1.0f);
-    mColor = Olvarn::Color(Channel(mDim.mRed, c), Channel(mDim.mGreen, c), Channel(mDim.mBlue, c),
-                           Channel(mDim.mAlpha, c));
+    mColor =
+        Olvarn::Color(Channel(mDim.mRed, c), Channel(mDim.mGreen, c), Channel(mDim.mBlue, c), Channel(mDim.mAlpha, c));
     mRemaining -= ms;
 }
 

@@ -39,9 +39,8 @@ int RunStatisticsWindow(int levelIndex)
 
 int RunBonusStatisticsWindow(bool completed, int timeLeftMs)
 {
-    return records::RunModal(new CBonusStatisticsWindow(completed, timeLeftMs, GetLevelCount(),
-                                                        CPlayerInfo::Instance(), CProfiles::Instance(),
-                                                        CRecords::Instance()),
+    return records::RunModal(new CBonusStatisticsWindow(completed, timeLeftMs, GetLevelCount(), CPlayerInfo::Instance(),
+                                                        CProfiles::Instance(), CRecords::Instance()),
                              -1);
 }
 

@@ -75,7 +75,7 @@ TEST_F(RecordsWindow, WithoutAScoreServerOnlyTheLocalTabExistsAndNothingScrolls)
     EXPECT_EQ(window.TabButton(CRecordsWindow::kDaily), nullptr);
     EXPECT_EQ(window.TabButton(CRecordsWindow::kGlobal), nullptr);
     EXPECT_TRUE(window.TabButton(CRecordsWindow::kLocal)->mIsDisabled); // the active tab
-    EXPECT_FALSE(window.Scrollbar()->mIsVisible);                          // exactly ten entries
+    EXPECT_FALSE(window.Scrollbar()->mIsVisible);                       // exactly ten entries
     window.SwitchTab(CRecordsWindow::kDaily);
     EXPECT_EQ(window.Tab(), CRecordsWindow::kLocal);
     EXPECT_TRUE(mCalls.empty());

@@ -76,10 +76,25 @@ TEST_F(StatisticsWindows, EveryMedalWonIsAwardedInTurnAndTheProfileKeepsIt)
         bool crown;
     } cases[] = {
         {"all three", 0, false, false, false, 0, 7, {kMedal1, kMedal2, kMedal3}, false},
-        {"star held, sun lost: the fish sounds first", CProfile::kStarMedal, false, false, true, 1, 3, {kMedal1}, false},
+        {"star held, sun lost: the fish sounds first",
+         CProfile::kStarMedal,
+         false,
+         false,
+         true,
+         1,
+         3,
+         {kMedal1},
+         false},
         {"star held, sun due", CProfile::kStarMedal, false, false, false, 1, 7, {kMedal1, kMedal2}, false},
         {"nothing earned", 0, true, true, true, 2, 0, {}, false},
-        {"last level with the crown", 0, false, false, false, kLevels - 1, 7, {kMedal1, kMedal2, kMedal3, kMedal1},
+        {"last level with the crown",
+         0,
+         false,
+         false,
+         false,
+         kLevels - 1,
+         7,
+         {kMedal1, kMedal2, kMedal3, kMedal1},
          true},
     };
     for (const Case& c : cases) {
