@@ -2,7 +2,11 @@
 // and the scrollbar at its edges.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "WindowsFixture.h"
+#include "app/LoopbackServer.h"
 #include "records/CConnectingDialog.h"
 #include "records/CProfiles.h"
 #include "records/CRecords.h"
@@ -116,6 +120,26 @@ TEST_F(RecordsWindow, TheConnectingBoxFailsAtOnceWithoutAServerAddress)
     tilvan::CConnectingDialog box(mRecords, tilvan::SystemTimeTicks());
     box.Update();
     EXPECT_EQ(box.mResult, tilvan::CConnectingDialog::kFailed);
+}
+
+TEST_F(RecordsWindow, TheConnectingBoxEndsWhenTheServerHasAnsweredAndTheTablesTakeTheReply)
+{
+    const std::string reply = "1\nAna\n900\n3\n2\n1\n1\n0\n";
+    httptest::LoopbackServer server(
+        {httptest::Send("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(reply.size()) + "\r\n\r\n" + reply)});
+    SetUrl("http://127.0.0.1:" + std::to_string(server.Port()) + "/scores");
+    Enter("Me", 500);
+    tilvan::CConnectingDialog box(mRecords, tilvan::SystemTimeTicks());
+    for (int i = 0; i < 1000 && box.mResult == Olvarn::Dialog::kNoResult; ++i) {
+        box.Update();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(box.mResult, tilvan::CConnectingDialog::kSucceeded);
+    EXPECT_NE(server.Request().find("Data="), std::string::npos);
+    EXPECT_EQ(mRecords.daily[0].name, "Ana");
+    EXPECT_EQ(mRecords.daily[0].score, 900);
+    EXPECT_TRUE(mRecords.send_records.empty());
+    EXPECT_TRUE(mRecords.local[0].sended);
 }
 
 TEST_F(RecordsWindow, AfterConnectingThePlayersOwnOnlineEntryIsScrolledIntoView)
