@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "WindowsFixture.h"
@@ -273,6 +274,42 @@ TEST_F(RecordsScrollbar, HoldingAnArrowRepeatsAfterTwentyFiveUpdates)
     EXPECT_EQ(bar.mValue, 3);
     bar.OnButtonHeld(1); // the count starts again after a release
     EXPECT_EQ(bar.mValue, 3);
+}
+
+} // namespace
+
+namespace
+{
+
+class RecordsConstants : public recordstest::WindowsTest
+{
+};
+
+TEST_F(RecordsConstants, TheShippedGroupsAreReadAndAMissingKeyKeepsItsValue)
+{
+    EXPECT_EQ(tilvan::RecordsWindowLayout().line_space, 40);
+    EXPECT_EQ(tilvan::RecordsWindowLayout().font, "FONT_DEFAULT");
+    EXPECT_EQ(tilvan::StatisticsLayout().new_record, "New record!"); // its string reference expanded
+    EXPECT_EQ(tilvan::StatisticsLayout().medals_dark_color, Olvarn::Color(110, 140, 170, 170));
+    EXPECT_FLOAT_EQ(tilvan::StatisticsLayout().time_to_score_k, 0.5f);
+
+    // A group that lacks "font" (the registry keeps earlier keys, so it is emptied first).
+    tilvan::CConstantsRegistry::Instance()["records_window"].clear();
+    tilvan::RecordsWindowLayout().font = "FONT_KEPT";
+    const std::string file = mDir.File("partial.xml");
+    std::ofstream(file) << "<data><constant group=\"records_window\" name=\"line_space\" value=\"12\"/></data>";
+    tilvan::CConstantsRegistry::Instance().Load(file);
+    EXPECT_EQ(tilvan::RecordsWindowLayout().line_space, 12);
+    EXPECT_EQ(tilvan::RecordsWindowLayout().font, "FONT_KEPT");
+}
+
+TEST_F(RecordsConstants, TheShippedScoreServerAddressNamesNoOutsideHost)
+{
+    tilvan::CConstantsRegistry registry;
+    registry.Load(testsupport::SourceDir() + "/data/properties/constants.xml");
+    const std::string url = registry.Get("records", "url");
+    EXPECT_TRUE(url.empty() || url.rfind("http://127.0.0.1", 0) == 0 || url.rfind("http://localhost", 0) == 0) << url;
+    EXPECT_FALSE(registry.Get("records", "player").empty());
 }
 
 } // namespace
