@@ -77,8 +77,8 @@ function init(w)
 	w:add_text("$608 ", vector2(64, 640), NOTE_COLOR, "FONT_SMALL")
 	image(w, "IMAGE_HELP_PIPE", BOARD, PIPE_X, PIPE_Y)
 	image(w, "IMAGE_HELP_BOARD", BOARD, BOARD_X, BOARD_Y)
-	local arrow = image(w, "IMAGE_HELP_ARROW", EFFECT, 748, 262)
-	arrow.angle = 1.5707
+	local arrow = image(w, "IMAGE_HELP_ARROW", EFFECT, 900, 262)
+	arrow.angle = -1.5707
 	drift(w, nil, "IMAGE_HELP_PIECE3")
 	start_demo(w)
 end
@@ -91,7 +91,11 @@ function drift(w, p, id)
 	local piece = image(w, id, PIECE - 1, PIPE_X - 60, in_pipe(0).y)
 	fade_in(piece, 400)
 	add_move_action(piece, vector2(PIPE_X + 330, piece.pos.y), 6000, "drift", 0, id)
-	add_alpha_action(piece, 0, 6000, "", 0)
+	add_delayed_call_action(piece, "drift_out", 5000)
+end
+
+function drift_out(w, p)
+	add_alpha_action(p, 0, 1000, "", 0)
 end
 
 function start_demo(w)
@@ -232,7 +236,7 @@ function pearl_taken(w, p)
 	local pearl = page.pearl
 	add_move_action(pearl, vector2(pearl.pos.x + 160, pearl.pos.y - 120), 700, "", 0)
 	add_alpha_action(pearl, 0, 700, "drop", 0)
-	page.note = w:add_text("$616 ", vector2(pearl.pos.x + 150, pearl.pos.y - 110), NOTE_COLOR, "FONT_DEFAULT")
+	page.note = w:add_text("$616 ", vector2(BOARD_X + 280, PEARL_BOARD_Y + 40), NOTE_COLOR, "FONT_DEFAULT")
 	add_move_action(page.hand, vector2(900, 420), 1000, "", 0)
 	add_delayed_call_action(p, "pearl_again", 2200)
 end
