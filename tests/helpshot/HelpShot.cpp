@@ -1,7 +1,7 @@
 // Renders the help window's two pages, and a hint bubble over the first, to PNG files, so the help
 // script and its art can be looked at without playing. Run it in the laid-out data folder:
 //   cd build/bin && SDL_VIDEODRIVER=dummy ./tamberlo-helpshot OUTDIR/PREFIX [MS]
-// writes PREFIX-page1.png, PREFIX-hint.png and PREFIX-page2.png; MS is how long each page runs
+// writes PREFIX-page1.png, PREFIX-hint.png, PREFIX-credits.png and PREFIX-page2.png; MS is how long each page runs
 // before its picture is taken (default 2500).
 #include <cstdio>
 #include <cstdlib>
@@ -10,13 +10,16 @@
 
 #include "app/OlvarnAppBase.h"
 #include "data/CConstantsRegistry.h"
+#include "data/CXmlDataReader.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 #include "platform/DisplayFake.h"
 #include "resources/ImageLib.h"
 #include "resources/ResourceManager.h"
+#include "shell/CCreditsDialog.h"
 #include "shell/CGameButton.h"
+#include "shell/CGuiDescriptions.h"
 #include "shell/CHelpWindow.h"
 #include "shell/CHint.h"
 #include "shell/GameServices.h"
@@ -90,6 +93,14 @@ int main(int argc, char** argv)
         if (entry.second->mResGroup == "General" && !entry.second->mFont)
             app.mResourceManager->LoadFontResource(entry.second.get());
     tilvan::CConstantsRegistry::Instance().Load("properties/constants.xml");
+    tilvan::CXmlDataReader reader;
+    tilvan::CGuiDescriptions::DeclareSchema(reader);
+    try {
+        reader.LoadFile("properties/gui.xml");
+        tilvan::CGuiDescriptions::Instance().Load(reader, &app);
+    } catch (...) {
+        std::fprintf(stderr, "properties/gui.xml could not be read: no credits\n");
+    }
 
     Olvarn::MemoryImage canvas;
     canvas.Create(1024, 768);
@@ -114,6 +125,21 @@ int main(int argc, char** argv)
             hint.Draw(g);
         }
         ok = Save(canvas, out + "-hint.png") && ok;
+
+        // The credits over the page, with their button where the window puts it on opening.
+        {
+            tilvan::CCreditsDialog credits;
+            Olvarn::GraphicsStateSaver saver(g);
+            g.Translate(credits.mX, credits.mY);
+            credits.Draw(g);
+            g.Translate(-credits.mX, -credits.mY);
+            for (Olvarn::Widget* widget : credits.Widgets()) {
+                Olvarn::GraphicsStateSaver inner(g);
+                g.Translate(credits.mX + widget->mX, credits.mY + widget->mY);
+                widget->Draw(g);
+            }
+        }
+        ok = Save(canvas, out + "-credits.png") && ok;
 
         window.OnButtonRelease(tilvan::CHelpWindow::BUTTON_PAGE2);
         Run(window, ms);

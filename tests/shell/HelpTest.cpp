@@ -17,11 +17,13 @@
 #include "shell/CGuiDescriptions.h"
 #include "shell/CHelpScript.h"
 #include "shell/CHelpWindow.h"
+#include "shell/CLoadingScreen.h"
 #include "shell/CScreen.h"
 #include "shell/CText.h"
 #include "shell/HelpActions.h"
 #include "widgets/WidgetManager.h"
 
+using shelltest::InFolder;
 using tilvan::CEventImage;
 using tilvan::CHelpWindow;
 namespace actions = tilvan::actions;
@@ -461,4 +463,26 @@ TEST_F(HelpWindow, TheShippedPagesRunForMinutesWithoutAScriptError)
         Step(window, 5000);
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+// At program exit the screens are deleted before the dialogs: a help window outliving its owner
+// must not lift a pause on the screen that is gone.
+TEST_F(InFolder, AHelpWindowOutlivingItsOwnerScreenLeavesItAlone)
+{
+    Write("game.ini", "[debug]\nno_check=1\n");
+    std::filesystem::create_directory("scripts");
+    Write("scripts/help.lua", "function init(w) end");
+    shelltest::QuietGameApp app;
+    app.mWidgetManager->AddWidget(&app.ScreenHolder());
+    auto* owner = new tilvan::CLoadingScreen();
+    app.SetScreen(owner);
+    app.ScreenHolder().Update();
+    auto window = std::make_unique<CHelpWindow>(owner, true);
+    EXPECT_EQ(owner->PauseCount(), 1);
+    auto* next = new tilvan::CLoadingScreen();
+    app.SetScreen(next);
+    app.ScreenHolder().Update(); // the owner is deleted here
+    window.reset();
+    EXPECT_EQ(next->PauseCount(), 0);
+    EXPECT_EQ(CHelpWindow::Current(), nullptr);
 }
