@@ -9,6 +9,7 @@
 
 #include "ShellTestSupport.h"
 #include "data/CConstantsRegistry.h"
+#include "data/CStringTable.h"
 #include "data/CXmlDataReader.h"
 #include "graphics/Graphics.h"
 #include "shell/CCreditsDialog.h"
@@ -463,6 +464,35 @@ TEST_F(HelpWindow, TheShippedPagesRunForMinutesWithoutAScriptError)
         Step(window, 5000);
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(HelpWindow, TheShippedLayoutLabelsAndPlacesEveryButtonAndDescribesTheCredits)
+{
+    Script("function init(w) end");
+    tilvan::LoadStringTable(tilvan::GetStringTable(), testsupport::SourceDir() + "/data/properties/strings.xml");
+    tilvan::CConstantsRegistry::Instance().Load(testsupport::SourceDir() + "/data/properties/constants.xml");
+    tilvan::CXmlDataReader reader;
+    tilvan::CGuiDescriptions::DeclareSchema(reader);
+    reader.LoadFile(testsupport::SourceDir() + "/data/properties/gui.xml");
+    tilvan::CGuiDescriptions::Instance().Clear();
+    tilvan::CGuiDescriptions::Instance().Load(reader, &mApp);
+    {
+        CHelpWindow window(nullptr, true);
+        for (int id : {0, 1, 2, 3}) {
+            SCOPED_TRACE(id);
+            const tilvan::CGameButton* button = window.Button(id);
+            EXPECT_FALSE(button->mLabel.empty());
+            EXPECT_EQ(button->mLabel.find('$'), std::string::npos);
+            EXPECT_GT(button->mWidth, 0);
+            EXPECT_GE(button->mX, 0);
+            EXPECT_LE(button->mX + button->mWidth, 1024);
+            EXPECT_LE(button->mY + button->mHeight, 768);
+        }
+        tilvan::CCreditsDialog credits;
+        EXPECT_NE(credits.okButton, nullptr);
+        EXPECT_FALSE(credits.Description()->labels.empty());
+    }
+    tilvan::CGuiDescriptions::Instance().Clear();
 }
 
 // At program exit the screens are deleted before the dialogs: a help window outliving its owner
