@@ -10,6 +10,7 @@
 #include "play/CPlay.h"
 #include "play/PlayHooks.h"
 #include "play/PlayRegistrations.h"
+#include "play/TestWater.h"
 #include "world/AnimalComponents.h"
 #include "world/AnimalConfig.h"
 #include "world/CEnvironment.h"
@@ -35,11 +36,6 @@ class PlayTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // The level's pieces float on the world's water, which needs its wave picture.
-        wave.mWidth = 64 * CWater::kCels;
-        wave.mHeight = 160;
-        wave.mNumCols = CWater::kCels;
-        CWater::SetPictureLookup([this](const std::string& id) { return id == kWaterImageId ? &wave : nullptr; });
         SetPlayHooksEnabled(false);
         boardtest::LoadTestTypes();
         CPlayerInfo::Instance().Reset();
@@ -50,7 +46,6 @@ protected:
     {
         play.reset();
         PlayMakers().panel = nullptr;
-        CWater::SetPictureLookup(nullptr);
     }
     // A board of the single up cell (0, 0) at offset (100, 100).
     void OneCellBoard()
@@ -67,7 +62,8 @@ protected:
         return e;
     }
 
-    Olvarn::Image wave;
+    // The level's pieces float on the world's water, which needs its wave picture.
+    TestWater water;
     std::vector<int> pressed;
     std::unique_ptr<CPlay> play;
 };

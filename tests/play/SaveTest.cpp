@@ -20,6 +20,7 @@
 #include "play/CPlay.h"
 #include "play/PlayHooks.h"
 #include "play/PlaySave.h"
+#include "play/TestWater.h"
 #include "records/CProfiles.h"
 #include "records/CRecords.h"
 #include "records/PlayerFiles.h"
@@ -108,6 +109,8 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 class SaveGameTest : public ::testing::Test
 {
 protected:
+    TestWater water;
+
     static constexpr int kTold = CPlayerInfo::start_game_told | CPlayerInfo::last_level_told |
                                  CPlayerInfo::bonus_level_described | CPlayerInfo::first_help_shown |
                                  CPlayerInfo::second_help_shown;
