@@ -35,9 +35,8 @@ void CEnvironment::AddFeedbackBindings(void (*registerClasses)(lua_State*))
     FeedbackBindings().push_back(registerClasses);
 }
 
-void CEnvironment::CFeedbackScript::RegisterBindings(lua_State* state)
+void CEnvironment::RegisterFeedbackBindings(lua_State* state)
 {
-    CBasicScript::RegisterBindings(state);
     RegisterBoardScriptClasses(state);
     CBirdController::RegisterLuaClass(state);
     CGlobals::RegisterLuaClasses(state);
@@ -46,7 +45,9 @@ void CEnvironment::CFeedbackScript::RegisterBindings(lua_State* state)
 }
 
 CEnvironment::CEnvironment(CLevelView* level, CPipeline* pipeline, CBirdController* birds)
-    : aquarium([this] { return levelNumber; }), feedback(std::make_unique<CFeedbackScript>())
+    : aquarium([this] { return levelNumber; }),
+      feedback(std::make_unique<CLayerParticleSystemController>("scripts/feedback.lua", "controller_init",
+                                                                "controller_update", &RegisterFeedbackBindings))
 {
     int fade = 0;
     CConstantsRegistry::Instance().GetInt("music", "fade_time", fade);
@@ -85,7 +86,7 @@ void CEnvironment::Start()
     if (started)
         return;
     started = true;
-    feedback->Run();
+    feedback->Init();
 }
 
 void CEnvironment::Update(float ms)
@@ -99,7 +100,7 @@ void CEnvironment::Update(float ms)
     if (drawn3D)
         sun.Update(ms);
     if (started)
-        feedback->CallFunction("controller_update", ms);
+        feedback->Update(ms);
 }
 
 int CEnvironment::Save()

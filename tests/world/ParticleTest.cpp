@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <list>
 #include <memory>
 
@@ -11,6 +12,7 @@
 #include "graphics/Image.h"
 #include "shell/CLayerObject.h"
 #include "shell/ShellTestSupport.h"
+#include "world/CEnvironment.h"
 #include "world/CLayerParticleSystemController.h"
 #include "world/CParticle.h"
 #include "world/CParticleAction.h"
@@ -481,4 +483,18 @@ TEST_F(ScriptFolder, ControllerScriptAddsStepsAndRemovesSystemsMidWalk)
     EXPECT_EQ(clearing.SystemCount(), 1u);
     clearing.Update(10);
     EXPECT_EQ(clearing.SystemCount(), 0u);
+}
+
+TEST_F(ScriptFolder, TheLevelsFeedbackScriptRunsOnTheController)
+{
+    std::filesystem::create_directory("scripts");
+    std::filesystem::copy_file(testsupport::SourceDir() + "/data/scripts/feedback.lua", "scripts/feedback.lua");
+    CEnvironment environment(nullptr, nullptr, nullptr);
+    testing::internal::CaptureStdout();
+    environment.Start();
+    for (int i = 0; i < 150; ++i)
+        environment.Update(10);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log, "");
+    EXPECT_EQ(environment.Feedback().SystemCount(), 0u);
 }
