@@ -90,11 +90,19 @@ void CParticle::Draw(Olvarn::Graphics& g)
 {
     if (color.mAlpha == 0)
         return;
-    Olvarn::GraphicsStateSaver saver(g);
-    if (color != Olvarn::Color::White) {
-        g.SetModulateImages(true);
-        g.SetColor(color);
+    // Untinted particles are the many: they draw without saving the graphics state.
+    if (color == Olvarn::Color::White) {
+        DrawImage(g);
+        return;
     }
+    Olvarn::GraphicsStateSaver saver(g);
+    g.SetModulateImages(true);
+    g.SetColor(color);
+    DrawImage(g);
+}
+
+void CParticle::DrawImage(Olvarn::Graphics& g)
+{
     const int drawX = int(x + tremble_offset);
     const int drawY = int(y);
     if (angle == 0)

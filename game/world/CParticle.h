@@ -71,6 +71,8 @@ private:
     void AfterMotion();
     // Share of the life lived, 0..1; a particle without a lifetime counts as at its end.
     float LifeProgress() const;
+    // At the position and angle, with the graphics as they stand.
+    void DrawImage(Olvarn::Graphics& g);
 };
 
 } // namespace tilvan
