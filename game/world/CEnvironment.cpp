@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include <luabind/luabind.hpp>
+
 #include "board/BoardScript.h"
 #include "board/CElement.h"
 #include "board/CLevelView.h"
@@ -28,6 +30,17 @@ std::vector<void (*)(lua_State*)>& FeedbackBindings()
 
 constexpr const char* kAttributes[] = {"level", "location", "aquarium", "sun_pos"};
 
+void SetColorForEachOfGroup(CParticleSystem* system, const Olvarn::Color& color, int group)
+{
+    if (system)
+        system->SetColorForEach(color, group);
+}
+
+void SetColorForEach(CParticleSystem* system, const Olvarn::Color& color)
+{
+    SetColorForEachOfGroup(system, color, -1);
+}
+
 } // namespace
 
 void CEnvironment::AddFeedbackBindings(void (*registerClasses)(lua_State*))
@@ -40,6 +53,8 @@ void CEnvironment::RegisterFeedbackBindings(lua_State* state)
     RegisterBoardScriptClasses(state);
     CBirdController::RegisterLuaClass(state);
     CGlobals::RegisterLuaClasses(state);
+    luabind::module(state)[luabind::def("set_color_for_each", &SetColorForEachOfGroup),
+                           luabind::def("set_color_for_each", &SetColorForEach)];
     for (auto registerClasses : FeedbackBindings())
         registerClasses(state);
 }

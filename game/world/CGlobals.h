@@ -1,5 +1,5 @@
 // What the feedback script sees of the game: "globals_class" reading the newest environment's
-// level objects, "music_interface" around the application's music, and "set_color_for_each".
+// level objects and "music_interface" around the application's music.
 #pragma once
 
 struct lua_State;

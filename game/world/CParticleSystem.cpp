@@ -93,6 +93,14 @@ bool CParticleSystem::AddGroupAction(int group, ParticleActionPtr action)
     return true;
 }
 
+void CParticleSystem::SetColorForEach(const Olvarn::Color& color, int group)
+{
+    for (auto& entry : groups)
+        if (group == -1 || entry.first == group)
+            for (CParticle& p : entry.second.particles)
+                p.color = color;
+}
+
 void CParticleSystem::Clear()
 {
     actions.clear();

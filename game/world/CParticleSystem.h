@@ -47,6 +47,8 @@ public:
     // A copy of the particle joins the group, which is made when missing.
     void Emit(int group, const CParticle& particle);
     void AddAction(ParticleActionPtr action);
+    // Every particle of the group takes the colour; -1 means every group.
+    void SetColorForEach(const Olvarn::Color& color, int group);
     // Adds to one group; false (and nothing added) when the group does not exist.
     bool AddGroupAction(int group, ParticleActionPtr action);
 

@@ -497,4 +497,23 @@ TEST_F(ScriptFolder, TheLevelsFeedbackScriptRunsOnTheController)
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_EQ(log, "");
     EXPECT_EQ(environment.Feedback().SystemCount(), 0u);
+
+    // The feedback state also recolours the particles of a group, or of all groups.
+    Write("scripts/feedback.lua", R"(
+        function controller_init(controller)
+            controller:add_system("sparks", "", 3)
+        end
+        function sparks(system)
+            for group = 1, 2 do system:emit(group, particle_class("NONE", vector2(0, 0), 0, 0)) end
+            set_color_for_each(system, color(1, 1, 1, 255))
+            set_color_for_each(system, color(2, 2, 2, 255), 2)
+            set_color_for_each(system, color(3, 3, 3, 255), 7)
+        end
+        function controller_update(controller, ms) end)");
+    CEnvironment second(nullptr, nullptr, nullptr);
+    second.Start();
+    const CParticleSystem* system = second.Feedback().GetSystem(0);
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(system->Groups().at(1).particles.front().color, Color(1, 1, 1, 255));
+    EXPECT_EQ(system->Groups().at(2).particles.front().color, Color(2, 2, 2, 255));
 }
