@@ -7,7 +7,7 @@ function controller_init(controller)
 	globals = globals_class()
 end
 
-function controller_update(ms)
+function controller_update(controller, ms)
 	if globals == nil then
 		return
 	end

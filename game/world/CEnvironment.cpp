@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include <luabind/luabind.hpp>
+
 #include "board/BoardScript.h"
 #include "board/CElement.h"
 #include "board/CLevelView.h"
@@ -28,6 +30,17 @@ std::vector<void (*)(lua_State*)>& FeedbackBindings()
 
 constexpr const char* kAttributes[] = {"level", "location", "aquarium", "sun_pos"};
 
+void SetColorForEachOfGroup(CParticleSystem* system, const Olvarn::Color& color, int group)
+{
+    if (system)
+        system->SetColorForEach(color, group);
+}
+
+void SetColorForEach(CParticleSystem* system, const Olvarn::Color& color)
+{
+    SetColorForEachOfGroup(system, color, -1);
+}
+
 } // namespace
 
 void CEnvironment::AddFeedbackBindings(void (*registerClasses)(lua_State*))
@@ -35,18 +48,21 @@ void CEnvironment::AddFeedbackBindings(void (*registerClasses)(lua_State*))
     FeedbackBindings().push_back(registerClasses);
 }
 
-void CEnvironment::CFeedbackScript::RegisterBindings(lua_State* state)
+void CEnvironment::RegisterFeedbackBindings(lua_State* state)
 {
-    CBasicScript::RegisterBindings(state);
     RegisterBoardScriptClasses(state);
     CBirdController::RegisterLuaClass(state);
     CGlobals::RegisterLuaClasses(state);
+    luabind::module(state)[luabind::def("set_color_for_each", &SetColorForEachOfGroup),
+                           luabind::def("set_color_for_each", &SetColorForEach)];
     for (auto registerClasses : FeedbackBindings())
         registerClasses(state);
 }
 
 CEnvironment::CEnvironment(CLevelView* level, CPipeline* pipeline, CBirdController* birds)
-    : aquarium([this] { return levelNumber; }), feedback(std::make_unique<CFeedbackScript>())
+    : aquarium([this] { return levelNumber; }),
+      feedback(std::make_unique<CLayerParticleSystemController>("scripts/feedback.lua", "controller_init",
+                                                                "controller_update", &RegisterFeedbackBindings))
 {
     int fade = 0;
     CConstantsRegistry::Instance().GetInt("music", "fade_time", fade);
@@ -85,7 +101,7 @@ void CEnvironment::Start()
     if (started)
         return;
     started = true;
-    feedback->Run();
+    feedback->Init();
 }
 
 void CEnvironment::Update(float ms)
@@ -99,7 +115,7 @@ void CEnvironment::Update(float ms)
     if (drawn3D)
         sun.Update(ms);
     if (started)
-        feedback->CallFunction("controller_update", ms);
+        feedback->Update(ms);
 }
 
 int CEnvironment::Save()

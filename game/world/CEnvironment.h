@@ -1,5 +1,5 @@
 // The scenery of one level: its location, its aquarium, the sun, and the feedback script that sees
-// the level through the script globals.
+// the level through the script globals and flies its particle systems on the draw layers.
 #pragma once
 
 #include <memory>
@@ -7,8 +7,8 @@
 #include "board/BoardServices.h"
 #include "data/CSaveObject.h"
 #include "shell/CLayerObject.h"
-#include "shell/CScript.h"
 #include "world/CAquarium.h"
+#include "world/CLayerParticleSystemController.h"
 #include "world/CLocation.h"
 #include "world/CSun.h"
 
@@ -42,6 +42,7 @@ public:
     CLocation& Location() { return location; }
     CAquarium& Aquarium() { return aquarium; }
     CSun& Sun() { return sun; }
+    CLayerParticleSystemController& Feedback() { return *feedback; }
     int LevelNumber() const { return levelNumber; }
     FPoint SunPosition() const { return sunPosition; }
     bool IsStarted() const { return started; }
@@ -68,19 +69,13 @@ private:
         CSun& mSun;
     };
 
-    class CFeedbackScript : public CBasicScript
-    {
-    public:
-        CFeedbackScript() : CBasicScript("scripts/feedback.lua", "controller_init") {}
-
-    protected:
-        void RegisterBindings(lua_State* state) override;
-    };
+    // The level's script classes beside the controller's own particle classes.
+    static void RegisterFeedbackBindings(lua_State* state);
 
     CLocation location;
     CAquarium aquarium;
     CSun sun{127, 127};
-    std::unique_ptr<CFeedbackScript> feedback;
+    std::unique_ptr<CLayerParticleSystemController> feedback;
     CSunLayer sunLayer{sun};
     int levelNumber = -1;
     FPoint sunPosition{127, 127};
