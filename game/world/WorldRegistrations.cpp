@@ -11,6 +11,8 @@
 #include "world/CLocation.h"
 #include "world/CSun.h"
 #include "world/CWater.h"
+#include "world/EffectConstants.h"
+#include "world/LevelEffectMakers.h"
 
 namespace tilvan
 {
@@ -28,9 +30,9 @@ template <typename T> void RegisterSaved()
 
 void RegisterProperties()
 {
-    SetPropertyComponent(EPropertyComponent::Sun, {&CSun::DeclareConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) {
-                                                       CSun::LoadConfig(r);
-                                                   }});
+    SetPropertyComponent(EPropertyComponent::Sun,
+                         {&CSun::DeclareConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { CSun::LoadConfig(r); },
+                          &CheckBonusLevelTimes});
 }
 
 } // namespace
@@ -55,7 +57,11 @@ void RegisterWorld(CStartupRegistrations& steps)
     steps.Add(EStartupStep::EnvironmentCursorFire, [] { RegisterSaved<CEnvironment>(); });
     steps.Add(EStartupStep::LevelAndLocationSaveClasses, [] { RegisterSaved<CLocation>(); });
     steps.Add(EStartupStep::WaterSaveClass, [] { RegisterSaved<CWater>(); });
-    steps.Add(EStartupStep::FolderComponents, [] { RegisterProperties(); });
+    steps.Add(EStartupStep::FolderComponents, [] {
+        RegisterProperties();
+        RegisterEffectConstants();
+        InstallEffectMakers();
+    });
 }
 
 } // namespace tilvan
