@@ -45,7 +45,7 @@ public:
     void DrawFront(Olvarn::Graphics& g);
     void AddEffect(level_effects::EffectPtr effect);
     void OnScorePearls(int pearls) override;
-    // The crab took a floating piece: it bursts and fades, and its bonus scores.
+    // The crab took a floating piece: it bursts into splinters and its bonus scores.
     void ShowCrabCatch(const CElement& e);
 
     int get_state() const { return state; }

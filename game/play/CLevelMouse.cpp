@@ -51,8 +51,6 @@ void CLevel::ShowCrabCatch(const CElement& e)
     const auto& makers = level_effects::LevelEffectMakers();
     if (makers.spread)
         AddEffect(makers.spread(e, 3000, 0.5f, 12));
-    if (makers.fadeElement)
-        AddEffect(makers.fadeElement(e, 3000));
     if (int s = GetBonusScore(e.GetBonusKind())) {
         CPlayerInfo::Instance().AddScore(s, true);
         ShowScore(s, e.GetPosition());

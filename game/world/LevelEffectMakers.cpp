@@ -14,10 +14,36 @@
 #include "world/CFloatingScoreEffect.h"
 #include "world/CLevelComplete.h"
 #include "world/COnInsertEffect.h"
+#include "world/CPearlEffect.h"
+#include "world/CSpreadEffect.h"
 #include "world/CStartLevel.h"
+#include "world/CTextDropEffect.h"
+#include "world/CTitleDrop.h"
 
 namespace tilvan
 {
+
+namespace
+{
+
+// The level's titles as letters of the animated text.
+class CTextDropTitle : public CTitleDrop
+{
+public:
+    explicit CTextDropTitle(Olvarn::Font* font) : drop(font) {}
+    void AddText(const std::string& text, Olvarn::OlvarnVector2 position, float targetY, Olvarn::Color color,
+                 float startSpeed, int duration, int step) override
+    {
+        drop.AddText(text, position, targetY, color, startSpeed, duration, step);
+    }
+    int DropOut(float startSpeed, int duration, int step) override { return drop.DropOut(startSpeed, duration, step); }
+    void Update(float ms) override { drop.Update(ms); }
+
+private:
+    CTextDropEffect drop;
+};
+
+} // namespace
 
 void InstallEffectMakers()
 {
@@ -28,6 +54,12 @@ void InstallEffectMakers()
     level.floatingScore = [](int score, FPoint pos) { return std::make_shared<CFloatingScoreEffect>(score, pos); };
     level.bonusClock = [](CLevelView& view, int ms) { return std::make_shared<CBonusClockEffect>(view, ms); };
     level.fadeElement = [](const CElement& e, int ms) { return std::make_shared<CFadeElementEffect>(e, ms); };
+    level.pearl = [](FPoint pos) { return std::make_shared<CPearlEffect>(pos); };
+    level.scorePearl = [](int) { return std::make_shared<CScorePearlEffect>(); };
+    level.spread = [](const CElement& e, int lifeMs, float factor, int maxCount) {
+        return std::make_shared<CSpreadEffect>(e, lifeMs, factor, maxCount);
+    };
+    SetTitleDropMaker([](Olvarn::Font* font) { return std::make_shared<CTextDropTitle>(font); });
 
     using namespace element_effects;
     CEffectMakers piece;
