@@ -50,7 +50,10 @@ int CFloatingScoreEffect::Alpha() const
 float CFloatingScoreEffect::Offset() const
 {
     const int period = FloatingScoreConstants().period;
-    return std::sin(6.283f * SafeMod(int(elapsed), period) / SafeDiv(float(period), 1.0f, 1.0f)) * swing;
+    // Without a period there is no swing.
+    if (period <= 0)
+        return 0;
+    return std::sin(6.283f * (int(elapsed) % period) / float(period)) * swing;
 }
 
 void CFloatingScoreEffect::Draw(Olvarn::Graphics& g)
