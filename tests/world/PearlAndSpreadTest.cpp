@@ -148,6 +148,26 @@ TEST_F(PearlEffects, DrawsInFrontOfEveryWidgetWhileItLives)
     manager->RemoveWidget(&other);
 }
 
+TEST_F(PearlEffects, ThePearlIsDrawnOverTheScreenWhereItFlies)
+{
+    Write("scripts/effects/pearl.lua", kCountingScript);
+    shelltest::TestResources resources;
+    resources.AddImage("IMAGE_PEARL", 32, 32);
+    shelltest::RecordingImage screen;
+    Olvarn::WidgetManager* manager = app.mWidgetManager;
+    Olvarn::Image* previous = manager->mScreenImage;
+    manager->mScreenImage = &screen;
+    {
+        CPearlEffect pearl(FPoint(100, 500));
+        pearl.Update(500);
+        manager->DrawWidgets();
+    }
+    manager->mScreenImage = previous;
+    ASSERT_FALSE(screen.mBlits.empty()) << "the adapter draws once its effect has moved";
+    EXPECT_EQ(screen.mBlits[0].dest.mX, 500 - 16) << "centred on the pearl's position";
+    EXPECT_EQ(screen.mBlits[0].dest.mY, 300 - 16);
+}
+
 TEST_F(PearlEffects, WithoutItsScriptItEndsAtItsFirstUpdate)
 {
     CPearlEffect pearl(FPoint(100, 500));
