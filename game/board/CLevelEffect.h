@@ -18,6 +18,7 @@ namespace tilvan
 
 class CElement;
 class CImage;
+class CLevelView;
 
 namespace level_effects
 {
@@ -37,22 +38,18 @@ protected:
 using EffectPtr = std::shared_ptr<CLevelEffect>;
 using FPoint = Olvarn::OlvarnVector2;
 
-// What a level offers the start and end effects: the start effect calls `start` when its titles
-// have gone.
-struct CLevelEffectContext {
-    std::function<void()> start;
-    int levelNumber = 0;
-    bool bonus = false;
-};
-
+// The makers are given the level itself; effects that keep it hold its link (CLevelView::GetLink).
 struct CLevelEffectMakers {
-    std::function<EffectPtr(const CLevelEffectContext&)> startLevel;
-    std::function<EffectPtr(const CLevelEffectContext&)> levelComplete;
+    std::function<EffectPtr(CLevelView& level)> startLevel;
+    std::function<EffectPtr(CLevelView& level)> levelComplete;
     std::function<EffectPtr(int score, FPoint pos)> floatingScore;
     std::function<EffectPtr(FPoint pos)> pearl;
     std::function<EffectPtr(int pearls)> scorePearl;
-    std::function<EffectPtr(const CElement& e, int ms)> spread;
-    std::function<EffectPtr(int ms)> bonusClock;
+    // maxCount -1: as many splinters as the piece's size gives.
+    std::function<EffectPtr(const CElement& e, int lifeMs, float factor, int maxCount)> spread;
+    std::function<EffectPtr(CLevelView& level, int totalMs)> bonusClock;
+    // A removed piece fading where it was.
+    std::function<EffectPtr(const CElement& e, int ms)> fadeElement;
     // A picture fading out where it was, as a caught bird leaves the sky.
     std::function<EffectPtr(const CImage& image, FPoint pos, int ms)> fadeImage;
 };

@@ -3,8 +3,10 @@
 
 #include <loki/Singleton.h>
 
+#include "data/CDataError.h"
 #include "data/CXmlDataReader.h"
 #include "data/DataCodecs.h"
+#include "platform/Log.h"
 
 namespace tilvan
 {
@@ -35,11 +37,34 @@ void CConstantsRegistry::Load(const std::string& path)
         std::string group, name, value;
         reader.GetRow("constant", i, group, name, value);
         mGroups[group][name] = value;
+        mSources[{group, name}] = Source{path, i};
     }
     reader.Clear();
-    for (auto& [group, handler] : mHandlers)
-        if (handler)
+    for (auto& [group, handler] : mHandlers) {
+        if (!handler)
+            continue;
+        try {
             handler(mGroups[group]);
+        } catch (const std::exception& e) {
+            Olvarn::LogWrite(Olvarn::LogLevel::Error, "%s", e.what());
+        }
+    }
+}
+
+CConstantsRegistry::Source CConstantsRegistry::SourceOf(const std::string& group, const std::string& name) const
+{
+    auto it = mSources.find({group, name});
+    return it == mSources.end() ? Source{} : it->second;
+}
+
+std::runtime_error CConstantsRegistry::BadValue(const std::string& group, const std::string& name,
+                                                const std::string& reason) const
+{
+    const Source source = SourceOf(group, name);
+    const std::string field = group + "/" + name;
+    if (source.row < 0)
+        return std::runtime_error("constants: " + field + " is not given; it " + reason);
+    return CDataError(source.file, "constant", source.row, field, reason);
 }
 
 void CConstantsRegistry::GetInt(const std::string& group, const std::string& name, int& out)

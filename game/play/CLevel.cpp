@@ -63,7 +63,7 @@ bool CLevel::Begin(int index)
     if (definition->bonus) {
         time_left = static_cast<float>(definition->time) * 1000.0f;
         if (auto& make = level_effects::LevelEffectMakers().bonusClock)
-            AddEffect(make(static_cast<int>(time_left)));
+            AddEffect(make(*this, static_cast<int>(time_left)));
     }
     grid.Configure(*definition);
     environment->SetLevel(definition);
@@ -78,7 +78,7 @@ bool CLevel::Begin(int index)
     if (!started) {
         auto& make = level_effects::LevelEffectMakers().startLevel;
         if (make)
-            AddEffect(make({[this] { Start(); }, definition->number, definition->bonus}));
+            AddEffect(make(*this));
         else
             Start();
     }
@@ -88,6 +88,11 @@ bool CLevel::Begin(int index)
 void CLevel::StartEnvironment()
 {
     environment->Start();
+}
+
+void CLevel::MeltScenery(int ms)
+{
+    environment->Melt(ms);
 }
 
 void CLevel::Start()
@@ -176,7 +181,7 @@ void CLevel::EndCheck(float scaled)
                 CPlayerInfo::Instance().statistic.bonus_lost = true;
             effects.clear();
             if (auto& make = level_effects::LevelEffectMakers().levelComplete)
-                AddEffect(make({nullptr, get_number(), is_bonus()}));
+                AddEffect(make(*this));
         }
     }
     if (effects.empty())

@@ -57,6 +57,8 @@ public:
     void DrawFront(Olvarn::Graphics& g);
     void AddEffect(level_effects::EffectPtr effect);
     void OnScorePearls(int pearls) override;
+    // The crab took a floating piece: it bursts into splinters and its bonus scores.
+    void ShowCrabCatch(const CElement& e);
 
     int get_state() const { return state; }
     bool is_bonus() const;
@@ -71,6 +73,13 @@ public:
     CPipeline* GetPipeline() override { return &pipeline; }
     int GetWaterLine() const override { return water.GetY(); }
     int GetLevelNumber() const override { return get_number(); }
+    CGrid* GetGrid() override { return &grid; }
+    int GetLevelState() const override { return state; }
+    bool IsBonusLevel() const override { return is_bonus(); }
+    float GetRemainingTime() const override { return time_left; }
+    bool HasStarted() const override { return started; }
+    void StartPlay() override { Start(); }
+    void MeltScenery(int ms) override;
 
     bool MouseDown(int x, int y, int clicks, CCursor& cursor) override;
     bool MouseMove(int x, int y, CCursor& cursor) override;

@@ -46,6 +46,17 @@ void CLevel::UseTool(CCursor& cursor, int slot)
     player.SetBonusUsed(slot);
 }
 
+void CLevel::ShowCrabCatch(const CElement& e)
+{
+    const auto& makers = level_effects::LevelEffectMakers();
+    if (makers.spread)
+        AddEffect(makers.spread(e, 3000, 0.5f, 12));
+    if (int s = GetBonusScore(e.GetBonusKind())) {
+        CPlayerInfo::Instance().AddScore(s, true);
+        ShowScore(s, e.GetPosition());
+    }
+}
+
 bool CLevel::MouseMove(int, int, CCursor&)
 {
     return false;
@@ -157,7 +168,7 @@ bool CLevel::UseHammerfish(int x, int y, CCursor& cursor)
     auto& spread = level_effects::LevelEffectMakers().spread;
     if (CElement* e = pipeline.FindElementAt(x, y)) {
         if (spread)
-            AddEffect(spread(*e, 4000));
+            AddEffect(spread(*e, 4000, 1.0f, -1));
         cursor.UseBonus();
         int s = GetBonusScore(e->GetBonusKind());
         if (s != 0) {
@@ -173,7 +184,7 @@ bool CLevel::UseHammerfish(int x, int y, CCursor& cursor)
     if (!g)
         return false;
     if (spread)
-        AddEffect(spread(*g, 4000));
+        AddEffect(spread(*g, 4000, 1.0f, -1));
     cursor.UseBonus();
     grid.RemoveElement(g);
     CPlayerInfo::Instance().AddBonusCount(kSlotHammerfish, -1);

@@ -98,10 +98,22 @@ public:
     }
 };
 
+// The crab's catch is shown by the level being played.
+class CPlayBoardEvents : public CScriptBoardEvents
+{
+public:
+    using CScriptBoardEvents::CScriptBoardEvents;
+    void OnCrabReached(const CElement& e) override
+    {
+        if (auto* level = dynamic_cast<CLevel*>(CurrentLevelView()))
+            level->ShowCrabCatch(e);
+    }
+};
+
 // The board's hooks go to the events script and its score and pearls to the player's record.
 void InstallBoardEvents()
 {
-    static CScriptBoardEvents events(
+    static CPlayBoardEvents events(
         CEventsScript::Instance(),
         CScriptBoardEvents::PlayerLink{[] {
                                            CPlayerInfo::Instance().AddPearls(1);

@@ -121,7 +121,7 @@ void CLevel::Load(int row)
     effects.clear();
     if (definition->bonus)
         if (auto& make = level_effects::LevelEffectMakers().bonusClock)
-            AddEffect(make(definition->time * 1000));
+            AddEffect(make(*this, definition->time * 1000));
     // A level saved during its start sequence goes on at once: the titles are not shown again.
     if (!started)
         Start();

@@ -11,6 +11,8 @@
 #include "world/CLocation.h"
 #include "world/CSun.h"
 #include "world/CWater.h"
+#include "world/EffectConstants.h"
+#include "world/LevelEffectMakers.h"
 
 namespace tilvan
 {
@@ -35,9 +37,9 @@ void RegisterProperties()
     SetPropertyComponent(EPropertyComponent::Birds,
                          {&CBirdController::DeclareConfig,
                           [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { CBirdController::LoadConfig(r); }});
-    SetPropertyComponent(EPropertyComponent::Sun, {&CSun::DeclareConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) {
-                                                       CSun::LoadConfig(r);
-                                                   }});
+    SetPropertyComponent(EPropertyComponent::Sun,
+                         {&CSun::DeclareConfig, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { CSun::LoadConfig(r); },
+                          &CheckBonusLevelTimes});
 }
 
 } // namespace
@@ -62,7 +64,11 @@ void RegisterWorld(CStartupRegistrations& steps)
     steps.Add(EStartupStep::EnvironmentCursorFire, [] { RegisterSaved<CEnvironment>(); });
     steps.Add(EStartupStep::LevelAndLocationSaveClasses, [] { RegisterSaved<CLocation>(); });
     steps.Add(EStartupStep::WaterSaveClass, [] { RegisterSaved<CWater>(); });
-    steps.Add(EStartupStep::FolderComponents, [] { RegisterProperties(); });
+    steps.Add(EStartupStep::FolderComponents, [] {
+        RegisterProperties();
+        RegisterEffectConstants();
+        InstallEffectMakers();
+    });
 }
 
 } // namespace tilvan

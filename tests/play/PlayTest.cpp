@@ -353,3 +353,40 @@ TEST(BonusKindsTest, RandomDrawHonoursChanceLevelAndFullness)
     ClearBonusTable();
     EXPECT_EQ(PickRandomBonusKind(10, 1.0f), kBonusNone);
 }
+
+TEST_F(PlayTest, TheCrabsCatchBurstsIntoSplintersAndShowsItsBonusScore)
+{
+    struct Spread {
+        int lifeMs;
+        float factor;
+        int maxCount;
+    };
+    std::vector<Spread> spreads;
+    std::vector<int> scores;
+    auto& makers = level_effects::LevelEffectMakers();
+    const auto saved = makers;
+    makers.spread = [&](const CElement&, int lifeMs, float factor, int maxCount) {
+        spreads.push_back({lifeMs, factor, maxCount});
+        return nullptr;
+    };
+    makers.floatingScore = [&](int score, FPoint) {
+        scores.push_back(score);
+        return nullptr;
+    };
+    ClearBonusTable();
+    AddBonusRow("", 0, 0, 0, 0, 1, 0);
+    AddBonusRow("pufferfish", 10, 2, 1, 100, 5, 0.5f);
+    const int before = CPlayerInfo::Instance().score;
+
+    play->Level().ShowCrabCatch(CElement(1, kBonusNone));
+    play->Level().ShowCrabCatch(CElement(1, kBonusPufferfish));
+
+    ASSERT_EQ(spreads.size(), 2u);
+    EXPECT_EQ(spreads[0].lifeMs, 3000);
+    EXPECT_EQ(spreads[0].factor, 0.5f);
+    EXPECT_EQ(spreads[0].maxCount, 12);
+    EXPECT_EQ(scores, std::vector<int>{100}) << "only a piece with a bonus scores";
+    EXPECT_EQ(CPlayerInfo::Instance().score, before + 100);
+    makers = saved;
+    ClearBonusTable();
+}
