@@ -6,8 +6,10 @@
 
 #include "../GameRegistrations.h"
 #include "app/OlvarnAppBase.h"
+#include "board/BonusKinds.h"
 #include "board/CPlayerInfo.h"
 #include "core/Random.h"
+#include "graphics/Image.h"
 #include "data/CStringTable.h"
 #include "platform/AppMessage.h"
 #include "platform/Clock.h"
@@ -15,6 +17,7 @@
 #include "platform/Paths.h"
 #include "play/CPlay.h"
 #include "screens/CGameScreen.h"
+#include "screens/CInfoPanel.h"
 #include "screens/CMapWindow.h"
 #include "shell/CDialogBuilder.h"
 #include "shell/CGameApp.h"
@@ -79,6 +82,8 @@ private:
     }
     bool AnswerDialog();
     void PlayMove(CPlay& play);
+    bool UseTools(CPlay& play);
+    void ClickButton(int id);
     void Finish(CPlay& play, bool won);
 
     CGameApp& app;
@@ -133,10 +138,89 @@ void Bot::Finish(CPlay& play, bool won)
     }
 }
 
-// The place where the shape touches the most walls and pieces, so that few holes stay open.
-bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row)
+// The neighbours of a triangular cell: left, right, and the one across its flat edge.
+int Neighbours(int c, int r, int out[3][2])
 {
-    int best = -1;
+    bool up = (c + r) % 2 == 0;
+    out[0][0] = c - 1, out[0][1] = r;
+    out[1][0] = c + 1, out[1][1] = r;
+    out[2][0] = c, out[2][1] = up ? r + 1 : r - 1;
+    return 3;
+}
+
+bool Open(const CGrid& grid, int c, int r)
+{
+    const CGridCell* cell = grid.GetCell(c, r);
+    return cell && cell->enabled && cell->free;
+}
+
+// Free cells that no neighbour can share a piece with: only a one-cell piece or the pufferfish fills
+// them.
+bool Isolated(const CGrid& grid, int c, int r)
+{
+    if (!Open(grid, c, r))
+        return false;
+    int n[3][2];
+    Neighbours(c, r, n);
+    for (auto& d : n)
+        if (Open(grid, d[0], d[1]))
+            return false;
+    return true;
+}
+
+// How good it is to put the shape with its origin on (c, r): edges against walls and pieces count,
+// pockets of one or two cells that are left behind cost much, lower rows and the left come first.
+int PlacementScore(CGrid& grid, const CellMask& mask, int c, int r)
+{
+    auto inMask = [&](int cc, int rr) {
+        int dc = cc - c, dr = rr - r;
+        return dc >= 0 && dc < 5 && dr >= 0 && dr < 5 && mask[static_cast<size_t>(dc * 5 + dr)];
+    };
+    auto open = [&](int cc, int rr) { return !inMask(cc, rr) && Open(grid, cc, rr); };
+    int touch = 0, pockets = 0;
+    for (int dc = 0; dc < 5; ++dc)
+        for (int dr = 0; dr < 5; ++dr) {
+            if (!mask[static_cast<size_t>(dc * 5 + dr)])
+                continue;
+            int n[3][2];
+            Neighbours(c + dc, r + dr, n);
+            for (auto& d : n) {
+                if (inMask(d[0], d[1]))
+                    continue;
+                if (!open(d[0], d[1])) {
+                    ++touch;
+                    continue;
+                }
+                // An open neighbour that is left with no open neighbour, or with one that has no
+                // other: a pocket.
+                int m[3][2];
+                Neighbours(d[0], d[1], m);
+                int free = 0, fc = 0, fr = 0;
+                for (auto& e : m)
+                    if (open(e[0], e[1]))
+                        ++free, fc = e[0], fr = e[1];
+                if (free == 0) {
+                    pockets += 3;
+                } else if (free == 1) {
+                    int k[3][2];
+                    Neighbours(fc, fr, k);
+                    int more = 0;
+                    for (auto& e : k)
+                        if (open(e[0], e[1]) && !(e[0] == d[0] && e[1] == d[1]))
+                            ++more;
+                    if (more == 0)
+                        pockets += 2;
+                }
+            }
+        }
+    return touch * 100 - pockets * 180 + r * 6 - c;
+}
+
+// The best place for the piece in any of its turns; false when it fits nowhere.
+bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row, int* scoreOut = nullptr)
+{
+    int best = -1000000;
+    bool found = false;
     const auto& shapes = e.GetShapes();
     for (int k = 0; k < e.GetPositions(); ++k) {
         const CellMask& mask = shapes[static_cast<size_t>(k)];
@@ -145,30 +229,102 @@ bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row)
                 // A shape's origin snaps only onto cells of even column + row.
                 if (((c + r) % 2 + 2) % 2 != 0 || !grid.Fits(mask, c, r))
                     continue;
-                int touch = 0;
-                for (int dc = 0; dc < 5; ++dc)
-                    for (int dr = 0; dr < 5; ++dr) {
-                        if (!mask[static_cast<size_t>(dc * 5 + dr)])
-                            continue;
-                        const int n[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-                        for (const auto& d : n) {
-                            int ec = dc + d[0], er = dr + d[1];
-                            if (ec >= 0 && ec < 5 && er >= 0 && er < 5 && mask[static_cast<size_t>(ec * 5 + er)])
-                                continue;
-                            const CGridCell* cell = grid.GetCell(c + ec, r + er);
-                            if (!cell || !cell->enabled || !cell->free)
-                                ++touch;
-                        }
-                    }
-                // Lower rows first, then the most contact.
-                int score = touch * 100 + r * 3 - c;
-                if (score > best) {
+                int score = PlacementScore(grid, mask, c, r);
+                if (!found || score > best) {
                     best = score;
+                    found = true;
                     rot = k, col = c, row = r;
                 }
             }
     }
-    return best >= 0;
+    if (scoreOut)
+        *scoreOut = best;
+    return found;
+}
+
+// A free cell for the pufferfish: an isolated one first, else, late in the level, any.
+bool PufferfishCell(CGrid& grid, bool anyCell, int& x, int& y)
+{
+    const CGridCell* fallback = nullptr;
+    for (int c = 0; c < CGrid::kColumns; ++c)
+        for (int r = 0; r < CGrid::kRows; ++r) {
+            const CGridCell* cell = grid.GetCell(c, r);
+            if (!cell || !cell->enabled || !cell->free)
+                continue;
+            if (Isolated(grid, c, r)) {
+                x = static_cast<int>(cell->center.x), y = static_cast<int>(cell->center.y);
+                return true;
+            }
+            if (!fallback)
+                fallback = cell;
+        }
+    if (anyCell && fallback) {
+        x = static_cast<int>(fallback->center.x), y = static_cast<int>(fallback->center.y);
+        return true;
+    }
+    return false;
+}
+
+void Bot::ClickButton(int id)
+{
+    int x = 0, y = 0, w = 0, h = 0;
+    if (CInfoPanel::ButtonRect(id, x, y, w, h))
+        Click(x + w / 2, y + h / 2);
+}
+
+bool Bot::UseTools(CPlay& play)
+{
+    CLevel& level = play.Level();
+    CCursor& cursor = play.Cursor();
+    CPipeline& pipeline = level.Pipeline();
+    CGrid& grid = level.Grid();
+    CPlayerInfo& player = CPlayerInfo::Instance();
+    const int state = cursor.GetState();
+    // A tool in hand: use it or put it away.
+    if (state == CCursor::pufferfish) {
+        int x = 0, y = 0;
+        if (player.GetBonusCount(kSlotPufferfish) > 0 && PufferfishCell(grid, grid.GetCompletion() > 0.9f, x, y))
+            Click(x, y);
+        else
+            ClickButton(CInfoPanel::kFirstTool + kSlotPufferfish);
+        wait = 3;
+        return true;
+    }
+    if (state == CCursor::hammerfish) {
+        if (player.GetBonusCount(kSlotHammerfish) > 0 && !pipeline.GetElements().empty() && pipeline.is_nearly_full) {
+            FPoint p = pipeline.GetElements().front()->element.GetPosition();
+            Click(static_cast<int>(p.x), static_cast<int>(p.y));
+        } else {
+            ClickButton(CInfoPanel::kFirstTool + kSlotHammerfish);
+        }
+        wait = 3;
+        return true;
+    }
+    if (state == CCursor::octopus) {
+        ClickButton(CInfoPanel::kFirstTool + kSlotOctopus);
+        wait = 3;
+        return true;
+    }
+    if (state != CCursor::free || level.is_bonus())
+        return false;
+    // The snail when the pipeline runs full.
+    if (player.GetBonusCount(kSlotSnail) > 0 && play.GetPause() <= 0 && pipeline.get_full_percents() > 0.7f) {
+        ClickButton(CInfoPanel::kFirstTool + kSlotSnail);
+        wait = 3;
+        return true;
+    }
+    int x = 0, y = 0;
+    if (player.GetBonusCount(kSlotPufferfish) > 0 && PufferfishCell(grid, grid.GetCompletion() > 0.9f, x, y)) {
+        ClickButton(CInfoPanel::kFirstTool + kSlotPufferfish);
+        wait = 3;
+        return true;
+    }
+    if (player.GetBonusCount(kSlotHammerfish) > 0 && pipeline.is_nearly_full) {
+        ClickButton(CInfoPanel::kFirstTool + kSlotHammerfish);
+        wait = 3;
+        return true;
+    }
+    return false;
 }
 
 void Bot::PlayMove(CPlay& play)
@@ -183,28 +339,40 @@ void Bot::PlayMove(CPlay& play)
         return;
     }
     if (phase == 0) {
+        if (UseTools(play))
+            return;
         if (cursor.GetState() != CCursor::free)
             return;
-        // The first piece in the water that fits somewhere, else the oldest piece for the fire.
+        // The piece with the best place among those floating (and the bonus level's row on screen).
         CElement* chosen = nullptr;
-        for (const auto& pe : pipeline.GetElements()) {
-            CElement& e = pe->element;
-            if (!e.GetType() || e.IsMoving())
-                continue;
-            int rot = 0, c = 0, r = 0;
-            if (BestFit(grid, e, rot, c, r)) {
+        int bestScore = 0;
+        auto consider = [&](CElement& e) {
+            if (!e.GetType())
+                return;
+            FPoint p = e.GetPosition();
+            if (p.x < 12 || p.x > 860)
+                return;
+            int rot = 0, c = 0, r = 0, score = 0;
+            if (BestFit(grid, e, rot, c, r, &score) && (!chosen || score > bestScore)) {
                 chosen = &e;
-                targetRot = rot, targetC = c, targetR = r;
-                phase = 1;
-                break;
+                bestScore = score;
             }
-        }
-        if (!chosen && !pipeline.GetElements().empty() && level.Fire().DelayTimeLeft() <= 0) {
+        };
+        for (const auto& pe : pipeline.GetElements())
+            if (pe->in_water && !pe->element.IsMoving())
+                consider(pe->element);
+        for (CElement& e : pipeline.GetBonusElements())
+            consider(e);
+        phase = 1;
+        if (!chosen && !level.is_bonus() && !pipeline.GetElements().empty() &&
+            level.Fire().DelayTimeLeft() <= 0 && pipeline.get_full_percents() > 0.3f) {
             chosen = &pipeline.GetElements().front()->element;
             phase = 3;
         }
-        if (!chosen)
+        if (!chosen) {
+            phase = 0;
             return;
+        }
         FPoint p = chosen->GetPosition();
         Click(static_cast<int>(p.x), static_cast<int>(p.y));
         phase = 0;
@@ -274,6 +442,14 @@ void Bot::Update()
             std::fprintf(stderr, "  level %d state %d pieces %zu grid %.2f cursor %d busy %d phase %d\n",
                          p->Level().get_number(), p->Level().get_state(), p->Level().Pipeline().GetElements().size(),
                          p->Level().Grid().GetCompletion(), p->Cursor().GetState(), p->IsBusy(), phase);
+    if (std::getenv("BOT_TRACE") && updates % 50 == 0 && screen)
+        if (auto* p = dynamic_cast<CPlay*>(screen->State())) {
+            std::fprintf(stderr, "  row %d:", updates);
+            for (const CElement& e : p->Level().Pipeline().GetBonusElements())
+                std::fprintf(stderr, " %.0f(%d/%d)", e.GetPosition().x, e.GetImage() ? e.GetImage()->GetCellWidth() : -1,
+                             e.GetImage() ? e.GetImage()->GetWidth() : -1);
+            std::fprintf(stderr, "\n");
+        }
     if (std::getenv("BOT_TRACE") && updates % 500 == 0 && screen)
         std::fprintf(stderr, "  paused %d time %.0f rot %d target %d %d %d\n", screen->PauseCount(),
                      CPlayerInfo::Instance().statistic.time, 0, targetRot, targetC, targetR);
