@@ -34,6 +34,9 @@ using namespace tilvan;
 class FastClock : public Olvarn::Clock
 {
 public:
+    // The application seeds its random generator from the tick count it starts at, so the start is
+    // where the bot's seed goes.
+    void Start(unsigned seed) { now = 1000 + static_cast<int>(seed % 1000000u); }
     int NowMs() override { return now += 1; }
     uint32_t TickCount() override { return static_cast<uint32_t>(now); }
     void SleepMs(int ms) override { now += ms; }
@@ -307,6 +310,14 @@ bool Bot::UseTools(CPlay& play)
     }
     if (state != CCursor::free || level.is_bonus())
         return false;
+    // A bigger fire burns sooner again: pearls go to the wood first.
+    int next = player.fire_level + 1;
+    if (player.fire_level < 3 && player.points >= get_fire_upgrade_cost(next)) {
+        Olvarn::Rect wood = level.Fire().WoodRect();
+        Click(wood.mX + wood.mWidth / 2, wood.mY + wood.mHeight / 2);
+        wait = 3;
+        return true;
+    }
     // The snail when the pipeline runs full.
     if (player.GetBonusCount(kSlotSnail) > 0 && play.GetPause() <= 0 && pipeline.get_full_percents() > 0.7f) {
         ClickButton(CInfoPanel::kFirstTool + kSlotSnail);
@@ -358,15 +369,23 @@ void Bot::PlayMove(CPlay& play)
                 bestScore = score;
             }
         };
-        for (const auto& pe : pipeline.GetElements())
-            if (pe->in_water && !pe->element.IsMoving())
-                consider(pe->element);
+        // Pieces that fit nowhere now never will: the board only fills. The oldest of them feeds the fire.
+        CElement* unfit = nullptr;
+        for (const auto& pe : pipeline.GetElements()) {
+            if (!pe->in_water || pe->element.IsMoving())
+                continue;
+            CElement* before = chosen;
+            int rot = 0, c = 0, r = 0;
+            consider(pe->element);
+            if (chosen == before && !unfit && pe->element.GetType() && !BestFit(grid, pe->element, rot, c, r))
+                unfit = &pe->element;
+        }
         for (CElement& e : pipeline.GetBonusElements())
             consider(e);
         phase = 1;
-        if (!chosen && !level.is_bonus() && !pipeline.GetElements().empty() &&
-            level.Fire().DelayTimeLeft() <= 0 && pipeline.get_full_percents() > 0.3f) {
-            chosen = &pipeline.GetElements().front()->element;
+        const bool fireReady = !level.is_bonus() && level.Fire().DelayTimeLeft() <= 0;
+        if (unfit && fireReady && (!chosen || pipeline.get_full_percents() > 0.4f)) {
+            chosen = unfit;
             phase = 3;
         }
         if (!chosen) {
@@ -581,10 +600,11 @@ int main(int argc, char** argv)
     size_t cut = path.find_last_of('/');
     if (cut != std::string::npos)
         Olvarn::Paths::ChangeDirectory(path.substr(0, cut));
-    Olvarn::SeedRand(opt.seeded ? opt.seed : 1);
+    Olvarn::SeedRand(opt.seed);
 
     tilvan::CGameApp& app = tilvan::CGameApp::Instance();
     static FastClock fast;
+    fast.Start(opt.seed);
     if (!opt.show)
         app.SetClock(&fast);
     // Bots may run beside a game and beside each other.
