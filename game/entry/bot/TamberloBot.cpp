@@ -1,16 +1,19 @@
 // tamberlo-bot: plays campaign levels through the game's own input path (mouse and key messages into
 // the application's queue) and prints one line per level; exit 0 only when every level was won.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "../GameRegistrations.h"
 #include "app/OlvarnAppBase.h"
 #include "board/BonusKinds.h"
 #include "board/CPlayerInfo.h"
 #include "core/Random.h"
-#include "graphics/Image.h"
 #include "data/CStringTable.h"
+#include "graphics/Image.h"
 #include "platform/AppMessage.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
@@ -49,6 +52,8 @@ struct Options {
     int first = 1, last = 3;
     unsigned seed = 1;
     bool seeded = false, show = false, lose = false;
+    // Measure the frames of the level in play: every update drawn, the wall time between updates kept.
+    bool bench = false;
 };
 
 class Bot : public Olvarn::Widget
@@ -60,6 +65,11 @@ public:
 
     bool allWon = true;
     int played = 0;
+    // Wall time of each update-to-update interval while a level is in play (bench runs only), and the
+    // draws made meanwhile.
+    std::vector<double> frameMs;
+    int benchDraws = 0;
+    double benchSeconds = 0;
 
 private:
     void Post(Olvarn::AppMessageKind kind, int x, int y, int64_t buttons = 0)
@@ -99,6 +109,9 @@ private:
     bool lostOnPurpose = false;
     bool quitting = false;
     int levelStartUpdate = 0;
+    bool benchInPlay = false;
+    std::chrono::steady_clock::time_point benchLast;
+    int benchLastDraws = 0;
 };
 
 bool Bot::AnswerDialog()
@@ -225,12 +238,17 @@ bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row, int* 
     int best = -1000000;
     bool found = false;
     const auto& shapes = e.GetShapes();
+    // The carried piece stops short of the info panel: an anchor further right cannot be reached.
+    const float rightmost = 877.0f - e.GetImageCenter().x;
     for (int k = 0; k < e.GetPositions(); ++k) {
         const CellMask& mask = shapes[static_cast<size_t>(k)];
+        const float centreX = e.GetCenters()[static_cast<size_t>(k)].x;
         for (int c = -4; c < CGrid::kColumns; ++c)
             for (int r = -4; r < CGrid::kRows; ++r) {
                 // A shape's origin snaps only onto cells of even column + row.
                 if (((c + r) % 2 + 2) % 2 != 0 || !grid.Fits(mask, c, r))
+                    continue;
+                if (grid.GetOffset().x + c * 20 + centreX > rightmost)
                     continue;
                 int score = PlacementScore(grid, mask, c, r);
                 if (!found || score > best) {
@@ -447,6 +465,22 @@ void Bot::PlayMove(CPlay& play)
 void Bot::Update()
 {
     ++updates;
+    if (opt.bench) {
+        auto now = std::chrono::steady_clock::now();
+        auto* current = dynamic_cast<CGameScreen*>(app.ScreenHolder().Current());
+        auto* playing = current ? dynamic_cast<CPlay*>(current->State()) : nullptr;
+        const bool inPlay = playing && (playing->Level().get_state() == CLevel::normal ||
+                                        playing->Level().get_state() == CLevel::danger);
+        if (inPlay && benchInPlay) {
+            double ms = std::chrono::duration<double, std::milli>(now - benchLast).count();
+            frameMs.push_back(ms);
+            benchSeconds += ms / 1000;
+            benchDraws += app.mDrawCount - benchLastDraws;
+        }
+        benchInPlay = inPlay;
+        benchLast = now;
+        benchLastDraws = app.mDrawCount;
+    }
     // The bot's messages are the user's input: the game never counts as left alone.
     app.mLastUserInputTick = app.GetClock().NowMs();
     if (quitting)
@@ -465,7 +499,8 @@ void Bot::Update()
         if (auto* p = dynamic_cast<CPlay*>(screen->State())) {
             std::fprintf(stderr, "  row %d:", updates);
             for (const CElement& e : p->Level().Pipeline().GetBonusElements())
-                std::fprintf(stderr, " %.0f(%d/%d)", e.GetPosition().x, e.GetImage() ? e.GetImage()->GetCellWidth() : -1,
+                std::fprintf(stderr, " %.0f(%d/%d)", e.GetPosition().x,
+                             e.GetImage() ? e.GetImage()->GetCellWidth() : -1,
                              e.GetImage() ? e.GetImage()->GetWidth() : -1);
             std::fprintf(stderr, "\n");
         }
@@ -588,10 +623,12 @@ int main(int argc, char** argv)
             opt.seeded = true;
         } else if (a == "--show") {
             opt.show = true;
+        } else if (a == "--bench") {
+            opt.bench = true;
         } else if (a == "--lose") {
             opt.lose = true;
         } else {
-            std::fprintf(stderr, "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose]\n");
+            std::fprintf(stderr, "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--bench]\n");
             return 2;
         }
     }
@@ -611,7 +648,7 @@ int main(int argc, char** argv)
     app.mOnlyAllowOneCopyToRun = false;
     app.InitApp();
     // Headless, many updates go to each drawn frame: a frame's present may wait for the display.
-    if (!opt.show)
+    if (!opt.show && !opt.bench)
         app.mUpdateMultiplier = 20;
     Bot bot(app, opt);
     if (app.mWidgetManager)
@@ -620,6 +657,15 @@ int main(int argc, char** argv)
     if (app.mWidgetManager)
         app.mWidgetManager->RemoveWidget(&bot);
     app.RemoveScreen();
+    if (opt.bench && !bot.frameMs.empty()) {
+        std::vector<double> sorted = bot.frameMs;
+        std::sort(sorted.begin(), sorted.end());
+        std::printf("bench: %zu updates, %d draws in %.3f s of play: %.0f updates/s, %.0f frames/s, median frame "
+                    "%.3f ms, 99th percentile %.3f ms, slowest %.3f ms\n",
+                    sorted.size(), bot.benchDraws, bot.benchSeconds, sorted.size() / bot.benchSeconds,
+                    bot.benchDraws / bot.benchSeconds, sorted[sorted.size() / 2], sorted[sorted.size() * 99 / 100],
+                    sorted.back());
+    }
     int wanted = opt.last - opt.first + 1;
     return bot.allWon && bot.played == wanted ? 0 : 1;
 }
