@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../GameRegistrations.h"
@@ -18,6 +19,7 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
 #include "play/CPlay.h"
 #include "screens/CGameScreen.h"
 #include "screens/CInfoPanel.h"
@@ -54,6 +56,10 @@ struct Options {
     bool seeded = false, show = false, lose = false;
     // Measure the frames of the level in play: every update drawn, the wall time between updates kept.
     bool bench = false;
+    // A recording of the game the bot plays, for the program to replay (tamberlo -play -demofile=...).
+    std::string record;
+    // Updates after which the bot leaves, level won or not (0: never); keeps recordings short.
+    int stopAfter = 0;
 };
 
 class Bot : public Olvarn::Widget
@@ -454,7 +460,7 @@ void Bot::PlayMove(CPlay& play)
         return;
     }
     if (std::getenv("BOT_TRACE"))
-        std::fprintf(stderr, "  drop at %d %d, piece at %.1f %.1f, mouse %.1f %.1f rot %d\n", x, y,
+        std::fprintf(stderr, "  update %d: drop at %d %d, piece at %.1f %.1f, mouse %.1f %.1f rot %d\n", updates, x, y,
                      carried.GetPosition().x, carried.GetPosition().y, cursor.pos.x, cursor.pos.y,
                      carried.GetRotation());
     Click(x, y);
@@ -485,7 +491,21 @@ void Bot::Update()
     app.mLastUserInputTick = app.GetClock().NowMs();
     if (quitting)
         return;
+    if (opt.stopAfter > 0 && updates == opt.stopAfter) {
+        // Closed as a player closes it, so that a recording ends the same way when it is replayed.
+        Olvarn::AppMessage m;
+        m.mKind = Olvarn::AppMessageKind::Close;
+        app.QueueMessage(m);
+    }
+    if (opt.stopAfter > 0 && updates > opt.stopAfter + 500) {
+        quitting = true;
+        app.Quit();
+        return;
+    }
     auto* screen = dynamic_cast<CGameScreen*>(app.ScreenHolder().Current());
+    // Loading runs on its own thread in real time: updates spun meanwhile only make recordings long.
+    if (!opt.show && (!screen || !screen->IsLoaded()))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (std::getenv("BOT_TRACE") && updates % 500 == 0)
         std::fprintf(stderr, "bot: update %d screen %p state %p loaded %d dialogs %zu\n", updates,
                      static_cast<void*>(screen), screen ? static_cast<void*>(screen->State()) : nullptr,
@@ -623,15 +643,28 @@ int main(int argc, char** argv)
             opt.seeded = true;
         } else if (a == "--show") {
             opt.show = true;
+        } else if (a == "--record" && i + 1 < argc) {
+            opt.record = argv[++i];
+        } else if (a == "--stop-after" && i + 1 < argc) {
+            opt.stopAfter = std::atoi(argv[++i]);
         } else if (a == "--bench") {
             opt.bench = true;
         } else if (a == "--lose") {
             opt.lose = true;
         } else {
-            std::fprintf(stderr, "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--bench]\n");
+            std::fprintf(stderr, "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--bench] [--record FILE] [--stop-after UPDATES]\n");
             return 2;
         }
     }
+    // The application reads its switches from the process arguments: only a recording passes any.
+    std::string demoSwitch = "-demofile=" + opt.record;
+    char recordSwitch[] = "-record";
+    std::vector<char*> appArgs{argv[0]};
+    if (!opt.record.empty()) {
+        appArgs.push_back(recordSwitch);
+        appArgs.push_back(demoSwitch.data());
+    }
+    Olvarn::Process::SetArguments(static_cast<int>(appArgs.size()), appArgs.data());
     tilvan::RegisterGameFolders();
     std::string path = Olvarn::Paths::ExecutablePath();
     size_t cut = path.find_last_of('/');
