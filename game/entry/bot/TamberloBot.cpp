@@ -652,7 +652,9 @@ int main(int argc, char** argv)
         } else if (a == "--lose") {
             opt.lose = true;
         } else {
-            std::fprintf(stderr, "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--bench] [--record FILE] [--stop-after UPDATES]\n");
+            std::fprintf(stderr,
+                         "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--bench] [--record FILE] "
+                         "[--stop-after UPDATES]\n");
             return 2;
         }
     }
