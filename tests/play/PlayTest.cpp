@@ -285,6 +285,61 @@ TEST_F(PlayTest, ClickRoad)
     }
 }
 
+// The branches of the road that change the board, the pipeline or a tool count.
+TEST_F(PlayTest, ClickRoadToolsAndPutBack)
+{
+    struct Case {
+        const char* name;
+        int cursorState;
+        bool pieceOnBoard;
+        bool clickLeftOfBoard;
+        bool taken;
+        int stateAfter;
+        int toolsLeft;
+        size_t boardPiecesAfter;
+        size_t pipelinePiecesAfter;
+    };
+    const Case cases[] = {
+        {"hammerfish breaks a board piece", CCursor::hammerfish, true, false, true, CCursor::hammerfish, 0, 0, 0},
+        {"octopus lifts a board piece", CCursor::octopus, true, false, true, CCursor::octopus_element, 0, 0, 0},
+        {"pufferfish on a taken cell", CCursor::pufferfish, true, false, false, CCursor::pufferfish, 1, 1, 0},
+        // The click still goes on to the fire and the effects: the level does not take it.
+        {"a drop left of the board goes back to the pipeline", CCursor::element_state, false, true, false,
+         CCursor::free, 1, 0, 1},
+        {"a lifted piece dropped left of the board keeps the octopus", CCursor::octopus_element, false, true, false,
+         CCursor::octopus, 1, 0, 1},
+    };
+    for (const Case& c : cases) {
+        play = std::make_unique<CPlay>(nullptr);
+        OneCellBoard();
+        play->Level().Start();
+        CPlayerInfo::Instance().bonus_count = {1, 1, 1, 1};
+        CElement piece = PieceOnCell();
+        if (c.pieceOnBoard) {
+            ASSERT_TRUE(play->Level().Grid().InsertElement(piece)) << c.name;
+            // The piece slides onto its cells first.
+            play->Level().Grid().Update(2000);
+        }
+        CCursor& cursor = play->Cursor();
+        cursor.SetState(c.cursorState);
+        if (cursor.IsCarrying())
+            cursor.SetElement(piece);
+        // Over the piece's cell, or far to the left of the board (which starts at x = 100).
+        FPoint at = c.clickLeftOfBoard ? FPoint(20, piece.GetPosition().y) : play->Level().Grid().GetCell(0, 0)->center;
+        if (cursor.IsCarrying())
+            cursor.Element().SetPosition(at.x, at.y);
+        bool taken = play->Level().MouseDown(static_cast<int>(at.x), static_cast<int>(at.y), 1, cursor);
+        EXPECT_EQ(taken, c.taken) << c.name;
+        EXPECT_EQ(cursor.GetState(), c.stateAfter) << c.name;
+        int slot = c.cursorState == CCursor::hammerfish   ? kSlotHammerfish
+                   : c.cursorState == CCursor::pufferfish ? kSlotPufferfish
+                                                          : kSlotOctopus;
+        EXPECT_EQ(CPlayerInfo::Instance().GetBonusCount(slot), c.toolsLeft) << c.name;
+        EXPECT_EQ(play->Level().Grid().GetElements().size(), c.boardPiecesAfter) << c.name;
+        EXPECT_EQ(play->Level().Pipeline().GetElements().size(), c.pipelinePiecesAfter) << c.name;
+    }
+}
+
 TEST(PlayerInfoTest, ScoreEarnsPearlsPerMultipleAndCountersFollowLosses)
 {
     CPlayerInfo& p = CPlayerInfo::Instance();

@@ -1,23 +1,31 @@
 // tamberlo-bot: plays campaign levels through the game's own input path (mouse and key messages into
 // the application's queue) and prints one line per level; exit 0 only when every level was won.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "../GameRegistrations.h"
 #include "app/OlvarnAppBase.h"
+#include "board/BonusKinds.h"
 #include "board/CPlayerInfo.h"
 #include "core/Random.h"
 #include "data/CStringTable.h"
+#include "graphics/Image.h"
 #include "platform/AppMessage.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
 #include "play/CPlay.h"
 #include "records/CBonusStatisticsWindow.h"
 #include "records/CRecordsWindow.h"
 #include "records/CStatisticsWindow.h"
 #include "screens/CGameScreen.h"
+#include "screens/CInfoPanel.h"
 #include "screens/CMapWindow.h"
 #include "shell/CDialogBuilder.h"
 #include "shell/CGameApp.h"
@@ -34,6 +42,9 @@ using namespace tilvan;
 class FastClock : public Olvarn::Clock
 {
 public:
+    // The application seeds its random generator from the tick count it starts at, so the start is
+    // where the bot's seed goes.
+    void Start(unsigned seed) { now = 1000 + static_cast<int>(seed % 1000000u); }
     int NowMs() override { return now += 1; }
     uint32_t TickCount() override { return static_cast<uint32_t>(now); }
     void SleepMs(int ms) override { now += ms; }
@@ -46,6 +57,12 @@ struct Options {
     int first = 1, last = 3;
     unsigned seed = 1;
     bool seeded = false, show = false, lose = false;
+    // Measure the frames of the level in play: every update drawn, the wall time between updates kept.
+    bool bench = false;
+    // A recording of the game the bot plays, for the program to replay (tamberlo -play -demofile=...).
+    std::string record;
+    // Updates after which the bot leaves, level won or not (0: never); keeps recordings short.
+    int stopAfter = 0;
 };
 
 class Bot : public Olvarn::Widget
@@ -57,6 +74,11 @@ public:
 
     bool allWon = true;
     int played = 0;
+    // Wall time of each update-to-update interval while a level is in play (bench runs only), and the
+    // draws made meanwhile.
+    std::vector<double> frameMs;
+    int benchDraws = 0;
+    double benchSeconds = 0;
 
 private:
     void Post(Olvarn::AppMessageKind kind, int x, int y, int64_t buttons = 0)
@@ -82,6 +104,8 @@ private:
     }
     bool AnswerDialog();
     void PlayMove(CPlay& play);
+    bool UseTools(CPlay& play);
+    void ClickButton(int id);
     void Finish(CPlay& play, bool won);
 
     CGameApp& app;
@@ -94,6 +118,9 @@ private:
     bool lostOnPurpose = false;
     bool quitting = false;
     int levelStartUpdate = 0;
+    bool benchInPlay = false;
+    std::chrono::steady_clock::time_point benchLast;
+    int benchLastDraws = 0;
 };
 
 // The records' windows close on their ok button, the statistics once their count-up has finished.
@@ -154,42 +181,206 @@ void Bot::Finish(CPlay& play, bool won)
     }
 }
 
-// The place where the shape touches the most walls and pieces, so that few holes stay open.
-bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row)
+// The neighbours of a triangular cell: left, right, and the one across its flat edge.
+int Neighbours(int c, int r, int out[3][2])
 {
-    int best = -1;
+    bool up = (c + r) % 2 == 0;
+    out[0][0] = c - 1, out[0][1] = r;
+    out[1][0] = c + 1, out[1][1] = r;
+    out[2][0] = c, out[2][1] = up ? r + 1 : r - 1;
+    return 3;
+}
+
+bool Open(const CGrid& grid, int c, int r)
+{
+    const CGridCell* cell = grid.GetCell(c, r);
+    return cell && cell->enabled && cell->free;
+}
+
+// Free cells that no neighbour can share a piece with: only a one-cell piece or the pufferfish fills
+// them.
+bool Isolated(const CGrid& grid, int c, int r)
+{
+    if (!Open(grid, c, r))
+        return false;
+    int n[3][2];
+    Neighbours(c, r, n);
+    for (auto& d : n)
+        if (Open(grid, d[0], d[1]))
+            return false;
+    return true;
+}
+
+// How good it is to put the shape with its origin on (c, r): edges against walls and pieces count,
+// pockets of one or two cells that are left behind cost much, lower rows and the left come first.
+int PlacementScore(CGrid& grid, const CellMask& mask, int c, int r)
+{
+    auto inMask = [&](int cc, int rr) {
+        int dc = cc - c, dr = rr - r;
+        return dc >= 0 && dc < 5 && dr >= 0 && dr < 5 && mask[static_cast<size_t>(dc * 5 + dr)];
+    };
+    auto open = [&](int cc, int rr) { return !inMask(cc, rr) && Open(grid, cc, rr); };
+    int touch = 0, pockets = 0;
+    for (int dc = 0; dc < 5; ++dc)
+        for (int dr = 0; dr < 5; ++dr) {
+            if (!mask[static_cast<size_t>(dc * 5 + dr)])
+                continue;
+            int n[3][2];
+            Neighbours(c + dc, r + dr, n);
+            for (auto& d : n) {
+                if (inMask(d[0], d[1]))
+                    continue;
+                if (!open(d[0], d[1])) {
+                    ++touch;
+                    continue;
+                }
+                // An open neighbour that is left with no open neighbour, or with one that has no
+                // other: a pocket.
+                int m[3][2];
+                Neighbours(d[0], d[1], m);
+                int free = 0, fc = 0, fr = 0;
+                for (auto& e : m)
+                    if (open(e[0], e[1]))
+                        ++free, fc = e[0], fr = e[1];
+                if (free == 0) {
+                    pockets += 3;
+                } else if (free == 1) {
+                    int k[3][2];
+                    Neighbours(fc, fr, k);
+                    int more = 0;
+                    for (auto& e : k)
+                        if (open(e[0], e[1]) && !(e[0] == d[0] && e[1] == d[1]))
+                            ++more;
+                    if (more == 0)
+                        pockets += 2;
+                }
+            }
+        }
+    return touch * 100 - pockets * 180 + r * 6 - c;
+}
+
+// The best place for the piece in any of its turns; false when it fits nowhere.
+bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row, int* scoreOut = nullptr)
+{
+    int best = -1000000;
+    bool found = false;
     const auto& shapes = e.GetShapes();
+    // The carried piece stops short of the info panel: an anchor further right cannot be reached.
+    const float rightmost = 877.0f - e.GetImageCenter().x;
     for (int k = 0; k < e.GetPositions(); ++k) {
         const CellMask& mask = shapes[static_cast<size_t>(k)];
+        const float centreX = e.GetCenters()[static_cast<size_t>(k)].x;
         for (int c = -4; c < CGrid::kColumns; ++c)
             for (int r = -4; r < CGrid::kRows; ++r) {
                 // A shape's origin snaps only onto cells of even column + row.
                 if (((c + r) % 2 + 2) % 2 != 0 || !grid.Fits(mask, c, r))
                     continue;
-                int touch = 0;
-                for (int dc = 0; dc < 5; ++dc)
-                    for (int dr = 0; dr < 5; ++dr) {
-                        if (!mask[static_cast<size_t>(dc * 5 + dr)])
-                            continue;
-                        const int n[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-                        for (const auto& d : n) {
-                            int ec = dc + d[0], er = dr + d[1];
-                            if (ec >= 0 && ec < 5 && er >= 0 && er < 5 && mask[static_cast<size_t>(ec * 5 + er)])
-                                continue;
-                            const CGridCell* cell = grid.GetCell(c + ec, r + er);
-                            if (!cell || !cell->enabled || !cell->free)
-                                ++touch;
-                        }
-                    }
-                // Lower rows first, then the most contact.
-                int score = touch * 100 + r * 3 - c;
-                if (score > best) {
+                if (grid.GetOffset().x + c * 20 + centreX > rightmost)
+                    continue;
+                int score = PlacementScore(grid, mask, c, r);
+                if (!found || score > best) {
                     best = score;
+                    found = true;
                     rot = k, col = c, row = r;
                 }
             }
     }
-    return best >= 0;
+    if (scoreOut)
+        *scoreOut = best;
+    return found;
+}
+
+// A free cell for the pufferfish: an isolated one first, else, late in the level, any.
+bool PufferfishCell(CGrid& grid, bool anyCell, int& x, int& y)
+{
+    const CGridCell* fallback = nullptr;
+    for (int c = 0; c < CGrid::kColumns; ++c)
+        for (int r = 0; r < CGrid::kRows; ++r) {
+            const CGridCell* cell = grid.GetCell(c, r);
+            if (!cell || !cell->enabled || !cell->free)
+                continue;
+            if (Isolated(grid, c, r)) {
+                x = static_cast<int>(cell->center.x), y = static_cast<int>(cell->center.y);
+                return true;
+            }
+            if (!fallback)
+                fallback = cell;
+        }
+    if (anyCell && fallback) {
+        x = static_cast<int>(fallback->center.x), y = static_cast<int>(fallback->center.y);
+        return true;
+    }
+    return false;
+}
+
+void Bot::ClickButton(int id)
+{
+    int x = 0, y = 0, w = 0, h = 0;
+    if (CInfoPanel::ButtonRect(id, x, y, w, h))
+        Click(x + w / 2, y + h / 2);
+}
+
+bool Bot::UseTools(CPlay& play)
+{
+    CLevel& level = play.Level();
+    CCursor& cursor = play.Cursor();
+    CPipeline& pipeline = level.Pipeline();
+    CGrid& grid = level.Grid();
+    CPlayerInfo& player = CPlayerInfo::Instance();
+    const int state = cursor.GetState();
+    // A tool in hand: use it or put it away.
+    if (state == CCursor::pufferfish) {
+        int x = 0, y = 0;
+        if (player.GetBonusCount(kSlotPufferfish) > 0 && PufferfishCell(grid, grid.GetCompletion() > 0.9f, x, y))
+            Click(x, y);
+        else
+            ClickButton(CInfoPanel::kFirstTool + kSlotPufferfish);
+        wait = 3;
+        return true;
+    }
+    if (state == CCursor::hammerfish) {
+        if (player.GetBonusCount(kSlotHammerfish) > 0 && !pipeline.GetElements().empty() && pipeline.is_nearly_full) {
+            FPoint p = pipeline.GetElements().front()->element.GetPosition();
+            Click(static_cast<int>(p.x), static_cast<int>(p.y));
+        } else {
+            ClickButton(CInfoPanel::kFirstTool + kSlotHammerfish);
+        }
+        wait = 3;
+        return true;
+    }
+    if (state == CCursor::octopus) {
+        ClickButton(CInfoPanel::kFirstTool + kSlotOctopus);
+        wait = 3;
+        return true;
+    }
+    if (state != CCursor::free || level.is_bonus())
+        return false;
+    // A bigger fire burns sooner again: pearls go to the wood first.
+    int next = player.fire_level + 1;
+    if (player.fire_level < 3 && player.points >= get_fire_upgrade_cost(next)) {
+        Olvarn::Rect wood = level.Fire().WoodRect();
+        Click(wood.mX + wood.mWidth / 2, wood.mY + wood.mHeight / 2);
+        wait = 3;
+        return true;
+    }
+    // The snail when the pipeline runs full.
+    if (player.GetBonusCount(kSlotSnail) > 0 && play.GetPause() <= 0 && pipeline.get_full_percents() > 0.7f) {
+        ClickButton(CInfoPanel::kFirstTool + kSlotSnail);
+        wait = 3;
+        return true;
+    }
+    int x = 0, y = 0;
+    if (player.GetBonusCount(kSlotPufferfish) > 0 && PufferfishCell(grid, grid.GetCompletion() > 0.9f, x, y)) {
+        ClickButton(CInfoPanel::kFirstTool + kSlotPufferfish);
+        wait = 3;
+        return true;
+    }
+    if (player.GetBonusCount(kSlotHammerfish) > 0 && pipeline.is_nearly_full) {
+        ClickButton(CInfoPanel::kFirstTool + kSlotHammerfish);
+        wait = 3;
+        return true;
+    }
+    return false;
 }
 
 void Bot::PlayMove(CPlay& play)
@@ -204,28 +395,48 @@ void Bot::PlayMove(CPlay& play)
         return;
     }
     if (phase == 0) {
+        if (UseTools(play))
+            return;
         if (cursor.GetState() != CCursor::free)
             return;
-        // The first piece in the water that fits somewhere, else the oldest piece for the fire.
+        // The piece with the best place among those floating (and the bonus level's row on screen).
         CElement* chosen = nullptr;
-        for (const auto& pe : pipeline.GetElements()) {
-            CElement& e = pe->element;
-            if (!e.GetType() || e.IsMoving())
-                continue;
-            int rot = 0, c = 0, r = 0;
-            if (BestFit(grid, e, rot, c, r)) {
+        int bestScore = 0;
+        auto consider = [&](CElement& e) {
+            if (!e.GetType())
+                return;
+            FPoint p = e.GetPosition();
+            if (p.x < 12 || p.x > 860)
+                return;
+            int rot = 0, c = 0, r = 0, score = 0;
+            if (BestFit(grid, e, rot, c, r, &score) && (!chosen || score > bestScore)) {
                 chosen = &e;
-                targetRot = rot, targetC = c, targetR = r;
-                phase = 1;
-                break;
+                bestScore = score;
             }
+        };
+        // Pieces that fit nowhere now never will: the board only fills. The oldest of them feeds the fire.
+        CElement* unfit = nullptr;
+        for (const auto& pe : pipeline.GetElements()) {
+            if (!pe->in_water || pe->element.IsMoving())
+                continue;
+            CElement* before = chosen;
+            int rot = 0, c = 0, r = 0;
+            consider(pe->element);
+            if (chosen == before && !unfit && pe->element.GetType() && !BestFit(grid, pe->element, rot, c, r))
+                unfit = &pe->element;
         }
-        if (!chosen && !pipeline.GetElements().empty() && level.Fire().DelayTimeLeft() <= 0) {
-            chosen = &pipeline.GetElements().front()->element;
+        for (CElement& e : pipeline.GetBonusElements())
+            consider(e);
+        phase = 1;
+        const bool fireReady = !level.is_bonus() && level.Fire().DelayTimeLeft() <= 0;
+        if (unfit && fireReady && (!chosen || pipeline.get_full_percents() > 0.4f)) {
+            chosen = unfit;
             phase = 3;
         }
-        if (!chosen)
+        if (!chosen) {
+            phase = 0;
             return;
+        }
         FPoint p = chosen->GetPosition();
         Click(static_cast<int>(p.x), static_cast<int>(p.y));
         phase = 0;
@@ -270,7 +481,7 @@ void Bot::PlayMove(CPlay& play)
         return;
     }
     if (std::getenv("BOT_TRACE"))
-        std::fprintf(stderr, "  drop at %d %d, piece at %.1f %.1f, mouse %.1f %.1f rot %d\n", x, y,
+        std::fprintf(stderr, "  update %d: drop at %d %d, piece at %.1f %.1f, mouse %.1f %.1f rot %d\n", updates, x, y,
                      carried.GetPosition().x, carried.GetPosition().y, cursor.pos.x, cursor.pos.y,
                      carried.GetRotation());
     Click(x, y);
@@ -281,11 +492,41 @@ void Bot::PlayMove(CPlay& play)
 void Bot::Update()
 {
     ++updates;
+    if (opt.bench) {
+        auto now = std::chrono::steady_clock::now();
+        auto* current = dynamic_cast<CGameScreen*>(app.ScreenHolder().Current());
+        auto* playing = current ? dynamic_cast<CPlay*>(current->State()) : nullptr;
+        const bool inPlay = playing && (playing->Level().get_state() == CLevel::normal ||
+                                        playing->Level().get_state() == CLevel::danger);
+        if (inPlay && benchInPlay) {
+            double ms = std::chrono::duration<double, std::milli>(now - benchLast).count();
+            frameMs.push_back(ms);
+            benchSeconds += ms / 1000;
+            benchDraws += app.mDrawCount - benchLastDraws;
+        }
+        benchInPlay = inPlay;
+        benchLast = now;
+        benchLastDraws = app.mDrawCount;
+    }
     // The bot's messages are the user's input: the game never counts as left alone.
     app.mLastUserInputTick = app.GetClock().NowMs();
     if (quitting)
         return;
+    if (opt.stopAfter > 0 && updates == opt.stopAfter) {
+        // Closed as a player closes it, so that a recording ends the same way when it is replayed.
+        Olvarn::AppMessage m;
+        m.mKind = Olvarn::AppMessageKind::Close;
+        app.QueueMessage(m);
+    }
+    if (opt.stopAfter > 0 && updates > opt.stopAfter + 500) {
+        quitting = true;
+        app.Quit();
+        return;
+    }
     auto* screen = dynamic_cast<CGameScreen*>(app.ScreenHolder().Current());
+    // Loading runs on its own thread in real time: updates spun meanwhile only make recordings long.
+    if (!opt.show && (!screen || !screen->IsLoaded()))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (std::getenv("BOT_TRACE") && updates % 500 == 0)
         std::fprintf(stderr, "bot: update %d screen %p state %p loaded %d dialogs %zu\n", updates,
                      static_cast<void*>(screen), screen ? static_cast<void*>(screen->State()) : nullptr,
@@ -295,6 +536,15 @@ void Bot::Update()
             std::fprintf(stderr, "  level %d state %d pieces %zu grid %.2f cursor %d busy %d phase %d\n",
                          p->Level().get_number(), p->Level().get_state(), p->Level().Pipeline().GetElements().size(),
                          p->Level().Grid().GetCompletion(), p->Cursor().GetState(), p->IsBusy(), phase);
+    if (std::getenv("BOT_TRACE") && updates % 50 == 0 && screen)
+        if (auto* p = dynamic_cast<CPlay*>(screen->State())) {
+            std::fprintf(stderr, "  row %d:", updates);
+            for (const CElement& e : p->Level().Pipeline().GetBonusElements())
+                std::fprintf(stderr, " %.0f(%d/%d)", e.GetPosition().x,
+                             e.GetImage() ? e.GetImage()->GetCellWidth() : -1,
+                             e.GetImage() ? e.GetImage()->GetWidth() : -1);
+            std::fprintf(stderr, "\n");
+        }
     if (std::getenv("BOT_TRACE") && updates % 500 == 0 && screen)
         std::fprintf(stderr, "  paused %d time %.0f rot %d target %d %d %d\n", screen->PauseCount(),
                      CPlayerInfo::Instance().statistic.time, 0, targetRot, targetC, targetR);
@@ -414,29 +664,47 @@ int main(int argc, char** argv)
             opt.seeded = true;
         } else if (a == "--show") {
             opt.show = true;
+        } else if (a == "--record" && i + 1 < argc) {
+            opt.record = argv[++i];
+        } else if (a == "--stop-after" && i + 1 < argc) {
+            opt.stopAfter = std::atoi(argv[++i]);
+        } else if (a == "--bench") {
+            opt.bench = true;
         } else if (a == "--lose") {
             opt.lose = true;
         } else {
-            std::fprintf(stderr, "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose]\n");
+            std::fprintf(stderr,
+                         "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--bench] [--record FILE] "
+                         "[--stop-after UPDATES]\n");
             return 2;
         }
     }
+    // The application reads its switches from the process arguments: only a recording passes any.
+    std::string demoSwitch = "-demofile=" + opt.record;
+    char recordSwitch[] = "-record";
+    std::vector<char*> appArgs{argv[0]};
+    if (!opt.record.empty()) {
+        appArgs.push_back(recordSwitch);
+        appArgs.push_back(demoSwitch.data());
+    }
+    Olvarn::Process::SetArguments(static_cast<int>(appArgs.size()), appArgs.data());
     tilvan::RegisterGameFolders();
     std::string path = Olvarn::Paths::ExecutablePath();
     size_t cut = path.find_last_of('/');
     if (cut != std::string::npos)
         Olvarn::Paths::ChangeDirectory(path.substr(0, cut));
-    Olvarn::SeedRand(opt.seeded ? opt.seed : 1);
+    Olvarn::SeedRand(opt.seed);
 
     tilvan::CGameApp& app = tilvan::CGameApp::Instance();
     static FastClock fast;
+    fast.Start(opt.seed);
     if (!opt.show)
         app.SetClock(&fast);
     // Bots may run beside a game and beside each other.
     app.mOnlyAllowOneCopyToRun = false;
     app.InitApp();
     // Headless, many updates go to each drawn frame: a frame's present may wait for the display.
-    if (!opt.show)
+    if (!opt.show && !opt.bench)
         app.mUpdateMultiplier = 20;
     Bot bot(app, opt);
     if (app.mWidgetManager)
@@ -445,6 +713,15 @@ int main(int argc, char** argv)
     if (app.mWidgetManager)
         app.mWidgetManager->RemoveWidget(&bot);
     app.RemoveScreen();
+    if (opt.bench && !bot.frameMs.empty()) {
+        std::vector<double> sorted = bot.frameMs;
+        std::sort(sorted.begin(), sorted.end());
+        std::printf("bench: %zu updates, %d draws in %.3f s of play: %.0f updates/s, %.0f frames/s, median frame "
+                    "%.3f ms, 99th percentile %.3f ms, slowest %.3f ms\n",
+                    sorted.size(), bot.benchDraws, bot.benchSeconds, sorted.size() / bot.benchSeconds,
+                    bot.benchDraws / bot.benchSeconds, sorted[sorted.size() / 2], sorted[sorted.size() * 99 / 100],
+                    sorted.back());
+    }
     int wanted = opt.last - opt.first + 1;
     return bot.allWon && bot.played == wanted ? 0 : 1;
 }
