@@ -71,8 +71,33 @@ Olvarn::WidgetManager* Widgets();
 // pumped until it has a result. Without an application the dialog is deleted and -1 returned.
 int RunDialog(Olvarn::Dialog* dialog, int id, bool autoRemove);
 
+// Opens a dialog without waiting for it: registered (under its own id when id is -1) and focused.
+// Without an application the dialog is deleted.
+void OpenDialog(Olvarn::Dialog* dialog, int id);
+
 // Takes a closed dialog off the screen and gives the focus back to the current screen.
 void CloseDialog(Olvarn::Dialog* dialog);
+
+// The player's settings the options dialog shows and changes. Without an application the getters
+// answer the framework's defaults and the setters do nothing.
+double MusicVolume();
+double SfxVolume();
+void SetMusicVolume(double volume);
+void SetSfxVolume(double volume);
+// Writes the settings the options change (volumes in hundredths, screen mode, custom cursors) now,
+// as the application writes them when the program ends; the rest of the settings stay as they are.
+void SaveOptionSettings();
+// A volume as the settings keep it: rounded to hundredths, 0 to 1.
+double StoredVolume(double volume);
+bool IsWindowed();
+// The desktop is too small for a window: only full screen is offered.
+bool IsWindowedUnavailable();
+bool CustomCursorsEnabled();
+void SetCustomCursorsEnabled(bool enabled);
+bool Is3DEnabled();
+bool Is3DSupported();
+bool Is3DRecommended();
+void ChangeScreenMode(bool windowed, bool is3D);
 
 } // namespace services
 

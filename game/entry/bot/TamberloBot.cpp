@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "play/CPlay.h"
 #include "screens/CGameScreen.h"
+#include "screens/CMainMenu.h"
 #include "screens/CMapWindow.h"
 #include "shell/CDialogBuilder.h"
 #include "shell/CGameApp.h"
@@ -296,6 +297,12 @@ void Bot::Update()
         return;
     if (AnswerDialog()) {
         wait = 5;
+        return;
+    }
+    // The main menu comes first and after every game: Enter plays.
+    if (dynamic_cast<CMainMenu*>(app.ScreenHolder().Current()) && app.mDialogMap.empty()) {
+        Key(13);
+        wait = 10;
         return;
     }
     if (!screen || !screen->State()) {
