@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "data/CXmlDataReader.h"
 #include "records/CProfiles.h"
@@ -107,9 +108,10 @@ protected:
     {
         int range = slider->mWidth - 20;
         int start = int(range * slider->mValue) + 10;
+        int travel = int(std::lround(range * (value - slider->mValue)));
         slider->OnMouseDown(start, 10, 1);
-        slider->OnMouseDrag(start + int(range * (value - slider->mValue)) / 2, 10);
-        slider->OnMouseDrag(start + int(range * (value - slider->mValue)), 10);
+        slider->OnMouseDrag(start + travel / 2, 10);
+        slider->OnMouseDrag(start + travel, 10);
         slider->OnMouseUpAt(0, 0);
     }
     uint32_t Stored(const char* name)

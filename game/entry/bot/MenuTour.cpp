@@ -2,6 +2,7 @@
 // and key messages into the application's queue), checks what each one opens, changes the music
 // volume in the options, and ends the game through the quit question. One line per check; exit 0
 // only when every check held and the settings file kept the new volume.
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,8 +14,10 @@
 #include "app/OlvarnAppBase.h"
 #include "core/Random.h"
 #include "data/CStringTable.h"
+#include "graphics/Image.h"
 #include "platform/AppMessage.h"
 #include "platform/Clock.h"
+#include "platform/EventPump.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "screens/CGameScreen.h"
@@ -40,6 +43,10 @@ constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 constexpr int kMapMenuCaption = 353;
 constexpr double kNewMusicVolume = 0.3;
+// How long a step may take, in seconds of real time (the game's clock runs as fast as it can): the
+// first one waits for the start-up loading.
+constexpr double kLoadingSeconds = 120;
+constexpr double kStepSeconds = 20;
 
 class FastClock : public Olvarn::Clock
 {
@@ -66,6 +73,16 @@ public:
 
     void Update() override;
     void Build();
+    // The last step ends the game, so its check runs once the main loop has stopped.
+    void Conclude()
+    {
+        if (finished || current + 1 != steps.size() || !acted)
+            return;
+        bool ok = steps[current].done();
+        std::printf("%s %s\n", ok ? "ok  " : "FAIL", steps[current].name.c_str());
+        failures += ok ? 0 : 1;
+        finished = true;
+    }
 
     int failures = 0;
     bool finished = false;
@@ -118,7 +135,8 @@ private:
     }
     void Fail(const std::string& why)
     {
-        std::printf("FAIL %s: %s\n", steps[current].name.c_str(), why.c_str());
+        std::printf("FAIL %s: %s (menu %d, game %d, dialogs %zu)\n", steps[current].name.c_str(), why.c_str(),
+                    Menu() != nullptr, Game() != nullptr, app.mDialogMap.size());
         std::fflush(stdout);
         ++failures;
     }
@@ -172,7 +190,13 @@ private:
     int waited = 0;
     int settle = 0;
     double oldMusic = 0;
+    std::chrono::steady_clock::time_point stepStart;
 };
+
+double Seconds(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
 
 void Tour::Build()
 {
@@ -210,8 +234,8 @@ void Tour::Build()
                      [this] { return Game() && dynamic_cast<CMapWindow*>(Game()->State()) && MapMenuButton(); }});
     steps.push_back({"and back to the main menu", [this] { Click(MapMenuButton()); }, [this] { return MenuShown(); }});
     steps.push_back({"Escape asks exit_game", [this] { Key(kKeyEscape); }, [this] { return Question() != nullptr; }});
-    steps.push_back(
-        {"its Yes ends the game", [this] { Click(Question()->LeftButton()); }, [this] { return app.mShutdown; }});
+    steps.push_back({"its Yes ends the game", [this] { Click(Question()->LeftButton()); },
+                     [this] { return app.mShutdown.load(); }});
 }
 
 void Tour::Update()
@@ -230,6 +254,7 @@ void Tour::Update()
     if (!acted) {
         acted = true;
         waited = 0;
+        stepStart = std::chrono::steady_clock::now();
         step.act();
         settle = 5;
         return;
@@ -247,10 +272,15 @@ void Tour::Update()
     if (step.done()) {
         std::printf("ok   %s\n", step.name.c_str());
         std::fflush(stdout);
-    } else if (++waited < 3000) {
+    } else if (Seconds(std::chrono::steady_clock::now() - stepStart) <
+               (current == 0 ? kLoadingSeconds : kStepSeconds)) {
         return;
     } else {
+        // Later steps build on this one: the tour ends here.
         Fail("it did not happen");
+        finished = true;
+        app.Quit();
+        return;
     }
     ++current;
     acted = false;
@@ -305,6 +335,7 @@ int main(int argc, char** argv)
     if (app.mWidgetManager)
         app.mWidgetManager->AddWidget(&tour);
     app.RunApp();
+    tour.Conclude();
     if (app.mWidgetManager)
         app.mWidgetManager->RemoveWidget(&tour);
     app.RemoveScreen();
