@@ -204,7 +204,11 @@ void CMainMenu::CreateProfileLink()
     profileLink->mLinkColor = Olvarn::Color(255, 255, 255, 255);
     profileLink->mLinkOverColor = Olvarn::Color(255, 255, 0, 255);
     int width = 0, height = 0;
-    if (Olvarn::Font* measure = services::FindFont("FONT_TEXT")) {
+    // Measured with the font it is drawn in, so the whole label fits; "FONT_TEXT" when that is missing.
+    Olvarn::Font* measure = services::FindFont("FONT_HYPERLINK");
+    if (!measure)
+        measure = services::FindFont("FONT_TEXT");
+    if (measure) {
         width = measure->TextWidth(profileLink->mLabel);
         height = measure->Height();
     }

@@ -20,6 +20,8 @@
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
+#include "play/CLevel.h"
+#include "play/CPlay.h"
 #include "screens/CGameScreen.h"
 #include "screens/CMainMenu.h"
 #include "screens/CMapWindow.h"
@@ -42,6 +44,7 @@ using namespace tilvan;
 constexpr int kKeyEnter = 13;
 constexpr int kKeyEscape = 27;
 constexpr int kMapMenuCaption = 353;
+constexpr int kMapPlayCaption = 355;
 constexpr double kNewMusicVolume = 0.3;
 // How long a step may take, in seconds of real time (the game's clock runs as fast as it can): the
 // first one waits for the start-up loading.
@@ -157,13 +160,16 @@ private:
                     return b;
         return nullptr;
     }
-    Olvarn::Widget* MapMenuButton() const
+    Olvarn::Widget* MapButton(int caption) const
     {
+        std::string label = GetStringTable().GetString(caption);
         for (Olvarn::Widget* w : app.mWidgetManager->mChildren)
-            if (auto* b = dynamic_cast<CGameButton*>(w); b && b->mLabel == GetStringTable().GetString(kMapMenuCaption))
+            if (auto* b = dynamic_cast<CGameButton*>(w); b && b->mLabel == label)
                 return b;
         return nullptr;
     }
+    Olvarn::Widget* MapMenuButton() const { return MapButton(kMapMenuCaption); }
+    CPlay* Play() const { return Game() ? dynamic_cast<CPlay*>(Game()->State()) : nullptr; }
     // A window another folder has not built yet: the click opens nothing and the menu stays.
     void AddAbsentWindowStep(const std::string& name, int buttonId, bool present)
     {
@@ -190,6 +196,7 @@ private:
     int waited = 0;
     int settle = 0;
     double oldMusic = 0;
+    bool clicked = false;
     std::chrono::steady_clock::time_point stepStart;
 };
 
@@ -201,6 +208,7 @@ double Seconds(std::chrono::steady_clock::duration d)
 void Tour::Build()
 {
     steps.push_back({"the main menu is the first screen", [] {}, [this] { return MenuShown(); }});
+    steps.push_back({"shot: menu", [] {}, [] { return true; }});
     steps.push_back({"options opens the options dialog", [this] { Click(MenuButton(CMainMenu::kOptions)); },
                      [this] { return Options() != nullptr; }});
     steps.push_back({"shot: options", [] {}, [] { return true; }});
@@ -230,9 +238,30 @@ void Tour::Build()
                      [this] { return Game() && dynamic_cast<CMapWindow*>(Game()->State()) && MapMenuButton(); }});
     steps.push_back({"the map's menu button returns to the main menu", [this] { Click(MapMenuButton()); },
                      [this] { return MenuShown(); }});
+    steps.push_back({"shot: menu2", [] {}, [] { return true; }});
     steps.push_back({"play opens the game screen at the level map", [this] { Click(MenuButton(CMainMenu::kPlay)); },
                      [this] { return Game() && dynamic_cast<CMapWindow*>(Game()->State()) && MapMenuButton(); }});
-    steps.push_back({"and back to the main menu", [this] { Click(MapMenuButton()); }, [this] { return MenuShown(); }});
+    steps.push_back({"the map's play button starts a level", [this] { Click(MapButton(kMapPlayCaption)); },
+                     [this] {
+                         // The level's own messages before it starts are answered as they come.
+                         if (CDialogBuilder* box = Question(); box && !clicked) {
+                             Click(box->CenterButton() ? box->CenterButton() : box->LeftButton());
+                             clicked = true;
+                             return false;
+                         }
+                         if (app.mMessageQueue.empty())
+                             clicked = false;
+                         CPlay* play = Play();
+                         return play && play->Level().get_state() == CLevel::normal && !play->IsBusy();
+                     }});
+    steps.push_back({"Escape in the level opens the options, which pause it", [this] { Key(kKeyEscape); },
+                     [this] { return Options() && Play() && Play()->IsBusy(); }});
+    steps.push_back({"shot: options in a level", [] {}, [] { return true; }});
+    steps.push_back({"their Continue goes back to the level", [this] { Click(Options()->ContinueButton()); },
+                     [this] { return !Options() && Play() && !Play()->IsBusy(); }});
+    steps.push_back({"Escape again", [this] { Key(kKeyEscape); }, [this] { return Options() != nullptr; }});
+    steps.push_back({"their Main menu leaves the level for the main menu", [this] { Click(Options()->MenuButton()); },
+                     [this] { return MenuShown(); }});
     steps.push_back({"Escape asks exit_game", [this] { Key(kKeyEscape); }, [this] { return Question() != nullptr; }});
     steps.push_back({"its Yes ends the game", [this] { Click(Question()->LeftButton()); },
                      [this] { return app.mShutdown.load(); }});
