@@ -50,6 +50,8 @@ private:
     class CShade : public Olvarn::Widget
     {
     public:
+        // The level behind redraws every frame, so the shade over it does too.
+        void Update() override { Invalidate(); }
         void Draw(Olvarn::Graphics& g) override;
     };
 
