@@ -1,4 +1,4 @@
-// The play folder's registrations: the play state's save class, the fire's rows, the script classes
+// The play folder's registrations: the saved classes of play, the fire's rows, the script classes
 // of play and the events script as the board's and the player's hook host.
 #include "play/PlayRegistrations.h"
 
@@ -11,6 +11,7 @@
 #include "data/StartupRegistrations.h"
 #include "play/CPlay.h"
 #include "play/PlayHooks.h"
+#include "play/PlaySave.h"
 #include "shell/GameServices.h"
 
 namespace tilvan
@@ -100,6 +101,7 @@ void SetPlayHooksEnabled(bool on)
 
 void RegisterPlay(CStartupRegistrations& steps)
 {
+    AddPlaySaveRegistrations(steps);
     steps.Add(EStartupStep::FolderComponents, [] {
         SetFireConfiguration(&CFire::DeclareConfig,
                              [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { CFire::LoadConfig(r); });

@@ -11,6 +11,7 @@
 #include "platform/Log.h"
 #include "records/CProfiles.h"
 #include "records/CRecords.h"
+#include "records/LevelResult.h"
 #include "resources/ResourceManager.h"
 #include "screens/CGameScreen.h"
 #include "screens/COptionsDialog.h"
@@ -137,8 +138,8 @@ CMainMenu::CMainMenu() : description(CGuiDescriptions::Instance().FindWindow("ma
 
 CMainMenu::~CMainMenu()
 {
-    CProfiles::Instance().Save();
-    CRecords::Instance().Save();
+    if (!records::SavePlayerFiles(CProfiles::Instance(), CRecords::Instance()))
+        Olvarn::LogWrite(Olvarn::LogLevel::Error, "The profiles or the records could not be written");
     for (Olvarn::Widget* widget : buttons) {
         if (widget->mParent)
             widget->mParent->RemoveWidget(widget);
@@ -302,8 +303,7 @@ void CMainMenu::OnKeyDown(int key)
 void CMainMenu::Play()
 {
     int answer = kStartOver;
-    CProfile* profile = CProfiles::Instance().GetCurrentProfile();
-    if (profile && profile->HasSavedGame()) {
+    if (CGameScreen::CanContinue()) {
         answer = services::RunDialog(new CDialogBuilder("continue", false), CDialogBuilder::kDialogId, true);
         if (answer == kKeepMenu)
             return;

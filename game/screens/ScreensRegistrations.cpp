@@ -10,6 +10,7 @@
 #include "screens/CMainMenu.h"
 #include "screens/CMainMenuScene.h"
 #include "screens/CMapWindow.h"
+#include "screens/ScreensSave.h"
 #include "shell/CGameApp.h"
 #include "shell/CHintRegistry.h"
 
@@ -18,6 +19,7 @@ namespace tilvan
 
 void RegisterScreens(CStartupRegistrations& steps)
 {
+    AddScreensSaveRegistrations(steps);
     steps.Add(EStartupStep::FolderComponents, [] {
         SetPropertyComponent(EPropertyComponent::LevelMap,
                              {&DeclareMapSchema, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadMapConfig(r); }});
