@@ -46,9 +46,9 @@ CPlayMakers& PlayMakers();
 // statistics windows award the medals and the crown and enter the score. Until they are installed
 // the play state enters the level's result itself, without a window, and shows no records table.
 struct CRecordsWindowMakers {
-    std::function<Olvarn::Dialog*(int levelIndex)> statistics;
-    std::function<Olvarn::Dialog*(bool completed, int timeLeftMs)> bonusStatistics;
-    std::function<Olvarn::Dialog*(bool highlight)> records;
+    std::function<void(int levelIndex)> statistics;
+    std::function<void(bool completed, int timeLeftMs)> bonusStatistics;
+    std::function<void(bool highlight)> records;
 };
 CRecordsWindowMakers& RecordsWindowMakers();
 

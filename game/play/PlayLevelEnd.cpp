@@ -67,13 +67,12 @@ void CPlay::RecordLevelEnd()
     const CRecordsWindowMakers& windows = RecordsWindowMakers();
     const bool completed = level->get_state() == CLevel::win;
     const int timeLeft = std::max(0, static_cast<int>(level->GetTimeLeft()));
-    Olvarn::Dialog* window = nullptr;
-    if (level->is_bonus() && windows.bonusStatistics)
-        window = windows.bonusStatistics(completed, timeLeft);
-    else if (!level->is_bonus() && windows.statistics)
-        window = windows.statistics(level->get_number() - 1);
-    if (window) {
-        services::RunDialog(window, -1, false);
+    const bool shown = level->is_bonus() ? bool(windows.bonusStatistics) : bool(windows.statistics);
+    if (shown) {
+        if (level->is_bonus())
+            windows.bonusStatistics(completed, timeLeft);
+        else
+            windows.statistics(level->get_number() - 1);
         records::RaiseProgress(profiles, Outcome(*level));
     } else {
         if (level->is_bonus())
@@ -92,7 +91,7 @@ void CPlay::FinishGame()
 {
     CPlayerInfo& player = CPlayerInfo::Instance();
     if (RecordsWindowMakers().records)
-        services::RunDialog(RecordsWindowMakers().records(player.new_record), -1, true);
+        RecordsWindowMakers().records(player.new_record);
     CProfiles& profiles = CProfiles::Instance();
     if (CProfile* profile = profiles.EnsureCurrentProfile())
         profile->DeleteSavedGame();

@@ -12,6 +12,7 @@
 #include "play/CPlay.h"
 #include "play/PlayHooks.h"
 #include "play/PlaySave.h"
+#include "records/RecordsWindows.h"
 #include "shell/GameServices.h"
 
 namespace tilvan
@@ -109,6 +110,11 @@ void RegisterPlay(CStartupRegistrations& steps)
         static CPlayBonusServices bonuses;
         SetBonusServices(&bonuses);
         CPlayerInfo::SetPearlHook([](int points) { CallPlayHook("on_pearl_count_changed", 0, points, false); });
+        // The level's end and the game's end show the records' windows, which award and record.
+        RecordsWindowMakers() = CRecordsWindowMakers{
+            [](int levelIndex) { RunStatisticsWindow(levelIndex); },
+            [](bool completed, int timeLeftMs) { RunBonusStatisticsWindow(completed, timeLeftMs); },
+            [](bool highlight) { RunRecordsWindow(highlight); }};
         CMouseListener::SetCursorAccess([](int setTo) {
             if (setTo >= 0)
                 services::SetAppCursor(setTo);

@@ -4,7 +4,11 @@
 
 #include "data/CPropertyLoader.h"
 #include "data/StartupRegistrations.h"
+#include "records/CCreateProfileDialog.h"
 #include "records/CProfiles.h"
+#include "records/CRecords.h"
+#include "records/CRecordsWindow.h"
+#include "records/CUserManagementDialog.h"
 #include "screens/CGameScreen.h"
 #include "screens/CInfoPanel.h"
 #include "screens/CMainMenu.h"
@@ -12,6 +16,7 @@
 #include "screens/CMapWindow.h"
 #include "screens/ScreensSave.h"
 #include "shell/CGameApp.h"
+#include "shell/CHelpWindow.h"
 #include "shell/CHintRegistry.h"
 
 namespace tilvan
@@ -35,6 +40,15 @@ void RegisterScreens(CStartupRegistrations& steps)
         };
         CGameApp::SetFirstScreenMaker([]() -> CScreen* { return new CMainMenu(); });
         CGameScreen::SetMainMenuMaker([]() -> CScreen* { return new CMainMenu(); });
+        CMainMenuWindows& windows = MainMenuWindows();
+        windows.records = []() -> Olvarn::Dialog* {
+            return new CRecordsWindow(true, CRecords::Instance(), CProfiles::Instance());
+        };
+        windows.help = [](CScreen* owner) -> Olvarn::Dialog* { return new CHelpWindow(owner, true); };
+        windows.userManagement = []() -> Olvarn::Dialog* { return new CUserManagementDialog(CProfiles::Instance()); };
+        windows.createProfile = [](const std::string& name) -> Olvarn::Dialog* {
+            return new CCreateProfileDialog(CProfiles::Instance(), true, name);
+        };
         // Hints are offered or not as the current player chose; without a player they are.
         CHintRegistry::Instance().SetShowHintsAccess(
             [] {

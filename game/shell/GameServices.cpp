@@ -174,6 +174,13 @@ void OpenDialog(Olvarn::Dialog* dialog, int id)
     gFramework->mWidgetManager->SetFocusWidget(dialog);
 }
 
+bool IsLiveScreen(const CScreen* screen)
+{
+    if (!gApp)
+        return true;
+    return screen == gApp->ScreenHolder().Current() || screen == gApp->ScreenHolder().Pending();
+}
+
 void CloseDialog(Olvarn::Dialog* dialog)
 {
     if (gFramework)

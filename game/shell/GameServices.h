@@ -20,6 +20,7 @@ namespace tilvan
 {
 
 class CGameApp;
+class CScreen;
 
 namespace services
 {
@@ -71,12 +72,14 @@ Olvarn::WidgetManager* Widgets();
 // pumped until it has a result. Without an application the dialog is deleted and -1 returned.
 int RunDialog(Olvarn::Dialog* dialog, int id, bool autoRemove);
 
-// Opens a dialog without waiting for it: registered (under its own id when id is -1) and focused.
-// Without an application the dialog is deleted.
-void OpenDialog(Olvarn::Dialog* dialog, int id);
-
 // Takes a closed dialog off the screen and gives the focus back to the current screen.
 void CloseDialog(Olvarn::Dialog* dialog);
+// Registers a dialog under `id` (its own id when `id` is -1) and gives it the focus, without waiting
+// for it; the application deletes it once it is closed. Without an application the dialog is deleted
+// at once.
+void OpenDialog(Olvarn::Dialog* dialog, int id);
+// False for a screen the game application has already let go of (true without a game application).
+bool IsLiveScreen(const CScreen* screen);
 
 // The player's settings the options dialog shows and changes. Without an application the getters
 // answer the framework's defaults and the setters do nothing.
