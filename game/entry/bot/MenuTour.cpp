@@ -22,6 +22,7 @@
 #include "platform/SettingsStore.h"
 #include "play/CLevel.h"
 #include "play/CPlay.h"
+#include "records/CCreateProfileDialog.h"
 #include "screens/CGameScreen.h"
 #include "screens/CMainMenu.h"
 #include "screens/CMapWindow.h"
@@ -183,7 +184,7 @@ private:
                              if (app.mDialogMap.empty())
                                  return false;
                              // The window is closed again for the next step.
-                             app.CloseDialogOf(app.mDialogMap.begin()->second);
+                             services::CloseDialog(app.mDialogMap.begin()->second);
                              return true;
                          }});
     }
@@ -207,7 +208,15 @@ double Seconds(std::chrono::steady_clock::duration d)
 
 void Tour::Build()
 {
-    steps.push_back({"the main menu is the first screen", [] {}, [this] { return MenuShown(); }});
+    steps.push_back({"the main menu is the first screen; a first start asks for a name", [] {},
+                     [this] {
+                         // The proposed name is taken.
+                         auto* named =
+                             dynamic_cast<CCreateProfileDialog*>(app.FindDialog(CCreateProfileDialog::kDialogId));
+                         if (named && named->OkButton() && app.mMessageQueue.empty())
+                             Click(named->OkButton());
+                         return MenuShown();
+                     }});
     steps.push_back({"shot: menu", [] {}, [] { return true; }});
     steps.push_back({"options opens the options dialog", [this] { Click(MenuButton(CMainMenu::kOptions)); },
                      [this] { return Options() != nullptr; }});

@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "play/CPlay.h"
 #include "records/CBonusStatisticsWindow.h"
+#include "records/CCreateProfileDialog.h"
 #include "records/CRecordsWindow.h"
 #include "records/CStatisticsWindow.h"
 #include "screens/CGameScreen.h"
@@ -318,6 +319,16 @@ void Bot::Update()
         return;
     if (AnswerDialog()) {
         wait = 5;
+        return;
+    }
+    // A first start asks for the player's name: the proposed one is taken.
+    if (auto* named = dynamic_cast<CCreateProfileDialog*>(app.FindDialog(CCreateProfileDialog::kDialogId));
+        named && named->OkButton()) {
+        Olvarn::Widget* ok = named->OkButton();
+        int x = 0, y = 0;
+        ok->ToRootCoords(ok->mWidth / 2, ok->mHeight / 2, x, y);
+        Click(x, y);
+        wait = 10;
         return;
     }
     // The main menu comes first and after every game: Enter plays.
