@@ -8,7 +8,7 @@
 #include "data/CLevelInfo.h"
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
-#include "shell/CDialogBuilder.h"
+#include "screens/COptionsDialog.h"
 #include "shell/CGameButton.h"
 #include "shell/GameServices.h"
 #include "widgets/WidgetManager.h"
@@ -186,12 +186,8 @@ void CInfoPanel::OnButton(int id, CCursor& cursor)
 
 void CInfoPanel::OpenMenu()
 {
-    play.SetFlags(true);
-    int result = services::RunDialog(new CDialogBuilder("paused", true), CDialogBuilder::kDialogId, true);
-    play.SetFlags(false);
-    play.GotFocus();
-    if (result == CDialogBuilder::RIGHT && play.GetOwner())
-        play.GetOwner()->ReturnToMainMenu();
+    // The options pause the level while they are open and lead back to it or to the main menu.
+    services::OpenDialog(new COptionsDialog(&play, "paused"), COptionsDialog::kDialogId);
 }
 
 void CInfoPanel::KeyDown(int key, CCursor& cursor)

@@ -3,7 +3,7 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
+#include <string>
 #include <thread>
 
 #include "board/CPlayerInfo.h"
@@ -11,6 +11,7 @@
 #include "data/CLevelInfo.h"
 #include "data/CStringTable.h"
 #include "data/CXmlDataReader.h"
+#include "data/DataCodecs.h"
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
@@ -159,10 +160,8 @@ void CMapWindow::BuildCaption()
         caption = "Error: level is missing!";
         return;
     }
-    char text[1025];
-    int n =
-        std::snprintf(text, sizeof text, GetStringTable().GetString(142).c_str(), index + 1, info->name.Get().c_str());
-    caption = n < 0 || n >= static_cast<int>(sizeof text) ? "Level name is too large!" : text;
+    // The caption text comes from the data: its codes are filled, never handed to printf.
+    caption = SubstituteTextCodes(GetStringTable().GetString(142), {std::to_string(index + 1), info->name.Get()});
 }
 
 void CMapWindow::ChooseDotImage(Dot& dot)

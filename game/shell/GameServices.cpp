@@ -1,6 +1,9 @@
 // The game's one door to the framework.
 #include "shell/GameServices.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "graphics/DDImage.h"
 #include "platform/Log.h"
 #include "resources/ResourceManager.h"
@@ -169,7 +172,10 @@ void OpenDialog(Olvarn::Dialog* dialog, int id)
         delete dialog;
         return;
     }
-    gFramework->RegisterDialog(id, dialog);
+    if (id < 0)
+        gFramework->AddDialogOwnId(dialog);
+    else
+        gFramework->RegisterDialog(id, dialog);
     gFramework->mWidgetManager->SetFocusWidget(dialog);
 }
 
@@ -186,6 +192,86 @@ void CloseDialog(Olvarn::Dialog* dialog)
         gFramework->CloseDialogOf(dialog);
     if (gApp)
         gApp->FocusScreen();
+}
+
+double MusicVolume()
+{
+    return gFramework ? gFramework->GetMusicVolume() : 0.85;
+}
+
+double SfxVolume()
+{
+    return gFramework ? gFramework->GetSfxVolume() : 0.85;
+}
+
+void SetMusicVolume(double volume)
+{
+    if (gFramework)
+        gFramework->SetMusicVolume(volume);
+}
+
+void SetSfxVolume(double volume)
+{
+    if (gFramework)
+        gFramework->SetSfxVolume(volume);
+}
+
+double StoredVolume(double volume)
+{
+    return double(std::lround(std::clamp(volume, 0.0, 1.0) * 100)) / 100;
+}
+
+void SaveOptionSettings()
+{
+    if (!gFramework)
+        return;
+    auto hundredths = [](double volume) { return uint32_t(std::lround(StoredVolume(volume) * 100)); };
+    gFramework->WriteRegistryDWORD("MusicVolume", hundredths(gFramework->GetMusicVolume()));
+    gFramework->WriteRegistryDWORD("SfxVolume", hundredths(gFramework->GetSfxVolume()));
+    gFramework->WriteRegistryDWORD("ScreenMode", gFramework->mIsWindowed || gFramework->mFullScreenForced ? 0 : 1);
+    gFramework->WriteRegistryDWORD("CustomCursors", gFramework->mCustomCursorsEnabled ? 1 : 0);
+}
+
+bool IsWindowed()
+{
+    return gFramework ? gFramework->mIsWindowed : true;
+}
+
+bool IsWindowedUnavailable()
+{
+    return gFramework && gFramework->mWindowedUnavailable;
+}
+
+bool CustomCursorsEnabled()
+{
+    return gFramework && gFramework->mCustomCursorsEnabled;
+}
+
+void SetCustomCursorsEnabled(bool enabled)
+{
+    if (gFramework)
+        gFramework->SetCustomCursorsEnabled(enabled);
+}
+
+bool Is3DEnabled()
+{
+    return gFramework && gFramework->Is3DEnabled();
+}
+
+bool Is3DSupported()
+{
+    return gFramework && gFramework->Is3DSupported();
+}
+
+bool Is3DRecommended()
+{
+    return gFramework && gFramework->Is3DRecommended();
+}
+
+void ChangeScreenMode(bool windowed, bool is3D)
+{
+    if (gFramework)
+        gFramework->ChangeScreenMode(windowed, is3D, false);
 }
 
 } // namespace tilvan::services

@@ -76,11 +76,33 @@ int RunDialog(Olvarn::Dialog* dialog, int id, bool autoRemove);
 
 // Takes a closed dialog off the screen and gives the focus back to the current screen.
 void CloseDialog(Olvarn::Dialog* dialog);
-// Registers a dialog under `id` and gives it the focus, without waiting for it; the application
-// deletes it once it is closed. Without an application the dialog is deleted at once.
+// Registers a dialog under `id` (its own id when `id` is -1) and gives it the focus, without waiting
+// for it; the application deletes it once it is closed. Without an application the dialog is deleted
+// at once.
 void OpenDialog(Olvarn::Dialog* dialog, int id);
 // False for a screen the game application has already let go of (true without a game application).
 bool IsLiveScreen(const CScreen* screen);
+
+// The player's settings the options dialog shows and changes. Without an application the getters
+// answer the framework's defaults and the setters do nothing.
+double MusicVolume();
+double SfxVolume();
+void SetMusicVolume(double volume);
+void SetSfxVolume(double volume);
+// Writes the settings the options change (volumes in hundredths, screen mode, custom cursors) now,
+// as the application writes them when the program ends; the rest of the settings stay as they are.
+void SaveOptionSettings();
+// A volume as the settings keep it: rounded to hundredths, 0 to 1.
+double StoredVolume(double volume);
+bool IsWindowed();
+// The desktop is too small for a window: only full screen is offered.
+bool IsWindowedUnavailable();
+bool CustomCursorsEnabled();
+void SetCustomCursorsEnabled(bool enabled);
+bool Is3DEnabled();
+bool Is3DSupported();
+bool Is3DRecommended();
+void ChangeScreenMode(bool windowed, bool is3D);
 
 } // namespace services
 

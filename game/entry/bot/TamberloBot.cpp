@@ -22,10 +22,12 @@
 #include "platform/Process.h"
 #include "play/CPlay.h"
 #include "records/CBonusStatisticsWindow.h"
+#include "records/CCreateProfileDialog.h"
 #include "records/CRecordsWindow.h"
 #include "records/CStatisticsWindow.h"
 #include "screens/CGameScreen.h"
 #include "screens/CInfoPanel.h"
+#include "screens/CMainMenu.h"
 #include "screens/CMapWindow.h"
 #include "shell/CDialogBuilder.h"
 #include "shell/CGameApp.h"
@@ -567,6 +569,22 @@ void Bot::Update()
         return;
     if (AnswerDialog()) {
         wait = 5;
+        return;
+    }
+    // A first start asks for the player's name: the proposed one is taken.
+    if (auto* named = dynamic_cast<CCreateProfileDialog*>(app.FindDialog(CCreateProfileDialog::kDialogId));
+        named && named->OkButton()) {
+        Olvarn::Widget* ok = named->OkButton();
+        int x = 0, y = 0;
+        ok->ToRootCoords(ok->mWidth / 2, ok->mHeight / 2, x, y);
+        Click(x, y);
+        wait = 10;
+        return;
+    }
+    // The main menu comes first and after every game: Enter plays.
+    if (dynamic_cast<CMainMenu*>(app.ScreenHolder().Current()) && app.mDialogMap.empty()) {
+        Key(13);
+        wait = 10;
         return;
     }
     if (!screen || !screen->State()) {
