@@ -113,7 +113,7 @@ void RegisterHelpClasses(lua_State* L)
                   .def("add_text", &AddText6)
                   .def("get_text", &CHelpWindow::GetText)
                   .def("remove_text", static_cast<void (CHelpWindow::*)(int)>(&CHelpWindow::RemoveText))
-                  .def("remove_text", static_cast<void (CHelpWindow::*)(CText*)>(&CHelpWindow::RemoveText)),
+                  .def("remove_text", static_cast<void (CHelpWindow::*)(help::CText*)>(&CHelpWindow::RemoveText)),
               class_<CEventImage, CImage>("event_image_class")
                   .property("pos", &CEventImage::GetPos, &CEventImage::SetPos)
                   .property("angle", &CEventImage::GetAngle, &CEventImage::SetAngle)
@@ -121,10 +121,10 @@ void RegisterHelpClasses(lua_State* L)
                   .def("get_layer", &CEventImage::GetLayer)
                   .def("set_image", &CEventImage::ChangeImage)
                   .def("get_image", &CEventImage::AsImage),
-              class_<CText>("text_class")
-                  .property("pos", &CText::GetPos, &CText::SetPos)
-                  .property("text", &CText::GetText, &CText::SetText)
-                  .property("color", &CText::GetColor, &CText::SetColor),
+              class_<help::CText>("text_class")
+                  .property("pos", &help::CText::GetPos, &help::CText::SetPos)
+                  .property("text", &help::CText::GetText, &help::CText::SetText)
+                  .property("color", &help::CText::GetColor, &help::CText::SetColor),
               def("local_string", &LocalString), def("add_move_action", &AddMove), def("add_move_action", &AddMove5),
               def("add_rotate_action", &AddRotate), def("add_rotate_action", &AddRotate5),
               def("add_alpha_action", &AddAlpha), def("add_alpha_action", &AddAlpha5),

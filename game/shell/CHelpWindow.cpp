@@ -235,8 +235,8 @@ int CHelpWindow::AddText(const std::string& text, const Olvarn::OlvarnVector2& p
                          const std::string& fontId)
 {
     int id = NextId(texts);
-    auto made = std::make_unique<CText>(text, pos, color, fontId, kTopLayer);
-    CText* added = made.get();
+    auto made = std::make_unique<help::CText>(text, pos, color, fontId, kTopLayer);
+    help::CText* added = made.get();
     if (!texts.emplace(id, std::move(made)).second)
         return -1;
     InsertByLayer(textDrawList, added);
@@ -247,16 +247,16 @@ int CHelpWindow::AddText(const std::string& text, const Olvarn::OlvarnVector2& p
                          const std::string& fontId, const Olvarn::OlvarnVector2& size, int layer)
 {
     int id = NextId(texts);
-    auto made = std::make_unique<CText>(text, pos, color, fontId, layer);
+    auto made = std::make_unique<help::CText>(text, pos, color, fontId, layer);
     made->SetBox(pos, size);
-    CText* added = made.get();
+    help::CText* added = made.get();
     if (!texts.emplace(id, std::move(made)).second)
         return -1;
     InsertByLayer(textDrawList, added);
     return id;
 }
 
-CText* CHelpWindow::GetText(int id)
+help::CText* CHelpWindow::GetText(int id)
 {
     auto it = texts.find(id);
     return it == texts.end() ? nullptr : it->second.get();
@@ -271,7 +271,7 @@ void CHelpWindow::RemoveText(int id)
     removedTexts.insert(id);
 }
 
-void CHelpWindow::RemoveText(CText* text)
+void CHelpWindow::RemoveText(help::CText* text)
 {
     if (!text)
         return;

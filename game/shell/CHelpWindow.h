@@ -21,7 +21,10 @@ class CEventImage;
 class CGameButton;
 class CHelpScript;
 class CScreen;
+namespace help
+{
 class CText;
+}
 
 class CHelpWindow : public Olvarn::Dialog
 {
@@ -54,9 +57,9 @@ public:
                 const std::string& fontId);
     int AddText(const std::string& text, const Olvarn::OlvarnVector2& pos, const Olvarn::Color& color,
                 const std::string& fontId, const Olvarn::OlvarnVector2& size, int layer = kTopLayer);
-    CText* GetText(int id);
+    help::CText* GetText(int id);
     void RemoveText(int id);
-    void RemoveText(CText* text);
+    void RemoveText(help::CText* text);
 
     // A delayed call of an action: the global function with (window, picture, argument).
     void CallActionFunction(const std::string& name, CEventImage& picture, const luabind::object& argument,
@@ -76,7 +79,7 @@ public:
     CGameButton* Button(int id) const;
     CHelpScript& Script() { return *script; }
     const std::multimap<int, std::unique_ptr<CEventImage>>& Images() const { return images; }
-    const std::map<int, std::unique_ptr<CText>>& Texts() const { return texts; }
+    const std::map<int, std::unique_ptr<help::CText>>& Texts() const { return texts; }
 
 private:
     void MakeButtons();
@@ -90,8 +93,8 @@ private:
     std::multimap<int, std::unique_ptr<CEventImage>> images;
     std::list<CEventImage*> imageDrawList;
     std::set<int> removedImages;
-    std::map<int, std::unique_ptr<CText>> texts;
-    std::list<CText*> textDrawList;
+    std::map<int, std::unique_ptr<help::CText>> texts;
+    std::list<help::CText*> textDrawList;
     std::set<int> removedTexts;
     CGameButton* okButton = nullptr;
     CGameButton* creditsButton = nullptr;

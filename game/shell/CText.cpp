@@ -9,6 +9,8 @@
 
 namespace tilvan
 {
+namespace help
+{
 
 CText::CText(const std::string& text_, const Olvarn::OlvarnVector2& position, const Olvarn::Color& color_,
              std::string fontId_, int layer_)
@@ -59,4 +61,5 @@ void CText::SetText(const std::string& value)
     text = Localize(value);
 }
 
+} // namespace help
 } // namespace tilvan

@@ -15,6 +15,9 @@ class Font;
 
 namespace tilvan
 {
+// Apart from the world's animated texts, which share the name.
+namespace help
+{
 
 class CText
 {
@@ -52,4 +55,5 @@ public:
     int layer;
 };
 
+} // namespace help
 } // namespace tilvan

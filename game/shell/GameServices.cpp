@@ -253,11 +253,6 @@ void SetCustomCursorsEnabled(bool enabled)
         gFramework->SetCustomCursorsEnabled(enabled);
 }
 
-bool Is3DEnabled()
-{
-    return gFramework && gFramework->Is3DEnabled();
-}
-
 bool Is3DSupported()
 {
     return gFramework && gFramework->Is3DSupported();

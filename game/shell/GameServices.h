@@ -99,7 +99,6 @@ bool IsWindowed();
 bool IsWindowedUnavailable();
 bool CustomCursorsEnabled();
 void SetCustomCursorsEnabled(bool enabled);
-bool Is3DEnabled();
 bool Is3DSupported();
 bool Is3DRecommended();
 void ChangeScreenMode(bool windowed, bool is3D);
