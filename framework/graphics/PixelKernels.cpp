@@ -491,6 +491,7 @@ struct V {
     static R AndNot(R a, R b) { return _mm_andnot_si128(a, b); } // ~a & b
     static R Or(R a, R b) { return _mm_or_si128(a, b); }
     static R AddSat8(R a, R b) { return _mm_adds_epu8(a, b); }
+    static R AddSatU16(R a, R b) { return _mm_adds_epu16(a, b); }
     static R Eq32(R a, R b) { return _mm_cmpeq_epi32(a, b); }
     static R Eq16(R a, R b) { return _mm_cmpeq_epi16(a, b); }
     static bool All(R mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
@@ -573,6 +574,7 @@ struct V {
     static R AndNot(R a, R b) { return _mm256_andnot_si256(a, b); }
     static R Or(R a, R b) { return _mm256_or_si256(a, b); }
     static R AddSat8(R a, R b) { return _mm256_adds_epu8(a, b); }
+    static R AddSatU16(R a, R b) { return _mm256_adds_epu16(a, b); }
     static R Eq32(R a, R b) { return _mm256_cmpeq_epi32(a, b); }
     static R Eq16(R a, R b) { return _mm256_cmpeq_epi16(a, b); }
     static bool All(R mask) { return _mm256_movemask_epi8(mask) == -1; }
