@@ -54,6 +54,9 @@ struct Table {
     // ARGB memory images.
     void (*fillTranslucent)(uint32_t* row, int count, const FillColor& k);
     void (*blendOntoOpaque)(uint32_t* dest, const uint32_t* src, int count);
+    // A whole sprite row onto opaque pixels: clear source pixels leave the destination as it is, opaque
+    // ones are copied and the rest blended as blendOntoOpaque does, so narrow sprites need no run walk.
+    void (*blendRowOntoOpaque)(uint32_t* dest, const uint32_t* src, int count);
     void (*addArgb)(uint32_t* dest, const uint32_t* src, int count, const AddMode& mode);
     // Composes ARGB pixels over ARGB pixels that keep a combined alpha, tinted by k unless white.
     void (*composeOver)(uint32_t* dest, const uint32_t* src, int count, bool white, const FillColor& k);

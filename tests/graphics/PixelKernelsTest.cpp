@@ -101,6 +101,10 @@ std::vector<KernelCase> Cases(Lcg& rng)
         {"blend onto opaque",
          [](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.blendOntoOpaque(d, s, n); }, false,
          same});
+    cases.push_back(
+        {"blend row onto opaque",
+         [](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.blendRowOntoOpaque(d, s, n); }, false,
+         same});
     for (int mode = 0; mode < 8; ++mode) {
         AddMode m{(mode & 1) != 0, (mode & 2) != 0, (mode & 4) != 0, rng.Below(256), rng.Below(256), rng.Below(256)};
         cases.push_back(
