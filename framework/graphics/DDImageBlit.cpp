@@ -305,6 +305,13 @@ template <typename Pixel> void GeneralBlit(const BlitJob& job)
 // more than adding the zeros.
 void AdditiveRows16(const BlitJob& job, const kernels::Table& kernel, const kernels::Format16& format)
 {
+    if (!job.indices && !job.mirrored) {
+        // The plain source is its own rows: the whole rectangle in one call.
+        kernel.add16Rows(DestLeft<uint16_t>(job, 0), job.lock->mPitch,
+                         job.native + size_t(job.src.mY) * size_t(job.srcWidth) + size_t(job.src.mX), job.srcWidth,
+                         job.src.mWidth, job.src.mHeight, job.white, job.cm, format);
+        return;
+    }
     RowSource source;
     for (int row = 0; row < job.src.mHeight; ++row) {
         const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);

@@ -182,6 +182,16 @@ void Add16(uint16_t* dest, const uint32_t* src, int count, bool white, const uin
     }
 }
 
+void Add16Rows(uint16_t* dest, std::ptrdiff_t destPitch, const uint32_t* src, std::ptrdiff_t srcPitch, int width,
+               int height, bool white, const uint32_t* cm, const Format16& f)
+{
+    for (int row = 0; row < height; ++row) {
+        Add16(dest, src, width, white, cm, f);
+        dest = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dest) + destPitch);
+        src += srcPitch;
+    }
+}
+
 template <typename Pixel>
 void FillBlend(Pixel* row, int count, uint32_t src, uint32_t keep, const Format16& f, uint32_t roundDiv)
 {
@@ -327,9 +337,9 @@ namespace
 
 const Table kScalar = {Level::Scalar,    scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::BlendRowOntoOpaque,
                        scalar::AddArgb,  scalar::ComposeOver,     scalar::BlendPremul32,   scalar::BlendPremul16,
-                       scalar::Narrow16, scalar::Add32,           scalar::Add16,           scalar::Fill32,
-                       scalar::Fill16,   scalar::Tint32,          scalar::Tint16,          scalar::Rotate32,
-                       scalar::Rotate16};
+                       scalar::Narrow16, scalar::Add32,           scalar::Add16,           scalar::Add16Rows,
+                       scalar::Fill32,   scalar::Fill16,          scalar::Tint32,          scalar::Tint16,
+                       scalar::Rotate32, scalar::Rotate16};
 
 } // namespace
 
@@ -644,14 +654,14 @@ namespace
 
 const Table kSse2 = {Level::Sse2,    sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::BlendRowOntoOpaque,
                      sse2::AddArgb,  sse2::ComposeOver,     sse2::BlendPremul32,   sse2::BlendPremul16,
-                     sse2::Narrow16, sse2::Add32,           sse2::Add16,           sse2::Fill32,
-                     sse2::Fill16,   sse2::Tint32,          sse2::Tint16,          sse2::Rotate32,
-                     sse2::Rotate16};
+                     sse2::Narrow16, sse2::Add32,           sse2::Add16,           sse2::Add16Rows,
+                     sse2::Fill32,   sse2::Fill16,          sse2::Tint32,          sse2::Tint16,
+                     sse2::Rotate32, sse2::Rotate16};
 const Table kAvx2 = {Level::Avx2,    avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::BlendRowOntoOpaque,
                      avx2::AddArgb,  avx2::ComposeOver,     avx2::BlendPremul32,   avx2::BlendPremul16,
-                     avx2::Narrow16, avx2::Add32,           avx2::Add16,           avx2::Fill32,
-                     avx2::Fill16,   avx2::Tint32,          avx2::Tint16,          avx2::Rotate32,
-                     avx2::Rotate16};
+                     avx2::Narrow16, avx2::Add32,           avx2::Add16,           avx2::Add16Rows,
+                     avx2::Fill32,   avx2::Fill16,          avx2::Tint32,          avx2::Tint16,
+                     avx2::Rotate32, avx2::Rotate16};
 
 const Table*& Chosen()
 {

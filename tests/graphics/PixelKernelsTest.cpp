@@ -136,6 +136,14 @@ std::vector<KernelCase> Cases(Lcg& rng)
                                  t.add16(d, s, n, white, tint.data(), f);
                              },
                              true, pre16});
+            // The row as two rows of half its width, so that the pitches are stepped.
+            cases.push_back({"add 16 rows" + fn + w,
+                             [white, tint, f](const Table& t, uint32_t*, uint16_t* d, const uint32_t* s, int n) {
+                                 const int rows = n >= 2 ? 2 : 1, width = n / rows;
+                                 t.add16Rows(d, std::ptrdiff_t(width) * 2, s, width, width, rows, white, tint.data(),
+                                             f);
+                             },
+                             true, pre16});
             if (white)
                 cases.push_back({"blend premultiplied 16" + fn,
                                  [f](const Table& t, uint32_t*, uint16_t* d, const uint32_t* s, int n) {
