@@ -75,6 +75,16 @@ int SavePicture(const std::string& id, FPoint pos, float animationTime)
     return picture.Save();
 }
 
+// The clock of a picture saved by SavePicture; the picture itself comes from the type or resource.
+float LoadPictureTime(const std::string& row)
+{
+    if (row.empty())
+        return 0;
+    CImage picture{std::string()};
+    save::LoadChildObject(row, picture);
+    return picture.GetTime();
+}
+
 // Every listed row loaded into a new object appended to the list.
 template <typename T, typename List> void LoadList(const std::string& rows, List& list)
 {
@@ -105,8 +115,9 @@ void CElement::Load(int row)
     SaveReader().GetRow(kElement.element, row, mId, type, pos, mRotation, mBonus, mIsRotating, mTimeLeft, mFAngle,
                         mIsTremble, mAddAngle, mTrembleTime, mTrembleTimeLeft, mIsMoving, mSpeed, mTargetPos, image,
                         mRotateSign);
-    // The picture is the type's; the type is the saved one.
+    // The picture is the type's; the type is the saved one, and the picture's clock goes on.
     mId = type;
+    mAnimTime = LoadPictureTime(image);
     mRotation = ((mRotation % 6) + 6) % 6;
     SetPosition(pos);
     mEffects.clear();
@@ -181,6 +192,7 @@ void CPearl::Load(int row)
 {
     std::string image;
     SaveReader().GetRow(kPearl.element, row, mPos, image, mShown, mTime, mDead);
+    mAnimTime = LoadPictureTime(image);
     mCreationNotified = false;
 }
 

@@ -31,12 +31,13 @@ template <const CSaveSchema& S> void DeclareSchemaWriter(CXmlDataWriter& writer)
 }
 
 // The schema functions run on every registration and declaring the attributes twice would repeat them
-// in every row, so a class is registered once. Such objects are made by their owners, never by class id.
-template <const CSaveSchema& S> void RegisterSchema(int classId)
+// in every row, so a class is registered once. Without a creator the objects are made by their owners,
+// never by class id; the top-level game states give theirs, since a saved game names them by class id.
+template <const CSaveSchema& S> void RegisterSchema(int classId, CreatorFn creator = nullptr)
 {
     if (CSaveObjectRegistry::Instance().IsRegistered(classId))
         return;
-    CSaveObjectRegistry::Instance().Register(nullptr, classId, &DeclareSchemaReader<S>, &DeclareSchemaWriter<S>);
+    CSaveObjectRegistry::Instance().Register(creator, classId, &DeclareSchemaReader<S>, &DeclareSchemaWriter<S>);
 }
 
 } // namespace tilvan::save

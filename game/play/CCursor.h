@@ -6,14 +6,16 @@
 
 #include "board/BonusKinds.h"
 #include "board/CElement.h"
+#include "data/CSaveObject.h"
 #include "shell/CImage.h"
 
 namespace tilvan
 {
 
-class CCursor
+class CCursor : public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 12;
     enum EState {
         free = kCursorFree,
         element_state = kCursorElement,
@@ -30,6 +32,12 @@ public:
     ~CCursor();
     CCursor(const CCursor&) = delete;
     CCursor& operator=(const CCursor&) = delete;
+
+    int Save() override;
+    // The saved state is applied as a change from the present one; the picture and the octopus flag
+    // then are the saved ones.
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
 
     void SetState(int next);
     int GetState() const { return state; }

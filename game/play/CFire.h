@@ -7,6 +7,7 @@
 #include "board/CMouseListener.h"
 #include "core/Rect.h"
 #include "core/Vector2.h"
+#include "data/CSaveObject.h"
 #include "shell/CImage.h"
 
 namespace tilvan
@@ -30,10 +31,17 @@ CFireConfig& FireConfig();
 // The pearls level n of the fire costs (1 to 3); 0 otherwise.
 int get_fire_upgrade_cost(int n);
 
-class CFire : public CMouseListener
+class CFire : public CMouseListener, public save::CSaveObject
 {
 public:
+    static constexpr int kClassId = 114;
+
     CFire();
+
+    int Save() override;
+    // The look stays the saved one until the next step; the picture is the burning one again.
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
 
     static void DeclareConfig(CXmlDataReader& reader);
     static void LoadConfig(CXmlDataReader& reader);
@@ -54,6 +62,8 @@ public:
     Olvarn::Rect GetRect() const { return rect; }
     Olvarn::Rect WoodRect();
     float GetAddY() const { return add_y; }
+    bool IsBonus() const { return is_bonus; }
+    Olvarn::OlvarnVector2 GetPos() const { return pos; }
     int GetAlpha() const { return image.GetAlpha(); }
 
 private:

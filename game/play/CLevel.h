@@ -13,6 +13,7 @@
 #include "board/CMouseListener.h"
 #include "board/CPipeline.h"
 #include "board/CPlayerInfo.h"
+#include "data/CSaveObject.h"
 #include "play/CFire.h"
 #include "play/CStillWater.h"
 #include "shell/CLayerObject.h"
@@ -24,9 +25,14 @@ class CEnvironment;
 class CLevelInfo;
 class CPlay;
 
-class CLevel : public CLayerObject, public CMouseListener, public CPlayerLevel, public CLevelView
+class CLevel : public CLayerObject,
+               public CMouseListener,
+               public save::CSaveObject,
+               public CPlayerLevel,
+               public CLevelView
 {
 public:
+    static constexpr int kClassId = 11;
     enum EState { win = 0, lose = 1, danger = 2, ending = 3, before_start = 4, normal = 5 };
 
     explicit CLevel(CPlay* owner);
@@ -37,6 +43,11 @@ public:
     static CPipeline* CurrentPipeline();
 
     bool Begin(int levelIndex);
+    // The level's row with its parts as child rows. A saved level goes on where it was: it does not
+    // show its start sequence again. A save naming a level the game does not have is refused (throws).
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
     void StartEnvironment();
     void Start();
     void BringNextElement();

@@ -188,11 +188,10 @@ void CPlay::WinFlow()
         if (level->get_number() != 60)
             for (int id : {1, 3, 5})
                 music->SetFadeSpeed(id, speed);
-    // The statistics and records windows come with the records; the level's result is already in
-    // the player's record for them.
+    RecordLevelEnd();
     if (level->get_number() == GetLevelCount()) {
         RunNamedDialog("win_game", 0, -1);
-        saveable = false;
+        FinishGame();
         if (owner)
             owner->ReturnToMainMenu();
         SetFlags(false);

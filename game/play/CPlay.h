@@ -9,6 +9,11 @@
 #include "play/CLevel.h"
 #include "shell/CGameState.h"
 
+namespace Olvarn
+{
+class Dialog;
+}
+
 namespace tilvan
 {
 
@@ -35,6 +40,18 @@ struct CPlayMakers {
 };
 CPlayMakers& PlayMakers();
 
+// The windows of the records that the end of a level opens, run modally by the play state: the
+// statistics of a won ordinary level (its 0-based index), of an ended bonus level (completed, time
+// left in whole ms) and, after the last level, the records table (highlighting a new record). The
+// statistics windows award the medals and the crown and enter the score. Until they are installed
+// the play state enters the level's result itself, without a window, and shows no records table.
+struct CRecordsWindowMakers {
+    std::function<void(int levelIndex)> statistics;
+    std::function<void(bool completed, int timeLeftMs)> bonusStatistics;
+    std::function<void(bool highlight)> records;
+};
+CRecordsWindowMakers& RecordsWindowMakers();
+
 class CPlay : public CGameState
 {
 public:
@@ -46,6 +63,8 @@ public:
     static CGameState* Create() { return new CPlay(nullptr); }
 
     int GetClassId() const override { return kClassId; }
+    int Save() override;
+    void Load(int row) override;
     void GotFocus() override { inactive = false; }
     void LostFocus() override { inactive = true; }
     void OnLoaded() override;
@@ -61,7 +80,8 @@ public:
     void MouseDrag(int x, int y) override;
     void KeyDown(int key) override;
     void MouseWheel(int delta) override;
-    bool IsSaveable() const override { return saveable; }
+    // A level without a definition is never written: its save could not be continued.
+    bool IsSaveable() const override { return saveable && level->Definition(); }
 
     void AddPause(float factor, float ms);
     float GetPause() const { return pause < 0 ? 0 : pause; }
@@ -77,6 +97,11 @@ public:
 private:
     void LoseFlow();
     void WinFlow();
+    // The level's result into the profile and the records (through their windows when installed),
+    // and both files written.
+    void RecordLevelEnd();
+    // After the last level: the records table, and the finished game's save is removed.
+    void FinishGame();
     int RunNamedDialog(const char* name, int textNumber, int id);
 
     std::unique_ptr<CLevel> level;

@@ -13,6 +13,18 @@ void CStillWater::Update(float ms)
     if (!mWave.GetImage())
         mWave.SetImage(kWaterImageId);
     mWave.Update(ms);
+    mTime += ms;
+}
+
+int CStillWater::Save()
+{
+    return save::SaveWriter().WriteRow("water", 0, kSurfaceY, mTime);
+}
+
+void CStillWater::Load(int row)
+{
+    int amplitude = 0, y = 0;
+    save::SaveReader().GetRow("water", row, amplitude, y, mTime);
 }
 
 void CStillWater::DrawBack(Olvarn::Graphics& g)

@@ -3,8 +3,10 @@
 // world draws the level.
 #pragma once
 
-#include "board/BoardServices.h"
 #include <string>
+
+#include "board/BoardServices.h"
+#include "data/CSaveObject.h"
 
 #include "shell/CImage.h"
 
@@ -16,10 +18,16 @@ class Graphics;
 namespace tilvan
 {
 
-class CStillWater : public CWaterSurface
+class CStillWater : public CWaterSurface, public save::CSaveObject
 {
 public:
     static constexpr int kSurfaceY = 640;
+    static constexpr int kClassId = 115;
+
+    // Saved as the world's "water" row (amplitude, line, time), which this line has no wave of.
+    int Save() override;
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
 
     int GetSurfaceY(int) const override { return kSurfaceY; }
     void Update(float ms);
@@ -28,6 +36,7 @@ public:
 
 private:
     CImage mWave{std::string()};
+    float mTime = 0;
 };
 
 } // namespace tilvan

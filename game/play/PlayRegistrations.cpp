@@ -1,4 +1,4 @@
-// The play folder's registrations: the play state's save class, the fire's rows, the script classes
+// The play folder's registrations: the saved classes of play, the fire's rows, the script classes
 // of play and the events script as the board's and the player's hook host.
 #include "play/PlayRegistrations.h"
 
@@ -11,6 +11,8 @@
 #include "data/StartupRegistrations.h"
 #include "play/CPlay.h"
 #include "play/PlayHooks.h"
+#include "play/PlaySave.h"
+#include "records/RecordsWindows.h"
 #include "shell/GameServices.h"
 
 namespace tilvan
@@ -100,6 +102,7 @@ void SetPlayHooksEnabled(bool on)
 
 void RegisterPlay(CStartupRegistrations& steps)
 {
+    AddPlaySaveRegistrations(steps);
     steps.Add(EStartupStep::FolderComponents, [] {
         SetFireConfiguration(&CFire::DeclareConfig,
                              [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { CFire::LoadConfig(r); });
@@ -107,6 +110,11 @@ void RegisterPlay(CStartupRegistrations& steps)
         static CPlayBonusServices bonuses;
         SetBonusServices(&bonuses);
         CPlayerInfo::SetPearlHook([](int points) { CallPlayHook("on_pearl_count_changed", 0, points, false); });
+        // The level's end and the game's end show the records' windows, which award and record.
+        RecordsWindowMakers() = CRecordsWindowMakers{
+            [](int levelIndex) { RunStatisticsWindow(levelIndex); },
+            [](bool completed, int timeLeftMs) { RunBonusStatisticsWindow(completed, timeLeftMs); },
+            [](bool highlight) { RunRecordsWindow(highlight); }};
         CMouseListener::SetCursorAccess([](int setTo) {
             if (setTo >= 0)
                 services::SetAppCursor(setTo);

@@ -92,6 +92,9 @@ bool CProfile::LoadGame(save::CSaveObject& game, std::string* problem)
     case save::ESaveLoad::Loaded:
         return true;
     case save::ESaveLoad::Missing:
+        // Offering "continue" again would only fail again.
+        Olvarn::LogWrite(Olvarn::LogLevel::Warning, "The saved game %s is missing", path.c_str());
+        is_saved = false;
         return false;
     case save::ESaveLoad::Damaged:
         break;

@@ -2,6 +2,7 @@
 #include "records/RecordsRegistrations.h"
 
 #include "data/StartupRegistrations.h"
+#include "records/RecordsConstants.h"
 #include "records/RecordsSaveClasses.h"
 
 namespace tilvan
@@ -10,6 +11,7 @@ namespace tilvan
 void RegisterRecords(CStartupRegistrations& steps)
 {
     steps.Add(EStartupStep::ProfileSaveClasses, [] { RegisterRecordsSaveClasses(); });
+    steps.Add(EStartupStep::StatisticsWindow, [] { RegisterRecordsConstants(); });
 }
 
 } // namespace tilvan

@@ -1,4 +1,5 @@
-// The records folder's one registration entry: the saved classes of profiles and records.
+// The records folder's one registration entry: the saved classes of profiles and records, and the
+// constants of their windows.
 #pragma once
 
 namespace tilvan

@@ -6,6 +6,9 @@
 #include "board/CPlayerInfo.h"
 #include "graphics/Graphics.h"
 #include "platform/Log.h"
+#include "records/CProfiles.h"
+#include "records/CRecords.h"
+#include "records/LevelResult.h"
 #include "resources/ResourceManager.h"
 #include "screens/CMapWindow.h"
 #include "shell/CGameApp.h"
@@ -34,9 +37,26 @@ CGameScreen::CGameScreen(bool loadSaved) : loadSaved(loadSaved)
     CPlayerInfo::Instance().Reset();
 }
 
+bool CGameScreen::CanContinue()
+{
+    CProfile* profile = CProfiles::Instance().EnsureCurrentProfile();
+    return profile && profile->HasSavedGame();
+}
+
+void CGameScreen::ContinueSavedGame()
+{
+    if (CGameApp* app = services::App())
+        app->SetScreen(new CGameScreen(true));
+}
+
 CGameScreen::~CGameScreen()
 {
-    // Saving the game and the profiles comes with the records; nothing is written here yet.
+    CProfiles& profiles = CProfiles::Instance();
+    // The game is kept for "continue" in the current profile, the first one standing in when none is.
+    if (state && state->IsSaveable() && profiles.EnsureCurrentProfile() && !profiles.SaveGame(*this))
+        Olvarn::LogWrite(Olvarn::LogLevel::Error, "The game could not be saved for \"continue\"");
+    if (!records::SavePlayerFiles(profiles, CRecords::Instance()))
+        Olvarn::LogWrite(Olvarn::LogLevel::Error, "The profiles or the records could not be written");
     if (state)
         state->Deactivate();
     state.reset();
@@ -51,12 +71,26 @@ CGameScreen::~CGameScreen()
 void CGameScreen::OnAttached(Olvarn::WidgetManager* manager)
 {
     CScreen::OnAttached(manager);
-    // A saved game is restored here once the profiles are there (loadSaved); until then every game
-    // screen starts at the level map.
+    if (loadSaved && !state)
+        RestoreSavedGame();
     if (!state) {
         state.reset(new CMapWindow(this, true));
         state->Activate();
     }
+}
+
+void CGameScreen::RestoreSavedGame()
+{
+    CProfiles& profiles = CProfiles::Instance();
+    profiles.EnsureCurrentProfile();
+    if (profiles.LoadGame(*this, &restoreProblem))
+        return;
+    // Whatever a refused save left behind is dropped: the game starts anew from the map, and the
+    // profile itself stays as it was (its save moved aside for the player).
+    state.reset();
+    CPlayerInfo::Instance().Reset();
+    if (!restoreProblem.empty())
+        services::ShowMessage(restoreProblem, "Error!", 0);
 }
 
 void CGameScreen::SetState(CGameState* next)

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "shell/CGameState.h"
@@ -15,8 +16,27 @@ namespace tilvan
 class CGameScreen : public CScreen, public CGameStateHost
 {
 public:
+    static constexpr int kClassId = 0;
+
+    // With loadSaved the current profile's saved game is restored when the screen is attached (the
+    // level map when there is none or it cannot be restored).
     explicit CGameScreen(bool loadSaved);
+    // Saves the game into the current profile when its state may be saved, then the profiles and
+    // the records.
     ~CGameScreen() override;
+
+    // "continue" of the main menu: whether the current profile has a saved game, and the game screen
+    // on it made the application's screen.
+    static bool CanContinue();
+    static void ContinueSavedGame();
+
+    // The "game" row: the player's record and the running state.
+    int Save() override;
+    // Restores into the screen; on a damaged save it throws and the screen keeps no state.
+    void Load(int row) override;
+    int GetClassId() const override { return kClassId; }
+    // The problem shown to the player when the saved game could not be restored; "" otherwise.
+    const std::string& RestoreProblem() const { return restoreProblem; }
 
     void SetState(CGameState* next) override;
     void ReturnToMainMenu() override { mainMenuPending = true; }
@@ -54,6 +74,7 @@ private:
     void StartLoader();
     void StopLoader();
     void RunState(float ms);
+    void RestoreSavedGame();
 
     std::unique_ptr<CGameState> state;
     std::unique_ptr<CGameState> pendingState;
@@ -64,6 +85,7 @@ private:
     std::atomic<bool> loaderRunning{false};
     std::atomic<bool> abortLoading{false};
     std::thread loader;
+    std::string restoreProblem;
 };
 
 } // namespace tilvan

@@ -15,6 +15,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "play/CPlay.h"
+#include "records/CProfiles.h"
 #include "shell/CDialogBuilder.h"
 #include "shell/CGameButton.h"
 #include "shell/CGuiWindow.h"
@@ -121,7 +122,9 @@ void CMapWindow::Activate()
     melted = true;
     if (Olvarn::WidgetManager* widgets = services::Widgets())
         window->AddWidgetsToManager(widgets);
-    // The profile's highest level joins with the records.
+    CProfiles& profiles = CProfiles::Instance();
+    if (profiles.EnsureCurrentProfile())
+        profiles.RaiseMaxLevel(player.level);
 }
 
 void CMapWindow::Deactivate()
@@ -180,9 +183,12 @@ void CMapWindow::BuildDots()
     const auto& rows = MapConfig().dots;
     const int n = static_cast<int>(rows.size());
     const int p = CPlayerInfo::Instance().level;
-    // The highest level reached comes with the profiles; until then a start-of-game map offers
-    // every level up to the one the record is on.
-    int first = newGame ? p + 1 : p;
+    // A start-of-game map offers the levels the profile has reached.
+    int first = p;
+    if (newGame) {
+        CProfile* profile = CProfiles::Instance().EnsureCurrentProfile();
+        first = profile ? profile->max_level + 1 : n - 1;
+    }
     int last = first + 1;
     while (last < n && !rows[static_cast<size_t>(last)].big)
         ++last;

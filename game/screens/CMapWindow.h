@@ -59,6 +59,9 @@ public:
     ~CMapWindow() override;
 
     int GetClassId() const override { return kClassId; }
+    // The "map" row; a loaded map is activated at once, on the level it was showing.
+    int Save() override;
+    void Load(int row) override;
     void Activate() override;
     void Deactivate() override;
     void Draw(Olvarn::Graphics& g) override;

@@ -7,6 +7,7 @@
 #include "screens/CGameScreen.h"
 #include "screens/CInfoPanel.h"
 #include "screens/CMapWindow.h"
+#include "screens/ScreensSave.h"
 #include "shell/CGameApp.h"
 
 namespace tilvan
@@ -14,6 +15,7 @@ namespace tilvan
 
 void RegisterScreens(CStartupRegistrations& steps)
 {
+    AddScreensSaveRegistrations(steps);
     steps.Add(EStartupStep::FolderComponents, [] {
         SetPropertyComponent(EPropertyComponent::LevelMap,
                              {&DeclareMapSchema, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadMapConfig(r); }});

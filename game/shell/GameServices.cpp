@@ -158,6 +158,23 @@ int RunDialog(Olvarn::Dialog* dialog, int id, bool autoRemove)
     return dialog->RunUntilClosed(autoRemove);
 }
 
+void OpenDialog(Olvarn::Dialog* dialog, int id)
+{
+    if (!gFramework || !gFramework->mWidgetManager) {
+        delete dialog;
+        return;
+    }
+    gFramework->RegisterDialog(id, dialog);
+    gFramework->mWidgetManager->SetFocusWidget(dialog);
+}
+
+bool IsLiveScreen(const CScreen* screen)
+{
+    if (!gApp)
+        return true;
+    return screen == gApp->ScreenHolder().Current() || screen == gApp->ScreenHolder().Pending();
+}
+
 void CloseDialog(Olvarn::Dialog* dialog)
 {
     if (gFramework)

@@ -20,6 +20,7 @@ namespace tilvan
 {
 
 class CGameApp;
+class CScreen;
 
 namespace services
 {
@@ -73,6 +74,11 @@ int RunDialog(Olvarn::Dialog* dialog, int id, bool autoRemove);
 
 // Takes a closed dialog off the screen and gives the focus back to the current screen.
 void CloseDialog(Olvarn::Dialog* dialog);
+// Registers a dialog under `id` and gives it the focus, without waiting for it; the application
+// deletes it once it is closed. Without an application the dialog is deleted at once.
+void OpenDialog(Olvarn::Dialog* dialog, int id);
+// False for a screen the game application has already let go of (true without a game application).
+bool IsLiveScreen(const CScreen* screen);
 
 } // namespace services
 

@@ -256,6 +256,11 @@ TEST(Hints, ScriptFunctionsMakeAttachAndDecorateHints)
     EXPECT_GT(control.hint->BodyHeight(), 10);
     EXPECT_EQ(CHint::GetColor(), Olvarn::Color(1, 2, 3, 4));
     EXPECT_EQ(CHint::GetShowHintsText(), "Show hints");
+    // A control id nobody has gives -1; the player's choice reads back as a boolean.
+    luabind::object globals = luabind::globals(script.State());
+    EXPECT_EQ(luabind::object_cast<int>(globals["missing"]), -1);
+    EXPECT_EQ(luabind::type(globals["shown"]), LUA_TBOOLEAN);
+    EXPECT_EQ(luabind::object_cast<bool>(globals["shown"]), CHintRegistry::Instance().ShowHints());
     CHint::SetFont(nullptr);
     control.hint.reset();
 }

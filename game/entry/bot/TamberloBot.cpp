@@ -14,6 +14,9 @@
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
 #include "play/CPlay.h"
+#include "records/CBonusStatisticsWindow.h"
+#include "records/CRecordsWindow.h"
+#include "records/CStatisticsWindow.h"
 #include "screens/CGameScreen.h"
 #include "screens/CMapWindow.h"
 #include "shell/CDialogBuilder.h"
@@ -93,9 +96,27 @@ private:
     int levelStartUpdate = 0;
 };
 
+// The records' windows close on their ok button, the statistics once their count-up has finished.
+CGameButton* RecordsWindowOk(Olvarn::Widget* dialog)
+{
+    if (auto* stats = dynamic_cast<CStatisticsWindow*>(dialog))
+        return stats->IsFinished() ? stats->OkButton() : nullptr;
+    if (auto* bonus = dynamic_cast<CBonusStatisticsWindow*>(dialog))
+        return bonus->IsFinished() ? bonus->OkButton() : nullptr;
+    if (auto* records = dynamic_cast<CRecordsWindow*>(dialog))
+        return records->OkButton();
+    return nullptr;
+}
+
 bool Bot::AnswerDialog()
 {
     for (auto& [id, dialog] : app.mDialogMap) {
+        if (CGameButton* ok = RecordsWindowOk(dialog)) {
+            int x = 0, y = 0;
+            ok->ToRootCoords(ok->mWidth / 2, ok->mHeight / 2, x, y);
+            Click(x, y);
+            return true;
+        }
         auto* box = dynamic_cast<CDialogBuilder*>(dialog);
         if (!box)
             continue;
