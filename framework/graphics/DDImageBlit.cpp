@@ -300,10 +300,36 @@ template <typename Pixel> void GeneralBlit(const BlitJob& job)
     });
 }
 
+// Onto 16-bit screens a clear source pixel adds nothing and the destination has no alpha to lose, so
+// each row is added whole in one kernel call: walking the runs and the masked ends of short runs cost
+// more than adding the zeros.
+void AdditiveRows16(const BlitJob& job, const kernels::Table& kernel, const kernels::Format16& format)
+{
+    if (!job.indices && !job.mirrored) {
+        // The plain source is its own rows: the whole rectangle in one call.
+        kernel.add16Rows(DestLeft<uint16_t>(job, 0), job.lock->mPitch,
+                         job.native + size_t(job.src.mY) * size_t(job.srcWidth) + size_t(job.src.mX), job.srcWidth,
+                         job.src.mWidth, job.src.mHeight, job.white, job.cm, format);
+        return;
+    }
+    RowSource source;
+    for (int row = 0; row < job.src.mHeight; ++row) {
+        const size_t rowStart = size_t(job.src.mY + row) * size_t(job.srcWidth) + size_t(job.src.mX);
+        kernel.add16(DestLeft<uint16_t>(job, row), source.Row(job, rowStart), job.src.mWidth, job.white, job.cm,
+                     format);
+    }
+}
+
 template <typename Pixel> void AdditiveBlit(const BlitJob& job)
 {
     const kernels::Table& kernel = kernels::Active();
     const kernels::Format16 format = Format16Of(job);
+    if constexpr (sizeof(Pixel) == 2) {
+        if (ShiftsMatchMasks(job)) {
+            AdditiveRows16(job, kernel, format);
+            return;
+        }
+    }
     if (ShiftsMatchMasks(job) && (sizeof(Pixel) == 2 || IsX8888(job))) {
         WalkRunsInOrder<Pixel>(job, [&](Pixel* d, const uint32_t* s, int run, uint32_t first) {
             if ((first & 0xFFFFFF) == 0)

@@ -2,6 +2,7 @@
 // operation, and the software fills, lines and blits on the locked surface.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
@@ -140,6 +141,15 @@ template <typename Pixel> void FillLoop(const SurfaceLock& lock, const Rect& r, 
 {
     const kernels::Format16 masks{{op.mask[0], op.mask[1], op.mask[2]}};
     const kernels::Table& kernel = kernels::Active();
+    if (op.a == 255 && r.mWidth > 0 && r.mHeight > 0) {
+        // An opaque fill (the clear of every frame) writes its first row and copies it to the rest: a
+        // row copy moves whole registers, where the fill of 16-bit pixels went one pixel at a time.
+        Pixel* first = PixelAt<Pixel>(lock, r.mX, r.mY);
+        std::fill_n(first, r.mWidth, Pixel(op.src));
+        for (int y = r.mY + 1; y < r.mY + r.mHeight; ++y)
+            std::memcpy(PixelAt<Pixel>(lock, r.mX, y), first, size_t(r.mWidth) * sizeof(Pixel));
+        return;
+    }
     for (int y = r.mY; y < r.mY + r.mHeight; ++y) {
         Pixel* p = PixelAt<Pixel>(lock, r.mX, y);
         if (op.a == 255)

@@ -19,6 +19,8 @@ namespace
 
 // Runs of compose-over shorter than this are composed inline rather than by the row kernel.
 constexpr int kShortRun = 8;
+// Sprites up to this wide are blended a whole row at a time.
+constexpr int kNarrowSprite = 64;
 
 // Used when the image belongs to no application; the same contents as the application's table.
 struct LocalSaturationTable {
@@ -200,8 +202,18 @@ void MemoryImage::BlitImage(Image* src, int x, int y, const Rect& srcRect, const
 
 void MemoryImage::BlitOpaqueRuns(MemoryImage* src, int x, int y, const Rect& s)
 {
-    const unsigned char* runs = src->BuildRLAlpha();
     uint32_t* dest = mBits.get();
+    if (!src->IsPalettized() && s.mWidth <= kNarrowSprite) {
+        // A narrow sprite's rows are a few registers each: one call per row costs less than a walk of
+        // its short runs.
+        const auto blendRow = kernels::Active().blendRowOntoOpaque;
+        const uint32_t* bits = src->GetBits();
+        for (int row = 0; row < s.mHeight; ++row)
+            blendRow(dest + static_cast<size_t>(y + row) * mWidth + x, bits + (s.mY + row) * src->mWidth + s.mX,
+                     s.mWidth);
+        return;
+    }
+    const unsigned char* runs = src->BuildRLAlpha();
     const auto blend = kernels::Active().blendOntoOpaque;
     WithSourcePixels(src, [&](auto pixels) {
         for (int row = 0; row < s.mHeight; ++row) {

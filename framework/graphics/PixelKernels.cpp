@@ -64,6 +64,17 @@ void BlendOntoOpaque(uint32_t* dest, const uint32_t* src, int count)
     }
 }
 
+void BlendRowOntoOpaque(uint32_t* dest, const uint32_t* src, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const uint32_t a = src[i] >> 24;
+        if (a == 255)
+            dest[i] = src[i];
+        else if (a != 0)
+            BlendOntoOpaque(dest + i, src + i, 1);
+    }
+}
+
 void AddArgb(uint32_t* dest, const uint32_t* src, int count, const AddMode& m)
 {
     auto sat = [](uint32_t v) { return v < 255 ? v : 255; };
@@ -168,6 +179,16 @@ void Add16(uint16_t* dest, const uint32_t* src, int count, bool white, const uin
             out |= (sum < max ? sum : max) << shift;
         }
         dest[i] = uint16_t(out);
+    }
+}
+
+void Add16Rows(uint16_t* dest, std::ptrdiff_t destPitch, const uint32_t* src, std::ptrdiff_t srcPitch, int width,
+               int height, bool white, const uint32_t* cm, const Format16& f)
+{
+    for (int row = 0; row < height; ++row) {
+        Add16(dest, src, width, white, cm, f);
+        dest = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dest) + destPitch);
+        src += srcPitch;
     }
 }
 
@@ -314,10 +335,11 @@ bool Splittable(const Format16& f)
 namespace
 {
 
-const Table kScalar = {Level::Scalar,       scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::AddArgb,
-                       scalar::ComposeOver, scalar::BlendPremul32,   scalar::BlendPremul16,   scalar::Narrow16,
-                       scalar::Add32,       scalar::Add16,           scalar::Fill32,          scalar::Fill16,
-                       scalar::Tint32,      scalar::Tint16,          scalar::Rotate32,        scalar::Rotate16};
+const Table kScalar = {Level::Scalar,    scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::BlendRowOntoOpaque,
+                       scalar::AddArgb,  scalar::ComposeOver,     scalar::BlendPremul32,   scalar::BlendPremul16,
+                       scalar::Narrow16, scalar::Add32,           scalar::Add16,           scalar::Add16Rows,
+                       scalar::Fill32,   scalar::Fill16,          scalar::Tint32,          scalar::Tint16,
+                       scalar::Rotate32, scalar::Rotate16};
 
 } // namespace
 
@@ -491,6 +513,7 @@ struct V {
     static R AndNot(R a, R b) { return _mm_andnot_si128(a, b); } // ~a & b
     static R Or(R a, R b) { return _mm_or_si128(a, b); }
     static R AddSat8(R a, R b) { return _mm_adds_epu8(a, b); }
+    static R AddSatU16(R a, R b) { return _mm_adds_epu16(a, b); }
     static R Eq32(R a, R b) { return _mm_cmpeq_epi32(a, b); }
     static R Eq16(R a, R b) { return _mm_cmpeq_epi16(a, b); }
     static bool All(R mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
@@ -573,6 +596,7 @@ struct V {
     static R AndNot(R a, R b) { return _mm256_andnot_si256(a, b); }
     static R Or(R a, R b) { return _mm256_or_si256(a, b); }
     static R AddSat8(R a, R b) { return _mm256_adds_epu8(a, b); }
+    static R AddSatU16(R a, R b) { return _mm256_adds_epu16(a, b); }
     static R Eq32(R a, R b) { return _mm256_cmpeq_epi32(a, b); }
     static R Eq16(R a, R b) { return _mm256_cmpeq_epi16(a, b); }
     static bool All(R mask) { return _mm256_movemask_epi8(mask) == -1; }
@@ -628,14 +652,16 @@ struct V {
 namespace
 {
 
-const Table kSse2 = {Level::Sse2,       sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::AddArgb,
-                     sse2::ComposeOver, sse2::BlendPremul32,   sse2::BlendPremul16,   sse2::Narrow16,
-                     sse2::Add32,       sse2::Add16,           sse2::Fill32,          sse2::Fill16,
-                     sse2::Tint32,      sse2::Tint16,          sse2::Rotate32,        sse2::Rotate16};
-const Table kAvx2 = {Level::Avx2,       avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::AddArgb,
-                     avx2::ComposeOver, avx2::BlendPremul32,   avx2::BlendPremul16,   avx2::Narrow16,
-                     avx2::Add32,       avx2::Add16,           avx2::Fill32,          avx2::Fill16,
-                     avx2::Tint32,      avx2::Tint16,          avx2::Rotate32,        avx2::Rotate16};
+const Table kSse2 = {Level::Sse2,    sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::BlendRowOntoOpaque,
+                     sse2::AddArgb,  sse2::ComposeOver,     sse2::BlendPremul32,   sse2::BlendPremul16,
+                     sse2::Narrow16, sse2::Add32,           sse2::Add16,           sse2::Add16Rows,
+                     sse2::Fill32,   sse2::Fill16,          sse2::Tint32,          sse2::Tint16,
+                     sse2::Rotate32, sse2::Rotate16};
+const Table kAvx2 = {Level::Avx2,    avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::BlendRowOntoOpaque,
+                     avx2::AddArgb,  avx2::ComposeOver,     avx2::BlendPremul32,   avx2::BlendPremul16,
+                     avx2::Narrow16, avx2::Add32,           avx2::Add16,           avx2::Add16Rows,
+                     avx2::Fill32,   avx2::Fill16,          avx2::Tint32,          avx2::Tint16,
+                     avx2::Rotate32, avx2::Rotate16};
 
 const Table*& Chosen()
 {

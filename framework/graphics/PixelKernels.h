@@ -4,6 +4,7 @@
 // run-length walking and the rare paths; these only touch pixels.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace Olvarn
@@ -54,6 +55,9 @@ struct Table {
     // ARGB memory images.
     void (*fillTranslucent)(uint32_t* row, int count, const FillColor& k);
     void (*blendOntoOpaque)(uint32_t* dest, const uint32_t* src, int count);
+    // A whole sprite row onto opaque pixels: clear source pixels leave the destination as it is, opaque
+    // ones are copied and the rest blended as blendOntoOpaque does, so narrow sprites need no run walk.
+    void (*blendRowOntoOpaque)(uint32_t* dest, const uint32_t* src, int count);
     void (*addArgb)(uint32_t* dest, const uint32_t* src, int count, const AddMode& mode);
     // Composes ARGB pixels over ARGB pixels that keep a combined alpha, tinted by k unless white.
     void (*composeOver)(uint32_t* dest, const uint32_t* src, int count, bool white, const FillColor& k);
@@ -65,6 +69,10 @@ struct Table {
     // cm: the colour's channels (red, green, blue) times its alpha / 255; white adds the source as is.
     void (*add32)(uint32_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm);
     void (*add16)(uint16_t* dest, const uint32_t* src, int count, bool white, const uint32_t* cm, const Format16& f);
+    // add16 over a rectangle: height rows of width pixels, the destination's rows destPitch bytes apart
+    // and the source's srcPitch pixels apart; one call for a whole sprite.
+    void (*add16Rows)(uint16_t* dest, std::ptrdiff_t destPitch, const uint32_t* src, std::ptrdiff_t srcPitch, int width,
+                      int height, bool white, const uint32_t* cm, const Format16& f);
     // Translucent fills of display surfaces: src plus each channel of the pixel kept by keep / 256,
     // rounded up by the channel's mask / roundDiv (none when roundDiv is 0).
     void (*fill32)(uint32_t* row, int count, uint32_t src, uint32_t keep, const Format16& masks, uint32_t roundDiv);

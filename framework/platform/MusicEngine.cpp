@@ -20,6 +20,8 @@ namespace
 constexpr int kRingFrames = 16384;
 constexpr int kDecodeChunk = 2048;
 constexpr auto kFeederPeriod = std::chrono::milliseconds(15);
+// With nothing to decode the feeder sleeps until a channel starts; this is only a safety net.
+constexpr auto kIdleFeederPeriod = std::chrono::seconds(2);
 } // namespace
 
 struct MusicEngine::Channel {
@@ -83,10 +85,13 @@ void MusicEngine::FeederLoop()
 {
     std::unique_lock<std::mutex> lock(mFeederMutex);
     while (!mStopFeeder) {
+        mFeederKicked = false;
         lock.unlock();
-        Pump();
+        const bool busy = Pump();
         lock.lock();
-        mFeederWake.wait_for(lock, kFeederPeriod, [this] { return mStopFeeder.load(); });
+        // A silent game wakes nobody: the feeder waits for Play or Resume unless a stream is decoding.
+        mFeederWake.wait_for(lock, busy ? kFeederPeriod : kIdleFeederPeriod,
+                             [this] { return mStopFeeder.load() || mFeederKicked; });
     }
 }
 
@@ -219,9 +224,10 @@ void MusicEngine::FillLocked(Channel& channel)
     }
 }
 
-void MusicEngine::Pump()
+bool MusicEngine::Pump()
 {
     std::lock_guard<std::mutex> decode(mDecodeMutex);
+    bool busy = false;
     for (auto& entry : mChannels) {
         Channel& channel = *entry.second;
         State state;
@@ -231,7 +237,21 @@ void MusicEngine::Pump()
         }
         if (state != State::Stopped)
             FillLocked(channel);
+        if (state == State::Playing && channel.mDecoder) {
+            std::lock_guard<std::mutex> mix(mDevice->GetMixer().Mutex());
+            busy = busy || !channel.mDecoderEnded || channel.mRingCount > 0;
+        }
     }
+    return busy;
+}
+
+void MusicEngine::KickFeeder()
+{
+    {
+        std::lock_guard<std::mutex> lock(mFeederMutex);
+        mFeederKicked = true;
+    }
+    mFeederWake.notify_all();
 }
 
 void MusicEngine::MixInto(int32_t* accum, int frames)
@@ -280,8 +300,11 @@ void MusicEngine::Play(Handle handle, bool restart)
     }
     channel->mDecoder->SetLooping(channel->mLooping);
     FillLocked(*channel);
-    std::lock_guard<std::mutex> mix(mDevice->GetMixer().Mutex());
-    channel->mState = State::Playing;
+    {
+        std::lock_guard<std::mutex> mix(mDevice->GetMixer().Mutex());
+        channel->mState = State::Playing;
+    }
+    KickFeeder();
 }
 
 void MusicEngine::SetLooping(Handle handle, bool looping)
@@ -355,9 +378,12 @@ void MusicEngine::Resume(Handle handle)
         }
         return;
     }
-    std::lock_guard<std::mutex> mix(mDevice->GetMixer().Mutex());
-    if (channel->mState == State::Paused)
-        channel->mState = State::Playing;
+    {
+        std::lock_guard<std::mutex> mix(mDevice->GetMixer().Mutex());
+        if (channel->mState == State::Paused)
+            channel->mState = State::Playing;
+    }
+    KickFeeder();
 }
 
 MusicEngine::State MusicEngine::GetState(Handle handle)

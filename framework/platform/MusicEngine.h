@@ -61,8 +61,9 @@ public:
     void SetAmplify(Handle handle, int percent);
     void SetGroupVolume(Group group, int percent);
 
-    // Decodes ahead for every playing stream. Called by the feeder, or by the owner without one.
-    void Pump();
+    // Decodes ahead for every playing stream. Called by the feeder, or by the owner without one. True
+    // while a stream is playing, so more will be wanted soon.
+    bool Pump();
     void MixInto(int32_t* accum, int frames) override;
 
     Mixer& GetMixer() { return mDevice->GetMixer(); }
@@ -75,6 +76,8 @@ private:
     void FillLocked(Channel& channel);
     void ApplySampleVolume(Channel& channel);
     void FeederLoop();
+    // Wakes the feeder now: a channel started or resumed while it slept.
+    void KickFeeder();
 
     std::shared_ptr<AudioDevice> mDevice;
     // Guards the channel map and the decoders; taken before the mixer's mutex.
@@ -87,6 +90,7 @@ private:
     std::mutex mFeederMutex;
     std::condition_variable mFeederWake;
     std::atomic<bool> mStopFeeder{false};
+    bool mFeederKicked = false; // under mFeederMutex
 };
 
 } // namespace Olvarn

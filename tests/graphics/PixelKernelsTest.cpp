@@ -101,6 +101,10 @@ std::vector<KernelCase> Cases(Lcg& rng)
         {"blend onto opaque",
          [](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.blendOntoOpaque(d, s, n); }, false,
          same});
+    cases.push_back(
+        {"blend row onto opaque",
+         [](const Table& t, uint32_t* d, uint16_t*, const uint32_t* s, int n) { t.blendRowOntoOpaque(d, s, n); }, false,
+         same});
     for (int mode = 0; mode < 8; ++mode) {
         AddMode m{(mode & 1) != 0, (mode & 2) != 0, (mode & 4) != 0, rng.Below(256), rng.Below(256), rng.Below(256)};
         cases.push_back(
@@ -130,6 +134,14 @@ std::vector<KernelCase> Cases(Lcg& rng)
             cases.push_back({"add 16" + fn + w,
                              [white, tint, f](const Table& t, uint32_t*, uint16_t* d, const uint32_t* s, int n) {
                                  t.add16(d, s, n, white, tint.data(), f);
+                             },
+                             true, pre16});
+            // The row as two rows of half its width, so that the pitches are stepped.
+            cases.push_back({"add 16 rows" + fn + w,
+                             [white, tint, f](const Table& t, uint32_t*, uint16_t* d, const uint32_t* s, int n) {
+                                 const int rows = n >= 2 ? 2 : 1, width = n / rows;
+                                 t.add16Rows(d, std::ptrdiff_t(width) * 2, s, width, width, rows, white, tint.data(),
+                                             f);
                              },
                              true, pre16});
             if (white)
