@@ -18,9 +18,45 @@
 #include "shell/CGameApp.h"
 #include "shell/CHelpWindow.h"
 #include "shell/CHintRegistry.h"
+#include "world/CParticleSystem.h"
+#include "world/CSnowEffect.h"
 
 namespace tilvan
 {
+
+namespace
+{
+
+// The world's snow and particle system, seen by the main menu's scene as its effects.
+template <typename Effect> class CWorldSceneEffect : public CSceneEffect
+{
+public:
+    explicit CWorldSceneEffect(std::unique_ptr<Effect> effect) : effect(std::move(effect)) {}
+    void Update(float ms) override { effect->Update(ms); }
+    void Draw(Olvarn::Graphics& g) override { effect->Draw(g); }
+
+private:
+    std::unique_ptr<Effect> effect;
+};
+
+void InstallSceneEffects()
+{
+    CMainMenuSceneMakers& makers = MainMenuSceneMakers();
+    makers.snow = [](const std::string& scriptPath) -> std::unique_ptr<CSceneEffect> {
+        std::unique_ptr<CSnowEffect> snow = CSnowEffect::Create(scriptPath);
+        if (!snow)
+            return nullptr;
+        return std::make_unique<CWorldSceneEffect<CSnowEffect>>(std::move(snow));
+    };
+    makers.particles = [](CScript& host) -> std::unique_ptr<CSceneEffect> {
+        auto system = std::make_unique<CParticleSystem>("init", "update", &host, false);
+        system->CallScript();
+        return std::make_unique<CWorldSceneEffect<CParticleSystem>>(std::move(system));
+    };
+    makers.registerParticleClasses = &RegisterParticleClasses;
+}
+
+} // namespace
 
 void RegisterScreens(CStartupRegistrations& steps)
 {
@@ -49,6 +85,7 @@ void RegisterScreens(CStartupRegistrations& steps)
         windows.createProfile = [](const std::string& name) -> Olvarn::Dialog* {
             return new CCreateProfileDialog(CProfiles::Instance(), true, name);
         };
+        InstallSceneEffects();
         // Hints are offered or not as the current player chose; without a player they are.
         CHintRegistry::Instance().SetShowHintsAccess(
             [] {
