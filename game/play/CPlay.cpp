@@ -12,10 +12,13 @@
 #include "data/CLevelInfo.h"
 #include "data/CStringTable.h"
 #include "play/PlayHooks.h"
+#include "records/CProfiles.h"
 #include "shell/CDialogBuilder.h"
 #include "shell/CEventsScript.h"
 #include "shell/CGameApp.h"
+#include "shell/CHelpWindow.h"
 #include "shell/CHintRegistry.h"
+#include "shell/CScreen.h"
 #include "shell/GameServices.h"
 #include "sound/MusicInterface.h"
 
@@ -83,6 +86,25 @@ int CPlay::RunNamedDialog(const char* name, int textNumber, int id)
     return services::RunDialog(dialog, id, true);
 }
 
+// The rules are offered at the first level started and once more later on, to players who keep
+// hints on; the flags are set either way, so a player who turned hints off is not asked later.
+void CPlay::OfferHelp(CPlayerInfo& player)
+{
+    bool firstPage = true;
+    if (!player.HasFlag(CPlayerInfo::first_help_shown)) {
+        player.SetFlag(CPlayerInfo::first_help_shown);
+    } else if (!player.HasFlag(CPlayerInfo::second_help_shown) && player.level > player.start_level) {
+        player.SetFlag(CPlayerInfo::second_help_shown);
+        firstPage = false;
+    } else {
+        return;
+    }
+    const CProfile* profile = CProfiles::Instance().GetCurrentProfile();
+    auto* screen = dynamic_cast<CScreen*>(owner);
+    if (profile && profile->show_hints && screen)
+        CHelpWindow::Run(screen, firstPage);
+}
+
 void CPlay::Activate()
 {
     CHintRegistry::Instance().Reset();
@@ -96,8 +118,7 @@ void CPlay::Activate()
     if (panel)
         panel->SetBonusLevel(level->is_bonus());
     player.StartLevel();
-    // The help window joins with the help issue; its two player flags are still noted so that the
-    // start dialogs below keep their order.
+    OfferHelp(player);
     const int number = level->get_number();
     if (number == GetLevelCount() && !player.HasFlag(CPlayerInfo::last_level_told)) {
         player.SetFlag(CPlayerInfo::last_level_told);

@@ -17,6 +17,8 @@ class Dialog;
 namespace tilvan
 {
 
+class CPlayerInfo;
+
 class CPlay;
 
 // The side panel of a level as the play state drives it; the screens folder supplies it.
@@ -103,6 +105,7 @@ private:
     // After the last level: the records table, and the finished game's save is removed.
     void FinishGame();
     int RunNamedDialog(const char* name, int textNumber, int id);
+    void OfferHelp(CPlayerInfo& player);
 
     std::unique_ptr<CLevel> level;
     std::unique_ptr<CCursor> cursor;

@@ -10,6 +10,8 @@
 #include "graphics/Graphics.h"
 #include "screens/COptionsDialog.h"
 #include "shell/CGameButton.h"
+#include "shell/CHelpWindow.h"
+#include "shell/CScreen.h"
 #include "shell/GameServices.h"
 #include "widgets/WidgetManager.h"
 
@@ -27,6 +29,7 @@ constexpr int kToolStep = 64;
 constexpr int kButtonSize = 56;
 constexpr int kKeyEscape = 27;
 constexpr int kKeySpaceNext = 0x4E; // N
+constexpr int kKeyF1 = 112;
 
 Olvarn::Image* Find(const char* id)
 {
@@ -190,12 +193,20 @@ void CInfoPanel::OpenMenu()
     services::OpenDialog(new COptionsDialog(&play, "paused"), COptionsDialog::kDialogId);
 }
 
+void CInfoPanel::OpenHelp()
+{
+    if (auto* screen = dynamic_cast<CScreen*>(play.GetOwner()))
+        CHelpWindow::Open(screen, true);
+}
+
 void CInfoPanel::KeyDown(int key, CCursor& cursor)
 {
     if (key == kKeyEscape)
         OnButton(kMenu, cursor);
     else if (key == kKeySpaceNext)
         OnButton(kNextIce, cursor);
+    else if (key == kKeyF1)
+        OpenHelp();
 }
 
 } // namespace tilvan

@@ -36,6 +36,7 @@ public:
 
 private:
     void OpenMenu();
+    void OpenHelp();
 
     CPlay& play;
     bool bonusLevel = false;

@@ -30,6 +30,7 @@
 #include "shell/CDialogBuilder.h"
 #include "shell/CGameApp.h"
 #include "shell/CGameButton.h"
+#include "shell/CHelpWindow.h"
 #include "shell/GameServices.h"
 #include "widgets/Checkbox.h"
 #include "widgets/HyperlinkWidget.h"
@@ -147,6 +148,13 @@ private:
 
     CMainMenu* Menu() const { return dynamic_cast<CMainMenu*>(app.ScreenHolder().Current()); }
     CGameScreen* Game() const { return dynamic_cast<CGameScreen*>(app.ScreenHolder().Current()); }
+    bool HelpShown() const
+    {
+        for (auto& [id, dialog] : app.mDialogMap)
+            if (dynamic_cast<CHelpWindow*>(dialog))
+                return true;
+        return false;
+    }
     bool MenuShown() const { return Menu() && app.mDialogMap.empty() && !app.ScreenHolder().Pending(); }
     COptionsDialog* Options() const { return dynamic_cast<COptionsDialog*>(app.FindDialog(COptionsDialog::kDialogId)); }
     CDialogBuilder* Question() const
@@ -252,7 +260,13 @@ void Tour::Build()
                      [this] { return Game() && dynamic_cast<CMapWindow*>(Game()->State()) && MapMenuButton(); }});
     steps.push_back({"the map's play button starts a level", [this] { Click(MapButton(kMapPlayCaption)); },
                      [this] {
-                         // The level's own messages before it starts are answered as they come.
+                         // The level's own messages before it starts are answered as they come; the
+                         // rules offered at the first level are closed with Escape.
+                         if (HelpShown() && !clicked) {
+                             Key(kKeyEscape);
+                             clicked = true;
+                             return false;
+                         }
                          if (CDialogBuilder* box = Question(); box && !clicked) {
                              Click(box->CenterButton() ? box->CenterButton() : box->LeftButton());
                              clicked = true;

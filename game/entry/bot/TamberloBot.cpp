@@ -32,6 +32,7 @@
 #include "shell/CDialogBuilder.h"
 #include "shell/CGameApp.h"
 #include "shell/CGameButton.h"
+#include "shell/CHelpWindow.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 
@@ -140,6 +141,11 @@ CGameButton* RecordsWindowOk(Olvarn::Widget* dialog)
 bool Bot::AnswerDialog()
 {
     for (auto& [id, dialog] : app.mDialogMap) {
+        // The rules offered at a level's start: the bot knows them.
+        if (dynamic_cast<CHelpWindow*>(dialog)) {
+            Key(27);
+            return true;
+        }
         if (CGameButton* ok = RecordsWindowOk(dialog)) {
             int x = 0, y = 0;
             ok->ToRootCoords(ok->mWidth / 2, ok->mHeight / 2, x, y);
