@@ -30,7 +30,8 @@ public:
     virtual void SetBonusLevel(bool bonus) = 0;
     virtual void Update(float ms) = 0;
     virtual void Draw(Olvarn::Graphics& g) = 0;
-    // Button ids: the four tools 3 to 6 by slot, the menu 2, the next piece 7.
+    // Button ids: next piece 1, menu 2, help 3, the tools 4, 6, 8, 10 by slot with their buy
+    // buttons 5, 7, 9, 11, minimise 12, close 13.
     virtual void OnButton(int id, CCursor& cursor) = 0;
     virtual void KeyDown(int key, CCursor& cursor) = 0;
 };

@@ -1,5 +1,5 @@
-// The screens folder's registrations: the level map's and the main menu's rows, the panel and map
-// makers of play, and the main menu as the first screen after loading and after every game.
+// The screens folder's registrations: the info panel's, the level map's and the main menu's rows,
+// the panel and map makers of play, and the main menu as the first screen after loading and after every game.
 #include "screens/ScreensRegistrations.h"
 
 #include "data/CPropertyLoader.h"
@@ -70,6 +70,10 @@ void RegisterScreens(CStartupRegistrations& steps)
         SetPropertyComponent(
             EPropertyComponent::MainMenuLogo,
             {&DeclareMainMenuLogoSchema, [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { LoadLogoConfig(r); }});
+        SetPropertyComponent(EPropertyComponent::InfoPanel,
+                             {&CInfoPanel::DeclareSchema,
+                              [](CXmlDataReader& r, Olvarn::OlvarnAppBase*) { CInfoPanel::LoadConfig(r); },
+                              &CInfoPanel::CheckConfig});
         PlayMakers().panel = [](CPlay& play) { return std::make_unique<CInfoPanel>(play); };
         PlayMakers().map = [](CGameStateHost* host, bool newGame) -> CGameState* {
             return new CMapWindow(host, newGame);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Vector2.h"
+#include "shell/CScript.h"
 
 namespace tilvan
 {
@@ -38,6 +39,9 @@ public:
     void SetHint(std::shared_ptr<CHint> attached);
     // "on_widget_click"(id, x, y, flag).
     void Click(int x, int y, bool flag);
+    // "on_mouse_click"(id, x, y, cursor, flag); the cursor reaches the script as its registered
+    // class (nil when null), so the caller's folder supplies the type.
+    template <typename Cursor> void MouseClick(int px, int py, Cursor* cursor, bool flag);
     // The hold rule: "on_mouse_hold" once the pointer rested holdDelay ms.
     void Update(float ms);
     void SetPosition(float px, float py)
@@ -108,5 +112,13 @@ private:
     std::function<void(bool)> showHintsSet;
     bool showHints = true;
 };
+
+template <typename Cursor> void lua_private::control_id::MouseClick(int px, int py, Cursor* cursor, bool flag)
+{
+    holdTime = 0;
+    hintFromHold = false;
+    CloseHint();
+    CHintRegistry::Instance().ScriptHost().CallFunction("on_mouse_click", id, px, py, cursor, flag);
+}
 
 } // namespace tilvan
