@@ -342,7 +342,7 @@ bool Bot::UseTools(CPlay& play)
         if (player.GetBonusCount(kSlotPufferfish) > 0 && PufferfishCell(grid, grid.GetCompletion() > 0.9f, x, y))
             Click(x, y);
         else
-            ClickButton(CInfoPanel::kFirstTool + kSlotPufferfish);
+            ClickButton(CInfoPanel::ToolButtonId(kSlotPufferfish));
         wait = 3;
         return true;
     }
@@ -351,13 +351,13 @@ bool Bot::UseTools(CPlay& play)
             FPoint p = pipeline.GetElements().front()->element.GetPosition();
             Click(static_cast<int>(p.x), static_cast<int>(p.y));
         } else {
-            ClickButton(CInfoPanel::kFirstTool + kSlotHammerfish);
+            ClickButton(CInfoPanel::ToolButtonId(kSlotHammerfish));
         }
         wait = 3;
         return true;
     }
     if (state == CCursor::octopus) {
-        ClickButton(CInfoPanel::kFirstTool + kSlotOctopus);
+        ClickButton(CInfoPanel::ToolButtonId(kSlotOctopus));
         wait = 3;
         return true;
     }
@@ -373,18 +373,18 @@ bool Bot::UseTools(CPlay& play)
     }
     // The snail when the pipeline runs full.
     if (player.GetBonusCount(kSlotSnail) > 0 && play.GetPause() <= 0 && pipeline.get_full_percents() > 0.7f) {
-        ClickButton(CInfoPanel::kFirstTool + kSlotSnail);
+        ClickButton(CInfoPanel::ToolButtonId(kSlotSnail));
         wait = 3;
         return true;
     }
     int x = 0, y = 0;
     if (player.GetBonusCount(kSlotPufferfish) > 0 && PufferfishCell(grid, grid.GetCompletion() > 0.9f, x, y)) {
-        ClickButton(CInfoPanel::kFirstTool + kSlotPufferfish);
+        ClickButton(CInfoPanel::ToolButtonId(kSlotPufferfish));
         wait = 3;
         return true;
     }
     if (player.GetBonusCount(kSlotHammerfish) > 0 && pipeline.is_nearly_full) {
-        ClickButton(CInfoPanel::kFirstTool + kSlotHammerfish);
+        ClickButton(CInfoPanel::ToolButtonId(kSlotHammerfish));
         wait = 3;
         return true;
     }
