@@ -137,9 +137,9 @@ void CInfoPanel::LoadConfig(CXmlDataReader& reader)
         info.id = ButtonIdOf(name);
         if (info.id < 0) {
             // A misspelt id would make a button vanish without a trace.
-            Olvarn::LogWrite(Olvarn::LogLevel::Warning,
-                             "%s: info_panel_button row %i has the unknown id \"%s\" and is skipped",
-                             reader.Source().c_str(), i + 1, name.c_str());
+            Olvarn::LogWrite(
+                Olvarn::LogLevel::Warning, "%s: info_panel_button row %i has the unknown id \"%s\" and is skipped",
+                reader.Source().empty() ? "info panel rows" : reader.Source().c_str(), i + 1, name.c_str());
             continue;
         }
         info.text = text.Get();

@@ -287,8 +287,9 @@ double MeanLuma(const ImageLib::Image& image)
 
 TEST(Art, HoverAndPressChangeAButtonVisibly)
 {
-    for (const char* family : {"std_button", "mainmenu_button", "panel_button", "tool_button", "map_bigdot",
-                               "map_smalldot", "scroll_arrowup", "scroll_arrowdown"}) {
+    for (const char* family :
+         {"std_button", "mainmenu_button", "panel_button", "tool_button", "map_bigdot", "map_smalldot",
+          "scroll_arrowup", "scroll_arrowdown", "buy_button", "minimize_button", "close_button"}) {
         SCOPED_TRACE(family);
         auto normal = Built(std::string("bin/images/") + family + ".png");
         auto over = Built(std::string("bin/images/") + family + "_over.png");

@@ -230,11 +230,13 @@ TEST_F(InfoPanelTest, AnotherFileAddsButtonsAndReplacesTheLabelsAndTheArea)
     EXPECT_EQ(c.areaWidth, 20);
     EXPECT_EQ(c.areaHeight, 30);
     // A new level rebuilds the buttons from the rows; the old ones leave the manager.
-    CInfoPanelButton* before = panel->FindButton(1);
+    const size_t others = app.mWidgetManager->mChildren.size() - panel->Buttons().size() - 1;
     panel->Init();
     EXPECT_NE(panel->FindButton(CInfoPanel::kMinimize), nullptr);
     EXPECT_EQ(panel->Buttons().size(), 9u);
-    EXPECT_FALSE(InManager(before));
+    EXPECT_EQ(app.mWidgetManager->mChildren.size(), others + 9 + 1) << "the buttons and the area, once";
+    play.reset();
+    EXPECT_TRUE(app.mWidgetManager->mChildren.empty()) << "the panel leaves nothing behind";
 }
 
 TEST_F(InfoPanelTest, ButtonsDoWhatTheirRolesSay)
