@@ -194,7 +194,7 @@ void WriteScene(const Options& options, const std::string& name, int location)
     Over(*screen, *Load(options, "info_panel.png"), 877, 0);
     Picture tool = Load(options, "tool_button.png");
     for (int i = 0; i < 4; ++i)
-        Over(*screen, *tool, 877 + 39, 174 + 90 * i);
+        Over(*screen, *tool, 884, 180 + 90 * i);
     Over(*screen, *FirstCel(*Load(options, "bird_gull" + night + ".png"), 8, 1), 600, 30);
     Over(*screen, *Load(options, "pearl.png"), 520, 300);
     SavePicturePng(options.review + "/" + name, *screen);
