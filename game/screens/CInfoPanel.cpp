@@ -232,7 +232,9 @@ void CInfoPanelButton::RefreshUse()
         return;
     const CPlayerInfo& player = CPlayerInfo::Instance();
     inactive = buyButton ? !player.CanAffordBonus(bonusSlot) : player.GetBonusCount(bonusSlot) <= 0;
-    SetVisible(!inactive);
+    // The snail's clock is the only sign of a running slow-down: its button stays in sight, in its
+    // unusable look, until the clock has run out, even when that was the last snail.
+    SetVisible(!inactive || clockTotal != 0);
 }
 
 void CInfoPanelButton::Draw(Olvarn::Graphics& g)

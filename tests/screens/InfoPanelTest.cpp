@@ -387,6 +387,18 @@ TEST_F(InfoPanelTest, TheSnailUsedTwiceShowsAFullClockForTheSummedTime)
     EXPECT_FLOAT_EQ(snail.clockTotal, 0);
     EXPECT_FLOAT_EQ(snail.clockLeft, 0);
 
+    // The last snail used: its button stays in sight, unusable, while its clock runs.
+    CPlayerInfo::Instance().bonus_count[kSlotSnail] = 1;
+    play->Level().Start();
+    panel->OnButton(CInfoPanel::kPause, play->Cursor());
+    panel->Update(1000);
+    EXPECT_TRUE(snail.inactive);
+    EXPECT_TRUE(snail.mIsVisible);
+    EXPECT_FALSE(panel->ClickButton(CInfoPanel::kPause, play->Cursor()));
+    panel->Update(9000);
+    panel->Update(16);
+    EXPECT_FALSE(snail.mIsVisible) << "hidden once the clock has run out";
+
     // A level that ends stops the clock where it is.
     panel->SetClock(5000, -1);
     snail.StopClock();
