@@ -520,6 +520,9 @@ void Bot::Update()
             benchDraws += app.mDrawCount - benchLastDraws;
             const double cpuMs = 1000.0 * double(cpu - benchLastCpu) / CLOCKS_PER_SEC;
             (app.mDrawCount != benchLastDraws ? drawnCpuMs : updateCpuMs).push_back(cpuMs);
+            // Which updates were slow, to line them up with what the level showed then.
+            if (std::getenv("BENCH_SLOW") && cpuMs > 2.5)
+                std::fprintf(stderr, "slow: update %d, %.3f ms\n", updates, cpuMs);
         }
         benchInPlay = inPlay;
         benchLast = now;
