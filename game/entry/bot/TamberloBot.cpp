@@ -522,7 +522,9 @@ void Bot::Update()
             (app.mDrawCount != benchLastDraws ? drawnCpuMs : updateCpuMs).push_back(cpuMs);
             // Which updates were slow, to line them up with what the level showed then.
             if (std::getenv("BENCH_SLOW") && cpuMs > 2.5)
-                std::fprintf(stderr, "slow: update %d, %.3f ms\n", updates, cpuMs);
+                std::fprintf(stderr, "slow: update %d, %.3f ms, from %.6f to %.6f s\n", updates, cpuMs,
+                             std::chrono::duration<double>(benchLast.time_since_epoch()).count(),
+                             std::chrono::duration<double>(now.time_since_epoch()).count());
         }
         benchInPlay = inPlay;
         benchLast = now;
