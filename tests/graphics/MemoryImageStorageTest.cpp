@@ -167,6 +167,39 @@ TEST(MemoryImageNativeAlpha, PremultipliesIntoTheScreenLayout)
     EXPECT_EQ(image555.BuildNativeAlpha(NativeDisplay::Format555())[0], 0xFF007FFFu);
 }
 
+// Every channel is c * (a + 1) / 256 cut to the screen's bits, whatever the layout; the usual layouts
+// have a loop of their own, so each is checked over pictures long enough for vector code and its tail.
+TEST(MemoryImageNativeAlpha, EveryLayoutFollowsOneRule)
+{
+    NativeDisplay bgr;
+    bgr.SetFormat(32, 0xFF, 0xFF00, 0xFF0000);
+    const NativeDisplay layouts[] = {NativeDisplay::Format565(), NativeDisplay::Format555(), NativeDisplay::Format888(),
+                                     bgr};
+    std::vector<uint32_t> pixels;
+    uint32_t seed = 12345;
+    for (int i = 0; i < 1000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        pixels.push_back(seed);
+    }
+    for (uint32_t a : {0u, 1u, 127u, 128u, 254u, 255u})
+        pixels.push_back(a << 24 | 0xFFFFFF);
+    auto channel = [](uint32_t c, uint32_t a, int bits, int shift) {
+        return ((c * (a + 1)) >> 8) >> (8 - bits) << shift;
+    };
+    for (const NativeDisplay& f : layouts) {
+        SCOPED_TRACE(f.mRedMask);
+        MemoryImage image = FromPixels(int(pixels.size()), 1, pixels);
+        const uint32_t* table = image.BuildNativeAlpha(f);
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            const uint32_t p = pixels[i], a = p >> 24;
+            const uint32_t expected = channel(p >> 16 & 0xFF, a, f.mRedBits, f.mRedShift) |
+                                      channel(p >> 8 & 0xFF, a, f.mGreenBits, f.mGreenShift) |
+                                      channel(p & 0xFF, a, f.mBlueBits, f.mBlueShift) | a << 24;
+            ASSERT_EQ(table[i], expected) << "pixel " << i;
+        }
+    }
+}
+
 TEST(MemoryImageNativeAlpha, PurgedPixelsComeBackFromTheTable)
 {
     struct Case {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,6 +81,10 @@ public:
     // Wall time of each update-to-update interval while a level is in play (bench runs only), and the
     // draws made meanwhile.
     std::vector<double> frameMs;
+    // The process's CPU time of the same intervals, split by whether a frame was drawn in them: the
+    // wall time of a shared machine counts other programs' work, and in full screen the present waits
+    // for the refresh.
+    std::vector<double> drawnCpuMs, updateCpuMs;
     int benchDraws = 0;
     double benchSeconds = 0;
 
@@ -123,6 +128,7 @@ private:
     int levelStartUpdate = 0;
     bool benchInPlay = false;
     std::chrono::steady_clock::time_point benchLast;
+    std::clock_t benchLastCpu = 0;
     int benchLastDraws = 0;
 };
 
@@ -502,6 +508,7 @@ void Bot::Update()
     ++updates;
     if (opt.bench) {
         auto now = std::chrono::steady_clock::now();
+        const std::clock_t cpu = std::clock();
         auto* current = dynamic_cast<CGameScreen*>(app.ScreenHolder().Current());
         auto* playing = current ? dynamic_cast<CPlay*>(current->State()) : nullptr;
         const bool inPlay = playing && (playing->Level().get_state() == CLevel::normal ||
@@ -511,9 +518,17 @@ void Bot::Update()
             frameMs.push_back(ms);
             benchSeconds += ms / 1000;
             benchDraws += app.mDrawCount - benchLastDraws;
+            const double cpuMs = 1000.0 * double(cpu - benchLastCpu) / CLOCKS_PER_SEC;
+            (app.mDrawCount != benchLastDraws ? drawnCpuMs : updateCpuMs).push_back(cpuMs);
+            // Which updates were slow, to line them up with what the level showed then.
+            if (std::getenv("BENCH_SLOW") && cpuMs > 2.5)
+                std::fprintf(stderr, "slow: update %d, %.3f ms, from %.6f to %.6f s\n", updates, cpuMs,
+                             std::chrono::duration<double>(benchLast.time_since_epoch()).count(),
+                             std::chrono::duration<double>(now.time_since_epoch()).count());
         }
         benchInPlay = inPlay;
         benchLast = now;
+        benchLastCpu = cpu;
         benchLastDraws = app.mDrawCount;
     }
     // The bot's messages are the user's input: the game never counts as left alone.
@@ -745,6 +760,16 @@ int main(int argc, char** argv)
                     sorted.size(), bot.benchDraws, bot.benchSeconds, sorted.size() / bot.benchSeconds,
                     bot.benchDraws / bot.benchSeconds, sorted[sorted.size() / 2], sorted[sorted.size() * 99 / 100],
                     sorted.back());
+        auto figures = [](std::vector<double> v, const char* what) {
+            std::sort(v.begin(), v.end());
+            if (v.empty())
+                std::printf("bench cpu: %s: none\n", what);
+            else
+                std::printf("bench cpu: %s: %zu, median %.3f ms, 99th percentile %.3f ms, slowest %.3f ms\n", what,
+                            v.size(), v[v.size() / 2], v[v.size() * 99 / 100], v.back());
+        };
+        figures(bot.drawnCpuMs, "drawn frames");
+        figures(bot.updateCpuMs, "updates alone");
     }
     int wanted = opt.last - opt.first + 1;
     return bot.allWon && bot.played == wanted ? 0 : 1;
