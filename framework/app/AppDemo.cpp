@@ -676,7 +676,14 @@ bool OlvarnAppBase::DemoBlocksUpdate()
     if (mLoaded != mDemo.mLoadingDoneSeen)
         return true;
     PeekDemoEvent();
-    return mDemo.mReader.LastEventUpdate() == mUpdateCount;
+    if (mDemo.mReader.LastEventUpdate() != mUpdateCount)
+        return false;
+    // A replay that writes the determinism check has nothing left to compare once its stream is
+    // exhausted: it ends there instead of standing still for a viewer who is not there. The game's
+    // own refusal to close during a level does not hold it.
+    if (mDemo.mCheckFile && mDemo.mReader.AtEnd() && !mShutdown)
+        OlvarnAppBase::ShutDownApp();
+    return true;
 }
 
 void OlvarnAppBase::EndFastForward()

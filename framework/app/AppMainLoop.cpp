@@ -223,8 +223,10 @@ void OlvarnAppBase::PacerFractionPhase(double step, double perStep, bool vsyncPa
     mPacer.mPhase = FramePacer::Phase::Draw;
     mPacer.mPendingUpdatesAcc += perStep - 1;
     PerformDeferredDeletions();
+    // A replay's due events wait for the next pass rather than being played between these updates:
+    // a modal loop looks at what they did after each pass, and its recording saw them before any
+    // further update. UpdateAppTick stops at the first update that has events due.
     while (mPacer.mPendingUpdatesAcc >= 1) {
-        PlayDueDemoEvents();
         ++mPacer.mUpdatesSinceDraw;
         if (!UpdateAppTick())
             break;

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -338,6 +339,63 @@ TEST(DemoPlayback, UpdatesWaitForDueEventsAndForTheRecordedHandOver)
     slow.PlayDueDemoEvents();
     EXPECT_TRUE(slow.UpdateAppTick());
     EXPECT_TRUE(slow.mLoaded);
+}
+
+TEST(DemoPlayback, DueEventsEndTheirPassSoThatANestedLoopSeesThemBeforeAnotherUpdate)
+{
+    DemoApp recorder;
+    recorder.mRecordingDemo = true;
+    for (int update : {3, 7, 8, 12, 20}) {
+        recorder.mUpdateCount = update;
+        recorder.Send(Msg(Kind::Char, 'a'));
+    }
+
+    DemoApp replay;
+    replay.InitMainThreadForTest();
+    replay.PlayStreamOf(recorder);
+    // Paced by a slow refresh, a pass runs three or four updates.
+    replay.mVSyncUpdates = true;
+    replay.mRefreshRate = 30;
+    std::vector<std::string>& log = replay.mWidgets->mLog;
+    for (int pass = 0; pass < 2000 && log.size() < 5; ++pass) {
+        const size_t before = log.size();
+        bool updated = false;
+        replay.PumpStep(updated);
+        // What a modal loop checks after this pass is what its recording saw: the events, with no
+        // update after them.
+        for (size_t i = before; i < log.size(); ++i)
+            EXPECT_EQ(log[i], std::to_string(replay.mUpdateCount) + ": char 97") << "pass " << pass;
+    }
+    EXPECT_EQ(log.size(), 5u);
+}
+
+TEST(DemoPlayback, AReplayWritingTheCheckEndsWhereItsStreamDoes)
+{
+    // A recording that ended without a close event (its program was stopped another way).
+    DemoApp recorder;
+    recorder.mRecordingDemo = true;
+    recorder.mUpdateCount = 8;
+    recorder.Send(Msg(Kind::KeyDown, 'K'));
+
+    testsupport::TempDir dir;
+    for (bool checked : {false, true}) {
+        SCOPED_TRACE(checked ? "with the check" : "watched");
+        DemoApp replay;
+        replay.PlayStreamOf(recorder);
+        if (checked)
+            replay.mDemo.mCheckFile = std::fopen(dir.File("check.txt").c_str(), "wb");
+        for (int pass = 0; pass < 20; ++pass) {
+            replay.PlayDueDemoEvents();
+            replay.UpdateAppTick();
+        }
+        EXPECT_EQ(replay.mUpdateCount, 8);
+        EXPECT_EQ(replay.mWidgets->mLog, std::vector<std::string>({"8: keydown 75"}));
+        EXPECT_EQ(replay.mShutdown, checked);
+        if (replay.mDemo.mCheckFile) {
+            std::fclose(replay.mDemo.mCheckFile);
+            replay.mDemo.mCheckFile = nullptr;
+        }
+    }
 }
 
 class DemoJump : public testing::Test
