@@ -365,8 +365,14 @@ bool OlvarnAppBase::PeekDemoEvent()
 
 void OlvarnAppBase::PlayDueDemoEvents()
 {
+    while (PlayNextDueDemoEvent()) {
+    }
+}
+
+bool OlvarnAppBase::PlayNextDueDemoEvent()
+{
     if (!mPlayingDemo)
-        return;
+        return false;
     if (const int overlay = mDemo.mPendingOverlay) {
         mDemo.mPendingOverlay = 0;
         if (overlay == 'J')
@@ -377,9 +383,10 @@ void OlvarnAppBase::PlayDueDemoEvents()
     DemoEvent event;
     // From the recording's hand-over on, the next events belong to what the hand-over reads (in the
     // next UpdateAppTick); the player waits for it.
-    while (!mShutdown && !(mDemo.mLoadingDoneSeen && !mLoaded) &&
-           mDemo.mReader.Next(mUpdateCount, event) == DemoRead::Event)
-        PlayDemoEvent(event);
+    if (mShutdown || (mDemo.mLoadingDoneSeen && !mLoaded) || mDemo.mReader.Next(mUpdateCount, event) != DemoRead::Event)
+        return false;
+    PlayDemoEvent(event);
+    return true;
 }
 
 // ---- Synchronised operations -----------------------------------------------------------------------
