@@ -365,8 +365,14 @@ bool OlvarnAppBase::PeekDemoEvent()
 
 void OlvarnAppBase::PlayDueDemoEvents()
 {
+    while (PlayNextDueDemoEvent()) {
+    }
+}
+
+bool OlvarnAppBase::PlayNextDueDemoEvent()
+{
     if (!mPlayingDemo)
-        return;
+        return false;
     if (const int overlay = mDemo.mPendingOverlay) {
         mDemo.mPendingOverlay = 0;
         if (overlay == 'J')
@@ -377,9 +383,10 @@ void OlvarnAppBase::PlayDueDemoEvents()
     DemoEvent event;
     // From the recording's hand-over on, the next events belong to what the hand-over reads (in the
     // next UpdateAppTick); the player waits for it.
-    while (!mShutdown && !(mDemo.mLoadingDoneSeen && !mLoaded) &&
-           mDemo.mReader.Next(mUpdateCount, event) == DemoRead::Event)
-        PlayDemoEvent(event);
+    if (mShutdown || (mDemo.mLoadingDoneSeen && !mLoaded) || mDemo.mReader.Next(mUpdateCount, event) != DemoRead::Event)
+        return false;
+    PlayDemoEvent(event);
+    return true;
 }
 
 // ---- Synchronised operations -----------------------------------------------------------------------
@@ -676,7 +683,14 @@ bool OlvarnAppBase::DemoBlocksUpdate()
     if (mLoaded != mDemo.mLoadingDoneSeen)
         return true;
     PeekDemoEvent();
-    return mDemo.mReader.LastEventUpdate() == mUpdateCount;
+    if (mDemo.mReader.LastEventUpdate() != mUpdateCount)
+        return false;
+    // A replay that writes the determinism check has nothing left to compare once its stream is
+    // exhausted: it ends there instead of standing still for a viewer who is not there. The game's
+    // own refusal to close during a level does not hold it.
+    if (mDemo.mCheckFile && mDemo.mReader.AtEnd() && !mShutdown)
+        OlvarnAppBase::ShutDownApp();
+    return true;
 }
 
 void OlvarnAppBase::EndFastForward()

@@ -107,8 +107,11 @@ bool OlvarnAppBase::PumpStep(bool& updated)
     ++mPumpDepth;
     if (mPacer.mPhase == Phase::Messages) {
         PumpPlatformEvents();
-        PlayDueDemoEvents();
-        if (!DrainQueuedMessages(true))
+        // A replayed event takes the place of the queued message its recording took in this pass:
+        // the pass goes on to the update only when no other is due, as the recording's did when it
+        // had taken the last one.
+        const bool moreDue = PlayNextDueDemoEvent() && PeekDemoEvent();
+        if (!DrainQueuedMessages(true) && !moreDue)
             mPacer.mPhase = Phase::Update;
     }
     const bool updatePhase = mPacer.mPhase == Phase::Update || mPacer.mPhase == Phase::Fraction;
@@ -221,10 +224,20 @@ void OlvarnAppBase::RunVSyncHealthTest(int now)
 void OlvarnAppBase::PacerFractionPhase(double step, double perStep, bool vsyncPacing)
 {
     mPacer.mPhase = FramePacer::Phase::Draw;
+    // A nested loop (a modal dialog waiting for its answer) looks at its answer after each pass, and
+    // must find it after the same update in a replay as in its recording, however the passes fell:
+    // there a pass runs one update and pays for one.
+    if (mPumpDepth > 1) {
+        UpdateAppFraction(static_cast<float>(perStep));
+        PerformDeferredDeletions();
+        mPacer.PayStep(step / std::max(perStep, 1.0), vsyncPacing);
+        return;
+    }
     mPacer.mPendingUpdatesAcc += perStep - 1;
     PerformDeferredDeletions();
+    // A replay's due events wait for the next pass rather than being played between these updates,
+    // for the same reason. UpdateAppTick stops at the first update that has events due.
     while (mPacer.mPendingUpdatesAcc >= 1) {
-        PlayDueDemoEvents();
         ++mPacer.mUpdatesSinceDraw;
         if (!UpdateAppTick())
             break;

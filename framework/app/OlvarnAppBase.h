@@ -274,6 +274,10 @@ public:
     void WriteDemoTimeStep();
     bool PeekDemoEvent();
     void PlayDueDemoEvents();
+    // Plays the next due event only; false when none was due. The main loop plays one a pass, as it
+    // takes one queued message a pass while recording, so that a nested loop looks at its answer
+    // after the same event in the replay as in the recording.
+    bool PlayNextDueDemoEvent();
     // The event player: live input (recorded first) and played events take this one road.
     void PlayDemoEvent(const DemoEvent& event);
     void RecordDemoEvent(DemoEvent event);

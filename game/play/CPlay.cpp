@@ -6,6 +6,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "board/CGrid.h"
+#include "board/CPipeline.h"
+#include "board/CPipelineElement.h"
 #include "board/CPlayerInfo.h"
 #include "core/Random.h"
 #include "data/CConstantsRegistry.h"
@@ -252,6 +255,37 @@ void CPlay::UpdateF(float ms)
         panel->Update(ms);
     level->Update(scaled, ms);
     cursor->Update(scaled, ms);
+}
+
+void CPlay::AddStateHash(CStateHash& hash) const
+{
+    hash.AddBool(flag);
+    hash.AddFloat(pause);
+    hash.AddInt(level->get_state());
+    hash.AddInt(level->get_number());
+    hash.AddFloat(level->GetTimeLeft());
+    const CGrid& grid = level->Grid();
+    hash.AddFloat(grid.GetCompletion());
+    for (const CGridCell& cell : grid.GetCells())
+        hash.AddBool(cell.free);
+    for (const auto& placed : grid.GetElements()) {
+        hash.AddInt(placed->element.GetId());
+        hash.AddInt(placed->x);
+        hash.AddInt(placed->y);
+        hash.AddInt(placed->element.GetRotation());
+    }
+    for (const auto& floating : level->Pipeline().GetElements()) {
+        hash.AddInt(floating->element.GetId());
+        hash.AddInt(floating->element.GetBonusKind());
+        hash.AddFloat(floating->element.GetPosition().x);
+        hash.AddFloat(floating->element.GetPosition().y);
+        hash.AddInt(floating->element.GetRotation());
+    }
+    hash.AddInt(cursor->GetState());
+    hash.AddFloat(cursor->pos.x);
+    hash.AddFloat(cursor->pos.y);
+    hash.AddInt(cursor->Element().GetId());
+    hash.AddInt(cursor->Element().GetRotation());
 }
 
 void CPlay::AddPause(float factor, float ms)

@@ -85,6 +85,7 @@ public:
     void MouseWheel(int delta) override;
     // A level without a definition is never written: its save could not be continued.
     bool IsSaveable() const override { return saveable && level->Definition(); }
+    void AddStateHash(CStateHash& hash) const override;
 
     void AddPause(float factor, float ms);
     float GetPause() const { return pause < 0 ? 0 : pause; }

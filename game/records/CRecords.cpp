@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <string>
 
 #include "data/CConstantsRegistry.h"
 #include "data/CStringTable.h"
@@ -11,6 +13,7 @@
 #include "records/CProfile.h"
 #include "records/PlayerFiles.h"
 #include "records/RecordsSaveClasses.h"
+#include "shell/GameServices.h"
 
 namespace tilvan
 {
@@ -30,7 +33,12 @@ uint64_t SystemTimeTicks()
     constexpr uint64_t kEpochOffset = 116444736000000000ull;
     auto since1970 = std::chrono::system_clock::now().time_since_epoch();
     int64_t ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count() / 100;
-    return kEpochOffset + static_cast<uint64_t>(std::max<int64_t>(ticks, 0));
+    const uint64_t now = kEpochOffset + static_cast<uint64_t>(std::max<int64_t>(ticks, 0));
+    // The date goes into the records: a replay must enter the one its recording entered.
+    const std::string kept = services::SyncTextWithDemo(std::to_string(now));
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(kept.c_str(), &end, 10);
+    return end && *end == '\0' && !kept.empty() ? value : now;
 }
 
 CRecords::CRecords(std::string placeholderName, bool load) : mPlaceholderName(std::move(placeholderName))

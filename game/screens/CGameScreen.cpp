@@ -192,11 +192,24 @@ void CGameScreen::Update()
     Invalidate();
 }
 
-void CGameScreen::UpdateFraction(float)
+void CGameScreen::AddStateHash(CStateHash& hash) const
 {
-    if (LeaveForMenu())
-        return;
-    SwapPending();
+    CScreen::AddStateHash(hash);
+    // Not whether the loader is done: its thread finishes when it does, and the game waits for it
+    // wherever it matters.
+    const CPlayerInfo& player = CPlayerInfo::Instance();
+    hash.AddInt(player.level);
+    hash.AddInt(player.score);
+    hash.AddInt(player.points);
+    hash.AddInt(player.flags);
+    hash.AddInt(player.statistic.pearls);
+    hash.AddFloat(player.statistic.time);
+    for (int count : player.bonus_count)
+        hash.AddInt(count);
+    hash.AddBool(pendingState != nullptr);
+    hash.AddBool(state != nullptr);
+    if (state)
+        state->AddStateHash(hash);
 }
 
 void CGameScreen::Draw(Olvarn::Graphics& g)

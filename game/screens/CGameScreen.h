@@ -9,6 +9,7 @@
 
 #include "shell/CGameState.h"
 #include "shell/CScreen.h"
+#include "shell/GameTiming.h"
 
 namespace tilvan
 {
@@ -49,7 +50,6 @@ public:
 
     void OnAttached(Olvarn::WidgetManager* manager) override;
     void Update() override;
-    void UpdateFraction(float fraction) override;
     void Draw(Olvarn::Graphics& g) override;
     void OnMouseDown(int x, int y, int clickCode) override;
     void OnMouseUp(int x, int y, int clickCode) override;
@@ -59,9 +59,10 @@ public:
     void OnMouseWheel(int delta) override;
     void OnFocusGained() override;
     void OnFocusLost() override;
+    void AddStateHash(CStateHash& hash) const override;
 
     // Each whole update hands the state this many milliseconds; game state changes only there.
-    static constexpr float kStepMs = 10.0f;
+    static constexpr float kStepMs = kUpdateStepMs;
 
     // What follows the game screen when the player leaves for the menu; without one a new game
     // screen starts at the level map.

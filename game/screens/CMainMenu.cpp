@@ -19,6 +19,7 @@
 #include "shell/CGameApp.h"
 #include "shell/CGameButton.h"
 #include "shell/GameServices.h"
+#include "shell/GameTiming.h"
 #include "sound/MusicInterface.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/Dialog.h"
@@ -272,12 +273,9 @@ void CMainMenu::Update()
 {
     BuildGreeting();
     CScreen::Update();
+    // The scene draws random numbers: it lives in whole updates, which a replay repeats exactly.
+    scene.Update(kUpdateStepMs);
     Invalidate();
-}
-
-void CMainMenu::UpdateFraction(float fraction)
-{
-    scene.Update(fraction / 100 * 1000);
 }
 
 void CMainMenu::Draw(Olvarn::Graphics& g)

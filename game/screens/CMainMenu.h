@@ -62,7 +62,6 @@ public:
     void OnAttached(Olvarn::WidgetManager* manager) override;
     void OnDetached(Olvarn::WidgetManager* manager) override;
     void Update() override;
-    void UpdateFraction(float fraction) override;
     void Draw(Olvarn::Graphics& g) override;
     void OnKeyDown(int key) override;
     void OnButtonRelease(int id) override;

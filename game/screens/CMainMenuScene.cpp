@@ -8,6 +8,7 @@
 #include "platform/Log.h"
 #include "shell/CScript.h"
 #include "shell/GameServices.h"
+#include "shell/GameTiming.h"
 #include "widgets/WidgetManager.h"
 
 namespace tilvan
@@ -119,10 +120,11 @@ CMainMenuScene::CSnowWidget::CSnowWidget()
     mAcceptsMouse = false;
 }
 
-void CMainMenuScene::CSnowWidget::UpdateFraction(float fraction)
+void CMainMenuScene::CSnowWidget::Update()
 {
+    Olvarn::Widget::Update();
     if (effect)
-        effect->Update(fraction * 10.0f);
+        effect->Update(kUpdateStepMs);
 }
 
 void CMainMenuScene::CSnowWidget::Draw(Olvarn::Graphics& g)

@@ -136,7 +136,7 @@ private:
     {
     public:
         CSnowWidget();
-        void UpdateFraction(float fraction) override;
+        void Update() override;
         void Draw(Olvarn::Graphics& g) override;
 
         std::unique_ptr<CSceneEffect> effect;

@@ -1,6 +1,8 @@
 // The game application.
 #include "shell/CGameApp.h"
 
+#include <typeinfo>
+
 #include <loki/Singleton.h>
 
 #include "data/CPropertyLoader.h"
@@ -257,6 +259,18 @@ void CGameApp::OnAppDeactivated()
         screen->OnFocusLost();
         screen->AddPause(false);
     }
+}
+
+uint64_t CGameApp::DemoStateHash()
+{
+    CStateHash hash(OlvarnAppBase::DemoStateHash());
+    if (CScreen* screen = mScreenHolder.Current()) {
+        // Which screen plays, by its class's name, which the same program names alike in every run.
+        for (const char* c = typeid(*screen).name(); *c; ++c)
+            hash.AddInt(*c);
+        screen->AddStateHash(hash);
+    }
+    return hash.Value();
 }
 
 int CGameApp::GetSoundId(const std::string& name)

@@ -37,6 +37,8 @@ public:
     void ShutDownApp() override;
     void OnAppActivated() override;
     void OnAppDeactivated() override;
+    // The framework's part and the current screen's game.
+    uint64_t DemoStateHash() override;
 
     // The sound id of a resource, -1 when no sound has that id.
     int GetSoundId(const std::string& name);

@@ -4,6 +4,7 @@
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "shell/GameTiming.h"
 
 namespace tilvan
 {
@@ -17,6 +18,10 @@ CGameButton::CGameButton(int id, Olvarn::ButtonListener* listener, bool flag_)
 void CGameButton::Update()
 {
     Olvarn::ButtonWidget::Update();
+    // The layers' pictures advance in whole updates only, so a replay draws what its recording drew.
+    normalLayer.Update(kUpdateStepMs);
+    pressLayer.Update(kUpdateStepMs);
+    overLayer.Update(kUpdateStepMs);
     if (!(blinkFlags & 1))
         return;
     if (mIsHovered || mIsPressed) {
@@ -30,15 +35,6 @@ void CGameButton::Update()
     lit = blinkTimer < 500;
     if (lit != wasLit)
         Invalidate();
-}
-
-void CGameButton::UpdateFraction(float fraction)
-{
-    Olvarn::ButtonWidget::UpdateFraction(fraction);
-    float ms = fraction / 100.0f * 1000.0f;
-    normalLayer.Update(ms);
-    pressLayer.Update(ms);
-    overLayer.Update(ms);
 }
 
 void CGameButton::DrawStateImage(Olvarn::Graphics& g, Olvarn::Image* image, const Olvarn::Rect& rect, int x, int y)

@@ -16,7 +16,6 @@ public:
     CGameButton(int id, Olvarn::ButtonListener* listener, bool flag = false);
 
     void Update() override;
-    void UpdateFraction(float fraction) override;
     void Draw(Olvarn::Graphics& g) override;
     // No press notification: game buttons act on release only.
     void OnMouseDown(int x, int y, int clickCode) override {}

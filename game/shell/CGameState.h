@@ -3,6 +3,7 @@
 #pragma once
 
 #include "data/CSaveObject.h"
+#include "shell/CStateHash.h"
 
 namespace Olvarn
 {
@@ -50,6 +51,8 @@ public:
     virtual void KeyDown(int key) {}
     virtual void MouseWheel(int delta) {}
     virtual bool IsSaveable() const { return true; }
+    // Adds what the state plays to the replay check's hash of every update.
+    virtual void AddStateHash(CStateHash& hash) const {}
 
     void SetOwner(CGameStateHost* host) { owner = host; }
     CGameStateHost* GetOwner() const { return owner; }

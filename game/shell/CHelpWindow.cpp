@@ -15,6 +15,7 @@
 #include "shell/CScreen.h"
 #include "shell/CText.h"
 #include "shell/GameServices.h"
+#include "shell/GameTiming.h"
 #include "widgets/WidgetManager.h"
 
 namespace tilvan
@@ -308,10 +309,10 @@ void CHelpWindow::OnDetached(Olvarn::WidgetManager* manager)
     Olvarn::Widget::OnDetached(manager);
 }
 
-void CHelpWindow::UpdateFraction(float fraction)
+void CHelpWindow::Update()
 {
-    Olvarn::Dialog::UpdateFraction(fraction);
-    const float ms = fraction * 10.0f;
+    Olvarn::Dialog::Update();
+    const float ms = kUpdateStepMs;
     // A picture a call adds now joins the table without disturbing this walk.
     for (auto& entry : images)
         entry.second->Advance(ms);

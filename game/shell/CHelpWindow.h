@@ -69,7 +69,7 @@ public:
 
     void OnAttached(Olvarn::WidgetManager* manager) override;
     void OnDetached(Olvarn::WidgetManager* manager) override;
-    void UpdateFraction(float fraction) override;
+    void Update() override;
     void Draw(Olvarn::Graphics& g) override;
     void OnKeyDown(int key) override;
     void OnMouseDown(int x, int y, int clickCode) override {}

@@ -8,6 +8,7 @@
 #include "graphics/Graphics.h"
 #include "shell/CHintRegistry.h"
 #include "shell/GameServices.h"
+#include "shell/GameTiming.h"
 #include "widgets/Checkbox.h"
 #include "widgets/WidgetManager.h"
 
@@ -193,9 +194,11 @@ void CHint::OnDetached(Olvarn::WidgetManager* manager)
     Olvarn::Widget::OnDetached(manager);
 }
 
-void CHint::UpdateFraction(float fraction)
+void CHint::Update()
 {
-    float ms = fraction * 10.0f;
+    Olvarn::Widget::Update();
+    // The fade decides when a pausing hint lets the game go on: it runs in whole updates only.
+    const float ms = kUpdateStepMs;
     Invalidate();
     clickBlock = std::max(0.0f, clickBlock - ms);
     fadeTime -= ms;

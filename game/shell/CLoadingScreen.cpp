@@ -12,6 +12,7 @@
 #include "resources/ResourceManager.h"
 #include "shell/GameLog.h"
 #include "shell/GameServices.h"
+#include "shell/GameTiming.h"
 
 namespace tilvan
 {
@@ -69,11 +70,11 @@ CLoadingScreen::CLoadingScreen() : progressImage(FindProgressImage())
         images.emplace_back(entry.image, int(entry.pos.x), int(entry.pos.y));
 }
 
-void CLoadingScreen::UpdateFraction(float fraction)
+void CLoadingScreen::Update()
 {
-    CScreen::UpdateFraction(fraction);
+    CScreen::Update();
     for (CImage& image : images)
-        image.Update(fraction * 10.0f);
+        image.Update(kUpdateStepMs);
     // The bar follows the loading thread's counters and the pictures their clocks, but most frames
     // change neither: only a changed picture is drawn again.
     if (HasChanged())

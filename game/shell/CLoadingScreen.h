@@ -38,7 +38,7 @@ public:
 
     CLoadingScreen();
 
-    void UpdateFraction(float fraction) override;
+    void Update() override;
     void Draw(Olvarn::Graphics& g) override;
 
     // Where the bar of a progress image of that width starts on a screen of that width.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "data/CSaveObject.h"
+#include "shell/CStateHash.h"
 #include "widgets/Widget.h"
 
 namespace tilvan
@@ -14,6 +15,9 @@ public:
     void AddPause(bool add) { pauseCount += add ? 1 : -1; }
     bool IsPaused() const { return pauseCount > 0; }
     int PauseCount() const { return pauseCount; }
+
+    // Adds what the screen plays to the replay check's hash of every update.
+    virtual void AddStateHash(CStateHash& hash) const { hash.AddInt(pauseCount); }
 
     // A screen takes no notice of keyboard focus: its has-focus flag stays unset.
     void OnFocusGained() override {}

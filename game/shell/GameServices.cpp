@@ -37,6 +37,11 @@ void InstallApp(CGameApp* app)
     gFramework = app;
 }
 
+std::string SyncTextWithDemo(const std::string& text)
+{
+    return gFramework ? gFramework->SyncStringWithDemo(text) : text;
+}
+
 void InstallFrameworkApp(Olvarn::OlvarnAppBase* app)
 {
     gFramework = app;

@@ -58,6 +58,10 @@ bool LastMousePosition(int& x, int& y);
 // The share of the start-up loading done, 0 to 1.
 double LoadingProgress();
 
+// An outside text the game's course depends on (the clock's reading, say): a recording keeps it, a
+// replay answers the recorded one. Without an application the text itself.
+std::string SyncTextWithDemo(const std::string& text);
+
 // The widget manager of the application; null without one.
 Olvarn::WidgetManager* WidgetManager();
 // Adds (true) or lifts (false) one pause of the current screen.

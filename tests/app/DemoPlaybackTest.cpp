@@ -4,10 +4,14 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "AppTestSupport.h"
@@ -338,6 +342,117 @@ TEST(DemoPlayback, UpdatesWaitForDueEventsAndForTheRecordedHandOver)
     slow.PlayDueDemoEvents();
     EXPECT_TRUE(slow.UpdateAppTick());
     EXPECT_TRUE(slow.mLoaded);
+}
+
+TEST(DemoPlayback, AReplayPassPlaysOneEventAndUpdatesOnlyAfterTheLastOneDueAsItsRecordingDid)
+{
+    // While recording, a pass takes one queued message and goes on to the update (when one is due)
+    // only when it took the last one; a modal loop looks at its answer between passes.
+    DemoApp recorder;
+    recorder.mRecordingDemo = true;
+    for (int update : {3, 7, 8, 8, 12, 20}) {
+        recorder.mUpdateCount = update;
+        recorder.Send(Msg(Kind::Char, 'a'));
+    }
+
+    DemoApp replay;
+    replay.InitMainThreadForTest();
+    replay.PlayStreamOf(recorder);
+    // Paced by a slow refresh, a pass runs three or four updates.
+    replay.mVSyncUpdates = true;
+    replay.mRefreshRate = 30;
+    std::vector<std::string>& log = replay.mWidgets->mLog;
+    // Each pass that played an event: the event's update, and the update count the pass ended at.
+    std::vector<std::pair<int, int>> passes;
+    for (int pass = 0; pass < 2000 && log.size() < 6; ++pass) {
+        const size_t before = log.size();
+        bool updated = false;
+        replay.PumpStep(updated);
+        ASSERT_LE(log.size() - before, 1u) << "pass " << pass;
+        if (log.size() > before)
+            passes.emplace_back(std::stoi(log.back()), replay.mUpdateCount);
+    }
+    ASSERT_EQ(passes.size(), 6u);
+    for (size_t i = 0; i < passes.size(); ++i) {
+        // A pass never updates past its event, and not at all while another event is due there.
+        EXPECT_LE(passes[i].second, passes[i].first + 1) << i;
+        if (i + 1 < passes.size() && passes[i + 1].first == passes[i].first)
+            EXPECT_EQ(passes[i].second, passes[i].first) << i;
+    }
+}
+
+namespace
+{
+// Runs a nested loop (as a modal dialog does) from inside update 5 and notes how far each of its passes
+// moved the update count.
+class NestingWidgets : public InputWidgets
+{
+public:
+    using InputWidgets::InputWidgets;
+    bool UpdateWidgets() override
+    {
+        InputWidgets::UpdateWidgets();
+        if (mOwner->mUpdateCount != 5 || !mSteps.empty())
+            return true;
+        for (int pass = 0; pass < 60; ++pass) {
+            const int before = mOwner->mUpdateCount;
+            bool updated = false;
+            mOwner->PumpStep(updated);
+            mSteps.push_back(mOwner->mUpdateCount - before);
+        }
+        return true;
+    }
+    std::vector<int> mSteps;
+};
+} // namespace
+
+TEST(DemoPlayback, ANestedLoopRunsOneUpdateAPassSoItsAnswerComesAfterTheSameUpdateInAReplay)
+{
+    DemoApp app;
+    app.InitMainThreadForTest();
+    delete app.mWidgetManager;
+    auto* widgets = new NestingWidgets(&app);
+    widgets->mOwner = &app;
+    app.mWidgetManager = app.mWidgets = widgets;
+    // Paced by a slow refresh, a top-level pass runs three or four updates.
+    app.mVSyncUpdates = true;
+    app.mRefreshRate = 30;
+    app.PumpUntil(1000);
+    ASSERT_EQ(widgets->mSteps.size(), 60u);
+    EXPECT_EQ(*std::max_element(widgets->mSteps.begin(), widgets->mSteps.end()), 1);
+    // The nested loop keeps the game's pace all the same: 100 updates a second.
+    const int nested = std::accumulate(widgets->mSteps.begin(), widgets->mSteps.end(), 0);
+    EXPECT_GE(nested, 10);
+    EXPECT_GE(app.mUpdateCount, 90);
+}
+
+TEST(DemoPlayback, AReplayWritingTheCheckEndsWhereItsStreamDoes)
+{
+    // A recording that ended without a close event (its program was stopped another way).
+    DemoApp recorder;
+    recorder.mRecordingDemo = true;
+    recorder.mUpdateCount = 8;
+    recorder.Send(Msg(Kind::KeyDown, 'K'));
+
+    testsupport::TempDir dir;
+    for (bool checked : {false, true}) {
+        SCOPED_TRACE(checked ? "with the check" : "watched");
+        DemoApp replay;
+        replay.PlayStreamOf(recorder);
+        if (checked)
+            replay.mDemo.mCheckFile = std::fopen(dir.File("check.txt").c_str(), "wb");
+        for (int pass = 0; pass < 20; ++pass) {
+            replay.PlayDueDemoEvents();
+            replay.UpdateAppTick();
+        }
+        EXPECT_EQ(replay.mUpdateCount, 8);
+        EXPECT_EQ(replay.mWidgets->mLog, std::vector<std::string>({"8: keydown 75"}));
+        EXPECT_EQ(replay.mShutdown, checked);
+        if (replay.mDemo.mCheckFile) {
+            std::fclose(replay.mDemo.mCheckFile);
+            replay.mDemo.mCheckFile = nullptr;
+        }
+    }
 }
 
 class DemoJump : public testing::Test

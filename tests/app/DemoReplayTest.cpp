@@ -30,9 +30,13 @@ struct ProgramRun {
 
 // Runs the program in the folder with the check file named; its exit code (-1 when it did not end
 // in time or died of a signal) and its standard error.
+// With fresh user folders the program meets no profiles, records or settings of an earlier run.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
-                      const std::string& checkFile)
+                      const std::string& checkFile, bool freshUserFolders = false)
 {
+    if (freshUserFolders)
+        for (const char* var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            fs::create_directories(folder + "/user/" + var);
     const std::string errFile = folder + "/stderr.txt";
     pid_t pid = fork();
     if (pid == 0) {
@@ -44,6 +48,9 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
         dup2(devnull, 1);
         if (!checkFile.empty())
             setenv("OLVARN_DEMO_CHECK", checkFile.c_str(), 1);
+        if (freshUserFolders)
+            for (const char* var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+                setenv(var, (folder + "/user/" + var).c_str(), 1);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -162,8 +169,9 @@ TEST(DemoReplay, KeptRecordingsReplayAsRecorded)
         if (program == "tamberlo") {
             // The game plays from a copy of its own data set, as recordings of it are made.
             static testsupport::GameDataSet game;
+            // Recorded by a new player: the replay starts as one, whatever ran before it here.
             play = RunProgram(game.Program(), {"-play", "-demofile=" + entry.path().string()}, dir.Path(),
-                              dir.File("replayed.txt"));
+                              dir.File("replayed.txt"), true);
         } else {
             play = RunProgram(DemoProgram(), {"play", entry.path().string()}, dir.Path(), dir.File("replayed.txt"));
         }

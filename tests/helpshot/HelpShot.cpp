@@ -45,7 +45,7 @@ public:
 void Run(tilvan::CHelpWindow& window, int ms)
 {
     for (int t = 0; t < ms; t += 10)
-        window.UpdateFraction(1.0f);
+        window.Update();
 }
 
 void DrawWindow(Olvarn::Graphics& g, tilvan::CHelpWindow& window)
@@ -118,7 +118,7 @@ int main(int argc, char** argv)
         tilvan::CHint::SetFont(tilvan::services::FindFont("FONT_TEXT"));
         tilvan::CHint hint(930, 190, 300, 40, "Click a piece in the water to pick it up.", false, false, 0, 0, false);
         hint.AddImage("IMAGE_HELP_PEARL", 256, 12);
-        hint.UpdateFraction(1.0f);
+        hint.Update();
         {
             Olvarn::GraphicsStateSaver saver(g);
             g.Translate(hint.mX, hint.mY);

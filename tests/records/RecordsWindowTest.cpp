@@ -313,3 +313,17 @@ TEST_F(RecordsConstants, TheShippedScoreServerAddressNamesNoOutsideHost)
 }
 
 } // namespace
+
+TEST_F(RecordsWindow, AReplayEntersTheDateItsRecordingEntered)
+{
+    // The clock's reading goes into the records, so a recording keeps it.
+    mApp.mRecordingDemo = true;
+    const uint64_t recorded = tilvan::SystemTimeTicks();
+    mApp.mRecordingDemo = false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    mApp.mPlayingDemo = true;
+    EXPECT_EQ(tilvan::SystemTimeTicks(), recorded);
+    mApp.mPlayingDemo = false;
+    // Without a demo the clock is read afresh.
+    EXPECT_GT(tilvan::SystemTimeTicks(), recorded);
+}

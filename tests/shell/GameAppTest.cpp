@@ -226,23 +226,25 @@ TEST_F(InFolder, TheLoadingScreenIsDrawnAgainOnlyWhenItsPictureChanges)
         screen.Draw(g);
         screen.mDirty = false;
     };
-    auto update = [&](float fraction) {
-        screen.UpdateFraction(fraction);
+    // Whole 10 ms updates; whether anything asked for a draw meanwhile.
+    auto update = [&](int updates) {
+        for (int i = 0; i < updates; ++i)
+            screen.Update();
         return screen.mDirty;
     };
     EXPECT_TRUE(update(1)); // never drawn
     drawn();
-    EXPECT_FALSE(update(1)); // 10 ms into a 100 ms frame
+    EXPECT_FALSE(update(1)); // 20 ms into a 100 ms frame
     EXPECT_FALSE(update(5));
-    EXPECT_TRUE(update(4)); // the next frame of the strip
+    EXPECT_TRUE(update(3)); // the next frame of the strip
     drawn();
     EXPECT_FALSE(update(1));
     app.mLoadingThreadStarted = true;
     app.mNumLoadingThreadTasks = 400;
     app.mCompletedLoadingThreadTasks = 1; // one pixel of the bar
-    EXPECT_TRUE(update(0));
+    EXPECT_TRUE(update(1));
     drawn();
-    EXPECT_FALSE(update(0));
+    EXPECT_FALSE(update(1));
 }
 
 TEST(GameEntry, EveryKindOfFailureIsShownAndEndsWithOneAfterTheCleanUp)

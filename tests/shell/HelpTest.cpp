@@ -42,7 +42,7 @@ void Step(CEventImage& picture, int ms)
 void Step(CHelpWindow& window, int ms)
 {
     for (int t = 0; t < ms; t += 10)
-        window.UpdateFraction(1.0f);
+        window.Update();
 }
 
 CEventImage MakePicture()

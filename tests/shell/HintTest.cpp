@@ -26,7 +26,7 @@ struct Control : tilvan::lua_private::control_id {
 void Step(CHint& hint, int ms)
 {
     for (int t = 0; t < ms; t += 10)
-        hint.UpdateFraction(1.0f);
+        hint.Update();
 }
 
 std::shared_ptr<CHint> MakeHint(float fadeMs, float showMs, bool pausing = false, bool closeOnMove = false, int x = 100,
@@ -127,12 +127,12 @@ TEST_F(InFolder, APausingHintDarkensBlocksClicksAndHoldsThePauseUntilItCloses)
         hint->shadow->OnMouseDown(3, 3, 1);
         EXPECT_FALSE(hint->closing);
         for (int t = 0; t < 700; t += 10) {
-            hint->UpdateFraction(1.0f);
+            hint->Update();
             hint->shadow->Update();
         }
         hint->shadow->OnMouseDown(3, 3, 1);
         EXPECT_TRUE(hint->closing);
-        hint->UpdateFraction(1.0f);
+        hint->Update();
         EXPECT_FALSE(screen->IsPaused());
     }
     // Destroyed before it finished: the pause is lifted exactly once.
