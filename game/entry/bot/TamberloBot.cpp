@@ -273,11 +273,11 @@ bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row, int* 
     int best = -1000000;
     bool found = false;
     const auto& shapes = e.GetShapes();
-    // The carried piece stops short of the info panel: an anchor further right cannot be reached.
-    const float rightmost = 877.0f - e.GetImageCenter().x;
     for (int k = 0; k < e.GetPositions(); ++k) {
         const CellMask& mask = shapes[static_cast<size_t>(k)];
         const float centreX = e.GetCenters()[static_cast<size_t>(k)].x;
+        // The carried piece stops short of the info panel: an anchor further right cannot be reached.
+        const float rightmost = CCursor::AnchorLimit(e, k);
         for (int c = -4; c < CGrid::kColumns; ++c)
             for (int r = -4; r < CGrid::kRows; ++r) {
                 // A shape's origin snaps only onto cells of even column + row.
