@@ -170,6 +170,8 @@ bool Bot::AnswerDialog()
     return false;
 }
 
+bool Open(const CGrid& grid, int c, int r);
+
 void Bot::Finish(CPlay& play, bool won)
 {
     const CPlayerInfo& player = CPlayerInfo::Instance();
@@ -180,6 +182,27 @@ void Bot::Finish(CPlay& play, bool won)
     std::fflush(stdout);
     ++played;
     if (!won) {
+        // Why, for whoever tunes the levels or the bot.
+        CLevel& level = play.Level();
+        std::fprintf(stderr, "level %d: lost: %s, board %.0f%% full, %zu pieces waiting, tools %d/%d/%d/%d\n", n,
+                     level.Pipeline().is_full                       ? "the pipeline overflowed"
+                     : level.is_bonus() && level.GetTimeLeft() <= 0 ? "the time ran out"
+                                                                    : "the bot gave up",
+                     level.Grid().GetCompletion() * 100, level.Pipeline().GetElements().size(),
+                     player.GetBonusCount(kSlotPufferfish), player.GetBonusCount(kSlotSnail),
+                     player.GetBonusCount(kSlotHammerfish), player.GetBonusCount(kSlotOctopus));
+        if (std::getenv("BOT_TRACE")) {
+            std::fprintf(stderr, "  free cells:");
+            for (int c = 0; c < CGrid::kColumns; ++c)
+                for (int r = 0; r < CGrid::kRows; ++r)
+                    if (Open(level.Grid(), c, r))
+                        std::fprintf(stderr, " %d,%d", c, r);
+            std::fprintf(stderr, "\n  waiting:");
+            for (const auto& pe : level.Pipeline().GetElements())
+                std::fprintf(stderr, " %d", pe->element.GetId());
+            std::fprintf(stderr, "\n");
+        }
+
         allWon = false;
         // A loss the bot did not seek ends the run.
         if (!opt.lose) {
