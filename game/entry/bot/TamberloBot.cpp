@@ -274,7 +274,7 @@ int PlacementScore(CGrid& grid, const CellMask& mask, int c, int r)
                     if (open(e[0], e[1]))
                         ++free, fc = e[0], fr = e[1];
                 if (free == 0) {
-                    pockets += 3;
+                    pockets += 8;
                 } else if (free == 1) {
                     int k[3][2];
                     Neighbours(fc, fr, k);
@@ -610,8 +610,14 @@ void Bot::Update()
         wait = 10;
         return;
     }
-    // The main menu comes first and after every game: Enter plays.
+    // The main menu comes first and after every game: Enter plays. After the campaign's last level the
+    // game goes back to it too, and starting again would play levels nobody asked for.
     if (dynamic_cast<CMainMenu*>(app.ScreenHolder().Current()) && app.mDialogMap.empty()) {
+        if (played >= opt.last - opt.first + 1) {
+            quitting = true;
+            app.Quit();
+            return;
+        }
         Key(13);
         wait = 10;
         return;
