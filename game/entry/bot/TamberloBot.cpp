@@ -56,10 +56,14 @@ private:
     int now = 1000;
 };
 
+constexpr int kMaxTries = 3;
+
 struct Options {
     int first = 1, last = 3;
     unsigned seed = 1;
     bool seeded = false, show = false, lose = false;
+    // After a loss the level is tried again (up to kMaxTries times) instead of ending the run.
+    bool retry = false;
     // Measure the frames of the level in play: every update drawn, the wall time between updates kept.
     bool bench = false;
     // A recording of the game the bot plays, for the program to replay (tamberlo -play -demofile=...).
@@ -121,6 +125,13 @@ private:
     bool lostOnPurpose = false;
     bool quitting = false;
     int levelStartUpdate = 0;
+    // Losses of the level in play; levels won or given up.
+    int tries = 0, finished = 0;
+    // A board piece the octopus moves to mend small holes: where to lift it, and where it goes.
+    struct Move {
+        bool planned = false, lifted = false;
+        int x = 0, y = 0, rot = 0, c = 0, r = 0;
+    } move;
     bool benchInPlay = false;
     std::chrono::steady_clock::time_point benchLast;
     int benchLastDraws = 0;
@@ -156,10 +167,10 @@ bool Bot::AnswerDialog()
         if (!box)
             continue;
         // Try again (right) after a loss; otherwise the first button there is.
-        CGameButton* button = box->RightButton() && box->LeftButton() && opt.lose ? box->RightButton()
-                              : box->LeftButton()                                 ? box->LeftButton()
-                              : box->CenterButton()                               ? box->CenterButton()
-                                                                                  : box->RightButton();
+        CGameButton* button = box->RightButton() && box->LeftButton() && (opt.lose || opt.retry) ? box->RightButton()
+                              : box->LeftButton()                                                ? box->LeftButton()
+                              : box->CenterButton()                                              ? box->CenterButton()
+                                                                                                 : box->RightButton();
         if (!button)
             continue;
         int x = 0, y = 0;
@@ -181,14 +192,19 @@ void Bot::Finish(CPlay& play, bool won)
                 frames * 0.01, frames);
     std::fflush(stdout);
     ++played;
+    if (won) {
+        ++finished;
+        tries = 0;
+    }
     if (!won) {
         // Why, for whoever tunes the levels or the bot.
         CLevel& level = play.Level();
-        std::fprintf(stderr, "level %d: lost: %s, board %.0f%% full, %zu pieces waiting, tools %d/%d/%d/%d\n", n,
+        std::fprintf(stderr, "level %d: lost: %s, board %.0f%% full, %zu pieces waiting, fire %d, tools %d/%d/%d/%d\n",
+                     n,
                      level.Pipeline().is_full                       ? "the pipeline overflowed"
                      : level.is_bonus() && level.GetTimeLeft() <= 0 ? "the time ran out"
                                                                     : "the bot gave up",
-                     level.Grid().GetCompletion() * 100, level.Pipeline().GetElements().size(),
+                     level.Grid().GetCompletion() * 100, level.Pipeline().GetElements().size(), player.fire_level,
                      player.GetBonusCount(kSlotPufferfish), player.GetBonusCount(kSlotSnail),
                      player.GetBonusCount(kSlotHammerfish), player.GetBonusCount(kSlotOctopus));
         if (std::getenv("BOT_TRACE")) {
@@ -204,8 +220,10 @@ void Bot::Finish(CPlay& play, bool won)
         }
 
         allWon = false;
-        // A loss the bot did not seek ends the run.
-        if (!opt.lose) {
+        // A loss the bot did not seek ends the run, unless the level is to be tried again.
+        ++tries;
+        if (!opt.lose && (!opt.retry || tries >= kMaxTries)) {
+            ++finished;
             quitting = true;
             app.Quit();
         }
@@ -322,6 +340,89 @@ bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row, int* 
 }
 
 // A free cell for the pufferfish: an isolated one first, else, late in the level, any.
+// What the board's small holes cost: each free region of one to three cells, the smaller the dearer.
+int HolesCost(const CGrid& grid)
+{
+    std::vector<char> seen(CGrid::kCells, 0);
+    int cost = 0;
+    for (int c = 0; c < CGrid::kColumns; ++c)
+        for (int r = 0; r < CGrid::kRows; ++r) {
+            if (seen[static_cast<size_t>(c * CGrid::kRows + r)] || !Open(grid, c, r))
+                continue;
+            int size = 0;
+            std::vector<std::pair<int, int>> todo{{c, r}};
+            seen[static_cast<size_t>(c * CGrid::kRows + r)] = 1;
+            while (!todo.empty() && size < 4) {
+                auto [cc, rr] = todo.back();
+                todo.pop_back();
+                ++size;
+                int n[3][2];
+                Neighbours(cc, rr, n);
+                for (auto& d : n)
+                    if (Open(grid, d[0], d[1]) && !seen[static_cast<size_t>(d[0] * CGrid::kRows + d[1])]) {
+                        seen[static_cast<size_t>(d[0] * CGrid::kRows + d[1])] = 1;
+                        todo.emplace_back(d[0], d[1]);
+                    }
+            }
+            cost += size == 1 ? 10 : size == 2 ? 4 : size == 3 ? 2 : 0;
+        }
+    return cost;
+}
+
+void MarkCells(CGrid& grid, const CellMask& mask, int c, int r, bool free)
+{
+    for (int dc = 0; dc < 5; ++dc)
+        for (int dr = 0; dr < 5; ++dr)
+            if (mask[static_cast<size_t>(dc * 5 + dr)])
+                if (CGridCell* cell = grid.GetCell(c + dc, r + dr))
+                    cell->free = free;
+}
+
+// A board piece whose move elsewhere leaves the board's small holes cheaper: the octopus lifts it.
+// The board is left as it was.
+bool PlanOctopusMove(CGrid& grid, int& x, int& y, int& rot, int& col, int& row)
+{
+    const int before = HolesCost(grid);
+    if (before == 0)
+        return false;
+    int best = before;
+    bool found = false;
+    for (const auto& ge : grid.GetElements()) {
+        const CElement& e = ge->element;
+        if (!e.GetType() || e.IsMoving())
+            continue;
+        const CellMask& own = e.GetShape();
+        MarkCells(grid, own, ge->x, ge->y, true);
+        const int turn = e.GetPositionIndex();
+        for (int k = 0; k < e.GetPositions(); ++k) {
+            const CellMask& mask = e.GetShapes()[static_cast<size_t>(k)];
+            const float rightmost = CCursor::AnchorLimit(e, k);
+            for (int c = -4; c < CGrid::kColumns; ++c)
+                for (int r = -4; r < CGrid::kRows; ++r) {
+                    if (((c + r) % 2 + 2) % 2 != 0 || (k == turn && c == ge->x && r == ge->y) || !grid.Fits(mask, c, r))
+                        continue;
+                    if (grid.GetOffset().x + c * 20 + e.GetCenters()[static_cast<size_t>(k)].x > rightmost)
+                        continue;
+                    MarkCells(grid, mask, c, r, false);
+                    const int after = HolesCost(grid);
+                    MarkCells(grid, mask, c, r, true);
+                    if (after < best) {
+                        best = after, found = true;
+                        rot = k, col = c, row = r;
+                        for (int i = 0; i < 25; ++i)
+                            if (own[static_cast<size_t>(i)]) {
+                                const CGridCell* cell = grid.GetCell(ge->x + i / 5, ge->y + i % 5);
+                                x = static_cast<int>(cell->center.x), y = static_cast<int>(cell->center.y);
+                                break;
+                            }
+                    }
+                }
+        }
+        MarkCells(grid, own, ge->x, ge->y, false);
+    }
+    return found;
+}
+
 bool PufferfishCell(CGrid& grid, bool anyCell, int& x, int& y)
 {
     const CGridCell* fallback = nullptr;
@@ -380,7 +481,13 @@ bool Bot::UseTools(CPlay& play)
         return true;
     }
     if (state == CCursor::octopus) {
-        ClickButton(CInfoPanel::kFirstTool + kSlotOctopus);
+        if (move.planned && player.GetBonusCount(kSlotOctopus) > 0) {
+            Click(move.x, move.y);
+            move.planned = false;
+            move.lifted = true;
+        } else {
+            ClickButton(CInfoPanel::kFirstTool + kSlotOctopus);
+        }
         wait = 3;
         return true;
     }
@@ -401,6 +508,18 @@ bool Bot::UseTools(CPlay& play)
         return true;
     }
     int x = 0, y = 0;
+    // Late, with small holes no tool fills and pieces piling up, the octopus moves a board piece.
+    if (player.GetBonusCount(kSlotOctopus) > 0 && player.GetBonusCount(kSlotPufferfish) == 0 &&
+        grid.GetCompletion() > 0.95f && pipeline.get_full_percents() > 0.3f &&
+        PlanOctopusMove(grid, move.x, move.y, move.rot, move.c, move.r)) {
+        move.planned = true;
+        if (std::getenv("BOT_TRACE"))
+            std::fprintf(stderr, "  octopus: lift at %d %d, down at %d %d turn %d\n", move.x, move.y, move.c, move.r,
+                         move.rot);
+        ClickButton(CInfoPanel::kFirstTool + kSlotOctopus);
+        wait = 3;
+        return true;
+    }
     if (player.GetBonusCount(kSlotPufferfish) > 0 && PufferfishCell(grid, grid.GetCompletion() > 0.9f, x, y)) {
         ClickButton(CInfoPanel::kFirstTool + kSlotPufferfish);
         wait = 3;
@@ -422,6 +541,13 @@ void Bot::PlayMove(CPlay& play)
     CGrid& grid = level.Grid();
     if (phase == 0 && cursor.IsCarrying()) {
         // A piece in hand: where it goes, or the fire.
+        if (move.lifted && cursor.GetState() == CCursor::octopus_element) {
+            targetRot = move.rot, targetC = move.c, targetR = move.r;
+            move.lifted = false;
+            phase = 1;
+            return;
+        }
+        move.lifted = false;
         phase = BestFit(grid, cursor.Element(), targetRot, targetC, targetR) ? 1 : 3;
         return;
     }
@@ -613,7 +739,7 @@ void Bot::Update()
     // The main menu comes first and after every game: Enter plays. After the campaign's last level the
     // game goes back to it too, and starting again would play levels nobody asked for.
     if (dynamic_cast<CMainMenu*>(app.ScreenHolder().Current()) && app.mDialogMap.empty()) {
-        if (played >= opt.last - opt.first + 1) {
+        if (finished >= opt.last - opt.first + 1) {
             quitting = true;
             app.Quit();
             return;
@@ -723,12 +849,15 @@ int main(int argc, char** argv)
             opt.stopAfter = std::atoi(argv[++i]);
         } else if (a == "--bench") {
             opt.bench = true;
+        } else if (a == "--retry") {
+            opt.retry = true;
         } else if (a == "--lose") {
             opt.lose = true;
         } else {
-            std::fprintf(stderr,
-                         "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--bench] [--record FILE] "
-                         "[--stop-after UPDATES]\n");
+            std::fprintf(
+                stderr,
+                "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--retry] [--bench] [--record FILE] "
+                "[--stop-after UPDATES]\n");
             return 2;
         }
     }
