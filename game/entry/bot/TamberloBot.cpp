@@ -131,7 +131,7 @@ private:
     struct Move {
         bool planned = false, lifted = false;
         int x = 0, y = 0, rot = 0, c = 0, r = 0;
-    } move;
+    } move, smash;
     bool benchInPlay = false;
     std::chrono::steady_clock::time_point benchLast;
     int benchLastDraws = 0;
@@ -192,10 +192,13 @@ void Bot::Finish(CPlay& play, bool won)
                 frames * 0.01, frames);
     std::fflush(stdout);
     ++played;
-    if (won) {
+    // A bonus level is not played again: the game goes on to the next level whatever its end.
+    if (won || play.Level().is_bonus()) {
         ++finished;
         tries = 0;
     }
+    if (!won && !play.Level().is_bonus())
+        ++tries;
     if (!won) {
         // Why, for whoever tunes the levels or the bot.
         CLevel& level = play.Level();
@@ -221,8 +224,7 @@ void Bot::Finish(CPlay& play, bool won)
 
         allWon = false;
         // A loss the bot did not seek ends the run, unless the level is to be tried again.
-        ++tries;
-        if (!opt.lose && (!opt.retry || tries >= kMaxTries)) {
+        if (!opt.lose && !play.Level().is_bonus() && (!opt.retry || tries >= kMaxTries)) {
             ++finished;
             quitting = true;
             app.Quit();
@@ -423,6 +425,37 @@ bool PlanOctopusMove(CGrid& grid, int& x, int& y, int& rot, int& col, int& row)
     return found;
 }
 
+// A point on the smallest board piece that borders an isolated free cell; false when none does.
+bool BreakBesideHole(CGrid& grid, int& x, int& y)
+{
+    size_t smallest = 0;
+    for (const auto& ge : grid.GetElements()) {
+        const CElement& e = ge->element;
+        if (!e.GetType() || e.IsMoving())
+            continue;
+        const CellMask& mask = e.GetShape();
+        size_t cells = 0;
+        bool beside = false;
+        const CGridCell* some = nullptr;
+        for (int i = 0; i < 25; ++i) {
+            if (!mask[static_cast<size_t>(i)])
+                continue;
+            ++cells;
+            const int c = ge->x + i / 5, r = ge->y + i % 5;
+            some = grid.GetCell(c, r);
+            int n[3][2];
+            Neighbours(c, r, n);
+            for (auto& d : n)
+                beside = beside || Isolated(grid, d[0], d[1]);
+        }
+        if (beside && some && (smallest == 0 || cells < smallest)) {
+            smallest = cells;
+            x = static_cast<int>(some->center.x), y = static_cast<int>(some->center.y);
+        }
+    }
+    return smallest > 0;
+}
+
 bool PufferfishCell(CGrid& grid, bool anyCell, int& x, int& y)
 {
     const CGridCell* fallback = nullptr;
@@ -471,7 +504,11 @@ bool Bot::UseTools(CPlay& play)
         return true;
     }
     if (state == CCursor::hammerfish) {
-        if (player.GetBonusCount(kSlotHammerfish) > 0 && !pipeline.GetElements().empty() && pipeline.is_nearly_full) {
+        if (smash.planned && player.GetBonusCount(kSlotHammerfish) > 0) {
+            smash.planned = false;
+            Click(smash.x, smash.y);
+        } else if (player.GetBonusCount(kSlotHammerfish) > 0 && !pipeline.GetElements().empty() &&
+                   pipeline.is_nearly_full) {
             FPoint p = pipeline.GetElements().front()->element.GetPosition();
             Click(static_cast<int>(p.x), static_cast<int>(p.y));
         } else {
@@ -510,8 +547,7 @@ bool Bot::UseTools(CPlay& play)
     int x = 0, y = 0;
     // Late, with small holes no tool fills and pieces piling up, the octopus moves a board piece.
     if (player.GetBonusCount(kSlotOctopus) > 0 && player.GetBonusCount(kSlotPufferfish) == 0 &&
-        grid.GetCompletion() > 0.95f && pipeline.get_full_percents() > 0.3f &&
-        PlanOctopusMove(grid, move.x, move.y, move.rot, move.c, move.r)) {
+        grid.GetCompletion() > 0.95f && PlanOctopusMove(grid, move.x, move.y, move.rot, move.c, move.r)) {
         move.planned = true;
         if (std::getenv("BOT_TRACE"))
             std::fprintf(stderr, "  octopus: lift at %d %d, down at %d %d turn %d\n", move.x, move.y, move.c, move.r,
@@ -526,6 +562,15 @@ bool Bot::UseTools(CPlay& play)
         return true;
     }
     if (player.GetBonusCount(kSlotHammerfish) > 0 && pipeline.is_nearly_full) {
+        ClickButton(CInfoPanel::kFirstTool + kSlotHammerfish);
+        wait = 3;
+        return true;
+    }
+    // Nothing else mends a lone hole: the smallest board piece beside it is broken, and the hole
+    // with that piece's cells is a place more pieces fit.
+    if (player.GetBonusCount(kSlotHammerfish) > 0 && player.GetBonusCount(kSlotPufferfish) == 0 &&
+        grid.GetCompletion() > 0.97f && BreakBesideHole(grid, smash.x, smash.y)) {
+        smash.planned = true;
         ClickButton(CInfoPanel::kFirstTool + kSlotHammerfish);
         wait = 3;
         return true;
