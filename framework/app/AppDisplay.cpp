@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/OlvarnAppBase.h"
+#include "core/CriticalSection.h"
 #include "graphics/D3DTester.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
@@ -68,6 +69,10 @@ void OlvarnAppBase::CreateMainWindow()
 
 void OlvarnAppBase::StartDisplayOnMainWindow()
 {
+    // The loading thread makes surfaces for the pictures it loads. One made between the release
+    // below and the device's start belongs to the old device and would draw as nothing afterwards,
+    // so the image set stays locked until every picture has been restored on the new one.
+    CriticalSectionLock imageSetLock(*mImageSetLock);
     OnBeforeDisplayInit();
     ReleaseImageNativeData();
     mDisplayInitResult = StartDisplayDevice();
