@@ -132,10 +132,28 @@ void CCursor::Reset()
     image.SetImage(std::string());
 }
 
+float CCursor::AnchorLimit(const CElement& piece, int positionIndex)
+{
+    if (!piece.GetType())
+        return kMaxAnchorX;
+    const int k = positionIndex % piece.GetPositions();
+    const CellMask& mask = piece.GetShapes()[static_cast<size_t>(k)];
+    int lastColumn = 0;
+    for (int dc = 0; dc < 5; ++dc)
+        for (int dr = 0; dr < 5; ++dr)
+            if (mask[static_cast<size_t>(dc * 5 + dr)])
+                lastColumn = dc;
+    // A triangle of mask column dc spans dc * 20 .. dc * 20 + 40 from the shape's origin, which lies the
+    // shape's centre to the left of the anchor.
+    const float cellsRight = (lastColumn + 2) * 20.0f - piece.GetCenters()[static_cast<size_t>(k)].x;
+    // Pictures carry margins around their cells; holding a piece back by its picture alone kept the
+    // board's rightmost cells out of reach of most pieces on the widest boards.
+    return kMaxAnchorX - std::min(piece.GetImageCenter().x, cellsRight);
+}
+
 FPoint CCursor::CarriedAnchor() const
 {
-    float limit = kMaxAnchorX - (element.GetType() ? element.GetImageCenter().x : 0.0f);
-    return FPoint(std::min(pos.x, limit), pos.y);
+    return FPoint(std::min(pos.x, AnchorLimit(element, element.GetPositionIndex())), pos.y);
 }
 
 void CCursor::Update(float msA, float msB)

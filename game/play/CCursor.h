@@ -55,6 +55,9 @@ public:
     void SetElement(const CElement& e) { element = e; }
     void EmptyElement() { element = CElement(0, 0); }
     FPoint pos;
+    // The furthest right a piece's anchor goes while it is carried in the given turn (an index into its
+    // shapes): as far as the picture's centre lets it, or as its cells let it when these reach further.
+    static float AnchorLimit(const CElement& piece, int positionIndex);
     bool GetByOctopus() const { return get_by_octopus; }
     CImage& Image() { return image; }
 

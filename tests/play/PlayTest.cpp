@@ -11,6 +11,8 @@
 #include "play/PlayHooks.h"
 #include "play/PlayRegistrations.h"
 #include "play/TestWater.h"
+#include "resources/XMLParser.h"
+#include "support/TempDir.h"
 #include "world/AnimalComponents.h"
 #include "world/AnimalConfig.h"
 #include "world/CEnvironment.h"
@@ -282,6 +284,94 @@ TEST_F(PlayTest, ClickRoad)
         bool taken = play->Level().MouseDown(static_cast<int>(at.x), static_cast<int>(at.y), c.clicks, cursor);
         EXPECT_EQ(taken, c.taken) << c.name;
         EXPECT_EQ(cursor.GetState(), c.stateAfter) << c.name;
+    }
+}
+
+namespace
+{
+
+// The rows named tag of a shipped "data" property file.
+std::vector<AttributeRow> ShippedRows(const std::string& file, const std::string& tag)
+{
+    Olvarn::XMLParser parser;
+    EXPECT_TRUE(parser.OpenFile(testsupport::SourceDir() + "/data/properties/" + file)) << file;
+    std::vector<AttributeRow> rows;
+    Olvarn::XMLElement e;
+    while (parser.NextElement(&e))
+        if (e.mType == Olvarn::XMLElement::TYPE_START && e.mValue == tag)
+            rows.push_back(e.mAttributes);
+    return rows;
+}
+
+} // namespace
+
+// On the campaign's widest board every piece, in every turn, can be carried onto a place that takes
+// the board's rightmost column and dropped there.
+TEST_F(PlayTest, EveryPieceLandsOnTheRightmostCellsOfTheWidestBoard)
+{
+    ClearElementTypes();
+    LoadElementTypes(ShippedRows("config.xml", "element"), ShippedRows("offsets.xml", "element_offset"));
+    // The board with the most cells in the grid's last column (rows of 40 flags, one row per
+    // blank-separated word).
+    const int lastColumn = CGrid::kColumns - 1;
+    std::array<bool, CGrid::kCells> enabled{};
+    FPoint offset;
+    int mostOnTheRight = 0;
+    for (const AttributeRow& level : ShippedRows("level_config.xml", "level")) {
+        std::array<bool, CGrid::kCells> cells{};
+        int onTheRight = 0, row = 0, column = 0;
+        for (char ch : level.at("grid")) {
+            if (ch == ' ') {
+                ++row, column = 0;
+                continue;
+            }
+            if (ch == '1') {
+                cells[static_cast<size_t>(column * CGrid::kRows + row)] = true;
+                onTheRight += column == lastColumn;
+            }
+            ++column;
+        }
+        if (onTheRight > mostOnTheRight) {
+            mostOnTheRight = onTheRight, enabled = cells;
+            offset = FPoint(std::stof(level.at("offx")), std::stof(level.at("offy")));
+        }
+    }
+    ASSERT_GT(mostOnTheRight, 1) << "the campaign has boards as wide as the grid";
+    CGrid& grid = play->Level().Grid();
+    grid.Configure(offset, enabled);
+    play->Level().Start();
+    CCursor& cursor = play->Cursor();
+    for (int type = 0; type < static_cast<int>(ElementTypes().size()); ++type) {
+        CElement piece(type, 0);
+        for (int k = 0; k < piece.GetPositions(); ++k) {
+            piece.SetRotation(k);
+            const CellMask& mask = piece.GetShape();
+            int maskRight = 0;
+            for (int i = 0; i < 25; ++i)
+                if (mask[static_cast<size_t>(i)])
+                    maskRight = std::max(maskRight, i / 5);
+            // The topmost place whose cells reach the last column (shape origins lie on up cells).
+            const int c = lastColumn - maskRight;
+            int r = c % 2;
+            while (r < CGrid::kRows && !grid.Fits(mask, c, r))
+                r += 2;
+            ASSERT_LT(r, CGrid::kRows) << "type " << type << " turn " << k;
+            cursor.SetState(CCursor::element_state);
+            cursor.SetElement(piece);
+            // The mouse right of the board: the carried piece follows it as far as it may.
+            FPoint centre = piece.GetCenter();
+            cursor.pos = FPoint(offset.x + c * 20 + centre.x, offset.y + r * 35 + centre.y - 35);
+            cursor.Update(0, 0);
+            const int x = static_cast<int>(cursor.pos.x), y = static_cast<int>(cursor.pos.y);
+            EXPECT_TRUE(play->Level().MouseDown(x, y, 1, cursor)) << "type " << type << " turn " << k;
+            EXPECT_EQ(cursor.GetState(), CCursor::free) << "type " << type << " turn " << k;
+            if (!grid.GetElements().empty()) {
+                const CGridElement& placed = *grid.GetElements().back();
+                EXPECT_EQ(placed.x, c) << "type " << type << " turn " << k;
+                grid.RemoveElement(&placed.element);
+            }
+            cursor.SetState(CCursor::free);
+        }
     }
 }
 

@@ -57,10 +57,14 @@ private:
     int now = 1000;
 };
 
+constexpr int kMaxTries = 3;
+
 struct Options {
     int first = 1, last = 3;
     unsigned seed = 1;
     bool seeded = false, show = false, lose = false;
+    // After a loss the level is tried again (up to kMaxTries times) instead of ending the run.
+    bool retry = false;
     // Measure the frames of the level in play: every update drawn, the wall time between updates kept.
     bool bench = false;
     // A recording of the game the bot plays, for the program to replay (tamberlo -play -demofile=...).
@@ -126,6 +130,13 @@ private:
     bool lostOnPurpose = false;
     bool quitting = false;
     int levelStartUpdate = 0;
+    // Losses of the level in play; levels won or given up.
+    int tries = 0, finished = 0;
+    // A board piece the octopus moves to mend small holes: where to lift it, and where it goes.
+    struct Move {
+        bool planned = false, lifted = false;
+        int x = 0, y = 0, rot = 0, c = 0, r = 0;
+    } move, smash;
     bool benchInPlay = false;
     std::chrono::steady_clock::time_point benchLast;
     std::clock_t benchLastCpu = 0;
@@ -162,10 +173,10 @@ bool Bot::AnswerDialog()
         if (!box)
             continue;
         // Try again (right) after a loss; otherwise the first button there is.
-        CGameButton* button = box->RightButton() && box->LeftButton() && opt.lose ? box->RightButton()
-                              : box->LeftButton()                                 ? box->LeftButton()
-                              : box->CenterButton()                               ? box->CenterButton()
-                                                                                  : box->RightButton();
+        CGameButton* button = box->RightButton() && box->LeftButton() && (opt.lose || opt.retry) ? box->RightButton()
+                              : box->LeftButton()                                                ? box->LeftButton()
+                              : box->CenterButton()                                              ? box->CenterButton()
+                                                                                                 : box->RightButton();
         if (!button)
             continue;
         int x = 0, y = 0;
@@ -176,6 +187,8 @@ bool Bot::AnswerDialog()
     return false;
 }
 
+bool Open(const CGrid& grid, int c, int r);
+
 void Bot::Finish(CPlay& play, bool won)
 {
     const CPlayerInfo& player = CPlayerInfo::Instance();
@@ -185,10 +198,40 @@ void Bot::Finish(CPlay& play, bool won)
                 frames * 0.01, frames);
     std::fflush(stdout);
     ++played;
+    // A bonus level is not played again: the game goes on to the next level whatever its end.
+    if (won || play.Level().is_bonus()) {
+        ++finished;
+        tries = 0;
+    }
+    if (!won && !play.Level().is_bonus())
+        ++tries;
     if (!won) {
+        // Why, for whoever tunes the levels or the bot.
+        CLevel& level = play.Level();
+        std::fprintf(stderr, "level %d: lost: %s, board %.0f%% full, %zu pieces waiting, fire %d, tools %d/%d/%d/%d\n",
+                     n,
+                     level.Pipeline().is_full                       ? "the pipeline overflowed"
+                     : level.is_bonus() && level.GetTimeLeft() <= 0 ? "the time ran out"
+                                                                    : "the bot gave up",
+                     level.Grid().GetCompletion() * 100, level.Pipeline().GetElements().size(), player.fire_level,
+                     player.GetBonusCount(kSlotPufferfish), player.GetBonusCount(kSlotSnail),
+                     player.GetBonusCount(kSlotHammerfish), player.GetBonusCount(kSlotOctopus));
+        if (std::getenv("BOT_TRACE")) {
+            std::fprintf(stderr, "  free cells:");
+            for (int c = 0; c < CGrid::kColumns; ++c)
+                for (int r = 0; r < CGrid::kRows; ++r)
+                    if (Open(level.Grid(), c, r))
+                        std::fprintf(stderr, " %d,%d", c, r);
+            std::fprintf(stderr, "\n  waiting:");
+            for (const auto& pe : level.Pipeline().GetElements())
+                std::fprintf(stderr, " %d", pe->element.GetId());
+            std::fprintf(stderr, "\n");
+        }
+
         allWon = false;
-        // A loss the bot did not seek ends the run.
-        if (!opt.lose) {
+        // A loss the bot did not seek ends the run, unless the level is to be tried again.
+        if (!opt.lose && !play.Level().is_bonus() && (!opt.retry || tries >= kMaxTries)) {
+            ++finished;
             quitting = true;
             app.Quit();
         }
@@ -257,7 +300,7 @@ int PlacementScore(CGrid& grid, const CellMask& mask, int c, int r)
                     if (open(e[0], e[1]))
                         ++free, fc = e[0], fr = e[1];
                 if (free == 0) {
-                    pockets += 3;
+                    pockets += 8;
                 } else if (free == 1) {
                     int k[3][2];
                     Neighbours(fc, fr, k);
@@ -279,11 +322,11 @@ bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row, int* 
     int best = -1000000;
     bool found = false;
     const auto& shapes = e.GetShapes();
-    // The carried piece stops short of the info panel: an anchor further right cannot be reached.
-    const float rightmost = 877.0f - e.GetImageCenter().x;
     for (int k = 0; k < e.GetPositions(); ++k) {
         const CellMask& mask = shapes[static_cast<size_t>(k)];
         const float centreX = e.GetCenters()[static_cast<size_t>(k)].x;
+        // The carried piece stops short of the info panel: an anchor further right cannot be reached.
+        const float rightmost = CCursor::AnchorLimit(e, k);
         for (int c = -4; c < CGrid::kColumns; ++c)
             for (int r = -4; r < CGrid::kRows; ++r) {
                 // A shape's origin snaps only onto cells of even column + row.
@@ -305,6 +348,120 @@ bool BestFit(CGrid& grid, const CElement& e, int& rot, int& col, int& row, int* 
 }
 
 // A free cell for the pufferfish: an isolated one first, else, late in the level, any.
+// What the board's small holes cost: each free region of one to three cells, the smaller the dearer.
+int HolesCost(const CGrid& grid)
+{
+    std::vector<char> seen(CGrid::kCells, 0);
+    int cost = 0;
+    for (int c = 0; c < CGrid::kColumns; ++c)
+        for (int r = 0; r < CGrid::kRows; ++r) {
+            if (seen[static_cast<size_t>(c * CGrid::kRows + r)] || !Open(grid, c, r))
+                continue;
+            int size = 0;
+            std::vector<std::pair<int, int>> todo{{c, r}};
+            seen[static_cast<size_t>(c * CGrid::kRows + r)] = 1;
+            while (!todo.empty() && size < 4) {
+                auto [cc, rr] = todo.back();
+                todo.pop_back();
+                ++size;
+                int n[3][2];
+                Neighbours(cc, rr, n);
+                for (auto& d : n)
+                    if (Open(grid, d[0], d[1]) && !seen[static_cast<size_t>(d[0] * CGrid::kRows + d[1])]) {
+                        seen[static_cast<size_t>(d[0] * CGrid::kRows + d[1])] = 1;
+                        todo.emplace_back(d[0], d[1]);
+                    }
+            }
+            cost += size == 1 ? 10 : size == 2 ? 4 : size == 3 ? 2 : 0;
+        }
+    return cost;
+}
+
+void MarkCells(CGrid& grid, const CellMask& mask, int c, int r, bool free)
+{
+    for (int dc = 0; dc < 5; ++dc)
+        for (int dr = 0; dr < 5; ++dr)
+            if (mask[static_cast<size_t>(dc * 5 + dr)])
+                if (CGridCell* cell = grid.GetCell(c + dc, r + dr))
+                    cell->free = free;
+}
+
+// A board piece whose move elsewhere leaves the board's small holes cheaper: the octopus lifts it.
+// The board is left as it was.
+bool PlanOctopusMove(CGrid& grid, int& x, int& y, int& rot, int& col, int& row)
+{
+    const int before = HolesCost(grid);
+    if (before == 0)
+        return false;
+    int best = before;
+    bool found = false;
+    for (const auto& ge : grid.GetElements()) {
+        const CElement& e = ge->element;
+        if (!e.GetType() || e.IsMoving())
+            continue;
+        const CellMask& own = e.GetShape();
+        MarkCells(grid, own, ge->x, ge->y, true);
+        const int turn = e.GetPositionIndex();
+        for (int k = 0; k < e.GetPositions(); ++k) {
+            const CellMask& mask = e.GetShapes()[static_cast<size_t>(k)];
+            const float rightmost = CCursor::AnchorLimit(e, k);
+            for (int c = -4; c < CGrid::kColumns; ++c)
+                for (int r = -4; r < CGrid::kRows; ++r) {
+                    if (((c + r) % 2 + 2) % 2 != 0 || (k == turn && c == ge->x && r == ge->y) || !grid.Fits(mask, c, r))
+                        continue;
+                    if (grid.GetOffset().x + c * 20 + e.GetCenters()[static_cast<size_t>(k)].x > rightmost)
+                        continue;
+                    MarkCells(grid, mask, c, r, false);
+                    const int after = HolesCost(grid);
+                    MarkCells(grid, mask, c, r, true);
+                    if (after < best) {
+                        best = after, found = true;
+                        rot = k, col = c, row = r;
+                        for (int i = 0; i < 25; ++i)
+                            if (own[static_cast<size_t>(i)]) {
+                                const CGridCell* cell = grid.GetCell(ge->x + i / 5, ge->y + i % 5);
+                                x = static_cast<int>(cell->center.x), y = static_cast<int>(cell->center.y);
+                                break;
+                            }
+                    }
+                }
+        }
+        MarkCells(grid, own, ge->x, ge->y, false);
+    }
+    return found;
+}
+
+// A point on the smallest board piece that borders an isolated free cell; false when none does.
+bool BreakBesideHole(CGrid& grid, int& x, int& y)
+{
+    size_t smallest = 0;
+    for (const auto& ge : grid.GetElements()) {
+        const CElement& e = ge->element;
+        if (!e.GetType() || e.IsMoving())
+            continue;
+        const CellMask& mask = e.GetShape();
+        size_t cells = 0;
+        bool beside = false;
+        const CGridCell* some = nullptr;
+        for (int i = 0; i < 25; ++i) {
+            if (!mask[static_cast<size_t>(i)])
+                continue;
+            ++cells;
+            const int c = ge->x + i / 5, r = ge->y + i % 5;
+            some = grid.GetCell(c, r);
+            int n[3][2];
+            Neighbours(c, r, n);
+            for (auto& d : n)
+                beside = beside || Isolated(grid, d[0], d[1]);
+        }
+        if (beside && some && (smallest == 0 || cells < smallest)) {
+            smallest = cells;
+            x = static_cast<int>(some->center.x), y = static_cast<int>(some->center.y);
+        }
+    }
+    return smallest > 0;
+}
+
 bool PufferfishCell(CGrid& grid, bool anyCell, int& x, int& y)
 {
     const CGridCell* fallback = nullptr;
@@ -353,7 +510,11 @@ bool Bot::UseTools(CPlay& play)
         return true;
     }
     if (state == CCursor::hammerfish) {
-        if (player.GetBonusCount(kSlotHammerfish) > 0 && !pipeline.GetElements().empty() && pipeline.is_nearly_full) {
+        if (smash.planned && player.GetBonusCount(kSlotHammerfish) > 0) {
+            smash.planned = false;
+            Click(smash.x, smash.y);
+        } else if (player.GetBonusCount(kSlotHammerfish) > 0 && !pipeline.GetElements().empty() &&
+                   pipeline.is_nearly_full) {
             FPoint p = pipeline.GetElements().front()->element.GetPosition();
             Click(static_cast<int>(p.x), static_cast<int>(p.y));
         } else {
@@ -363,7 +524,13 @@ bool Bot::UseTools(CPlay& play)
         return true;
     }
     if (state == CCursor::octopus) {
-        ClickButton(CInfoPanel::ToolButtonId(kSlotOctopus));
+        if (move.planned && player.GetBonusCount(kSlotOctopus) > 0) {
+            Click(move.x, move.y);
+            move.planned = false;
+            move.lifted = true;
+        } else {
+            ClickButton(CInfoPanel::ToolButtonId(kSlotOctopus));
+        }
         wait = 3;
         return true;
     }
@@ -384,12 +551,32 @@ bool Bot::UseTools(CPlay& play)
         return true;
     }
     int x = 0, y = 0;
+    // Late, with small holes no tool fills and pieces piling up, the octopus moves a board piece.
+    if (player.GetBonusCount(kSlotOctopus) > 0 && player.GetBonusCount(kSlotPufferfish) == 0 &&
+        grid.GetCompletion() > 0.95f && PlanOctopusMove(grid, move.x, move.y, move.rot, move.c, move.r)) {
+        move.planned = true;
+        if (std::getenv("BOT_TRACE"))
+            std::fprintf(stderr, "  octopus: lift at %d %d, down at %d %d turn %d\n", move.x, move.y, move.c, move.r,
+                         move.rot);
+        ClickButton(CInfoPanel::ToolButtonId(kSlotOctopus));
+        wait = 3;
+        return true;
+    }
     if (player.GetBonusCount(kSlotPufferfish) > 0 && PufferfishCell(grid, grid.GetCompletion() > 0.9f, x, y)) {
         ClickButton(CInfoPanel::ToolButtonId(kSlotPufferfish));
         wait = 3;
         return true;
     }
     if (player.GetBonusCount(kSlotHammerfish) > 0 && pipeline.is_nearly_full) {
+        ClickButton(CInfoPanel::ToolButtonId(kSlotHammerfish));
+        wait = 3;
+        return true;
+    }
+    // Nothing else mends a lone hole: the smallest board piece beside it is broken, and the hole
+    // with that piece's cells is a place more pieces fit.
+    if (player.GetBonusCount(kSlotHammerfish) > 0 && player.GetBonusCount(kSlotPufferfish) == 0 &&
+        grid.GetCompletion() > 0.97f && BreakBesideHole(grid, smash.x, smash.y)) {
+        smash.planned = true;
         ClickButton(CInfoPanel::ToolButtonId(kSlotHammerfish));
         wait = 3;
         return true;
@@ -405,6 +592,13 @@ void Bot::PlayMove(CPlay& play)
     CGrid& grid = level.Grid();
     if (phase == 0 && cursor.IsCarrying()) {
         // A piece in hand: where it goes, or the fire.
+        if (move.lifted && cursor.GetState() == CCursor::octopus_element) {
+            targetRot = move.rot, targetC = move.c, targetR = move.r;
+            move.lifted = false;
+            phase = 1;
+            return;
+        }
+        move.lifted = false;
         phase = BestFit(grid, cursor.Element(), targetRot, targetC, targetR) ? 1 : 3;
         return;
     }
@@ -602,8 +796,14 @@ void Bot::Update()
         wait = 10;
         return;
     }
-    // The main menu comes first and after every game: Enter plays.
+    // The main menu comes first and after every game: Enter plays. After the campaign's last level the
+    // game goes back to it too, and starting again would play levels nobody asked for.
     if (dynamic_cast<CMainMenu*>(app.ScreenHolder().Current()) && app.mDialogMap.empty()) {
+        if (finished >= opt.last - opt.first + 1) {
+            quitting = true;
+            app.Quit();
+            return;
+        }
         Key(13);
         wait = 10;
         return;
@@ -709,12 +909,15 @@ int main(int argc, char** argv)
             opt.stopAfter = std::atoi(argv[++i]);
         } else if (a == "--bench") {
             opt.bench = true;
+        } else if (a == "--retry") {
+            opt.retry = true;
         } else if (a == "--lose") {
             opt.lose = true;
         } else {
-            std::fprintf(stderr,
-                         "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--bench] [--record FILE] "
-                         "[--stop-after UPDATES]\n");
+            std::fprintf(
+                stderr,
+                "usage: tamberlo-bot [--levels N-M] [--seed N] [--show] [--lose] [--retry] [--bench] [--record FILE] "
+                "[--stop-after UPDATES]\n");
             return 2;
         }
     }
