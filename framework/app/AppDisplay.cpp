@@ -101,9 +101,12 @@ void OlvarnAppBase::MakeMainWindow()
     spec.mFullScreen = !captioned;
     spec.mShown = !captioned;
     spec.mOpenGL = WantsOpenGLWindow();
+    // Made in its place at once: moving it later makes the X11 backend wait up to 100 ms for the
+    // move to show, before the first frame.
     if (captioned) {
         spec.mX = kInitialWindowPos;
         spec.mY = kInitialWindowPos;
+        MainWindowPlace(0, 0, 0, 0, spec.mX, spec.mY);
     }
     std::string error;
     mMainWindow = Window::Create(spec, error);
@@ -115,29 +118,35 @@ void OlvarnAppBase::MakeMainWindow()
     if (captioned) {
         int top = 0, left = 0, bottom = 0, right = 0;
         mMainWindow->GetBorders(top, left, bottom, right);
-        int outerWidth = mWidth + left + right;
-        int outerHeight = mHeight + top + bottom;
-        int workX = 0, workY = 0, workWidth = 0, workHeight = 0;
-        if (Window::UsableDesktopArea(workX, workY, workWidth, workHeight)) {
-            int x = 0, y = 0;
-            if (mPreferredX == -1 && mPreferredY == -1) {
-                x = workX + (workWidth - outerWidth) / 2;
-                y = workY + static_cast<int>(kGoldenRatioFraction * (workHeight - outerHeight));
-            } else {
-                x = std::max(mPreferredX, workX + kWorkAreaMargin);
-                y = std::max(mPreferredY, workY + kWorkAreaMargin);
-                int workRight = workX + workWidth, workBottom = workY + workHeight;
-                if (x + outerWidth >= workRight - kWorkAreaMargin)
-                    x = workRight - kWorkAreaMargin - outerWidth;
-                if (y + outerHeight >= workBottom - kWorkAreaMargin)
-                    y = workBottom - kWorkAreaMargin - outerHeight;
-            }
-            // The desktop places the client area; the frame lies around it.
+        // The desktop places the client area; the frame lies around it.
+        int x = 0, y = 0;
+        if ((top | left | bottom | right) != 0 && MainWindowPlace(top, left, bottom, right, x, y))
             mMainWindow->SetPosition(x + left, y + top);
-        }
     }
     // The window timer: one tick per update step.
     mEventPump->SetTimer(mFrameTime, NowMs());
+}
+
+bool OlvarnAppBase::MainWindowPlace(int top, int left, int bottom, int right, int& x, int& y) const
+{
+    int workX = 0, workY = 0, workWidth = 0, workHeight = 0;
+    if (!Window::UsableDesktopArea(workX, workY, workWidth, workHeight))
+        return false;
+    const int outerWidth = mWidth + left + right;
+    const int outerHeight = mHeight + top + bottom;
+    if (mPreferredX == -1 && mPreferredY == -1) {
+        x = workX + (workWidth - outerWidth) / 2;
+        y = workY + static_cast<int>(kGoldenRatioFraction * (workHeight - outerHeight));
+        return true;
+    }
+    x = std::max(mPreferredX, workX + kWorkAreaMargin);
+    y = std::max(mPreferredY, workY + kWorkAreaMargin);
+    const int workRight = workX + workWidth, workBottom = workY + workHeight;
+    if (x + outerWidth >= workRight - kWorkAreaMargin)
+        x = workRight - kWorkAreaMargin - outerWidth;
+    if (y + outerHeight >= workBottom - kWorkAreaMargin)
+        y = workBottom - kWorkAreaMargin - outerHeight;
+    return true;
 }
 
 bool OlvarnAppBase::WantsOpenGLWindow() const
