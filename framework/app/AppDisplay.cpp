@@ -103,10 +103,11 @@ void OlvarnAppBase::MakeMainWindow()
     spec.mOpenGL = WantsOpenGLWindow();
     // Made in its place at once: moving it later makes the X11 backend wait up to 100 ms for the
     // move to show, before the first frame.
+    bool placed = false;
     if (captioned) {
         spec.mX = kInitialWindowPos;
         spec.mY = kInitialWindowPos;
-        MainWindowPlace(0, 0, 0, 0, spec.mX, spec.mY);
+        placed = MainWindowPlace(0, 0, 0, 0, spec.mX, spec.mY);
     }
     std::string error;
     mMainWindow = Window::Create(spec, error);
@@ -120,7 +121,8 @@ void OlvarnAppBase::MakeMainWindow()
         mMainWindow->GetBorders(top, left, bottom, right);
         // The desktop places the client area; the frame lies around it.
         int x = 0, y = 0;
-        if ((top | left | bottom | right) != 0 && MainWindowPlace(top, left, bottom, right, x, y))
+        // Before the first window the desktop may not be known yet; then the window moves now.
+        if ((!placed || (top | left | bottom | right) != 0) && MainWindowPlace(top, left, bottom, right, x, y))
             mMainWindow->SetPosition(x + left, y + top);
     }
     // The window timer: one tick per update step.
