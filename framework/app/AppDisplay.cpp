@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/OlvarnAppBase.h"
+#include "core/CriticalSection.h"
 #include "graphics/D3DTester.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
@@ -68,6 +69,10 @@ void OlvarnAppBase::CreateMainWindow()
 
 void OlvarnAppBase::StartDisplayOnMainWindow()
 {
+    // The loading thread makes surfaces for the pictures it loads. One made between the release
+    // below and the device's start belongs to the old device and would draw as nothing afterwards,
+    // so the image set stays locked until every picture has been restored on the new one.
+    CriticalSectionLock imageSetLock(*mImageSetLock);
     OnBeforeDisplayInit();
     ReleaseImageNativeData();
     mDisplayInitResult = StartDisplayDevice();
@@ -101,13 +106,9 @@ void OlvarnAppBase::MakeMainWindow()
     spec.mFullScreen = !captioned;
     spec.mShown = !captioned;
     spec.mOpenGL = WantsOpenGLWindow();
-    // Made in its place at once: moving it later makes the X11 backend wait up to 100 ms for the
-    // move to show, before the first frame.
-    bool placed = false;
     if (captioned) {
         spec.mX = kInitialWindowPos;
         spec.mY = kInitialWindowPos;
-        placed = MainWindowPlace(0, 0, 0, 0, spec.mX, spec.mY);
     }
     std::string error;
     mMainWindow = Window::Create(spec, error);
@@ -119,36 +120,29 @@ void OlvarnAppBase::MakeMainWindow()
     if (captioned) {
         int top = 0, left = 0, bottom = 0, right = 0;
         mMainWindow->GetBorders(top, left, bottom, right);
-        // The desktop places the client area; the frame lies around it.
-        int x = 0, y = 0;
-        // Before the first window the desktop may not be known yet; then the window moves now.
-        if ((!placed || (top | left | bottom | right) != 0) && MainWindowPlace(top, left, bottom, right, x, y))
+        int outerWidth = mWidth + left + right;
+        int outerHeight = mHeight + top + bottom;
+        int workX = 0, workY = 0, workWidth = 0, workHeight = 0;
+        if (Window::UsableDesktopArea(workX, workY, workWidth, workHeight)) {
+            int x = 0, y = 0;
+            if (mPreferredX == -1 && mPreferredY == -1) {
+                x = workX + (workWidth - outerWidth) / 2;
+                y = workY + static_cast<int>(kGoldenRatioFraction * (workHeight - outerHeight));
+            } else {
+                x = std::max(mPreferredX, workX + kWorkAreaMargin);
+                y = std::max(mPreferredY, workY + kWorkAreaMargin);
+                int workRight = workX + workWidth, workBottom = workY + workHeight;
+                if (x + outerWidth >= workRight - kWorkAreaMargin)
+                    x = workRight - kWorkAreaMargin - outerWidth;
+                if (y + outerHeight >= workBottom - kWorkAreaMargin)
+                    y = workBottom - kWorkAreaMargin - outerHeight;
+            }
+            // The desktop places the client area; the frame lies around it.
             mMainWindow->SetPosition(x + left, y + top);
+        }
     }
     // The window timer: one tick per update step.
     mEventPump->SetTimer(mFrameTime, NowMs());
-}
-
-bool OlvarnAppBase::MainWindowPlace(int top, int left, int bottom, int right, int& x, int& y) const
-{
-    int workX = 0, workY = 0, workWidth = 0, workHeight = 0;
-    if (!Window::UsableDesktopArea(workX, workY, workWidth, workHeight))
-        return false;
-    const int outerWidth = mWidth + left + right;
-    const int outerHeight = mHeight + top + bottom;
-    if (mPreferredX == -1 && mPreferredY == -1) {
-        x = workX + (workWidth - outerWidth) / 2;
-        y = workY + static_cast<int>(kGoldenRatioFraction * (workHeight - outerHeight));
-        return true;
-    }
-    x = std::max(mPreferredX, workX + kWorkAreaMargin);
-    y = std::max(mPreferredY, workY + kWorkAreaMargin);
-    const int workRight = workX + workWidth, workBottom = workY + workHeight;
-    if (x + outerWidth >= workRight - kWorkAreaMargin)
-        x = workRight - kWorkAreaMargin - outerWidth;
-    if (y + outerHeight >= workBottom - kWorkAreaMargin)
-        y = workBottom - kWorkAreaMargin - outerHeight;
-    return true;
 }
 
 bool OlvarnAppBase::WantsOpenGLWindow() const

@@ -520,9 +520,6 @@ protected:
     void MakeMainWindow();
     // An OpenGL main window while 3D is on, a plain one otherwise.
     bool WantsOpenGLWindow() const;
-    // The outer top-left of the main window for frame borders of these sizes: centred in the
-    // desktop's usable area, or the preferred place pulled into it; false when the area is unknown.
-    bool MainWindowPlace(int top, int left, int bottom, int right, int& x, int& y) const;
     // Starts the display on the main window and settles what its result asks for.
     void StartDisplayOnMainWindow();
     // The part of the display start left for after the first frame (see mHardware3DDeferred).
