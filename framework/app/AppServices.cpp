@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/OlvarnAppBase.h"
+#include "core/CriticalSection.h"
 #include "core/Rect.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
@@ -233,6 +234,9 @@ DDImage* OlvarnAppBase::LoadImageFile(const std::string& path)
     std::unique_ptr<ImageLib::Image> decoded = ImageLib::LoadImageFile(path, true);
     if (!decoded)
         return nullptr;
+    // Made on the loading thread too: a display restart walking the image set must not find the
+    // image before its pixels are in.
+    CriticalSectionLock imageSetLock(*mImageSetLock);
     auto* image = new DDImage(mDDInterface);
     image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight());
     return image;
@@ -242,8 +246,12 @@ DDImage* OlvarnAppBase::CopyImageRect(MemoryImage* image, const Rect& rect)
 {
     if (!mDDInterface)
         return nullptr;
-    auto* copy = new DDImage(mDDInterface);
-    copy->Create(rect.mWidth, rect.mHeight);
+    DDImage* copy = nullptr;
+    {
+        CriticalSectionLock imageSetLock(*mImageSetLock);
+        copy = new DDImage(mDDInterface);
+        copy->Create(rect.mWidth, rect.mHeight);
+    }
     if (image) {
         Graphics g(copy);
         g.DrawImage(image, -rect.mX, -rect.mY);

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "core/Common.h"
+#include "core/CriticalSection.h"
 #include "graphics/DDImage.h"
+#include "graphics/DDInterface.h"
 #include "resources/FontData.h"
 #include "resources/ImageFont.h"
 #include "resources/ImageLib.h"
@@ -214,6 +216,9 @@ bool ResourceManager::LoadImageResource(ImageRes* res)
     if (!res->mAlphaGridImage.empty() && !ApplyAlphaGrid(*res, bits, width, height))
         return false;
 
+    // The new image joins the application's image set as it is made, and a display restart on the
+    // main thread walks that set: it must not find the image before its pixels are in.
+    CriticalSectionLock imageSetLock(mApp->GetDisplayDevice()->mCritSect);
     auto* image = new DDImage(mApp->GetDisplayDevice());
     image->SetBits(bits, width, height);
     image->mPurgeBits = res->mPurgeBits;

@@ -3,37 +3,20 @@
 
 #include <string>
 
-#include "shell/CGameDialog.h"
+#include "records/CProfileNameDialog.h"
 
 namespace tilvan
 {
 
-class CGameButton;
-class CProfiles;
-
-class CCreateProfileDialog : public CGameDialog
+class CCreateProfileDialog : public CProfileNameDialog
 {
 public:
-    static constexpr int kDialogId = 3;
-
     // Without cancel the player must name a profile (the game has none yet).
     CCreateProfileDialog(CProfiles& profiles, bool noCancel, const std::string& initialName);
 
-    void OnAttached(Olvarn::WidgetManager* manager) override;
-    void Update() override;
-    void OnKeyDown(int key) override;
-    void OnButtonRelease(int id) override;
-
-    CGameEditWidget* Edit() const { return mEdit; }
-    CGameButton* OkButton() const { return mOk; }
-    CGameButton* CancelButton() const { return mCancel; }
-
-private:
-    CProfiles& mProfiles;
-    CGameButton* mOk = nullptr;
-    CGameButton* mCancel = nullptr;
-    CGameEditWidget* mEdit = nullptr;
-    bool mBusy = false;
+protected:
+    bool IsTakenBy(const CProfile& holder) const override;
+    bool TakeName(const std::string& name) override;
 };
 
 } // namespace tilvan

@@ -1,36 +1,21 @@
 // The dialog that renames the current profile: an edit box with its name, ok and cancel.
 #pragma once
 
-#include "shell/CGameDialog.h"
+#include <string>
+
+#include "records/CProfileNameDialog.h"
 
 namespace tilvan
 {
 
-class CGameButton;
-class CProfiles;
-
-class CRenameProfileDialog : public CGameDialog
+class CRenameProfileDialog : public CProfileNameDialog
 {
 public:
-    static constexpr int kDialogId = 3;
-
     explicit CRenameProfileDialog(CProfiles& profiles);
 
-    void OnAttached(Olvarn::WidgetManager* manager) override;
-    void Update() override;
-    void OnKeyDown(int key) override;
-    void OnButtonRelease(int id) override;
-
-    CGameEditWidget* Edit() const { return mEdit; }
-    CGameButton* OkButton() const { return mOk; }
-    CGameButton* CancelButton() const { return mCancel; }
-
-private:
-    CProfiles& mProfiles;
-    CGameButton* mOk = nullptr;
-    CGameButton* mCancel = nullptr;
-    CGameEditWidget* mEdit = nullptr;
-    bool mBusy = false;
+protected:
+    bool IsTakenBy(const CProfile& holder) const override;
+    bool TakeName(const std::string& name) override;
 };
 
 } // namespace tilvan

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <set>
 #include <thread>
@@ -447,6 +448,37 @@ TEST_F(ResourceManagerTest, LoaderThreadAndSynchronousLoadDoNotDisturbEachOther)
     for (int i = 0; i < 40; ++i) {
         EXPECT_NE(manager.FindImage("K" + std::to_string(i)), nullptr);
         EXPECT_NE(manager.FindImage("F" + std::to_string(i)), nullptr);
+    }
+}
+
+// A display restart on the main thread walks every registered image while the loading thread is
+// still making new ones; none of them may come out of it without its pixels.
+TEST_F(ResourceManagerTest, DisplayRestartDuringLoadingKeepsEveryPicture)
+{
+    restest::WriteSolidPng(dir.File("big.png"), 256, 128, 0xFF6090C0);
+    std::string body = "<Resources id=\"Back\">\n";
+    for (int i = 0; i < 300; ++i)
+        body += "<Image path=\"" + P("big.png") + "\" id=\"K" + std::to_string(i) + "\"/>\n";
+    body += "</Resources>\n";
+    ASSERT_TRUE(Read(body));
+
+    std::atomic<bool> done{false};
+    std::thread loader([&] {
+        manager.BeginGroupLoad("Back");
+        while (manager.LoadNextPending()) {
+        }
+        done = true;
+    });
+    while (!done)
+        app.ReleaseImageNativeData();
+    loader.join();
+    ASSERT_FALSE(manager.HasFailed()) << manager.ErrorMessage();
+    for (int i = 0; i < 300; ++i) {
+        Olvarn::DDImage* image = manager.FindImage("K" + std::to_string(i));
+        ASSERT_NE(image, nullptr);
+        const uint32_t* bits = image->GetBits();
+        ASSERT_NE(bits, nullptr);
+        EXPECT_EQ(bits[128 * 256 / 2 + 7], 0xFF6090C0u) << "image " << i;
     }
 }
 
