@@ -366,7 +366,11 @@ bool OlvarnAppBase::DrawFrame()
     }
     int bltStart = NowMs();
     mLastDrawTick = bltStart;
-    RepaintWindow(nullptr);
+    // When only widgets' areas were drawn, only they change on the screen; overlays and a changed
+    // cursor may lie anywhere, so they show the whole picture.
+    Rect drawnArea = drawn ? mWidgetManager->DrawnArea() : Rect();
+    const bool partly = drawnArea.mWidth > 0 && drawnArea.mHeight > 0 && !mCursorChanged && !mOverlaysOn;
+    RepaintWindow(partly ? &drawnArea : nullptr);
     int finished = NowMs();
     mPacer.AccountTime(finished);
     mScreenBltTime = finished - bltStart;

@@ -99,6 +99,7 @@ void DDImage::DiscardMemoryBits()
 {
     mBits.reset();
     mNativeAlphaData.reset();
+    mNative16Data.reset();
     mRLAdditiveData.reset();
     mRLAlphaData.reset();
     mPalette.reset();
@@ -357,6 +358,7 @@ void DDImage::DeleteNativeData()
     if (!mBits && !mColorIndices)
         GetBits();
     mNativeAlphaData.reset();
+    mNative16Data.reset();
     mRLAdditiveData.reset();
     ReleaseSurface();
 }

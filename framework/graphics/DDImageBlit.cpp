@@ -20,6 +20,7 @@ struct BlitJob {
     const uint32_t* native = nullptr;       // premultiplied source in the screen layout
     const unsigned char* indices = nullptr; // palette indices, or null
     const unsigned char* runs = nullptr;    // run lengths for the path
+    const uint16_t* native16 = nullptr;     // additive onto 16-bit screens: native's low halves, or null
     int srcWidth = 0;
     Rect src;
     int x = 0;
@@ -305,6 +306,13 @@ template <typename Pixel> void GeneralBlit(const BlitJob& job)
 // more than adding the zeros.
 void AdditiveRows16(const BlitJob& job, const kernels::Table& kernel, const kernels::Format16& format)
 {
+    const bool is565 = format.mask[0] == 0xF800 && format.mask[1] == 0x07E0 && format.mask[2] == 0x001F;
+    if (job.native16 && job.white && is565 && !job.indices && !job.mirrored) {
+        kernel.add565Rows16(DestLeft<uint16_t>(job, 0), job.lock->mPitch,
+                            job.native16 + size_t(job.src.mY) * size_t(job.srcWidth) + size_t(job.src.mX), job.srcWidth,
+                            job.src.mWidth, job.src.mHeight);
+        return;
+    }
     if (!job.indices && !job.mirrored) {
         // The plain source is its own rows: the whole rectangle in one call.
         kernel.add16Rows(DestLeft<uint16_t>(job, 0), job.lock->mPitch,
@@ -551,6 +559,8 @@ bool RunTableBlit(DDImage& dest, Image* src, int x, int y, const Rect& srcRect, 
     job.native = native;
     job.runs = runs;
     job.indices = memory->IsPalettized() ? memory->mColorIndices.get() : nullptr;
+    if (additive && !mirrored && !job.indices && dest.mLockedDesc.mFormat.mBitsPerPixel == 16)
+        job.native16 = memory->BuildNative16(*dest.mDDInterface);
     if (native && runs && PrepareJob(job, dest, memory, x, y, srcRect, color, mirrored)) {
         if (additive)
             ByDepth(

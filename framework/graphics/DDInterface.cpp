@@ -404,7 +404,9 @@ bool DDInterface::Redraw(const Rect* rect)
             mD3DInterface->ClearErrorText();
         }
     }
-    const Rect src = rect ? *rect : Rect(0, 0, mWidth, mHeight);
+    const Rect whole(0, 0, mWidth, mHeight);
+    // A software cursor is composed into the frame, so its frames are shown whole.
+    const Rect src = rect && !mCursorImage ? rect->Intersection(whole) : whole;
     return mIsWindowed ? RedrawWindowed(src) : RedrawFullScreen(src);
 }
 
@@ -440,7 +442,7 @@ bool DDInterface::RedrawWindowed(const Rect& src)
     }
     mInRedraw = false;
     if (!DisplayFailed(r))
-        r = mDisplay->Present(*mPrimarySurface);
+        r = mDisplay->PresentArea(*mPrimarySurface, src.mX, src.mY, src.mWidth, src.mHeight);
     return !CheckResult(r, "Redraw Windowed");
 }
 
@@ -450,7 +452,7 @@ bool DDInterface::RedrawFullScreen(const Rect& src)
         DisplayResult r = BlitRect(*mPrimarySurface, src, *mDrawSurface, src);
         mInRedraw = false;
         if (!DisplayFailed(r))
-            r = mDisplay->Present(*mPrimarySurface);
+            r = mDisplay->PresentArea(*mPrimarySurface, src.mX, src.mY, src.mWidth, src.mHeight);
         return !CheckResult(r, "Redraw FullScreen Blt");
     }
     if (!mVideoOnlyDraw)

@@ -132,6 +132,7 @@ void MemoryImage::CopyPixelsFrom(MemoryImage& other)
     mPalette = CopyArray(other.mPalette, 256);
     mColorIndices = CopyArray(other.mColorIndices, pixels);
     mNativeAlphaData = CopyArray(other.mNativeAlphaData, other.mPalette ? 256 : pixels);
+    mNative16Data.reset();
     mRLAlphaData = CopyArray(other.mRLAlphaData, pixels);
     mRLAdditiveData = CopyArray(other.mRLAdditiveData, pixels);
 }
@@ -168,6 +169,7 @@ void MemoryImage::BitsChanged()
     ++mBitsChangedCount;
     mBitsChanged = true;
     mNativeAlphaData.reset();
+    mNative16Data.reset();
     mRLAlphaData.reset();
     mRLAdditiveData.reset();
 }
@@ -256,6 +258,7 @@ uint32_t* MemoryImage::GetBits()
         mColorIndices.reset();
         mPalette.reset();
         mNativeAlphaData.reset();
+        mNative16Data.reset();
     } else if (mNativeAlphaData) {
         BuildBitsFromNativeAlpha(bits.get());
     } else if (mTextureSet) {
@@ -353,6 +356,22 @@ unsigned char* MemoryImage::BuildRLAdditive(const NativeDisplay& format)
     return mRLAdditiveData.get();
 }
 
+const uint16_t* MemoryImage::BuildNative16(const NativeDisplay& format)
+{
+    if (mNative16Data)
+        return mNative16Data.get();
+    if (mColorIndices && mPalette)
+        return nullptr;
+    const uint32_t* native = BuildNativeAlpha(format);
+    if (!native)
+        return nullptr;
+    const int pixels = PixelCount();
+    mNative16Data = std::make_unique<uint16_t[]>(size_t(pixels));
+    for (int i = 0; i < pixels; ++i)
+        mNative16Data[i] = uint16_t(native[i]);
+    return mNative16Data.get();
+}
+
 void MemoryImage::PurgeBits()
 {
     mPurgeBits = true;
@@ -382,6 +401,7 @@ void MemoryImage::DeleteDerivedTables()
     if (!mBits && !mColorIndices)
         GetBits();
     mNativeAlphaData.reset();
+    mNative16Data.reset();
     mRLAdditiveData.reset();
     mRLAlphaData.reset();
 }
@@ -391,6 +411,7 @@ void MemoryImage::DeleteNativeData()
     if (!mBits && !mColorIndices)
         GetBits();
     mNativeAlphaData.reset();
+    mNative16Data.reset();
     mRLAdditiveData.reset();
 }
 
@@ -433,6 +454,7 @@ bool MemoryImage::Palettize()
     mPalette = std::move(palette);
     mBits.reset();
     mNativeAlphaData.reset();
+    mNative16Data.reset();
     mWantPal = true;
     return true;
 }

@@ -48,6 +48,9 @@ public:
     virtual uint32_t* BuildNativeAlpha(const NativeDisplay& format);
     virtual unsigned char* BuildRLAlpha();
     virtual unsigned char* BuildRLAdditive(const NativeDisplay& format);
+    // The low 16 bits of each native pixel, for additive drawing onto 16-bit screens; null for a
+    // palette image. Dropped with the run lengths for additive drawing.
+    const uint16_t* BuildNative16(const NativeDisplay& format);
     virtual void PurgeBits();
     virtual void DeleteDerivedTables();
     virtual void DeleteTextures();
@@ -98,6 +101,7 @@ public:
     NativeDisplay mNativeAlphaFormat;
     std::unique_ptr<unsigned char[]> mRLAlphaData;
     std::unique_ptr<unsigned char[]> mRLAdditiveData;
+    std::unique_ptr<uint16_t[]> mNative16Data;
     bool mBitsChanged = false;
     GraphicsHost* mApp = nullptr;
 

@@ -4,6 +4,7 @@
 #include "graphics/PixelKernels.h"
 #include "platform/CpuFeatures.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include <immintrin.h>
@@ -182,6 +183,22 @@ void Add16(uint16_t* dest, const uint32_t* src, int count, bool white, const uin
     }
 }
 
+void Add565Rows16(uint16_t* dest, std::ptrdiff_t destPitch, const uint16_t* src, std::ptrdiff_t srcPitch, int width,
+                  int height)
+{
+    for (int row = 0; row < height; ++row) {
+        for (int i = 0; i < width; ++i) {
+            const uint32_t s = src[i], d = dest[i];
+            const uint32_t r = std::min<uint32_t>((s >> 11) + (d >> 11), 31);
+            const uint32_t g = std::min<uint32_t>(((s >> 5) & 63) + ((d >> 5) & 63), 63);
+            const uint32_t b = std::min<uint32_t>((s & 31) + (d & 31), 31);
+            dest[i] = uint16_t(r << 11 | g << 5 | b);
+        }
+        dest = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dest) + destPitch);
+        src += srcPitch;
+    }
+}
+
 void Add16Rows(uint16_t* dest, std::ptrdiff_t destPitch, const uint32_t* src, std::ptrdiff_t srcPitch, int width,
                int height, bool white, const uint32_t* cm, const Format16& f)
 {
@@ -335,11 +352,12 @@ bool Splittable(const Format16& f)
 namespace
 {
 
-const Table kScalar = {Level::Scalar,    scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::BlendRowOntoOpaque,
-                       scalar::AddArgb,  scalar::ComposeOver,     scalar::BlendPremul32,   scalar::BlendPremul16,
-                       scalar::Narrow16, scalar::Add32,           scalar::Add16,           scalar::Add16Rows,
-                       scalar::Fill32,   scalar::Fill16,          scalar::Tint32,          scalar::Tint16,
-                       scalar::Rotate32, scalar::Rotate16};
+const Table kScalar = {
+    Level::Scalar,        scalar::FillTranslucent, scalar::BlendOntoOpaque, scalar::BlendRowOntoOpaque,
+    scalar::AddArgb,      scalar::ComposeOver,     scalar::BlendPremul32,   scalar::BlendPremul16,
+    scalar::Narrow16,     scalar::Add32,           scalar::Add16,           scalar::Add16Rows,
+    scalar::Add565Rows16, scalar::Fill32,          scalar::Fill16,          scalar::Tint32,
+    scalar::Tint16,       scalar::Rotate32,        scalar::Rotate16};
 
 } // namespace
 
@@ -652,16 +670,16 @@ struct V {
 namespace
 {
 
-const Table kSse2 = {Level::Sse2,    sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::BlendRowOntoOpaque,
-                     sse2::AddArgb,  sse2::ComposeOver,     sse2::BlendPremul32,   sse2::BlendPremul16,
-                     sse2::Narrow16, sse2::Add32,           sse2::Add16,           sse2::Add16Rows,
-                     sse2::Fill32,   sse2::Fill16,          sse2::Tint32,          sse2::Tint16,
-                     sse2::Rotate32, sse2::Rotate16};
-const Table kAvx2 = {Level::Avx2,    avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::BlendRowOntoOpaque,
-                     avx2::AddArgb,  avx2::ComposeOver,     avx2::BlendPremul32,   avx2::BlendPremul16,
-                     avx2::Narrow16, avx2::Add32,           avx2::Add16,           avx2::Add16Rows,
-                     avx2::Fill32,   avx2::Fill16,          avx2::Tint32,          avx2::Tint16,
-                     avx2::Rotate32, avx2::Rotate16};
+const Table kSse2 = {Level::Sse2,        sse2::FillTranslucent, sse2::BlendOntoOpaque, sse2::BlendRowOntoOpaque,
+                     sse2::AddArgb,      sse2::ComposeOver,     sse2::BlendPremul32,   sse2::BlendPremul16,
+                     sse2::Narrow16,     sse2::Add32,           sse2::Add16,           sse2::Add16Rows,
+                     sse2::Add565Rows16, sse2::Fill32,          sse2::Fill16,          sse2::Tint32,
+                     sse2::Tint16,       sse2::Rotate32,        sse2::Rotate16};
+const Table kAvx2 = {Level::Avx2,        avx2::FillTranslucent, avx2::BlendOntoOpaque, avx2::BlendRowOntoOpaque,
+                     avx2::AddArgb,      avx2::ComposeOver,     avx2::BlendPremul32,   avx2::BlendPremul16,
+                     avx2::Narrow16,     avx2::Add32,           avx2::Add16,           avx2::Add16Rows,
+                     avx2::Add565Rows16, avx2::Fill32,          avx2::Fill16,          avx2::Tint32,
+                     avx2::Tint16,       avx2::Rotate32,        avx2::Rotate16};
 
 const Table*& Chosen()
 {

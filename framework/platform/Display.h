@@ -56,6 +56,12 @@ public:
 
     // Shows the primary surface's picture in the window.
     virtual DisplayResult Present(Surface& primary) = 0;
+    // Shows only the given part of the primary surface's picture, the rest being as last shown; a
+    // display that cannot show a part shows the whole.
+    virtual DisplayResult PresentArea(Surface& primary, int x, int y, int width, int height)
+    {
+        return Present(primary);
+    }
     // Swaps the primary with its back buffer and shows the result.
     DisplayResult Flip(Surface& primary);
     // The last presented frame read back as 0xAARRGGBB rows from the top (screenshots); false when

@@ -83,6 +83,7 @@ void DisplaySdl::DestroyRenderer()
     mTextureFormat = 0;
     mPresented = false;
     mUseWindowSurface = false;
+    mLastTarget = nullptr;
 }
 
 DisplayResult DisplaySdl::SetCooperativeLevel(DisplayWindow* window, bool fullScreen)
@@ -231,7 +232,7 @@ bool DisplaySdl::EnsureTexture(const Surface& primary)
     return mTexture != nullptr;
 }
 
-DisplayResult DisplaySdl::PresentToWindowSurface(Surface& primary)
+DisplayResult DisplaySdl::PresentToWindowSurface(Surface& primary, const SDL_Rect* area)
 {
     SDL_Window* window = CurrentWindow();
     SDL_Surface* target = window ? SDL_GetWindowSurface(window) : nullptr;
@@ -246,18 +247,30 @@ DisplayResult DisplaySdl::PresentToWindowSurface(Surface& primary)
     const bool sixteenTo32 =
         (lock.mFormat == SurfaceFormat::Rgb565() || lock.mFormat == SurfaceFormat::Rgb555()) &&
         (target->format->format == SDL_PIXELFORMAT_RGB888 || target->format->format == SDL_PIXELFORMAT_ARGB8888);
-    if (target->w == lock.mWidth && target->h == lock.mHeight && sixteenTo32) {
+    const bool sameSize = target->w == lock.mWidth && target->h == lock.mHeight;
+    SDL_Rect whole{0, 0, lock.mWidth, lock.mHeight};
+    SDL_Rect part = whole;
+    // A part alone is shown only over the picture this surface already holds.
+    const bool partly = area && sameSize && mPresented && target == mLastTarget &&
+                        SDL_IntersectRect(area, &whole, &part) == SDL_TRUE && !SDL_RectEquals(&part, &whole);
+    if (!partly)
+        part = whole;
+    const int srcBytes = lock.mFormat.mBitsPerPixel / 8;
+    const uint8_t* from = static_cast<const uint8_t*>(lock.mBits) + part.y * lock.mPitch + part.x * srcBytes;
+    if (sameSize && sixteenTo32) {
         // SDL's general converter takes several times a copy's time for this; ours is close to it.
         if (SDL_MUSTLOCK(target))
             SDL_LockSurface(target);
-        widen::Picture(static_cast<uint8_t*>(target->pixels), target->pitch, lock.mBits, lock.mPitch, lock.mWidth,
-                       lock.mHeight, lock.mFormat == SurfaceFormat::Rgb565());
+        uint8_t* to = static_cast<uint8_t*>(target->pixels) + part.y * target->pitch + part.x * 4;
+        widen::Picture(to, target->pitch, from, lock.mPitch, part.w, part.h, lock.mFormat == SurfaceFormat::Rgb565());
         if (SDL_MUSTLOCK(target))
             SDL_UnlockSurface(target);
         failed = 0;
-    } else if (target->w == lock.mWidth && target->h == lock.mHeight) {
-        failed = SDL_ConvertPixels(lock.mWidth, lock.mHeight, format, lock.mBits, lock.mPitch, target->format->format,
-                                   target->pixels, target->pitch);
+    } else if (sameSize) {
+        uint8_t* to = static_cast<uint8_t*>(target->pixels) + part.y * target->pitch +
+                      part.x * int(target->format->BytesPerPixel);
+        failed =
+            SDL_ConvertPixels(part.w, part.h, format, from, lock.mPitch, target->format->format, to, target->pitch);
     } else {
         // In full screen the picture keeps its shape, scaled to the desktop between black borders.
         SDL_Surface* from = SDL_CreateRGBSurfaceWithFormatFrom(lock.mBits, lock.mWidth, lock.mHeight,
@@ -278,12 +291,23 @@ DisplayResult DisplaySdl::PresentToWindowSurface(Surface& primary)
     // the window surface never does. The first frame paces nothing yet: it is shown at once.
     if (failed == 0 && mFullScreen && mPresented)
         WaitForVerticalBlank();
-    if (failed != 0 || SDL_UpdateWindowSurface(window) != 0)
+    if (failed != 0 || (partly ? SDL_UpdateWindowSurfaceRects(window, &part, 1) : SDL_UpdateWindowSurface(window)) != 0)
         return DisplayError::Generic;
+    mLastTarget = target;
     mTextureWidth = lock.mWidth;
     mTextureHeight = lock.mHeight;
     mPresented = true;
     return DisplayError::Ok;
+}
+
+DisplayResult DisplaySdl::PresentArea(Surface& primary, int x, int y, int width, int height)
+{
+    if (!EnsureRenderer())
+        return DisplayError::Generic;
+    if (!mUseWindowSurface)
+        return Present(primary);
+    const SDL_Rect area{x, y, width, height};
+    return PresentToWindowSurface(primary, &area);
 }
 
 DisplayResult DisplaySdl::Present(Surface& primary)

@@ -8,6 +8,8 @@
 
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Rect;
+struct SDL_Surface;
 
 namespace Olvarn
 {
@@ -41,6 +43,7 @@ public:
     int GetScreenHeight() override;
     DisplayResult GetScreenFormat(SurfaceFormat& out) override;
     DisplayResult Present(Surface& primary) override;
+    DisplayResult PresentArea(Surface& primary, int x, int y, int width, int height) override;
     DisplayDeviceIdentity GetDeviceIdentity() const override;
 
     // The last presented frame read back from the renderer as 0xAARRGGBB (used for screenshots and
@@ -51,7 +54,8 @@ private:
     bool EnsureRenderer();
     bool EnsureTexture(const Surface& primary);
     bool PresentWaitsForVerticalBlank();
-    DisplayResult PresentToWindowSurface(Surface& primary);
+    // area, in the primary's pixels, is what changed since the last present; null: everything.
+    DisplayResult PresentToWindowSurface(Surface& primary, const SDL_Rect* area = nullptr);
     void DestroyRenderer();
     // The window presented into, looked up by id so that a destroyed window is noticed.
     SDL_Window* CurrentWindow() const;
@@ -72,6 +76,8 @@ private:
     bool mRendererVSync = false;
     // No accelerated renderer: frames go straight into the window's own surface.
     bool mUseWindowSurface = false;
+    // The window surface last presented into: a new one (after a resize) holds nothing yet.
+    SDL_Surface* mLastTarget = nullptr;
 };
 
 } // namespace Olvarn

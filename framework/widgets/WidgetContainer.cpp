@@ -40,6 +40,19 @@ bool RectsOverlap(const Rect& a, const Rect& b)
 
 } // namespace
 
+Rect RectUnion(const Rect& a, const Rect& b)
+{
+    if (b.mWidth <= 0 || b.mHeight <= 0)
+        return a;
+    if (a.mWidth <= 0 || a.mHeight <= 0)
+        return b;
+    const int left = std::min(a.mX, b.mX);
+    const int top = std::min(a.mY, b.mY);
+    const int right = std::max(a.mX + a.mWidth, b.mX + b.mWidth);
+    const int bottom = std::max(a.mY + a.mHeight, b.mY + b.mHeight);
+    return Rect(left, top, right - left, bottom - top);
+}
+
 WidgetContainer::~WidgetContainer()
 {
     // Children outlive their container; they must not keep pointing at it.
@@ -82,10 +95,11 @@ void WidgetContainer::InvalidateFully()
 
 void WidgetContainer::InvalidateChild(Widget* child)
 {
-    if (child->mDirty)
+    if (child->mDirty && !child->mDirtyPartly)
         return;
     Invalidate();
     child->mDirty = true;
+    child->mDirtyPartly = false;
     if (mParent)
         return;
     if (child->mIsTranslucent) {
@@ -101,6 +115,7 @@ void WidgetContainer::InvalidateChildFully(Widget* child)
 {
     InvalidateFully();
     child->mDirty = true;
+    child->mDirtyPartly = false;
     if (mParent)
         return;
     auto it = Find(child);
@@ -108,6 +123,49 @@ void WidgetContainer::InvalidateChildFully(Widget* child)
         return;
     InvalidateSiblingsBelow(it, child);
     InvalidateSiblingsAbove(it, child);
+}
+
+void WidgetContainer::InvalidateRect(const Rect& area)
+{
+    if (mParent)
+        mParent->InvalidateChildArea(static_cast<Widget*>(this), area);
+    else
+        mDirty = true;
+}
+
+void WidgetContainer::InvalidateChildArea(Widget* child, const Rect& area)
+{
+    Rect r = child->mClipToBounds ? area.Intersection(Rect(0, 0, child->mWidth, child->mHeight)) : area;
+    if (r.mWidth <= 0 || r.mHeight <= 0)
+        return;
+    if (mParent) {
+        // Below the top level every child is drawn with its parent, so the parent's area grows.
+        InvalidateRect(Rect(r.mX + child->mX, r.mY + child->mY, r.mWidth, r.mHeight));
+        return;
+    }
+    if (child->mDirty && !child->mDirtyPartly)
+        return;
+    if (child->mIsTranslucent) {
+        // What lies below shows through: the simple whole redraw keeps the siblings below right.
+        InvalidateChild(child);
+        return;
+    }
+    child->mDirtyArea = child->mDirty ? RectUnion(child->mDirtyArea, r) : r;
+    child->mDirty = true;
+    child->mDirtyPartly = true;
+    Invalidate();
+    // Siblings above that overlap the area are painted over by its redraw, so they draw that part too.
+    Rect onScreen(r.mX + child->mX, r.mY + child->mY, r.mWidth, r.mHeight);
+    auto it = Find(child);
+    if (it == mChildren.end())
+        return;
+    for (++it; it != mChildren.end(); ++it) {
+        Widget* sibling = *it;
+        if (!sibling->mIsVisible || !RectsOverlap(sibling->GetRect(), onScreen))
+            continue;
+        InvalidateChildArea(
+            sibling, Rect(onScreen.mX - sibling->mX, onScreen.mY - sibling->mY, onScreen.mWidth, onScreen.mHeight));
+    }
 }
 
 void WidgetContainer::InvalidateSiblingsAbove(WidgetList::iterator it, Widget* child)
@@ -150,6 +208,7 @@ void WidgetContainer::MarkSubtreeDirty()
 {
     for (Widget* child : mChildren) {
         child->mDirty = true;
+        child->mDirtyPartly = false;
         child->MarkSubtreeDirty();
     }
 }
@@ -356,6 +415,7 @@ void WidgetContainer::DrawTree(FlagsMod& mod, Graphics& g)
         childGraphics.Translate(child->mX, child->mY);
         child->DrawTree(mod, childGraphics);
         child->mDirty = false;
+        child->mDirtyPartly = false;
     });
 }
 

@@ -14,6 +14,9 @@ class Graphics;
 class Widget;
 class WidgetManager;
 
+// The smallest rectangle holding both; an empty one adds nothing.
+Rect RectUnion(const Rect& a, const Rect& b);
+
 class WidgetContainer
 {
 public:
@@ -31,6 +34,10 @@ public:
     virtual void Invalidate();
     virtual void InvalidateChildFully(Widget* child);
     virtual void InvalidateFully();
+    // Only area (in this container's coordinates) needs drawing again; a top-level widget then draws
+    // clipped to the union of its areas, and only that union is presented.
+    void InvalidateRect(const Rect& area);
+    void InvalidateChildArea(Widget* child, const Rect& area);
     virtual void OnAttached(WidgetManager* manager);
     virtual void OnDetached(WidgetManager* manager);
     virtual void Update();
@@ -62,6 +69,9 @@ public:
     int mLastUpdateSeen = 0;
     int mUpdateCount = 0;
     bool mDirty = false;
+    // Set with mDirty when only mDirtyArea, in this widget's coordinates, waits to be drawn.
+    bool mDirtyPartly = false;
+    Rect mDirtyArea;
     int mX = 0;
     int mY = 0;
     int mWidth = 0;

@@ -437,8 +437,10 @@ bool WidgetManager::DrawWidgets()
     bool anyDirty = false;
     for (Widget* child : mChildren)
         anyDirty = anyDirty || child->mDirty;
-    if (!anyDirty)
+    if (!anyDirty) {
+        mDrawnArea.Clear();
         return false;
+    }
     Graphics screen(mScreenImage);
     // A display image stays locked for the whole draw, so each widget's draw does not lock again.
     struct SurfaceLockScope {
@@ -459,6 +461,7 @@ bool WidgetManager::DrawTopLevel(FlagsMod& mod, Graphics& screen)
 {
     bool is3D = Is3DDrawing();
     bool drewAny = false;
+    mDrawnArea.Clear();
     mUpdateIterator = mChildren.begin();
     while (mUpdateIterator != mChildren.end()) {
         mUpdateIteratorMoved = false;
@@ -470,8 +473,10 @@ bool WidgetManager::DrawTopLevel(FlagsMod& mod, Graphics& screen)
             g.SetFastScaling(!is3D);
             g.SetBilinear(is3D);
             g.Translate(child->mX, child->mY);
+            mDrawnArea = RectUnion(mDrawnArea, AreaToDraw(*child, g, is3D));
             child->DrawTree(mod, g);
             child->mDirty = false;
+            child->mDirtyPartly = false;
             drewAny = true;
         }
         if (!mUpdateIteratorMoved && mUpdateIterator != mChildren.end())
@@ -479,6 +484,21 @@ bool WidgetManager::DrawTopLevel(FlagsMod& mod, Graphics& screen)
     }
     mUpdateIteratorMoved = false;
     return drewAny;
+}
+
+Rect WidgetManager::AreaToDraw(const Widget& child, Graphics& g, bool is3D) const
+{
+    const Rect screen(0, 0, mScreenWidth, mScreenHeight);
+    // A 3D frame is drawn whole, so a part of a widget is not drawn alone there.
+    if (child.mDirtyPartly && !is3D) {
+        const Rect& area = child.mDirtyArea;
+        g.IntersectClip(area.mX, area.mY, area.mWidth, area.mHeight);
+        return Rect(area.mX + child.mX, area.mY + child.mY, area.mWidth, area.mHeight).Intersection(screen);
+    }
+    // A widget that does not clip to its bounds may paint anywhere.
+    if (!child.mClipToBounds)
+        return screen;
+    return Rect(child.mX, child.mY, child.mWidth, child.mHeight).Intersection(screen);
 }
 
 void WidgetManager::SetScreenSize(int width, int height)

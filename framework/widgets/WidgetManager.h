@@ -61,6 +61,8 @@ public:
     virtual bool UpdateWidgets();
     virtual bool UpdateWidgetsFraction(float fraction);
     virtual bool DrawWidgets();
+    // The screen area the last DrawWidgets drew, clipped to the screen: all a present needs to show.
+    const Rect& DrawnArea() const { return mDrawnArea; }
 
     virtual void SetScreenSize(int width, int height);
     void RecheckMouse();
@@ -90,6 +92,7 @@ public:
     int mDownButtons = 0;
     std::array<bool, kKeyTableSize> mKeyDown{};
     int mDefaultFlags = FlagDefault;
+    Rect mDrawnArea;
 
     static int ButtonBitForClickCode(int clickCode);
 
@@ -106,6 +109,8 @@ private:
     void SetBaseModal(Widget* widget, int flagsAdd, int flagsRemove);
     bool Is3DDrawing() const;
     bool DrawTopLevel(FlagsMod& mod, Graphics& screen);
+    // Clips g to what of child waits to be drawn and returns that area on the screen.
+    Rect AreaToDraw(const Widget& child, Graphics& g, bool is3D) const;
 };
 
 } // namespace Olvarn

@@ -76,14 +76,17 @@ void CLoadingScreen::Update()
     for (CImage& image : images)
         image.Update(kUpdateStepMs);
     // The bar follows the loading thread's counters and the pictures their clocks, but most frames
-    // change neither: only a changed picture is drawn again.
-    if (HasChanged())
+    // change neither: only a changed picture is drawn again, and a grown bar alone only where it is.
+    if (PicturesChanged())
         Invalidate();
+    else if (shownBar != BarWidth() && progressImage)
+        InvalidateRect(Olvarn::Rect(BarX(mWidth, progressImage->GetWidth()), kBarY, progressImage->GetWidth(),
+                                    progressImage->GetHeight()));
 }
 
-bool CLoadingScreen::HasChanged() const
+bool CLoadingScreen::PicturesChanged() const
 {
-    if (shown.size() != images.size() || shownBar != BarWidth())
+    if (shown.size() != images.size() || shownBar < 0)
         return true;
     for (size_t i = 0; i < images.size(); ++i)
         if (shown[i] != images[i].Appearance())

@@ -47,8 +47,8 @@ public:
 private:
     void DrawBar(Olvarn::Graphics& g);
     int BarWidth() const;
-    // Whether a draw now would differ from the last one.
-    bool HasChanged() const;
+    // Whether a draw now would show any picture otherwise than the last one did.
+    bool PicturesChanged() const;
 
     std::vector<CImage> images;
     // Looked up once, when the screen is made: the loading thread has not started then, so the

@@ -144,6 +144,14 @@ std::vector<KernelCase> Cases(Lcg& rng)
                                              f);
                              },
                              true, pre16});
+            if (white && is565)
+                cases.push_back({"add 565 rows from 16-bit source",
+                                 [](const Table& t, uint32_t*, uint16_t* d, const uint32_t* s, int n) {
+                                     const int rows = n >= 2 ? 2 : 1, width = n / rows;
+                                     std::vector<uint16_t> low(s, s + n);
+                                     t.add565Rows16(d, std::ptrdiff_t(width) * 2, low.data(), width, width, rows);
+                                 },
+                                 true, pre16});
             if (white)
                 cases.push_back({"blend premultiplied 16" + fn,
                                  [f](const Table& t, uint32_t*, uint16_t* d, const uint32_t* s, int n) {
@@ -251,6 +259,33 @@ TEST(PixelKernels, Sse2GivesTheFormulasPixels)
 TEST(PixelKernels, Avx2GivesTheFormulasPixels)
 {
     CompareLevel(Level::Avx2);
+}
+
+// The 16-bit copy of a sprite must add exactly what the sprite's own premultiplied pixels add.
+TEST(PixelKernels, AddingFromTheLowHalvesGivesTheWholePixelsSum)
+{
+    Lcg rng{777};
+    const Table& reference = *ForLevel(Level::Scalar);
+    for (Level level : {Level::Scalar, Level::Sse2, Level::Avx2}) {
+        const Table* table = ForLevel(level);
+        if (!table)
+            continue;
+        for (int width : {1, 7, 16, 31, 32, 45}) {
+            SCOPED_TRACE("level " + std::to_string(int(level)) + ", width " + std::to_string(width));
+            const int height = 3, pitch = width + 5;
+            std::vector<uint32_t> src(size_t(pitch) * height);
+            for (uint32_t& p : src)
+                p = Premultiplied16(rng.Next(), true);
+            std::vector<uint16_t> low(src.begin(), src.end()), want(size_t(pitch) * height);
+            for (uint16_t& p : want)
+                p = uint16_t(rng.Next());
+            std::vector<uint16_t> got = want;
+            const uint32_t white[3] = {255, 255, 255};
+            reference.add16Rows(want.data(), pitch * 2, src.data(), pitch, width, height, true, white, k565);
+            table->add565Rows16(got.data(), pitch * 2, low.data(), pitch, width, height);
+            EXPECT_EQ(got, want);
+        }
+    }
 }
 
 // Rotated rows: random sources (clear, soft and opaque stretches), turned rows of every length through

@@ -157,6 +157,30 @@ void PresentAndReadBack(const char* driver, int bits)
             for (int x = 0; x < 64; x += 5)
                 ASSERT_TRUE(SameColour(frame[size_t(y) * 64 + x], expected[(y >= 24) * 2 + (x >= 32)]))
                     << std::hex << frame[size_t(y) * 64 + x] << " at " << std::dec << x << "," << y;
+
+        // The whole picture turns white, but only a part of it is shown: the window's own surface
+        // keeps the rest as it was; a renderer shows the whole.
+        ASSERT_EQ(primary->Lock(lock), DisplayError::Ok);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) {
+                uint8_t* row = lock.mBits + y * lock.mPitch;
+                if (bits == 16)
+                    reinterpret_cast<uint16_t*>(row)[x] = uint16_t(f.ColorMask());
+                else
+                    reinterpret_cast<uint32_t*>(row)[x] = f.ColorMask();
+            }
+        primary->Unlock();
+        const int px = 13, py = 20, pw = 27, ph = 9;
+        ASSERT_EQ(display.PresentArea(*primary, px, py, pw, ph), DisplayError::Ok);
+        const bool partly = display.GetDeviceIdentity().mDescription.find("window surface") != std::string::npos;
+        ASSERT_TRUE(display.ReadPresentedFrame(frame, w, h));
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const bool inPart = x >= px && x < px + pw && y >= py && y < py + ph;
+                uint32_t want = partly && !inPart ? expected[(y >= 24) * 2 + (x >= 32)] : 0xFFFFFFFF;
+                ASSERT_TRUE(SameColour(frame[size_t(y) * 64 + x], want))
+                    << std::hex << frame[size_t(y) * 64 + x] << " at " << std::dec << x << "," << y;
+            }
     }
     setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
 }

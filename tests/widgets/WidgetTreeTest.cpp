@@ -249,6 +249,102 @@ TEST(WidgetTreeTest, ATranslucentWidgetRedrawsTheOpaqueWidgetCoveringItAndNothin
     }
 }
 
+// A widget that asks for a part of itself to be drawn again draws, clipped to that part, and the
+// manager reports only that part as drawn; what asks for more, or may show what lies below, is
+// drawn whole.
+TEST(WidgetTreeTest, AnInvalidatedAreaIsDrawnAloneAndReportedAsDrawn)
+{
+    struct Case {
+        const char* name;
+        std::function<void(LogWidget& screen, LogWidget& inner, LogWidget& over)> invalidate;
+        Rect drawn;     // on the screen
+        bool overDrawn; // the widget above the screen's area drew again
+    } cases[] = {
+        {"one area",
+         [](LogWidget& s, LogWidget&, LogWidget&) { s.InvalidateRect(Rect(2, 3, 4, 5)); },
+         {2, 3, 4, 5},
+         false},
+        {"two areas: their union",
+         [](LogWidget& s, LogWidget&, LogWidget&) {
+             s.InvalidateRect(Rect(2, 3, 4, 5));
+             s.InvalidateRect(Rect(10, 1, 2, 2));
+         },
+         {2, 1, 10, 7},
+         false},
+        {"cut to the widget",
+         [](LogWidget& s, LogWidget&, LogWidget&) { s.InvalidateRect(Rect(-5, 30, 10, 50)); },
+         {0, 30, 5, 10},
+         false},
+        {"outside the widget: nothing",
+         [](LogWidget& s, LogWidget&, LogWidget&) { s.InvalidateRect(Rect(50, 0, 5, 5)); },
+         {},
+         false},
+        {"a child's area in its parent's place",
+         [](LogWidget&, LogWidget& in, LogWidget&) { in.InvalidateRect(Rect(1, 1, 2, 2)); },
+         {21, 11, 2, 2},
+         false},
+        {"a whole invalidation after an area",
+         [](LogWidget& s, LogWidget&, LogWidget&) {
+             s.InvalidateRect(Rect(2, 3, 4, 5));
+             s.Invalidate();
+         },
+         {0, 0, 40, 40},
+         true},
+        {"an area under a widget above: it draws that part too",
+         [](LogWidget& s, LogWidget&, LogWidget&) { s.InvalidateRect(Rect(28, 28, 6, 6)); },
+         {28, 28, 6, 6},
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tree t;
+        std::unique_ptr<MemoryImage> canvas(NewCanvas(40, 40, 0x000000));
+        t.manager.mScreenImage = canvas.get();
+        t.manager.SetScreenSize(40, 40);
+        LogWidget* screen = t.Top("S", 0, 0, 40, 40);
+        screen->mFill = Color(0, 0, 255);
+        LogWidget* inner = t.Add(screen, "I", 20, 10, 5, 5);
+        LogWidget* over = t.Top("O", 30, 30, 10, 10);
+        over->mFill = Color(0, 255, 0);
+        ASSERT_TRUE(t.manager.DrawWidgets());
+        EXPECT_EQ(t.manager.DrawnArea(), Rect(0, 0, 40, 40));
+
+        screen->mFill = Color(255, 0, 0);
+        inner->mFill = Color(255, 0, 0);
+        t.log.clear();
+        c.invalidate(*screen, *inner, *over);
+        const bool any = c.drawn.mWidth > 0;
+        EXPECT_EQ(t.manager.DrawWidgets(), any);
+        EXPECT_EQ(t.manager.DrawnArea(), c.drawn);
+        EXPECT_EQ(Count(t.log, "O draw"), c.overDrawn ? 1 : 0);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) {
+                uint32_t want = 0x0000FF;
+                if (x >= 30 && y >= 30)
+                    want = 0x00FF00; // the widget above always stays on top
+                else if (c.drawn.Contains(x, y))
+                    want = 0xFF0000;
+                ASSERT_EQ(At(*canvas, x, y), want) << x << "," << y;
+            }
+        EXPECT_FALSE(screen->mDirty);
+        EXPECT_FALSE(screen->mDirtyPartly);
+    }
+}
+
+TEST(WidgetTreeTest, ATranslucentWidgetAskingForAnAreaIsDrawnWhole)
+{
+    Tree t;
+    t.manager.SetScreenSize(100, 100);
+    LogWidget* bottom = t.Top("B", 0, 0, 100, 100);
+    LogWidget* glass = t.Top("G", 10, 10, 20, 20);
+    glass->mIsTranslucent = true;
+    t.ClearDirty();
+    glass->InvalidateRect(Rect(1, 1, 2, 2));
+    EXPECT_TRUE(glass->mDirty);
+    EXPECT_FALSE(glass->mDirtyPartly);
+    EXPECT_TRUE(bottom->mDirty) << "what shows through is drawn again";
+}
+
 TEST(WidgetTreeTest, ZOrderOperationsMoveWithinTheListOnly)
 {
     struct Case {
