@@ -168,7 +168,7 @@ FPoint CElement::GetMaskOrigin() const
     if (!GetType())
         return FPoint();
     FPoint c = GetCenter();
-    return FPoint(mPos.x - c.x, mPos.y - c.y + 35);
+    return FPoint(mPos.x - c.x, mPos.y - c.y + kRowHeight);
 }
 
 int CElement::GetWidth() const

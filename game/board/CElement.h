@@ -39,6 +39,8 @@ public:
     static constexpr float kAngleStep = 3.1415f / 3.0f;
     static constexpr float kTurnTime = 100.0f;
     static constexpr float kTrembleAmplitude = 0.052358337f;
+    // The height of a row of the board's cells.
+    static constexpr int kRowHeight = 35;
     static constexpr float kMoveSpeed = 150.0f;
 
     explicit CElement(int typeId = 0, int bonusKind = 0);
@@ -96,6 +98,7 @@ public:
     void FadeOut(int ms);
     bool IsRotating() const { return mIsRotating; }
     bool IsMoving() const { return mIsMoving; }
+    FPoint GetTargetPosition() const { return mTargetPos; }
     bool IsTrembling() const { return mIsTremble; }
     bool IsFading() const { return mFading; }
     int GetAlpha() const { return mAlpha; }

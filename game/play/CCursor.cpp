@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "board/CPlayerInfo.h"
+#include "graphics/Graphics.h"
 #include "play/PlayHooks.h"
 #include "shell/GameServices.h"
 #include "widgets/Widget.h"
@@ -183,7 +184,21 @@ void CCursor::DrawElement(Olvarn::Graphics& g)
     if (!IsCarrying() || !element.GetType())
         return;
     element.SetPosition(CarriedAnchor());
+    const FPoint shown = DrawnCarriedPosition();
+    const int dx = static_cast<int>(shown.x - element.GetPosition().x);
+    const int dy = static_cast<int>(shown.y - element.GetPosition().y);
+    g.Translate(dx, dy);
     element.Draw(g);
+    g.Translate(-dx, -dy);
+}
+
+FPoint CCursor::DrawnCarriedPosition() const
+{
+    // The board takes a piece's cells one row below its anchor (see CElement::GetMaskOrigin) and
+    // moves it there by its turn's offset.
+    const FPoint anchor = CarriedAnchor();
+    const FPoint extra = element.GetType() ? element.GetOffset() : FPoint();
+    return FPoint(anchor.x + extra.x, anchor.y + CElement::kRowHeight + extra.y);
 }
 
 void CCursor::DrawTool(Olvarn::Graphics& g)

@@ -58,6 +58,9 @@ public:
     // The furthest right a piece's anchor goes while it is carried in the given turn (an index into its
     // shapes): as far as the picture's centre lets it, or as its cells let it when these reach further.
     static float AnchorLimit(const CElement& piece, int positionIndex);
+    // Where the carried piece is shown: the place a click sets it, which is a row below the anchor
+    // the pointer holds, so the piece hangs below the pointer.
+    FPoint DrawnCarriedPosition() const;
     bool GetByOctopus() const { return get_by_octopus; }
     CImage& Image() { return image; }
 

@@ -375,6 +375,26 @@ TEST_F(PlayTest, EveryPieceLandsOnTheRightmostCellsOfTheWidestBoard)
     }
 }
 
+// A carried piece is shown where a click sets it, not a row above.
+TEST_F(PlayTest, ACarriedPieceIsShownWhereAClickSetsIt)
+{
+    OneCellBoard();
+    play->Level().Start();
+    CCursor& cursor = play->Cursor();
+    const CElement piece = PieceOnCell();
+    cursor.SetState(CCursor::element_state);
+    cursor.SetElement(piece);
+    cursor.pos = piece.GetPosition();
+    cursor.Update(0, 0);
+    const FPoint shown = cursor.DrawnCarriedPosition();
+    ASSERT_TRUE(play->Level().MouseDown(static_cast<int>(cursor.pos.x), static_cast<int>(cursor.pos.y), 1, cursor));
+    const CGrid& grid = play->Level().Grid();
+    ASSERT_EQ(grid.GetElements().size(), 1u);
+    const FPoint placed = grid.GetElements().back()->element.GetTargetPosition();
+    EXPECT_FLOAT_EQ(placed.x, shown.x);
+    EXPECT_FLOAT_EQ(placed.y, shown.y);
+}
+
 // The branches of the road that change the board, the pipeline or a tool count.
 TEST_F(PlayTest, ClickRoadToolsAndPutBack)
 {
