@@ -30,6 +30,17 @@ public:
 protected:
     // Set by the effect when it is done; never cleared.
     void Finish() { mFinished = true; }
+    // Spends ms of a timed effect's life, which stops at 0 and finishes the effect there.
+    void SpendLife(float& remaining, float ms)
+    {
+        if (mFinished)
+            return;
+        remaining -= ms;
+        if (remaining <= 0) {
+            remaining = 0;
+            Finish();
+        }
+    }
 
 private:
     bool mFinished = false;

@@ -19,13 +19,7 @@ CBlinkEffect::CBlinkEffect(CElement& element, int ms)
 
 void CBlinkEffect::Update(float ms, CElement&)
 {
-    if (IsFinished())
-        return;
-    remaining -= ms;
-    if (remaining <= 0) {
-        remaining = 0;
-        Finish();
-    }
+    SpendLife(remaining, ms);
 }
 
 int CBlinkEffect::Strength() const

@@ -14,13 +14,7 @@ COnInsertEffect::COnInsertEffect(CElement& element) : angle(element.GetAngle()) 
 
 void COnInsertEffect::Update(float ms, CElement&)
 {
-    if (IsFinished())
-        return;
-    remaining -= ms;
-    if (remaining <= 0) {
-        remaining = 0;
-        Finish();
-    }
+    SpendLife(remaining, ms);
 }
 
 int COnInsertEffect::Strength() const

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../GameRegistrations.h"
+#include "BotInput.h"
 #include "app/OlvarnAppBase.h"
 #include "core/Random.h"
 #include "data/CStringTable.h"
@@ -95,11 +96,7 @@ public:
 private:
     void Post(Olvarn::AppMessageKind kind, int x, int y, int64_t buttons = 0)
     {
-        Olvarn::AppMessage m;
-        m.mKind = kind;
-        m.mParam1 = buttons;
-        m.mParam2 = Olvarn::PackMousePosition(x, y);
-        app.QueueMessage(m);
+        bot::PostMouse(app, kind, x, y, buttons);
     }
     void Click(Olvarn::Widget* w)
     {
