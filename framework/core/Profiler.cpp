@@ -117,8 +117,11 @@ void Profiler::Begin(bool keepStopped)
 void Profiler::End()
 {
     ProfilerState& s = State();
-    const int64_t endStamp = PerfTimer::ReadTimeStamp();
+    // The last folding is timed like every other and left out of the total, so the end is stamped
+    // after it: stamped before, the total lost time it never contained and could come out shorter
+    // than the scopes it holds.
     Flush();
+    const int64_t endStamp = PerfTimer::ReadTimeStamp();
     s.mRunning = false;
     if (s.mTicksPerSecond <= 0) {
         s.mTicksPerSecond = PerfTimer::GetCPUSpeed();

@@ -140,8 +140,10 @@ TEST_F(ProfilerTest, ScopesRecordOnlyWhileRunningAndSurviveAFullBuffer)
     EXPECT_EQ(timers.at(kDraw).mCalls, 2 * scopes);
     EXPECT_EQ(timers.at(kDraw).mDepth, 0);
     EXPECT_GE(timers.at(kDraw).mTotalMs, 0.0);
-    EXPECT_LE(timers.at(kDraw).mTotalMs, Profiler::TotalTime() + 1.0)
-        << "the folding of a full buffer is not counted as scope time";
+    // Folding 8,192 events takes longer than the gaps between the scopes, so the total drops below
+    // the scopes it holds if any folding outside the measured span is taken off it.
+    EXPECT_LE(timers.at(kDraw).mTotalMs, Profiler::TotalTime())
+        << "the folding of a full buffer is not counted as scope time, nor taken off the total twice";
 }
 
 TEST(PerfTimer, MeasuresMillisecondsOnTheMonotonicClock)
