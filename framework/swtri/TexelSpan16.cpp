@@ -28,12 +28,14 @@ struct V {
     struct Texels {
         __m128i lo, hi;
     };
-    // The byte at Shift of each texel, in 16-bit lanes.
-    template <int Shift> static R Channel(const Texels& t)
+    // The alpha of each texel in 16-bit lanes, and a colour channel (the byte at Shift) times 256.
+    static R Alpha(const Texels& t) { return _mm_packs_epi32(_mm_srli_epi32(t.lo, 24), _mm_srli_epi32(t.hi, 24)); }
+    template <int Shift> static R High(const Texels& t)
     {
         const __m128i byte = _mm_set1_epi32(0xFF);
-        return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(t.lo, Shift), byte),
-                               _mm_and_si128(_mm_srli_epi32(t.hi, Shift), byte));
+        return _mm_slli_epi16(_mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(t.lo, Shift), byte),
+                                              _mm_and_si128(_mm_srli_epi32(t.hi, Shift), byte)),
+                              8);
     }
     static R Set16(uint16_t v) { return _mm_set1_epi16(short(v)); }
     static R Load(const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const R*>(p)); }
@@ -44,6 +46,7 @@ struct V {
     static R Add16(R a, R b) { return _mm_add_epi16(a, b); }
     static R Sub16(R a, R b) { return _mm_sub_epi16(a, b); }
     static R Mul16(R a, R b) { return _mm_mullo_epi16(a, b); }
+    static R MulHigh16(R a, R b) { return _mm_mulhi_epu16(a, b); }
     static R Greater16(R a, R b) { return _mm_cmpgt_epi16(a, b); }
     static bool None(R mask) { return _mm_movemask_epi8(mask) == 0; }
     template <int N> static R Shr16(R a) { return _mm_srli_epi16(a, N); }
@@ -106,16 +109,16 @@ struct V {
     using R = __m256i;
     static constexpr int kPixels = 16;
     // Sixteen texels as two gathers, x of pixels 0-3 and 8-11, y of pixels 4-7 and 12-15, each already
-    // shuffled within its 128-bit halves into 16-bit lanes: alpha and red of four pixels (ar), green and
-    // blue (gb). Joining the low or high quarters of x and y then gives a channel in pixel order.
+    // shuffled within its 128-bit halves into 16-bit lanes: the alphas of four pixels then their reds
+    // times 256 (ar), their greens then their blues times 256 (gb). Joining the low or high quarters of
+    // x and y gives a channel in pixel order.
     struct Texels {
         __m256i arX, arY, gbX, gbY;
     };
-    template <int Shift> static R Channel(const Texels& t)
+    static R Alpha(const Texels& t) { return _mm256_unpacklo_epi64(t.arX, t.arY); }
+    template <int Shift> static R High(const Texels& t)
     {
-        if constexpr (Shift == 24)
-            return _mm256_unpacklo_epi64(t.arX, t.arY);
-        else if constexpr (Shift == 16)
+        if constexpr (Shift == 16)
             return _mm256_unpackhi_epi64(t.arX, t.arY);
         else if constexpr (Shift == 8)
             return _mm256_unpacklo_epi64(t.gbX, t.gbY);
@@ -131,6 +134,7 @@ struct V {
     static R Add16(R a, R b) { return _mm256_add_epi16(a, b); }
     static R Sub16(R a, R b) { return _mm256_sub_epi16(a, b); }
     static R Mul16(R a, R b) { return _mm256_mullo_epi16(a, b); }
+    static R MulHigh16(R a, R b) { return _mm256_mulhi_epu16(a, b); }
     static R Greater16(R a, R b) { return _mm256_cmpgt_epi16(a, b); }
     static bool None(R mask) { return _mm256_testz_si256(mask, mask) != 0; }
     template <int N> static R Shr16(R a) { return _mm256_srli_epi16(a, N); }
@@ -163,10 +167,10 @@ public:
 
     V::Texels Next()
     {
-        const __m256i ar = _mm256_setr_epi8(3, -1, 7, -1, 11, -1, 15, -1, 2, -1, 6, -1, 10, -1, 14, -1, 3, -1, 7, -1,
-                                            11, -1, 15, -1, 2, -1, 6, -1, 10, -1, 14, -1);
-        const __m256i gb = _mm256_setr_epi8(1, -1, 5, -1, 9, -1, 13, -1, 0, -1, 4, -1, 8, -1, 12, -1, 1, -1, 5, -1, 9,
-                                            -1, 13, -1, 0, -1, 4, -1, 8, -1, 12, -1);
+        const __m256i ar = _mm256_setr_epi8(3, -1, 7, -1, 11, -1, 15, -1, -1, 2, -1, 6, -1, 10, -1, 14, 3, -1, 7, -1,
+                                            11, -1, 15, -1, -1, 2, -1, 6, -1, 10, -1, 14);
+        const __m256i gb = _mm256_setr_epi8(-1, 1, -1, 5, -1, 9, -1, 13, -1, 0, -1, 4, -1, 8, -1, 12, -1, 1, -1, 5, -1,
+                                            9, -1, 13, -1, 0, -1, 4, -1, 8, -1, 12);
         const __m256i x = Gather(mUx, mVx), y = Gather(mUy, mVy);
         mUx = _mm256_add_epi32(mUx, mDu);
         mVx = _mm256_add_epi32(mVx, mDv);
