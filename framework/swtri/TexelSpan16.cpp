@@ -40,6 +40,19 @@ struct V {
     static R Set16(uint16_t v) { return _mm_set1_epi16(short(v)); }
     static R Load(const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const R*>(p)); }
     static void Store(uint16_t* p, R v) { _mm_storeu_si128(reinterpret_cast<R*>(p), v); }
+    // The first n (1 to 7) pixels, through a copy.
+    static R LoadN(const uint16_t* p, int n)
+    {
+        alignas(16) uint16_t copy[8] = {};
+        std::memcpy(copy, p, size_t(n) * sizeof(uint16_t));
+        return _mm_load_si128(reinterpret_cast<const R*>(copy));
+    }
+    static void StoreN(uint16_t* p, R v, int n)
+    {
+        alignas(16) uint16_t copy[8];
+        _mm_store_si128(reinterpret_cast<R*>(copy), v);
+        std::memcpy(p, copy, size_t(n) * sizeof(uint16_t));
+    }
     static R And(R a, R b) { return _mm_and_si128(a, b); }
     static R AndNot(R a, R b) { return _mm_andnot_si128(a, b); }
     static R Or(R a, R b) { return _mm_or_si128(a, b); }
@@ -51,11 +64,6 @@ struct V {
     static bool None(R mask) { return _mm_movemask_epi8(mask) == 0; }
     template <int N> static R Shr16(R a) { return _mm_srli_epi16(a, N); }
     template <int N> static R Shl16(R a) { return _mm_slli_epi16(a, N); }
-    // All ones in the lanes from first on.
-    static R LanesFrom(int first)
-    {
-        return _mm_cmpgt_epi16(_mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7), _mm_set1_epi16(short(first - 1)));
-    }
 };
 
 // The texel addressing of FetchNearestTexel, one texel at a time.
@@ -128,6 +136,27 @@ struct V {
     static R Set16(uint16_t v) { return _mm256_set1_epi16(short(v)); }
     static R Load(const uint16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const R*>(p)); }
     static void Store(uint16_t* p, R v) { _mm256_storeu_si256(reinterpret_cast<R*>(p), v); }
+    // The first n (1 to 15) pixels: the pairs through 32-bit masked moves, an odd last one on its own.
+    static __m256i Pairs(int n) { return _mm256_cmpgt_epi32(_mm256_set1_epi32(n / 2), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)); }
+    static R LoadN(const uint16_t* p, int n)
+    {
+        R v = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), Pairs(n));
+        if (n & 1) {
+            const R last = _mm256_cmpeq_epi16(_mm256_set1_epi16(short(n - 1)),
+                                              _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+            v = _mm256_blendv_epi8(v, _mm256_set1_epi16(short(p[n - 1])), last);
+        }
+        return v;
+    }
+    static void StoreN(uint16_t* p, R v, int n)
+    {
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(p), Pairs(n), v);
+        if (n & 1) {
+            alignas(32) uint16_t words[16];
+            _mm256_store_si256(reinterpret_cast<R*>(words), v);
+            p[n - 1] = words[n - 1];
+        }
+    }
     static R And(R a, R b) { return _mm256_and_si256(a, b); }
     static R AndNot(R a, R b) { return _mm256_andnot_si256(a, b); }
     static R Or(R a, R b) { return _mm256_or_si256(a, b); }
@@ -139,11 +168,6 @@ struct V {
     static bool None(R mask) { return _mm256_testz_si256(mask, mask) != 0; }
     template <int N> static R Shr16(R a) { return _mm256_srli_epi16(a, N); }
     template <int N> static R Shl16(R a) { return _mm256_slli_epi16(a, N); }
-    static R LanesFrom(int first)
-    {
-        return _mm256_cmpgt_epi16(_mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
-                                  _mm256_set1_epi16(short(first - 1)));
-    }
 };
 
 // The texel positions of V's two gathers side by side; the index is formed as FetchNearestTexel forms
