@@ -275,7 +275,6 @@ void PrintTable(const benchsupport::RunTimes& times)
     }
 }
 
-
 // --- The main menu's sun on a 16-bit screen ---------------------------------------------------------
 
 // The halo and the disc as the menu shows them: the sun's waves and turning from the game's
@@ -332,10 +331,9 @@ std::unique_ptr<Olvarn::MemoryImage> SunImage(const char* file, int cellSize, in
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     std::unique_ptr<ImageLib::Image> art =
         error ? nullptr : ImageLib::ReadPng((exe.parent_path().parent_path() / "bin/images" / file).string());
-    if (opaque) {
-    } else if (art && art->GetWidth() == width && art->GetHeight() == cellSize) {
+    if (art && !opaque && art->GetWidth() == width && art->GetHeight() == cellSize) {
         std::memcpy(px.data(), art->GetBits(), px.size() * 4);
-    } else {
+    } else if (!opaque) {
         generated = true;
         const double c = (cellSize - 1) / 2.0;
         for (int y = 0; y < cellSize; ++y)

@@ -205,8 +205,7 @@ private:
         Pixel* p = mDest + static_cast<ptrdiff_t>(y) * mStride + first;
         if constexpr (kTexelSpan) {
             if (mTexelSpan) {
-                const texelspan::TexelWalk walk{at[Layout::kU], at[Layout::kV], s.dAdx[Layout::kU],
-                                                s.dAdx[Layout::kV]};
+                const texelspan::TexelWalk walk{at[Layout::kU], at[Layout::kV], s.dAdx[Layout::kU], s.dAdx[Layout::kV]};
                 mTexelSpan(p, static_cast<int>(end - first), walk, mTexture, mShade);
                 return;
             }

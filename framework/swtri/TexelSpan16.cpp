@@ -137,7 +137,10 @@ struct V {
     static R Load(const uint16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const R*>(p)); }
     static void Store(uint16_t* p, R v) { _mm256_storeu_si256(reinterpret_cast<R*>(p), v); }
     // The first n (1 to 15) pixels: the pairs through 32-bit masked moves, an odd last one on its own.
-    static __m256i Pairs(int n) { return _mm256_cmpgt_epi32(_mm256_set1_epi32(n / 2), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)); }
+    static __m256i Pairs(int n)
+    {
+        return _mm256_cmpgt_epi32(_mm256_set1_epi32(n / 2), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    }
     static R LoadN(const uint16_t* p, int n)
     {
         R v = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), Pairs(n));

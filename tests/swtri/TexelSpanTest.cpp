@@ -163,8 +163,8 @@ CellDraw RandomCellDraw(Lcg& rng, int screenWidth, int screenHeight)
     const int cellHeight = rng.Below(3) == 0 ? cellWidth : 1 + int(rng.Below(97));
     d.textureWidth = columns * cellWidth;
     d.textureHeight = rows * cellHeight;
-    d.cell = Rect(cellWidth * int(rng.Below(uint32_t(columns))), cellHeight * int(rng.Below(uint32_t(rows))),
-                  cellWidth, cellHeight);
+    d.cell = Rect(cellWidth * int(rng.Below(uint32_t(columns))), cellHeight * int(rng.Below(uint32_t(rows))), cellWidth,
+                  cellHeight);
     d.angle = rng.Between(-7, 7);
     static const float kScales[] = {1.0f, 1.08f, 1.2f, 0.5f};
     d.scale = rng.Below(2) == 0 ? kScales[rng.Below(4)] : rng.Between(0.2f, 3.0f);
