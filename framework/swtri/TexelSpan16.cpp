@@ -116,22 +116,32 @@ namespace
 struct V {
     using R = __m256i;
     static constexpr int kPixels = 16;
-    // Sixteen texels as two gathers, x of pixels 0-3 and 8-11, y of pixels 4-7 and 12-15, each already
-    // shuffled within its 128-bit halves into 16-bit lanes: the alphas of four pixels then their reds
-    // times 256 (ar), their greens then their blues times 256 (gb). Joining the low or high quarters of
-    // x and y gives a channel in pixel order.
+    // Sixteen texels as two gathers, x of pixels 0-3 and 8-11, y of pixels 4-7 and 12-15. Shuffled
+    // within 128-bit halves into 16-bit lanes (the alphas of four pixels then their reds times 256,
+    // or their greens then their blues times 256), the low or high quarters of x and y joined give a
+    // channel in pixel order.
     struct Texels {
-        __m256i arX, arY, gbX, gbY;
+        __m256i x, y;
     };
-    static R Alpha(const Texels& t) { return _mm256_unpacklo_epi64(t.arX, t.arY); }
+    static R AlphaRed(R t)
+    {
+        return _mm256_shuffle_epi8(t, _mm256_setr_epi8(3, -1, 7, -1, 11, -1, 15, -1, -1, 2, -1, 6, -1, 10, -1, 14, 3,
+                                                       -1, 7, -1, 11, -1, 15, -1, -1, 2, -1, 6, -1, 10, -1, 14));
+    }
+    static R GreenBlue(R t)
+    {
+        return _mm256_shuffle_epi8(t, _mm256_setr_epi8(-1, 1, -1, 5, -1, 9, -1, 13, -1, 0, -1, 4, -1, 8, -1, 12, -1, 1,
+                                                       -1, 5, -1, 9, -1, 13, -1, 0, -1, 4, -1, 8, -1, 12));
+    }
+    static R Alpha(const Texels& t) { return _mm256_unpacklo_epi64(AlphaRed(t.x), AlphaRed(t.y)); }
     template <int Shift> static R High(const Texels& t)
     {
         if constexpr (Shift == 16)
-            return _mm256_unpackhi_epi64(t.arX, t.arY);
+            return _mm256_unpackhi_epi64(AlphaRed(t.x), AlphaRed(t.y));
         else if constexpr (Shift == 8)
-            return _mm256_unpacklo_epi64(t.gbX, t.gbY);
+            return _mm256_unpacklo_epi64(GreenBlue(t.x), GreenBlue(t.y));
         else
-            return _mm256_unpackhi_epi64(t.gbX, t.gbY);
+            return _mm256_unpackhi_epi64(GreenBlue(t.x), GreenBlue(t.y));
     }
     static R Set16(uint16_t v) { return _mm256_set1_epi16(short(v)); }
     static R Load(const uint16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const R*>(p)); }
@@ -194,17 +204,12 @@ public:
 
     V::Texels Next()
     {
-        const __m256i ar = _mm256_setr_epi8(3, -1, 7, -1, 11, -1, 15, -1, -1, 2, -1, 6, -1, 10, -1, 14, 3, -1, 7, -1,
-                                            11, -1, 15, -1, -1, 2, -1, 6, -1, 10, -1, 14);
-        const __m256i gb = _mm256_setr_epi8(-1, 1, -1, 5, -1, 9, -1, 13, -1, 0, -1, 4, -1, 8, -1, 12, -1, 1, -1, 5, -1,
-                                            9, -1, 13, -1, 0, -1, 4, -1, 8, -1, 12);
         const __m256i x = Gather(mUx, mVx), y = Gather(mUy, mVy);
         mUx = _mm256_add_epi32(mUx, mDu);
         mVx = _mm256_add_epi32(mVx, mDv);
         mUy = _mm256_add_epi32(mUy, mDu);
         mVy = _mm256_add_epi32(mVy, mDv);
-        return {_mm256_shuffle_epi8(x, ar), _mm256_shuffle_epi8(y, ar), _mm256_shuffle_epi8(x, gb),
-                _mm256_shuffle_epi8(y, gb)};
+        return {x, y};
     }
 
 private:
