@@ -12,6 +12,7 @@ template <unsigned RedShift, uint32_t RedMask, unsigned GreenShift, uint32_t Gre
     using Pixel = uint16_t;
     static constexpr unsigned kPitchShift = 1;
     static constexpr uint32_t kRedBlueMask = RedMask | 0x1Fu;
+    static constexpr bool kSixBitGreen = GreenMask == 0x07E0u;
 
     // Truncates a 0xAARRGGBB colour to the top bits of each channel; alpha and a spare bit become 0.
     static constexpr uint32_t FromArgb(uint32_t c)

@@ -11,6 +11,7 @@
 #include "swtri/FixedMath.h"
 #include "swtri/PixelShader.h"
 #include "swtri/RasterTypes.h"
+#include "swtri/TexelSpan16.h"
 
 namespace Olvarn
 {
@@ -105,12 +106,24 @@ public:
     using Layout = AttributeLayout<Features>;
     using Pixel = typename Format::Pixel;
     using Shader = PixelShader<Format, Features>;
+    // Nearest texels onto 16-bit pixels have a span loop of their own (the loop below is its reference).
+    static constexpr bool kTexelSpan = Format::kPitchShift == 1 && Layout::kTextured && !Layout::kVertexColor &&
+                                       (Features & RasterFeature::Bilinear) == 0;
 
     Scanner(void* destBits, uint32_t pitchBytes, const RasterTexture* texture, const RasterColor* colour,
             const RasterClip& clip)
         : mDest(static_cast<Pixel*>(destBits)), mStride(pitchBytes >> Format::kPitchShift),
           mTexture(texture ? *texture : RasterTexture{}), mColour(colour ? *colour : RasterColor{}), mClip(clip)
     {
+        if constexpr (kTexelSpan) {
+            const texelspan::Table& spans = texelspan::Active();
+            mTexelSpan = Format::kSixBitGreen ? spans.r5g6b5 : spans.x1r5g5b5;
+            // Without modulation the factors 256 keep every channel and the alpha as they are.
+            constexpr bool kModulate = (Features & RasterFeature::Modulate) != 0;
+            mShade = kModulate ? texelspan::SpanShade{mColour.a, mColour.r, mColour.g, mColour.b, false}
+                               : texelspan::SpanShade{256, 256, 256, 256, false};
+            mShade.blend = (Features & RasterFeature::AlphaBlend) != 0;
+        }
     }
 
     void Draw(const FixedVertex& top, const FixedVertex& middle, const FixedVertex& bottom)
@@ -190,6 +203,13 @@ private:
             at[i] = FixedMath::WrapAdd(s.along[i], FixedMath::MulShift16(fromLong, s.dAdx[i]));
 
         Pixel* p = mDest + static_cast<ptrdiff_t>(y) * mStride + first;
+        if constexpr (kTexelSpan) {
+            if (mTexelSpan) {
+                const texelspan::TexelWalk walk{at[Layout::kU], at[Layout::kV], s.dAdx[Layout::kU], s.dAdx[Layout::kV]};
+                mTexelSpan(p, static_cast<int>(end - first), walk, mTexture, mShade);
+                return;
+            }
+        }
         Pixel* stop = p + (end - first);
         for (; p != stop; ++p) {
             Shader::Shade(p, at, mTexture, mColour);
@@ -204,6 +224,8 @@ private:
     RasterTexture mTexture;
     RasterColor mColour;
     RasterClip mClip;
+    texelspan::SpanFunction mTexelSpan = nullptr;
+    texelspan::SpanShade mShade{};
 };
 
 } // namespace scan
