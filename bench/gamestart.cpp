@@ -1,7 +1,8 @@
 // Start of the real program as a new player meets it: from the start of the process to the first
 // frame on its main window (the loading screen), headless on SDL's dummy driver and, where DISPLAY
 // names an X server, on that server; every run a fresh process with a fresh profile. Then the program
-// left on its finished loading screen: CPU, wake-ups (context switches of all its threads), threads
+// left alone on the first screen a new player meets once loading is done (the animated main menu with
+// its new-player box): CPU, wake-ups (context switches of all its threads), threads
 // and resident memory over a stretch, read from /proc. The first present is noted by a probe
 // preloaded into the program (libtamberlo_present_probe.so beside this benchmark), so the program is
 // the one players run, unchanged.
@@ -211,7 +212,7 @@ int main(int argc, char** argv)
         const Sample before = Read(run.Pid());
         std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
         const Sample after = Read(run.Pid());
-        std::printf("%s: idle on the finished loading screen for %d s (after %d s): CPU %.2f%% of a core, "
+        std::printf("%s: left alone on the main menu for %d s (after %d s): CPU %.2f%% of a core, "
                     "%.0f wake-ups/s, %d threads, %.1f MB resident\n",
                     mode.name, idleSeconds, settleSeconds, 100 * (after.cpuSeconds - before.cpuSeconds) / idleSeconds,
                     double(after.switches - before.switches) / idleSeconds, after.threads, after.rssKb / 1024.0);
