@@ -18,12 +18,14 @@ usage: bench-compare.py BEFORE_BENCH_DIR AFTER_BENCH_DIR [--rounds N] [--reps N]
                         [--core CPUS] [programs...]
 """
 import argparse
+import json
 import os
 import re
 import signal
 import statistics
 import subprocess
 import sys
+import tempfile
 
 # Programs that take their own arguments and print their own figures, with the arguments of a short
 # run: bench_firstframe [start-ups] (then 3 idle runs of 3 s), bench_gamestart [runs] [idle s]
@@ -68,17 +70,19 @@ def alternate(rounds, before, after):
 
 # ---- Google Benchmark programs ----
 
-# Some programs print their own checks and tables around the list: only words shaped like benchmark
-# names are kept (a stray "(" or "-" would make the filter an invalid expression and run nothing).
+# Some programs print their own checks and tables around the list: only whole lines shaped like
+# benchmark names are kept (a word of a table would otherwise join the filter and the table).
 NAME = re.compile(r"^[A-Za-z_]\w*(/[\w:.]+)*$")
 UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
-ROW = re.compile(r"^(\S+)\s+([\d.]+) (ns|us|ms|s)\s+([\d.]+) (ns|us|ms|s)\s+\d+")
-ERROR_ROW = re.compile(r"^(\S+)\s+ERROR OCCURRED: '?(.*?)'?\s*$")
+# The keys of a JSON row that are not the benchmark's own counters.
+ROW_KEYS = {"name", "family_index", "per_family_instance_index", "run_name", "run_type", "repetitions",
+            "repetition_index", "threads", "iterations", "real_time", "cpu_time", "time_unit", "label",
+            "error_occurred", "error_message", "aggregate_name", "aggregate_unit"}
 
 
 def list_tests(path, cpus):
     out, failure = run_program([path, "--benchmark_list_tests=true"], cpus)
-    return {w for w in out.split() if NAME.match(w)}, failure
+    return {line.strip() for line in out.splitlines() if NAME.match(line.strip())}, failure
 
 
 class Side:
@@ -88,23 +92,36 @@ class Side:
         self.path = path
         self.cpu = {}  # benchmark name -> CPU seconds per iteration, one per repetition
         self.wall = {}
+        self.counters = {}  # benchmark name -> counter name -> values
         self.errors = {}  # benchmark name -> the message it stopped with
         self.failure = None  # how the program itself failed, if it did
 
     def run(self, names, cpus, reps):
-        # The programs print through their own reporter, so read Google Benchmark's console lines.
+        # The times are read from Google Benchmark's JSON file, which keeps their full precision
+        # whatever the program's own reporter prints on the console.
         flt = "^(" + "|".join(sorted(re.escape(n) for n in names)) + ")$"
-        out, failure = run_program([self.path, "--benchmark_filter=" + flt, "--benchmark_repetitions=%d" % reps,
-                                    "--benchmark_min_time=0.05", "--benchmark_color=false"], cpus)
+        with tempfile.NamedTemporaryFile(suffix=".json") as out:
+            _, failure = run_program([self.path, "--benchmark_filter=" + flt, "--benchmark_repetitions=%d" % reps,
+                                      "--benchmark_min_time=0.05", "--benchmark_out_format=json",
+                                      "--benchmark_out=" + out.name], cpus)
+            try:
+                rows = json.load(out).get("benchmarks", [])
+            except ValueError:
+                rows = []  # a program that died mid-run leaves its file unfinished
         self.failure = self.failure or failure
-        for line in out.splitlines():
-            m = ROW.match(line)
-            if m and m.group(1) in names:
-                self.wall.setdefault(m.group(1), []).append(float(m.group(2)) * UNITS[m.group(3)])
-                self.cpu.setdefault(m.group(1), []).append(float(m.group(4)) * UNITS[m.group(5)])
-            m = ERROR_ROW.match(line)
-            if m and m.group(1) in names:
-                self.errors[m.group(1)] = m.group(2)
+        for row in rows:
+            name = row.get("run_name", row["name"])
+            if row.get("run_type") != "iteration" or name not in names:
+                continue
+            if row.get("error_occurred"):
+                self.errors[name] = row.get("error_message", "error")
+                continue
+            unit = UNITS[row.get("time_unit", "ns")]
+            self.cpu.setdefault(name, []).append(row["cpu_time"] * unit)
+            self.wall.setdefault(name, []).append(row["real_time"] * unit)
+            for key, value in row.items():
+                if key not in ROW_KEYS and isinstance(value, (int, float)):
+                    self.counters.setdefault(name, {}).setdefault(key, []).append(value)
 
     def why_missing(self, name):
         return self.errors.get(name) or self.failure or "no row printed"
@@ -112,6 +129,20 @@ class Side:
 
 def ratio(after, before):
     return after / before if before > 0 else float("nan")
+
+
+def fmt_count(value):
+    return "%.0f" % value if abs(value) >= 1e4 else "%.4g" % value
+
+
+def counter_figures(before, after):
+    """The benchmark's own counters (work done, sizes, its own timings), each "before / after" or once
+    where both sides agree; no ratio, as a counter may be a count, a rate or a time."""
+    figures = []
+    for key in sorted(set(before) | set(after)):
+        b, c = (fmt_count(statistics.median(side[key])) if key in side else "-" for side in (before, after))
+        figures.append("%s %s" % (key, b if b == c else b + " / " + c))
+    return ", ".join(figures)
 
 
 def fmt_time(seconds):
@@ -148,6 +179,9 @@ def compare_google_benchmark(prog, pb, pa, a, ratios, gaps):
         wall = ratio(statistics.median(after.wall[n]), statistics.median(before.wall[n]))
         ratios.append((r, prog + " " + n))
         print("%-*s %12s %12s %7.2f %7.2f" % (width, n, fmt_time(b), fmt_time(c), r, wall))
+        counters = counter_figures(before.counters.get(n, {}), after.counters.get(n, {}))
+        if counters:
+            print("%-*s   counters: %s" % (width, "", counters))
     for side, label, only in ((before, "before", nb - na), (after, "after", na - nb)):
         if only:
             print("only in the %s build, not compared: %s" % (label, " ".join(sorted(only))))
