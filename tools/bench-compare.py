@@ -121,7 +121,8 @@ class Side:
             self.wall.setdefault(name, []).append(row["real_time"] * unit)
             for key, value in row.items():
                 if key not in ROW_KEYS and isinstance(value, (int, float)):
-                    self.counters.setdefault(name, {}).setdefault(key, []).append(value)
+                    self.counters.setdefault(name, {}).setdefault(key, []).append((value, row["cpu_time"],
+                                                                                    row["real_time"]))
 
     def why_missing(self, name):
         return self.errors.get(name) or self.failure or "no row printed"
@@ -135,12 +136,28 @@ def fmt_count(value):
     return "%.0f" % value if abs(value) >= 1e4 else "%.4g" % value
 
 
+def follows_time(samples):
+    """Whether a counter is a rate (work per second, or its inverse) and so only the time again: its
+    value times or over the time per iteration is the same in every repetition."""
+    if len({v for v, _, _ in samples}) < 2:
+        return False
+    for i in (1, 2):  # CPU time or wall time, whichever the benchmark's rates use
+        for derived in ([t[0] * t[i] for t in samples], [t[0] / t[i] for t in samples if t[i] > 0]):
+            if derived and max(derived) - min(derived) <= 1e-6 * max(abs(d) for d in derived):
+                return True
+    return False
+
+
 def counter_figures(before, after):
     """The benchmark's own counters (work done, sizes, its own timings), each "before / after" or once
-    where both sides agree; no ratio, as a counter may be a count, a rate or a time."""
+    where both sides agree; no ratio, as a counter may be a count or a time. Rates are left out."""
     figures = []
     for key in sorted(set(before) | set(after)):
-        b, c = (fmt_count(statistics.median(side[key])) if key in side else "-" for side in (before, after))
+        sides = [side[key] for side in (before, after) if key in side]
+        if all(follows_time(samples) for samples in sides):
+            continue
+        b, c = (fmt_count(statistics.median(v for v, _, _ in side[key])) if key in side else "-"
+                for side in (before, after))
         figures.append("%s %s" % (key, b if b == c else b + " / " + c))
     return ", ".join(figures)
 
