@@ -681,9 +681,9 @@ const Table kAvx2 = {Level::Avx2,        avx2::FillTranslucent, avx2::BlendOntoO
                      avx2::Add565Rows16, avx2::Fill32,          avx2::Fill16,          avx2::Tint32,
                      avx2::Tint16,       avx2::Rotate32,        avx2::Rotate16};
 
-const Table*& Chosen()
+ChosenKernels<Table>& Chosen()
 {
-    static const Table* chosen = CpuHasAvx2() ? &kAvx2 : &kSse2;
+    static ChosenKernels<Table> chosen(kSse2, kAvx2);
     return chosen;
 }
 
@@ -702,29 +702,17 @@ void ReverseCopy(uint32_t* dest, const uint32_t* src, int count)
 
 const Table& Active()
 {
-    return *Chosen();
+    return Chosen().Active();
 }
 
 const Table* ForLevel(Level level)
 {
-    switch (level) {
-    case Level::Scalar:
-        return &kScalar;
-    case Level::Sse2:
-        return &kSse2;
-    case Level::Avx2:
-        return CpuHasAvx2() ? &kAvx2 : nullptr;
-    }
-    return nullptr;
+    return TableForLevel(level, kScalar, kSse2, kAvx2);
 }
 
 bool UseLevel(Level level)
 {
-    const Table* table = ForLevel(level);
-    if (!table)
-        return false;
-    Chosen() = table;
-    return true;
+    return Chosen().Use(ForLevel(level));
 }
 
 } // namespace kernels

@@ -125,15 +125,7 @@ const Kernels kAvx2 = {Avx2Row<true>, Avx2Row<false>};
 
 const Kernels* ForLevel(Level level)
 {
-    switch (level) {
-    case Level::Scalar:
-        return &kScalar;
-    case Level::Sse2:
-        return &kSse2;
-    case Level::Avx2:
-        return CpuHasAvx2() ? &kAvx2 : nullptr;
-    }
-    return nullptr;
+    return TableForLevel(level, kScalar, kSse2, kAvx2);
 }
 
 void Picture(uint8_t* dest, int destPitch, const uint8_t* src, int srcPitch, int width, int height, bool is565)

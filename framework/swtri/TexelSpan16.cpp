@@ -265,9 +265,9 @@ const Table kReference = {Level::Reference, nullptr, nullptr};
 const Table kSse2 = {Level::Sse2, sse2::SpanR5G6B5, sse2::SpanX1R5G5B5};
 const Table kAvx2 = {Level::Avx2, Avx2R5G6B5, Avx2X1R5G5B5};
 
-const Table*& Chosen()
+ChosenKernels<Table>& Chosen()
 {
-    static const Table* chosen = CpuHasAvx2() ? &kAvx2 : &kSse2;
+    static ChosenKernels<Table> chosen(kSse2, kAvx2);
     return chosen;
 }
 
@@ -275,29 +275,17 @@ const Table*& Chosen()
 
 const Table& Active()
 {
-    return *Chosen();
+    return Chosen().Active();
 }
 
 const Table* ForLevel(Level level)
 {
-    switch (level) {
-    case Level::Reference:
-        return &kReference;
-    case Level::Sse2:
-        return &kSse2;
-    case Level::Avx2:
-        return CpuHasAvx2() ? &kAvx2 : nullptr;
-    }
-    return nullptr;
+    return TableForLevel(level, kReference, kSse2, kAvx2);
 }
 
 bool UseLevel(Level level)
 {
-    const Table* table = ForLevel(level);
-    if (!table)
-        return false;
-    Chosen() = table;
-    return true;
+    return Chosen().Use(ForLevel(level));
 }
 
 } // namespace Olvarn::texelspan
