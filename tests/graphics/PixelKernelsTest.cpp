@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/PixelKernels.h"
+#include "support/Lcg.h"
 
 using namespace Olvarn;
 using namespace Olvarn::kernels;
@@ -15,15 +16,7 @@ using namespace Olvarn::kernels;
 namespace
 {
 
-struct Lcg {
-    uint32_t state;
-    uint32_t Next()
-    {
-        state = state * 1664525u + 1013904223u;
-        return state ^ (state >> 15);
-    }
-    uint32_t Below(uint32_t n) { return Next() % n; }
-};
+using testsupport::Lcg;
 
 // How the alpha bytes of a test row are drawn.
 enum class Alphas { Random, Opaque, Edges, Blocks };

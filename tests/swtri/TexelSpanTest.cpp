@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "RasterTestSupport.h"
+#include "support/Lcg.h"
 #include "swtri/PixelFormat16.h"
 #include "swtri/PixelShader.h"
 #include "swtri/RasterizeStrip.h"
@@ -26,16 +27,7 @@ constexpr unsigned T = RasterFeature::Textured;
 constexpr unsigned AB = RasterFeature::AlphaBlend;
 constexpr unsigned M = RasterFeature::Modulate;
 
-struct Lcg {
-    uint32_t state;
-    uint32_t Next()
-    {
-        state = state * 1664525u + 1013904223u;
-        return state ^ (state >> 15);
-    }
-    uint32_t Below(uint32_t n) { return Next() % n; }
-    float Between(float lo, float hi) { return lo + (hi - lo) * float(Next() % 100000) / 100000.0f; }
-};
+using testsupport::Lcg;
 
 // Texel alphas around every threshold of the formula (8 and 9 for skipping; 240 and the alphas that a
 // colour alpha takes to a weight of 239 or 240), in runs as pictures have them, plus random ones.
