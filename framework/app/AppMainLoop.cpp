@@ -536,7 +536,7 @@ void OlvarnAppBase::LoadingThreadProc()
         mLoadingError = "Resource loading failed.";
         mLoadingFailed = true;
     }
-    std::printf("Resource Loading Time: %d\r\n", SystemClock::Instance().NowMs() - mConstructionTime);
+    std::printf("Resource Loading Time: %d\r\n", SystemClock::Instance().NowMs() - mConstructionSystemMs);
     mLoadingThreadCompleted = true;
 }
 

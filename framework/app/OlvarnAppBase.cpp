@@ -44,6 +44,7 @@ OlvarnAppBase::OlvarnAppBase()
     mEventPump = std::make_unique<EventPump>();
     mPrimaryThreadNumber = CurrentThreadNumber();
     mConstructionTime = NowMs();
+    mConstructionSystemMs = SystemClock::Instance().NowMs();
     mLastDrawTick = NowMs();
     mNextDrawTick = NowMs();
     // The build writes the product version beside the executable; a game that sets its own in its

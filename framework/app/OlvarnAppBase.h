@@ -368,6 +368,9 @@ public:
     std::thread::id mPrimaryThreadId;
     bool mMainThreadKnown = false;
     int mConstructionTime = 0;
+    // The loader reports its time on the system clock: an injected clock may run at another pace and
+    // is not the loader thread's to read.
+    int mConstructionSystemMs = 0;
     bool mInitialized = false;
     std::atomic<bool> mShutdown{false};
     std::atomic<bool> mExitToTop{false};

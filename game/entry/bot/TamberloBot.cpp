@@ -83,6 +83,8 @@ public:
 
     bool allWon = true;
     int played = 0;
+    // Levels played to their end: won, or lost with no try left.
+    int LevelsFinished() const { return finished; }
     // Wall time of each update-to-update interval while a level is in play (bench runs only), and the
     // draws made meanwhile.
     std::vector<double> frameMs;
@@ -126,6 +128,9 @@ private:
     bool reported = false;
     bool lostOnPurpose = false;
     bool quitting = false;
+    // Given up on the level in play to try it again: the bot stops moving until the pipeline
+    // overflows and the game offers another try.
+    bool givingUp = false;
     int levelStartUpdate = 0;
     // Losses of the level in play; levels won or given up.
     int tries = 0, finished = 0;
@@ -225,9 +230,12 @@ void Bot::Finish(CPlay& play, bool won)
             std::fprintf(stderr, "\n");
         }
 
-        allWon = false;
-        // A loss the bot did not seek ends the run, unless the level is to be tried again.
-        if (!opt.lose && !play.Level().is_bonus() && (!opt.retry || tries >= kMaxTries)) {
+        // A loss the bot did not seek ends the run, unless the level is to be tried again; a level won
+        // on a later try counts as won.
+        bool retried = !opt.lose && !play.Level().is_bonus() && opt.retry && tries < kMaxTries;
+        if (!retried)
+            allWon = false;
+        if (!opt.lose && !play.Level().is_bonus() && !retried) {
             ++finished;
             quitting = true;
             app.Quit();
@@ -855,6 +863,9 @@ void Bot::Update()
     if (reported) {
         // A new start of the same level (after trying again).
         reported = false;
+        givingUp = false;
+        phase = 0;
+        move = smash = Move{};
         levelStartUpdate = updates;
         if (lostOnPurpose) {
             quitting = true;
@@ -862,13 +873,21 @@ void Bot::Update()
             return;
         }
     }
-    // Ten minutes of game time without an end: the level is not won.
-    if (updates - levelStartUpdate > 60000) {
-        Finish(*play, false);
-        quitting = true;
-        app.Quit();
-        return;
+    // Ten minutes of game time without an end: the level is not won. With tries left, the bot lets
+    // the level be lost so the game offers it again; a give-up that ended the run would never retry.
+    if (updates - levelStartUpdate > 60000 && !givingUp) {
+        if (!opt.retry || play->Level().is_bonus() || tries + 1 >= kMaxTries) {
+            Finish(*play, false);
+            quitting = true;
+            app.Quit();
+            return;
+        }
+        std::fprintf(stderr, "level %d: the bot gives up and lets the level be lost, to try it again\n",
+                     level.get_number());
+        givingUp = true;
     }
+    if (givingUp)
+        return;
     if (!opt.lose)
         PlayMove(*play);
 }
@@ -972,5 +991,5 @@ int main(int argc, char** argv)
         figures(bot.updateCpuMs, "updates alone");
     }
     int wanted = opt.last - opt.first + 1;
-    return bot.allWon && bot.played == wanted ? 0 : 1;
+    return bot.allWon && bot.LevelsFinished() == wanted ? 0 : 1;
 }
