@@ -55,6 +55,11 @@ void Process::InstallTerminationHandler()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 }
 
+void Process::RequestTermination()
+{
+    gTerminationSignal = 1;
+}
+
 bool Process::TakeTerminationRequest()
 {
     if (gTerminationSignal == 0)

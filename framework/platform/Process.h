@@ -19,6 +19,8 @@ public:
     static void InstallTerminationHandler();
     // True once for each time a termination signal arrived since the last call.
     static bool TakeTerminationRequest();
+    // Asks for the same orderly end as a termination signal (async-signal-safe).
+    static void RequestTermination();
 
     // Flushes the standard streams and ends the process at once (no static destructors run, so
     // nothing half-built is torn down).

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+struct SDL_Window;
+
 namespace Olvarn
 {
 
@@ -24,6 +26,14 @@ public:
     // put to the screen by the video driver, never an OpenGL texture behind it (under a software
     // rasteriser that texture costs a core and a dozen threads for an unchanging picture).
     static void SetStartHints();
+    // Xlib's answer to a lost X server is exit() from inside whichever call noticed it: static
+    // objects are torn down under the running main loop and the game in progress is never saved.
+    // For the window's X connection, a lost server becomes a termination request instead, as a
+    // signal is, so the program saves and ends through its usual path. Nothing on other drivers.
+    static void WatchConnection(SDL_Window* window);
+    // True once the watched connection was lost. SDL waits for the server's answer when it shows or
+    // hides a window, and a dead server never answers, so window changes are skipped from then on.
+    static bool ConnectionLost();
     // Lets the desktop's screen saver and monitor power-off run over the program's windows, or holds
     // them off (SDL holds them off by default).
     static void SetScreenSaverAllowed(bool allowed);

@@ -49,6 +49,7 @@ std::unique_ptr<Window> Window::Create(const WindowSpec& spec, std::string& erro
         VideoSystem::Release();
         return nullptr;
     }
+    VideoSystem::WatchConnection(sdlWindow);
     std::unique_ptr<Window> window(new Window());
     window->mWindow = sdlWindow;
     window->mId = SDL_GetWindowID(sdlWindow);
@@ -62,7 +63,10 @@ std::unique_ptr<Window> Window::Create(const WindowSpec& spec, std::string& erro
 Window::~Window()
 {
     if (mWindow) {
-        SDL_DestroyWindow(Sdl(mWindow));
+        // Destroying a shown window hides it first, which waits for a server that is gone; the
+        // process is ending then, and its connection goes with it.
+        if (!VideoSystem::ConnectionLost())
+            SDL_DestroyWindow(Sdl(mWindow));
         VideoSystem::Release();
     }
 }
@@ -88,26 +92,36 @@ bool Window::HasOpenGL() const
 
 void Window::Show()
 {
+    if (VideoSystem::ConnectionLost())
+        return;
     SDL_ShowWindow(Sdl(mWindow));
 }
 
 void Window::Minimize()
 {
+    if (VideoSystem::ConnectionLost())
+        return;
     SDL_MinimizeWindow(Sdl(mWindow));
 }
 
 void Window::Hide()
 {
+    if (VideoSystem::ConnectionLost())
+        return;
     SDL_HideWindow(Sdl(mWindow));
 }
 
 void Window::Raise()
 {
+    if (VideoSystem::ConnectionLost())
+        return;
     SDL_RaiseWindow(Sdl(mWindow));
 }
 
 void Window::Restore()
 {
+    if (VideoSystem::ConnectionLost())
+        return;
     SDL_RestoreWindow(Sdl(mWindow));
 }
 
@@ -118,6 +132,8 @@ void Window::SetTitle(const std::string& title)
 
 void Window::ShowWithoutActivating()
 {
+    if (VideoSystem::ConnectionLost())
+        return;
     SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     SDL_ShowWindow(Sdl(mWindow));
     SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "0");
@@ -140,6 +156,8 @@ void Window::GetPosition(int& x, int& y) const
 
 void Window::SetPosition(int x, int y)
 {
+    if (VideoSystem::ConnectionLost())
+        return;
     SDL_SetWindowPosition(Sdl(mWindow), x, y);
 }
 
