@@ -551,12 +551,7 @@ struct V {
 
 // --- AVX2 ---------------------------------------------------------------------------------------
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+OLVARN_AVX2_BEGIN
 
 namespace avx2
 {
@@ -659,11 +654,7 @@ struct V {
 } // namespace
 } // namespace avx2
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+OLVARN_AVX2_END
 
 // --- Choice -------------------------------------------------------------------------------------
 

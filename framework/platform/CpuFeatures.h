@@ -1,6 +1,16 @@
 // What the processor offers beyond the x86-64 baseline, asked once.
 #pragma once
 
+// Functions between these two are compiled for AVX2 whatever the build's target; they are called
+// only where the processor has it (the table choosers below check).
+#if defined(__clang__)
+#define OLVARN_AVX2_BEGIN _Pragma("clang attribute push(__attribute__((target(\"avx2\"))), apply_to = function)")
+#define OLVARN_AVX2_END _Pragma("clang attribute pop")
+#else
+#define OLVARN_AVX2_BEGIN _Pragma("GCC push_options") _Pragma("GCC target(\"avx2\")")
+#define OLVARN_AVX2_END _Pragma("GCC pop_options")
+#endif
+
 namespace Olvarn
 {
 

@@ -74,12 +74,7 @@ template <bool k565> void Sse2Row(uint32_t* dest, const uint16_t* src, int count
 
 // --- AVX2 ---------------------------------------------------------------------------------------
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+OLVARN_AVX2_BEGIN
 
 template <bool k565> void Avx2Row(uint32_t* dest, const uint16_t* src, int count)
 {
@@ -111,11 +106,7 @@ template <bool k565> void Avx2Row(uint32_t* dest, const uint16_t* src, int count
     ScalarRow<k565>(dest + i, src + i, count - i);
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+OLVARN_AVX2_END
 
 const Kernels kScalar = {ScalarRow<true>, ScalarRow<false>};
 const Kernels kSse2 = {Sse2Row<true>, Sse2Row<false>};

@@ -101,12 +101,7 @@ private:
 
 // --- AVX2 -----------------------------------------------------------------------------------------
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+OLVARN_AVX2_BEGIN
 
 namespace avx2
 {
@@ -232,11 +227,7 @@ private:
 } // namespace
 } // namespace avx2
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+OLVARN_AVX2_END
 
 // --- Choice ---------------------------------------------------------------------------------------
 
