@@ -131,6 +131,8 @@ private:
     // Given up on the level in play to try it again: the bot stops moving until the pipeline
     // overflows and the game offers another try.
     bool givingUp = false;
+    // The level and try the random generator was last seeded for.
+    int seededFor = -1;
     int levelStartUpdate = 0;
     // Losses of the level in play; levels won or given up.
     int tries = 0, finished = 0;
@@ -848,6 +850,15 @@ void Bot::Update()
     if (state == CLevel::before_start) {
         levelStartUpdate = updates;
         reported = false;
+        // How many updates went by before the level (the loader's pace, the menu) varies from run
+        // to run, and with it the random draws already made; each level and try starts from a
+        // generator of its own, so one seed plays one game. Not while recording: a replay of the
+        // program alone would not reseed, and the recorded clicks would land in another game.
+        const int key = level.get_number() * kMaxTries * 2 + tries;
+        if (seededFor != key && opt.record.empty()) {
+            seededFor = key;
+            Olvarn::SeedRand(opt.seed * 7919u + static_cast<unsigned>(key));
+        }
         return;
     }
     if ((state == CLevel::win || state == CLevel::lose) && !reported) {
